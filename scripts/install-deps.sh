@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs every Debian package that building, testing and running Trelvanic needs.
+# Does nothing when all are present; runs apt-get as root or through sudo.
+set -euo pipefail
+
+packages=(
+  # toolchain
+  cmake g++ make pkg-config ccache
+  # Qt 5
+  qtbase5-dev qtmultimedia5-dev qttools5-dev-tools libqt5svg5-dev libqt5multimedia5-plugins
+  gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-pulseaudio
+  # media stack
+  libavformat-dev libavcodec-dev libavutil-dev libswresample-dev libtag1-dev libflac-dev zlib1g-dev
+  # fonts for stable offscreen rendering
+  fonts-dejavu-core fonts-liberation
+  # test tools: reference decoders and a null sound server
+  ffmpeg sox flac mediainfo python3-mutagen pulseaudio pulseaudio-utils dbus
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update
+$sudo apt-get install -y --no-install-recommends "${missing[@]}"

@@ -1,0 +1,44 @@
+#include "Tools.h"
+
+#include <QProcess>
+#include <QStandardPaths>
+
+namespace TestKit {
+
+ToolResult runTool(const QString& program, const QStringList& args, int timeoutMs)
+{
+    ToolResult result;
+    QProcess process;
+    process.start(program, args);
+    if (!process.waitForStarted(10000))
+        return result;
+    if (!process.waitForFinished(timeoutMs)) {
+        process.kill();
+        process.waitForFinished();
+        return result;
+    }
+    result.out = process.readAllStandardOutput();
+    result.err = process.readAllStandardError();
+    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    return result;
+}
+
+bool haveTool(const QString& program)
+{
+    return !QStandardPaths::findExecutable(program).isEmpty();
+}
+
+bool makeTone(const QString& path, double seconds, int rate, int channels, const QStringList& extra,
+              QString* error, int frequency)
+{
+    QStringList args{"-hide_banner", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
+                     QString("sine=frequency=%1:sample_rate=%2:duration=%3").arg(frequency).arg(rate).arg(seconds),
+                     "-ac", QString::number(channels)};
+    args << extra << path;
+    const ToolResult result = runTool("ffmpeg", args);
+    if (result.exitCode != 0 && error)
+        *error = QString("ffmpeg failed (%1): %2").arg(result.exitCode).arg(QString::fromLocal8Bit(result.err));
+    return result.exitCode == 0;
+}
+
+} // namespace TestKit

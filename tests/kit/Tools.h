@@ -1,0 +1,27 @@
+#pragma once
+// Runs the reference tools that tests check against (ffmpeg, ffprobe, sox ...).
+
+#include <QString>
+#include <QStringList>
+
+namespace TestKit {
+
+struct ToolResult
+{
+    int exitCode = -1;      // -1 when the tool could not be started or timed out
+    QByteArray out;
+    QByteArray err;
+};
+
+// Runs program with args and waits up to timeoutMs.
+ToolResult runTool(const QString& program, const QStringList& args, int timeoutMs = 120000);
+
+// True when program is found on PATH.
+bool haveTool(const QString& program);
+
+// Writes a sine tone with ffmpeg's lavfi source; extra arguments go before the output path
+// (for example {"-c:a", "flac"}). Returns false and leaves a message in *error on failure.
+bool makeTone(const QString& path, double seconds, int rate, int channels, const QStringList& extra = {},
+              QString* error = nullptr, int frequency = 440);
+
+} // namespace TestKit
