@@ -7,14 +7,17 @@ packages=(
   # toolchain
   cmake g++ make pkg-config ccache
   # Qt 5
-  qtbase5-dev qtmultimedia5-dev qttools5-dev-tools libqt5svg5-dev libqt5multimedia5-plugins
+  qtbase5-dev qtmultimedia5-dev qttools5-dev-tools libqt5svg5-dev libqt5multimedia5-plugins qttranslations5-l10n
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-pulseaudio
   # media stack
   libavformat-dev libavcodec-dev libavutil-dev libswresample-dev libtag1-dev libflac-dev zlib1g-dev
   # fonts for stable offscreen rendering
   fonts-dejavu-core fonts-liberation
   # test tools: reference decoders and a null sound server
-  ffmpeg sox flac mediainfo python3-mutagen pulseaudio pulseaudio-utils dbus
+  ffmpeg sox flac mediainfo python3 python3-mutagen pulseaudio pulseaudio-utils dbus
+  sndfile-programs locales
+  # a virtual X display for screenshot tests
+  xvfb xauth
 )
 
 missing=()
