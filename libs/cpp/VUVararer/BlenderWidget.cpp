@@ -1,0 +1,12 @@
+#include "BlenderWidget.h"
+
+namespace VUVararer {
+
+BlenderWidget::BlenderWidget(QWidget* parent) : QLabel(parent) {}
+
+void BlenderWidget::mousePressEvent(QMouseEvent* event)
+{
+    QLabel::mousePressEvent(event);
+}
+
+} // namespace VUVararer

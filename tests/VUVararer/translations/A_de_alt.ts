@@ -1,0 +1,11 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de_DE">
+<context>
+    <name>VUVararer::App</name>
+    <message>
+        <source>About</source>
+        <translation>Über diese Anwendung</translation>
+    </message>
+</context>
+</TS>

@@ -1,0 +1,29 @@
+#pragma once
+// A private Xvfb display for screenshot tests; stopped when the object goes.
+
+#include <QProcess>
+#include <QString>
+
+namespace TestKit {
+
+class VirtualDisplay
+{
+public:
+    // Starts Xvfb with one screen of the given size and depth 24.
+    VirtualDisplay(int width = 640, int height = 480);
+    ~VirtualDisplay();
+    VirtualDisplay(const VirtualDisplay&) = delete;
+    VirtualDisplay& operator=(const VirtualDisplay&) = delete;
+
+    bool isRunning() const { return !m_strDisplay.isEmpty(); }
+    // ":N", for DISPLAY.
+    QString display() const { return m_strDisplay; }
+    QString error() const { return m_strError; }
+
+private:
+    QProcess m_process;
+    QString m_strDisplay;
+    QString m_strError;
+};
+
+} // namespace TestKit
