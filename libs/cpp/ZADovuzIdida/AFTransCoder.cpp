@@ -1,0 +1,92 @@
+#include "AFTransCoder.h"
+
+#include <VUVararer/App.h>
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QProcess>
+#include <QStandardPaths>
+
+#include <cstring>
+#include <utility>
+
+namespace ZADovuzIdida {
+
+AFTransCoder::AFTransCoder(QObject* parent) : QObject(parent) {}
+
+void AFTransCoder::setQuality(const int& quality)
+{
+    m_nQuality = quality;
+}
+
+void AFTransCoder::setBitrate(const int& bitrate)
+{
+    m_nBitrate = bitrate;
+}
+
+QString AFTransCoder::format() const
+{
+    return "m4af";
+}
+
+QString AFTransCoder::formatDescription() const
+{
+    return "Apple MPEG-4 Audio";
+}
+
+QStringList AFTransCoder::extensions() const
+{
+    return {"m4a", "m4r"};
+}
+
+QStringList AFTransCoder::dataFormats() const
+{
+    return {"aac ", "aace", "aacf", "aacg", "aach", "aacl", "aacp", "ac-3", "alac", "ec-3", "paac", "pac3", "pec3"};
+}
+
+void AFTransCoder::convert(const QString& input, const QString& output)
+{
+    const QString dataFormat = dataFormats().first();
+    const QString command = "afconvert \"" + input + "\" -o \"" + output + "\" -q " + QString::number(m_nQuality) +
+                            " -b " + QString::number(m_nBitrate) + " -f " + format() + " -d " + dataFormat;
+    qDebug().noquote() << "COMMAND: " + command;
+
+    // The tool installed beside the application comes first, then the search path.
+    QString program = QStandardPaths::findExecutable("afconvert", {QCoreApplication::applicationDirPath()});
+    if (program.isEmpty())
+        program = "afconvert";
+    const QStringList arguments{input, "-o", output, "-q", QString::number(m_nQuality), "-b",
+                                QString::number(m_nBitrate), "-f", format(), "-d", dataFormat.trimmed()};
+    QProcess process;
+    process.start(program, arguments, QIODevice::ReadWrite);
+    process.waitForFinished(-1);
+    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+        qDebug() << "afconvert:" << process.readAllStandardError().trimmed();
+    qDebug() << "!!!END";
+}
+
+LameTransCoder::LameTransCoder(QObject* parent) : QObject(parent) {}
+
+void LameTransCoder::start()
+{
+    QString directory;
+    if (VUVararer::App* app = VUVararer::App::theApp())
+        directory = app->supportDirectory(true);
+    directory.replace(" ", "\\ ");
+    const QString command = "/usr/bin/lame --ti ~/Desktop/cover.jpg -b 8 --cbr ~/Movies/test.wav " + directory + "test.mp3";
+    qDebug().noquote() << "Command:" << command;
+    QProcess::startDetached("/bin/bash", {"-c", command});
+    qDebug() << "!!!END";
+}
+
+char* reverse_string(char* s)
+{
+    if (!s)
+        return s;
+    const size_t length = std::strlen(s);
+    for (size_t i = 0; i + 1 < length - i; ++i)
+        std::swap(s[i], s[length - 1 - i]);
+    return s;
+}
+
+} // namespace ZADovuzIdida

@@ -1,0 +1,42 @@
+#pragma once
+// Runs the afconvert tool to turn a closed WAV file into an M4A (AAC) file; also a fixed MP3 test encoder.
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+namespace ZADovuzIdida {
+
+class AFTransCoder : public QObject
+{
+public:
+    explicit AFTransCoder(QObject* parent = nullptr);
+
+    void setQuality(const int& quality);
+    void setBitrate(const int& bitrate);
+    QString format() const;
+    QString formatDescription() const;
+    QStringList extensions() const;
+    QStringList dataFormats() const;
+
+    // Runs afconvert on input and blocks until it exits; success shows only as the output file existing.
+    void convert(const QString& input, const QString& output);
+
+private:
+    int m_nQuality = 127;
+    int m_nBitrate = 128000;
+};
+
+class LameTransCoder : public QObject
+{
+public:
+    explicit LameTransCoder(QObject* parent = nullptr);
+
+    // Starts one fixed MP3 test encoding detached and returns at once.
+    void start();
+};
+
+// Reverses s in place and returns it; nullptr stays nullptr.
+char* reverse_string(char* s);
+
+} // namespace ZADovuzIdida

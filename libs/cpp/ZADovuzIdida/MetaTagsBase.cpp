@@ -1,0 +1,174 @@
+#include "MetaTagsBase.h"
+
+#include <QDebug>
+
+namespace ZADovuzIdida {
+
+namespace {
+
+const char* const tvGenreNames[] = {"Drama", "Animation", "Action & Adventure", "Classic", "Kids", "Nonfiction",
+                                    "Reality TV", "Sci-Fi & Fantasy", "Sports", "Teens", "Latino TV"};
+
+const char* const id3v1GenreNames[] = {
+    "Blues", "Classic Rock", "Country", "Dance", "Disco", "Funk", "Grunge", "Hip-Hop", "Jazz", "Metal", "New Age",
+    "Oldies", "Other", "Pop", "R&B", "Rap", "Reggae", "Rock", "Techno", "Industrial", "Alternative", "Ska",
+    "Death Metal", "Pranks", "Soundtrack", "Euro-Techno", "Ambient", "Trip-Hop", "Vocal", "Jazz+Funk", "Fusion",
+    "Trance", "Classical", "Instrumental", "Acid", "House", "Game", "Sound Clip", "Gospel", "Noise", "AlternRock",
+    "Bass", "Soul", "Punk", "Space", "Meditative", "Instrumental Pop", "Instrumental Rock", "Ethnic", "Gothic",
+    "Darkwave", "Techno-Industrial", "Electronic", "Pop-Folk", "Eurodance", "Dream", "Southern Rock", "Comedy",
+    "Cult", "Gangsta", "Top 40", "Christian Rap", "Pop/Funk", "Jungle", "Native American", "Cabaret", "New Wave",
+    "Psychedelic", "Rave", "Showtunes", "Trailer", "Lo-Fi", "Tribal", "Acid Punk", "Acid Jazz", "Polka", "Retro",
+    "Musical", "Rock & Roll", "Hard Rock", "Folk", "Folk-Rock", "National Folk", "Swing", "Fast Fusion", "Bebob",
+    "Latin", "Revival", "Celtic", "Bluegrass", "Avantgarde", "Gothic Rock", "Progressive Rock", "Psychedelic Rock",
+    "Symphonic Rock", "Slow Rock", "Big Band", "Chorus", "Easy Listening", "Acoustic", "Humour", "Speech", "Chanson",
+    "Opera", "Chamber Music", "Sonata", "Symphony", "Booty Bass", "Primus", "Porn Groove", "Satire", "Slow Jam",
+    "Club", "Tango", "Samba", "Folklore", "Ballad", "Power Ballad", "Rhythmic Soul", "Freestyle", "Duet",
+    "Punk Rock", "Drum Solo", "A Capella", "Euro-House", "Dance Hall"};
+
+static_assert(sizeof(tvGenreNames) / sizeof(tvGenreNames[0]) == 11, "TV genre list");
+static_assert(sizeof(id3v1GenreNames) / sizeof(id3v1GenreNames[0]) == 126, "ID3v1 genre list");
+
+} // namespace
+
+MetaTagsBase::MetaTagsBase(QObject* parent) : QObject(parent)
+{
+    for (const char* name : tvGenreNames)
+        m_vecTvGenres.append(QString::fromLatin1(name));
+    for (const char* name : id3v1GenreNames)
+        m_vecGenres.append(QString::fromLatin1(name));
+}
+
+MetaTagsBase::~MetaTagsBase() = default;
+
+void MetaTagsBase::reset()
+{
+    QString* const texts[] = {&m_strInputFile,
+                              &m_strArtist,
+                              &m_strAlbum,
+                              &m_strAlbumArtist,
+                              &m_strKeySignature,
+                              &m_strCreator,
+                              &m_strTimeSignature,
+                              &m_strTrackNumber,
+                              &m_strDiscNumber,
+                              &m_strYear,
+                              &m_strComposer,
+                              &m_strLyricist,
+                              &m_strGenre,
+                              &m_strGrouping,
+                              &m_strTitle,
+                              &m_strRecordedDate,
+                              &m_strComments,
+                              &m_strCopyright,
+                              &m_strSourceEncoder,
+                              &m_strEncodingApplication,
+                              &m_strNominalBitRate,
+                              &m_strChannelLayout,
+                              &m_strApproximateDurationInSeconds,
+                              &m_strSourceBitDepth,
+                              &m_strISRC,
+                              &m_strSubTitle,
+                              &m_strPicType};
+    for (QString* text : texts)
+        text->clear();
+    m_nTempo = -1;
+    m_imgArtwork = QImage();
+}
+
+void MetaTagsBase::setEncodingApplication(const QString& application)
+{
+    m_strEncodingApplication = application;
+}
+
+QByteArray MetaTagsBase::decodeMp3Pic(const QByteArray& bytes)
+{
+    QByteArray result;
+    if (bytes.isEmpty())
+        return result;
+    result.reserve(bytes.size());
+    result.append(bytes.at(0));
+    for (int i = 1; i < bytes.size(); ++i) {
+        if (bytes.at(i) == '\0' && static_cast<unsigned char>(bytes.at(i - 1)) == 0xFF)
+            continue;
+        result.append(bytes.at(i));
+    }
+    return result;
+}
+
+QImage MetaTagsBase::byteArrayToImage(const QByteArray& bytes, bool id3)
+{
+    QImage image = QImage::fromData(bytes);
+    if (!id3 || !image.isNull())
+        return image;
+    const QByteArray decoded = decodeMp3Pic(bytes);
+    if (decoded.size() < bytes.size())
+        image = QImage::fromData(decoded);
+    return image;
+}
+
+bool MetaTagsBase::isMetaDataAvailable() const
+{
+    if (!m_strArtist.isEmpty() || !m_strAlbum.isEmpty() || !m_strAlbumArtist.isEmpty() || m_nTempo >= 0)
+        return true;
+    const QString* const texts[] = {&m_strKeySignature,
+                                    &m_strCreator,
+                                    &m_strTimeSignature,
+                                    &m_strTrackNumber,
+                                    &m_strDiscNumber,
+                                    &m_strYear,
+                                    &m_strComposer,
+                                    &m_strLyricist,
+                                    &m_strGenre,
+                                    &m_strGrouping,
+                                    &m_strTitle,
+                                    &m_strRecordedDate,
+                                    &m_strComments,
+                                    &m_strCopyright,
+                                    &m_strSourceEncoder,
+                                    &m_strEncodingApplication,
+                                    &m_strNominalBitRate,
+                                    &m_strChannelLayout,
+                                    &m_strApproximateDurationInSeconds,
+                                    &m_strSourceBitDepth,
+                                    &m_strISRC,
+                                    &m_strSubTitle};
+    for (const QString* text : texts) {
+        if (!text->isEmpty())
+            return true;
+    }
+    return !m_imgArtwork.isNull();
+}
+
+void MetaTagsBase::dump() const
+{
+    qDebug() << "m_strInputFile:" << m_strInputFile;
+    qDebug() << "m_strTitle: " << m_strTitle;
+    qDebug() << "m_strCreator: " << m_strCreator;
+    qDebug() << "m_strArtist: " << m_strArtist;
+    qDebug() << "m_strAlbum: " << m_strAlbum;
+    qDebug() << "m_strAlbumArtist: " << m_strAlbumArtist;
+    qDebug() << "m_nTempo: " << m_nTempo;
+    qDebug() << "m_strKeySignature: " << m_strKeySignature;
+    qDebug() << "m_strTimeSignature: " << m_strTimeSignature;
+    qDebug() << "m_strTrackNumber: " << m_strTrackNumber;
+    qDebug() << "m_strDiscNumber: " << m_strDiscNumber;
+    qDebug() << "m_strYear: " << m_strYear;
+    qDebug() << "m_strComposer: " << m_strComposer;
+    qDebug() << "m_strLyricist: " << m_strLyricist;
+    qDebug() << "m_strGenre: " << m_strGenre;
+    qDebug() << "m_strGrouping: " << m_strGrouping;
+    qDebug() << "m_strRecordedDate: " << m_strRecordedDate;
+    qDebug() << "m_strComments: " << m_strComments;
+    qDebug() << "m_strCopyright: " << m_strCopyright;
+    qDebug() << "m_strSourceEncoder: " << m_strSourceEncoder;
+    qDebug() << "m_strEncodingApplication: " << m_strEncodingApplication;
+    qDebug() << "m_strNominalBitRate: " << m_strNominalBitRate;
+    qDebug() << "m_strChannelLayout: " << m_strChannelLayout;
+    qDebug() << "m_strApproximateDurationInSeconds: " << m_strApproximateDurationInSeconds;
+    qDebug() << "m_strSourceBitDepth: " << m_strSourceBitDepth;
+    qDebug() << "m_strISRC: " << m_strISRC;
+    qDebug() << "m_strPicType: " << m_strPicType;
+    qDebug() << "m_strSubTitle: " << m_strSubTitle;
+}
+
+} // namespace ZADovuzIdida

@@ -1,0 +1,313 @@
+#include "FfmpegDecoder.h"
+
+#include "MediaStatus.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/audio_fifo.h>
+#include <libavutil/channel_layout.h>
+#include <libswresample/swresample.h>
+}
+
+#include <algorithm>
+
+namespace ZADovuzIdida {
+
+namespace {
+
+AVSampleFormat avFormat(FfmpegDecoder::SampleFormat format)
+{
+    return format == FfmpegDecoder::SampleFormat::S16 ? AV_SAMPLE_FMT_S16 : AV_SAMPLE_FMT_S32;
+}
+
+uint64_t layoutMask(const AVChannelLayout& layout)
+{
+    return layout.order == AV_CHANNEL_ORDER_NATIVE ? layout.u.mask : 0;
+}
+
+} // namespace
+
+FfmpegDecoder::FfmpegDecoder() = default;
+
+FfmpegDecoder::~FfmpegDecoder()
+{
+    close();
+}
+
+int FfmpegDecoder::open(const QString& path)
+{
+    close();
+    m_strPath = path;
+    return openFile();
+}
+
+int FfmpegDecoder::openFile()
+{
+    int rc = avformat_open_input(&m_pFormat, m_strPath.toUtf8().constData(), nullptr, nullptr);
+    if (rc < 0) {
+        m_pFormat = nullptr;
+        return rc;
+    }
+    rc = avformat_find_stream_info(m_pFormat, nullptr);
+    const AVCodec* codec = nullptr;
+    if (rc >= 0)
+        rc = av_find_best_stream(m_pFormat, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
+    if (rc < 0) {
+        avformat_close_input(&m_pFormat);
+        if (rc == AVERROR_STREAM_NOT_FOUND)
+            return kStatusUnsupportedFileType;
+        return rc == AVERROR_DECODER_NOT_FOUND ? kStatusUnsupportedDataFormat : rc;
+    }
+    m_nStream = rc;
+    for (unsigned i = 0; i < m_pFormat->nb_streams; ++i)
+        m_pFormat->streams[i]->discard = int(i) == m_nStream ? AVDISCARD_DEFAULT : AVDISCARD_ALL;
+
+    const AVStream* stream = m_pFormat->streams[m_nStream];
+    m_pCodec = avcodec_alloc_context3(codec);
+    rc = m_pCodec ? avcodec_parameters_to_context(m_pCodec, stream->codecpar) : AVERROR(ENOMEM);
+    if (rc >= 0) {
+        m_pCodec->pkt_timebase = stream->time_base;
+        rc = avcodec_open2(m_pCodec, codec, nullptr);
+    }
+    m_pPacket = av_packet_alloc();
+    m_pFrame = av_frame_alloc();
+    if (rc >= 0 && (!m_pPacket || !m_pFrame))
+        rc = AVERROR(ENOMEM);
+    if (rc < 0) {
+        close();
+        return rc;
+    }
+    if (m_nRate > 0)
+        m_pFifo = av_audio_fifo_alloc(avFormat(m_eFormat), 2, 8192);
+    return 0;
+}
+
+int FfmpegDecoder::setOutputFormat(int sampleRate, SampleFormat format)
+{
+    if (!isOpen())
+        return kStatusUnspecified;
+    if (sampleRate <= 0)
+        return kStatusUnsupportedDataFormat;
+    m_nRate = sampleRate;
+    m_eFormat = format;
+    swr_free(&m_pResampler);
+    if (m_pFifo)
+        av_audio_fifo_free(m_pFifo);
+    m_pFifo = av_audio_fifo_alloc(avFormat(m_eFormat), 2, 8192);
+    return m_pFifo ? 0 : AVERROR(ENOMEM);
+}
+
+void FfmpegDecoder::close()
+{
+    avformat_close_input(&m_pFormat);
+    avcodec_free_context(&m_pCodec);
+    swr_free(&m_pResampler);
+    if (m_pFifo)
+        av_audio_fifo_free(m_pFifo);
+    m_pFifo = nullptr;
+    av_packet_free(&m_pPacket);
+    av_frame_free(&m_pFrame);
+    m_nStream = -1;
+    m_nInRate = 0;
+    m_nInFormat = -1;
+    m_nInChannels = 0;
+    m_nInMask = 0;
+    m_bInputDone = false;
+    m_bDecoderDone = false;
+    m_nDropFrames = 0;
+    m_nSeekTarget = -1;
+}
+
+bool FfmpegDecoder::atEnd() const
+{
+    return !m_pFifo || (m_bDecoderDone && av_audio_fifo_size(m_pFifo) == 0);
+}
+
+int FfmpegDecoder::makeResampler(const AVFrame* frame)
+{
+    swr_free(&m_pResampler);
+    AVChannelLayout input = {};
+    if (frame->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || frame->ch_layout.nb_channels <= 0)
+        av_channel_layout_default(&input, frame->ch_layout.nb_channels);
+    else
+        av_channel_layout_copy(&input, &frame->ch_layout);
+    if (input.nb_channels <= 0)
+        return kStatusUnsupportedDataFormat;
+
+    AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
+    int rc = swr_alloc_set_opts2(&m_pResampler, &stereo, avFormat(m_eFormat), m_nRate, &input,
+                                 AVSampleFormat(frame->format), frame->sample_rate, 0, nullptr);
+    if (rc >= 0 && input.nb_channels == 1) {
+        // A mono source goes to both sides at unity gain.
+        const double matrix[2] = {1.0, 1.0};
+        rc = swr_set_matrix(m_pResampler, matrix, 1);
+    }
+    if (rc >= 0)
+        rc = swr_init(m_pResampler);
+    m_nInRate = frame->sample_rate;
+    m_nInFormat = frame->format;
+    m_nInChannels = frame->ch_layout.nb_channels;
+    m_nInMask = layoutMask(frame->ch_layout);
+    av_channel_layout_uninit(&input);
+    if (rc < 0)
+        swr_free(&m_pResampler);
+    return rc;
+}
+
+int FfmpegDecoder::pushConverted(const AVFrame* frame)
+{
+    if (!m_pResampler || frame->sample_rate != m_nInRate || frame->format != m_nInFormat ||
+        frame->ch_layout.nb_channels != m_nInChannels || layoutMask(frame->ch_layout) != m_nInMask) {
+        if (m_pResampler)
+            drainResampler();
+        const int rc = makeResampler(frame);
+        if (rc < 0)
+            return rc;
+    }
+    if (m_nSeekTarget >= 0) {
+        const AVStream* stream = m_pFormat->streams[m_nStream];
+        const int64_t pts = frame->best_effort_timestamp;
+        if (pts != AV_NOPTS_VALUE) {
+            const int64_t start = stream->start_time != AV_NOPTS_VALUE ? stream->start_time : 0;
+            const int64_t at = av_rescale_q(pts - start, stream->time_base, AVRational{1, m_nRate});
+            m_nDropFrames = std::max<int64_t>(0, m_nSeekTarget - at);
+        }
+        m_nSeekTarget = -1;
+    }
+    const int capacity = swr_get_out_samples(m_pResampler, frame->nb_samples);
+    if (capacity <= 0)
+        return 0;
+    m_vecScratch.resize(size_t(capacity) * size_t(bytesPerFrame()));
+    uint8_t* out = m_vecScratch.data();
+    const int converted = swr_convert(m_pResampler, &out, capacity, const_cast<const uint8_t**>(frame->extended_data),
+                                      frame->nb_samples);
+    if (converted < 0)
+        return converted;
+    void* planes[1] = {out};
+    av_audio_fifo_write(m_pFifo, planes, converted);
+    if (m_nDropFrames > 0) {
+        const int drop = int(std::min<qint64>(m_nDropFrames, av_audio_fifo_size(m_pFifo)));
+        av_audio_fifo_drain(m_pFifo, drop);
+        m_nDropFrames -= drop;
+    }
+    return 0;
+}
+
+void FfmpegDecoder::drainResampler()
+{
+    for (;;) {
+        const int capacity = swr_get_out_samples(m_pResampler, 0);
+        if (capacity <= 0)
+            return;
+        m_vecScratch.resize(size_t(capacity) * size_t(bytesPerFrame()));
+        uint8_t* out = m_vecScratch.data();
+        const int converted = swr_convert(m_pResampler, &out, capacity, nullptr, 0);
+        if (converted <= 0)
+            return;
+        void* planes[1] = {out};
+        av_audio_fifo_write(m_pFifo, planes, converted);
+        if (m_nDropFrames > 0) {
+            const int drop = int(std::min<qint64>(m_nDropFrames, av_audio_fifo_size(m_pFifo)));
+            av_audio_fifo_drain(m_pFifo, drop);
+            m_nDropFrames -= drop;
+        }
+    }
+}
+
+int FfmpegDecoder::decodeMore()
+{
+    for (;;) {
+        int rc = avcodec_receive_frame(m_pCodec, m_pFrame);
+        if (rc == 0) {
+            rc = pushConverted(m_pFrame);
+            av_frame_unref(m_pFrame);
+            return rc;
+        }
+        if (rc == AVERROR_EOF) {
+            if (m_pResampler)
+                drainResampler();
+            m_bDecoderDone = true;
+            return 0;
+        }
+        if (rc == AVERROR_INVALIDDATA)
+            continue;
+        if (rc != AVERROR(EAGAIN))
+            return rc;
+
+        rc = av_read_frame(m_pFormat, m_pPacket);
+        if (rc == AVERROR_EOF) {
+            m_bInputDone = true;
+            avcodec_send_packet(m_pCodec, nullptr);
+            continue;
+        }
+        if (rc < 0)
+            return rc;
+        // A damaged packet is dropped by the decoder; decoding goes on with the next one.
+        if (m_pPacket->stream_index == m_nStream)
+            avcodec_send_packet(m_pCodec, m_pPacket);
+        av_packet_unref(m_pPacket);
+    }
+}
+
+int FfmpegDecoder::read(void* dst, int frames, int* status)
+{
+    if (status)
+        *status = 0;
+    if (!m_pFifo || !isOpen() || frames <= 0)
+        return 0;
+    while (av_audio_fifo_size(m_pFifo) < frames && !m_bDecoderDone) {
+        const int rc = decodeMore();
+        if (rc < 0) {
+            m_bDecoderDone = true;
+            av_audio_fifo_reset(m_pFifo);
+            if (status)
+                *status = rc;
+            return 0;
+        }
+    }
+    const int count = std::min(frames, av_audio_fifo_size(m_pFifo));
+    if (count <= 0)
+        return 0;
+    void* planes[1] = {dst};
+    return av_audio_fifo_read(m_pFifo, planes, count);
+}
+
+int FfmpegDecoder::seek(qint64 ms)
+{
+    if (!isOpen() || !m_pFifo)
+        return kStatusUnspecified;
+    ms = std::max<qint64>(0, ms);
+    const qint64 target = av_rescale_rnd(ms, m_nRate, 1000, AV_ROUND_DOWN);
+    if (ms > 0) {
+        const AVStream* stream = m_pFormat->streams[m_nStream];
+        int64_t timestamp = av_rescale_q_rnd(ms * 1000, AV_TIME_BASE_Q, stream->time_base,
+                                             AVRounding(AV_ROUND_DOWN | AV_ROUND_PASS_MINMAX));
+        if (stream->start_time != AV_NOPTS_VALUE)
+            timestamp += stream->start_time;
+        if (av_seek_frame(m_pFormat, m_nStream, timestamp, AVSEEK_FLAG_BACKWARD) >= 0) {
+            avcodec_flush_buffers(m_pCodec);
+            av_audio_fifo_reset(m_pFifo);
+            swr_free(&m_pResampler);
+            m_bInputDone = false;
+            m_bDecoderDone = false;
+            m_nDropFrames = 0;
+            m_nSeekTarget = target;
+            return 0;
+        }
+    }
+    // From the start, or where the container cannot seek: reopen and skip decoded frames.
+    const int rate = m_nRate;
+    const SampleFormat format = m_eFormat;
+    const QString path = m_strPath;
+    close();
+    m_strPath = path;
+    m_nRate = rate;
+    m_eFormat = format;
+    const int rc = openFile();
+    if (rc == 0)
+        m_nDropFrames = target;
+    return rc;
+}
+
+} // namespace ZADovuzIdida

@@ -1,0 +1,45 @@
+#pragma once
+// Decodes any readable audio or video file into interleaved float samples at a chosen rate, stereo or mixed to mono.
+
+#include "NativeAudioDecoderBase.h"
+
+#include <memory>
+
+namespace ZADovuzIdida {
+
+class FfmpegDecoder;
+
+class NativeAudioDecoder : public NativeAudioDecoderBase
+{
+    Q_OBJECT
+
+public:
+    explicit NativeAudioDecoder(QObject* parent = nullptr);
+    ~NativeAudioDecoder() override;
+
+    // Opens path and fixes the output: sampleRate, integers of 16, 24 or 32 bits (others count as 16) turned
+    // into floats, two channels, mixed down to one in read() when channels is below 2. A file still open is
+    // closed first. Failures are reported through error().
+    void setFile(const QString& path, const int& sampleRate, const int& bitsPerSample, const int& channels) override;
+    // Returns 2 x frames in stereo, frames in mono; 0 at the end, on failure, without a file and after finish().
+    int read(float* buffer, int count) override;
+    void finish() override;
+
+    QString path() const { return m_strPath; }
+
+private:
+    bool checkResult(int status, const char* operation);
+    void initInputInfo(const QString& path);
+    int bytesPerFrame() const;
+
+    qint64 m_nSourceDuration = 0;
+    std::unique_ptr<FfmpegDecoder> m_pFile;
+    int m_nOpenStatus = 0;
+    bool m_bFinished = false;
+    quint32 m_nFramesRead = 0;
+    int m_nBitsPerSample = 16;
+    int m_nSourceChannels = 0;
+    int m_nChannels = 2;
+};
+
+} // namespace ZADovuzIdida

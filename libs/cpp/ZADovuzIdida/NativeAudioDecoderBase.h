@@ -1,0 +1,28 @@
+#pragma once
+// Calling protocol of a decoder that turns a file into float samples: setFile, read until 0, finish.
+
+#include <QObject>
+#include <QString>
+
+namespace ZADovuzIdida {
+
+class NativeAudioDecoderBase : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit NativeAudioDecoderBase(QObject* parent = nullptr) : QObject(parent) {}
+
+    virtual void setFile(const QString& path, const int& sampleRate, const int& bitsPerSample, const int& channels) = 0;
+    // Fills buffer (capacity count floats); returns the floats written, 0 at the end or on failure.
+    virtual int read(float* buffer, int count) = 0;
+    virtual void finish() = 0;
+
+signals:
+    void error(const QString& message);
+
+protected:
+    QString m_strPath;
+};
+
+} // namespace ZADovuzIdida

@@ -1,0 +1,255 @@
+#include "TestMain.h"
+#include "Tools.h"
+
+#include <QDataStream>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+
+#include <cmath>
+
+class TestAfconvert : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QString m_strTool;
+
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+
+    TestKit::ToolResult afconvert(const QStringList& args) { return TestKit::runTool(m_strTool, args); }
+
+    void noise(const QString& file, int rate, int channels, int bits, double seconds)
+    {
+        const TestKit::ToolResult result =
+            TestKit::runTool("sox", {"-n", "-r", QString::number(rate), "-c", QString::number(channels), "-b",
+                                     QString::number(bits), file, "synth", QString::number(seconds), "pinknoise", "vol",
+                                     "0.5"});
+        QVERIFY2(result.exitCode == 0, result.err.constData());
+    }
+
+    QJsonObject ffprobe(const QString& file)
+    {
+        const TestKit::ToolResult result = TestKit::runTool(
+            "ffprobe", {"-v", "error", "-show_entries",
+                        "stream=codec_name,profile,sample_rate,channels,bit_rate:format=format_name,duration:"
+                        "format_tags=major_brand",
+                        "-of", "json", file});
+        return QJsonDocument::fromJson(result.out).object();
+    }
+
+    double soxDuration(const QString& file)
+    {
+        return TestKit::runTool("soxi", {"-D", file}).out.trimmed().toDouble();
+    }
+
+    // The RIFF file the batch writes: bext, LIST/INFO, fmt, data and a trailing levl chunk.
+    void writeBroadcastWave(const QString& file, int rate, int frames)
+    {
+        QByteArray body;
+        QDataStream out(&body, QIODevice::WriteOnly);
+        out.setByteOrder(QDataStream::LittleEndian);
+        auto chunk = [&](const char* id, const QByteArray& data) {
+            out.writeRawData(id, 4);
+            out << quint32(data.size());
+            out.writeRawData(data.constData(), data.size());
+            if (data.size() % 2)
+                out << quint8(0);
+        };
+        out.writeRawData("WAVE", 4);
+        chunk("bext", QByteArray(602, '\0'));
+        chunk("LIST", QByteArray("INFOISFT") + QByteArray::fromHex("05000000") + QByteArray("test\0", 5));
+        QByteArray format;
+        QDataStream fmt(&format, QIODevice::WriteOnly);
+        fmt.setByteOrder(QDataStream::LittleEndian);
+        fmt << quint16(1) << quint16(2) << quint32(rate) << quint32(rate * 4) << quint16(4) << quint16(16);
+        chunk("fmt ", format);
+        QByteArray samples(frames * 4, '\0');
+        for (int i = 0; i < frames * 2; ++i) {
+            const qint16 value = qint16(8000 * std::sin(i / 2 * 2 * M_PI * 440.0 / rate));
+            samples[2 * i] = char(value & 0xff);
+            samples[2 * i + 1] = char((value >> 8) & 0xff);
+        }
+        chunk("data", samples);
+        chunk("levl", QByteArray(128, '\x01'));
+        QFile riff(file);
+        QVERIFY(riff.open(QIODevice::WriteOnly));
+        QDataStream header(&riff);
+        header.setByteOrder(QDataStream::LittleEndian);
+        riff.write("RIFF");
+        header << quint32(body.size());
+        riff.write(body);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        m_strTool = QString::fromLocal8Bit(qgetenv("TRELVANIC_BIN_DIR")) + "/afconvert";
+        QVERIFY2(QFileInfo(m_strTool).isExecutable(), qPrintable(m_strTool));
+    }
+
+    void testEncode_data()
+    {
+        QTest::addColumn<int>("rate");
+        QTest::addColumn<int>("channels");
+        QTest::addColumn<int>("bits");
+        QTest::addColumn<int>("bitRate");
+        QTest::addColumn<int>("quality");
+        QTest::addColumn<bool>("checkBitRate");
+        QTest::newRow("44100 stereo 128k") << 44100 << 2 << 16 << 128000 << 127 << true;
+        QTest::newRow("48000 mono 24-bit 96k") << 48000 << 1 << 24 << 96000 << 64 << true;
+        QTest::newRow("22050 stereo 32-bit fast") << 22050 << 2 << 32 << 64000 << 0 << true;
+        QTest::newRow("96000 stereo 256k") << 96000 << 2 << 16 << 256000 << 127 << true;
+        QTest::newRow("11025 mono clamped") << 11025 << 1 << 16 << 128000 << 127 << false;
+    }
+
+    // Codec, profile, brand, rate, channels, duration and bit rate as ffprobe sees them.
+    void testEncode()
+    {
+        QFETCH(int, rate);
+        QFETCH(int, channels);
+        QFETCH(int, bits);
+        QFETCH(int, bitRate);
+        QFETCH(int, quality);
+        QFETCH(bool, checkBitRate);
+        const QString input = path(QString("noise-%1-%2-%3.wav").arg(rate).arg(channels).arg(bits));
+        const QString output = path(QString("noise %1.m4a").arg(rate));
+        noise(input, rate, channels, bits, 4);
+        const TestKit::ToolResult result = afconvert({input, "-o", output, "-q", QString::number(quality), "-b",
+                                                      QString::number(bitRate), "-f", "m4af", "-d", "aac"});
+        QVERIFY2(result.exitCode == 0, result.err.constData());
+        QVERIFY(!QFile::exists(output + ".partial"));
+        const QJsonObject probe = ffprobe(output);
+        const QJsonObject stream = probe["streams"].toArray().at(0).toObject();
+        const QJsonObject format = probe["format"].toObject();
+        QCOMPARE(stream["codec_name"].toString(), QString("aac"));
+        QCOMPARE(stream["profile"].toString(), QString("LC"));
+        QCOMPARE(stream["sample_rate"].toString().toInt(), rate);
+        QCOMPARE(stream["channels"].toInt(), channels);
+        QCOMPARE(format["tags"].toObject()["major_brand"].toString(), QString("M4A "));
+        const double duration = format["duration"].toString().toDouble();
+        QVERIFY2(std::fabs(duration - soxDuration(input)) <= 0.05, qPrintable(QString::number(duration)));
+        if (checkBitRate) {
+            const double actual = stream["bit_rate"].toString().toDouble();
+            QVERIFY2(std::fabs(actual - bitRate) <= 0.25 * bitRate, qPrintable(QString::number(actual)));
+        }
+    }
+
+    void testMediaInfo()
+    {
+        noise(path("mi.wav"), 44100, 2, 16, 2);
+        QCOMPARE(afconvert({path("mi.wav"), "-o", path("mi.m4a"), "-f", "m4af", "-d", "aac "}).exitCode, 0);
+        const TestKit::ToolResult info = TestKit::runTool("mediainfo", {"--Output=JSON", path("mi.m4a")});
+        QCOMPARE(info.exitCode, 0);
+        const QJsonArray tracks = QJsonDocument::fromJson(info.out).object()["media"].toObject()["track"].toArray();
+        QCOMPARE(tracks.size(), 2);
+        QCOMPARE(tracks[0].toObject()["Format"].toString(), QString("MPEG-4"));
+        QCOMPARE(tracks[0].toObject()["CodecID"].toString(), QString("M4A "));
+        QCOMPARE(tracks[1].toObject()["Format"].toString(), QString("AAC"));
+        QCOMPARE(tracks[1].toObject()["Format_AdditionalFeatures"].toString(), QString("LC"));
+    }
+
+    void testErrors_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("output");
+        QTest::addColumn<int>("exitCode");
+        QTest::newRow("missing input") << QStringList{"missing.wav", "-o", "out.m4a"} << "out.m4a" << 2;
+        QTest::newRow("text input") << QStringList{"notes.txt", "-o", "out.m4a"} << "out.m4a" << 2;
+        QTest::newRow("caff") << QStringList{"in.wav", "-o", "out.m4a", "-f", "caff"} << "out.m4a" << 1;
+        QTest::newRow("alac") << QStringList{"in.wav", "-o", "out.m4a", "-d", "alac"} << "out.m4a" << 1;
+        QTest::newRow("unknown option") << QStringList{"in.wav", "-o", "out.m4a", "-x"} << "out.m4a" << 1;
+        QTest::newRow("bad bit rate") << QStringList{"in.wav", "-o", "out.m4a", "-b", "fast"} << "out.m4a" << 1;
+        QTest::newRow("no output") << QStringList{"in.wav"} << "out.m4a" << 1;
+        QTest::newRow("missing folder") << QStringList{"in.wav", "-o", "nowhere/out.m4a"} << "nowhere/out.m4a" << 3;
+        QTest::newRow("folder is a file") << QStringList{"in.wav", "-o", "notes.txt/out.m4a"} << "notes.txt/out.m4a"
+                                          << 3;
+    }
+
+    // A failed run exits non-zero with a reason and leaves no file at the output path.
+    void testErrors()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, output);
+        QFETCH(int, exitCode);
+        if (!QFile::exists(path("in.wav")))
+            noise(path("in.wav"), 44100, 2, 16, 1);
+        QFile text(path("notes.txt"));
+        QVERIFY(text.open(QIODevice::WriteOnly));
+        text.write("plain words\n");
+        text.close();
+        for (QString& arg : args) {
+            if (arg.contains('.'))
+                arg = path(arg);
+        }
+        const TestKit::ToolResult result = afconvert(args);
+        QCOMPARE(result.exitCode, exitCode);
+        QVERIFY2(result.err.startsWith("afconvert: "), result.err.constData());
+        QVERIFY(!QFile::exists(path(output)));
+        QVERIFY(!QFile::exists(path(output) + ".partial"));
+    }
+
+    // An existing target is replaced; the output may also come as a second file argument.
+    void testOverwriteAndPositionalOutput()
+    {
+        noise(path("pos.wav"), 32000, 1, 16, 1);
+        QFile old(path("pos.m4a"));
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("stale");
+        old.close();
+        const TestKit::ToolResult result = afconvert({path("pos.wav"), path("pos.m4a")});
+        QVERIFY2(result.exitCode == 0, result.err.constData());
+        const QJsonObject stream = ffprobe(path("pos.m4a"))["streams"].toArray().at(0).toObject();
+        QCOMPARE(stream["sample_rate"].toString(), QString("32000"));
+        QVERIFY(QFileInfo(path("pos.m4a")).size() > 100);
+    }
+
+    // -q below 32 picks another coder than 127 does; both keep the bit rate.
+    void testQualityChoosesCoder()
+    {
+        noise(path("q.wav"), 44100, 2, 16, 2);
+        QCOMPARE(afconvert({path("q.wav"), "-o", path("q0.m4a"), "-q", "0", "-b", "128000"}).exitCode, 0);
+        QCOMPARE(afconvert({path("q.wav"), "-o", path("q64.m4a"), "-q", "64", "-b", "128000"}).exitCode, 0);
+        QCOMPARE(afconvert({path("q.wav"), "-o", path("q127.m4a"), "-q", "127", "-b", "128000"}).exitCode, 0);
+        QCOMPARE(afconvert({path("q.wav"), "-o", path("q300.m4a"), "-q", "300", "-b", "128000"}).exitCode, 0);
+        auto audio = [](const QString& file) {
+            const TestKit::ToolResult result =
+                TestKit::runTool("ffmpeg", {"-v", "error", "-i", file, "-f", "s16le", "-"});
+            return result.out;
+        };
+        QVERIFY(audio(path("q0.m4a")) != audio(path("q127.m4a")));
+        QCOMPARE(audio(path("q64.m4a")), audio(path("q127.m4a")));
+        QCOMPARE(audio(path("q300.m4a")), audio(path("q127.m4a")));
+    }
+
+    // Zero samples still give a file and success.
+    void testEmptyInput()
+    {
+        const TestKit::ToolResult sox =
+            TestKit::runTool("sox", {"-n", "-r", "44100", "-c", "2", "-b", "16", path("empty.wav"), "trim", "0", "0"});
+        QCOMPARE(sox.exitCode, 0);
+        const TestKit::ToolResult result = afconvert({path("empty.wav"), "-o", path("empty.m4a")});
+        QVERIFY2(result.exitCode == 0, result.err.constData());
+        QVERIFY(QFile::exists(path("empty.m4a")));
+    }
+
+    // The batch's own wave files, with bext and a trailing levl chunk, convert in full.
+    void testBroadcastWave()
+    {
+        writeBroadcastWave(path("bwf.wav"), 44100, 44100 * 2);
+        QCOMPARE(TestKit::runTool("ffmpeg", {"-v", "error", "-i", path("bwf.wav"), "-f", "null", "-"}).exitCode, 0);
+        const TestKit::ToolResult result = afconvert({path("bwf.wav"), "-o", path("bwf.m4a"), "-q", "127", "-b",
+                                                      "128000", "-f", "m4af", "-d", "aac"});
+        QVERIFY2(result.exitCode == 0, result.err.constData());
+        const QJsonObject probe = ffprobe(path("bwf.m4a"));
+        QVERIFY(std::fabs(probe["format"].toObject()["duration"].toString().toDouble() - 2.0) <= 0.05);
+        QCOMPARE(probe["streams"].toArray().at(0).toObject()["channels"].toInt(), 2);
+    }
+};
+
+TRELVANIC_TEST_MAIN(TestAfconvert)
+#include "tst_afconvert.moc"

@@ -1,0 +1,78 @@
+#include "Options.h"
+
+#include <cerrno>
+#include <cstdlib>
+
+namespace {
+
+bool parseNumber(const std::string& text, long* value)
+{
+    if (text.empty())
+        return false;
+    char* end = nullptr;
+    errno = 0;
+    const long number = std::strtol(text.c_str(), &end, 10);
+    if (errno != 0 || *end != '\0')
+        return false;
+    *value = number;
+    return true;
+}
+
+} // namespace
+
+bool parseOptions(int argc, char** argv, Options* options, std::string* error)
+{
+    int positional = 0;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const bool takesValue = arg == "-o" || arg == "-q" || arg == "-b" || arg == "-f" || arg == "-d";
+        if (takesValue && i + 1 >= argc) {
+            *error = "option " + arg + " needs a value";
+            return false;
+        }
+        if (arg == "-o") {
+            options->output = argv[++i];
+        } else if (arg == "-q") {
+            long quality = 0;
+            if (!parseNumber(argv[++i], &quality)) {
+                *error = "bad quality: " + std::string(argv[i]);
+                return false;
+            }
+            options->quality = int(quality < 0 ? 0 : quality > 127 ? 127 : quality);
+        } else if (arg == "-b") {
+            if (!parseNumber(argv[++i], &options->bitRate) || options->bitRate <= 0) {
+                *error = "bad bit rate: " + std::string(argv[i]);
+                return false;
+            }
+        } else if (arg == "-f") {
+            const std::string type = argv[++i];
+            if (type != "m4af") {
+                *error = "unsupported file type: " + type;
+                return false;
+            }
+        } else if (arg == "-d") {
+            const std::string format = argv[++i];
+            if (format != "aac" && format != "aac ") {
+                *error = "unsupported data format: " + format;
+                return false;
+            }
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            *error = "unknown option: " + arg;
+            return false;
+        } else if (positional == 0) {
+            options->input = arg;
+            ++positional;
+        } else if (positional == 1 && options->output.empty()) {
+            options->output = arg;
+            ++positional;
+        } else {
+            *error = "too many files: " + arg;
+            return false;
+        }
+    }
+    if (options->input.empty() || options->output.empty()) {
+        *error = "usage: afconvert INPUT -o OUTPUT [-q 0..127] [-b BITS_PER_SECOND] [-f m4af] [-d aac]";
+        return false;
+    }
+    return true;
+}

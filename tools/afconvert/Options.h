@@ -1,0 +1,15 @@
+#pragma once
+// Command line of afconvert: input, output, quality, bit rate, file type and data format.
+
+#include <string>
+
+struct Options
+{
+    std::string input;
+    std::string output;
+    int quality = 127;      // 0..127; 32 and above choose the careful coder
+    long bitRate = 128000;  // bits per second
+};
+
+// Parses argv; on a usage error returns false and leaves the reason in *error.
+bool parseOptions(int argc, char** argv, Options* options, std::string* error);

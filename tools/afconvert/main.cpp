@@ -1,0 +1,36 @@
+// afconvert: encodes an audio file to AAC in an M4A container, writing the target only on success.
+#include "AacEncoder.h"
+#include "Options.h"
+
+extern "C" {
+#include <libavutil/log.h>
+}
+
+#include <cstdio>
+#include <string>
+
+int main(int argc, char** argv)
+{
+    av_log_set_level(AV_LOG_ERROR);
+    Options options;
+    std::string error;
+    if (!parseOptions(argc, argv, &options, &error)) {
+        std::fprintf(stderr, "afconvert: %s\n", error.c_str());
+        return 1;
+    }
+    const std::string partial = options.output + ".partial";
+    AacEncoder encoder;
+    const AacEncoder::Result result =
+        encoder.run(options.input, partial, options.output, options.quality, options.bitRate, &error);
+    if (result == AacEncoder::Success && std::rename(partial.c_str(), options.output.c_str()) != 0) {
+        std::perror(("afconvert: cannot rename to " + options.output).c_str());
+        std::remove(partial.c_str());
+        return AacEncoder::OutputError;
+    }
+    if (result != AacEncoder::Success) {
+        std::remove(partial.c_str());
+        std::fprintf(stderr, "afconvert: %s\n", error.c_str());
+        return result;
+    }
+    return 0;
+}
