@@ -5,8 +5,7 @@
 
 namespace ZADovuzIdida {
 
-struct MAudioFormat
-{
+struct MAudioFormat {
     QString codec = QStringLiteral("WAV");
     int sampleRate = 44100;
     int channels = 2;
@@ -21,12 +20,18 @@ struct MAudioFormat
 inline QString audioFileTypeName(int index)
 {
     switch (index) {
-    case 0: return QStringLiteral("WAV");
-    case 1: return QStringLiteral("AIFF");
-    case 2: return QStringLiteral("MPEG4ACC");
-    case 3: return QStringLiteral("CAF");
-    case 4: return QStringLiteral("FLAC");
-    default: return QString();
+    case 0:
+        return QStringLiteral("WAV");
+    case 1:
+        return QStringLiteral("AIFF");
+    case 2:
+        return QStringLiteral("MPEG4ACC");
+    case 3:
+        return QStringLiteral("CAF");
+    case 4:
+        return QStringLiteral("FLAC");
+    default:
+        return QString();
     }
 }
 

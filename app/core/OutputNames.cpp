@@ -1,0 +1,35 @@
+#include "OutputNames.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+bool taken(const QString& path)
+{
+    return QFileInfo::exists(path) || QFileInfo(path).isSymLink();
+}
+
+} // namespace
+
+QString OutputNames::freeName(const QString& folder, const QString& base, const QString& ext)
+{
+    const QString prefix = folder.endsWith('/') ? folder : folder + '/';
+    QString path = prefix + base + ext;
+    for (int n = 2; taken(path); ++n)
+        path = prefix + base + ' ' + QString::number(n) + ext;
+    return path;
+}
+
+QString OutputNames::freeFolder(const QString& path)
+{
+    QString candidate = path;
+    for (int n = 2; taken(candidate); ++n)
+        candidate = path + ' ' + QString::number(n);
+    return candidate;
+}
+
+bool OutputNames::makeFolder(const QString& path)
+{
+    return QDir().mkpath(path) && QFileInfo(path).isDir();
+}
