@@ -1,0 +1,6 @@
+#include "ComboBox.h"
+
+void ComboBox::mousePressEvent(QMouseEvent*)
+{
+    emit clicked();
+}
