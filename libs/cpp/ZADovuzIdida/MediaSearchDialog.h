@@ -1,0 +1,74 @@
+#pragma once
+// Dialog that walks dropped files and folders and sorts them into audio, video, artwork, text and other files.
+
+#include <QDialog>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QList>
+#include <QSet>
+#include <QString>
+#include <QUrl>
+#include <QVector>
+
+class QLabel;
+
+namespace ZADovuzIdida {
+
+class MediaSearchDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit MediaSearchDialog(QWidget* parent = nullptr);
+
+    // Stores what the next slotStart walks.
+    void setUrls(const QList<QUrl>& urls);
+    // Empties every result list and the file counter.
+    void reset();
+    // Walks dir's files, then its sub-folders depth first; each real folder is walked once per search.
+    void doSearch(const QDir& dir);
+    // Files one path into a list by its media kind.
+    void addFile(const QString& path);
+    void addEmptyFolder(const QString& path);
+    // Audio or video worth listing: a known suffix on a visible file, else a probe that finds a playing time.
+    virtual bool isMediaFile(const QString& path);
+    // Escape or closing the window during a search cancels it like the Cancel button.
+    void reject() override;
+
+    QVector<QString> folders() const { return m_vecFolders; }
+    QVector<QString> emptyFolders() const { return m_vecEmptyFolders; }
+    QVector<QString> audioFiles() const { return m_vecAudioFiles; }
+    QVector<QString> videoFiles() const { return m_vecVideoFiles; }
+    QVector<QString> artworkFiles() const { return m_vecArtworkFiles; }
+    QVector<QString> textFiles() const { return m_vecTextFiles; }
+    QVector<QString> unsuportedFiles() const { return m_vecUnsupportedFiles; }
+
+public slots:
+    // Runs the whole search, then accepts the dialog unless it was cancelled.
+    void slotStart();
+    // Stops the search, empties the lists and rejects the dialog.
+    void slotCancel();
+
+private:
+    void updateLabels(const QString& fileName);
+    // Lets pending events run (repaint, Cancel) at most every few tens of milliseconds.
+    void keepResponsive();
+
+    QLabel* m_plblFile;
+    QLabel* m_plblCount;
+    QVector<QString> m_vecFolders;
+    QVector<QString> m_vecAudioFiles;
+    QVector<QString> m_vecVideoFiles;
+    QVector<QString> m_vecArtworkFiles;
+    QVector<QString> m_vecTextFiles;
+    QVector<QString> m_vecUnsupportedFiles;
+    QVector<QString> m_vecEmptyFolders;
+    bool m_bCancelled = false;
+    bool m_bSearching = false;
+    QList<QUrl> m_lstUrls;
+    int m_nCounted = 0;
+    QSet<QString> m_setVisited;
+    QElapsedTimer m_timerEvents;
+};
+
+} // namespace ZADovuzIdida

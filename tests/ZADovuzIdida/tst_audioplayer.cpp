@@ -1,0 +1,207 @@
+#include "NullSoundServer.h"
+#include "TestMain.h"
+#include "Tools.h"
+
+#include <VUVararer/App.h>
+#include <ZADovuzIdida/AudioPlayer.h>
+
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+using ZADovuzIdida::AudioPlayer;
+using VUVararer::App;
+
+class TestAudioPlayer : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    TestKit::NullSoundServer m_sound;
+    QString m_strNoSound;
+
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+
+    // Ends the current player (which saves its state) and stores the given settings for the next one.
+    static void restart(const QVariant& mute, const QVariant& volume)
+    {
+        delete AudioPlayer::instance();
+        App* app = App::theApp();
+        app->settings()->remove(QCoreApplication::applicationName());
+        if (mute.isValid())
+            app->setSettingsValue("/SoundMute", mute);
+        if (volume.isValid())
+            app->setSettingsValue("/SoundVolume", volume);
+    }
+
+    // The settings as another process would read them from the file.
+    static QVariant stored(const QString& key)
+    {
+        QSettings* settings = App::theApp()->settings();
+        settings->sync();
+        QSettings file(settings->fileName(), settings->format());
+        return file.value(QCoreApplication::applicationName() + "/" + key);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        if (!m_sound.start(&m_strNoSound) && m_strNoSound.isEmpty())
+            m_strNoSound = "no sound server";
+        QString error;
+        QVERIFY2(TestKit::makeTone(path("short.wav"), 1.2, 44100, 2, {}, &error), qPrintable(error));
+        QVERIFY2(TestKit::makeTone(path("loop.wav"), 2.0, 44100, 2, {}, &error), qPrintable(error));
+        QVERIFY2(TestKit::makeTone(path("long.wav"), 4.0, 44100, 2, {}, &error), qPrintable(error));
+        QFile text(path("notes.txt"));
+        QVERIFY(text.open(QIODevice::WriteOnly));
+        text.write("no sound here\n");
+    }
+
+    void testSilentStart()
+    {
+        restart(QVariant(), QVariant());
+        AudioPlayer* player = AudioPlayer::instance();
+        QCOMPARE(AudioPlayer::instance(), player);
+        QCOMPARE(player->volume(), 0.0);
+        QVERIFY(player->isMuted());
+        player->setVolume(100.0);
+        QCOMPARE(player->volume(), 100.0);
+        QVERIFY(!player->isMuted());
+        QCOMPARE(player->remainingDuration(), qint64(0));
+        QCOMPARE(player->duration(), qint64(0));
+    }
+
+    void testRestore_data()
+    {
+        QTest::addColumn<QVariant>("mute");
+        QTest::addColumn<QVariant>("volume");
+        QTest::addColumn<double>("expectedVolume");
+        QTest::addColumn<bool>("expectedMuted");
+        QTest::newRow("40 unmuted") << QVariant(false) << QVariant(40.0) << 40.0 << false;
+        QTest::newRow("mute with 40 ends unmuted") << QVariant(true) << QVariant(40.0) << 40.0 << false;
+        QTest::newRow("mute with 0") << QVariant(true) << QVariant(0.0) << 0.0 << true;
+        QTest::newRow("text values") << QVariant("true") << QVariant("75.9") << 75.0 << false;
+        QTest::newRow("above 100") << QVariant(false) << QVariant(250) << 100.0 << false;
+    }
+
+    void testRestore()
+    {
+        QFETCH(QVariant, mute);
+        QFETCH(QVariant, volume);
+        QFETCH(double, expectedVolume);
+        QFETCH(bool, expectedMuted);
+        restart(mute, volume);
+        AudioPlayer* player = AudioPlayer::instance();
+        QCOMPARE(player->volume(), expectedVolume);
+        QCOMPARE(player->isMuted(), expectedMuted);
+        App::theApp()->setSettingsValue("/SoundVolume", 10.0);
+        QCOMPARE(AudioPlayer::instance()->volume(), expectedVolume);
+        // Unmuting gives back the volume of the moment the player was muted at creation.
+        if (expectedMuted) {
+            player->setMuted(false);
+            QCOMPARE(player->volume(), 50.0);
+        }
+    }
+
+    // Saved on quit and on destruction, read back by the next player.
+    void testPersist()
+    {
+        restart(QVariant(), QVariant());
+        AudioPlayer* player = AudioPlayer::instance();
+        player->setVolume(30.0);
+        QVERIFY(QMetaObject::invokeMethod(player, "slotSetAboutToQuit"));
+        QCOMPARE(stored("SoundVolume").toDouble(), 30.0);
+        QCOMPARE(stored("SoundMute").toBool(), false);
+        player->setMuted(true);
+        delete player;
+        QCOMPARE(stored("SoundVolume").toDouble(), 0.0);
+        QCOMPARE(stored("SoundMute").toBool(), true);
+        player = AudioPlayer::instance();
+        QVERIFY(player->isMuted());
+        player->setVolume(25.0);
+        delete player;
+        player = AudioPlayer::instance();
+        QCOMPARE(player->volume(), 25.0);
+        QVERIFY(!player->isMuted());
+    }
+
+    void testPlayToEnd()
+    {
+        if (!m_strNoSound.isEmpty())
+            QFAIL(qPrintable("no sound device: " + m_strNoSound));
+        AudioPlayer* player = AudioPlayer::instance();
+        player->setVolume(100.0);
+        QSignalSpy finished(player, SIGNAL(finished()));
+        QSignalSpy stopped(player, SIGNAL(stopped()));
+        QSignalSpy moved(player, SIGNAL(positionChanged(qint64)));
+        player->play(path("long.wav"), false);
+        QCOMPARE(player->fileName(), path("long.wav"));
+        QVERIFY(player->duration() > 3900 && player->duration() <= 4000);
+        QTRY_VERIFY_WITH_TIMEOUT(player->isPlaying(), 3000);
+        player->play(path("short.wav"), false);
+        QCOMPARE(player->fileName(), path("short.wav"));
+        QVERIFY(player->position() < 500);
+        QCOMPARE(player->remainingDuration(), player->duration() - player->position());
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 5000);
+        QVERIFY(moved.count() >= 1);
+        QCOMPARE(player->duration(), qint64(0));
+        QCOMPARE(player->remainingDuration(), qint64(0));
+
+        player->play(path("long.wav"), false);
+        QTRY_VERIFY_WITH_TIMEOUT(player->isPlaying(), 3000);
+        player->stop();
+        QVERIFY(!player->isPlaying());
+        QVERIFY(player->isStopped());
+        QTest::qWait(700);
+        QCOMPARE(finished.count(), 1);
+        QCOMPARE(stopped.count(), 0);
+    }
+
+    // A loop restarts the file about every duration until a stop; a stop ends it for good.
+    void testLoop()
+    {
+        if (!m_strNoSound.isEmpty())
+            QFAIL(qPrintable("no sound device: " + m_strNoSound));
+        AudioPlayer* player = AudioPlayer::instance();
+        QSignalSpy finished(player, SIGNAL(finished()));
+        // Positions only fall when the file starts again.
+        player->play(path("loop.wav"), true);
+        bool restarted = false;
+        qint64 last = 0;
+        for (int i = 0; i < 100 && !restarted; ++i) {
+            QTest::qWait(50);
+            const qint64 now = player->position();
+            restarted = player->duration() > 0 && now + 200 < last;
+            last = now;
+        }
+        QVERIFY2(restarted, "the looped file did not start again");
+        QCOMPARE(player->fileName(), path("loop.wav"));
+        player->slotStop();
+        QVERIFY(player->isStopped());
+        for (int i = 0; i < 25; ++i) {
+            QTest::qWait(100);
+            QVERIFY(!player->isPlaying());
+            QCOMPARE(player->position(), qint64(0));
+        }
+        QVERIFY(player->isStopped());
+        QCOMPARE(finished.count(), 0);
+
+        player->play(path("notes.txt"), true);
+        QCOMPARE(player->duration(), qint64(0));
+        QTest::qWait(300);
+        QVERIFY(!player->isPlaying());
+
+        // A plain play after a loop is not looped.
+        player->play(path("short.wav"), true);
+        player->play(path("short.wav"), false);
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 5000);
+        QTest::qWait(1500);
+        QVERIFY(!player->isPlaying());
+        QCOMPARE(finished.count(), 1);
+    }
+};
+
+TRELVANIC_TEST_MAIN_APP(VUVararer::App, TestAudioPlayer)
+#include "tst_audioplayer.moc"

@@ -1,0 +1,344 @@
+#include "TestMain.h"
+#include "Tools.h"
+
+#include <ZADovuzIdida/MediaSearchDialog.h>
+
+#include <QDirIterator>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <functional>
+
+#include <unistd.h>
+
+using ZADovuzIdida::MediaSearchDialog;
+
+namespace {
+
+// Search dialog whose media test can be watched and steered; the real test still decides.
+class HookedDialog : public MediaSearchDialog
+{
+public:
+    std::function<void(const QString&)> hook;
+    int calls = 0;
+
+    bool isMediaFile(const QString& path) override
+    {
+        ++calls;
+        if (hook)
+            hook(path);
+        return MediaSearchDialog::isMediaFile(path);
+    }
+};
+
+// Runs the current user as "nobody" for the lifetime of the object when running as root, so that
+// permission bits are honoured.
+class AsNobody
+{
+public:
+    AsNobody() : m_bSwitched(geteuid() == 0 && seteuid(65534) == 0) {}
+    ~AsNobody()
+    {
+        if (m_bSwitched && seteuid(0) != 0)
+            qFatal("cannot return to root");
+    }
+
+private:
+    bool m_bSwitched;
+};
+
+QStringList sorted(const QVector<QString>& paths)
+{
+    QStringList list(paths.begin(), paths.end());
+    list.sort();
+    return list;
+}
+
+QString countText(int video, int audio, int image, int text, int other)
+{
+    return QString("<H3>Video Files: %1<BR>Audio Files: %2<BR>Image Files: %3<BR>Text Files: %4<BR>Other Files: "
+                   "%5<BR></H3>")
+        .arg(video)
+        .arg(audio)
+        .arg(image)
+        .arg(text)
+        .arg(other);
+}
+
+} // namespace
+
+class TestMediaSearch : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+
+    static void writeBytes(const QString& file, const QByteArray& bytes)
+    {
+        QVERIFY(QDir().mkpath(QFileInfo(file).path()));
+        QFile out(file);
+        QVERIFY2(out.open(QIODevice::WriteOnly), qPrintable(file));
+        out.write(bytes);
+    }
+
+    static QByteArray randomBytes(int size)
+    {
+        QByteArray bytes(size, '\0');
+        quint32 state = 2463534242u;
+        for (char& byte : bytes) {
+            state ^= state << 13;
+            state ^= state >> 17;
+            state ^= state << 5;
+            byte = char(state);
+        }
+        return bytes;
+    }
+
+    // The labels in creation order: file name, counts, heading.
+    static QLabel* countLabel(MediaSearchDialog& dialog)
+    {
+        const QList<QLabel*> labels = dialog.findChildren<QLabel*>();
+        return labels.size() == 3 ? labels.at(1) : nullptr;
+    }
+
+    // Lets every user read the tree, so that only the locked folder stays closed to "nobody".
+    static void openUp(const QString& root)
+    {
+        const QFileDevice::Permissions dirs = QFileDevice::Permissions(0x7755);
+        const QFileDevice::Permissions files = QFileDevice::Permissions(0x6644);
+        QFile::setPermissions(root, dirs);
+        QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot | QDir::NoSymLinks,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString entry = it.next();
+            QFile::setPermissions(entry, it.fileInfo().isDir() ? dirs : files);
+        }
+    }
+
+    static void run(MediaSearchDialog& dialog, const QList<QUrl>& urls)
+    {
+        dialog.setUrls(urls);
+        QSignalSpy finished(&dialog, SIGNAL(finished(int)));
+        dialog.slotStart();
+        QCOMPARE(finished.count(), 1);
+        QCOMPARE(finished.at(0).at(0).toInt(), int(QDialog::Accepted));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        QString error;
+        QVERIFY2(TestKit::makeTone(path("a.mp3"), 1.2, 44100, 2, {"-c:a", "libmp3lame"}, &error), qPrintable(error));
+    }
+
+    void testWindow()
+    {
+        MediaSearchDialog dialog;
+        QCOMPARE(dialog.objectName(), QString("MediaSearchDialog"));
+        QPushButton* button = dialog.findChild<QPushButton*>("SearchStopButton");
+        QVERIFY(button);
+        QCOMPARE(button->text(), QString("&Cancel"));
+        QStringList texts;
+        for (QLabel* label : dialog.findChildren<QLabel*>())
+            texts << label->text();
+        QCOMPARE(texts, (QStringList{"", "", "<CENTER><H2>Searching for the media files.<br>Please, wait...</H2></CENTER>"}));
+        QCOMPARE(MediaSearchDialog::staticMetaObject.className(), "ZADovuzIdida::MediaSearchDialog");
+    }
+
+    // A dropped file is filed but not counted; what is neither file nor folder is only logged.
+    void testDroppedFiles()
+    {
+        MediaSearchDialog dialog;
+        QTest::ignoreMessage(QtDebugMsg, "Unknown");
+        QTest::ignoreMessage(QtDebugMsg, "Unknown");
+        run(dialog, {QUrl::fromLocalFile(path("a.mp3")), QUrl::fromLocalFile(path("missing.wav")),
+                     QUrl("http://127.0.0.1:9/remote.mp3")});
+        QCOMPARE(dialog.audioFiles(), QVector<QString>{path("a.mp3")});
+        QVERIFY(dialog.unsuportedFiles().isEmpty() && dialog.folders().isEmpty() && dialog.emptyFolders().isEmpty());
+        for (QLabel* label : dialog.findChildren<QLabel*>())
+            QVERIFY(!label->text().startsWith("<H3>"));
+    }
+
+    // Mixed tree with a link cycle, hidden entries, upper-case suffixes and broken media.
+    void testTree()
+    {
+        QTemporaryDir tree;
+        QVERIFY(tree.isValid());
+        const QString root = tree.path();
+        auto at = [&](const QString& name) { return root + "/" + name; };
+        QString error;
+        QVERIFY2(TestKit::makeTone(at("b.wav"), 1.0, 44100, 2, {}, &error), qPrintable(error));
+        QVERIFY(QFile::rename(at("b.wav"), at("b.WAV")));
+        const TestKit::ToolResult avi =
+            TestKit::runTool("ffmpeg", {"-v", "error", "-y", "-f", "lavfi", "-i", "testsrc=d=1:s=64x48", "-f", "lavfi",
+                                        "-i", "sine=d=1", "-shortest", at("e.avi")});
+        QVERIFY2(avi.exitCode == 0, avi.err.constData());
+        QVERIFY(QFile::copy(path("a.mp3"), at("._c.mp3")));
+        QVERIFY(QFile::copy(path("a.mp3"), at("a.mp3")));
+        writeBytes(at("d.zip"), "PK\x05\x06" + QByteArray(18, '\0'));
+        writeBytes(at("notes.TXT"), "notes\n");
+        writeBytes(at("cover.JPEG"), QByteArray::fromHex("ffd8ffe0"));
+        writeBytes(at("x.wav"), randomBytes(4096));
+        writeBytes(at("SONG.MP3"), randomBytes(4096));
+        writeBytes(at("fake.mp3"), randomBytes(4096));
+        QVERIFY(QDir(root).mkpath("empty"));
+        QVERIFY(QDir(root).mkpath("nested/deeper"));
+        QVERIFY(TestKit::makeTone(at("nested/deeper/f.flac"), 0.5, 44100, 1, {"-c:a", "flac"}, &error));
+        QVERIFY(QFile::link(root, at("nested/loop")));
+        QVERIFY(QFile::link(at("nested"), at("nested/deeper/up")));
+        writeBytes(at(".hidden/h.htm"), "<p>");
+        writeBytes(at("locked/g.mp3"), "x");
+        openUp(root);
+        QVERIFY(QFile::setPermissions(at("locked"), QFileDevice::Permissions()));
+
+        QVERIFY(TestKit::runTool("ffprobe", {"-v", "error", at("x.wav")}).exitCode != 0);
+        QVERIFY(TestKit::runTool("ffprobe", {"-v", "error", at("e.avi")}).exitCode == 0);
+
+        MediaSearchDialog dialog;
+        bool lockedReadable = true;
+        {
+            AsNobody nobody;
+            run(dialog, {QUrl::fromLocalFile(root)});
+            lockedReadable = !QDir(at("locked")).entryList(QDir::Files).isEmpty();
+        }
+        QFile::setPermissions(at("locked"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        if (lockedReadable)
+            qInfo("permissions are not enforced here: the locked folder is walked like the others");
+
+        QStringList audio{at("a.mp3"), at("b.WAV"), at("fake.mp3"), at("nested/deeper/f.flac")};
+        if (lockedReadable)
+            audio << at("locked/g.mp3");
+        QCOMPARE(sorted(dialog.audioFiles()), audio);
+        QCOMPARE(dialog.audioFiles().last(), at("nested/deeper/f.flac"));
+        QCOMPARE(dialog.videoFiles(), QVector<QString>{at("e.avi")});
+        QCOMPARE(dialog.artworkFiles(), QVector<QString>{at("cover.JPEG")});
+        QCOMPARE(sorted(dialog.textFiles()), (QStringList{at(".hidden/h.htm"), at("notes.TXT")}));
+        QCOMPARE(dialog.textFiles().first(), at("notes.TXT"));
+        QCOMPARE(sorted(dialog.unsuportedFiles()),
+                 (QStringList{at("._c.mp3"), at("SONG.MP3"), at("d.zip"), at("x.wav")}));
+        QCOMPARE(sorted(dialog.folders()), (QStringList{at(".hidden"), at("empty"), at("locked"), at("nested"),
+                                                        at("nested/deeper")}));
+        const QString canonicalRoot = QFileInfo(root).canonicalFilePath();
+        QStringList empty{canonicalRoot + "/empty"};
+        if (!lockedReadable)
+            empty << canonicalRoot + "/locked";
+        QCOMPARE(sorted(dialog.emptyFolders()), empty);
+    }
+
+    void testEmptyFolders()
+    {
+        QTemporaryDir tree;
+        QVERIFY(tree.isValid());
+        const QString real = QFileInfo(tree.path()).canonicalFilePath();
+        QVERIFY(QDir(real).mkpath("bare"));
+        QVERIFY(QDir(real).mkpath("outer/inner"));
+        QVERIFY(QFile::link(real, real + "/../" + QFileInfo(real).fileName() + "-link"));
+        const QString linked = real + "-link";
+        MediaSearchDialog dialog;
+        run(dialog, {QUrl::fromLocalFile(linked + "/bare"), QUrl::fromLocalFile(linked + "/outer")});
+        QCOMPARE(dialog.folders(), QVector<QString>{linked + "/outer/inner"});
+        QCOMPARE(dialog.emptyFolders(), (QVector<QString>{real + "/bare", real + "/outer/inner"}));
+        run(dialog, {QUrl::fromLocalFile(real + "/outer")});
+        QCOMPARE(dialog.emptyFolders(), QVector<QString>{real + "/outer/inner"});
+        QCOMPARE(dialog.folders(), QVector<QString>{real + "/outer/inner"});
+        QFile::remove(linked);
+    }
+
+    // The count label changes after files 1, 2, 3, 4 and every tenth.
+    void testLabelUpdates()
+    {
+        QTemporaryDir tree;
+        QVERIFY(tree.isValid());
+        for (int i = 0; i < 25; ++i)
+            QVERIFY(QFile::copy(path("a.mp3"), QString("%1/%2.mp3").arg(tree.path()).arg(i)));
+        HookedDialog dialog;
+        QStringList seen;
+        dialog.hook = [&](const QString&) {
+            QLabel* label = countLabel(dialog);
+            seen << (label ? label->text() : QString());
+        };
+        run(dialog, {QUrl::fromLocalFile(tree.path())});
+        QCOMPARE(seen.size(), 25);
+        QCOMPARE(seen.at(0), QString());
+        const int shown[] = {1, 2, 3, 4, 4, 4, 4, 4, 4, 10, 10, 10, 10, 10, 10, 10, 10, 10, 10, 20, 20, 20, 20, 20};
+        for (int call = 1; call < 25; ++call)
+            QCOMPARE(seen.at(call), countText(0, shown[call - 1], 0, 0, 0));
+        QCOMPARE(countLabel(dialog)->text(), countText(0, 20, 0, 0, 0));
+    }
+
+    void testCancel_data()
+    {
+        QTest::addColumn<bool>("escape");
+        QTest::newRow("button") << false;
+        QTest::newRow("escape key") << true;
+    }
+
+    // Cancel in the middle of a folder of thousands of files: rejected, lists empty, the walk stops.
+    void testCancel()
+    {
+        QFETCH(bool, escape);
+        QTemporaryDir tree;
+        QVERIFY(tree.isValid());
+        for (int i = 0; i < 3000; ++i)
+            writeBytes(QString("%1/%2.wav").arg(tree.path()).arg(i), "RIFF");
+        writeBytes(tree.path() + "/sub/z.txt", "z");
+        HookedDialog dialog;
+        QPushButton* button = dialog.findChild<QPushButton*>("SearchStopButton");
+        dialog.hook = [&](const QString&) {
+            if (dialog.calls == 100) {
+                QTimer::singleShot(0, button, [&dialog, button, escape] {
+                    if (escape)
+                        QTest::keyClick(&dialog, Qt::Key_Escape);
+                    else
+                        QTest::mouseClick(button, Qt::LeftButton);
+                });
+                QThread::msleep(100);
+            }
+        };
+        dialog.setUrls({QUrl::fromLocalFile(tree.path()), QUrl::fromLocalFile(path("a.mp3"))});
+        QSignalSpy finished(&dialog, SIGNAL(finished(int)));
+        dialog.show();
+        dialog.slotStart();
+        QCOMPARE(finished.count(), 1);
+        QCOMPARE(finished.at(0).at(0).toInt(), int(QDialog::Rejected));
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        QCOMPARE(dialog.calls, 100);
+        QVERIFY(dialog.audioFiles().isEmpty() && dialog.unsuportedFiles().isEmpty() && dialog.textFiles().isEmpty());
+        QVERIFY(dialog.folders().isEmpty() && dialog.emptyFolders().isEmpty());
+
+        dialog.hook = nullptr;
+        run(dialog, {QUrl::fromLocalFile(tree.path() + "/sub")});
+        QCOMPARE(dialog.textFiles(), QVector<QString>{tree.path() + "/sub/z.txt"});
+    }
+
+    // Files removed while the walk runs are left out.
+    void testVanishedFiles()
+    {
+        QTemporaryDir tree;
+        QVERIFY(tree.isValid());
+        for (int i = 0; i < 10; ++i)
+            writeBytes(QString("%1/%2.wav").arg(tree.path()).arg(i), "RIFF");
+        HookedDialog dialog;
+        dialog.hook = [&](const QString& current) {
+            for (const QFileInfo& info : QDir(tree.path()).entryInfoList(QDir::Files)) {
+                if (info.absoluteFilePath() != current)
+                    QFile::remove(info.absoluteFilePath());
+            }
+        };
+        run(dialog, {QUrl::fromLocalFile(tree.path())});
+        QCOMPARE(dialog.calls, 1);
+        QCOMPARE(dialog.unsuportedFiles().size(), 1);
+        QVERIFY(dialog.audioFiles().isEmpty());
+        QCOMPARE(countLabel(dialog)->text(), countText(0, 0, 0, 0, 1));
+    }
+};
+
+TRELVANIC_TEST_MAIN(TestMediaSearch)
+#include "tst_mediasearch.moc"
