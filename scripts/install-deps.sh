@@ -8,6 +8,7 @@ packages=(
   cmake g++ make pkg-config ccache
   # Qt 5
   qtbase5-dev qtmultimedia5-dev qttools5-dev-tools libqt5svg5-dev libqt5multimedia5-plugins qttranslations5-l10n
+  qtwebengine5-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-pulseaudio
   # media stack
   libavformat-dev libavcodec-dev libavutil-dev libswresample-dev libtag1-dev libflac-dev zlib1g-dev
