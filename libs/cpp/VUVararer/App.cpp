@@ -39,6 +39,7 @@ App::App(int& argc, char** argv, const QString& organizationName, const QString&
     const QList<RegisteredFunction> lstFunctions = sm_lstRegisteredFunctions;
     for (RegisteredFunction function : lstFunctions)
         function();
+    initAppsIds();
 
     postOpenRequestsFromArguments();
 
@@ -100,11 +101,6 @@ void App::setSaveDirPath(const QString& path)
 bool App::isChartAutoUpdateOn() const
 {
     return !QFileInfo::exists(QStringLiteral("noautoupdate"));
-}
-
-QString App::storeLink(const QString&)
-{
-    return QString();
 }
 
 bool App::event(QEvent* e)

@@ -4,7 +4,9 @@
 #include <QApplication>
 #include <QDate>
 #include <QList>
+#include <QMap>
 #include <QMutex>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -15,6 +17,7 @@ namespace VUVararer {
 
 class TopWidget;
 class BlenderWidget;
+class HelpDialog;
 
 // Message handler that appends each message as one line to "protocol.log" in the support folder.
 void terminalOutputToFile(QtMsgType type, const QMessageLogContext& context, const QString& message);
@@ -152,7 +155,51 @@ public:
     void setProxy() {}
     void submitContactData(const QString&, const QString&, const QString&) {}
 
+    // Links (AppLinks.cpp). Share links on the product site, or sharer links for the regional site by language.
+    void setZembrelComLinks(const QString& key);
+    void setZembrelOrgLinks(const QString& key);
+    QString facebookShareLink() const { return m_strFaceBookShareLink; }
+    void setFaceBookShareLink(const QString& link) { m_strFaceBookShareLink = link; }
+    QString youtubeShareLink() const { return m_strYouTubeShareLink; }
+    void setYouTubeShareLink(const QString& link) { m_strYouTubeShareLink = link; }
+    QString twitterShareLink() const { return m_strTwitterShareLink; }
+    void setTwitterShareLink(const QString& link) { m_strTwitterShareLink = link; }
+    QString vkontakteShareLink() const { return m_strVKontakteShareLink; }
+    void setVKontakteShareLink(const QString& link) { m_strVKontakteShareLink = link; }
+    QString appSupportPage() const { return m_strAppSupportPage; }
+    void setAppSupportPage(const QString& link) { m_strAppSupportPage = link; }
+    QString shortShareMessage() const { return m_strShortShareMessage; }
+    void setShortShareMessage(const QString& message) { m_strShortShareMessage = message; }
+    // The share message, or the application name when none is set.
+    QString shareMessage() const;
+    void setShareMessage(const QString& message) { m_strShareMessage = message; }
+    void setPromotedLink(const QString& link) { m_strPromotedLink = link; }
+    void setPromotedAppNameAndID(const QString& name, const QString& id);
+    // Server bases, decoded from their Base64 form on every call.
+    QString zembrelComServer() const;
+    QString zembrelNetServer() const;
+    QString zembrelDeServer() const;
+    void initAppsIds();
+    // Store identifier of this application (name folded to lower case), or "".
+    QString appId() const;
+    // Store identifier of the exact key, or "".
+    QString appNameToId(const QString& name) const;
+    // Store link of a key, or of an address whose last path element is the key; "" for unknown keys.
     virtual QString storeLink(const QString& strAppKey);
+
+    // Reminders (AppSlots.cpp): kinds 1 rate, 2 share, 4 follow; armed reminders come at quit.
+    void callRateReminder(int count);
+    void callTellReminder(int count);
+    void callJoinReminder(int count);
+    // kind 8: rate in store builds, share otherwise; several kind bits: a random one of them.
+    void callReminder(int count, int kind);
+    int reminderKind() const { return m_nReminderKind; }
+    int reminderCount() const { return m_nReminderCount; }
+
+    // The introduction dialog, null until the first slotHelp().
+    HelpDialog* helpDialog() const;
+    // Schedules slotHelp() in 500 ms unless the user chose to skip the introduction.
+    void showHelpOnStart();
 
     bool event(QEvent* e) override;
     bool notify(QObject* receiver, QEvent* e) override;
@@ -194,6 +241,8 @@ protected:
     bool m_bIndependent = false;
 
 private:
+    // Acts on a rating or reminder dialog's answer: rate, mail or never ask again turn reminders off.
+    void applyReminderAnswer(int nState);
     QString storedKey(const QString& key) const;
     QString folder(const QString& base, bool create) const;
     void postOpenRequestsFromArguments();
@@ -225,6 +274,19 @@ private:
     QStringList m_lstAdditionalLanguages;
     bool m_bFirstStart = true;
     QMutex m_mtxSettings;
+    QString m_strFaceBookShareLink;
+    QString m_strYouTubeShareLink;
+    QString m_strTwitterShareLink;
+    QString m_strVKontakteShareLink;
+    QString m_strAppSupportPage;
+    QString m_strShareMessage;
+    QString m_strShortShareMessage;
+    QString m_strPromotedAppName;
+    QString m_strPromotedAppID;
+    QString m_strPromotedLink;
+    QMap<QString, QString> m_mapAppsIds;
+    int m_nReminderKind = 1;
+    QPointer<HelpDialog> m_pHelpDialog;
 
     static QList<RegisteredFunction> sm_lstRegisteredFunctions;
 };

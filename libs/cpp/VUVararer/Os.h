@@ -1,6 +1,7 @@
 #pragma once
 // Platform facade: reveal in the file manager, trash, badge, login item, sleep prevention, sharing, system signals.
 
+#include <QDate>
 #include <QObject>
 #include <QPixmap>
 #include <QString>
@@ -56,6 +57,21 @@ public:
     // Whether the system offers its own review prompt (never here: callers use the frame's rating dialog).
     static bool hasSystemReviewPrompt();
 
+    // Review requests (ReviewQuota.cpp): at most one per process and three per year, after the first of a
+    // year only every period-th call unless forced.
+    static void requestReview(bool force);
+    // Starts a new quota year (and answers false) once the stored date is 367 days back, or unusable.
+    static bool isRequestedReviewsQuotaExceeded();
+    static int requestedReviewsCount();
+    static int requestedReviewsCalls();
+    // The stored date; today when none is stored, invalid when it cannot be read.
+    static QDate requestedReviewsLastDate();
+    static int numRequestedReviewsAvalable();
+    // Periods below 1 are ignored.
+    static void setRequestPeriod(const int& period);
+    // The frame's rating dialog in place of the system prompt, while automatic reminders are on.
+    static void simulateRequestReview();
+
 signals:
     void atSwitchToStandBy();
     void atWakeUpFromStandBy();
@@ -64,4 +80,6 @@ signals:
 
 private:
     static Os* s_instance;
+    static bool s_bReviewWasRequested;
+    static int s_nRequestPeriod;
 };
