@@ -18,7 +18,7 @@ packages=(
   ffmpeg sox flac mediainfo python3 python3-mutagen pulseaudio pulseaudio-utils dbus
   sndfile-programs locales
   # a virtual X display for screenshot tests
-  xvfb xauth
+  xvfb xauth x11-utils xdotool
 )
 
 missing=()

@@ -85,27 +85,27 @@ QList<int> ConversionSettings::bitDepths()
 
 int ConversionSettings::sampleRate()
 {
-    return listedValue(KeySampleRate, 44100, sampleRates());
+    return listedValue(KeySampleRate, DefaultSampleRate, sampleRates());
 }
 
 int ConversionSettings::bitRate()
 {
-    return listedValue(KeyBitRate, 128000, bitRates());
+    return listedValue(KeyBitRate, DefaultBitRate, bitRates());
 }
 
 int ConversionSettings::quality()
 {
-    return listedValue(KeyQuality, 127, qualities());
+    return listedValue(KeyQuality, DefaultQuality, qualities());
 }
 
 int ConversionSettings::channels()
 {
-    return listedValue(KeyChanels, 2, channelCounts());
+    return listedValue(KeyChanels, DefaultChannels, channelCounts());
 }
 
 int ConversionSettings::bitsPerSample()
 {
-    return listedValue(KeyBitsPersample, 16, bitDepths());
+    return listedValue(KeyBitsPersample, DefaultBitsPerSample, bitDepths());
 }
 
 bool ConversionSettings::normalizationActive()

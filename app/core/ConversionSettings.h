@@ -38,6 +38,12 @@ public:
     static QList<int> channelCounts();
     static QList<int> bitDepths();
     static constexpr int MaxFadeSeconds = 33;
+    // What the getters below give when nothing valid is stored.
+    static constexpr int DefaultSampleRate = 44100;
+    static constexpr int DefaultBitRate = 128000;
+    static constexpr int DefaultQuality = 127;
+    static constexpr int DefaultChannels = 2;
+    static constexpr int DefaultBitsPerSample = 16;
 
     static int sampleRate();
     static int bitRate();

@@ -22,12 +22,6 @@
 namespace
 {
 
-// Rows to select when a stored value is missing from a list: the getters' defaults.
-constexpr int DefaultSampleRate = 44100;
-constexpr int DefaultBitRate = 128000;
-constexpr int DefaultQuality = 127;
-constexpr int DefaultChannels = 2;
-constexpr int DefaultBitsPerSample = 16;
 const QPair<int, int> FadeRange(0, ConversionSettings::MaxFadeSeconds);
 
 bool isM4a()

@@ -80,15 +80,13 @@ class TestCodecs : public QObject
 private slots:
     void testRfc4648_data();
     void testRfc4648();
-    void testBase32Sizes();
-    void testBase32FreeFunctions();
+    void testBase32Bounds();
     void testBase32Rejects_data();
     void testBase32Rejects();
     void testBase32AgainstPython();
     void testUtf16Rfc2781();
     void testUtf16AgainstIconv();
-    void testByteFields();
-    void testDecodeLatin1StopsAtZero();
+    void testLatin1Fields();
     void testPhpCompress();
 };
 
@@ -112,72 +110,34 @@ void TestCodecs::testRfc4648()
     QFETCH(QString, base64);
     QFETCH(QString, base32);
     const QString latin = QString::fromLatin1(plain);
-
     QCOMPARE(Base64::codeQByteArray(plain), base64);
     QCOMPARE(Base64::decodeQByteArray(base64), plain);
     QCOMPARE(Base64::codeLatin1(latin), base64);
     QCOMPARE(Base64::decodeLatin1(base64), latin);
-
     QCOMPARE(Base32::codeQByteArray(plain), base32);
     QCOMPARE(Base32::decodeQByteArray(base32), plain);
     QCOMPARE(Base32::decodeQByteArray(base32.toLower()), plain);
     QCOMPARE(Base32::codeLatin1(latin), base32);
-    QCOMPARE(Base32::decodeLatin1(base32), latin);
     QCOMPARE(Base32::decodeLatin1(base32.toLower()), latin);
 }
 
-void TestCodecs::testBase32Sizes()
+// The free functions never read past the input nor write past the output (the sanitizer watches exact buffers).
+void TestCodecs::testBase32Bounds()
 {
-    const uint64_t quintets[] = {0, 2, 4, 5, 7, 8, 10, 12, 13, 15, 16};
-    const uint64_t padding[] = {0, 6, 4, 3, 1, 0, 6, 4, 3, 1, 0};
-    const uint64_t buffer[] = {0, 8, 8, 8, 8, 8, 16, 16, 16, 16, 16};
-    for (uint64_t n = 0; n <= 10; ++n) {
-        QCOMPARE(base32_encoder_last_quintent(n), quintets[n]);
-        QCOMPARE(base32_encoder_output_padding_size(n), padding[n]);
-        QCOMPARE(base32_encoder_buffer_size(n), buffer[n]);
-    }
-    for (uint64_t n = 0; n < 1000; ++n)
-        QCOMPARE(base32_encoder_buffer_size(n) % 8, uint64_t(0));
-
-    QCOMPARE(base32_decoder_buffer_size(0), uint64_t(0));
+    QCOMPARE(base32_encoder_output_padding_size(1), uint64_t(6));
+    QCOMPARE(base32_encoder_buffer_size(6), uint64_t(16));
     QCOMPARE(base32_decoder_buffer_size(7), uint64_t(0));
-    QCOMPARE(base32_decoder_buffer_size(12), uint64_t(0));
-    QCOMPARE(base32_decoder_buffer_size(8), uint64_t(12));
-    QCOMPARE(base32_decoder_buffer_size(16), uint64_t(25));
-    for (uint64_t n = 8; n < 800; n += 8)
-        QVERIFY(base32_decoder_buffer_size(n) >= n * 5 / 8);
-}
-
-void TestCodecs::testBase32FreeFunctions()
-{
-    // "foobar": 01100110 01101111 01101111 01100010 01100001 01110010
-    const std::vector<uint8_t> foobar = {'f', 'o', 'o', 'b', 'a', 'r'};
-    QCOMPARE(int(base32_encoder_encode_bits(0, foobar.data(), foobar.size())), 12);  // 01100
-    QCOMPARE(int(base32_encoder_encode_bits(1, foobar.data(), foobar.size())), 25);  // 11001
-    QCOMPARE(int(base32_encoder_encode_bits(9, foobar.data(), foobar.size())), 8);   // 10 + zero bits
-    QCOMPARE(char(base32_encoder_encode_at_position(8, foobar.data(), foobar.size())), 'O');
-    QCOMPARE(char(base32_encoder_encode_at_position(9, foobar.data(), foobar.size())), 'I');
-
-    // The last partial group of a one-byte input must not read a second byte.
     const std::vector<uint8_t> single = {0xFF};
     QCOMPARE(int(base32_encoder_encode_bits(1, single.data(), single.size())), 0x1C);
 
-    // Encoding writes exactly the output length, never past it.
-    std::vector<uint8_t> output(16, '#');
-    base32_encode(output.data(), 16, foobar.data(), foobar.size());
-    QCOMPARE(QByteArray(reinterpret_cast<const char*>(output.data()), 16), QByteArray("MZXW6YTBOI======"));
-    std::vector<uint8_t> shortOutput(4, '#');
+    const std::vector<uint8_t> foobar = {'f', 'o', 'o', 'b', 'a', 'r'};
+    std::vector<uint8_t> shortOutput(4);
     base32_encode(shortOutput.data(), shortOutput.size(), foobar.data(), foobar.size());
     QCOMPARE(QByteArray(reinterpret_cast<const char*>(shortOutput.data()), 4), QByteArray("MZXW"));
-
-    // Decoding writes no more than the output length and reports what it wrote.
-    QCOMPARE(decodeExact("MZXW6YTBOI======", 25), QByteArray("foobar"));
     QCOMPARE(decodeExact("MZXW6YTBOI======", 6), QByteArray("foobar"));
     QCOMPARE(decodeExact("MZXW6YTBOI======", 3), QByteArray("foo"));
-    QCOMPARE(decodeExact("MZXW6YTBOI======", 1), QByteArray("f"));
     QCOMPARE(decodeExact("MZXW6YTBOI======", 0), QByteArray());
 
-    // Round trips of every length up to 64 through exact-size buffers.
     QRandomGenerator random(4648);
     for (int length = 0; length <= 64; ++length) {
         const QByteArray data = randomBytes(random, length);
@@ -187,7 +147,6 @@ void TestCodecs::testBase32FreeFunctions()
         const QByteArray encoded(reinterpret_cast<const char*>(text.data()), int(text.size()));
         QCOMPARE(Base32::codeQByteArray(data), QString::fromLatin1(encoded));
         QCOMPARE(decodeExact(encoded, base32_decoder_buffer_size(uint64_t(encoded.size()))), data);
-        QCOMPARE(Base32::decodeQByteArray(QString::fromLatin1(encoded)), data);
     }
 }
 
@@ -195,12 +154,9 @@ void TestCodecs::testBase32Rejects_data()
 {
     QTest::addColumn<QString>("text");
     QTest::newRow("seven characters") << "MZXW6YT";
-    QTest::newRow("nine characters") << "MZXW6YTBO";
     QTest::newRow("digit 1") << "MZXW6YT1";
-    QTest::newRow("digit 0") << "MZXW0YTB";
     QTest::newRow("digit 8") << "8ZXW6YTB";
     QTest::newRow("space") << "MZXW YTB";
-    QTest::newRow("Latin-1 letter") << QString::fromUtf8("MZXW\xC3\xA9YTB");
     QTest::newRow("non-Latin-1 letter") << QString::fromUtf8("MZXW\xE2\x82\xACYTB");
     QTest::newRow("pad at 1") << "========";
     QTest::newRow("pad at 2") << "M=======";
@@ -216,8 +172,7 @@ void TestCodecs::testBase32Rejects()
     QFETCH(QString, text);
     QCOMPARE(Base32::decodeQByteArray(text), QByteArray());
     QCOMPARE(Base32::decodeLatin1(text), QString());
-    const QByteArray latin = text.toLatin1();
-    QCOMPARE(decodeExact(latin, 64), QByteArray());
+    QCOMPARE(decodeExact(text.toLatin1(), 64), QByteArray());
 }
 
 void TestCodecs::testBase32AgainstPython()
@@ -246,12 +201,6 @@ void TestCodecs::testUtf16Rfc2781()
 {
     QCOMPARE(QByteArrayExtensions::convertFromQString(QString::fromUcs4(U"\U00010000")), hex("D800DC00"));
     QCOMPARE(QByteArrayExtensions::convertFromQString(QString::fromUcs4(U"\U00012345")), hex("D808DF45"));
-    const QString aEacute = QString::fromUtf8("A\xC3\xA9");
-    QCOMPARE(QByteArrayExtensions::convertFromQString(aEacute), hex("004100E9"));
-    QCOMPARE(QByteArrayExtensions::convertToQString(hex("004100E9")), aEacute);
-    QCOMPARE(QByteArrayExtensions::convertFromQString(QString()), QByteArray());
-    QCOMPARE(QByteArrayExtensions::convertToQString(QByteArray()), QString());
-
     const QString mixed = QString::fromUtf8("A\xC3\xA9\xE2\x82\xAC\xF0\x9D\x84\x9E");
     QCOMPARE(QByteArrayExtensions::convertFromQString(mixed), hex("004100E920ACD834DD1E"));
     QCOMPARE(QByteArrayExtensions::convertToQString(hex("004100E920ACD834DD1E")), mixed);
@@ -259,12 +208,8 @@ void TestCodecs::testUtf16Rfc2781()
     QCOMPARE(Base64::decodeQString(QStringLiteral("AEEA6SCs2DTdHg==")), mixed);
     QCOMPARE(Base64::codeQString(QStringLiteral("A")), QStringLiteral("AEE="));
     QCOMPARE(Base64::codeLatin1(QStringLiteral("A")), QStringLiteral("QQ=="));
-
     // An odd last byte is the high half of the last unit.
-    const QString odd = QByteArrayExtensions::convertToQString(hex("004142"));
-    QCOMPARE(odd.size(), 2);
-    QCOMPARE(odd.at(0), QChar('A'));
-    QCOMPARE(odd.at(1).unicode(), ushort(0x4200));
+    QCOMPARE(QByteArrayExtensions::convertToQString(hex("004142")), QString::fromUtf16(u"A\u4200"));
 }
 
 void TestCodecs::testUtf16AgainstIconv()
@@ -285,41 +230,21 @@ void TestCodecs::testUtf16AgainstIconv()
         const QByteArray expected = iconvUtf16be(text.toUtf8());
         QCOMPARE(QByteArrayExtensions::convertFromQString(text), expected);
         QCOMPARE(QByteArrayExtensions::convertToQString(expected), text);
-        QCOMPARE(Base64::decodeQString(Base64::codeQString(text)), text);
     }
 }
 
-void TestCodecs::testByteFields()
+// Zero bytes are kept in fields but end the Latin-1 decoders.
+void TestCodecs::testLatin1Fields()
 {
-    char field[] = {0x41, 0x00, 0x42, 0x00};
-    const QString text = QByteArrayExtensions::arrToString(field, 4);
-    QCOMPARE(text.size(), 4);
-    QCOMPARE(text, QString::fromUtf16(u"A\0B\0", 4));
+    const char field[] = {0x41, 0x00, '\xE9', 0x00};
+    QCOMPARE(QByteArrayExtensions::arrToString(field, 4), QString::fromUtf16(u"A\0\u00E9\0", 4));
     QCOMPARE(QByteArrayExtensions::arrToString(field, 0), QString());
-    QCOMPARE(QByteArrayExtensions::arrToString(field, -1), QString());
     QCOMPARE(QByteArrayExtensions::arrToString(nullptr, 5), QString());
 
-    const char latin[] = {'\xE9', '\xFF', '\x80'};
-    const QString high = QByteArrayExtensions::arrToString(latin, 3);
-    QCOMPARE(high.at(0).unicode(), ushort(0xE9));
-    QCOMPARE(high.at(1).unicode(), ushort(0xFF));
-    QCOMPARE(high.at(2).unicode(), ushort(0x80));
-}
-
-void TestCodecs::testDecodeLatin1StopsAtZero()
-{
     const QByteArray withZero("ab\0cd", 5);
-    const QString base64 = Base64::codeQByteArray(withZero);
-    QCOMPARE(base64, QStringLiteral("YWIAY2Q="));
-    QCOMPARE(Base64::decodeQByteArray(base64), withZero);
-    QCOMPARE(Base64::decodeLatin1(base64), QStringLiteral("ab"));
-    const QString base32 = Base32::codeQByteArray(withZero);
-    QCOMPARE(Base32::decodeQByteArray(base32), withZero);
-    QCOMPARE(Base32::decodeLatin1(base32), QStringLiteral("ab"));
-    // Qt's Base64 decoder skips characters outside the alphabet.
-    QCOMPARE(Base64::decodeQByteArray(QStringLiteral("Zm9v\nYmFy!")), QByteArray("foobar"));
-    QCOMPARE(Base64::decodeLatin1(Base64::codeLatin1(QString::fromUtf8("caf\xC3\xA9"))),
-             QString::fromUtf8("caf\xC3\xA9"));
+    QCOMPARE(Base64::decodeLatin1(Base64::codeQByteArray(withZero)), QStringLiteral("ab"));
+    QCOMPARE(Base32::decodeQByteArray(Base32::codeQByteArray(withZero)), withZero);
+    QCOMPARE(Base32::decodeLatin1(Base32::codeQByteArray(withZero)), QStringLiteral("ab"));
 }
 
 void TestCodecs::testPhpCompress()
@@ -327,15 +252,12 @@ void TestCodecs::testPhpCompress()
     QCOMPARE(phpCompress(QByteArray()), QByteArray());
     QCOMPARE(phpCompress("hello"), hex("78DACB48CDC9C90700062C0215"));
     QCOMPARE(phpCompress("Wikipedia").right(4), hex("11E60398"));
-    QCOMPARE(zlibUncompress(phpCompress("hello"), 5), QByteArray("hello"));
-
     QRandomGenerator random(1950);
     for (int i = 0; i < 40; ++i) {
         QByteArray data = randomBytes(random, int(random.bounded(100, 5000)));
         if (i % 2 == 0)
             data = data.left(data.size() / 10).repeated(10);
         const QByteArray stream = phpCompress(data);
-        QVERIFY(stream.size() >= 2);
         QCOMPARE(stream.left(2), hex("78DA"));
         QCOMPARE(zlibUncompress(stream, data.size()), data);
     }

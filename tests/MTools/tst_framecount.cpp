@@ -15,6 +15,7 @@ extern "C" {
 }
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 
 using MTools::FrameCount;
@@ -58,18 +59,11 @@ public:
     Fields fields(int frame) const
     {
         Fields t;
+        char sep[3];
         const QByteArray str = text(frame);
-        const auto digit = [&str](int i) { return str.at(i) >= '0' && str.at(i) <= '9'; };
-        if (str.size() != 11 || !digit(0) || !digit(1) || !digit(3) || !digit(4) || !digit(6) || !digit(7) ||
-            !digit(9) || !digit(10)) {
+        if (str.size() != 11 || std::sscanf(str.constData(), "%2d%c%2d%c%2d%c%2d", &t.h, &sep[0], &t.m, &sep[1], &t.s,
+                                            &sep[2], &t.f) != 7)
             t.h = -1;
-            return t;
-        }
-        const auto field = [&str](int i) { return (str.at(i) - '0') * 10 + (str.at(i + 1) - '0'); };
-        t.h = field(0);
-        t.m = field(3);
-        t.s = field(6);
-        t.f = field(9);
         return t;
     }
 
@@ -101,14 +95,12 @@ private slots:
     void testRoundTripDay_data();
     void testRoundTripDay();
     void testDayWrapAndLargeValues();
-    void testRates();
     void testPulldownTables();
     void testPulldownConversions();
     void testSmpteWord();
     void testCopyAndUnset();
-    void testConvertFrame();
+    void testConversions();
     void testTimecodeToString();
-    void testTickConversions();
     void testTimeStamp();
 };
 
@@ -138,13 +130,11 @@ void TestFrameCount::testNonDropDaysAgainstLibavutil_data()
     QTest::addColumn<float>("fps");
     QTest::addColumn<int>("num");
     QTest::addColumn<int>("den");
-    QTest::addColumn<int>("step");
-    // A step prime to the rate still meets every frame field.
-    QTest::newRow("24") << 24.0f << 24 << 1 << 7;
-    QTest::newRow("25") << 25.0f << 25 << 1 << 7;
-    QTest::newRow("30") << 30.0f << 30 << 1 << 7;
-    QTest::newRow("50") << 50.0f << 50 << 1 << 7;
-    QTest::newRow("59.94 counts 60 a second") << 59.94f << 60000 << 1001 << 7;
+    QTest::newRow("24") << 24.0f << 24 << 1;
+    QTest::newRow("25") << 25.0f << 25 << 1;
+    QTest::newRow("30") << 30.0f << 30 << 1;
+    QTest::newRow("50") << 50.0f << 50 << 1;
+    QTest::newRow("59.94 counts 60 a second") << 59.94f << 60000 << 1001;
 }
 
 void TestFrameCount::testNonDropDaysAgainstLibavutil()
@@ -152,14 +142,13 @@ void TestFrameCount::testNonDropDaysAgainstLibavutil()
     QFETCH(float, fps);
     QFETCH(int, num);
     QFETCH(int, den);
-    QFETCH(int, step);
     const AvTimecode reference({num, den}, false);
     QVERIFY(reference.ok());
     const int day = FrameCount::nominalRate(fps) * 86400;
     int mismatches = 0;
     QString first;
-    // A little past one day, so the wrap is compared too.
-    for (int n = 0; n < day + 1000; n += step) {
+    // A step prime to the rate meets every frame field; a little past one day compares the wrap too.
+    for (int n = 0; n < day + 1000; n += 7) {
         const Fields expected = reference.fields(n);
         const Fields actual = ours(n, fps);
         if (!(actual == expected) && mismatches++ == 0)
@@ -174,24 +163,19 @@ void TestFrameCount::testKnownTimecodes_data()
     QTest::addColumn<float>("fps");
     QTest::addColumn<bool>("allowFullDay");
     QTest::addColumn<QString>("text");
-    QTest::newRow("0 df") << 0LL << 29.97f << false << "00;00;00;00";
     QTest::newRow("1799 df") << 1799LL << 29.97f << false << "00;00;59;29";
     QTest::newRow("1800 df") << 1800LL << 29.97f << false << "00;01;00;02";
     QTest::newRow("17982 df") << 17982LL << 29.97f << false << "00;10;00;00";
     QTest::newRow("107892 df") << 107892LL << 29.97f << false << "01;00;00;00";
     QTest::newRow("2589407 df") << 2589407LL << 29.97f << false << "23;59;59;29";
     QTest::newRow("full day df") << 2589408LL << 29.97f << true << "24;00;00;00";
-    QTest::newRow("day wraps df") << 2589408LL << 29.97f << false << "00;00;00;00";
     QTest::newRow("1800 at 30000/1001") << 1800LL << float(30000.0 / 1001.0) << false << "00;01;00;02";
-    QTest::newRow("1440 df24") << 1440LL << 23.98f << false << "00;01;00;02";
     QTest::newRow("14382 df24") << 14382LL << 23.98f << false << "00;10;00;00";
     QTest::newRow("1440 at 24000/1001") << 1440LL << float(24000.0 / 1001.0) << false << "00;01;00;02";
     QTest::newRow("90000@25") << 90000LL << 25.0f << false << "01:00:00:00";
     QTest::newRow("2160000@25") << 2160000LL << 25.0f << false << "00:00:00:00";
     QTest::newRow("2160000@25 full day") << 2160000LL << 25.0f << true << "24:00:00:00";
     QTest::newRow("-1@25") << -1LL << 25.0f << false << "23:59:59:24";
-    QTest::newRow("-1@25 full day") << -1LL << 25.0f << true << "23:59:59:24";
-    QTest::newRow("59.94 is 60 a second") << 3600LL << 59.94f << false << "00:01:00:00";
     QTest::newRow("fps 0") << 1234LL << 0.0f << false << "";
     QTest::newRow("no usable rate") << 1234LL << 0.2f << false << "";
     QTest::newRow("nan") << 1234LL << float(NAN) << false << "";
@@ -203,10 +187,7 @@ void TestFrameCount::testKnownTimecodes()
     QFETCH(float, fps);
     QFETCH(bool, allowFullDay);
     QFETCH(QString, text);
-    const FrameCount count(frame, fps);
-    QCOMPARE(count.timecodeFromFrameCount(allowFullDay, false, 0, false), text);
-    if (!allowFullDay)
-        QCOMPARE(count.timecodeFromFrameCount(), text);
+    QCOMPARE(FrameCount(frame, fps).timecodeFromFrameCount(allowFullDay, false, 0, false), text);
 }
 
 void TestFrameCount::testTimecodeToFrame_data()
@@ -217,12 +198,8 @@ void TestFrameCount::testTimecodeToFrame_data()
     QTest::newRow("29.97") << 29.97f << "00:01:00:02" << 1800LL;
     QTest::newRow("30") << 30.0f << "00:01:00:02" << 1802LL;
     QTest::newRow("23.98") << 23.98f << "00:01:00:02" << 1440LL;
-    QTest::newRow("30000/1001") << float(30000.0 / 1001.0) << "01;00;00;00" << 107892LL;
-    QTest::newRow("25") << 25.0f << "01:00:00:00" << 90000LL;
     QTest::newRow("separators not read") << 25.0f << "01x00y00z01" << 90001LL;
-    QTest::newRow("leading digits only") << 25.0f << "1a:0b:xx:3 " << 3600LL * 25 + 3;
     QTest::newRow("10 characters") << 25.0f << "01:00:00:0" << FrameCount::Unknown;
-    QTest::newRow("12 characters") << 25.0f << "01:00:00:000" << FrameCount::Unknown;
     QTest::newRow("fps 0") << 0.0f << "01:00:00:00" << FrameCount::Unknown;
 }
 
@@ -232,13 +209,10 @@ void TestFrameCount::testTimecodeToFrame()
     QFETCH(QString, text);
     QFETCH(qlonglong, frame);
     QCOMPARE(FrameCount(0, fps).frameCountFromTimecode(text), frame);
-    if (QRegularExpression("^\\d\\d:\\d\\d:\\d\\d:\\d\\d$").match(text).hasMatch()) {
-        const int h = text.mid(0, 2).toInt(), m = text.mid(3, 2).toInt();
-        const int s = text.mid(6, 2).toInt(), f = text.mid(9, 2).toInt();
-        const FrameCount count(h, m, s, f, fps);
-        QCOMPARE(count.isSet(), true);
+    if (text.count(':') == 3 && text.size() == 11) {
+        const FrameCount count(text.mid(0, 2).toInt(), text.mid(3, 2).toInt(), text.mid(6, 2).toInt(),
+                               text.mid(9, 2).toInt(), fps);
         QCOMPARE(count.frame(), frame);
-        QCOMPARE(FrameCount(0, fps).frameCountFromTimecode(h, m, s, f), frame);
     }
 }
 
@@ -270,49 +244,22 @@ void TestFrameCount::testRoundTripDay()
         previous = t;
     }
     QVERIFY2(mismatches == 0, qPrintable(first));
-    QCOMPARE(describe(ours(day, fps, true)), QStringLiteral("24:00:00.00"));
 }
 
 void TestFrameCount::testDayWrapAndLargeValues()
 {
     // 64-bit frames wrap by whole days.
     const long long day30 = 30LL * 86400;
-    QCOMPARE(ours(1000 * day30 + 12345, 30.0f), ours(12345, 30.0f));
     QCOMPARE(ours(-1000 * day30 + 12345, 30.0f), ours(12345, 30.0f));
     QCOMPARE(ours(5000000000LL, 25.0f), (Fields{19, 33, 20, 0}));
     QCOMPARE(ours(1000 * 2589408LL + 1800, 29.97f), ours(1800, 29.97f));
-    // With a full day allowed, whole days past the first end on 24:00:00:00.
-    QCOMPARE(ours(day30 + 5, 30.0f, true), ours(5, 30.0f));
     QCOMPARE(ours(3 * day30, 30.0f, true), (Fields{24, 0, 0, 0}));
-    QCOMPARE(ours(-day30, 30.0f, true), (Fields{0, 0, 0, 0}));
-    QCOMPARE(ours(FrameCount::Unknown, 25.0f), ours(FrameCount::Unknown % (25 * 86400) + 25 * 86400, 25.0f));
     QCOMPARE(ours(LLONG_MAX, 29.97f), ours(LLONG_MAX % 2589408, 29.97f));
-
     // A day at 30000 fps no longer fits 32 bits.
     QCOMPARE(ours(30000LL * 86400 + 30000LL * 3600 + 7, 30000.0f), (Fields{1, 0, 0, 7}));
     QCOMPARE(FrameCount(23, 59, 59, 0, 30000.0f).frame(), 30000LL * 86399);
     QCOMPARE(FrameCount(0, 1e9f).timecodeFromFrameCount(), QString());
-    QCOMPARE(FrameCount(1, 2, 3, 4, 1e9f).frame(), FrameCount::Unknown);
-    QCOMPARE(FrameCount(INT_MAX, INT_MAX, INT_MAX, INT_MAX, 999999.0f).frame(),
-             INT_MAX + 999999LL * INT_MAX * 3661);
-}
-
-void TestFrameCount::testRates()
-{
-    QCOMPARE(FrameCount::nominalRate(29.97f), 30);
-    QCOMPARE(FrameCount::nominalRate(23.98f), 24);
-    QCOMPARE(FrameCount::nominalRate(float(24000.0 / 1001.0)), 24);
-    QCOMPARE(FrameCount::nominalRate(59.94f), 60);
-    QCOMPARE(FrameCount::nominalRate(25.0f), 25);
-    QCOMPARE(FrameCount::nominalRate(-25.0f), 25);
-    QCOMPARE(FrameCount::nominalRate(0.0f), 0);
-    QCOMPARE(FrameCount::nominalRate(INFINITY), 0);
-    QVERIFY(FrameCount::isDropFrameRate(29.97f));
-    QVERIFY(FrameCount::isDropFrameRate(float(30000.0 / 1001.0)));
-    QVERIFY(FrameCount::isDropFrameRate(23.976f));
-    QVERIFY(!FrameCount::isDropFrameRate(30.0f));
-    QVERIFY(!FrameCount::isDropFrameRate(24.0f));
-    QVERIFY(!FrameCount::isDropFrameRate(59.94f));
+    QCOMPARE(FrameCount(INT_MAX, INT_MAX, INT_MAX, INT_MAX, 999999.0f).frame(), INT_MAX + 999999LL * INT_MAX * 3661);
 }
 
 void TestFrameCount::testPulldownTables()
@@ -320,36 +267,20 @@ void TestFrameCount::testPulldownTables()
     using namespace MTools::Pulldown;
     for (int phase = 1; phase <= Phases; ++phase) {
         QVector<int> covered(FilmFrames, 0);
-        for (int video = 0; video < VideoFrames; ++video) {
-            const auto entry = videoToFilm(video, phase);
-            QVERIFY(entry);
-            QVERIFY(*entry >= -1 && *entry / 2 < FilmFrames);
-            ++covered[*entry / 2];
-        }
+        for (int video = 0; video < VideoFrames; ++video)
+            ++covered[*videoToFilm(video, phase) / 2];
         // Phase 4 shows film frame 23 at video frame 0 of the next second (entry -1).
-        const int lastFilm = phase == 4 ? FilmFrames - 1 : FilmFrames;
-        QVERIFY2(!covered.mid(0, lastFilm).contains(0), qPrintable(QStringLiteral("phase %1").arg(phase)));
-        if (phase == 4)
-            QCOMPARE(*videoToFilm(0, phase), -1);
+        QVERIFY2(!covered.mid(0, phase == 4 ? FilmFrames - 1 : FilmFrames).contains(0), qPrintable(QString::number(phase)));
         for (int film = 0; film < FilmFrames; ++film) {
-            const auto video = filmToVideo(film, phase);
-            QVERIFY(video);
-            QVERIFY(*video >= 0 && *video < VideoFrames);
-            if (phase == 4 && film == 23) {
-                QCOMPARE(*video, 0);
-                continue;
-            }
-            QCOMPARE(*videoToFilm(*video, phase) / 2, film);
-            if (film > 0)
-                QVERIFY(*video > *filmToVideo(film - 1, phase));
+            const int video = *filmToVideo(film, phase);
+            if (phase == 4 && film == 23)
+                QCOMPARE(video, 0);
+            else
+                QCOMPARE(*videoToFilm(video, phase) / 2, film);
         }
     }
-    QVERIFY(!videoToFilm(30, 1));
-    QVERIFY(!videoToFilm(-1, 1));
-    QVERIFY(!videoToFilm(0, 0));
-    QVERIFY(!videoToFilm(0, 5));
-    QVERIFY(!filmToVideo(24, 1));
-    QVERIFY(!filmToVideo(0, 0));
+    QVERIFY(!videoToFilm(30, 1) && !videoToFilm(-1, 1) && !videoToFilm(0, 0) && !videoToFilm(0, 5));
+    QVERIFY(!filmToVideo(24, 1) && !filmToVideo(0, 0));
 }
 
 void TestFrameCount::testPulldownConversions()
@@ -358,41 +289,30 @@ void TestFrameCount::testPulldownConversions()
     int remainder = 7;
     QCOMPARE(FrameCount(0, 0, 1, 2, 30.0f, true, 1, &remainder).frame(), 24LL + 1);
     QCOMPARE(remainder, 1);
-    QCOMPARE(FrameCount(0, 0, 1, 0, 30.0f, true, 3, &remainder).frame(), 24LL);
-    QCOMPARE(remainder, -1);
 
-    // Video frames that start a film frame come back unchanged, across a whole minute and every phase.
-    for (const float fps : {30.0f, 29.97f}) {
-        for (int phase = 1; phase <= Phases; ++phase) {
-            for (int second = 0; second < 60; ++second) {
+    // Video frames that start a film frame come back unchanged, across a minute and every phase.
+    for (const float fps : {30.0f, 29.97f})
+        for (int phase = 1; phase <= Phases; ++phase)
+            for (int second = 0; second < 60; ++second)
                 for (int film = 0; film < FilmFrames; ++film) {
                     // Film 23 of phase 4 belongs to the next second; drop-frame counting skips frames 0 and 1.
                     if ((phase == 4 && film == 23) || (fps != 30.0f && second == 0 && film < 2))
                         continue;
                     const int video = *filmToVideo(film, phase);
-                    const FrameCount count(1, 2, second, video, fps, true, phase);
                     Fields t;
-                    count.timecodeFromFrameCount(&t.h, &t.m, &t.s, &t.f, false, 0, true, phase);
+                    FrameCount(1, 2, second, video, fps, true, phase)
+                        .timecodeFromFrameCount(&t.h, &t.m, &t.s, &t.f, false, 0, true, phase);
                     QCOMPARE(t, (Fields{1, 2, second, video}));
                 }
-            }
-        }
-    }
-    // Film frame 23 of phase 4 is video frame 0 of the next second; the offset moves the video frame.
     Fields t;
-    FrameCount(0, 0, 59, 23, 24.0f).timecodeFromFrameCount(&t.h, &t.m, &t.s, &t.f, false, 0, true, 4);
-    QCOMPARE(t, (Fields{0, 1, 0, 0}));
-    FrameCount(23, 59, 59, 23, 24.0f).timecodeFromFrameCount(&t.h, &t.m, &t.s, &t.f, false, 0, true, 4);
-    QCOMPARE(t, (Fields{0, 0, 0, 0}));
     FrameCount(0, 0, 10, 0, 24.0f).timecodeFromFrameCount(&t.h, &t.m, &t.s, &t.f, false, -2, true, 1);
     QCOMPARE(t, (Fields{0, 0, 9, 28}));
-    FrameCount(0, 0, 10, 22, 24.0f).timecodeFromFrameCount(&t.h, &t.m, &t.s, &t.f, false, 3, true, 1);
-    QCOMPARE(t, (Fields{0, 0, 11, 1}));
+    FrameCount(23, 59, 59, 23, 24.0f).timecodeFromFrameCount(&t.h, &t.m, &t.s, &t.f, false, 0, true, 4);
+    QCOMPARE(t, (Fields{0, 0, 0, 0}));
 
     // Look-ups outside the tables leave the values as they are.
     QTest::ignoreMessage(QtDebugMsg, QRegularExpression("pulldown value out of range"));
     QCOMPARE(FrameCount(0, 0, 1, 30, 30.0f, true, 1, &remainder).frame(), 60LL);
-    QCOMPARE(remainder, 0);
     QTest::ignoreMessage(QtDebugMsg, "FrameCount::timecodeFromFrameCount wrong pulldown phase value: 5");
     QCOMPARE(FrameCount(55, 25.0f).timecodeFromFrameCount(false, true, 5), QStringLiteral("00:00:02:05"));
     QTest::ignoreMessage(QtDebugMsg, QRegularExpression("film frame out of pulldown table: 24"));
@@ -407,10 +327,8 @@ void TestFrameCount::testSmpteWord()
         AVRational rate;
         bool drop;
     };
-    const Case cases[] = {{24.0f, {24, 1}, false},
-                          {25.0f, {25, 1}, false},
-                          {30.0f, {30, 1}, false},
-                          {29.97f, {30000, 1001}, true}};
+    const Case cases[] = {
+        {24.0f, {24, 1}, false}, {25.0f, {25, 1}, false}, {30.0f, {30, 1}, false}, {29.97f, {30000, 1001}, true}};
     for (const Case& c : cases) {
         for (int i = 0; i < 2000; ++i) {
             const int h = i % 24, m = (i * 7) % 60, s = (i * 13) % 60;
@@ -426,97 +344,77 @@ void TestFrameCount::testSmpteWord()
             QCOMPARE(fromWord.frame(), qlonglong(reference.start));
             QCOMPARE(fromWord.fps(), c.fps);
             QCOMPARE(fromWord.smpteTimecode(), word);
-            FrameCount fromFrame(reference.start, c.fps);
-            QCOMPARE(fromFrame.smpteTimecode(), avSmpteWord(c.rate, false, h, m, s, f));
+            // Written words carry no drop-frame flag.
+            QCOMPARE(FrameCount(reference.start, c.fps).smpteTimecode(), avSmpteWord(c.rate, false, h, m, s, f));
         }
     }
 
-    FrameCount count(12, 34, 56, 12, 25.0f);
-    QCOMPARE(count.smpteTimecode(), 0x12345612u);
-    count.setFrameCount(0);
-    QCOMPARE(count.smpteTimecode(), 0u);
-
     // Without the drop-frame bit 29.97 counts 30 whole frames a second; other rates become 30.
+    FrameCount count;
     count.setSmpteTimecode(0x00010002, 29.97f);
     QCOMPARE(count.fps(), 30.0f);
     QCOMPARE(count.frame(), 1802LL);
     count.setSmpteTimecode(0x00010042, float(30000.0 / 1001.0));
     QCOMPARE(count.fps(), 29.97f);
     QCOMPARE(count.frame(), 1800LL);
-    count.setSmpteTimecode(0x00010042, 23.98f);
-    QCOMPARE(count.frame(), 1440LL);
     count.setSmpteTimecode(0x00000100, 50.0f);
     QCOMPARE(count.fps(), 30.0f);
     QCOMPARE(count.frame(), 30LL);
-    QCOMPARE(count.smpteTimecode(), 0x00000100u);
 
-    FrameCount unset;
-    unset.unsetFrameCount();
+    count.unsetFrameCount();
     QTest::ignoreMessage(QtDebugMsg, "FrameCount::smpteTimecode() wille framecount is unkonwn");
-    QCOMPARE(unset.smpteTimecode(), 0u);
+    QCOMPARE(count.smpteTimecode(), 0u);
 }
 
 void TestFrameCount::testCopyAndUnset()
 {
     const QRegularExpression unexpected("^unexpected ERROR in .*FrameCount\\.cpp:\\d+$");
     FrameCount count(1234, 25.0f);
-    QVERIFY(count == FrameCount(count));
     QVERIFY(FrameCount(1, 25.0f) < count && count > FrameCount(1, 25.0f));
     QVERIFY(!(FrameCount(1234, 25.0f) == FrameCount(1234, 24.0f)));
-    QCOMPARE(FrameCount().frame(), FrameCount::Unknown);
-    QCOMPARE(FrameCount().fps(), 30.0f);
-
     count.unsetFrameCount();
-    QVERIFY(!count.isSet());
-    QCOMPARE(count.fps(), 30.0f);
     QTest::ignoreMessage(QtDebugMsg, unexpected);
     QCOMPARE(count.frame(), -1LL);
     QTest::ignoreMessage(QtDebugMsg, unexpected);
     QVERIFY(!(count < FrameCount(5, 30.0f)));
-    QTest::ignoreMessage(QtDebugMsg, unexpected);
-    QVERIFY(!(FrameCount(5, 30.0f) > count));
-    QTest::ignoreMessage(QtDebugMsg, unexpected);
-    QCOMPARE(count.timecodeFromFrameCount(), QStringLiteral("00:00:00:00"));
 
     // A copy of an unset object keeps the unknown frame, an assignment gives frame 0.
     const FrameCount copied(count);
-    QVERIFY(!copied.isSet());
-    QVERIFY(copied == count);
+    QVERIFY(!copied.isSet() && copied == count);
     FrameCount assigned(77, 24.0f);
     assigned = count;
     QVERIFY(!assigned.isSet());
-    QCOMPARE(assigned.fps(), 30.0f);
     QVERIFY(!(assigned == count));
-    assigned = FrameCount(77, 24.0f);
-    QVERIFY(assigned == FrameCount(77, 24.0f));
-
-    FrameCount self(9, 25.0f);
-    self = *&self;
-    QCOMPARE(self.frame(), 9LL);
 }
 
-void TestFrameCount::testConvertFrame()
+void TestFrameCount::testConversions()
 {
-    FrameCount count(25, 25.0f);
-    QCOMPARE(count.convertFrame(30.0f), 30LL);
+    using namespace MTools;
+    QCOMPARE(FrameCount(25, 25.0f).convertFrame(30.0f), 30LL);
     QCOMPARE(FrameCount(1, 3.0f).convertFrame(2.0f), 1LL);
-    QCOMPARE(FrameCount(1, 3.0f).convertFrame(-2.0f), 1LL);
     QCOMPARE(FrameCount(100, 0.0f).convertFrame(25.0f), FrameCount::Unknown);
-    QCOMPARE(FrameCount(FrameCount::Unknown, 25.0f).convertFrame(30.0f), FrameCount::Unknown);
     QCOMPARE(FrameCount(LLONG_MAX, 1.0f).convertFrame(1000.0f), FrameCount::Unknown);
-
-    FrameCount negative(48, -24.0f);
-    QCOMPARE(negative.convertFrame(25.0f), 50LL);
-    QCOMPARE(negative.fps(), 24.0f);
-
+    FrameCount count(25, 25.0f);
     QCOMPARE(count.updateFps(50.0f), 50LL);
-    QCOMPARE(count.frame(), 50LL);
     QCOMPARE(count.fps(), 50.0f);
 
-    count.unsetFrameCount();
-    QTest::ignoreMessage(QtDebugMsg, QRegularExpression("^unexpected ERROR in "));
-    QCOMPARE(count.updateFps(25.0f), FrameCount::Unknown);
-    QVERIFY(count.isSet());
+    QCOMPARE(toTmlTicks(48000, FipAudioFrames, 25.0f, 48000, 705600000), 705600000LL);
+    QCOMPARE(toTmlTicks(3, FipImageFrames, 29.97f, 48000, 1000), 100LL);
+    QCOMPARE(fromTmlTicks(999, FipImageFrames, 25.0f, 48000, 1000), 24LL);
+    QCOMPARE(fromTmlTicks(-999, FipImageFrames, 25.0f, 48000, 1000), -24LL);
+    QCOMPARE(audioToImageFrames(96000, 25.0f, 48000, 44100), 50LL);
+    QCOMPARE(imageToAudioFrames(50, 25.0f, 48000, 44100), 96000LL);
+    QCOMPARE(audioToImageFramesSource(48000, 29.97f, 48000), 29LL);
+    QCOMPARE(imageToAudioFramesSource(1, 29.97f, 48000), 1601LL);
+    // Zero, NaN and overflowing rates give 0 or saturate instead of dividing by zero or wrapping.
+    QCOMPARE(toTmlTicks(1, FipAudioFrames, 25.0f, 0, 1000), 0LL);
+    QCOMPARE(toTmlTicks(1, FipImageFrames, float(NAN), 48000, 1000), 0LL);
+    QCOMPARE(fromTmlTicks(1000, FipAudioFrames, 25.0f, 48000, 0), 0LL);
+    QCOMPARE(audioToImageFrames(96000, 25.0f, 48000, 0), 0LL);
+    QCOMPARE(imageToAudioFrames(50, 0.0f, 48000, 48000), 0LL);
+    QCOMPARE(audioToImageFramesSource(48000, 25.0f, 0), 0LL);
+    QCOMPARE(audioToImageFramesSource(LLONG_MAX, 1e30f, 1), LLONG_MAX);
+    QCOMPARE(imageToAudioFramesSource(LLONG_MIN, 1e-30f, 48000), LLONG_MIN);
 }
 
 void TestFrameCount::testTimecodeToString()
@@ -524,63 +422,20 @@ void TestFrameCount::testTimecodeToString()
     QCOMPARE(FrameCount::timecodeToString(1, 2, 3, 4, false, 24.0f, true), QStringLiteral("01:02:03+04"));
     QCOMPARE(FrameCount::timecodeToString(1, 2, 3, 4, true, 24.0f, true), QStringLiteral("01;02;03;04"));
     QCOMPARE(FrameCount::timecodeToString(1, 2, 3, 4, false, 25.0f, true), QStringLiteral("01:02:03:04"));
-    QCOMPARE(FrameCount::timecodeToString(1, 2, 3, 4, false, 23.98f, true), QStringLiteral("01:02:03:04"));
     QCOMPARE(FrameCount::timecodeToString(1, 2, 3, 4, false, 24.0f, false), QStringLiteral("01:02:03:04"));
-    QCOMPARE(FrameCount::timecodeToString(1, 2, 3, 4, true, 29.97f, false), QStringLiteral("01;02;03;04"));
-    QCOMPARE(FrameCount::timecodeToString(0, 0, 0, 123, false, 30.0f, false), QStringLiteral("00:00:00:123"));
     QCOMPARE(FrameCount().timecodeToString(10, 20, 30, 5, true), QStringLiteral("10;20;30;05"));
-    QCOMPARE(FrameCount().timecodeToString(10, 20, 30, 5, false), QStringLiteral("10:20:30:05"));
-}
-
-void TestFrameCount::testTickConversions()
-{
-    using namespace MTools;
-    QCOMPARE(toTmlTicks(48000, FipAudioFrames, 25.0f, 48000, 705600000), 705600000LL);
-    QCOMPARE(toTmlTicks(44100, FipAudioFrames, 25.0f, 44100, 44100), 44100LL);
-    QCOMPARE(toTmlTicks(1, FipAudioFrames, 25.0f, 0, 1000), 0LL);
-    QCOMPARE(toTmlTicks(3, FipImageFrames, 29.97f, 48000, 1000), 100LL);
-    QCOMPARE(toTmlTicks(3, FipImageFrames, 0.0f, 48000, 1000), 0LL);
-    QCOMPARE(toTmlTicks(-7, FipTimeType(0), 25.0f, 48000, 1000), -7LL);
-    QCOMPARE(fromTmlTicks(705600000, FipAudioFrames, 25.0f, 48000, 705600000), 48000LL);
-    QCOMPARE(fromTmlTicks(1000, FipAudioFrames, 25.0f, 48000, 0), 0LL);
-    QCOMPARE(fromTmlTicks(1000, FipImageFrames, 25.0f, 48000, 1000), 25LL);
-    QCOMPARE(fromTmlTicks(999, FipImageFrames, 25.0f, 48000, 1000), 24LL);
-    QCOMPARE(fromTmlTicks(-999, FipImageFrames, 25.0f, 48000, 1000), -24LL);
-    QCOMPARE(fromTmlTicks(5, FipTimeType(7), 25.0f, 48000, 1000), 5LL);
-
-    QCOMPARE(audioToImageFrames(96000, 25.0f, 48000, 44100), 50LL);
-    QCOMPARE(audioToImageFrames(96000, 25.0f, 48000, 48000), 50LL);
-    QCOMPARE(audioToImageFrames(96000, 25.0f, 0, 48000), 0LL);
-    QCOMPARE(audioToImageFrames(96000, 25.0f, 48000, 0), 0LL);
-    QCOMPARE(imageToAudioFrames(50, 25.0f, 48000, 44100), 96000LL);
-    QCOMPARE(imageToAudioFrames(50, 25.0f, 48000, 48000), 96000LL);
-    QCOMPARE(imageToAudioFrames(50, 0.0f, 48000, 48000), 0LL);
-    QCOMPARE(imageToAudioFrames(50, 25.0f, 48000, 0), 0LL);
-    QCOMPARE(audioToImageFramesSource(48000, 29.97f, 48000), 29LL);
-    QCOMPARE(audioToImageFramesSource(48000, 0.0f, 48000), 0LL);
-    QCOMPARE(audioToImageFramesSource(48000, 25.0f, 0), 0LL);
-    QCOMPARE(imageToAudioFramesSource(1, 29.97f, 48000), 1601LL);
-    QCOMPARE(imageToAudioFramesSource(1, 0.0f, 48000), 0LL);
-    // The division comes first: 49 × (1 / 49) falls just short of 1 in double.
-    QCOMPARE(imageToAudioFramesSource(1, 49.0f, 49), 0LL);
-    QCOMPARE(audioToImageFramesSource(LLONG_MAX, 1e30f, 1), LLONG_MAX);
-    QCOMPARE(imageToAudioFramesSource(LLONG_MIN, 1e-30f, 48000), LLONG_MIN);
-    QCOMPARE(toTmlTicks(1, FipImageFrames, float(NAN), 48000, 1000), 0LL);
 }
 
 void TestFrameCount::testTimeStamp()
 {
-    const QDateTime when(QDate(2024, 3, 5), QTime(14, 7, 9, 42));
-    QCOMPARE(MTools::createTimeStamp(when), QStringLiteral("2024-03-05_14:07:09:042"));
-
+    QCOMPARE(MTools::createTimeStamp(QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9, 42))),
+             QStringLiteral("2024-03-05_14:07:09:042"));
     const QDateTime before = QDateTime::currentDateTime();
     const QString stamp = MTools::createTimeStamp();
-    QCOMPARE(stamp.length(), 23);
     QVERIFY2(QRegularExpression("^\\d{4}-\\d\\d-\\d\\d_\\d\\d:\\d\\d:\\d\\d:\\d{3}$").match(stamp).hasMatch(),
              qPrintable(stamp));
     const QDateTime parsed = QDateTime::fromString(stamp, QStringLiteral("yyyy-MM-dd_HH:mm:ss:zzz"));
-    QVERIFY(parsed.isValid());
-    QVERIFY2(std::llabs(parsed.msecsTo(before)) < 2000, qPrintable(stamp));
+    QVERIFY2(parsed.isValid() && std::llabs(parsed.msecsTo(before)) < 2000, qPrintable(stamp));
 }
 
 TRELVANIC_TEST_MAIN(TestFrameCount)

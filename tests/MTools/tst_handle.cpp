@@ -41,82 +41,50 @@ private slots:
         DerivedCounted::sm_nDeleted = 0;
     }
 
-    void emptyHandles()
-    {
-        CountedHandle empty;
-        QVERIFY(empty.isNull());
-        CountedHandle copy(empty);
-        QVERIFY(copy.isNull());
-        CountedHandle fromNull(static_cast<Counted*>(nullptr));
-        QVERIFY(fromNull.isNull());
-        copy = fromNull;
-        QVERIFY(copy.isNull());
-        QCOMPARE(Counted::sm_nDeleted, 0);
-    }
-
+    // A handle made from a null pointer is empty, and access through any empty handle throws.
     void accessThroughEmptyHandleThrows()
     {
-        const CountedHandle empty;
+        const CountedHandle fromNull(static_cast<Counted*>(nullptr));
+        QVERIFY(fromNull.isNull() && CountedHandle().isNull());
         for (int nWay = 0; nWay < 2; ++nWay) {
             bool bThrown = false;
             try {
-                if (nWay == 0)
-                    (void)empty->m_nValue;
-                else
-                    (void)(*empty).m_nValue;
+                (void)(nWay == 0 ? fromNull->m_nValue : (*fromNull).m_nValue);
             } catch (const MTools::Error& error) {
-                bThrown = true;
-                QCOMPARE(error.message().length(), uint64_t(11));
-                QVERIFY(std::memcmp(error.message().constData(), "Null handle", 11) == 0);
+                bThrown = error.message().length() == 11 &&
+                          std::memcmp(error.message().constData(), "Null handle", 11) == 0;
             }
             QVERIFY(bThrown);
         }
-        QVERIFY(empty.isNull());
     }
 
     void copiesShareOneObject()
     {
         auto* pFirst = new CountedHandle(new Counted(3));
-        QVERIFY(!pFirst->isNull());
         auto* pSecond = new CountedHandle(*pFirst);
         QCOMPARE(&**pFirst, &**pSecond);
         delete pFirst;
         QCOMPARE(Counted::sm_nDeleted, 0);
         QCOMPARE((*pSecond)->m_nValue, 3);
-        (*pSecond)->m_nValue = 4;
-        QCOMPARE((**pSecond).m_nValue, 4);
         delete pSecond;
         QCOMPARE(Counted::sm_nDeleted, 1);
     }
 
-    void selfAssignment()
-    {
-        CountedHandle handle(new Counted(5));
-        CountedHandle& alias = handle;
-        handle = alias;
-        QCOMPARE(Counted::sm_nDeleted, 0);
-        QCOMPARE(handle->m_nValue, 5);
-        {
-            CountedHandle copy(handle);
-            copy = handle;
-        }
-        QCOMPARE(Counted::sm_nDeleted, 0);
-        QCOMPARE(handle->m_nValue, 5);
-    }
-
-    void assignmentReleasesTheOldObject()
+    void assignment()
     {
         CountedHandle a(new Counted(1));
+        CountedHandle& alias = a;
+        a = alias;
+        QCOMPARE(Counted::sm_nDeleted, 0);
+        QCOMPARE(a->m_nValue, 1);
+        // Assigning over the only owner of another object deletes it; a then has two owners.
         auto* pB = new CountedHandle(new Counted(2));
         *pB = a;
         QCOMPARE(Counted::sm_nDeleted, 1);
-        QCOMPARE((*pB)->m_nValue, 1);
-        // a now has two owners: releasing one keeps it alive, releasing both deletes it.
         delete pB;
         QCOMPARE(Counted::sm_nDeleted, 1);
         QCOMPARE(a->m_nValue, 1);
         a = CountedHandle();
-        QVERIFY(a.isNull());
         QCOMPARE(Counted::sm_nDeleted, 2);
     }
 
@@ -124,8 +92,8 @@ private slots:
     {
         {
             CountedHandle handle(new DerivedCounted);
-            QCOMPARE(handle->m_nValue, 7);
             CountedHandle copy = handle;
+            QCOMPARE(copy->m_nValue, 7);
         }
         QCOMPARE(DerivedCounted::sm_nDeleted, 1);
         QCOMPARE(Counted::sm_nDeleted, 1);
@@ -147,7 +115,6 @@ private slots:
             for (auto& thread : threads)
                 thread.join();
             QCOMPARE(Counted::sm_nDeleted, 0);
-            QCOMPARE(shared->m_nValue, 9);
         }
         QCOMPARE(Counted::sm_nDeleted, 1);
     }

@@ -68,13 +68,17 @@ private slots:
                         nullptr, "Later");
         QCOMPARE(buttonTexts(&all), (QStringList{"Ok", "Cancel", "No", "Yes", "Abort", "Retry", "Ignore", "YesAll",
                                                  "NoAll", "Later"}));
-        for (QPushButton* button : all.findChildren<QPushButton*>()) {
-            QCOMPARE(button->objectName(), QString("PushButton"));
-            QCOMPARE(button->minimumHeight(), 32);
-        }
         QCOMPARE(all.objectName(), QString("MessageBox"));
         QCOMPARE(all.minimumSize(), QSize(300, 200));
-        QCOMPARE(all.windowTitle(), QString("t"));
+
+        for (int icon : {0, 9}) {
+            MMessageBox box(MMessageBox::Icon(icon), "t", "x", 0x400);
+            QCOMPARE(iconLabelOf(&box)->size(), QSize(5, 5));
+        }
+        MMessageBox critical(MMessageBox::Critical, "t", "x", 0x400);
+        const QPixmap pixmap = critical.icon(MMessageBox::Critical);
+        QVERIFY(!pixmap.isNull());
+        QCOMPARE(iconLabelOf(&critical)->size(), pixmap.size() + QSize(5, 5));
     }
 
     void testMessageBoxResults_data()
@@ -91,7 +95,6 @@ private slots:
         QFETCH(QString, press);
         QFETCH(int, result);
         MMessageBox box(MMessageBox::Information, "t", "text", 0x400, nullptr, "Later");
-        QCOMPARE(buttonTexts(&box), (QStringList{"Ok", "Later"}));
         ModalCloser closer([press](QWidget* modal) {
             if (press.isEmpty())
                 QTest::keyClick(modal, Qt::Key_Escape);
@@ -101,28 +104,11 @@ private slots:
         QCOMPARE(box.exec(), result);
     }
 
-    void testMessageBoxIcons()
-    {
-        for (int icon : {0, 9}) {
-            MMessageBox box(MMessageBox::Icon(icon), "t", "x", 0x400);
-            QCOMPARE(iconLabelOf(&box)->size(), QSize(5, 5));
-            QVERIFY(box.icon(MMessageBox::Icon(icon)).isNull());
-        }
-        MMessageBox box(MMessageBox::Critical, "t", "x", 0x400);
-        const QPixmap pixmap = box.icon(MMessageBox::Critical);
-        QVERIFY(!pixmap.isNull());
-        QCOMPARE(iconLabelOf(&box)->size(), pixmap.size() + QSize(5, 5));
-        QVERIFY(!box.icon(MMessageBox::Question).isNull());
-    }
-
     void testStaticBoxesAreDeleted()
     {
         QWidget parent;
         ModalCloser closer([](QWidget* box) { QVERIFY(ModalCloser::clickButton(box, "Ok")); });
         QCOMPARE(MMessageBox::information(&parent, "t", "x", 0x400, 0), 0x400);
-        QVERIFY(parent.findChildren<MMessageBox*>().isEmpty());
-        ModalCloser second([](QWidget* box) { QVERIFY(ModalCloser::clickButton(box, "Ok")); });
-        QCOMPARE(MMessageBox::warning(&parent, "t", "x", 0x400, 0), 0x400);
         QVERIFY(parent.findChildren<MMessageBox*>().isEmpty());
 
         // The parent going away while the box runs ends it with 0.
@@ -158,92 +144,61 @@ private slots:
                  QString("typed"));
         QVERIFY(!ok);
 
+        // An unknown type keeps the current page.
         VUVararer::InputDialog dialog("label");
-        auto* stack = dialog.findChild<QStackedWidget*>();
-        QCOMPARE(stack->currentWidget(), dialog.valueWidget());
-        QCOMPARE(dialog.stringWidget()->height(), 32);
         dialog.setType(VUVararer::InputDialog::String);
-        QCOMPARE(stack->currentWidget(), dialog.stringWidget());
         dialog.setType(VUVararer::InputDialog::Type(5));
-        QCOMPARE(int(dialog.type()), 5);
-        QCOMPARE(stack->currentWidget(), dialog.stringWidget());
-    }
+        QCOMPARE(dialog.findChild<QStackedWidget*>()->currentWidget(), dialog.stringWidget());
 
-    void testCommonStyle()
-    {
         // The offscreen desktop is 800 x 600.
-        QCOMPARE(VUVararer::App::theApp()->smallestDimention(), 600);
         QCOMPARE(VUVararer::CommonStyle::sdp(4.0f), 150);
         QCOMPARE(VUVararer::CommonStyle::sdp(7.0f), 85);
-        QCOMPARE(VUVararer::CommonStyle().cssStyle(), QString());
     }
 
-    void testFileDialogWithParent()
+    void testFileDialogs()
     {
         const QString a = m_dir.path() + "/a.txt";
         const QString b = m_dir.path() + "/b.txt";
-        const QString c = m_dir.path() + "/c.txt";
-        for (const QString& path : {a, b, c})
+        for (const QString& path : {a, b})
             touch(path);
         QWidget parent;
         parent.show();
         const auto options = QFileDialog::DontUseNativeDialog;
-
-        QFileDialog::FileMode mode = QFileDialog::AnyFile;
-        ModalCloser opener([&mode, b](QWidget* modal) {
-            auto* dialog = qobject_cast<QFileDialog*>(modal);
-            mode = dialog->fileMode();
-            QCOMPARE(dialog->windowModality(), Qt::WindowModal);
-            dialog->selectFile(b);
-            QMetaObject::invokeMethod(dialog, "accept");
-        }, "QFileDialog");
+        // Picks the file through the dialog and records its mode; with a parent it is window-modal.
+        QList<int> modes;
+        auto choose = [&modes](const QString& file) {
+            return [&modes, file](QWidget* modal) {
+                auto* dialog = qobject_cast<QFileDialog*>(modal);
+                modes << dialog->fileMode() << dialog->acceptMode() << (dialog->parentWidget() ? int(dialog->windowModality()) : -1);
+                if (dialog->fileMode() == QFileDialog::ExistingFiles)
+                    dialog->findChild<QLineEdit*>("fileNameEdit")->setText("\"b.txt\" \"a.txt\"");
+                else
+                    dialog->selectFile(file);
+                QMetaObject::invokeMethod(dialog, "accept");
+            };
+        };
         QString filter = "untouched";
-        QCOMPARE(VUVararer::FileDialog::getOpenFileName(&parent, "Open", m_dir.path(), "Text (*.txt)", &filter,
-                                                        options),
-                 b);
-        QCOMPARE(mode, QFileDialog::ExistingFile);
-        QCOMPARE(filter, QString("untouched"));
-
-        ModalCloser canceller([](QWidget* modal) { qobject_cast<QFileDialog*>(modal)->reject(); }, "QFileDialog");
-        QCOMPARE(VUVararer::FileDialog::getOpenFileName(&parent, "Open", m_dir.path(), QString(), nullptr, options),
-                 QString());
-
-        ModalCloser many([](QWidget* modal) {
-            auto* dialog = qobject_cast<QFileDialog*>(modal);
-            QCOMPARE(dialog->fileMode(), QFileDialog::ExistingFiles);
-            dialog->findChild<QLineEdit*>("fileNameEdit")->setText("\"c.txt\" \"a.txt\" \"b.txt\"");
-            QMetaObject::invokeMethod(dialog, "accept");
-        }, "QFileDialog");
-        QCOMPARE(VUVararer::FileDialog::getOpenFileNames(&parent, "Open", m_dir.path(), QString(), nullptr, options),
-                 (QStringList{c, a, b}));
-
+        {
+            ModalCloser closer(choose(b), "QFileDialog");
+            QCOMPARE(VUVararer::FileDialog::getOpenFileName(&parent, "Open", m_dir.path(), "Text (*.txt)", &filter, options), b);
+        }
+        {
+            ModalCloser closer(choose(QString()), "QFileDialog");
+            QCOMPARE(VUVararer::FileDialog::getOpenFileNames(&parent, "Open", m_dir.path(), QString(), nullptr, options),
+                     (QStringList{b, a}));
+        }
         const QString fresh = m_dir.path() + "/new.m4a";
-        QFileDialog::AcceptMode acceptMode = QFileDialog::AcceptOpen;
-        ModalCloser saver([&acceptMode, &mode, fresh](QWidget* modal) {
-            auto* dialog = qobject_cast<QFileDialog*>(modal);
-            acceptMode = dialog->acceptMode();
-            mode = dialog->fileMode();
-            dialog->selectFile(fresh);
-            QMetaObject::invokeMethod(dialog, "accept");
-        }, "QFileDialog");
-        QCOMPARE(VUVararer::FileDialog::getSaveFileName(&parent, "Save", m_dir.path(), QString(), nullptr, options),
-                 fresh);
-        QCOMPARE(acceptMode, QFileDialog::AcceptSave);
-        QCOMPARE(mode, QFileDialog::AnyFile);
+        {
+            ModalCloser closer(choose(fresh), "QFileDialog");
+            QCOMPARE(VUVararer::FileDialog::getSaveFileName(&parent, "Save", m_dir.path(), QString(), nullptr, options), fresh);
+        }
+        QCOMPARE(filter, QString("untouched"));
+        const int modal = Qt::WindowModal;
+        QCOMPARE(modes, (QList<int>{QFileDialog::ExistingFile, QFileDialog::AcceptOpen, modal, QFileDialog::ExistingFiles,
+                                    QFileDialog::AcceptOpen, modal, QFileDialog::AnyFile, QFileDialog::AcceptSave, modal}));
         QTRY_VERIFY(parent.findChildren<QFileDialog*>().isEmpty());
 
-        // The parent destroyed while the dialog waits: an empty answer and no second deletion.
-        auto* doomed = new QWidget;
-        doomed->show();
-        ModalCloser killer([doomed](QWidget*) { delete doomed; }, "QFileDialog");
-        QCOMPARE(VUVararer::FileDialog::getOpenFileName(doomed, "Open", m_dir.path(), QString(), nullptr, options),
-                 QString());
-    }
-
-    void testFileDialogWithoutParent()
-    {
-        const QString a = m_dir.path() + "/a.txt";
-        touch(a);
+        // Without a parent the selected filter comes back.
         ModalCloser closer([a](QWidget* modal) {
             auto* dialog = qobject_cast<QFileDialog*>(modal);
             QVERIFY(!dialog->parentWidget());
@@ -251,11 +206,20 @@ private slots:
             dialog->selectFile(a);
             QMetaObject::invokeMethod(dialog, "accept");
         }, "QFileDialog");
-        QString filter;
-        QCOMPARE(VUVararer::FileDialog::getOpenFileName(nullptr, "Open", m_dir.path(), "All (*);;Text (*.txt)",
-                                                        &filter, QFileDialog::DontUseNativeDialog),
+        QCOMPARE(VUVararer::FileDialog::getOpenFileName(nullptr, "Open", m_dir.path(), "All (*);;Text (*.txt)", &filter,
+                                                        options),
                  a);
         QCOMPARE(filter, QString("Text (*.txt)"));
+
+        // Cancelled, or the parent destroyed while the dialog waits: an empty answer and no second deletion.
+        ModalCloser canceller([](QWidget* modal) { qobject_cast<QFileDialog*>(modal)->reject(); }, "QFileDialog");
+        QCOMPARE(VUVararer::FileDialog::getOpenFileName(&parent, "Open", m_dir.path(), QString(), nullptr, options),
+                 QString());
+        auto* doomed = new QWidget;
+        doomed->show();
+        ModalCloser killer([doomed](QWidget*) { delete doomed; }, "QFileDialog");
+        QCOMPARE(VUVararer::FileDialog::getOpenFileName(doomed, "Open", m_dir.path(), QString(), nullptr, options),
+                 QString());
     }
 };
 

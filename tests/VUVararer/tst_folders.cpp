@@ -3,7 +3,6 @@
 #include "Probe.h"
 #include "TestMain.h"
 
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -26,17 +25,17 @@ class TestFolders : public QObject
     Q_OBJECT
 
 private:
-    bool m_bFirstStartAtConstruction = false;
+    // The application object was built on a fresh home just before this suite started.
+    const bool m_bFirstStartAtConstruction = App::theApp()->isFirstStart();
 
-private slots:
-    void initTestCase()
+    static void write(const QString& path, const QByteArray& content)
     {
-        // The application object was built on a fresh home just before this suite started.
-        m_bFirstStartAtConstruction = App::theApp()->isFirstStart();
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QCOMPARE(file.write(content), qint64(content.size()));
     }
 
-    void testFirstStartOnCleanHome() { QVERIFY(m_bFirstStartAtConstruction); }
-
+private slots:
     void testGetters_data()
     {
         QTest::addColumn<QString>("getter");
@@ -62,55 +61,30 @@ private slots:
             {"downloadsDirectory", &App::downloadsDirectory}, {"documentsDirectory", &App::documentsDirectory},
             {"dataDirectory", &App::dataDirectory}};
         QFETCH(QString, getter);
-        QVERIFY(getters.contains(getter));
         QFETCH(QString, relative);
         const QString expected = QDir::homePath() + relative;
         const bool bExistedBefore = QFileInfo::exists(expected);
         QCOMPARE((App::theApp()->*getters.value(getter))(false), expected);
         QCOMPARE(QFileInfo::exists(expected), bExistedBefore);
+        QCOMPARE((App::theApp()->*getters.value(getter))(true), expected);
+        QVERIFY(QFileInfo(expected).isDir());
     }
 
-    void testCreate()
+    void testFirstStart()
     {
-        App* pApp = App::theApp();
-        const QString strMusic = pApp->musicDirectory(false);
-        QVERIFY(!QFileInfo::exists(strMusic));
-        QCOMPARE(pApp->musicDirectory(true), strMusic);
-        QVERIFY(QFileInfo(strMusic).isDir());
-
-        const QString strDeep = QDir::homePath() + QStringLiteral("/x/y/z");
-        pApp->ensureDirExists(strDeep);
-        QVERIFY(QFileInfo(strDeep).isDir());
-        // The constructor made the work and support folders.
-        QVERIFY(QFileInfo(pApp->workDirectory(false)).isDir());
-        QVERIFY(QFileInfo(pApp->supportDirectory(false)).isDir());
-    }
-
-    void testFirstStartInternal()
-    {
-        // The work and support folders exist now, so the folder test no longer sees a first start.
+        // The constructor made the work and support folders, so the folder test no longer sees a first start.
+        QVERIFY(m_bFirstStartAtConstruction);
         QVERIFY(!App::theApp()->isFirstStartInternal());
-        QCOMPARE(App::theApp()->isFirstStart(), m_bFirstStartAtConstruction);
-    }
+        QVERIFY(App::theApp()->isFirstStart());
 
-    void testFirstStartInNewProcesses()
-    {
         QTemporaryDir home;
-        FrameTest::ProbeResult first = FrameTest::runProbe(QStringLiteral("firststart"), {}, home.path());
-        QCOMPARE(first.exitCode, 0);
-        QVERIFY2(first.out.contains("FIRST 1\n"), first.out.constData());
-        FrameTest::ProbeResult second = FrameTest::runProbe(QStringLiteral("firststart"), {}, home.path());
-        QVERIFY2(second.out.contains("FIRST 0\n"), second.out.constData());
-
-        // Any one of the nine folders is enough.
+        QVERIFY2(FrameTest::runProbe("firststart", {}, home.path()).out.contains("FIRST 1\n"), "fresh home");
+        QVERIFY2(FrameTest::runProbe("firststart", {}, home.path()).out.contains("FIRST 0\n"), "second start");
+        // Any one of the nine folders, under the application's given name, is enough.
         QTemporaryDir other;
         QVERIFY(QDir().mkpath(other.path() + QStringLiteral("/Downloads/ProbeApp")));
-        FrameTest::ProbeResult third = FrameTest::runProbe(QStringLiteral("firststart"), {}, other.path());
-        QVERIFY2(third.out.contains("FIRST 0\n"), third.out.constData());
-    }
+        QVERIFY2(FrameTest::runProbe("firststart", {}, other.path()).out.contains("FIRST 0\n"), "downloads");
 
-    void testAppFirstStart()
-    {
         App* pApp = App::theApp();
         QVERIFY(pApp->isAppFirstStart());
         QVERIFY(!pApp->isAppFirstStart());
@@ -118,6 +92,30 @@ private slots:
         QFile file(pApp->settings()->fileName());
         QVERIFY(file.open(QIODevice::ReadOnly));
         QVERIFY(file.readAll().contains("[Trelvanic]\nAppFirstStart=false\n"));
+    }
+
+    void testProcessStart()
+    {
+        QTemporaryDir home;
+        QTemporaryDir files;
+        const QString strFile = files.filePath(QStringLiteral("a song ä.wav"));
+        write(strFile, QByteArray());
+        write(files.filePath(QStringLiteral("rel.wav")), QByteArray());
+        const QString strFolder = files.filePath(QStringLiteral("folder"));
+        QVERIFY(QDir().mkpath(strFolder));
+        const QStringList arguments{strFile, files.filePath(QStringLiteral("missing.wav")), strFolder,
+                                    QStringLiteral("rel.wav")};
+        const FrameTest::ProbeResult result = FrameTest::runProbe("open", arguments, home.path(), files.path());
+        QCOMPARE(result.exitCode, 0);
+        // Requests arrive once the event loop runs, never inside the constructor; relative names become absolute.
+        QCOMPARE(QString::fromUtf8(result.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts),
+                 (QStringList{QStringLiteral("CONSTRUCTED"), QStringLiteral("OPEN ") + strFile,
+                              QStringLiteral("OPEN ") + strFolder,
+                              QStringLiteral("OPEN ") + files.filePath(QStringLiteral("rel.wav"))}));
+
+        // Registered functions run in order; one registered while the list runs is not called.
+        QCOMPARE(FrameTest::runProbe("register", {}, home.path()).out,
+                 QByteArray("CALLED first\nCALLED second\nCONSTRUCTED\n"));
     }
 
     void testStartCount()
@@ -132,10 +130,7 @@ private slots:
         QVERIFY(App::isAppStore());
         pApp->startCount();
         QCOMPARE(pApp->settingsValue(QStringLiteral("Initialized"), false).toBool(), false);
-
-        QFile marker(dir.filePath(QStringLiteral("independent")));
-        QVERIFY(marker.open(QIODevice::WriteOnly));
-        marker.close();
+        write(dir.filePath(QStringLiteral("independent")), QByteArray());
         QVERIFY(!App::isAppStore());
         pApp->startCount();
         QCOMPARE(pApp->settingsValue(QStringLiteral("Initialized"), false).toBool(), true);
@@ -155,10 +150,7 @@ private slots:
         QByteArray content(300000, '\0');
         for (int i = 0; i < content.size(); ++i)
             content[i] = char(i * 7);
-        QFile source(strSource);
-        QVERIFY(source.open(QIODevice::WriteOnly));
-        source.write(content);
-        source.close();
+        write(strSource, content);
 
         // Empty target name: the source's name; the folder is created.
         const QString strTargetDir = dir.filePath(QStringLiteral("out/deeper"));
@@ -166,91 +158,47 @@ private slots:
         QFile copy(strTargetDir + QStringLiteral("/source.bin"));
         QVERIFY(copy.open(QIODevice::ReadOnly));
         QCOMPARE(copy.readAll(), content);
-        copy.close();
 
         // An existing target is never overwritten.
-        QFile existing(strTargetDir + QStringLiteral("/kept.txt"));
-        QVERIFY(existing.open(QIODevice::WriteOnly));
-        existing.write("old");
-        existing.close();
+        write(strTargetDir + QStringLiteral("/kept.txt"), "old");
         QVERIFY(pApp->copyTo(strSource, strTargetDir, QStringLiteral("kept.txt")));
-        QVERIFY(existing.open(QIODevice::ReadOnly));
-        QCOMPARE(existing.readAll(), QByteArray("old"));
-        existing.close();
+        QCOMPARE(QFileInfo(strTargetDir + QStringLiteral("/kept.txt")).size(), qint64(3));
 
-        // A missing source fails.
         QVERIFY(!pApp->copyTo(dir.filePath(QStringLiteral("missing")), strTargetDir, QStringLiteral("m")));
-        QVERIFY(!QFileInfo::exists(strTargetDir + QStringLiteral("/m")));
-
-        QVERIFY(pApp->copyToSupportDirectory(strSource, QStringLiteral("copied.bin")));
-        QCOMPARE(QFileInfo(pApp->supportDirectory(false) + QStringLiteral("copied.bin")).size(),
-                 qint64(content.size()));
-    }
-
-    void testCopyToFailures()
-    {
-        App* pApp = App::theApp();
-        QTemporaryDir dir;
-        const QString strSource = dir.filePath(QStringLiteral("s.bin"));
-        QFile source(strSource);
-        QVERIFY(source.open(QIODevice::WriteOnly));
-        source.write(QByteArray(256 * 1024, 'x'));
-        source.close();
-
-        // A folder is no readable source.
-        QVERIFY(!pApp->copyTo(dir.path(), dir.filePath(QStringLiteral("t")), QStringLiteral("f")));
-        QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("t/f"))));
-
-        // A target folder that cannot exist (a file is in the way).
+        QVERIFY(!pApp->copyTo(dir.path(), strTargetDir, QStringLiteral("f")));
         QVERIFY(!pApp->copyTo(strSource, strSource, QStringLiteral("x")));
+        QVERIFY(!QFileInfo::exists(strTargetDir + QStringLiteral("/m")));
+        QVERIFY(!QFileInfo::exists(strTargetDir + QStringLiteral("/f")));
+        QVERIFY(pApp->copyToSupportDirectory(strSource, QStringLiteral("copied.bin")));
+        QCOMPARE(QFileInfo(pApp->supportDirectory(false) + QStringLiteral("copied.bin")).size(), qint64(content.size()));
 
         // A short write: the file-size limit stops the copy part-way; it must fail and leave nothing behind.
-        const QString strTargetDir = dir.filePath(QStringLiteral("limited"));
-        QVERIFY(QDir().mkpath(strTargetDir));
+        const QString strLimited = dir.filePath(QStringLiteral("limited"));
+        QVERIFY(QDir().mkpath(strLimited));
         struct rlimit old;
         QCOMPARE(getrlimit(RLIMIT_FSIZE, &old), 0);
         void (*oldHandler)(int) = signal(SIGXFSZ, SIG_IGN);
         struct rlimit limited = old;
         limited.rlim_cur = 64 * 1024;
         QCOMPARE(setrlimit(RLIMIT_FSIZE, &limited), 0);
-        const bool bCopied = pApp->copyTo(strSource, strTargetDir, QStringLiteral("short.bin"));
+        const bool bCopied = pApp->copyTo(strSource, strLimited, QStringLiteral("short.bin"));
         setrlimit(RLIMIT_FSIZE, &old);
         signal(SIGXFSZ, oldHandler);
         QVERIFY(!bCopied);
-        QCOMPARE(QDir(strTargetDir).entryList(QDir::Files | QDir::Hidden), QStringList());
-    }
-
-    void testBundleIdentifier_data()
-    {
-        QTest::addColumn<QString>("domain");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("three parts") << "a.b.c" << "c.a.N";
-        QTest::newRow("two parts") << "zembrel.com" << "com.zembrel.N";
-        QTest::newRow("empty") << "" << "..N";
+        QCOMPARE(QDir(strLimited).entryList(QDir::Files | QDir::Hidden), QStringList());
     }
 
     void testBundleIdentifier()
     {
-        QFETCH(QString, domain);
-        QFETCH(QString, expected);
-        QCoreApplication::setOrganizationDomain(domain);
         QCoreApplication::setApplicationName(QStringLiteral("N"));
-        const QString result = App::bundleIdentifier();
+        QStringList results;
+        for (const char* domain : {"zembrel.com", "a.b.c"}) {
+            QCoreApplication::setOrganizationDomain(QString::fromLatin1(domain));
+            results << App::bundleIdentifier();
+        }
         QCoreApplication::setApplicationName(QStringLiteral("Trelvanic"));
         QCoreApplication::setOrganizationDomain(QString());
-        QCOMPARE(result, expected);
-    }
-
-    void testPrintAppDirectories()
-    {
-        const QString strSupport = App::theApp()->supportDirectory(false);
-        QTest::ignoreMessage(QtDebugMsg, QString(QStringLiteral("supportDirectory: \"") + strSupport +
-                                                 QLatin1Char('"')).toUtf8().constData());
-        for (const char* label : {"dataDirectory:", "cachesDirectory:", "documentsDirectory:", "workDirectory:",
-                                  "picturesDirectory:", "musicDirectory:", "moviesDirectory:",
-                                  "downloadsDirectory:"})
-            QTest::ignoreMessage(QtDebugMsg, QRegularExpression(QStringLiteral("^") + label + QStringLiteral(" \"/")));
-        App::theApp()->printAppDirectories();
+        QCOMPARE(results, (QStringList{QStringLiteral("com.zembrel.N"), QStringLiteral("c.a.N")}));
     }
 };
 

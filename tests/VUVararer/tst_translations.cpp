@@ -36,10 +36,7 @@ private slots:
         QTest::newRow("zh_HK") << "zh_HK" << "en";
         QTest::newRow("zh_TW") << "zh_TW" << "zh_TW";
         QTest::newRow("list order") << "de_ES" << "de";
-        QTest::newRow("es before ko") << "es_ko" << "es";
-        QTest::newRow("pt_BR") << "pt_BR" << "pt";
         QTest::newRow("case matters") << "DE" << "en";
-        QTest::newRow("ar") << "ar_EG" << "ar";
     }
 
     void testChoice()
@@ -49,7 +46,6 @@ private slots:
         App::theApp()->setSettingsValue(QStringLiteral("Language"), stored);
         QCOMPARE(App::theApp()->currentLanguage(), expected);
         QCOMPARE(TranslationsManager::instance()->currentLanguage(), expected);
-        QCOMPARE(App::theApp()->settingsValue(QStringLiteral("Language")).toString(), expected);
         App::theApp()->settings()->sync();
         QFile file(App::theApp()->settings()->fileName());
         QVERIFY(file.open(QIODevice::ReadOnly));
@@ -75,7 +71,9 @@ private slots:
         QCOMPARE(libsAbout(), QStringLiteral("Über die Bibliothek"));
         // Qt's own catalogue comes from the system's translations folder.
         QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Abbrechen"));
-        QCOMPARE(App::theApp()->currentLanguage(), QStringLiteral("de"));
+        QCOMPARE(QGuiApplication::layoutDirection(), Qt::LeftToRight);
+        pManager->setTranslation(QStringLiteral("ar"));
+        QCOMPARE(QGuiApplication::layoutDirection(), Qt::RightToLeft);
 
         pManager->setTranslation(QStringLiteral("en"));
         QCOMPARE(appAbout(), QStringLiteral("About"));
@@ -93,16 +91,6 @@ private slots:
         pManager->retranslate();
         QCOMPARE(appAbout(), QStringLiteral("Über diese Anwendung"));
         QCOMPARE(pManager->currentLanguage(), QStringLiteral("de"));
-    }
-
-    void testLayoutDirection()
-    {
-        TranslationsManager* pManager = TranslationsManager::instance();
-        pManager->setTranslation(QStringLiteral("ar"));
-        QCOMPARE(QGuiApplication::layoutDirection(), Qt::RightToLeft);
-        pManager->setTranslation(QStringLiteral("de"));
-        QCOMPARE(QGuiApplication::layoutDirection(), Qt::LeftToRight);
-        pManager->setTranslation(QStringLiteral("en"));
     }
 };
 

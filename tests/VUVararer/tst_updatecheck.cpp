@@ -131,7 +131,6 @@ private slots:
         QTest::addColumn<bool>("available");
         QTest::addColumn<QString>("version");
         QTest::newRow("newer") << s_baNewer << true << "2.0.0";
-        QTest::newRow("older") << s_baOlder << false << "0.9";
         QTest::newRow("mac only") << QByteArray("build:3.0;date:2099-01-01;macos:10_09") << false << "3.0";
         QTest::newRow("no marker") << QByteArray("build :3.1;date:2099-01-01;macos:all") << false << "3.0";
     }
@@ -216,12 +215,6 @@ private slots:
         QVERIFY2(strMessage.contains(expected), qPrintable(strMessage));
         QVERIFY(!strMessage.contains("<b>x"));
         QCOMPARE(ReleaseApp::stamp5(), strStamp);
-    }
-
-    void testVersionNumbers()
-    {
-        QCOMPARE(ReleaseApp::macVersionNumber(), QString());
-        QCOMPARE(ReleaseApp::winVersionNumber(), QString("00_0"));
     }
 
     void testDialogCheckBox()

@@ -71,17 +71,14 @@ private slots:
     void testFloatToInt_data();
     void testFloatToInt();
     void testIntToFloat();
-    void testIntToRaw();
-    void testRawToInt();
-    void testRawToFloat();
+    void testIntAndRaw();
     void testInPlaceAndCounts();
-    void testFloatToFloat32();
-    void testIeeeExtended();
     void testIeeeExtendedAgainstSoxAiff();
     void testRawToFloatAgainstSox_data();
     void testRawToFloatAgainstSox();
 };
 
+// Scaled in single precision, clipped symmetrically, truncated toward zero; never wrapped; NaN is silence.
 void TestConversion::testFloatToInt_data()
 {
     QTest::addColumn<int>("kind");
@@ -89,39 +86,26 @@ void TestConversion::testFloatToInt_data()
     QTest::addColumn<int>("expected");
     const float inf = std::numeric_limits<float>::infinity();
     const float nan = std::numeric_limits<float>::quiet_NaN();
-
-    QTest::newRow("16 +1") << int(To16) << 1.0f << 32767;
     QTest::newRow("16 0.99999") << int(To16) << 0.99999f << 32767;
     QTest::newRow("16 -1") << int(To16) << -1.0f << -32767;
     QTest::newRow("16 0.5") << int(To16) << 0.5f << 16384;
-    QTest::newRow("16 -0.5") << int(To16) << -0.5f << -16384;
     QTest::newRow("16 1e-6 truncates") << int(To16) << 1e-6f << 0;
     QTest::newRow("16 -0.00004 truncates") << int(To16) << -0.00004f << -1;
-    QTest::newRow("16 +inf") << int(To16) << inf << 32767;
     QTest::newRow("16 NaN") << int(To16) << nan << 0;
     QTest::newRow("short16 -2") << int(ToShort16) << -2.0f << -32767;
     QTest::newRow("short16 NaN") << int(ToShort16) << nan << 0;
-    QTest::newRow("8 +1") << int(To8) << 1.0f << 127;
     QTest::newRow("8 -1") << int(To8) << -1.0f << -127;
     QTest::newRow("24 +1") << int(To24) << 1.0f << 8388607;
-    QTest::newRow("24 -1") << int(To24) << -1.0f << -8388607;
     QTest::newRow("24 NaN") << int(To24) << nan << 0;
     QTest::newRow("32 +1 saturates") << int(To32) << 1.0f << INT_MAX;
-    QTest::newRow("32 +2") << int(To32) << 2.0f << INT_MAX;
     QTest::newRow("32 +inf") << int(To32) << inf << INT_MAX;
-    QTest::newRow("32 -1") << int(To32) << -1.0f << INT_MIN;
     QTest::newRow("32 -3") << int(To32) << -3.0f << INT_MIN;
-    QTest::newRow("32 -inf") << int(To32) << -inf << INT_MIN;
-    QTest::newRow("32 0.5") << int(To32) << 0.5f << 1073741824;
     QTest::newRow("32 NaN") << int(To32) << nan << 0;
-    QTest::newRow("8U -1") << int(To8U) << -1.0f << 0;
     QTest::newRow("8U 0") << int(To8U) << 0.0f << 128;
-    QTest::newRow("8U +1") << int(To8U) << 1.0f << 255;
     QTest::newRow("8U -2") << int(To8U) << -2.0f << 0;
     QTest::newRow("8U NaN is silence") << int(To8U) << nan << 128;
     QTest::newRow("16U +1") << int(To16U) << 1.0f << 65535;
     QTest::newRow("16U NaN") << int(To16U) << nan << 32768;
-    QTest::newRow("24U -1") << int(To24U) << -1.0f << 0;
     QTest::newRow("24U +1") << int(To24U) << 1.0f << 16777215;
     QTest::newRow("24U NaN") << int(To24U) << nan << 8388608;
 }
@@ -134,111 +118,61 @@ void TestConversion::testFloatToInt()
     QCOMPARE(convertOne(kind, input), expected);
 }
 
+// Only the low N bits of each integer count; U forms have their midpoint at 0.0.
 void TestConversion::testIntToFloat()
 {
-    const int in[] = {-128, 127, 0x180, -32768, 32767, 0x18000, -8388608, 8388607, 0x7FFFFFFF, INT_MIN};
-    float out[10];
+    const int in[] = {-128, 127, 0x180, -32768, 0x18000, 8388607, 0x7FFFFFFF, INT_MIN};
+    float out[3];
     Util::convert8ToFloat(in, out, 3);
-    QCOMPARE(out[0], -1.0f);
-    QCOMPARE(out[1], 127.0f / 128.0f);
-    QCOMPARE(out[2], -1.0f); // only the low 8 bits count
-    Util::convert16ToFloat(in + 3, out, 3);
-    QCOMPARE(out[0], -1.0f);
-    QCOMPARE(out[1], 32767.0f / 32768.0f);
-    QCOMPARE(out[2], -1.0f);
-    Util::convert24ToFloat(in + 6, out, 2);
-    QCOMPARE(out[0], -1.0f);
-    QCOMPARE(out[1], 8388607.0f / 8388608.0f);
-    Util::convert32ToFloat(in + 8, out, 2);
-    QCOMPARE(out[0], 1.0f); // rounds to 24 significant bits
-    QCOMPARE(out[1], -1.0f);
+    QCOMPARE(std::vector<float>(out, out + 3), (std::vector<float>{-1.0f, 127.0f / 128.0f, -1.0f}));
+    Util::convert16ToFloat(in + 3, out, 2);
+    QCOMPARE(std::vector<float>(out, out + 2), (std::vector<float>{-1.0f, -1.0f}));
+    Util::convert24ToFloat(in + 5, out, 1);
+    QCOMPARE(out[0], 8388607.0f / 8388608.0f);
+    Util::convert32ToFloat(in + 6, out, 2);
+    QCOMPARE(std::vector<float>(out, out + 2), (std::vector<float>{1.0f, -1.0f}));
 
-    const int u[] = {0, int(2147483648u), 65535, 0, 128, 255, 8388608};
+    const int u[] = {0, int(2147483648u), 65535, 128, 8388608};
     Util::convert32UToFloat(u, out, 2);
-    QCOMPARE(out[0], -1.0f);
-    QCOMPARE(out[1], 0.0f);
-    Util::convert16UToFloat(u + 2, out, 2);
+    QCOMPARE(std::vector<float>(out, out + 2), (std::vector<float>{-1.0f, 0.0f}));
+    Util::convert16UToFloat(u + 2, out, 1);
     QCOMPARE(out[0], 32767.0f / 32768.0f);
-    QCOMPARE(out[1], -1.0f);
-    Util::convert8UToFloat(u + 4, out, 2);
+    Util::convert8UToFloat(u + 3, out, 1);
     QCOMPARE(out[0], 0.0f);
-    QCOMPARE(out[1], 127.0f / 128.0f);
-    Util::convert24UToFloat(u + 6, out, 1);
+    Util::convert24UToFloat(u + 4, out, 1);
     QCOMPARE(out[0], 0.0f);
 }
 
-void TestConversion::testIntToRaw()
+void TestConversion::testIntAndRaw()
 {
-    const int ints[] = {1, -2};
+    const int ints[] = {0x12345678, -2, -1, 0x123456};
     char out[8];
-    Util::convert16ToRaw(ints, out, 4, true);
-    QCOMPARE(QByteArray(out, 4), bytes({0x01, 0x00, 0xFE, 0xFF}));
-    Util::convert16ToRaw(ints, out, 4, false);
-    QCOMPARE(QByteArray(out, 4), bytes({0x00, 0x01, 0xFF, 0xFE}));
-
-    const int m1[] = {-1, 0x123456};
-    Util::convert24ToRaw(m1, out, 6);
-    QCOMPARE(QByteArray(out, 6), bytes({0xFF, 0xFF, 0xFF, 0x56, 0x34, 0x12}));
-
-    const int word[] = {0x12345678};
-    Util::convert32ToRaw(word, out, 4, true);
-    QCOMPARE(QByteArray(out, 4), bytes({0x78, 0x56, 0x34, 0x12}));
-    Util::convert32ToRaw(word, out, 4, false);
+    Util::convert32ToRaw(ints, out, 4, false);
     QCOMPARE(QByteArray(out, 4), bytes({0x12, 0x34, 0x56, 0x78}));
+    Util::convert16ToRaw(ints + 1, out, 2, false);
+    QCOMPARE(QByteArray(out, 2), bytes({0xFF, 0xFE}));
+    Util::convert24ToRaw(ints + 2, out, 6);
+    QCOMPARE(QByteArray(out, 6), bytes({0xFF, 0xFF, 0xFF, 0x56, 0x34, 0x12}));
+    const int u8[] = {0, 0x1FF};
+    Util::convert8UToRaw(u8, out, 2);
+    QCOMPARE(QByteArray(out, 2), bytes({0x00, 0xFF}));
 
-    const int u8[] = {0, 128, 255, 0x1FF};
-    Util::convert8UToRaw(u8, out, 4);
-    QCOMPARE(QByteArray(out, 4), bytes({0x00, 0x80, 0xFF, 0xFF}));
-}
-
-void TestConversion::testRawToInt()
-{
     const QByteArray raw = bytes({0x12, 0x34, 0x56, 0x78});
-    int out[4];
-    Util::convertRawTo32U(raw.constData(), out, 1, false);
-    QCOMPARE(out[0], 0x12345678);
-    Util::convertRawTo32U(raw.constData(), out, 1, true);
-    QCOMPARE(out[0], 0x78563412);
-    Util::convertRawTo16U(raw.constData(), out, 2, true);
-    QCOMPARE(out[0], 0x3412);
-    QCOMPARE(out[1], 0x7856);
-    Util::convertRawTo16U(raw.constData(), out, 1, false);
-    QCOMPARE(out[0], 0x1234);
-    Util::convertRawTo24U(raw.constData(), out, 1, true);
-    QCOMPARE(out[0], 0x563412);
-    Util::convertRawTo24U(raw.constData(), out, 1, false);
-    QCOMPARE(out[0], 0x123456);
-    const QByteArray high = bytes({0xFF, 0x80});
-    Util::convertRawTo8U(high.constData(), out, 2);
-    QCOMPARE(out[0], 255);
-    QCOMPARE(out[1], 128);
-}
+    int back[2];
+    Util::convertRawTo32U(raw.constData(), back, 1, true);
+    QCOMPARE(back[0], 0x78563412);
+    Util::convertRawTo16U(raw.constData(), back, 2, false);
+    QCOMPARE(back[1], 0x5678);
+    Util::convertRawTo24U(raw.constData(), back, 1, true);
+    QCOMPARE(back[0], 0x563412);
 
-void TestConversion::testRawToFloat()
-{
-    float out[2];
-    Util::convertRaw16ToFloat(bytes({0x00, 0x80}).constData(), out, 1, true);
-    QCOMPARE(out[0], -1.0f);
-    Util::convertRaw16ToFloat(bytes({0x00, 0x00, 0xFF, 0x7F}).constData(), out, 2, true);
-    QCOMPARE(out[0], 0.0f);
-    QCOMPARE(out[1], 32767.0f / 32768.0f);
-    Util::convertRaw24ToFloat(bytes({0x00, 0x00, 0x80}).constData(), out, 1, true);
-    QCOMPARE(out[0], -1.0f);
-    Util::convertRaw24ToFloat(bytes({0x80, 0x00, 0x00}).constData(), out, 1, false);
-    QCOMPARE(out[0], -1.0f);
-    Util::convertRaw24ToFloat(bytes({0x12, 0x34, 0x56}).constData(), out, 1, false);
-    Util::convertRaw24ToFloat(bytes({0x56, 0x34, 0x12}).constData(), out + 1, 1, true);
-    QCOMPARE(out[0], out[1]);
-    Util::convertRaw32ToFloat(bytes({0x00, 0x00, 0x00, 0x80}).constData(), out, 1, true);
-    QCOMPARE(out[0], -1.0f);
-    Util::convertRaw32ToFloat(bytes({0x80, 0x00, 0x00, 0x00}).constData(), out, 1, false);
-    QCOMPARE(out[0], -1.0f);
-
-    // Exactly 3 bytes per sample: a guard byte after the input is never read into the result.
-    const QByteArray two = bytes({0x00, 0x00, 0x40, 0x00, 0x00, 0xC0, 0x7F});
-    Util::convertRaw24ToFloat(two.constData(), out, 2, true);
-    QCOMPARE(out[0], 0.5f);
-    QCOMPARE(out[1], -0.5f);
+    const float floats[] = {1.0f, -0.5f};
+    Util::convertFloatToFloat32(floats, out, 2, false);
+    QCOMPARE(QByteArray(out, 8), bytes({0x3F, 0x80, 0x00, 0x00, 0xBF, 0x00, 0x00, 0x00}));
+    // Exactly 3 bytes per sample: the guard byte after the input is never read.
+    float two[2];
+    Util::convertRaw24ToFloat(bytes({0x00, 0x00, 0x40, 0x00, 0x00, 0xC0, 0x7F}).constData(), two, 2, true);
+    QCOMPARE(std::vector<float>(two, two + 2), (std::vector<float>{0.5f, -0.5f}));
 }
 
 void TestConversion::testInPlaceAndCounts()
@@ -247,28 +181,20 @@ void TestConversion::testInPlaceAndCounts()
     std::vector<float> samples{0.5f, -0.25f, 1.0f, -1.0f};
     Util::convertFloatTo16(samples.data(), reinterpret_cast<int*>(samples.data()), 4);
     const int* ints = reinterpret_cast<const int*>(samples.data());
-    QCOMPARE(ints[0], 16384);
-    QCOMPARE(ints[1], -8192);
-    QCOMPARE(ints[3], -32767);
+    QCOMPARE(std::vector<int>(ints, ints + 4), (std::vector<int>{16384, -8192, 32767, -32767}));
     Util::convert16ToFloat(ints, samples.data(), 4);
-    QCOMPARE(samples[0], 0.5f);
     QCOMPARE(samples[3], -32767.0f / 32768.0f);
 
     // 1-byte input widened into 4-byte integers from the same start address.
     std::vector<int> buffer(4, 0);
-    char* raw = reinterpret_cast<char*>(buffer.data());
-    raw[0] = char(0x01);
-    raw[1] = char(0x80);
-    raw[2] = char(0xFF);
-    raw[3] = char(0x7F);
-    Util::convertRawTo8U(raw, buffer.data(), 4);
+    std::memcpy(buffer.data(), "\x01\x80\xFF\x7F", 4);
+    Util::convertRawTo8U(reinterpret_cast<char*>(buffer.data()), buffer.data(), 4);
     QCOMPARE(buffer, (std::vector<int>{1, 128, 255, 127}));
 
     // Counts below 1 leave the output alone; odd byte counts write whole samples only.
     char out[8];
     std::memset(out, 0x55, sizeof(out));
     const int values[] = {0x0102, 0x0304, 0x050607};
-    Util::convert16ToRaw(values, out, 0, true);
     Util::convert16ToRaw(values, out, -4, true);
     QCOMPARE(QByteArray(out, 8), QByteArray(8, 0x55));
     Util::convert16ToRaw(values, out, 3, true);
@@ -276,35 +202,17 @@ void TestConversion::testInPlaceAndCounts()
     std::memset(out, 0x55, sizeof(out));
     Util::convert24ToRaw(values + 2, out, 5);
     QCOMPARE(QByteArray(out, 5), bytes({0x07, 0x06, 0x05, 0x55, 0x55}));
-    float f[1] = {7.0f};
-    const int minusOne[] = {-1};
-    Util::convert32ToFloat(minusOne, f, 0);
-    QCOMPARE(f[0], 7.0f);
 }
 
-void TestConversion::testFloatToFloat32()
+// The 80-bit rate of sox-written AIFF headers; zero and the infinite exponent are special.
+void TestConversion::testIeeeExtendedAgainstSoxAiff()
 {
-    const float in[] = {1.0f, -0.5f};
-    char out[8];
-    Util::convertFloatToFloat32(in, out, 2, true);
-    QCOMPARE(QByteArray(out, 8), bytes({0x00, 0x00, 0x80, 0x3F, 0x00, 0x00, 0x00, 0xBF}));
-    Util::convertFloatToFloat32(in, out, 2, false);
-    QCOMPARE(QByteArray(out, 8), bytes({0x3F, 0x80, 0x00, 0x00, 0xBF, 0x00, 0x00, 0x00}));
-}
-
-void TestConversion::testIeeeExtended()
-{
-    QCOMPARE(Util::convertFromIeeeExtended(bytes({0x40, 0x0E, 0xAC, 0x44, 0, 0, 0, 0, 0, 0}).constData()), 44100.0);
     QCOMPARE(Util::convertFromIeeeExtended(bytes({0xC0, 0x0E, 0xAC, 0x44, 0, 0, 0, 0, 0, 0}).constData()), -44100.0);
     QCOMPARE(Util::convertFromIeeeExtended(QByteArray(10, 0).constData()), 0.0);
     const double inf = Util::convertFromIeeeExtended(bytes({0x7F, 0xFF, 0x12, 0, 0, 0, 0, 0, 0, 1}).constData());
     QVERIFY(std::isinf(inf) && inf > 0);
-}
-
-void TestConversion::testIeeeExtendedAgainstSoxAiff()
-{
     QTemporaryDir dir;
-    for (int rate : {7350, 8000, 11025, 22050, 44100, 48000, 88200, 96000, 176400, 192000}) {
+    for (int rate : {7350, 11025, 44100, 48000, 88200, 192000}) {
         const QString path = dir.filePath(QString("r%1.aiff").arg(rate));
         const auto made = TestKit::runTool(
             "sox", {"-n", "-r", QString::number(rate), "-c", "1", "-b", "16", path, "trim", "0", "0.001"});
@@ -330,6 +238,7 @@ void TestConversion::testRawToFloatAgainstSox_data()
     QTest::newRow("u8") << 8 << true;
 }
 
+// Bit for bit equal to sox's integer to f32 conversion (32 bits within 1e-7: sox rounds to 25 bits first).
 void TestConversion::testRawToFloatAgainstSox()
 {
     QFETCH(int, bits);
@@ -338,8 +247,7 @@ void TestConversion::testRawToFloatAgainstSox()
     const QString raw = dir.filePath("in.raw");
     const QString ref = dir.filePath("ref.f32");
     const QString encoding = bits == 8 ? "unsigned-integer" : "signed-integer";
-    const QString order = littleEndian ? "-L" : "-B";
-    const QStringList format{"-r", "8000", "-c", "1", "-b", QString::number(bits), "-e", encoding, order};
+    const QStringList format{"-r", "8000", "-c", "1", "-b", QString::number(bits), "-e", encoding, littleEndian ? "-L" : "-B"};
     auto made =
         TestKit::runTool("sox", QStringList{"-D", "-n"} + format +
                                     QStringList{"-t", "raw", raw, "synth", "0.05", "sine", "440", "vol", "0.99"});
@@ -365,13 +273,9 @@ void TestConversion::testRawToFloatAgainstSox()
         Util::convertRaw32ToFloat(input.constData(), ours.data(), n, littleEndian);
     }
     const float* expected = reinterpret_cast<const float*>(reference.constData());
-    for (int i = 0; i < n; ++i) {
-        if (bits == 32) {
-            QVERIFY2(std::fabs(ours[i] - expected[i]) <= 1e-7f, qPrintable(QString("sample %1").arg(i)));
-        } else if (ours[i] != expected[i]) {
-            QFAIL(qPrintable(QString("sample %1: %2 != %3").arg(i).arg(ours[i]).arg(expected[i])));
-        }
-    }
+    for (int i = 0; i < n; ++i)
+        QVERIFY2(bits == 32 ? std::fabs(ours[i] - expected[i]) <= 1e-7f : ours[i] == expected[i],
+                 qPrintable(QString("sample %1: %2 != %3").arg(i).arg(ours[i]).arg(expected[i])));
 }
 
 TRELVANIC_TEST_MAIN(TestConversion)

@@ -1,7 +1,6 @@
 #include "Helpers.h"
 #include "TestMain.h"
 
-#include <ZADovuzIdida/_VozIdavi/Common/ProductionParameters.h>
 #include <ZADovuzIdida/_VozIdavi/Output/WaveOutput.h>
 
 #include <QJsonArray>
@@ -14,7 +13,6 @@
 #include <climits>
 #include <cmath>
 #include <limits>
-#include <memory>
 #include <vector>
 
 using namespace ZADovuzIdida;
@@ -87,33 +85,20 @@ QJsonArray chunk(const QJsonObject& dump, const QString& id)
     return QJsonArray();
 }
 
-// The stored value of one float as the writer defines it.
+// The stored value of one float as the writer defines it: scale, clip, truncate; NaN is silence.
 qint64 expectedSample(float x, int bits)
 {
-    switch (bits) {
-    case 8: {
+    if (bits == 8) {
         const float p = (x + 1.0f) * 128.0f;
         return std::isnan(p) ? 128 : qint64(std::min(255.0f, std::max(0.0f, p)));
     }
-    case 16: {
-        const float p = x * 32768.0f;
-        return std::isnan(p) ? 0 : qint64(std::min(32767.0f, std::max(-32767.0f, p)));
-    }
-    case 24: {
-        const float p = x * 8388608.0f;
-        return std::isnan(p) ? 0 : qint64(std::min(8388607.0f, std::max(-8388607.0f, p)));
-    }
-    default: {
-        const float p = x * 2147483648.0f;
-        if (std::isnan(p))
-            return 0;
-        if (p >= 2147483648.0f)
-            return INT_MAX;
-        if (p <= -2147483648.0f)
-            return INT_MIN;
-        return qint64(p);
-    }
-    }
+    const float full = std::ldexp(1.0f, bits - 1);
+    const float p = x * full;
+    if (std::isnan(p))
+        return 0;
+    if (bits == 32)
+        return p >= full ? INT_MAX : (p <= -full ? INT_MIN : qint64(p));
+    return qint64(std::min(full - 1.0f, std::max(1.0f - full, p)));
 }
 
 std::vector<float> sweep(int n)
@@ -124,7 +109,7 @@ std::vector<float> sweep(int n)
     return values;
 }
 
-// A deterministic signal per channel, with a few loud samples above full scale.
+// A deterministic signal per channel, with one loud sample above full scale at frame 700.
 std::vector<float> signal(int frames, int channels)
 {
     std::vector<float> values(size_t(frames) * channels);
@@ -153,13 +138,23 @@ bool sizesClean(const QString& info)
 
 QString toolOut(const QString& program, const QStringList& args)
 {
-    const auto result = TestKit::runTool(program, args);
-    return QString::fromLocal8Bit(result.out).trimmed();
+    return QString::fromLocal8Bit(TestKit::runTool(program, args).out).trimmed();
 }
 
 QByteArray local(const QString& path)
 {
     return QFile::encodeName(path);
+}
+
+// Writes one whole file the way the output stage does; true when every step succeeded.
+bool writeWave(const QString& path, const Settings& settings, std::vector<float> samples,
+               const QString& comment = QString(), MTools::Handle<EBUInfo> info = MTools::Handle<EBUInfo>(),
+               int envelopeFormat = 2)
+{
+    WaveOutput output(local(path).constData(), settings, comment, info, true);
+    output.setEnvelopeFormat(EBUEnvelope::Format(envelopeFormat));
+    const bool bWritten = output.write(samples.data(), int(samples.size()));
+    return output.close() && bWritten;
 }
 
 // An output that refuses files beyond a small size, to reach the 4 GiB rule cheaply.
@@ -187,18 +182,14 @@ class TestWaveOutput : public QObject
 private slots:
     void initTestCase();
     void testDefaultLayout();
-    void testEmptyFile();
     void testFormats_data();
     void testFormats();
-    void testAgainstSox_data();
-    void testAgainstSox();
     void testComment_data();
     void testComment();
     void testBextReadBack();
     void testOddSizes();
     void testPeaksAgainstData_data();
     void testPeaksAgainstData();
-    void testPeakOfPeaks();
     void testCreateAgainStartsFresh();
     void testUnsupportedSettings();
     void testLayoutChangeRefused();
@@ -228,11 +219,9 @@ void TestWaveOutput::testDefaultLayout()
         WaveOutput output(local(path).constData(), Settings(48000, 2, 1, 16), QString(), MTools::Handle<EBUInfo>(),
                           true);
         QVERIFY(output.ok());
-        QCOMPARE(output.settings().fmt(), short(16));
-        QCOMPARE(output.fileInfo().dataOffset(), 682ull);
+        QCOMPARE(output.name(), QString("WaveOutput"));
         QVERIFY(output.write(samples.data(), 1000));
         QVERIFY(output.write(samples.data() + 1000, 1000));
-        QCOMPARE(output.fileInfo().dataSize(), 4000ull);
         QCOMPARE(output.numSamples(), 2000ull);
         QVERIFY(output.close());
         QVERIFY(!output.close());
@@ -241,61 +230,35 @@ void TestWaveOutput::testDefaultLayout()
     const QJsonObject dump = runJson(kChunkDump, path);
     QCOMPARE(dump.value("riff").toInt(), dump.value("length").toInt() - 8);
     QCOMPARE(dump.value("end").toInt(), dump.value("length").toInt());
-    const QJsonArray chunks = dump.value("chunks").toArray();
-    QCOMPARE(chunks.size(), 4);
-    QCOMPARE(chunks[0].toArray(), (QJsonArray{"bext", 12, 634}));
-    QCOMPARE(chunks[1].toArray(), (QJsonArray{"fmt ", 654, 16}));
-    QCOMPARE(chunks[2].toArray(), (QJsonArray{"data", 678, 4000}));
-    QCOMPARE(chunks[3].toArray(), (QJsonArray{"levl", 4686, 120 + 4 * 2 * 2 * 2}));
-
+    QCOMPARE(dump.value("chunks").toArray(), (QJsonArray{QJsonArray{"bext", 12, 634}, QJsonArray{"fmt ", 654, 16},
+                                                         QJsonArray{"data", 678, 4000}, QJsonArray{"levl", 4686, 152}}));
     const QString info = sndfileInfo(path);
     QVERIFY2(sizesClean(info), qPrintable(info));
-    QVERIFY(info.contains("bext : 634"));
-    QVERIFY(info.contains("fmt  : 16"));
-    QVERIFY(info.contains("0x1 => WAVE_FORMAT_PCM"));
-    QVERIFY(info.contains("data : 4000"));
-    QVERIFY(info.contains("levl : 152"));
-    QVERIFY(info.contains("\nEnd"));
-
-    QCOMPARE(toolOut("soxi", {"-r", path}), QString("48000"));
-    QCOMPARE(toolOut("soxi", {"-c", path}), QString("2"));
-    QCOMPARE(toolOut("soxi", {"-b", path}), QString("16"));
-    QCOMPARE(toolOut("soxi", {"-s", path}), QString("1000"));
+    for (const char* line : {"bext : 634", "fmt  : 16", "0x1 => WAVE_FORMAT_PCM", "data : 4000", "levl : 152"})
+        QVERIFY2(info.contains(line), line);
     QCOMPARE(toolOut("ffprobe", {"-v", "error", "-show_entries",
                                  "stream=codec_name,sample_rate,channels,bits_per_sample,duration_ts", "-of",
                                  "compact=p=0", path}),
              QString("codec_name=pcm_s16le|sample_rate=48000|channels=2|bits_per_sample=16|duration_ts=1000"));
+    QCOMPARE(toolOut("soxi", {"-s", path}), QString("1000"));
 
-    const QJsonObject wave = runJson(kWaveDump, path);
-    QCOMPARE(wave.value("frames").toInt(), 1000);
-    const std::vector<qint64> stored = samplesOf(wave);
-    QCOMPARE(int(stored.size()), 2000);
+    // sox's peak is the largest stored sample as python's wave module reads it.
     qint64 largest = 0;
-    for (int i = 0; i < 2000; ++i) {
-        QCOMPARE(stored[i], expectedSample(samples[i], 16));
-        largest = std::max(largest, qint64(std::llabs(stored[i])));
-    }
-
+    for (qint64 v : samplesOf(runJson(kWaveDump, path)))
+        largest = std::max(largest, qint64(std::llabs(v)));
     const QString stat = QString::fromLocal8Bit(TestKit::runTool("sox", {path, "-n", "stat"}).err);
     QVERIFY2(QRegularExpression("Samples read:\\s+2000\\n").match(stat).hasMatch(), qPrintable(stat));
     const QRegularExpressionMatch amplitude = QRegularExpression("Maximum amplitude:\\s+([0-9.]+)").match(stat);
-    QVERIFY(amplitude.hasMatch());
-    QVERIFY(std::fabs(amplitude.captured(1).toDouble() - largest / 32768.0) < 1e-4);
-}
+    QVERIFY(amplitude.hasMatch() && std::fabs(amplitude.captured(1).toDouble() - largest / 32768.0) < 1e-4);
 
-void TestWaveOutput::testEmptyFile()
-{
-    const QString path = m_dir.filePath("empty.wav");
-    WaveOutput output(local(path).constData(), Settings(48000, 2, 1, 16), QString(), MTools::Handle<EBUInfo>(), true);
-    QVERIFY(output.close());
-    QCOMPARE(QFileInfo(path).size(), 822);
-    const QJsonObject dump = runJson(kChunkDump, path);
-    QCOMPARE(dump.value("riff").toInt(), 814);
-    const QJsonObject levl = dump.value("levl").toObject();
+    // Closed right away: no data, one empty peak pair per channel.
+    const QString empty = m_dir.filePath("empty.wav");
+    QVERIFY(writeWave(empty, Settings(48000, 2, 1, 16), {}));
+    QCOMPARE(QFileInfo(empty).size(), 822);
+    const QJsonObject levl = runJson(kChunkDump, empty).value("levl").toObject();
     QCOMPARE(levl.value("frames").toInt(), 1);
-    QCOMPARE(levl.value("channels").toInt(), 2);
     QCOMPARE(levl.value("values").toArray(), (QJsonArray{0, 0, 0, 0}));
-    QVERIFY(sizesClean(sndfileInfo(path)));
+    QVERIFY(sizesClean(sndfileInfo(empty)));
 }
 
 void TestWaveOutput::testFormats_data()
@@ -303,108 +266,72 @@ void TestWaveOutput::testFormats_data()
     QTest::addColumn<int>("bits");
     QTest::addColumn<int>("channels");
     QTest::addColumn<int>("rate");
-    QTest::addColumn<QString>("codec");
     for (int bits : {8, 16, 24, 32})
-        for (int channels : {1, 2, 6}) {
-            const QString codec = bits == 8 ? "pcm_u8" : QString("pcm_s%1le").arg(bits);
-            const int rate = channels == 6 ? 96000 : (channels == 1 ? 8000 : 44100);
+        for (int channels : {1, 2, 6})
             QTest::newRow(qPrintable(QString("%1 bits %2 ch").arg(bits).arg(channels)))
-                << bits << channels << rate << codec;
-        }
+                << bits << channels << (channels == 6 ? 96000 : (channels == 1 ? 8000 : 44100));
 }
 
+// Stored samples equal the writer's rule exactly and lie within 1 LSB of sox's rounding conversion.
 void TestWaveOutput::testFormats()
 {
     QFETCH(int, bits);
     QFETCH(int, channels);
     QFETCH(int, rate);
-    QFETCH(QString, codec);
     const QString path = m_dir.filePath(QString("f%1_%2.wav").arg(bits).arg(channels));
     const int frames = 777;
     std::vector<float> samples = sweep(frames * channels);
     samples[0] = std::numeric_limits<float>::quiet_NaN();
-    samples[1] = 0.0f;
     samples[2] = 1.0f;
-    samples[3] = -1.0f;
-    std::vector<float> original = samples;
+    std::vector<float> written = samples;
     {
         WaveOutput output(local(path).constData(), Settings(rate, short(channels), 1, short(bits)), QString(),
                           MTools::Handle<EBUInfo>(), true);
         QCOMPARE(output.settings().fmt(), short(bits == 24 ? 2048 : (bits == 8 ? 8 : 16)));
-        QVERIFY(output.write(samples.data(), int(samples.size())));
+        QVERIFY(output.write(written.data(), int(written.size())));
         QVERIFY(output.close());
     }
-    QVERIFY2(std::equal(samples.begin() + 1, samples.end(), original.begin() + 1),
-             "the float write must not change its input");
+    QVERIFY2(std::equal(samples.begin() + 1, samples.end(), written.begin() + 1), "the input must stay unchanged");
 
     const QString info = sndfileInfo(path);
     QVERIFY2(sizesClean(info), qPrintable(info));
     QVERIFY(info.contains(QString("Block Align   : %1").arg(bits / 8 * channels)));
     QVERIFY(info.contains(QString("Bit Width     : %1").arg(bits)));
+    const QString codec = bits == 8 ? "pcm_u8" : QString("pcm_s%1le").arg(bits);
+    QCOMPARE(toolOut("ffprobe", {"-v", "error", "-show_entries", "stream=codec_name,channels,sample_rate", "-of",
+                                 "compact=p=0", path}),
+             QString("codec_name=%1|sample_rate=%2|channels=%3").arg(codec).arg(rate).arg(channels));
+    QCOMPARE(toolOut("soxi", {"-s", path}), QString::number(frames));
 
     const QJsonObject wave = runJson(kWaveDump, path);
     QCOMPARE(wave.value("channels").toInt(), channels);
     QCOMPARE(wave.value("width").toInt(), bits / 8);
     QCOMPARE(wave.value("rate").toInt(), rate);
-    QCOMPARE(wave.value("frames").toInt(), frames);
     const std::vector<qint64> stored = samplesOf(wave);
     QCOMPARE(stored.size(), samples.size());
     for (size_t i = 0; i < stored.size(); ++i)
-        QCOMPARE(stored[i], expectedSample(original[i], bits));
+        QCOMPARE(stored[i], expectedSample(samples[i], bits));
     QCOMPARE(stored[0], qint64(bits == 8 ? 128 : 0));
-    QCOMPARE(stored[2], expectedSample(1.0f, bits));
     if (bits == 32)
         QCOMPARE(stored[2], qint64(INT_MAX));
 
-    QCOMPARE(toolOut("ffprobe", {"-v", "error", "-show_entries", "stream=codec_name,channels,sample_rate", "-of",
-                                 "compact=p=0", path}),
-             QString("codec_name=%1|sample_rate=%2|channels=%3").arg(codec).arg(rate).arg(channels));
-    QCOMPARE(toolOut("soxi", {"-s", path}), QString::number(frames));
-}
-
-void TestWaveOutput::testAgainstSox_data()
-{
-    QTest::addColumn<int>("bits");
-    QTest::addColumn<QString>("soxType");
-    QTest::newRow("8") << 8 << "u8";
-    QTest::newRow("16") << 16 << "s16";
-    QTest::newRow("24") << 24 << "s24";
-    QTest::newRow("32") << 32 << "s32";
-}
-
-void TestWaveOutput::testAgainstSox()
-{
-    QFETCH(int, bits);
-    QFETCH(QString, soxType);
-    const int n = 4801;
-    std::vector<float> samples = sweep(n);
     const QString floats = m_dir.filePath("sweep.f32");
-    QVERIFY(writeAll(floats, QByteArray(reinterpret_cast<const char*>(samples.data()), n * 4)));
     const QString ref = m_dir.filePath("ref.raw");
-    const auto made =
-        TestKit::runTool("sox", {"-D", "-t", "f32", "-r", "48000", "-c", "1", floats, "-t", soxType, ref});
-    QCOMPARE(made.exitCode, 0);
-    const QString path = m_dir.filePath(QString("sweep%1.wav").arg(bits));
-    {
-        WaveOutput output(local(path).constData(), Settings(48000, 1, 1, short(bits)), QString(),
-                          MTools::Handle<EBUInfo>(), true);
-        QVERIFY(output.write(samples.data(), n));
-        QVERIFY(output.close());
-    }
-    const std::vector<qint64> ours = samplesOf(runJson(kWaveDump, path));
-    QCOMPARE(int(ours.size()), n);
+    QVERIFY(writeAll(floats, QByteArray(reinterpret_cast<const char*>(samples.data() + 1), int(samples.size() - 1) * 4)));
+    const QString soxType = bits == 8 ? "u8" : QString("s%1").arg(bits);
+    QCOMPARE(TestKit::runTool("sox", {"-D", "-t", "f32", "-r", "48000", "-c", "1", floats, "-t", soxType, ref}).exitCode,
+             0);
     const QByteArray reference = readAll(ref);
     const int width = bits / 8;
-    QCOMPARE(reference.size(), n * width);
+    QCOMPARE(reference.size(), int(samples.size() - 1) * width);
     const unsigned char* p = reinterpret_cast<const unsigned char*>(reference.constData());
-    for (int i = 0; i < n; ++i) {
+    for (size_t i = 1; i < stored.size(); ++i) {
         qint64 value = 0;
         for (int b = width - 1; b >= 0; --b)
-            value = (value << 8) | p[i * width + b];
+            value = (value << 8) | p[(i - 1) * width + b];
         if (bits > 8 && (value >> (bits - 1)) & 1)
             value -= qint64(1) << bits;
-        QVERIFY2(std::llabs(ours[i] - value) <= 1,
-                 qPrintable(QString("sample %1 (%2): ours %3, sox %4").arg(i).arg(samples[i]).arg(ours[i]).arg(value)));
+        QVERIFY2(std::llabs(stored[i] - value) <= 1, qPrintable(QString("sample %1: ours %2, sox %3").arg(i).arg(stored[i]).arg(value)));
     }
 }
 
@@ -421,23 +348,15 @@ void TestWaveOutput::testComment()
     QFETCH(QString, comment);
     QFETCH(int, listSize);
     const QString path = m_dir.filePath("comment.wav");
-    std::vector<float> samples = signal(300, 2);
-    {
-        WaveOutput output(local(path).constData(), Settings(48000, 2, 1, 16), comment, MTools::Handle<EBUInfo>(), true);
-        QVERIFY(output.write(samples.data(), 600));
-        QVERIFY(output.close());
-    }
+    QVERIFY(writeWave(path, Settings(48000, 2, 1, 16), signal(300, 2), comment));
     const QJsonObject dump = runJson(kChunkDump, path);
     QCOMPARE(chunk(dump, "LIST"), (QJsonArray{"LIST", 654, listSize}));
     QCOMPARE(chunk(dump, "fmt ").at(1).toInt(), 654 + 8 + listSize);
-    const QByteArray file = readAll(path);
-    QCOMPARE(file.mid(662, 8), QByteArray("INFOICMT"));
-    QCOMPARE(int(le32(file, 670)), comment.size() + 1);
-    QCOMPARE(file.mid(674, comment.size() + 1), comment.toLatin1() + QByteArray(1, '\0'));
-
+    QCOMPARE(readAll(path).mid(662, 12 + comment.size() + 1),
+             "INFOICMT" + QByteArray(1, char(comment.size() + 1)) + QByteArray(3, '\0') + comment.toLatin1() +
+                 QByteArray(1, '\0'));
     const QString info = sndfileInfo(path);
-    QVERIFY2(sizesClean(info), qPrintable(info));
-    QVERIFY(info.contains(QString("LIST : %1").arg(listSize)));
+    QVERIFY2(sizesClean(info) && info.contains(QString("LIST : %1").arg(listSize)), qPrintable(info));
     const QString meta = toolOut("sndfile-metadata-get", {"--str-comment", path});
     QVERIFY2(QRegularExpression("^Comment\\s*: " + comment + "$").match(meta).hasMatch(), qPrintable(meta));
     QCOMPARE(
@@ -449,15 +368,8 @@ void TestWaveOutput::testComment()
 void TestWaveOutput::testBextReadBack()
 {
     const QString path = m_dir.filePath("bext.wav");
-    MTools::Handle<EBUInfo> info(new EBUInfo((1ll << 32) + 5, 25.0f));
-    std::vector<float> samples = signal(512, 2);
-    {
-        WaveOutput output(local(path).constData(), Settings(48000, 2, 1, 16), QString(), info, true);
-        QVERIFY(!output.ebuInfo().isNull());
-        QCOMPARE(output.ebuInfo()->timeReference(), (1ll << 32) + 5);
-        QVERIFY(output.write(samples.data(), 1024));
-        QVERIFY(output.close());
-    }
+    QVERIFY(writeWave(path, Settings(48000, 2, 1, 16), signal(512, 2), QString(),
+                      MTools::Handle<EBUInfo>(new EBUInfo((1ll << 32) + 5, 25.0f))));
     const QString meta =
         toolOut("sndfile-metadata-get", {"--bext-description", "--bext-originator", "--bext-orig-ref",
                                          "--bext-orig-date", "--bext-orig-time", "--bext-coding-hist", path});
@@ -470,6 +382,7 @@ void TestWaveOutput::testBextReadBack()
     QVERIFY(line("Origination time", "\\d\\d:\\d\\d:\\d\\d"));
     QVERIFY(line("Coding history", "A=PCM,F=48000,W=16,M=stereo,T="));
     QVERIFY(meta.contains("sSPEED=25.000-ND"));
+    // Month and day without leading zeros, and no doubled slash from a padded build date.
     QVERIFY2(QRegularExpression("sSWVER=1\\.0\\.2\\.[1-9]\\d?/[1-9]\\d?/\\d{4}\\r?\\n").match(meta).hasMatch(),
              qPrintable(meta));
 
@@ -485,44 +398,25 @@ void TestWaveOutput::testBextReadBack()
     QVERIFY(tags.value("comment").toString().contains("sSPEED=25.000-ND"));
 }
 
+// An odd data chunk and an odd bext chunk both get their pad byte.
 void TestWaveOutput::testOddSizes()
 {
     const QString odd = m_dir.filePath("odd8.wav");
-    float three[] = {-1.0f, 0.0f, 1.0f};
-    {
-        WaveOutput output(local(odd).constData(), Settings(8000, 1, 1, 8), QString(), MTools::Handle<EBUInfo>(), true);
-        QVERIFY(output.write(three, 3));
-        QCOMPARE(output.fileInfo().dataSize(), 3ull);
-        QVERIFY(output.close());
-    }
+    QVERIFY(writeWave(odd, Settings(8000, 1, 1, 8), {-1.0f, 0.0f, 1.0f}));
     QJsonObject dump = runJson(kChunkDump, odd);
     QCOMPARE(dump.value("riff").toInt(), dump.value("length").toInt() - 8);
     QCOMPARE(chunk(dump, "bext").at(2).toInt(), 630);
-    const QJsonArray levl = chunk(dump, "levl");
-    QCOMPARE(levl.at(1).toInt() % 2, 0);
-    QCOMPARE(levl.at(1).toInt(), chunk(dump, "data").at(1).toInt() + 8 + 3 + 1);
+    QCOMPARE(chunk(dump, "levl").at(1).toInt(), chunk(dump, "data").at(1).toInt() + 8 + 3 + 1);
     QString info = sndfileInfo(odd);
-    QVERIFY2(sizesClean(info), qPrintable(info));
-    QVERIFY(info.contains("data : 3\n"));
+    QVERIFY2(sizesClean(info) && info.contains("data : 3\n"), qPrintable(info));
     QCOMPARE(samplesOf(runJson(kWaveDump, odd)), (std::vector<qint64>{0, 128, 255}));
 
     const QString wide = m_dir.filePath("odd_bext.wav");
-    std::vector<float> samples = signal(600, 2);
-    {
-        WaveOutput output(local(wide).constData(), Settings(192000, 2, 1, 16), QString(), MTools::Handle<EBUInfo>(),
-                          true);
-        QCOMPARE(output.ebuInfo()->size(), 635);
-        QVERIFY(output.write(samples.data(), 1200));
-        QVERIFY(output.close());
-    }
+    QVERIFY(writeWave(wide, Settings(192000, 2, 1, 16), signal(600, 2)));
     info = sndfileInfo(wide);
     QVERIFY2(sizesClean(info), qPrintable(info));
-    QVERIFY(info.contains("bext : 635"));
-    QVERIFY(info.contains("fmt  : 16"));
-    QVERIFY(info.contains("data : 2400"));
-    dump = runJson(kChunkDump, wide);
-    QCOMPARE(chunk(dump, "fmt ").at(1).toInt(), 12 + 8 + 636);
-    QCOMPARE(runJson(kWaveDump, wide).value("frames").toInt(), 600);
+    QVERIFY(info.contains("bext : 635") && info.contains("fmt  : 16") && info.contains("data : 2400"));
+    QCOMPARE(chunk(runJson(kChunkDump, wide), "fmt ").at(1).toInt(), 12 + 8 + 636);
     QCOMPARE(toolOut("soxi", {"-s", wide}), QString("600"));
 }
 
@@ -537,6 +431,7 @@ void TestWaveOutput::testPeaksAgainstData_data()
     QTest::newRow("1000 mono 8") << 1000 << 1 << 1;
 }
 
+// The levl values, parsed by python, against the min and max of each 256-frame block that python's wave reads.
 void TestWaveOutput::testPeaksAgainstData()
 {
     QFETCH(int, frames);
@@ -549,12 +444,8 @@ void TestWaveOutput::testPeaksAgainstData()
                           MTools::Handle<EBUInfo>(), true);
         output.setEnvelopeFormat(EBUEnvelope::Format(format));
         // Uneven block sizes, so that peak blocks span several writes.
-        int done = 0;
-        for (int step = 37; done < frames; step = step * 3 % 1001 + 1) {
-            const int count = std::min(step, frames - done);
-            QVERIFY(output.write(samples.data() + size_t(done) * channels, count * channels));
-            done += count;
-        }
+        for (int done = 0, step = 37; done < frames; done += step, step = step * 3 % 1001 + 1)
+            QVERIFY(output.write(samples.data() + size_t(done) * channels, std::min(step, frames - done) * channels));
         QVERIFY(output.close());
     }
     const QJsonObject dump = runJson(kChunkDump, path);
@@ -577,7 +468,6 @@ void TestWaveOutput::testPeaksAgainstData()
     QCOMPARE(values.size(), pairs * channels * 2);
     QCOMPARE(chunk(dump, "levl").at(2).toInt(), 120 + values.size() * format);
 
-    // Compare with the min and max of each 256-frame block of the stored samples, read back by python.
     const std::vector<qint64> stored = samplesOf(runJson(kWaveDump, path));
     const double scale = format == 2 ? 65535.0 : 255.0;
     const double tolerance = format == 2 ? 3.0 : 1.0;
@@ -604,29 +494,10 @@ void TestWaveOutput::testPeaksAgainstData()
     if (frames % 256 == 0)
         for (int c = 0; c < channels * 2; ++c)
             QCOMPARE(values[(pairs - 1) * channels * 2 + c].toInt(), 0);
-}
 
-void TestWaveOutput::testPeakOfPeaks()
-{
-    const QString path = m_dir.filePath("pop.wav");
-    float frames[] = {0.1f, -0.9f, 0.9f, 0.2f};
-    float positive[512];
-    for (int i = 0; i < 512; ++i)
-        positive[i] = 0.25f + 0.5f * float(i % 7) / 7.0f;
-    {
-        WaveOutput output(local(path).constData(), Settings(48000, 2, 1, 16), QString(), MTools::Handle<EBUInfo>(),
-                          true);
-        QVERIFY(output.write(frames, 4));
-        QVERIFY(output.write(positive, 508));
-        QVERIFY(output.close());
-    }
-    const QJsonObject levl = runJson(kChunkDump, path).value("levl").toObject();
-    QCOMPARE(levl.value("peakpos").toInt(), 1);
-    const QJsonArray values = levl.value("values").toArray();
-    QCOMPARE(values.size(), 2 * 2 * 2);
-    QCOMPARE(values[0].toInt(), 0); // channel 0 never went below 0: min stays 0.0
-    QCOMPARE(values[1].toInt(), int(0.9f * 65535.0f));
-    QCOMPARE(values[2].toInt(), int(0.9f * 65535.0f));
+    // The first strictly greater magnitude wins, channel by channel: (0.1, -0.9), (0.9, 0.2) gives position 1.
+    QVERIFY(writeWave(path, Settings(48000, 2, 1, 16), {0.1f, -0.9f, 0.9f, 0.2f}));
+    QCOMPARE(runJson(kChunkDump, path).value("levl").toObject().value("peakpos").toInt(), 1);
 }
 
 void TestWaveOutput::testCreateAgainStartsFresh()
@@ -645,8 +516,7 @@ void TestWaveOutput::testCreateAgainStartsFresh()
     QCOMPARE(output.fileInfo().dataSize(), 1200ull);
     QVERIFY(output.close());
 
-    const QJsonObject dump = runJson(kChunkDump, second);
-    const QJsonObject levl = dump.value("levl").toObject();
+    const QJsonObject levl = runJson(kChunkDump, second).value("levl").toObject();
     QCOMPARE(levl.value("frames").toInt(), 2);
     QCOMPARE(levl.value("peakpos").toInt(), 150);
     for (const QJsonValue& v : levl.value("values").toArray())
@@ -658,14 +528,13 @@ void TestWaveOutput::testCreateAgainStartsFresh()
 
 void TestWaveOutput::testUnsupportedSettings()
 {
+    float x[4] = {0.1f, 0.2f, 0.3f, 0.4f};
     for (int bits : {12, 20, 4, 0}) {
         const QString path = m_dir.filePath(QString("bits%1.wav").arg(bits));
         WaveOutput output(local(path).constData(), Settings(48000, 2, 1, short(bits)), QString(),
                           MTools::Handle<EBUInfo>(), true);
-        QVERIFY(!output.ok());
-        QVERIFY(!output.errorString().isEmpty());
+        QVERIFY(!output.ok() && !output.errorString().isEmpty());
         QVERIFY(!QFile::exists(path));
-        float x[2] = {0.5f, 0.5f};
         QVERIFY(!output.write(x, 2));
         QVERIFY(!output.close());
     }
@@ -678,36 +547,31 @@ void TestWaveOutput::testUnsupportedSettings()
              child.err.constData());
     QVERIFY(child.err.contains("Can not create the ouput file:"));
 
+    // A 24-bit file switched to a 16-bit code after its header was written takes no data.
     const QString path = m_dir.filePath("fmt16_24.wav");
     WaveOutput output(local(path).constData(), Settings(48000, 1, 1, 24), QString(), MTools::Handle<EBUInfo>(), true);
-    QVERIFY(output.ok());
     Settings changed = output.settings();
     changed.setFmt(16);
     output.setSettings(changed);
-    QCOMPARE(output.settings().fmt(), short(16));
-    float x[4] = {0.1f, 0.2f, 0.3f, 0.4f};
     QVERIFY(!output.write(x, 4));
     QCOMPARE(output.fileInfo().dataSize(), 0ull);
-    QVERIFY(!output.ok());
     QVERIFY(!output.close());
     QVERIFY(sizesClean(sndfileInfo(path)));
     QCOMPARE(runJson(kWaveDump, path).value("frames").toInt(), 0);
 }
 
+// While a file is open its layout stays; without one the change is taken, and the next file follows it.
 void TestWaveOutput::testLayoutChangeRefused()
 {
     const QString path = m_dir.filePath("layout.wav");
     WaveOutput output(local(path).constData(), Settings(48000, 2, 1, 16), QString(), MTools::Handle<EBUInfo>(), true);
     output.setSettings(Settings(44100, 6, 16, 16));
     QVERIFY(output.settings() == Settings(48000, 2, 16, 16));
-    output.setSettings(Settings(48000, 2, 32, 16));
-    QCOMPARE(output.settings().fmt(), short(16));
     std::vector<float> samples = signal(400, 2);
     QVERIFY(output.write(samples.data(), 800));
     QVERIFY(output.close());
     QVERIFY(sizesClean(sndfileInfo(path)));
 
-    // Without an open file the change is taken, and the next file follows it.
     output.setSettings(Settings(44100, 6, 2048, 24));
     QVERIFY(output.create(local(path).constData()));
     std::vector<float> six = signal(300, 6);
@@ -726,16 +590,12 @@ void TestWaveOutput::testSizeLimit()
     std::vector<float> block = signal(1000, 2);
     SmallLimitOutput output(local(path).constData(), Settings(48000, 2, 1, 16), limit);
     int accepted = 0;
-    for (int i = 0; i < 10; ++i) {
-        if (!output.write(block.data(), 2000))
-            break;
+    while (accepted < 10 && output.write(block.data(), 2000))
         ++accepted;
-    }
     QVERIFY(accepted >= 3 && accepted < 10);
     QVERIFY(!output.ok());
     QVERIFY(output.errorString().contains("4 GiB"));
-    float one[2] = {0.0f, 0.0f};
-    QVERIFY(!output.write(one, 2));
+    QVERIFY(!output.write(block.data(), 2));
     QCOMPARE(output.fileInfo().dataSize(), quint64(accepted) * 4000);
     QVERIFY(!output.close());
 
@@ -772,17 +632,17 @@ void TestWaveOutput::testCreateFailure()
     QVERIFY(child.err.contains(("Can not create the ouput file:  \"" + path + "\"").toLocal8Bit()));
 
     WaveOutput output(local(path).constData(), Settings(48000, 2, 1, 16), QString(), MTools::Handle<EBUInfo>(), true);
-    QVERIFY(!output.ok());
     float x[2] = {0.5f, 0.5f};
+    QVERIFY(!output.ok());
     QVERIFY(!output.write(x, 2));
     QVERIFY(!output.write(reinterpret_cast<char*>(x), 8));
     QVERIFY(!output.close());
     QVERIFY(output.create(local(m_dir.filePath("recovered.wav")).constData()));
-    QVERIFY(output.ok());
     QVERIFY(output.write(x, 2));
     QVERIFY(output.close());
 }
 
+// Code 32 (floats) is written under the IEEE float tag, and ffmpeg reads back the very floats.
 void TestWaveOutput::testFloatFormat()
 {
     const QString path = m_dir.filePath("float.wav");
@@ -795,16 +655,11 @@ void TestWaveOutput::testFloatFormat()
     QVERIFY(output.write(samples.data(), 1000));
     QVERIFY(output.close());
     QVERIFY(sndfileInfo(path).contains("WAVE_FORMAT_IEEE_FLOAT"));
-    QCOMPARE(
-        toolOut("ffprobe", {"-v", "error", "-show_entries", "stream=codec_name", "-of", "default=nw=1:nk=1", path}),
-        QString("pcm_f32le"));
-    const QString raw = m_dir.filePath("float.f32");
-    QCOMPARE(
-        TestKit::runTool("ffmpeg", {"-v", "error", "-y", "-i", path, "-f", "f32le", "-c:a", "pcm_f32le", raw}).exitCode,
-        0);
-    QCOMPARE(readAll(raw), QByteArray(reinterpret_cast<const char*>(samples.data()), 4000));
+    const auto decoded = TestKit::runTool("ffmpeg", {"-v", "error", "-i", path, "-f", "f32le", "-c:a", "pcm_f32le", "-"});
+    QCOMPARE(decoded.out, QByteArray(reinterpret_cast<const char*>(samples.data()), 4000));
 }
 
+// Timecodes use the record's rate, else the production's; an unset rate (-1) never counts backwards.
 void TestWaveOutput::testTimecodes()
 {
     const QString path = m_dir.filePath("tc.wav");
@@ -812,8 +667,6 @@ void TestWaveOutput::testTimecodes()
     {
         WaveOutput output(local(path).constData(), Settings(48000, 2, 1, 16), QString(), MTools::Handle<EBUInfo>(),
                           true);
-        QCOMPARE(output.version(), 0);
-        QCOMPARE(output.name(), QString("WaveOutput"));
         QCOMPARE(output.fps(), -1.0f);
         QVERIFY(output.write(second.data(), int(second.size())));
         QVERIFY(output.write(second.data(), 48000));
@@ -824,7 +677,6 @@ void TestWaveOutput::testTimecodes()
     }
     MTools::Handle<EBUInfo> info(new EBUInfo(48000ll * 3600, 25.0f));
     WaveOutput output(local(path).constData(), Settings(48000, 2, 1, 16), QString(), info, false);
-    QCOMPARE(output.fps(), 25.0f);
     QCOMPARE(output.start(), QString("01:00:00:00"));
     QCOMPARE(output.timecode(24000), QString("00:00:00:12"));
     QVERIFY(output.write(second.data(), int(second.size())));
@@ -832,36 +684,32 @@ void TestWaveOutput::testTimecodes()
     QVERIFY(output.close());
     // Without makeEbuInfo the given record is written as it is.
     const QString meta = toolOut("sndfile-metadata-get", {"--bext-description", "--bext-coding-hist", path});
-    QVERIFY2(meta.contains("sSPEED=25"), qPrintable(meta));
-    QVERIFY(!meta.contains("A=PCM"));
+    QVERIFY2(meta.contains("sSPEED=25") && !meta.contains("A=PCM"), qPrintable(meta));
 
+    // No record at all: no bext chunk.
     const QString plain = m_dir.filePath("plain.wav");
     WaveOutput bare(local(plain).constData(), Settings(48000, 2, 1, 16), QString(), MTools::Handle<EBUInfo>(), false);
-    QVERIFY(bare.ebuInfo().isNull());
-    QCOMPARE(bare.fps(), 0.0f);
     QVERIFY(bare.write(second.data(), 9600));
     QCOMPARE(bare.duration(), QString("00:00:00:03"));
     QVERIFY(bare.close());
-    const QJsonObject dump = runJson(kChunkDump, plain);
-    QCOMPARE(dump.value("chunks").toArray().at(0).toArray().at(0).toString(), QString("fmt "));
+    QCOMPARE(runJson(kChunkDump, plain).value("chunks").toArray().at(0).toArray().at(0).toString(), QString("fmt "));
     QVERIFY(sizesClean(sndfileInfo(plain)));
 }
 
+// Paths with '#', '%' and '?' stay whole; the destructor closes an open file.
 void TestWaveOutput::testDestructorClosesAndPaths()
 {
     const QString path = m_dir.filePath("we#ird %41 name?.wav");
     std::vector<float> samples = signal(300, 2);
     {
-        std::unique_ptr<WaveOutput> output(new WaveOutput(local(path).constData(), Settings(48000, 2, 1, 16), QString(),
-                                                          MTools::Handle<EBUInfo>(), true));
-        QCOMPARE(output->fileInfo().url().toLocalFile(), path);
-        QVERIFY(output->write(samples.data(), 600));
+        WaveOutput output(local(path).constData(), Settings(48000, 2, 1, 16), QString(), MTools::Handle<EBUInfo>(),
+                          true);
+        QCOMPARE(output.fileInfo().url().toLocalFile(), path);
+        QVERIFY(output.write(samples.data(), 600));
         const QString side = m_dir.filePath("side.levl");
-        QVERIFY(output->saveEnvelope(local(side).constData()));
-        QCOMPARE(readAll(side).left(4), QByteArray("levl"));
+        QVERIFY(output.saveEnvelope(local(side).constData()));
         QCOMPARE(int(le32(readAll(side), 28)), 1);
     }
-    QVERIFY(QFile::exists(path));
     const QJsonObject dump = runJson(kChunkDump, path);
     QCOMPARE(dump.value("riff").toInt(), dump.value("length").toInt() - 8);
     QCOMPARE(chunk(dump, "data").at(2).toInt(), 1200);

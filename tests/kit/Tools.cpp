@@ -5,10 +5,11 @@
 
 namespace TestKit {
 
-ToolResult runTool(const QString& program, const QStringList& args, int timeoutMs)
+namespace {
+
+ToolResult run(QProcess& process, const QString& program, const QStringList& args, int timeoutMs)
 {
     ToolResult result;
-    QProcess process;
     process.start(program, args);
     if (!process.waitForStarted(10000))
         return result;
@@ -21,6 +22,22 @@ ToolResult runTool(const QString& program, const QStringList& args, int timeoutM
     result.err = process.readAllStandardError();
     result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     return result;
+}
+
+} // namespace
+
+ToolResult runTool(const QString& program, const QStringList& args, int timeoutMs)
+{
+    QProcess process;
+    return run(process, program, args, timeoutMs);
+}
+
+ToolResult runTool(const QString& program, const QStringList& args, int timeoutMs,
+                   const QProcessEnvironment& environment)
+{
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    return run(process, program, args, timeoutMs);
 }
 
 bool haveTool(const QString& program)

@@ -1,6 +1,7 @@
 #pragma once
 // Runs the reference tools that tests check against (ffmpeg, ffprobe, sox ...).
 
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 
@@ -15,6 +16,9 @@ struct ToolResult
 
 // Runs program with args and waits up to timeoutMs.
 ToolResult runTool(const QString& program, const QStringList& args, int timeoutMs = 120000);
+// The same with the child's whole environment given.
+ToolResult runTool(const QString& program, const QStringList& args, int timeoutMs,
+                   const QProcessEnvironment& environment);
 
 // True when program is found on PATH.
 bool haveTool(const QString& program);

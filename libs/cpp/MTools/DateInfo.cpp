@@ -56,20 +56,30 @@ int monthDayKey(int month, int day)
     return month * 100 + day;
 }
 
+// The translated name of number in a list that starts at first, or "Unknown" outside the list.
+template <size_t N>
+QString nameAt(const char* const (&names)[N], int number, int first)
+{
+    if (number < first || number - first >= int(N))
+        return QStringLiteral("Unknown");
+    return QCoreApplication::translate("QObject", names[number - first]);
+}
+
+QDateTime yearStart(int year)
+{
+    return QDateTime(QDate(year, 1, 1), QTime(0, 0), Qt::LocalTime);
+}
+
 } // namespace
 
 QString DateInfo::weekName(int index)
 {
-    if (index < 0 || index >= int(std::size(sm_weekNames)))
-        return QStringLiteral("Unknown");
-    return QCoreApplication::translate("QObject", sm_weekNames[index]);
+    return nameAt(sm_weekNames, index, 0);
 }
 
 QString DateInfo::monthName(int month)
 {
-    if (month < 1 || month > int(std::size(sm_monthNames)))
-        return QStringLiteral("Unknown");
-    return QCoreApplication::translate("QObject", sm_monthNames[month - 1]);
+    return nameAt(sm_monthNames, month, 1);
 }
 
 int DateInfo::ageInYears(const QDate& birth)
@@ -140,13 +150,12 @@ int DateInfo::moonPhase(const QDate& date)
 
 qint64 DateInfo::secsFromYear(const int& year)
 {
-    const QDateTime start(QDate(year, 1, 1), QTime(0, 0), Qt::LocalTime);
-    return start.secsTo(QDateTime::currentDateTime());
+    return yearStart(year).secsTo(QDateTime::currentDateTime());
 }
 
 QDateTime DateInfo::addSecsToYear(const qint64& secs, const int& year)
 {
-    return QDateTime(QDate(year, 1, 1), QTime(0, 0), Qt::LocalTime).addSecs(secs);
+    return yearStart(year).addSecs(secs);
 }
 
 } // namespace MTools

@@ -32,8 +32,7 @@ QString FileDialog::getOpenFileName(QWidget* parent, const QString& caption, con
 {
     if (!parent)
         return QFileDialog::getOpenFileName(nullptr, caption, dir, filter, selectedFilter, options);
-    const QStringList files = run(parent, caption, dir, filter, options, ExistingFile, AcceptOpen);
-    return files.isEmpty() ? QString() : files.first();
+    return run(parent, caption, dir, filter, options, ExistingFile, AcceptOpen).value(0);
 }
 
 QString FileDialog::getSaveFileName(QWidget* parent, const QString& caption, const QString& dir,
@@ -41,8 +40,7 @@ QString FileDialog::getSaveFileName(QWidget* parent, const QString& caption, con
 {
     if (!parent)
         return QFileDialog::getSaveFileName(nullptr, caption, dir, filter, selectedFilter, options);
-    const QStringList files = run(parent, caption, dir, filter, options, AnyFile, AcceptSave);
-    return files.isEmpty() ? QString() : files.first();
+    return run(parent, caption, dir, filter, options, AnyFile, AcceptSave).value(0);
 }
 
 QStringList FileDialog::getOpenFileNames(QWidget* parent, const QString& caption, const QString& dir,

@@ -99,6 +99,20 @@ void ReminderDialog::slotNeverAskMeAgain()
     accept();
 }
 
+void ReminderDialog::showPanelOnly(QWidget* panel, const QString& strClose)
+{
+    m_phblExtra->addStretch(1);
+    m_phblExtra->addWidget(panel);
+    m_phblExtra->addStretch(1);
+    m_pbtnRate->setText(strClose);
+    m_pbtnRate->setFocus(Qt::OtherFocusReason);
+    m_plblText->hide();
+    m_pbtnLater->hide();
+    m_pbtnMail->hide();
+    connect(m_pbtnRate, SIGNAL(clicked()), this, SLOT(accept()));
+    connect(m_pbtnNever, SIGNAL(clicked()), this, SLOT(slotNeverAskMeAgain()));
+}
+
 void ReminderDialog::focusInEvent(QFocusEvent* event)
 {
     ReminderStateDialog::focusInEvent(event);

@@ -41,6 +41,9 @@ public slots:
 protected:
     // Moves the focus on to Mail when it is shown, else to Later.
     void focusInEvent(QFocusEvent* event) override;
+    // For the share and follow reminders: panel into the extra row, rate becomes the focused close button,
+    // text, later and mail hidden.
+    void showPanelOnly(QWidget* panel, const QString& strClose);
 
     QLabel* m_plblText = nullptr;
     QPushButton* m_pbtnRate = nullptr;

@@ -40,37 +40,38 @@ MetaTagsBase::MetaTagsBase(QObject* parent) : QObject(parent)
 
 MetaTagsBase::~MetaTagsBase() = default;
 
+QString MetaTagsBase::* const MetaTagsBase::sm_tagTexts[25] = {&MetaTagsBase::m_strArtist,
+                                                               &MetaTagsBase::m_strAlbum,
+                                                               &MetaTagsBase::m_strAlbumArtist,
+                                                               &MetaTagsBase::m_strKeySignature,
+                                                               &MetaTagsBase::m_strCreator,
+                                                               &MetaTagsBase::m_strTimeSignature,
+                                                               &MetaTagsBase::m_strTrackNumber,
+                                                               &MetaTagsBase::m_strDiscNumber,
+                                                               &MetaTagsBase::m_strYear,
+                                                               &MetaTagsBase::m_strComposer,
+                                                               &MetaTagsBase::m_strLyricist,
+                                                               &MetaTagsBase::m_strGenre,
+                                                               &MetaTagsBase::m_strGrouping,
+                                                               &MetaTagsBase::m_strTitle,
+                                                               &MetaTagsBase::m_strRecordedDate,
+                                                               &MetaTagsBase::m_strComments,
+                                                               &MetaTagsBase::m_strCopyright,
+                                                               &MetaTagsBase::m_strSourceEncoder,
+                                                               &MetaTagsBase::m_strEncodingApplication,
+                                                               &MetaTagsBase::m_strNominalBitRate,
+                                                               &MetaTagsBase::m_strChannelLayout,
+                                                               &MetaTagsBase::m_strApproximateDurationInSeconds,
+                                                               &MetaTagsBase::m_strSourceBitDepth,
+                                                               &MetaTagsBase::m_strISRC,
+                                                               &MetaTagsBase::m_strSubTitle};
+
 void MetaTagsBase::reset()
 {
-    QString* const texts[] = {&m_strInputFile,
-                              &m_strArtist,
-                              &m_strAlbum,
-                              &m_strAlbumArtist,
-                              &m_strKeySignature,
-                              &m_strCreator,
-                              &m_strTimeSignature,
-                              &m_strTrackNumber,
-                              &m_strDiscNumber,
-                              &m_strYear,
-                              &m_strComposer,
-                              &m_strLyricist,
-                              &m_strGenre,
-                              &m_strGrouping,
-                              &m_strTitle,
-                              &m_strRecordedDate,
-                              &m_strComments,
-                              &m_strCopyright,
-                              &m_strSourceEncoder,
-                              &m_strEncodingApplication,
-                              &m_strNominalBitRate,
-                              &m_strChannelLayout,
-                              &m_strApproximateDurationInSeconds,
-                              &m_strSourceBitDepth,
-                              &m_strISRC,
-                              &m_strSubTitle,
-                              &m_strPicType};
-    for (QString* text : texts)
-        text->clear();
+    m_strInputFile.clear();
+    for (QString MetaTagsBase::*text : sm_tagTexts)
+        (this->*text).clear();
+    m_strPicType.clear();
     m_nTempo = -1;
     m_imgArtwork = QImage();
 }
@@ -108,32 +109,10 @@ QImage MetaTagsBase::byteArrayToImage(const QByteArray& bytes, bool id3)
 
 bool MetaTagsBase::isMetaDataAvailable() const
 {
-    if (!m_strArtist.isEmpty() || !m_strAlbum.isEmpty() || !m_strAlbumArtist.isEmpty() || m_nTempo >= 0)
+    if (m_nTempo >= 0)
         return true;
-    const QString* const texts[] = {&m_strKeySignature,
-                                    &m_strCreator,
-                                    &m_strTimeSignature,
-                                    &m_strTrackNumber,
-                                    &m_strDiscNumber,
-                                    &m_strYear,
-                                    &m_strComposer,
-                                    &m_strLyricist,
-                                    &m_strGenre,
-                                    &m_strGrouping,
-                                    &m_strTitle,
-                                    &m_strRecordedDate,
-                                    &m_strComments,
-                                    &m_strCopyright,
-                                    &m_strSourceEncoder,
-                                    &m_strEncodingApplication,
-                                    &m_strNominalBitRate,
-                                    &m_strChannelLayout,
-                                    &m_strApproximateDurationInSeconds,
-                                    &m_strSourceBitDepth,
-                                    &m_strISRC,
-                                    &m_strSubTitle};
-    for (const QString* text : texts) {
-        if (!text->isEmpty())
+    for (QString MetaTagsBase::*text : sm_tagTexts) {
+        if (!(this->*text).isEmpty())
             return true;
     }
     return !m_imgArtwork.isNull();

@@ -113,6 +113,10 @@ protected:
     QString m_strPicType;
     QVector<QString> m_vecGenres;
     QVector<QString> m_vecTvGenres;
+
+private:
+    // The tag texts, everything but the input file and the picture type.
+    static QString MetaTagsBase::* const sm_tagTexts[25];
 };
 
 } // namespace ZADovuzIdida

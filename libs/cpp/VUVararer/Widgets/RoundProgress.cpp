@@ -51,8 +51,9 @@ void RoundProgress::paintEvent(QPaintEvent*)
     painter.setBrush(QColor(45, 45, 45));
     painter.drawEllipse(QRect((w - hubSide) / 2, (h - hubSide) / 2, hubSide, hubSide));
 
+    // Sizes are in pixels (a point is a pixel on the desktops these sizes were chosen for).
     QFont font(QStringLiteral("System"));
-    font.setPointSize(std::max(side / 3, 1));
+    font.setPixelSize(std::max(side / 3, 1));
     font.setWeight(QFont::Normal);
     font.setItalic(false);
     painter.setFont(font);

@@ -85,8 +85,9 @@ void SimpleProgress::paintEvent(QPaintEvent*)
 
 QFont SimpleProgress::textFont() const
 {
+    // Sizes are in pixels (a point is a pixel on the desktops these sizes were chosen for).
     QFont font(QStringLiteral("System"));
-    font.setPointSize(std::max(int(float(height()) * 0.8f), 1));
+    font.setPixelSize(std::max(int(float(height()) * 0.8f), 1));
     font.setWeight(QFont::Normal);
     font.setItalic(false);
     return font;

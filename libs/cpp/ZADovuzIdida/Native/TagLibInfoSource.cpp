@@ -1,5 +1,6 @@
 #include "TagLibInfoSource.h"
 
+#include "TagLibFiles.h"
 #include "TagLibText.h"
 
 #include <QFile>
@@ -10,31 +11,19 @@
 #include <taglib/fileref.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mp4file.h>
-#include <taglib/mpegfile.h>
 #include <taglib/tpropertymap.h>
 #include <taglib/wavfile.h>
-#include <taglib/xiphcomment.h>
 
 namespace ZADovuzIdida {
 
 namespace {
 
-QByteArray toBytes(const TagLib::ByteVector& bytes)
+// Unlike the item reader, this view also takes the ID3v2 tag of a FLAC file.
+TagLib::ID3v2::Tag* anyId3v2Tag(TagLib::File* file)
 {
-    return QByteArray(bytes.data(), static_cast<int>(bytes.size()));
-}
-
-TagLib::ID3v2::Tag* id3v2Tag(TagLib::File* file)
-{
-    if (auto* mpeg = dynamic_cast<TagLib::MPEG::File*>(file))
-        return mpeg->hasID3v2Tag() ? mpeg->ID3v2Tag() : nullptr;
-    if (auto* wav = dynamic_cast<TagLib::RIFF::WAV::File*>(file))
-        return wav->hasID3v2Tag() ? wav->ID3v2Tag() : nullptr;
-    if (auto* aiff = dynamic_cast<TagLib::RIFF::AIFF::File*>(file))
-        return aiff->hasID3v2Tag() ? aiff->tag() : nullptr;
     if (auto* flac = dynamic_cast<TagLib::FLAC::File*>(file))
         return flac->hasID3v2Tag() ? flac->ID3v2Tag() : nullptr;
-    return nullptr;
+    return id3v2Tag(file);
 }
 
 void readInfo(TagLib::File* file, QVariantMap* info)
@@ -92,11 +81,7 @@ QByteArray albumArtwork(TagLib::File* file, TagLib::ID3v2::Tag* id3)
         }
         return QByteArray();
     }
-    TagLib::List<TagLib::FLAC::Picture*> pictures;
-    if (auto* flac = dynamic_cast<TagLib::FLAC::File*>(file))
-        pictures = flac->pictureList();
-    else if (auto* xiph = dynamic_cast<TagLib::Ogg::XiphComment*>(file->tag()))
-        pictures = xiph->pictureList();
+    const TagLib::List<TagLib::FLAC::Picture*> pictures = flacPictures(file);
     if (!pictures.isEmpty())
         return toBytes(pictures.front()->data());
     if (id3) {
@@ -141,7 +126,7 @@ AudioFileInfo TagLibInfoSource::read(const QString& path)
         return result;
     }
     TagLib::File* file = ref.file();
-    TagLib::ID3v2::Tag* id3 = id3v2Tag(file);
+    TagLib::ID3v2::Tag* id3 = anyId3v2Tag(file);
     if (id3) {
         result.id3Tag = toBytes(id3->render());
         result.id3Frames = pictureFrames(id3);

@@ -1,23 +1,19 @@
 #include "TagLibTagSource.h"
 
+#include "TagLibFiles.h"
 #include "TagLibText.h"
 
 #include <QFile>
 #include <QHash>
 
-#include <taglib/aifffile.h>
 #include <taglib/asffile.h>
 #include <taglib/attachedpictureframe.h>
 #include <taglib/commentsframe.h>
-#include <taglib/flacfile.h>
 #include <taglib/fileref.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mp4file.h>
-#include <taglib/mpegfile.h>
 #include <taglib/textidentificationframe.h>
 #include <taglib/tpropertymap.h>
-#include <taglib/wavfile.h>
-#include <taglib/xiphcomment.h>
 
 namespace ZADovuzIdida {
 
@@ -78,17 +74,18 @@ bool isPng(const QByteArray& bytes)
     return bytes.startsWith("\x89PNG\r\n\x1a\n");
 }
 
-QByteArray toBytes(const TagLib::ByteVector& bytes)
-{
-    return QByteArray(bytes.data(), static_cast<int>(bytes.size()));
-}
-
-MetaItem textItem(const QVariant& key, const QString& commonKey, const QString& keySpace, const QString& text)
+MetaItem keyedItem(const QVariant& key, const QString& commonKey, const QString& keySpace)
 {
     MetaItem item;
     item.key = key;
     item.commonKey = commonKey;
     item.keySpace = keySpace;
+    return item;
+}
+
+MetaItem textItem(const QVariant& key, const QString& commonKey, const QString& keySpace, const QString& text)
+{
+    MetaItem item = keyedItem(key, commonKey, keySpace);
     item.value = text;
     item.stringValue = text;
     item.hasString = true;
@@ -143,10 +140,7 @@ void addMp4Items(TagLib::MP4::Tag* tag, MetaItemList* items)
             name[0] = QLatin1Char('@');
         const QString commonKey = mp4CommonKeys().value(name);
         const TagLib::MP4::Item& value = it->second;
-        MetaItem item;
-        item.key = key;
-        item.commonKey = commonKey;
-        item.keySpace = KeySpaceiTunes;
+        MetaItem item = keyedItem(key, commonKey, KeySpaceiTunes);
         if (name == QLatin1String("trkn") || name == QLatin1String("disk")) {
             const TagLib::MP4::Item::IntPair pair = value.toIntPair();
             QByteArray bytes(name == QLatin1String("trkn") ? 8 : 6, '\0');
@@ -202,11 +196,7 @@ void addPropertyItems(const TagLib::PropertyMap& properties, MetaItemList* items
 
 void addPictureItems(TagLib::File* file, MetaItemList* items)
 {
-    TagLib::List<TagLib::FLAC::Picture*> pictures;
-    if (auto* flac = dynamic_cast<TagLib::FLAC::File*>(file))
-        pictures = flac->pictureList();
-    else if (auto* xiph = dynamic_cast<TagLib::Ogg::XiphComment*>(file->tag()))
-        pictures = xiph->pictureList();
+    const TagLib::List<TagLib::FLAC::Picture*> pictures = flacPictures(file);
     if (!pictures.isEmpty()) {
         TagLib::FLAC::Picture* chosen = pictures.front();
         for (TagLib::FLAC::Picture* picture : pictures) {
@@ -228,17 +218,6 @@ void addPictureItems(TagLib::File* file, MetaItemList* items)
                                                            KeySpaceiTunes, QStringLiteral("covr")));
         }
     }
-}
-
-TagLib::ID3v2::Tag* id3v2Tag(TagLib::File* file)
-{
-    if (auto* mpeg = dynamic_cast<TagLib::MPEG::File*>(file))
-        return mpeg->hasID3v2Tag() ? mpeg->ID3v2Tag() : nullptr;
-    if (auto* wav = dynamic_cast<TagLib::RIFF::WAV::File*>(file))
-        return wav->hasID3v2Tag() ? wav->ID3v2Tag() : nullptr;
-    if (auto* aiff = dynamic_cast<TagLib::RIFF::AIFF::File*>(file))
-        return aiff->hasID3v2Tag() ? aiff->tag() : nullptr;
-    return nullptr;
 }
 
 } // namespace
@@ -275,10 +254,7 @@ bool TagLibTagSource::propertyItem(const QString& name, const QString& value, Me
 MetaItem TagLibTagSource::pictureItem(const QByteArray& bytes, const QString& mimeType, const QString& keySpace,
                                       const QVariant& key)
 {
-    MetaItem item;
-    item.key = key;
-    item.commonKey = CommonArtwork;
-    item.keySpace = keySpace;
+    MetaItem item = keyedItem(key, CommonArtwork, keySpace);
     item.value = bytes;
     item.dataValue = bytes;
     const bool png = mimeType.compare(QLatin1String("image/png"), Qt::CaseInsensitive) == 0 || isPng(bytes);

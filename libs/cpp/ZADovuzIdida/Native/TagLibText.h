@@ -1,11 +1,17 @@
 #pragma once
-// Text conversion between TagLib and Qt; included only by the TagLib layer's sources.
+// Text and byte conversion between TagLib and Qt; included only by the TagLib layer's sources.
 
+#include <QByteArray>
 #include <QString>
 
 #include <taglib/tstring.h>
 
 namespace ZADovuzIdida {
+
+inline QByteArray toBytes(const TagLib::ByteVector& bytes)
+{
+    return QByteArray(bytes.data(), static_cast<int>(bytes.size()));
+}
 
 inline QString toQString(const TagLib::String& text)
 {

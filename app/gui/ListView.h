@@ -1,0 +1,22 @@
+#pragma once
+// The track list: a list view that accepts dropped files and folders and hands their URLs on.
+
+#include <QList>
+#include <QListView>
+#include <QUrl>
+
+class ListView : public QListView
+{
+    Q_OBJECT
+
+public:
+    explicit ListView(QWidget* parent = nullptr);
+
+signals:
+    void dropped(const QList<QUrl>& urls);
+
+protected:
+    // Accepts only "text/uri-list" data.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+};

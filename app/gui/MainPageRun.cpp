@@ -1,0 +1,202 @@
+#include "MainPage.h"
+
+#include "AppSettingsDialog.h"
+#include "BatchDialog.h"
+
+#include <core/BatchThread.h>
+#include <core/BatchWorker.h>
+
+#include <VUVararer/App.h>
+#include <VUVararer/Os.h>
+#include <VUVararer/SimpleBookmark.h>
+#include <ZADovuzIdida/AudioPlayer.h>
+#include <ZADovuzIdida/MediaSearchDialog.h>
+#include <ZADovuzIdida/PlayListModel.h>
+
+#include <QDebug>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+
+void MainPage::slotFilesDropped(const QList<QUrl>& urls)
+{
+    if (!urls.isEmpty())
+        m_lstDroppedUrls = urls;
+    m_bIntakeRunning = true;
+    m_pSearchDialog->reset();
+    m_pSearchDialog->setUrls(urls);
+    // A search cancelled before it began is not started afterwards and leaves no earlier results behind.
+    QPointer<ZADovuzIdida::MediaSearchDialog> pDialog = m_pSearchDialog;
+    QTimer::singleShot(300, m_pSearchDialog, [pDialog]() {
+        if (pDialog && pDialog->isVisible())
+            pDialog->slotStart();
+    });
+    m_pSearchDialog->setFixedWidth(350);
+    m_pSearchDialog->open();
+    QEventLoop loop;
+    connect(m_pSearchDialog, SIGNAL(finished(int)), &loop, SLOT(quit()));
+    loop.exec();
+    qDebug() << (m_pSearchDialog->result() == QDialog::Accepted ? "Accepted" : "Rejected");
+
+    const QVector<QString> vecInputs = m_pSearchDialog->audioFiles() + m_pSearchDialog->videoFiles();
+    m_vecImageFiles = m_pSearchDialog->artworkFiles();
+    m_vecTextFiles = m_pSearchDialog->textFiles();
+    m_vecUnsuportedFiles = m_pSearchDialog->unsuportedFiles();
+    m_pModel->setPlayList(QStringList(vecInputs.begin(), vecInputs.end()));
+    m_bIntakeRunning = false;
+}
+
+void MainPage::slotFileOpenRequest(const QString& path)
+{
+    m_lstPendingUrls.append(QUrl::fromLocalFile(path));
+    m_pOpenTimer->stop();
+    m_pOpenTimer->start();
+}
+
+void MainPage::slotOpenFiles()
+{
+    // Requests that arrive during an intake wait for its end; the timer keeps polling.
+    if (m_bIntakeRunning)
+        return;
+    m_pOpenTimer->stop();
+    const QList<QUrl> lstUrls = m_lstPendingUrls;
+    openFiles(lstUrls);
+    m_lstPendingUrls.clear();
+}
+
+void MainPage::openFiles(const QList<QUrl>& urls)
+{
+    if (m_lstPendingUrls.isEmpty())
+        return;
+    slotFilesDropped(urls);
+}
+
+bool MainPage::isDefaultDestination() const
+{
+    return destinationPath() == VUVararer::App::theApp()->musicDirectory(false);
+}
+
+void MainPage::slotDoIt()
+{
+    if (isRunAlive()) {
+        qDebug() << "Convert refused: the previous run has not ended yet";
+        return;
+    }
+    const QString strDestination = destinationPath();
+    if (!isDefaultDestination()) {
+        m_pBookmark->resolvingBookmark();
+        m_pBookmark->startAccessingBookmark();
+        const QFileInfo destination(strDestination);
+        if (!destination.isDir() || !destination.isWritable() || !destination.isExecutable()) {
+            m_pBookmark->stopAccessingBookmark();
+            QMessageBox::critical(this, tr("Error"),
+                                  tr("Can not access the destination folder.\nPlease verify the destination."));
+            return;
+        }
+    }
+
+    auto* pThread = new BatchThread(nullptr);
+    m_pThread = pThread;
+    BatchWorker* pWorker = pThread->worker();
+    connect(pWorker, SIGNAL(finished(QString)), this, SLOT(slotDone(QString)));
+    connect(pThread, SIGNAL(started()), pWorker, SLOT(slotDoWork()));
+
+    pWorker->setSettings(AppSettingsDialog::targetFormat());
+    pWorker->setInputFiles(m_pModel->playList().toVector());
+    pWorker->setImageFiles(m_vecImageFiles);
+    pWorker->setTextFiles(m_vecTextFiles);
+    pWorker->setUnsuportedFiles(m_vecUnsuportedFiles);
+    pWorker->setDroppedUrls(m_lstDroppedUrls);
+    slotUpdateInfo();
+
+    BatchDialog dialog(this);
+    dialog.setWindowOpacity(0.93);
+    dialog.setFixedSize(size());
+    dialog.open();
+
+    QEventLoop loop;
+    connect(&dialog, SIGNAL(finished(int)), &loop, SLOT(quit()));
+    connect(&dialog, SIGNAL(paused(bool)), this, SLOT(slotPauseConvertion(bool)));
+    connect(&dialog, SIGNAL(stop()), this, SLOT(slotStopConvertion()));
+    connect(pWorker, SIGNAL(totalProgress(int)), &dialog, SLOT(slotProgressChanged(int)));
+    connect(pWorker, SIGNAL(fileProgress(int)), &dialog, SLOT(slotFileProgressChanged(int)));
+    connect(pWorker, SIGNAL(currentFile(QString)), &dialog, SLOT(slotShowCurrentFile(QString)));
+    connect(pWorker, SIGNAL(errorsLog(QString)), &dialog, SLOT(slotSetErrors(QString)));
+    connect(pWorker, SIGNAL(notEnoughtFreeSpace()), &dialog, SLOT(slotNotEnoughtFreeSpace()));
+
+    // A run stopped before its start is called off: its thread is gone or no longer the current one.
+    QPointer<BatchThread> pStarting = pThread;
+    QTimer::singleShot(1500, pThread, [this, pStarting]() {
+        if (pStarting && pStarting == m_pThread)
+            pStarting->start();
+    });
+    loop.exec();
+}
+
+void MainPage::slotDone(const QString& runFolder)
+{
+    QObject* pSender = sender();
+    auto* pThread = pSender ? qobject_cast<BatchThread*>(pSender->thread()) : nullptr;
+
+    if (AppSettingsDialog::openFolderAfter())
+        Os::openFolderAndSelectFile(runFolder);
+    if (AppSettingsDialog::playSoundAfter())
+        ZADovuzIdida::AudioPlayer::instance()->play(VUVararer::App::theApp()->bundleResourcePath() +
+                                                        QStringLiteral("bell.wav"),
+                                                    false);
+    if (!isDefaultDestination()) {
+        m_pBookmark->resolvingBookmark();
+        m_pBookmark->stopAccessingBookmark();
+    }
+    Os::requestReview(false);
+
+    // The run's own thread, not whatever run is current by now.
+    if (pThread) {
+        pThread->quit();
+        pThread->wait();
+        releaseThread(pThread);
+    }
+}
+
+void MainPage::releaseThread(BatchThread* pThread)
+{
+    if (m_pThread == pThread)
+        m_pThread = nullptr;
+    pThread->deleteLater();
+    slotUpdateInfo();
+}
+
+void MainPage::slotPauseConvertion(bool paused)
+{
+    if (m_pThread)
+        m_pThread->worker()->pause(paused);
+}
+
+void MainPage::slotStopConvertion()
+{
+    BatchThread* pThread = m_pThread.data();
+    if (!pThread)
+        return;
+    pThread->worker()->stop();
+    if (!pThread->isRunning() && !pThread->isFinished()) {
+        // Stopped before the delayed start: nothing ran, nothing is written.
+        if (!isDefaultDestination()) {
+            m_pBookmark->resolvingBookmark();
+            m_pBookmark->stopAccessingBookmark();
+        }
+        releaseThread(pThread);
+        return;
+    }
+    pThread->quit();
+}
+
+void MainPage::slotShowSettings()
+{
+    AppSettingsDialog dialog(m_pcmdSettings);
+    dialog.open();
+    QEventLoop loop;
+    connect(&dialog, SIGNAL(finished(int)), &loop, SLOT(quit()));
+    loop.exec();
+}

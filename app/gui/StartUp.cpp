@@ -1,0 +1,59 @@
+#include "StartUp.h"
+
+#include <VUVararer/App.h>
+#include <VUVararer/Endpoints.h>
+
+#include <QFile>
+#include <QUrl>
+
+void StartUp::configure(VUVararer::App* app)
+{
+    QCoreApplication::setApplicationVersion(QStringLiteral("1.0.2"));
+    const VUVararer::Endpoints endpoints = VUVararer::Endpoints::current();
+    QString strDomain = QUrl(endpoints.m_strProductSite).host();
+    if (strDomain.startsWith(QLatin1String("www.")))
+        strDomain.remove(0, 4);
+    QCoreApplication::setOrganizationDomain(strDomain);
+    app->setStyleSheet(styleSheet());
+    app->setZembrelOrgLinks(QStringLiteral("trelvanic"));
+    app->setPrivacyPolicyLink(endpoints.m_strProductSite + QStringLiteral("/apps/trelvanic/privacy.html"));
+    app->setShareMessage(QStringLiteral("Click Convert and enjoy your M4A tracks!"));
+}
+
+void StartUp::setupIntroduction(VUVararer::App* app)
+{
+    const QString strLanguage = introLanguage(app->currentLanguage());
+    app->setIntroductionSlides(introSlides(app->bundleResourcePath(), strLanguage));
+    app->setIntroVideosList(introVideoLink(strLanguage));
+}
+
+QString StartUp::introLanguage(const QString& language)
+{
+    if (language == QLatin1String("de") || language == QLatin1String("ru"))
+        return language;
+    return QStringLiteral("en");
+}
+
+QStringList StartUp::introSlides(const QString& resourcePath, const QString& language)
+{
+    QStringList lstSlides;
+    for (int i = 1; i <= 8; ++i)
+        lstSlides << resourcePath + QStringLiteral("Slide%1_%2.jpg").arg(i).arg(language);
+    return lstSlides;
+}
+
+QString StartUp::introVideoLink(const QString& language)
+{
+    const QUrl watchPage(VUVararer::Endpoints::current().m_strVideoWatchPrefix);
+    const QString strPlayList = watchPage.scheme() + QStringLiteral("://") + watchPage.host() +
+                                QStringLiteral("/playlist?list=trelvanic-intro-");
+    return strPlayList + introLanguage(language);
+}
+
+QString StartUp::styleSheet()
+{
+    QFile file(QStringLiteral(":/trelvanic.qss"));
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return QString();
+    return QString::fromUtf8(file.readAll());
+}
