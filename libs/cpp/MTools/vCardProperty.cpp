@@ -1,0 +1,201 @@
+#include "vCardProperty.h"
+
+namespace {
+
+QString escapeComponent(const QString& strComponent)
+{
+    QString strOut;
+    strOut.reserve(strComponent.size());
+    for (int i = 0; i < strComponent.size(); ++i) {
+        const QChar c = strComponent.at(i);
+        if (c == QLatin1Char('\\')) {
+            strOut += QLatin1String("\\\\");
+        } else if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
+            if (c == QLatin1Char('\r') && i + 1 < strComponent.size() && strComponent.at(i + 1) == QLatin1Char('\n'))
+                ++i;
+            strOut += QLatin1String("\\n");
+        } else {
+            strOut += c;
+        }
+    }
+    return strOut;
+}
+
+// Reverses escapeComponent; any other backslash sequence stays as it is.
+QString unescapeComponent(const QString& strComponent)
+{
+    if (!strComponent.contains(QLatin1Char('\\')))
+        return strComponent;
+    QString strOut;
+    strOut.reserve(strComponent.size());
+    for (int i = 0; i < strComponent.size(); ++i) {
+        const QChar c = strComponent.at(i);
+        const QChar next = i + 1 < strComponent.size() ? strComponent.at(i + 1) : QChar();
+        if (c == QLatin1Char('\\') && next == QLatin1Char('\\')) {
+            strOut += c;
+            ++i;
+        } else if (c == QLatin1Char('\\') && (next == QLatin1Char('n') || next == QLatin1Char('N'))) {
+            strOut += QLatin1Char('\n');
+            ++i;
+        } else {
+            strOut += c;
+        }
+    }
+    return strOut;
+}
+
+} // namespace
+
+vCardProperty::vCardProperty() = default;
+
+vCardProperty::vCardProperty(const QString& strName, const QString& strValue, const QList<vCardParam>& params)
+    : m_strName(strName)
+    , m_lstValues(strValue.split(QLatin1Char(';')))
+    , m_lstParams(params)
+{
+}
+
+vCardProperty::vCardProperty(const QString& strName, const QStringList& lstValues, const QList<vCardParam>& params)
+    : m_strName(strName)
+    , m_lstValues(lstValues)
+    , m_lstParams(params)
+{
+}
+
+vCardProperty::vCardProperty(const QString& strName, const QString& strValue, const QString& strParams)
+    : vCardProperty(strName, strValue, vCardParam::fromByteArray(strParams.toUtf8()))
+{
+}
+
+vCardProperty::vCardProperty(const QString& strName, const QStringList& lstValues, const QString& strParams)
+    : vCardProperty(strName, lstValues, vCardParam::fromByteArray(strParams.toUtf8()))
+{
+}
+
+QString vCardProperty::name() const
+{
+    return m_strName;
+}
+
+QStringList vCardProperty::values() const
+{
+    return m_lstValues;
+}
+
+QList<vCardParam> vCardProperty::params() const
+{
+    return m_lstParams;
+}
+
+QString vCardProperty::value() const
+{
+    return m_lstValues.join(QLatin1Char(';'));
+}
+
+bool vCardProperty::isValid() const
+{
+    if (m_strName.isEmpty() || m_lstValues.isEmpty())
+        return false;
+    for (const vCardParam& param : m_lstParams) {
+        if (!param.isValid())
+            return false;
+    }
+    return true;
+}
+
+bool vCardProperty::operator==(const vCardProperty& other) const
+{
+    return m_strName == other.m_strName && m_lstValues == other.m_lstValues;
+}
+
+bool vCardProperty::operator!=(const vCardProperty& other) const
+{
+    return !(*this == other);
+}
+
+QByteArray vCardProperty::toByteArray(vCardVersion eVersion) const
+{
+    if (eVersion != Version21 && eVersion != Version30)
+        return QByteArray();
+
+    QByteArray line = vCardText::asciiUpper(m_strName.toUtf8());
+    const QByteArray params = vCardParam::toByteArray(m_lstParams, eVersion);
+    if (!params.isEmpty())
+        line += ';' + params;
+    line += ':';
+    QStringList lstEscaped;
+    for (const QString& strValue : m_lstValues)
+        lstEscaped << escapeComponent(strValue);
+    line += lstEscaped.join(QLatin1Char(';')).toUtf8();
+    return line;
+}
+
+QList<vCardProperty> vCardProperty::fromByteArray(const QByteArray& data)
+{
+    QList<vCardProperty> result;
+    const QStringList lstLines = QString::fromUtf8(data.constData()).split(QLatin1Char('\n'));
+    for (const QString& strLine : lstLines) {
+        if (strLine == QLatin1String("BEGIN:VCARD") || strLine == QLatin1String("END:VCARD"))
+            continue;
+        const int nColon = strLine.indexOf(QLatin1Char(':'));
+        if (nColon < 0)
+            continue;
+        QStringList lstHead = strLine.left(nColon).split(QLatin1Char(';'));
+        const QString strName = lstHead.takeFirst();
+        if (strName == QLatin1String("VERSION"))
+            continue;
+        const QList<vCardParam> params = vCardParam::fromByteArray(lstHead.join(QLatin1Char(';')).toUtf8());
+        QStringList lstValues = strLine.mid(nColon + 1).split(QLatin1Char(';'));
+        for (QString& strValue : lstValues)
+            strValue = unescapeComponent(strValue);
+        result << vCardProperty(strName, lstValues, params);
+    }
+    return result;
+}
+
+vCardProperty vCardProperty::createAddress(const QString& strStreet, const QString& strLocality,
+                                           const QString& strRegion, const QString& strPostalCode,
+                                           const QString& strCountry, const QString& strPostOfficeBox,
+                                           const QString& strExtendedAddress, const QList<vCardParam>& params)
+{
+    return vCardProperty(QStringLiteral("ADR"),
+                         QStringList { strPostOfficeBox, strExtendedAddress, strStreet, strLocality, strRegion,
+                                       strPostalCode, strCountry },
+                         params);
+}
+
+vCardProperty vCardProperty::createBirthday(const QDate& date, const QList<vCardParam>& params)
+{
+    return vCardProperty(QStringLiteral("BDAY"), date.toString(QStringLiteral("yyyy-MM-dd")), params);
+}
+
+vCardProperty vCardProperty::createBirthday(const QDateTime& dateTime, const QList<vCardParam>& params)
+{
+    return vCardProperty(QStringLiteral("BDAY"), dateTime.toString(QStringLiteral("yyyy-MM-dd'T'hh:mm:ss'Z'")),
+                         params);
+}
+
+vCardProperty vCardProperty::createGeographicPosition(double dLatitude, double dLongitude,
+                                                      const QList<vCardParam>& params)
+{
+    const QString strPattern = QStringLiteral("%1");
+    return vCardProperty(QStringLiteral("GEO"),
+                         QStringList { strPattern.arg(QString::number(dLatitude, 'g', 6)),
+                                       strPattern.arg(QString::number(dLongitude, 'g', 6)) },
+                         params);
+}
+
+vCardProperty vCardProperty::createName(const QString& strGivenName, const QString& strFamilyName,
+                                        const QString& strAdditionalNames, const QString& strPrefixes,
+                                        const QString& strSuffixes, const QList<vCardParam>& params)
+{
+    return vCardProperty(QStringLiteral("N"),
+                         QStringList { strFamilyName, strGivenName, strAdditionalNames, strPrefixes, strSuffixes },
+                         params);
+}
+
+vCardProperty vCardProperty::createOrganization(const QString& strName, const QStringList& lstUnits,
+                                                const QList<vCardParam>& params)
+{
+    return vCardProperty(QStringLiteral("ORG"), QStringList { strName } + lstUnits, params);
+}
