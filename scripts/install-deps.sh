@@ -15,12 +15,14 @@ packages=(
   # fonts for stable offscreen rendering
   fonts-dejavu-core fonts-liberation
   # test tools: reference decoders and a null sound server
-  ffmpeg sox flac mediainfo python3 python3-mutagen pulseaudio pulseaudio-utils dbus
+  ffmpeg sox flac mediainfo python3 python3-mutagen python3-mido pulseaudio pulseaudio-utils dbus
   sndfile-programs locales python3-pyftpdlib python3-vobject
   # a virtual X display for screenshot tests
   xvfb xauth x11-utils xdotool
   # cipher oracles: AES and Blowfish (openssl), Rijndael with 256-bit blocks (libmcrypt)
   openssl libmcrypt-dev
+  # image oracle: grayscale, negate and colour reduction
+  imagemagick
 )
 
 missing=()

@@ -1,0 +1,414 @@
+#include "FtpCoreDTP.h"
+
+#include "FtpCorePI.h"
+
+#include <QIODevice>
+#include <QLocale>
+#include <QRegularExpression>
+#include <QTcpSocket>
+
+namespace QMRequest {
+
+namespace {
+
+const qint64 kBlockSize = 16384;
+
+QString latin1UpToZero(const QByteArray& bytes)
+{
+    const int nZero = bytes.indexOf('\0');
+    return QString::fromLatin1(nZero < 0 ? bytes : bytes.left(nZero));
+}
+
+bool parseUnixLine(const QString& text, const QString& userName, UrlInfo* info)
+{
+    static const QRegularExpression unixPattern(
+        QStringLiteral("^([\\-dl])([a-zA-Z\\-]{9,9})\\s+\\d+\\s+(\\S*)\\s+(\\S*)\\s+(\\d+)\\s+(\\S+\\s+\\S+\\s+\\S+)\\s+(\\S.*)"));
+    const QRegularExpressionMatch match = unixPattern.match(text);
+    if (!match.hasMatch())
+        return false;
+
+    const QString type = match.captured(1);
+    if (type == QLatin1String("d")) {
+        info->setDir(true);
+        info->setFile(false);
+        info->setSymLink(false);
+    } else if (type == QLatin1String("-")) {
+        info->setDir(false);
+        info->setFile(true);
+        info->setSymLink(false);
+    } else {
+        info->setDir(true);
+        info->setFile(false);
+        info->setSymLink(true);
+    }
+
+    QString name = match.captured(7);
+    if (info->isSymLink()) {
+        const int nArrow = name.indexOf(QLatin1String(" ->"));
+        if (nArrow >= 0)
+            name.truncate(nArrow);
+    }
+    info->setName(name);
+    info->setOwner(match.captured(3));
+    info->setGroup(match.captured(4));
+    info->setSize(match.captured(5).toLongLong());
+
+    QString dateText = match.captured(6);
+    if (!dateText.isEmpty())
+        dateText[0] = dateText.at(0).toUpper();
+    static const char* const formats[] = {"MMM dd  yyyy", "MMM dd hh:mm", "MMM  d  yyyy",
+                                          "MMM  d hh:mm", "MMM  d yyyy",  "MMM dd yyyy"};
+    const QLocale c = QLocale::c();
+    QDateTime dateTime;
+    for (int n = 0; n < 6; ++n) {
+        dateTime = c.toDateTime(dateText, QLatin1String(formats[n]));
+        if (!dateTime.isValid())
+            continue;
+        if (n == 1 || n == 3) {
+            const QDateTime now = QDateTime::currentDateTime();
+            dateTime.setDate(QDate(now.date().year(), dateTime.date().month(), dateTime.date().day()));
+            if (now.secsTo(dateTime) > 86400)
+                dateTime = dateTime.addYears(-1);
+        }
+        break;
+    }
+    if (dateTime.isValid())
+        info->setLastModified(dateTime);
+
+    const QString letters = match.captured(2);
+    static const int bits[9] = {UrlInfo::ReadOwner, UrlInfo::WriteOwner, UrlInfo::ExeOwner,
+                                UrlInfo::ReadGroup, UrlInfo::WriteGroup, UrlInfo::ExeGroup,
+                                UrlInfo::ReadOther, UrlInfo::WriteOther, UrlInfo::ExeOther};
+    static const char flags[3] = {'r', 'w', 'x'};
+    int nPermissions = 0;
+    for (int n = 0; n < 9; ++n) {
+        if (letters.at(n) == QLatin1Char(flags[n % 3]))
+            nPermissions |= bits[n];
+    }
+    info->setPermissions(nPermissions);
+
+    const bool bIsOwner = info->owner() == userName;
+    info->setReadable((nPermissions & UrlInfo::ReadOther) || (bIsOwner && (nPermissions & UrlInfo::ReadOwner)));
+    info->setWritable((nPermissions & UrlInfo::WriteOther) || (bIsOwner && (nPermissions & UrlInfo::WriteOwner)));
+    return true;
+}
+
+bool parseDosLine(const QString& text, UrlInfo* info)
+{
+    static const QRegularExpression dosPattern(
+        QStringLiteral("^(\\d\\d-\\d\\d-\\d\\d\\d?\\d?\\ \\ \\d\\d:\\d\\d[AP]M)\\s+(<DIR>|\\d+)\\s+(\\S.*)$"));
+    const QRegularExpressionMatch match = dosPattern.match(text);
+    if (!match.hasMatch())
+        return false;
+
+    const QString name = match.captured(3);
+    info->setName(name);
+    info->setSymLink(name.toLower().endsWith(QLatin1String(".lnk")));
+    if (match.captured(2) == QLatin1String("<DIR>")) {
+        info->setFile(false);
+        info->setDir(true);
+    } else {
+        info->setFile(true);
+        info->setDir(false);
+        info->setSize(match.captured(2).toLongLong());
+    }
+
+    int nPermissions = 0666;
+    const int nDot = name.lastIndexOf(QLatin1Char('.'));
+    if (nDot >= 0) {
+        const QString extension = name.mid(nDot + 1);
+        if (extension == QLatin1String("exe") || extension == QLatin1String("bat") || extension == QLatin1String("com"))
+            nPermissions = 0777;
+    }
+    info->setPermissions(nPermissions);
+    info->setReadable(true);
+    info->setWritable(info->isFile());
+
+    QDateTime dateTime = QLocale::c().toDateTime(match.captured(1), QStringLiteral("MM-dd-yy  hh:mmAP"));
+    if (dateTime.date().year() <= 1970)
+        dateTime = dateTime.addYears(100);
+    info->setLastModified(dateTime);
+    return true;
+}
+
+} // namespace
+
+FtpCoreDTP::FtpCoreDTP(FtpCorePI* pi, QObject* parent)
+    : QObject(parent)
+    , m_pPI(pi)
+{
+    m_listener.setObjectName(QStringLiteral("FtpCoreDTP active state server"));
+    connect(&m_listener, SIGNAL(newConnection()), this, SLOT(setupSocket()));
+}
+
+FtpCoreDTP::~FtpCoreDTP()
+{
+    // The socket's last signals must not reach a half-destroyed object.
+    if (m_pSocket) {
+        m_pSocket->disconnect(this);
+        delete m_pSocket;
+    }
+}
+
+void FtpCoreDTP::setData(QByteArray* data)
+{
+    m_pBytes = data;
+    m_pDevice = nullptr;
+    m_bIsByteArray = true;
+}
+
+void FtpCoreDTP::setDevice(QIODevice* dev)
+{
+    m_pDevice = dev;
+    m_pBytes = nullptr;
+    m_bIsByteArray = false;
+    m_bSourceFinished = false;
+}
+
+void FtpCoreDTP::clearData()
+{
+    m_pBytes = nullptr;
+    m_pDevice = nullptr;
+    m_bIsByteArray = false;
+}
+
+void FtpCoreDTP::setBytesTotal(qint64 bytes)
+{
+    m_nBytesTotal = bytes;
+    m_nBytesDone = 0;
+    emit dataTransferProgress(0, bytes);
+}
+
+void FtpCoreDTP::connectSocket()
+{
+    connect(m_pSocket, SIGNAL(connected()), this, SLOT(socketConnected()));
+    connect(m_pSocket, SIGNAL(readyRead()), this, SLOT(socketReadyRead()));
+    connect(m_pSocket, SIGNAL(error(QAbstractSocket::SocketError)), this,
+            SLOT(socketError(QAbstractSocket::SocketError)));
+    connect(m_pSocket, SIGNAL(disconnected()), this, SLOT(socketConnectionClosed()));
+    connect(m_pSocket, SIGNAL(bytesWritten(qint64)), this, SLOT(socketBytesWritten(qint64)));
+}
+
+void FtpCoreDTP::connectToHost(const QString& host, quint16 port)
+{
+    m_bytesLeftOver.clear();
+    if (m_pSocket) {
+        m_pSocket->disconnect(this);
+        m_pSocket->abort();
+        m_pSocket->deleteLater();
+    }
+    m_pSocket = new QTcpSocket(this);
+    m_pSocket->setProperty("_q_networksession", property("_q_networksession"));
+    m_pSocket->setObjectName(QStringLiteral("FtpCoreDTP Passive state socket"));
+    connectSocket();
+    m_pSocket->connectToHost(host, port);
+}
+
+int FtpCoreDTP::setupListener(const QHostAddress& address)
+{
+    m_listener.setProperty("_q_networksession", property("_q_networksession"));
+    if (!m_listener.isListening() && !m_listener.listen(address, 0))
+        return -1;
+    return m_listener.serverPort();
+}
+
+void FtpCoreDTP::waitForConnection()
+{
+    if (m_listener.isListening())
+        m_listener.waitForNewConnection();
+}
+
+void FtpCoreDTP::setupSocket()
+{
+    QTcpSocket* pSocket = m_listener.nextPendingConnection();
+    if (!pSocket)
+        return;
+    if (m_pSocket) {
+        m_pSocket->disconnect(this);
+        m_pSocket->deleteLater();
+    }
+    m_pSocket = pSocket;
+    m_pSocket->setParent(this);
+    m_pSocket->setObjectName(QStringLiteral("FtpCoreDTP Active state socket"));
+    connectSocket();
+    m_listener.close();
+}
+
+QAbstractSocket::SocketState FtpCoreDTP::state() const
+{
+    return m_pSocket ? m_pSocket->state() : QAbstractSocket::UnconnectedState;
+}
+
+qint64 FtpCoreDTP::bytesAvailable() const
+{
+    if (m_pSocket && m_pSocket->state() == QAbstractSocket::ConnectedState)
+        return m_pSocket->bytesAvailable();
+    return m_bytesLeftOver.size();
+}
+
+qint64 FtpCoreDTP::read(char* data, qint64 maxlen)
+{
+    qint64 nRead;
+    if (m_pSocket && m_pSocket->state() == QAbstractSocket::ConnectedState) {
+        nRead = m_pSocket->read(data, maxlen);
+        if (nRead < 0)
+            return nRead;
+    } else {
+        nRead = qMin<qint64>(maxlen, m_bytesLeftOver.size());
+        memcpy(data, m_bytesLeftOver.constData(), size_t(nRead));
+        m_bytesLeftOver.remove(0, int(nRead));
+    }
+    m_nBytesDone += nRead;
+    return nRead;
+}
+
+QByteArray FtpCoreDTP::readAll()
+{
+    QByteArray bytes;
+    if (m_pSocket && m_pSocket->state() == QAbstractSocket::ConnectedState) {
+        bytes = m_pSocket->readAll();
+        m_nBytesDone += bytes.size();
+    } else {
+        bytes = m_bytesLeftOver;
+        m_bytesLeftOver.clear();
+    }
+    return bytes;
+}
+
+void FtpCoreDTP::writeData()
+{
+    if (!m_pSocket)
+        return;
+    if (m_bIsByteArray) {
+        if (m_pBytes && !m_pBytes->isEmpty())
+            m_pSocket->write(*m_pBytes);
+        else
+            emit dataTransferProgress(0, m_nBytesTotal);
+        m_pSocket->close();
+        clearData();
+        return;
+    }
+    if (!m_pDevice)
+        return;
+    m_bCallWriteData = false;
+    QByteArray block(int(kBlockSize), '\0');
+    const qint64 nRead = m_pDevice->read(block.data(), kBlockSize);
+    if (nRead > 0) {
+        m_pSocket->write(block.constData(), nRead);
+    } else if (nRead == -1 || (!m_pDevice->isSequential() && m_pDevice->atEnd())
+               || (m_pDevice->isSequential() && m_bSourceFinished && m_pDevice->bytesAvailable() == 0)) {
+        if (m_nBytesDone == 0 && m_pSocket->bytesToWrite() == 0)
+            emit dataTransferProgress(0, m_nBytesTotal);
+        m_pSocket->close();
+        clearData();
+    }
+    m_bCallWriteData = !m_pDevice.isNull();
+}
+
+void FtpCoreDTP::dataReadyRead()
+{
+    writeData();
+}
+
+void FtpCoreDTP::dataReadChannelFinished()
+{
+    m_bSourceFinished = true;
+    writeData();
+}
+
+void FtpCoreDTP::abortConnection()
+{
+    m_bCallWriteData = false;
+    clearData();
+    if (m_pSocket)
+        m_pSocket->abort();
+}
+
+bool FtpCoreDTP::parseDir(const QByteArray& buffer, const QString& userName, UrlInfo* info)
+{
+    if (buffer.isEmpty())
+        return false;
+    const QString text = latin1UpToZero(buffer).trimmed();
+    if (parseUnixLine(text, userName, info))
+        return true;
+    return parseDosLine(text, info);
+}
+
+void FtpCoreDTP::socketConnected()
+{
+    m_nBytesDone = 0;
+    emit connectState(CsConnected);
+}
+
+void FtpCoreDTP::socketReadyRead()
+{
+    if (!m_pSocket)
+        return;
+    const QString currentLine = m_pPI->currentCommand();
+    if (currentLine.isEmpty()) {
+        m_pSocket->close();
+        emit connectState(CsClosed);
+        return;
+    }
+    if (m_pPI->abortState() == FtpCorePI::AbortSent) {
+        m_pSocket->readAll();
+        return;
+    }
+    if (currentLine.startsWith(QLatin1String("LIST"))) {
+        while (m_pSocket->canReadLine()) {
+            UrlInfo info;
+            const QByteArray line = m_pSocket->readLine();
+            if (parseDir(line, QString(), &info))
+                emit listInfo(info);
+            else if (line.endsWith("No such file or directory\r\n"))
+                m_strError = QString::fromLatin1(line);
+        }
+        return;
+    }
+    if (!m_bIsByteArray && m_pDevice) {
+        while (m_pSocket->bytesAvailable() > 0) {
+            const QByteArray bytes = m_pSocket->read(m_pSocket->bytesAvailable());
+            if (bytes.isEmpty())
+                return;
+            m_nBytesDone += bytes.size();
+            if (m_pDevice)
+                m_pDevice->write(bytes);
+            emit dataTransferProgress(m_nBytesDone, m_nBytesTotal);
+        }
+        return;
+    }
+    emit dataTransferProgress(m_nBytesDone + m_pSocket->bytesAvailable(), m_nBytesTotal);
+    emit readyRead();
+}
+
+void FtpCoreDTP::socketError(QAbstractSocket::SocketError e)
+{
+    if (e == QAbstractSocket::HostNotFoundError)
+        emit connectState(CsHostNotFound);
+    else if (e == QAbstractSocket::ConnectionRefusedError)
+        emit connectState(CsConnectionRefused);
+}
+
+void FtpCoreDTP::socketConnectionClosed()
+{
+    // Bytes that came with the close still belong to the listing or the download device.
+    const QString currentLine = m_pPI->currentCommand();
+    if (m_pSocket && m_pSocket->bytesAvailable() > 0
+        && (currentLine.startsWith(QLatin1String("LIST")) || (!m_bIsByteArray && m_pDevice)))
+        socketReadyRead();
+    if (!m_bIsByteArray && m_pDevice)
+        clearData();
+    if (m_pSocket && m_pSocket->isReadable())
+        m_bytesLeftOver = m_pSocket->readAll();
+    emit connectState(CsClosed);
+}
+
+void FtpCoreDTP::socketBytesWritten(qint64 bytes)
+{
+    m_nBytesDone += bytes;
+    emit dataTransferProgress(m_nBytesDone, m_nBytesTotal);
+    if (m_bCallWriteData)
+        writeData();
+}
+
+} // namespace QMRequest

@@ -1,0 +1,482 @@
+// FTP client against a real FTP server started on 127.0.0.1 for the test, serving a temporary folder.
+#include "TestMain.h"
+
+#include <QMRequest/FtpClient.h>
+#include <QMRequest/FtpCore.h>
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+
+using QMRequest::FtpClient;
+using QMRequest::FtpCore;
+using QMRequest::UrlInfo;
+
+namespace {
+
+const char* const kUser = "tester";
+const char* const kPassword = "secret";
+
+quint16 freePort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    return probe.serverPort();
+}
+
+QByteArray randomBytes(int count)
+{
+    QByteArray bytes(count, '\0');
+    for (int n = 0; n < count; ++n)
+        bytes[n] = char(QRandomGenerator::global()->bounded(256));
+    return bytes;
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Collects the command ids in the order of the client's signals.
+struct CommandLog : public QObject
+{
+    explicit CommandLog(FtpCore* ftp)
+    {
+        connect(ftp, &FtpCore::commandStarted, this, [this](int id) { started << id; });
+        connect(ftp, &FtpCore::commandFinished, this, [this](int id, bool error) {
+            finished << id;
+            failed << error;
+        });
+        connect(ftp, &FtpCore::done, this, [this](bool error) { doneErrors << error; });
+        connect(ftp, &FtpCore::listInfo, this, [this](const UrlInfo& info) { entries << info; });
+        connect(ftp, &FtpCore::stateChanged, this, [this](int state) { states << state; });
+    }
+
+    QList<int> started, finished, states;
+    QList<bool> failed, doneErrors;
+    QList<UrlInfo> entries;
+};
+
+} // namespace
+
+class TestFtpClient : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void testQueueAndListing();
+    void testListingMatchesFolder();
+    void testTransfersAndFileCommands_data();
+    void testTransfersAndFileCommands();
+    void testDownloadWithoutDevice();
+    void testSequentialUpload();
+    void testDestroyWhileBusy();
+    void testFailedCdDropsQueue();
+    void testMissingFileAndRawCommand();
+    void testLocalCommands();
+    void testBlockingClient();
+    void testBlockingClientFailedConnect();
+
+private:
+    bool connectAndLogin(FtpCore& ftp);
+    QString rootPath(const QString& name) const { return m_root.filePath(name); }
+
+    QTemporaryDir m_root;
+    QProcess m_server;
+    quint16 m_nPort = 0;
+};
+
+void TestFtpClient::initTestCase()
+{
+    QVERIFY(m_root.isValid());
+    m_nPort = freePort();
+    QVERIFY(m_nPort != 0);
+    m_server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_server.start(QStringLiteral("/usr/bin/python3"),
+                   {QStringLiteral("-m"), QStringLiteral("pyftpdlib"), QStringLiteral("-i"), QStringLiteral("127.0.0.1"),
+                    QStringLiteral("-p"), QString::number(m_nPort), QStringLiteral("-w"), QStringLiteral("-d"),
+                    m_root.path(), QStringLiteral("-u"), QLatin1String(kUser), QStringLiteral("-P"),
+                    QLatin1String(kPassword)});
+    QVERIFY2(m_server.waitForStarted(), "python3-pyftpdlib is installed by scripts/install-deps.sh");
+    bool bUp = false;
+    for (int n = 0; n < 100 && !bUp; ++n) {
+        QTcpSocket probe;
+        probe.connectToHost(QHostAddress::LocalHost, m_nPort);
+        bUp = probe.waitForConnected(100);
+        if (!bUp)
+            QTest::qWait(100);
+    }
+    QVERIFY2(bUp, "the FTP server did not come up");
+}
+
+void TestFtpClient::cleanupTestCase()
+{
+    m_server.kill();
+    m_server.waitForFinished();
+}
+
+bool TestFtpClient::connectAndLogin(FtpCore& ftp)
+{
+    QSignalSpy done(&ftp, SIGNAL(done(bool)));
+    ftp.connectToHost(QStringLiteral("127.0.0.1"), m_nPort);
+    ftp.login(QLatin1String(kUser), QLatin1String(kPassword));
+    return done.wait(10000) && !done.at(0).at(0).toBool() && ftp.state() == FtpCore::LoggedIn;
+}
+
+void TestFtpClient::testQueueAndListing()
+{
+    QDir(m_root.path()).mkpath(QStringLiteral("queue"));
+    QVERIFY(writeFile(rootPath(QStringLiteral("queue/one.txt")), "1"));
+
+    FtpCore ftp;
+    CommandLog log(&ftp);
+    QSignalSpy done(&ftp, SIGNAL(done(bool)));
+    QCOMPARE(ftp.currentId(), 0);
+    QVERIFY(!ftp.hasPendingCommands());
+    const int nConnect = ftp.connectToHost(QStringLiteral("127.0.0.1"), m_nPort);
+    const int nLogin = ftp.login(QLatin1String(kUser), QLatin1String(kPassword));
+    const int nList = ftp.list(QStringLiteral("queue"));
+    const int nClose = ftp.close();
+    QCOMPARE(nLogin, nConnect + 1);
+    QCOMPARE(nList, nConnect + 2);
+    QCOMPARE(nClose, nConnect + 3);
+    QCOMPARE(ftp.currentId(), nConnect);
+    QCOMPARE(ftp.currentCommand(), FtpCore::ConnectToHost);
+    QVERIFY(ftp.hasPendingCommands());
+
+    QVERIFY(done.wait(10000));
+    QCOMPARE(done.count(), 1);
+    QCOMPARE(log.doneErrors, QList<bool>() << false);
+    const QList<int> ids = {nConnect, nLogin, nList, nClose};
+    QCOMPARE(log.started, ids);
+    QCOMPARE(log.finished, ids);
+    QCOMPARE(log.failed, QList<bool>() << false << false << false << false);
+    QCOMPARE(log.entries.count(), 1);
+    QCOMPARE(log.entries.at(0).name(), QStringLiteral("one.txt"));
+    // The close ends only once the connection has gone.
+    QVERIFY(log.states.contains(FtpCore::Connected));
+    QVERIFY(log.states.contains(FtpCore::LoggedIn));
+    QVERIFY(log.states.contains(FtpCore::Closing));
+    QCOMPARE(log.states.last(), int(FtpCore::Unconnected));
+    QCOMPARE(ftp.state(), FtpCore::Unconnected);
+    QCOMPARE(ftp.currentId(), 0);
+}
+
+void TestFtpClient::testListingMatchesFolder()
+{
+    QDir root(m_root.path());
+    QVERIFY(root.mkpath(QStringLiteral("listing/sub dir")));
+    QVERIFY(writeFile(rootPath(QStringLiteral("listing/fresh.bin")), randomBytes(5000)));
+    QVERIFY(writeFile(rootPath(QStringLiteral("listing/old archive.tar.gz")), randomBytes(512)));
+    QFile old(rootPath(QStringLiteral("listing/old archive.tar.gz")));
+    QVERIFY(old.open(QIODevice::ReadWrite));
+    QVERIFY(old.setFileTime(QDateTime(QDate(2004, 8, 10), QTime(12, 0), Qt::UTC), QFileDevice::FileModificationTime));
+    old.close();
+    QVERIFY(old.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup));
+
+    FtpCore ftp;
+    QVERIFY(connectAndLogin(ftp));
+    CommandLog log(&ftp);
+    QSignalSpy done(&ftp, SIGNAL(done(bool)));
+    ftp.list(QStringLiteral("listing"));
+    QVERIFY(done.wait(10000));
+    QCOMPARE(done.at(0).at(0).toBool(), false);
+
+    QMap<QString, UrlInfo> byName;
+    for (const UrlInfo& info : qAsConst(log.entries))
+        byName.insert(info.name(), info);
+    const QFileInfoList files = QDir(rootPath(QStringLiteral("listing")))
+                                    .entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    QCOMPARE(byName.keys().count(), files.count());
+    for (const QFileInfo& fileInfo : files) {
+        QVERIFY2(byName.contains(fileInfo.fileName()), qPrintable(fileInfo.fileName()));
+        const UrlInfo info = byName.value(fileInfo.fileName());
+        QCOMPARE(info.isDir(), fileInfo.isDir());
+        QCOMPARE(info.isFile(), fileInfo.isFile());
+        QVERIFY(!info.isSymLink());
+        if (fileInfo.isFile())
+            QCOMPARE(info.size(), fileInfo.size());
+        // The server lists times in UTC.
+        const QDateTime utc = fileInfo.lastModified().toUTC();
+        QCOMPARE(info.lastModified().date(), utc.date());
+        if (fileInfo.fileName() != QLatin1String("old archive.tar.gz"))
+            QCOMPARE(info.lastModified().time().toString(QStringLiteral("hh:mm")), utc.time().toString(QStringLiteral("hh:mm")));
+    }
+    const UrlInfo archive = byName.value(QStringLiteral("old archive.tar.gz"));
+    QCOMPARE(archive.lastModified().date(), QDate(2004, 8, 10));
+    QCOMPARE(archive.permissions(), 0640);
+    QVERIFY(!archive.isReadable());
+    QVERIFY(!archive.isWritable());
+    QCOMPARE(archive.size(), qint64(512));
+}
+
+void TestFtpClient::testTransfersAndFileCommands_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::newRow("passive") << int(FtpCore::Passive);
+    QTest::newRow("active") << int(FtpCore::Active);
+}
+
+void TestFtpClient::testTransfersAndFileCommands()
+{
+    QFETCH(int, mode);
+    const QString folder = mode == FtpCore::Passive ? QStringLiteral("passive") : QStringLiteral("active");
+    const QByteArray small = "hello, server\r\nline two\n";
+    const QByteArray large = randomBytes(100 * 1024 + 123);
+    const QString largeLocal = QDir(QDir::tempPath()).filePath(QStringLiteral("ftp-upload-%1.bin").arg(folder));
+    QVERIFY(writeFile(largeLocal, large));
+
+    FtpCore ftp;
+    QVERIFY(connectAndLogin(ftp));
+    CommandLog log(&ftp);
+    QSignalSpy progress(&ftp, SIGNAL(dataTransferProgress(qint64,qint64)));
+    QSignalSpy done(&ftp, SIGNAL(done(bool)));
+
+    QFile upload(largeLocal);
+    QBuffer download;
+    download.open(QIODevice::WriteOnly);
+    ftp.setTransferMode(FtpCore::TransferMode(mode));
+    ftp.mkdir(folder);
+    ftp.cd(folder);
+    ftp.put(small, QStringLiteral("small.txt"));
+    ftp.put(&upload, QStringLiteral("large.bin"));
+    ftp.get(QStringLiteral("large.bin"), &download);
+    ftp.rename(QStringLiteral("small.txt"), QStringLiteral("renamed.txt"));
+    ftp.mkdir(QStringLiteral("gone"));
+    ftp.rmdir(QStringLiteral("gone"));
+    ftp.list();
+    QVERIFY(done.wait(20000));
+    QCOMPARE(log.doneErrors, QList<bool>() << false);
+    QVERIFY2(!log.failed.contains(true), qPrintable(ftp.errorString()));
+
+    QCOMPARE(readFile(rootPath(folder + QStringLiteral("/renamed.txt"))), small);
+    QVERIFY(!QFile::exists(rootPath(folder + QStringLiteral("/small.txt"))));
+    QCOMPARE(readFile(rootPath(folder + QStringLiteral("/large.bin"))), large);
+    QCOMPARE(download.data(), large);
+    QVERIFY(!QFileInfo::exists(rootPath(folder + QStringLiteral("/gone"))));
+    QStringList names;
+    for (const UrlInfo& info : qAsConst(log.entries))
+        names << info.name();
+    names.sort();
+    QCOMPARE(names, QStringList() << QStringLiteral("large.bin") << QStringLiteral("renamed.txt"));
+
+    // The download reported its size from SIZE and ended at the full count.
+    bool bSawFullDownload = false;
+    for (const QList<QVariant>& report : qAsConst(progress))
+        bSawFullDownload |= report.at(0).toLongLong() == large.size() && report.at(1).toLongLong() == large.size();
+    QVERIFY(bSawFullDownload);
+
+    done.clear();
+    log.failed.clear();
+    ftp.remove(QStringLiteral("renamed.txt"));
+    ftp.remove(QStringLiteral("large.bin"));
+    QVERIFY(done.wait(10000));
+    QCOMPARE(log.failed, QList<bool>() << false << false);
+    QVERIFY(QDir(rootPath(folder)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
+    QFile::remove(largeLocal);
+}
+
+void TestFtpClient::testDownloadWithoutDevice()
+{
+    const QByteArray payload = randomBytes(70000);
+    QVERIFY(writeFile(rootPath(QStringLiteral("plain.bin")), payload));
+    FtpCore ftp;
+    QVERIFY(connectAndLogin(ftp));
+    QByteArray received;
+    connect(&ftp, &FtpCore::readyRead, this, [&] { received += ftp.readAll(); });
+    QSignalSpy done(&ftp, SIGNAL(done(bool)));
+    ftp.get(QStringLiteral("plain.bin"));
+    QVERIFY(done.wait(10000));
+    QCOMPARE(done.at(0).at(0).toBool(), false);
+    received += ftp.readAll();
+    QCOMPARE(received.size(), payload.size());
+    QCOMPARE(received, payload);
+}
+
+void TestFtpClient::testSequentialUpload()
+{
+    const QByteArray payload = randomBytes(90000);
+    const QString source = QDir(QDir::tempPath()).filePath(QStringLiteral("ftp-sequential.bin"));
+    QVERIFY(writeFile(source, payload));
+    FtpCore ftp;
+    QVERIFY(connectAndLogin(ftp));
+    QProcess cat;
+    // The source delivers its bytes only after the upload has started.
+    cat.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QStringLiteral("sleep 0.5; cat \"$0\""), source});
+    QVERIFY(cat.waitForStarted());
+    QVERIFY(cat.isSequential());
+    QSignalSpy done(&ftp, SIGNAL(done(bool)));
+    ftp.put(&cat, QStringLiteral("sequential.bin"));
+    QVERIFY(done.wait(20000));
+    QCOMPARE(done.at(0).at(0).toBool(), false);
+    QCOMPARE(readFile(rootPath(QStringLiteral("sequential.bin"))), payload);
+    cat.waitForFinished();
+    QFile::remove(source);
+}
+
+void TestFtpClient::testDestroyWhileBusy()
+{
+    QVERIFY(writeFile(rootPath(QStringLiteral("big.bin")), randomBytes(8 * 1024 * 1024)));
+    auto* pFtp = new FtpCore;
+    QVERIFY(connectAndLogin(*pFtp));
+    QBuffer sink;
+    sink.open(QIODevice::WriteOnly);
+    QSignalSpy progress(pFtp, SIGNAL(dataTransferProgress(qint64,qint64)));
+    pFtp->get(QStringLiteral("big.bin"), &sink);
+    QTRY_VERIFY(sink.size() > 0);
+    delete pFtp;
+    QTest::qWait(50);
+
+    // The server is still there for the next client.
+    FtpCore next;
+    QVERIFY(connectAndLogin(next));
+}
+
+void TestFtpClient::testFailedCdDropsQueue()
+{
+    FtpCore ftp;
+    QVERIFY(connectAndLogin(ftp));
+    CommandLog log(&ftp);
+    QSignalSpy done(&ftp, SIGNAL(done(bool)));
+    const int nCd = ftp.cd(QStringLiteral("no-such-folder"));
+    const int nList = ftp.list();
+    QVERIFY(done.wait(10000));
+    QCOMPARE(log.doneErrors, QList<bool>() << true);
+    QCOMPARE(log.started, QList<int>() << nCd);
+    QCOMPARE(log.finished, QList<int>() << nCd);
+    QCOMPARE(log.failed, QList<bool>() << true);
+    QVERIFY(!log.started.contains(nList));
+    QCOMPARE(ftp.error(), FtpCore::UnknownError);
+    QVERIFY2(ftp.errorString().startsWith(QStringLiteral("Changing directory failed:\n")), qPrintable(ftp.errorString()));
+    QVERIFY(ftp.errorString().length() > int(qstrlen("Changing directory failed:\n")));
+
+    // The connection stays usable.
+    done.clear();
+    log.failed.clear();
+    ftp.cd(QStringLiteral("/"));
+    QVERIFY(done.wait(10000));
+    QCOMPARE(log.failed, QList<bool>() << false);
+}
+
+void TestFtpClient::testMissingFileAndRawCommand()
+{
+    FtpCore ftp;
+    QVERIFY(connectAndLogin(ftp));
+    CommandLog log(&ftp);
+    QSignalSpy done(&ftp, SIGNAL(done(bool)));
+    QSignalSpy raw(&ftp, SIGNAL(rawCommandReply(int,QString)));
+
+    QBuffer sink;
+    sink.open(QIODevice::WriteOnly);
+    ftp.get(QStringLiteral("missing.bin"), &sink);
+    QVERIFY(done.wait(10000));
+    QCOMPARE(log.doneErrors, QList<bool>() << true);
+    QVERIFY2(ftp.errorString().startsWith(QStringLiteral("Downloading file failed:\n")), qPrintable(ftp.errorString()));
+
+    done.clear();
+    ftp.rawCommand(QStringLiteral("  PWD  "));
+    QVERIFY(done.wait(10000));
+    QCOMPARE(done.at(0).at(0).toBool(), false);
+    QCOMPARE(raw.count(), 1);
+    QCOMPARE(raw.at(0).at(0).toInt(), 257);
+    QVERIFY(raw.at(0).at(1).toString().contains(QLatin1String("\"/\"")));
+
+    done.clear();
+    ftp.remove(QStringLiteral("missing.bin"));
+    QVERIFY(done.wait(10000));
+    QCOMPARE(done.at(0).at(0).toBool(), true);
+    QVERIFY(ftp.errorString().startsWith(QStringLiteral("Removing file failed:\n")));
+}
+
+void TestFtpClient::testLocalCommands()
+{
+    FtpCore ftp;
+    CommandLog log(&ftp);
+    QSignalSpy done(&ftp, SIGNAL(done(bool)));
+    const int nMode = ftp.setTransferMode(FtpCore::Active);
+    const int nProxy = ftp.setProxy(QStringLiteral("proxy.invalid"), 2121);
+    QVERIFY(done.wait(5000));
+    QCOMPARE(log.started, QList<int>() << nMode << nProxy);
+    QCOMPARE(log.failed, QList<bool>() << false << false);
+    QCOMPARE(log.doneErrors, QList<bool>() << false);
+    QVERIFY(log.states.isEmpty());
+
+    // Commands that need the server fail at once without a connection.
+    done.clear();
+    ftp.cd(QStringLiteral("x"));
+    QVERIFY(done.wait(5000));
+    QCOMPARE(done.at(0).at(0).toBool(), true);
+    QCOMPARE(ftp.error(), FtpCore::NotConnected);
+    QCOMPARE(ftp.errorString(), QStringLiteral("Changing directory failed:\nNot connected"));
+}
+
+void TestFtpClient::testBlockingClient()
+{
+    QDir(m_root.path()).mkpath(QStringLiteral("blocking"));
+    FtpClient client;
+    QSignalSpy percent(&client, SIGNAL(progressPercent(int)));
+    QSignalSpy finished(&client, SIGNAL(done(bool)));
+    client.connectToHost(QStringLiteral("127.0.0.1"), m_nPort);
+    client.login(QLatin1String(kUser), QLatin1String(kPassword));
+    QCOMPARE(client.state(), FtpCore::LoggedIn);
+    client.cd(QStringLiteral("blocking"));
+    const QByteArray payload = randomBytes(40000);
+    client.put(payload, QStringLiteral("up.bin"));
+    QCOMPARE(readFile(rootPath(QStringLiteral("blocking/up.bin"))), payload);
+    QVERIFY(!percent.isEmpty());
+    QCOMPARE(percent.last().at(0).toInt(), 100);
+
+    QBuffer back;
+    back.open(QIODevice::WriteOnly);
+    client.get(QStringLiteral("up.bin"), &back);
+    QCOMPARE(back.data(), payload);
+
+    const QList<UrlInfo> entries = client.dirEntry();
+    QCOMPARE(entries.count(), 1);
+    QCOMPARE(entries.at(0).name(), QStringLiteral("up.bin"));
+    QCOMPARE(entries.at(0).size(), qint64(payload.size()));
+    client.cd(QStringLiteral(".."));
+    QVERIFY(!client.dirEntry().isEmpty());
+    for (const QList<QVariant>& report : qAsConst(finished))
+        QCOMPARE(report.at(0).toBool(), false);
+
+    percent.clear();
+    client.slotReadProgress(50, 200);
+    QCOMPARE(percent.count(), 1);
+    QCOMPARE(percent.at(0).at(0).toInt(), 25);
+    client.slotReadProgress(0, 0);
+    QCOMPARE(percent.at(1).at(0).toInt(), 0);
+    client.close();
+    QCOMPARE(client.state(), FtpCore::Unconnected);
+}
+
+void TestFtpClient::testBlockingClientFailedConnect()
+{
+    FtpClient client;
+    QSignalSpy finished(&client, SIGNAL(done(bool)));
+    client.connectToHost(QStringLiteral("127.0.0.1"), freePort());
+    const QList<UrlInfo> entries = client.dirEntry();
+    QVERIFY(entries.isEmpty());
+    QCOMPARE(finished.count(), 1);
+    QCOMPARE(finished.at(0).at(0).toBool(), true);
+    QCOMPARE(client.ftpDevice()->error(), FtpCore::ConnectionRefused);
+    QVERIFY(client.ftpDevice()->errorString().startsWith(QStringLiteral("Connecting to host failed:\n")));
+}
+
+TRELVANIC_TEST_MAIN(TestFtpClient)
+#include "tst_ftpclient.moc"
