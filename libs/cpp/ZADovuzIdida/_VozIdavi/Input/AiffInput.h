@@ -1,0 +1,24 @@
+// Reader of FORM/AIFF files.
+#pragma once
+
+#include <ZADovuzIdida/_VozIdavi/Input/FileInput.h>
+
+namespace ZADovuzIdida
+{
+
+class AiffInput : public FileInput
+{
+public:
+    AiffInput() = default;
+    ~AiffInput() override = default;
+    QString name() const override { return QStringLiteral("AiffInput"); }
+    // The sample format code of big-endian data of the held bit depth; 0 when unsupported.
+    short fmt() const override;
+    bool open(const char* path) override;
+    QString extentions() const override { return QStringLiteral("aif aiff"); }
+
+private:
+    bool fail();
+};
+
+} // namespace ZADovuzIdida
