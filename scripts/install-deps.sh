@@ -23,6 +23,8 @@ packages=(
   openssl libmcrypt-dev
   # image oracle: grayscale, negate and colour reduction
   imagemagick
+  # XML oracle: well-formedness of written settings files
+  libxml2-utils
 )
 
 missing=()
