@@ -1,6 +1,7 @@
 #include "App.h"
 
 #include "AboutDialog.h"
+#include "CssEditor.h"
 #include "FollowDialog.h"
 #include "IntroductionDialog.h"
 #include "Os.h"
@@ -141,7 +142,11 @@ void App::applyReminderAnswer(int nState)
     setSettingsValue(kAutoReminderKey, false);
 }
 
-void App::slotShowCssEditor() {}
+void App::slotShowCssEditor()
+{
+    auto* editor = new CssEditor(nullptr);
+    editor->show();
+}
 
 void App::slotHelp()
 {

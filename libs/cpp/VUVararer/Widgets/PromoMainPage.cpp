@@ -1,5 +1,6 @@
 #include "PromoMainPage.h"
 
+#include "PromoAdsBar.h"
 #include "PromoMenuBar.h"
 
 namespace VUVararer {
@@ -15,6 +16,15 @@ PromoMainPage::~PromoMainPage()
     // The bar belongs to the page even when no layout has adopted it.
     if (!m_pMenuBar->parent())
         delete m_pMenuBar;
+}
+
+PromoAdsBar* PromoMainPage::promoAdsBar()
+{
+    if (!m_pAdsBar) {
+        m_pAdsBar = new PromoAdsBar(this, m_pMenuBar);
+        connect(m_pAdsBar, SIGNAL(adClicked()), this, SLOT(slotAdClicked()));
+    }
+    return m_pAdsBar;
 }
 
 void PromoMainPage::slotAdClicked() {}

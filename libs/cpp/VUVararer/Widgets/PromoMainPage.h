@@ -5,6 +5,7 @@
 
 namespace VUVararer {
 
+class PromoAdsBar;
 class PromoMenuBar;
 
 class PromoMainPage : public QFrame
@@ -17,6 +18,8 @@ public:
     ~PromoMainPage() override;
 
     PromoMenuBar* promoMenuBar() const { return m_pMenuBar; }
+    // The banner, created on the first call as a child of the page; its clicks reach slotAdClicked().
+    PromoAdsBar* promoAdsBar();
 
 public slots:
     // Reacts to a click on the promotion banner; nothing here.
@@ -27,6 +30,7 @@ signals:
 
 private:
     PromoMenuBar* m_pMenuBar = nullptr;
+    PromoAdsBar* m_pAdsBar = nullptr;
 };
 
 } // namespace VUVararer
