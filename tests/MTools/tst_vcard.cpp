@@ -497,7 +497,7 @@ void TestVCard::cardRoundTrip()
 
 void TestVCard::vCard21Example()
 {
-    // The example card of the vCard 2.1 specification.
+    // The example card of the vCard 2.1 standard.
     const QByteArray text = "BEGIN:VCARD\r\n"
                             "VERSION:2.1\r\n"
                             "N:Smith;John;M.;Mr.;Esq.\r\n"

@@ -1,3 +1,4 @@
+#include "MediaCorpus.h"
 #include "TestMain.h"
 #include "Tools.h"
 
@@ -8,8 +9,6 @@
 #include <VUVararer/App.h>
 
 #include <QDirIterator>
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -74,25 +73,6 @@ bool tool(const QString& program, const QStringList& args)
     if (result.exitCode != 0)
         qWarning() << program << args << result.err;
     return result.exitCode == 0;
-}
-
-// ffprobe's view of the format, the audio stream and the number of streams.
-QJsonObject probe(const QString& file)
-{
-    const TestKit::ToolResult result =
-        TestKit::runTool("ffprobe", {"-v", "error", "-show_entries",
-                                     "stream=codec_type,codec_name,sample_rate,channels:format=duration:format_tags",
-                                     "-of", "json", file});
-    const QJsonObject root = QJsonDocument::fromJson(result.out).object();
-    QJsonObject info = root["format"].toObject();
-    const QJsonArray streams = root["streams"].toArray();
-    info["streams"] = streams.size();
-    for (const QJsonValue& stream : streams) {
-        if (stream["codec_type"] == "audio")
-            for (const QString& key : stream.toObject().keys())
-                info[key] = stream[key];
-    }
-    return info;
 }
 
 // sox "stat" of the decoded file after effects: peak, rms and length.
@@ -177,7 +157,7 @@ private:
     // One AAC stream (plus a cover picture when covers is 1) in an M4A file.
     void checkAac(const QString& file, int rate, double seconds, double tolerance = 0.05, int covers = 0)
     {
-        const QJsonObject info = probe(file);
+        const QJsonObject info = TestKit::probeMedia(file);
         QCOMPARE(info["streams"].toInt(), 1 + covers);
         QCOMPARE(info["codec_name"].toString(), QString("aac"));
         QCOMPARE(info["sample_rate"].toString().toInt(), rate);
@@ -263,7 +243,7 @@ private slots:
         QVERIFY(stat(run + "silence.m4a")["peak"] < 0.001);
         checkAac(run + WeirdName + ".m4a", 44100, 1.0);
 
-        const QJsonObject tags = probe(run + "Album/CD2/02.m4a")["tags"].toObject();
+        const QJsonObject tags = TestKit::probeMedia(run + "Album/CD2/02.m4a")["tags"].toObject();
         QCOMPARE(tags["title"].toString(), QString::fromUtf8("Tönë"));
         QCOMPARE(tags["artist"].toString(), QString("Tester"));
         QCOMPARE(tags["album"].toString(), QString("Album"));
@@ -316,7 +296,7 @@ private slots:
         const double right = stat(run + "lr.m4a", {"remix", "2"})["rms"];
         QVERIFY2(std::fabs(left - 0.0707) < 0.0141 && std::fabs(right - 0.3536) < 0.0707,
                  qPrintable(QString("%1 %2").arg(left).arg(right)));
-        QVERIFY(!probe(run + "02.m4a")["tags"].toObject().contains("title"));
+        QVERIFY(!TestKit::probeMedia(run + "02.m4a")["tags"].toObject().contains("title"));
         QCOMPARE(contents(run + "README 2"), QByteArray("z"));
     }
 
