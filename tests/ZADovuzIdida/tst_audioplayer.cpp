@@ -128,16 +128,16 @@ private slots:
         QSignalSpy stopped(player, SIGNAL(stopped()));
         player->play(path("long.wav"), false);
         QVERIFY(player->duration() > 3900 && player->duration() <= 4000);
-        QTRY_VERIFY_WITH_TIMEOUT(player->isPlaying(), 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(player->isPlaying(), 15000);
         player->play(path("short.wav"), false);
         QCOMPARE(player->fileName(), path("short.wav"));
         QVERIFY(player->position() < 500);
         QCOMPARE(player->remainingDuration(), player->duration() - player->position());
-        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 15000);
         QCOMPARE(player->remainingDuration(), qint64(0));
 
         player->play(path("long.wav"), false);
-        QTRY_VERIFY_WITH_TIMEOUT(player->isPlaying(), 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(player->isPlaying(), 15000);
         player->stop();
         QVERIFY(player->isStopped());
         QTest::qWait(700);
@@ -178,7 +178,7 @@ private slots:
         // A plain play after a loop is not looped.
         player->play(path("short.wav"), true);
         player->play(path("short.wav"), false);
-        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 15000);
         QTest::qWait(1500);
         QVERIFY(!player->isPlaying());
         QCOMPARE(finished.count(), 1);

@@ -97,7 +97,7 @@ private slots:
         QCOMPARE(list->currentNumber(), 0);
         QCOMPARE(list->currentName(), order[0]);
         QCOMPARE(AudioPlayer::instance()->fileName(), dir.absoluteFilePath(order[0]));
-        QTRY_VERIFY_WITH_TIMEOUT(list->isPlaying(), 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(list->isPlaying(), 15000);
         list->stop();
         QVERIFY(list->isStopped());
     }
@@ -112,12 +112,12 @@ private slots:
         list->setPlayList(QList<QUrl>{url("a.wav"), url("b.wav"), url("c.wav")});
         QCOMPARE(list->index(2), 2);
         QCOMPARE(list->currentUrl(), url("a.wav"));
-        QTRY_COMPARE_WITH_TIMEOUT(list->currentNumber(), 1, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(list->currentNumber(), 1, 15000);
         QCOMPARE(list->currentUrl(), url("b.wav"));
         QCOMPARE(list->currentIndex(), 1);
         QCOMPARE(AudioPlayer::instance()->fileName(), path("b.wav"));
         QCOMPARE(next.count(), 2);
-        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 8000);
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 15000);
         QCOMPARE(next.count(), 3);
         QCOMPARE(list->currentNumber(), 0);
         QCOMPARE(AudioPlayer::instance()->fileName(), path("c.wav"));
@@ -183,7 +183,7 @@ private slots:
         pool.play(path("long.wav"));
         pool.play(path("long.wav"));
         QCOMPARE(pool.count(), 2);
-        QTRY_VERIFY_WITH_TIMEOUT(pool.findFreePlayer() == nullptr, 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(pool.findFreePlayer() == nullptr, 15000);
         pool.play(path("a.wav"));
         QCOMPARE(pool.count(), 2);
         QVERIFY(pool.findFreePlayer() == nullptr);
@@ -204,17 +204,17 @@ private slots:
         QCOMPARE(pool.count(), 1);
         QCOMPARE(player->volume(), 30.0);
         player->play(path("a.wav"));
-        QTRY_VERIFY_WITH_TIMEOUT(player->isPlaying(), 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(player->isPlaying(), 15000);
         QVERIFY(pool.findFreePlayer() == nullptr);
         // Durations tell the files apart: the busy player keeps its short file, the free one takes the long.
         pool.play(path("long.wav"));
         QVERIFY(player->duration() > 0 && player->duration() < 1000);
-        QTRY_VERIFY_WITH_TIMEOUT(!player->isPlaying(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(!player->isPlaying(), 15000);
         QCOMPARE(pool.findFreePlayer(), player);
         pool.setVolume(70);
         pool.play(path("long.wav"));
         QVERIFY(player->duration() > 3900);
-        QTRY_VERIFY_WITH_TIMEOUT(player->isPlaying(), 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(player->isPlaying(), 15000);
         player->stop();
         QCOMPARE(player->volume(), 30.0);
         QCOMPARE(pool.count(), 1);
@@ -230,7 +230,7 @@ private slots:
         for (int i = 0; i < 5; ++i)
             pooled->play(path("a.wav"));
         QCOMPARE(pooled->pool()->count(), 5);
-        QTRY_COMPARE_WITH_TIMEOUT(pooled->pool()->count(), 0, 8000);
+        QTRY_COMPARE_WITH_TIMEOUT(pooled->pool()->count(), 0, 15000);
     }
 };
 

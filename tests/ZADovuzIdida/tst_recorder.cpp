@@ -250,14 +250,14 @@ private slots:
         NativeAudioPlayer player;
         player.setVolume(100.0);
         player.play(path("tone.wav"));
-        QTRY_VERIFY_WITH_TIMEOUT(player.isPlaying(), 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(player.isPlaying(), 15000);
         QTest::qWait(300);
 
         recorder.slotStart(path(file));
         QVERIFY2(!recorder.isErrorOccured(), qPrintable(recorder.errorDescription()));
         QVERIFY(!recorder.isStopped());
-        QTRY_VERIFY_WITH_TIMEOUT(recorder.isRecording(), 3000);
-        QTRY_VERIFY_WITH_TIMEOUT(recorder.processedUSecs() >= 2500, 8000);
+        QTRY_VERIFY_WITH_TIMEOUT(recorder.isRecording(), 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(recorder.processedUSecs() >= 2500, 15000);
         QVERIFY(recorder.peakPowerForChannel(0) > -30.0f);
         QVERIFY(recorder.averagePowerForChannel(0) > -40.0f);
         QVERIFY(recorder.averagePowerForChannel(0) <= recorder.peakPowerForChannel(0));
@@ -289,17 +289,17 @@ private slots:
         recorder.setOutputFileName(path("paused.wav"));
         recorder.slotStart();
         QVERIFY2(!recorder.isErrorOccured(), qPrintable(recorder.errorDescription()));
-        QTRY_VERIFY_WITH_TIMEOUT(recorder.processedUSecs() > 300, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(recorder.processedUSecs() > 300, 15000);
         recorder.slotSuspend();
-        QTRY_VERIFY_WITH_TIMEOUT(!recorder.isRecording(), 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(!recorder.isRecording(), 15000);
         QVERIFY(!recorder.isStopped());
         QTest::qWait(200);
         const long long paused = recorder.processedUSecs();
         QTest::qWait(800);
         QVERIFY(recorder.processedUSecs() - paused < 300);
         recorder.slotResume();
-        QTRY_VERIFY_WITH_TIMEOUT(recorder.isRecording(), 3000);
-        QTRY_VERIFY_WITH_TIMEOUT(recorder.processedUSecs() > paused + 500, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(recorder.isRecording(), 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(recorder.processedUSecs() > paused + 500, 15000);
         recorder.slotStop();
         QCOMPARE(finished.count(), 1);
         QVERIFY(recorder.isStopped());
@@ -314,7 +314,7 @@ private slots:
         auto* recorder = new NativeAudioRecorder;
         QSignalSpy finished(recorder, SIGNAL(finished()));
         recorder->slotStart(path("dropped.wav"));
-        QTRY_VERIFY_WITH_TIMEOUT(recorder->processedUSecs() > 500, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(recorder->processedUSecs() > 500, 15000);
         delete recorder;
         QCOMPARE(finished.count(), 0);
         QVERIFY(MediaKit::probeSeconds(path("dropped.wav")) >= 0.5);

@@ -306,7 +306,7 @@ private slots:
         QCOMPARE(modes->currentWidget(), playPage);
         QCOMPARE(player->fileName(), m_strTone);
         QVERIFY(player->duration() > 1900);
-        QTRY_VERIFY_WITH_TIMEOUT(player->position() > 200, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(player->position() > 200, 15000);
         page.slotUpdatePlayInfo();
         QCOMPARE(page.findChild<QLabel*>("m_plblFileName")->text(), QString("<H2>tone.wav</H2>"));
         QVERIFY(page.findChild<QLabel*>("m_plblPlayed")->text().startsWith("00:00:0"));
@@ -315,20 +315,20 @@ private slots:
         // Pause holds the position; play resumes.
         playPause->click();
         QVERIFY(playPause->isChecked());
-        QTRY_VERIFY_WITH_TIMEOUT(player->isPaused(), 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(player->isPaused(), 15000);
         const qint64 held = player->position();
         QTest::qWait(300);
         QVERIFY(std::llabs(player->position() - held) < 50);
         playPause->click();
         QVERIFY(!playPause->isChecked());
-        QTRY_VERIFY_WITH_TIMEOUT(player->isPlaying(), 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(player->isPlaying(), 15000);
 
         // Moving the time line back to its start seeks to a hundredth of the duration.
         timeLine->setValue(0);
-        QTRY_VERIFY_WITH_TIMEOUT(player->position() < 600, 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(player->position() < 600, 15000);
 
         // The player's end brings the drop area back.
-        QTRY_COMPARE_WITH_TIMEOUT(modes->currentIndex(), 0, 8000);
+        QTRY_COMPARE_WITH_TIMEOUT(modes->currentIndex(), 0, 15000);
     }
 };
 
