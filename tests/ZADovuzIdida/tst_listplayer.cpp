@@ -102,30 +102,6 @@ private slots:
         QVERIFY(list->isStopped());
     }
 
-    // The walk goes through the list once and ends with finished() back at the first item.
-    void testWalkToEnd()
-    {
-        requireSound();
-        AudioListPlayer* list = AudioListPlayer::instance();
-        QSignalSpy next(list, SIGNAL(nextTriggered()));
-        QSignalSpy finished(list, SIGNAL(finished()));
-        list->setPlayList(QList<QUrl>{url("a.wav"), url("b.wav"), url("c.wav")});
-        QCOMPARE(list->index(2), 2);
-        QCOMPARE(list->currentUrl(), url("a.wav"));
-        QTRY_COMPARE_WITH_TIMEOUT(list->currentNumber(), 1, 15000);
-        QCOMPARE(list->currentUrl(), url("b.wav"));
-        QCOMPARE(list->currentIndex(), 1);
-        QCOMPARE(AudioPlayer::instance()->fileName(), path("b.wav"));
-        QCOMPARE(next.count(), 2);
-        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 15000);
-        QCOMPARE(next.count(), 3);
-        QCOMPARE(list->currentNumber(), 0);
-        QCOMPARE(AudioPlayer::instance()->fileName(), path("c.wav"));
-        QTest::qWait(1000);
-        QVERIFY(!list->isPlaying());
-        QCOMPARE(finished.count(), 1);
-    }
-
     void testSteps()
     {
         requireSound();
