@@ -82,8 +82,8 @@ int main(int argc, char** argv)
     const int sample = 100;
     double reference = 0;
     for (int i = 0; i < sample; ++i)
-        reference += Bench::timeTool("ffprobe", {"-v", "error", "-show_entries", "format=duration", "-of",
-                                                 "default=nw=1:nk=1", probed.at(i)});
+        reference += Bench::timeTool(
+            "ffprobe", {"-v", "error", "-show_entries", "format=duration", "-of", "default=nw=1:nk=1", probed.at(i)});
     const double find = Bench::timeTool("find", {root, "-type", "f"});
 
     std::printf("media search:   %8.0f files/s (walk, sort and probe of all %d files)\n", files / search, files);

@@ -17,7 +17,4 @@ BatchThread::~BatchThread()
     delete m_pWorker;
 }
 
-void BatchThread::run()
-{
-    exec();
-}
+void BatchThread::run() { exec(); }

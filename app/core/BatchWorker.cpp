@@ -16,42 +16,21 @@
 #include <QFileInfo>
 #include <QStorageInfo>
 
-BatchWorker::BatchWorker(QObject* parent) : QObject(parent)
-{
-    m_pDecoder = new ZADovuzIdida::NativeAudioDecoder(this);
-}
+BatchWorker::BatchWorker(QObject* parent) : QObject(parent) { m_pDecoder = new ZADovuzIdida::NativeAudioDecoder(this); }
 
 BatchWorker::~BatchWorker() = default;
 
-void BatchWorker::setSettings(const ZADovuzIdida::MAudioFormat& format)
-{
-    m_format = format;
-}
+void BatchWorker::setSettings(const ZADovuzIdida::MAudioFormat& format) { m_format = format; }
 
-void BatchWorker::setInputFiles(const QVector<QString>& files)
-{
-    m_vecInputFiles = files;
-}
+void BatchWorker::setInputFiles(const QVector<QString>& files) { m_vecInputFiles = files; }
 
-void BatchWorker::setImageFiles(const QVector<QString>& files)
-{
-    m_vecImageFiles = files;
-}
+void BatchWorker::setImageFiles(const QVector<QString>& files) { m_vecImageFiles = files; }
 
-void BatchWorker::setTextFiles(const QVector<QString>& files)
-{
-    m_vecTextFiles = files;
-}
+void BatchWorker::setTextFiles(const QVector<QString>& files) { m_vecTextFiles = files; }
 
-void BatchWorker::setUnsuportedFiles(const QVector<QString>& files)
-{
-    m_vecUnsuportedFiles = files;
-}
+void BatchWorker::setUnsuportedFiles(const QVector<QString>& files) { m_vecUnsuportedFiles = files; }
 
-void BatchWorker::setDroppedUrls(const QList<QUrl>& urls)
-{
-    m_lstDroppedUrls = urls;
-}
+void BatchWorker::setDroppedUrls(const QList<QUrl>& urls) { m_lstDroppedUrls = urls; }
 
 void BatchWorker::setDecoder(ZADovuzIdida::NativeAudioDecoderBase* pDecoder)
 {
@@ -60,20 +39,11 @@ void BatchWorker::setDecoder(ZADovuzIdida::NativeAudioDecoderBase* pDecoder)
     m_pDecoder->setParent(this);
 }
 
-void BatchWorker::stop()
-{
-    m_bStop = true;
-}
+void BatchWorker::stop() { m_bStop = true; }
 
-void BatchWorker::pause(bool bPause)
-{
-    m_bPause = bPause;
-}
+void BatchWorker::pause(bool bPause) { m_bPause = bPause; }
 
-void BatchWorker::slotAppendError(const QString& text)
-{
-    m_strErrors += text;
-}
+void BatchWorker::slotAppendError(const QString& text) { m_strErrors += text; }
 
 void BatchWorker::slotDoWork()
 {
@@ -115,7 +85,8 @@ void BatchWorker::slotDoWork()
             emitTotalProgress(++nDone, nSteps);
         }
 
-        const struct {
+        const struct
+        {
             bool bActive;
             const QVector<QString>& files;
             const char* text;
@@ -211,7 +182,4 @@ qint64 BatchWorker::availableBytes(const QString& folder) const
     return storage.bytesAvailable();
 }
 
-GeneralOutput* BatchWorker::createOutput(const QString& target)
-{
-    return new GeneralOutput(target, m_format, nullptr);
-}
+GeneralOutput* BatchWorker::createOutput(const QString& target) { return new GeneralOutput(target, m_format, nullptr); }

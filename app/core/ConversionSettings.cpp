@@ -34,10 +34,7 @@ QVariant value(const char* key, const QVariant& defaultValue)
     return app ? app->settingsValue(QString::fromLatin1(key), defaultValue) : defaultValue;
 }
 
-bool boolValue(const char* key, bool defaultValue)
-{
-    return value(key, defaultValue).toBool();
-}
+bool boolValue(const char* key, bool defaultValue) { return value(key, defaultValue).toBool(); }
 
 // The stored integer when it is one of the allowed values, else the default.
 int listedValue(const char* key, int defaultValue, const QList<int>& allowed)
@@ -57,10 +54,7 @@ int fadeSeconds(const char* key)
 
 } // namespace
 
-QList<int> ConversionSettings::sampleRates()
-{
-    return {96000, 88200, 48000, 44100, 32000, 24000, 22050, 16000, 11025};
-}
+QList<int> ConversionSettings::sampleRates() { return {96000, 88200, 48000, 44100, 32000, 24000, 22050, 16000, 11025}; }
 
 QList<int> ConversionSettings::bitRates()
 {
@@ -68,50 +62,23 @@ QList<int> ConversionSettings::bitRates()
             80000,  64000,  56000,  48000,  40000,  32000,  24000,  16000};
 }
 
-QList<int> ConversionSettings::qualities()
-{
-    return {127, 64, 0};
-}
+QList<int> ConversionSettings::qualities() { return {127, 64, 0}; }
 
-QList<int> ConversionSettings::channelCounts()
-{
-    return {1, 2};
-}
+QList<int> ConversionSettings::channelCounts() { return {1, 2}; }
 
-QList<int> ConversionSettings::bitDepths()
-{
-    return {16, 24, 32};
-}
+QList<int> ConversionSettings::bitDepths() { return {16, 24, 32}; }
 
-int ConversionSettings::sampleRate()
-{
-    return listedValue(KeySampleRate, DefaultSampleRate, sampleRates());
-}
+int ConversionSettings::sampleRate() { return listedValue(KeySampleRate, DefaultSampleRate, sampleRates()); }
 
-int ConversionSettings::bitRate()
-{
-    return listedValue(KeyBitRate, DefaultBitRate, bitRates());
-}
+int ConversionSettings::bitRate() { return listedValue(KeyBitRate, DefaultBitRate, bitRates()); }
 
-int ConversionSettings::quality()
-{
-    return listedValue(KeyQuality, DefaultQuality, qualities());
-}
+int ConversionSettings::quality() { return listedValue(KeyQuality, DefaultQuality, qualities()); }
 
-int ConversionSettings::channels()
-{
-    return listedValue(KeyChanels, DefaultChannels, channelCounts());
-}
+int ConversionSettings::channels() { return listedValue(KeyChanels, DefaultChannels, channelCounts()); }
 
-int ConversionSettings::bitsPerSample()
-{
-    return listedValue(KeyBitsPersample, DefaultBitsPerSample, bitDepths());
-}
+int ConversionSettings::bitsPerSample() { return listedValue(KeyBitsPersample, DefaultBitsPerSample, bitDepths()); }
 
-bool ConversionSettings::normalizationActive()
-{
-    return boolValue(KeyNormalizationActive, true);
-}
+bool ConversionSettings::normalizationActive() { return boolValue(KeyNormalizationActive, true); }
 
 int ConversionSettings::normalization()
 {
@@ -120,70 +87,31 @@ int ConversionSettings::normalization()
     return bOk ? std::clamp(n, 1, 100) : 100;
 }
 
-bool ConversionSettings::fadeInOutActive()
-{
-    return boolValue(KeyFadeInOutActive, false);
-}
+bool ConversionSettings::fadeInOutActive() { return boolValue(KeyFadeInOutActive, false); }
 
-int ConversionSettings::fadeIn()
-{
-    return fadeSeconds(KeyFadeIn);
-}
+int ConversionSettings::fadeIn() { return fadeSeconds(KeyFadeIn); }
 
-int ConversionSettings::fadeOut()
-{
-    return fadeSeconds(KeyFadeOut);
-}
+int ConversionSettings::fadeOut() { return fadeSeconds(KeyFadeOut); }
 
-bool ConversionSettings::trimSilenceActive()
-{
-    return boolValue(KeyTrimSilenceActive, false);
-}
+bool ConversionSettings::trimSilenceActive() { return boolValue(KeyTrimSilenceActive, false); }
 
-bool ConversionSettings::folderStructureActive()
-{
-    return boolValue(KeyFolderStructureActive, true);
-}
+bool ConversionSettings::folderStructureActive() { return boolValue(KeyFolderStructureActive, true); }
 
-bool ConversionSettings::copyImagesActive()
-{
-    return boolValue(KeyCopyImagesActive, false);
-}
+bool ConversionSettings::copyImagesActive() { return boolValue(KeyCopyImagesActive, false); }
 
-bool ConversionSettings::copyTextsActive()
-{
-    return boolValue(KeyCopyTextssActive, false);
-}
+bool ConversionSettings::copyTextsActive() { return boolValue(KeyCopyTextssActive, false); }
 
-bool ConversionSettings::copyEntireContentActive()
-{
-    return boolValue(KeyCopyEntireContentActive, false);
-}
+bool ConversionSettings::copyEntireContentActive() { return boolValue(KeyCopyEntireContentActive, false); }
 
-bool ConversionSettings::copyMetaTagsActive()
-{
-    return boolValue(KeyCopyMetaTagsActive, true);
-}
+bool ConversionSettings::copyMetaTagsActive() { return boolValue(KeyCopyMetaTagsActive, true); }
 
-bool ConversionSettings::playSoundAfter()
-{
-    return boolValue(KeyPlaySoundAfter, true);
-}
+bool ConversionSettings::playSoundAfter() { return boolValue(KeyPlaySoundAfter, true); }
 
-bool ConversionSettings::openFolderAfter()
-{
-    return boolValue(KeyOpenFolderAfter, true);
-}
+bool ConversionSettings::openFolderAfter() { return boolValue(KeyOpenFolderAfter, true); }
 
-bool ConversionSettings::clearListAfter()
-{
-    return boolValue(KeyClearListAfter, false);
-}
+bool ConversionSettings::clearListAfter() { return boolValue(KeyClearListAfter, false); }
 
-QString ConversionSettings::codec()
-{
-    return ZADovuzIdida::audioFileTypeName(0);
-}
+QString ConversionSettings::codec() { return ZADovuzIdida::audioFileTypeName(0); }
 
 int ConversionSettings::qualityLevel(int quality)
 {

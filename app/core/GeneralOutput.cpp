@@ -28,10 +28,7 @@ GeneralOutput::GeneralOutput(const QString& fileName, ZADovuzIdida::MAudioFormat
 
 GeneralOutput::~GeneralOutput() = default;
 
-void GeneralOutput::setMetaInfoFile(const QString& path)
-{
-    m_strMetaInfoFile = path;
-}
+void GeneralOutput::setMetaInfoFile(const QString& path) { m_strMetaInfoFile = path; }
 
 void GeneralOutput::write(float* data, qint64 count)
 {

@@ -5,10 +5,7 @@
 
 namespace {
 
-bool taken(const QString& path)
-{
-    return QFileInfo::exists(path) || QFileInfo(path).isSymLink();
-}
+bool taken(const QString& path) { return QFileInfo::exists(path) || QFileInfo(path).isSymLink(); }
 
 } // namespace
 
@@ -29,7 +26,4 @@ QString OutputNames::freeFolder(const QString& path)
     return candidate;
 }
 
-bool OutputNames::makeFolder(const QString& path)
-{
-    return QDir().mkpath(path) && QFileInfo(path).isDir();
-}
+bool OutputNames::makeFolder(const QString& path) { return QDir().mkpath(path) && QFileInfo(path).isDir(); }

@@ -16,10 +16,7 @@ QString ProductVariant::name()
     return strName.isEmpty() ? QStringLiteral("m4a") : strName;
 }
 
-void ProductVariant::setName(const QString& strName)
-{
-    overriddenName() = strName;
-}
+void ProductVariant::setName(const QString& strName) { overriddenName() = strName; }
 
 QString ProductVariant::intermediateExtension()
 {

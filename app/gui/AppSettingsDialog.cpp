@@ -19,15 +19,11 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-namespace
-{
+namespace {
 
 const QPair<int, int> FadeRange(0, ConversionSettings::MaxFadeSeconds);
 
-bool isM4a()
-{
-    return ProductVariant::name() == QLatin1String("m4a");
-}
+bool isM4a() { return ProductVariant::name() == QLatin1String("m4a"); }
 
 // Selects the row holding value, else the row holding fallback.
 void selectData(QComboBox* box, const QVariant& value, const QVariant& fallback)

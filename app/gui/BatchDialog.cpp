@@ -16,8 +16,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-namespace
-{
+namespace {
 
 QWidget* mainWidget()
 {
@@ -25,10 +24,7 @@ QWidget* mainWidget()
     return app ? app->mainWidget() : nullptr;
 }
 
-QString onOff(bool bOn)
-{
-    return bOn ? QStringLiteral("ON") : QStringLiteral("OFF");
-}
+QString onOff(bool bOn) { return bOn ? QStringLiteral("ON") : QStringLiteral("OFF"); }
 
 QString qualityName(int quality)
 {
@@ -135,25 +131,13 @@ void BatchDialog::slotPause()
     }
 }
 
-void BatchDialog::slotStop()
-{
-    emit stop();
-}
+void BatchDialog::slotStop() { emit stop(); }
 
-void BatchDialog::slotAccept()
-{
-    accept();
-}
+void BatchDialog::slotAccept() { accept(); }
 
-void BatchDialog::slotShowCurrentFile(const QString& text)
-{
-    m_pFileProgress->setText(text);
-}
+void BatchDialog::slotShowCurrentFile(const QString& text) { m_pFileProgress->setText(text); }
 
-void BatchDialog::slotFileProgressChanged(int value)
-{
-    m_pFileProgress->setValue(value);
-}
+void BatchDialog::slotFileProgressChanged(int value) { m_pFileProgress->setValue(value); }
 
 void BatchDialog::slotProgressChanged(int value)
 {

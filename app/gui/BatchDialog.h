@@ -6,8 +6,7 @@
 
 class QPushButton;
 
-namespace VUVararer
-{
+namespace VUVararer {
 class Label;
 class RoundProgress;
 class SimpleProgress;

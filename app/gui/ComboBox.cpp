@@ -1,6 +1,3 @@
 #include "ComboBox.h"
 
-void ComboBox::mousePressEvent(QMouseEvent*)
-{
-    emit clicked();
-}
+void ComboBox::mousePressEvent(QMouseEvent*) { emit clicked(); }

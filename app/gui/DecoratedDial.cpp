@@ -2,10 +2,7 @@
 
 #include <QPainter>
 
-DecoratedDial::DecoratedDial(QWidget* parent) : QDial(parent)
-{
-    setObjectName(QStringLiteral("DecoratedDial"));
-}
+DecoratedDial::DecoratedDial(QWidget* parent) : QDial(parent) { setObjectName(QStringLiteral("DecoratedDial")); }
 
 void DecoratedDial::paintEvent(QPaintEvent* event)
 {

@@ -26,7 +26,4 @@ ErrorsDialog::ErrorsDialog(QWidget* parent) : QDialog(parent)
     layout->addLayout(buttons);
 }
 
-void ErrorsDialog::setText(const QString& text)
-{
-    m_pteText->setPlainText(text);
-}
+void ErrorsDialog::setText(const QString& text) { m_pteText->setPlainText(text); }

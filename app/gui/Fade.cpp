@@ -6,8 +6,7 @@
 
 #include <cstdlib>
 
-namespace
-{
+namespace {
 
 void paintMarkerAndRamp(QWidget* widget, int x, bool bFadeIn)
 {
@@ -63,10 +62,7 @@ void Fade::paintEvent(QPaintEvent*)
 
 void Fade::resizeEvent(QResizeEvent*) {}
 
-int Fade::span() const
-{
-    return std::abs(m_range.second - m_range.first);
-}
+int Fade::span() const { return std::abs(m_range.second - m_range.first); }
 
 int Fade::markerOffset() const
 {
@@ -91,15 +87,9 @@ void FadeIn::paintEvent(QPaintEvent* event)
     QFrame::paintEvent(event);
 }
 
-void FadeIn::mousePressEvent(QMouseEvent* event)
-{
-    takeMouse(event);
-}
+void FadeIn::mousePressEvent(QMouseEvent* event) { takeMouse(event); }
 
-void FadeIn::mouseMoveEvent(QMouseEvent* event)
-{
-    takeMouse(event);
-}
+void FadeIn::mouseMoveEvent(QMouseEvent* event) { takeMouse(event); }
 
 void FadeIn::takeMouse(QMouseEvent* event)
 {
@@ -115,15 +105,9 @@ void FadeOut::paintEvent(QPaintEvent* event)
     QFrame::paintEvent(event);
 }
 
-void FadeOut::mousePressEvent(QMouseEvent* event)
-{
-    takeMouse(event);
-}
+void FadeOut::mousePressEvent(QMouseEvent* event) { takeMouse(event); }
 
-void FadeOut::mouseMoveEvent(QMouseEvent* event)
-{
-    takeMouse(event);
-}
+void FadeOut::mouseMoveEvent(QMouseEvent* event) { takeMouse(event); }
 
 void FadeOut::takeMouse(QMouseEvent* event)
 {

@@ -33,20 +33,11 @@ FadeWidget::FadeWidget(bool fadeIn, QWidget* parent) : QWidget(parent)
     layout->addLayout(buttons);
 }
 
-void FadeWidget::setRange(const QPair<int, int>& range)
-{
-    m_pFade->setRange(range);
-}
+void FadeWidget::setRange(const QPair<int, int>& range) { m_pFade->setRange(range); }
 
-float FadeWidget::value() const
-{
-    return m_pFade->value();
-}
+float FadeWidget::value() const { return m_pFade->value(); }
 
-void FadeWidget::setValue(const float& value)
-{
-    m_pFade->setValue(value);
-}
+void FadeWidget::setValue(const float& value) { m_pFade->setValue(value); }
 
 void FadeWidget::slotInc()
 {

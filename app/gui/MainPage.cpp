@@ -218,10 +218,7 @@ void MainPage::slotDestinationActivated(int index)
     refreshDestinationBox();
 }
 
-void MainPage::slotGotoFilesLocation()
-{
-    Os::openFolderAndSelectFile(destinationPath());
-}
+void MainPage::slotGotoFilesLocation() { Os::openFolderAndSelectFile(destinationPath()); }
 
 void MainPage::slotUpdateInfo()
 {
@@ -233,7 +230,4 @@ void MainPage::slotUpdateInfo()
 
 void MainPage::slotError(const QString&) {}
 
-void MainPage::resizeEvent(QResizeEvent* event)
-{
-    QWidget::resizeEvent(event);
-}
+void MainPage::resizeEvent(QResizeEvent* event) { QWidget::resizeEvent(event); }

@@ -25,10 +25,7 @@ namespace {
 
 const int kPathRole = Qt::UserRole + 3;
 
-QString timeText(qint64 ms)
-{
-    return MTools::TimeInfo::msecsToTime(ms).toString(QStringLiteral("hh:mm:ss"));
-}
+QString timeText(qint64 ms) { return MTools::TimeInfo::msecsToTime(ms).toString(QStringLiteral("hh:mm:ss")); }
 
 } // namespace
 
@@ -121,10 +118,7 @@ int MainPage::timeLineValue(qint64 position, qint64 duration, int maximum)
     return int(position * (qint64(maximum) + 1) / (duration + 1));
 }
 
-qint64 MainPage::seekPosition(int value, qint64 duration)
-{
-    return (qint64(value) + 1) * duration / 100;
-}
+qint64 MainPage::seekPosition(int value, qint64 duration) { return (qint64(value) + 1) * duration / 100; }
 
 void MainPage::slotButtonClicked(const QModelIndex& index, const QPoint& point)
 {

@@ -143,9 +143,8 @@ void MainPage::slotDone(const QString& runFolder)
     if (AppSettingsDialog::openFolderAfter())
         Os::openFolderAndSelectFile(runFolder);
     if (AppSettingsDialog::playSoundAfter())
-        ZADovuzIdida::AudioPlayer::instance()->play(VUVararer::App::theApp()->bundleResourcePath() +
-                                                        QStringLiteral("bell.wav"),
-                                                    false);
+        ZADovuzIdida::AudioPlayer::instance()->play(
+            VUVararer::App::theApp()->bundleResourcePath() + QStringLiteral("bell.wav"), false);
     if (!isDefaultDestination()) {
         m_pBookmark->resolvingBookmark();
         m_pBookmark->stopAccessingBookmark();

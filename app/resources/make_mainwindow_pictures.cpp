@@ -24,9 +24,9 @@ struct Picture
     int width;
     int height;
     Shape shape;
-    const char* glyph;  // UTF-8 text for Shape::Glyph
-    QRgb colour;        // of the symbol
-    QRgb plate;         // background plate; 0 for none
+    const char* glyph; // UTF-8 text for Shape::Glyph
+    QRgb colour;       // of the symbol
+    QRgb plate;        // background plate; 0 for none
 };
 
 const QRgb kGrey = qRgb(200, 200, 200);

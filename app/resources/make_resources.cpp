@@ -17,7 +17,8 @@
 
 namespace {
 
-struct Slide {
+struct Slide
+{
     const char* title;
     const char* text;
 };
@@ -99,7 +100,8 @@ bool writeBell(const QString& path)
     const double seconds = 2.5;
     const int frames = int(rate * seconds);
     const double base = 523.25;
-    const struct {
+    const struct
+    {
         double ratio, level, decay;
     } partials[] = {{0.5, 0.35, 1.2}, {1.0, 1.0, 1.6},   {1.19, 0.45, 2.2}, {1.5, 0.35, 2.8},
                     {2.0, 0.5, 3.2},  {2.74, 0.25, 4.5}, {3.0, 0.2, 5.0},   {4.07, 0.12, 7.0}};

@@ -36,10 +36,7 @@ QByteArray allBytes()
 
 QStringList sm_messages;
 
-void collectMessage(QtMsgType, const QMessageLogContext&, const QString& text)
-{
-    sm_messages << text;
-}
+void collectMessage(QtMsgType, const QMessageLogContext&, const QString& text) { sm_messages << text; }
 
 } // namespace
 

@@ -91,7 +91,8 @@ private slots:
         QTest::addColumn<unsigned int>("second");
         QTest::addColumn<unsigned int>("lower");
         // Equal red and blue extents split along blue; equal red and green along green.
-        QTest::newRow("red-blue") << unsigned(qRgb(0, 0, 248)) << unsigned(qRgb(248, 0, 0)) << unsigned(qRgb(248, 0, 0));
+        QTest::newRow("red-blue") << unsigned(qRgb(0, 0, 248)) << unsigned(qRgb(248, 0, 0))
+                                  << unsigned(qRgb(248, 0, 0));
         QTest::newRow("red-green") << unsigned(qRgb(0, 248, 0)) << unsigned(qRgb(248, 0, 0))
                                    << unsigned(qRgb(248, 0, 0));
         QTest::newRow("red") << unsigned(qRgb(0, 0, 0)) << unsigned(qRgb(248, 8, 0)) << unsigned(qRgb(0, 0, 0));
@@ -147,8 +148,8 @@ private slots:
         QFETCH(int, colours);
         QTemporaryDir dir;
         const QImage picture = GraphXTest::samplePicture(96, 72);
-        const QImage reference = GraphXTest::referenceConvert(
-            picture, {"+dither", "-colors", QString::number(colours)}, dir.path());
+        const QImage reference =
+            GraphXTest::referenceConvert(picture, {"+dither", "-colors", QString::number(colours)}, dir.path());
         QCOMPARE(reference.size(), picture.size());
         QVERIFY(GraphXTest::colourCount(reference) <= colours);
 
@@ -166,7 +167,8 @@ private slots:
         const QImage dithered = dithering.convertToByte(colours).convertToFormat(QImage::Format_RGB32);
         QVERIFY(GraphXTest::colourCount(dithered) <= colours);
         for (int c = 0; c < 3; ++c)
-            QVERIFY(std::abs(meanOf(dithered, c) - meanOf(picture, c)) <= std::abs(meanOf(ours, c) - meanOf(picture, c)) + 2.0);
+            QVERIFY(std::abs(meanOf(dithered, c) - meanOf(picture, c)) <=
+                    std::abs(meanOf(ours, c) - meanOf(picture, c)) + 2.0);
     }
 
     void testGrayPath()

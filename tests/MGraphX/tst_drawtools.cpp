@@ -24,8 +24,8 @@ int maxDifference(const QImage& a, const QImage& b)
     for (int y = 0; y < a.height(); ++y)
         for (int x = 0; x < a.width(); ++x) {
             const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
-            worst = std::max({worst, std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
-                              std::abs(qBlue(p) - qBlue(q))});
+            worst = std::max(
+                {worst, std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)), std::abs(qBlue(p) - qBlue(q))});
         }
     return worst;
 }
@@ -63,7 +63,8 @@ private slots:
         QCOMPARE(DrawTools::brightnessAndContrast(picture, 0, 0), picture);
         const QImage black = DrawTools::brightnessAndContrast(onePixel(qRgba(200, 100, 50, 77)), 40, -127);
         QCOMPARE(black.pixel(0, 0), qRgba(0, 0, 0, 77));
-        QCOMPARE(DrawTools::brightnessAndContrast(onePixel(qRgb(100, 250, 0)), 10, 127).pixel(0, 0), qRgb(220, 255, 20));
+        QCOMPARE(DrawTools::brightnessAndContrast(onePixel(qRgb(100, 250, 0)), 10, 127).pixel(0, 0),
+                 qRgb(220, 255, 20));
 
         QVERIFY(maxDifference(DrawTools::saturation(picture, 1.0f), picture) <= 1);
         const QRgb flat = DrawTools::saturation(onePixel(qRgb(255, 0, 0)), 0.0f).pixel(0, 0);
@@ -96,12 +97,10 @@ private slots:
         QCOMPARE(DrawTools::changeRedAndGreen(picture), reference({"-separate", "-swap", "0,1", "-combine"}));
         QCOMPARE(DrawTools::changeGreenAndBlue(picture), reference({"-separate", "-swap", "1,2", "-combine"}));
         QVERIFY(maxDifference(DrawTools::brightnessAndContrast(picture, 20, 30),
-                              reference({"-fx", "floor((u*255+20)*(157/127))/255"}))
-                <= 1);
+                              reference({"-fx", "floor((u*255+20)*(157/127))/255"})) <= 1);
         const QString level = "sqrt(0.299*(r*255)^2+0.587*(g*255)^2+0.114*(b*255)^2)";
         QVERIFY(maxDifference(DrawTools::saturation(picture, 1.8f),
-                              reference({"-fx", QString("floor((u*255-%1)*1.8+%1)/255").arg(level)}))
-                <= 1);
+                              reference({"-fx", QString("floor((u*255-%1)*1.8+%1)/255").arg(level)})) <= 1);
     }
 
     void testColorize()

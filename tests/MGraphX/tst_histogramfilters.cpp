@@ -17,10 +17,7 @@ QImage ramp(int first, int count, QImage::Format format = QImage::Format_RGB32)
     return image.convertToFormat(format);
 }
 
-int valueAt(const QImage& image, int x)
-{
-    return qRed(image.pixel(x, 0));
-}
+int valueAt(const QImage& image, int x) { return qRed(image.pixel(x, 0)); }
 
 } // namespace
 

@@ -46,10 +46,7 @@ std::string printed(const MTools::Bits& bits)
     return os.str();
 }
 
-quint64 mask(int nBits)
-{
-    return nBits >= 64 ? ~quint64(0) : (quint64(1) << nBits) - 1;
-}
+quint64 mask(int nBits) { return nBits >= 64 ? ~quint64(0) : (quint64(1) << nBits) - 1; }
 
 } // namespace
 

@@ -17,10 +17,7 @@ using namespace MTools;
 
 namespace {
 
-QByteArray hex(const char* text)
-{
-    return QByteArray::fromHex(text);
-}
+QByteArray hex(const char* text) { return QByteArray::fromHex(text); }
 
 QByteArray randomBytes(QRandomGenerator& random, int length)
 {
@@ -95,13 +92,20 @@ void TestCodecs::testRfc4648_data()
     QTest::addColumn<QByteArray>("plain");
     QTest::addColumn<QString>("base64");
     QTest::addColumn<QString>("base32");
-    QTest::newRow("empty") << QByteArray() << "" << "";
-    QTest::newRow("f") << QByteArray("f") << "Zg==" << "MY======";
-    QTest::newRow("fo") << QByteArray("fo") << "Zm8=" << "MZXQ====";
-    QTest::newRow("foo") << QByteArray("foo") << "Zm9v" << "MZXW6===";
-    QTest::newRow("foob") << QByteArray("foob") << "Zm9vYg==" << "MZXW6YQ=";
-    QTest::newRow("fooba") << QByteArray("fooba") << "Zm9vYmE=" << "MZXW6YTB";
-    QTest::newRow("foobar") << QByteArray("foobar") << "Zm9vYmFy" << "MZXW6YTBOI======";
+    QTest::newRow("empty") << QByteArray() << ""
+                           << "";
+    QTest::newRow("f") << QByteArray("f") << "Zg=="
+                       << "MY======";
+    QTest::newRow("fo") << QByteArray("fo") << "Zm8="
+                        << "MZXQ====";
+    QTest::newRow("foo") << QByteArray("foo") << "Zm9v"
+                         << "MZXW6===";
+    QTest::newRow("foob") << QByteArray("foob") << "Zm9vYg=="
+                          << "MZXW6YQ=";
+    QTest::newRow("fooba") << QByteArray("fooba") << "Zm9vYmE="
+                           << "MZXW6YTB";
+    QTest::newRow("foobar") << QByteArray("foobar") << "Zm9vYmFy"
+                            << "MZXW6YTBOI======";
 }
 
 void TestCodecs::testRfc4648()

@@ -94,10 +94,7 @@ class TestCsvModel : public QObject
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        QVERIFY(m_dir.isValid());
-    }
+    void init() { QVERIFY(m_dir.isValid()); }
 
     void splitLine_data()
     {
@@ -212,11 +209,11 @@ private slots:
 
         const QString strSaved = m_dir.filePath("saved.csv");
         QVERIFY(model.saveData(strSaved));
-        const TestKit::ToolResult result = TestKit::runTool(
-            kPython, {"-c",
-                      "import csv, json, sys\n"
-                      "print(json.dumps(list(csv.reader(open(sys.argv[1], newline='')))))\n",
-                      strSaved});
+        const TestKit::ToolResult result =
+            TestKit::runTool(kPython, {"-c",
+                                       "import csv, json, sys\n"
+                                       "print(json.dumps(list(csv.reader(open(sys.argv[1], newline='')))))\n",
+                                       strSaved});
         QCOMPARE(result.exitCode, 0);
         QCOMPARE(fromJson(result.out), expected);
     }

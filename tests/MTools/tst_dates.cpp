@@ -93,10 +93,18 @@ void TestDates::testNames()
         QCOMPARE(DateInfo::monthName(bad), QStringLiteral("Unknown"));
 
     const QPair<const char*, const char*> names[] = {
-        {"Aries", "The Ram"},        {"Taurus", "The Bull"},      {"Gemini", "The Twins"},
-        {"Cancer", "The Crab"},      {"Leo", "The Lion"},         {"Virgo", "The Maiden"},
-        {"Libra", "The Scales"},     {"Scorpio", "The Scorpion"}, {"Sagittarius", "The Archer"},
-        {"Capricom", "The Sea-Goat"}, {"Aquarius", "The Water-Bearer"}, {"Pisces", "The Fishes"},
+        {"Aries", "The Ram"},
+        {"Taurus", "The Bull"},
+        {"Gemini", "The Twins"},
+        {"Cancer", "The Crab"},
+        {"Leo", "The Lion"},
+        {"Virgo", "The Maiden"},
+        {"Libra", "The Scales"},
+        {"Scorpio", "The Scorpion"},
+        {"Sagittarius", "The Archer"},
+        {"Capricom", "The Sea-Goat"},
+        {"Aquarius", "The Water-Bearer"},
+        {"Pisces", "The Fishes"},
     };
     for (const auto& name : names)
         QCOMPARE(DateInfo::translatedZodiacName(QString::fromLatin1(name.first)), QString::fromLatin1(name.second));
@@ -156,8 +164,7 @@ void TestDates::testMoonDayEclipses()
 
 void TestDates::testMoonCycle()
 {
-    const int phaseOf[30] = {0, 1, 1, 1, 1, 1, 1, 2, 3, 3, 3, 3, 3, 3, 4,
-                             5, 5, 5, 5, 5, 5, 7, 6, 6, 6, 6, 6, 6, 0, 0};
+    const int phaseOf[30] = {0, 1, 1, 1, 1, 1, 1, 2, 3, 3, 3, 3, 3, 3, 4, 5, 5, 5, 5, 5, 5, 7, 6, 6, 6, 6, 6, 6, 0, 0};
     int previous = DateInfo::moonDay(QDate(1899, 12, 31));
     for (QDate day(1900, 1, 1); day.year() < 2100; day = day.addDays(1)) {
         const int moon = DateInfo::moonDay(day);

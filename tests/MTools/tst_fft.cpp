@@ -59,10 +59,7 @@ void split(const Signal& signal, std::vector<float>& re, std::vector<float>& im)
     }
 }
 
-float square(float x)
-{
-    return x * x;
-}
+float square(float x) { return x * x; }
 
 } // namespace
 
@@ -71,10 +68,7 @@ class TestFft : public QObject
     Q_OBJECT
 
 private slots:
-    void cleanup()
-    {
-        MTools::Math::setPrecision(1e-10f);
-    }
+    void cleanup() { MTools::Math::setPrecision(1e-10f); }
 
     void tablesAndSmallFunctions()
     {
@@ -120,7 +114,8 @@ private slots:
     void seriesAgainstLibm_data()
     {
         QTest::addColumn<double>("x");
-        for (double x : {1e-25, 3e-9, -20.0, -3.0, -1.0, -0.99, -0.3, 0.001, 0.25, 0.5, 0.999, 1.0, 1.7, 2.5, 7.0, 40.0})
+        for (double x :
+             {1e-25, 3e-9, -20.0, -3.0, -1.0, -0.99, -0.3, 0.001, 0.25, 0.5, 0.999, 1.0, 1.7, 2.5, 7.0, 40.0})
             QTest::newRow(qPrintable(QString::number(x))) << x;
     }
 

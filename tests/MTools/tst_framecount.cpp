@@ -28,10 +28,7 @@ struct Fields
     bool operator==(const Fields& o) const { return h == o.h && m == o.m && s == o.s && f == o.f; }
 };
 
-QString describe(const Fields& t)
-{
-    return QString::asprintf("%02d:%02d:%02d.%02d", t.h, t.m, t.s, t.f);
-}
+QString describe(const Fields& t) { return QString::asprintf("%02d:%02d:%02d.%02d", t.h, t.m, t.s, t.f); }
 
 Fields ours(long long frame, float fps, bool allowFullDay = false)
 {
@@ -61,8 +58,8 @@ public:
         Fields t;
         char sep[3];
         const QByteArray str = text(frame);
-        if (str.size() != 11 || std::sscanf(str.constData(), "%2d%c%2d%c%2d%c%2d", &t.h, &sep[0], &t.m, &sep[1], &t.s,
-                                            &sep[2], &t.f) != 7)
+        if (str.size() != 11 ||
+            std::sscanf(str.constData(), "%2d%c%2d%c%2d%c%2d", &t.h, &sep[0], &t.m, &sep[1], &t.s, &sep[2], &t.f) != 7)
             t.h = -1;
         return t;
     }
@@ -270,7 +267,8 @@ void TestFrameCount::testPulldownTables()
         for (int video = 0; video < VideoFrames; ++video)
             ++covered[*videoToFilm(video, phase) / 2];
         // Phase 4 shows film frame 23 at video frame 0 of the next second (entry -1).
-        QVERIFY2(!covered.mid(0, phase == 4 ? FilmFrames - 1 : FilmFrames).contains(0), qPrintable(QString::number(phase)));
+        QVERIFY2(!covered.mid(0, phase == 4 ? FilmFrames - 1 : FilmFrames).contains(0),
+                 qPrintable(QString::number(phase)));
         for (int film = 0; film < FilmFrames; ++film) {
             const int video = *filmToVideo(film, phase);
             if (phase == 4 && film == 23)
@@ -336,8 +334,8 @@ void TestFrameCount::testSmpteWord()
             if (c.drop && s == 0 && m % 10 != 0 && f < 2)
                 f = 2;
             AVTimecode reference;
-            QCOMPARE(av_timecode_init_from_components(&reference, c.rate, c.drop ? AV_TIMECODE_FLAG_DROPFRAME : 0, h,
-                                                      m, s, f, nullptr),
+            QCOMPARE(av_timecode_init_from_components(&reference, c.rate, c.drop ? AV_TIMECODE_FLAG_DROPFRAME : 0, h, m,
+                                                      s, f, nullptr),
                      0);
             const unsigned word = avSmpteWord(c.rate, c.drop, h, m, s, f);
             FrameCount fromWord(c.fps, word, false, 0, nullptr);

@@ -10,7 +10,8 @@
 
 namespace {
 
-struct Counted {
+struct Counted
+{
     static int sm_nDeleted;
     explicit Counted(int nValue = 0) : m_nValue(nValue) {}
     virtual ~Counted() { ++sm_nDeleted; }
@@ -18,7 +19,8 @@ struct Counted {
 };
 int Counted::sm_nDeleted = 0;
 
-struct DerivedCounted : Counted {
+struct DerivedCounted : Counted
+{
     static int sm_nDeleted;
     DerivedCounted() : Counted(7), m_payload(1000, 'x') {}
     ~DerivedCounted() override { ++sm_nDeleted; }
@@ -51,8 +53,8 @@ private slots:
             try {
                 (void)(nWay == 0 ? fromNull->m_nValue : (*fromNull).m_nValue);
             } catch (const MTools::Error& error) {
-                bThrown = error.message().length() == 11 &&
-                          std::memcmp(error.message().constData(), "Null handle", 11) == 0;
+                bThrown =
+                    error.message().length() == 11 && std::memcmp(error.message().constData(), "Null handle", 11) == 0;
             }
             QVERIFY(bThrown);
         }

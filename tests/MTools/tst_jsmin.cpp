@@ -24,27 +24,48 @@ private slots:
     {
         QTest::addColumn<QString>("source");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("empty") << "" << "";
-        QTest::newRow("only comments") << "  // one\n/* two */\n\t \r\n" << "";
-        QTest::newRow("quote first") << "'a'" << "'a'";
-        QTest::newRow("semicolon first") << ";x" << ";x";
-        QTest::newRow("var") << "var a = 1;\n" << "\nvar a=1;";
-        QTest::newRow("signs") << "a = b + ++c; // note\nd = e - -f;" << "\na=b+ ++c;d=e- -f;";
-        QTest::newRow("block comment") << "x = /* c */ y;" << "\nx=y;";
-        QTest::newRow("braces") << "if (a) {\n  b();\n}\n" << "\nif(a){b();}";
-        QTest::newRow("string") << "s = 'a  b\\' // c';" << "\ns='a  b\\' // c';";
-        QTest::newRow("template") << "t = `x  ${y}  z`;" << "\nt=`x  ${y}  z`;";
-        QTest::newRow("regexp") << "r = /[/]  x\\/y/g;" << "\nr=/[/]  x\\/y/g;";
-        QTest::newRow("regexp first") << "/ab/.test(s)" << "\n/ab/.test(s)";
-        QTest::newRow("crlf") << "a\r\nb" << "\na\nb";
-        QTest::newRow("tab") << "a\tb" << "\na b";
-        QTest::newRow("bom") << QString(QChar(0xEF)) + QChar(0xBB) + QChar(0xBF) + "x = 1" << "\nx=1";
-        QTest::newRow("latin1 letter") << QString("caf") + QChar(0xE9) + " = 1" << QString("\ncaf") + QChar(0xE9) + "=1";
-        QTest::newRow("outside latin1") << QString("s = '") + QChar(0x20AC) + "'" << "\ns='?'";
-        QTest::newRow("open comment") << "a = 1; /* never closed" << "\na=1;";
-        QTest::newRow("open string") << "a = 'abc" << "\na='abc";
-        QTest::newRow("open regexp") << "a = /abc" << "\na=/abc";
-        QTest::newRow("open class") << "a = /[abc" << "\na=/[abc";
+        QTest::newRow("empty") << ""
+                               << "";
+        QTest::newRow("only comments") << "  // one\n/* two */\n\t \r\n"
+                                       << "";
+        QTest::newRow("quote first") << "'a'"
+                                     << "'a'";
+        QTest::newRow("semicolon first") << ";x"
+                                         << ";x";
+        QTest::newRow("var") << "var a = 1;\n"
+                             << "\nvar a=1;";
+        QTest::newRow("signs") << "a = b + ++c; // note\nd = e - -f;"
+                               << "\na=b+ ++c;d=e- -f;";
+        QTest::newRow("block comment") << "x = /* c */ y;"
+                                       << "\nx=y;";
+        QTest::newRow("braces") << "if (a) {\n  b();\n}\n"
+                                << "\nif(a){b();}";
+        QTest::newRow("string") << "s = 'a  b\\' // c';"
+                                << "\ns='a  b\\' // c';";
+        QTest::newRow("template") << "t = `x  ${y}  z`;"
+                                  << "\nt=`x  ${y}  z`;";
+        QTest::newRow("regexp") << "r = /[/]  x\\/y/g;"
+                                << "\nr=/[/]  x\\/y/g;";
+        QTest::newRow("regexp first") << "/ab/.test(s)"
+                                      << "\n/ab/.test(s)";
+        QTest::newRow("crlf") << "a\r\nb"
+                              << "\na\nb";
+        QTest::newRow("tab") << "a\tb"
+                             << "\na b";
+        QTest::newRow("bom") << QString(QChar(0xEF)) + QChar(0xBB) + QChar(0xBF) + "x = 1"
+                             << "\nx=1";
+        QTest::newRow("latin1 letter") << QString("caf") + QChar(0xE9) + " = 1"
+                                       << QString("\ncaf") + QChar(0xE9) + "=1";
+        QTest::newRow("outside latin1") << QString("s = '") + QChar(0x20AC) + "'"
+                                        << "\ns='?'";
+        QTest::newRow("open comment") << "a = 1; /* never closed"
+                                      << "\na=1;";
+        QTest::newRow("open string") << "a = 'abc"
+                                     << "\na='abc";
+        QTest::newRow("open regexp") << "a = /abc"
+                                     << "\na=/abc";
+        QTest::newRow("open class") << "a = /[abc"
+                                    << "\na=/[abc";
     }
 
     void exactOutput()
@@ -68,8 +89,9 @@ private slots:
         QTest::addColumn<QString>("script");
         QTest::newRow("arithmetic") << "// sums\nvar a = 5, b = 3;\nvar c = a - -b;\nvar d = a + +b;\n"
                                        "var e = a - --b;\nconsole.log(c, d, e, a++ + ++a);\n";
-        QTest::newRow("asi") << "let x = 1\nlet y = 2\nconst f = function () {\n  return x +\n  y\n}\n"
-                                "let z = x\n++y\nconsole.log(f(), x, y, z);\n[1, 2].forEach(function (v) { console.log(v) })\n";
+        QTest::newRow("asi")
+            << "let x = 1\nlet y = 2\nconst f = function () {\n  return x +\n  y\n}\n"
+               "let z = x\n++y\nconsole.log(f(), x, y, z);\n[1, 2].forEach(function (v) { console.log(v) })\n";
         QTest::newRow("strings") << "var s = \"tab\\there /* not a comment */\";\n"
                                     "var t = 'it\\'s // fine';\nvar u = `multi\n  line ${s.length}`;\n"
                                     "console.log(s, t, u);\n";
@@ -77,10 +99,11 @@ private slots:
                                     "var m = 'a/b]c//d'.replace(r, '-');\n"
                                     "console.log(m, /\\d+/.test('x42'), 'a b  c'.split(/ +/));\n"
                                     "console.log(4 / 2 / 1);\n";
-        QTest::newRow("control flow") << "\r\nfunction fib(n) {\r\n\tif (n < 2) { return n; }\r\n"
-                                         "\treturn fib(n - 1) + fib(n - 2);\r\n}\r\n"
-                                         "for (var i = 0; i < 10; i++) {\r\n\tconsole.log(i, fib(i));\r\n}\r\n"
-                                         "var o = { k: !true, l: ~5, m: typeof o };\r\nconsole.log(JSON.stringify(o));\r\n";
+        QTest::newRow("control flow")
+            << "\r\nfunction fib(n) {\r\n\tif (n < 2) { return n; }\r\n"
+               "\treturn fib(n - 1) + fib(n - 2);\r\n}\r\n"
+               "for (var i = 0; i < 10; i++) {\r\n\tconsole.log(i, fib(i));\r\n}\r\n"
+               "var o = { k: !true, l: ~5, m: typeof o };\r\nconsole.log(JSON.stringify(o));\r\n";
     }
 
     void nodeRunsTheSame()

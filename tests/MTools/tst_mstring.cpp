@@ -24,15 +24,9 @@ using MTools::MStringWrap;
 
 namespace {
 
-MString bytes(const std::string& text)
-{
-    return MString(text.data(), text.size());
-}
+MString bytes(const std::string& text) { return MString(text.data(), text.size()); }
 
-std::string toStd(const MString& text)
-{
-    return std::string(text.constData() ? text.constData() : "", text.length());
-}
+std::string toStd(const MString& text) { return std::string(text.constData() ? text.constData() : "", text.length()); }
 
 std::string randomBytes(std::mt19937& random, int nMaxLength, const std::string& alphabet)
 {
@@ -54,8 +48,7 @@ std::string cLocaleFixed(double dValue)
     return result;
 }
 
-template <class Action>
-QByteArray thrownText(Action action)
+template <class Action> QByteArray thrownText(Action action)
 {
     try {
         action();

@@ -148,7 +148,8 @@ private slots:
         QFETCH(bool, exact);
         QFETCH(bool, partial);
         QRegExp email = MTools::RegExps::email();
-        QCOMPARE(email.pattern(), QStringLiteral("([a-zA-Z0-9_\\-\\.]+)@([a-zA-Z0-9_.-])+\\.([a-zA-Z]{2,4}|[0-9]{1,3})"));
+        QCOMPARE(email.pattern(),
+                 QStringLiteral("([a-zA-Z0-9_\\-\\.]+)@([a-zA-Z0-9_.-])+\\.([a-zA-Z]{2,4}|[0-9]{1,3})"));
         QCOMPARE(email.caseSensitivity(), Qt::CaseSensitive);
         QCOMPARE(email.exactMatch(text), exact);
         QCOMPARE(email.indexIn(text) >= 0, partial);
@@ -193,12 +194,18 @@ private slots:
     {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("trailing slash") << "/Users/a/Music/" << "/Users/a/Music";
-        QTest::newRow("one dot pass") << "/a/././b/" << "/a/./b";
-        QTest::newRow("root") << "/" << "";
-        QTest::newRow("slashes only") << "///" << "/";
-        QTest::newRow("triple slash, one pass") << "/a///b" << "/a//b";
-        QTest::newRow("relative") << "a/b/" << "a/b";
+        QTest::newRow("trailing slash") << "/Users/a/Music/"
+                                        << "/Users/a/Music";
+        QTest::newRow("one dot pass") << "/a/././b/"
+                                      << "/a/./b";
+        QTest::newRow("root") << "/"
+                              << "";
+        QTest::newRow("slashes only") << "///"
+                                      << "/";
+        QTest::newRow("triple slash, one pass") << "/a///b"
+                                                << "/a//b";
+        QTest::newRow("relative") << "a/b/"
+                                  << "a/b";
     }
 
     void normalizePath()

@@ -13,17 +13,14 @@ namespace {
 // "T:work" style rendering of a parameter list for compact comparisons.
 QStringList describe(const QList<vCardParam>& params)
 {
-    static const char* const names[] = { "T", "E", "C", "O" };
+    static const char* const names[] = {"T", "E", "C", "O"};
     QStringList out;
     for (const vCardParam& param : params)
         out << QString::fromLatin1(names[param.group()]) + QLatin1Char(':') + param.value();
     return out;
 }
 
-vCardParam type(const QString& value)
-{
-    return vCardParam(value, vCardParam::Type);
-}
+vCardParam type(const QString& value) { return vCardParam(value, vCardParam::Type); }
 
 // Parses vCard text with Debian's python3-vobject and returns, per card, the properties as
 // objects with name, params, singletonparams and the value components.
@@ -57,7 +54,7 @@ QJsonArray parseWithVobject(const QByteArray& text)
     file.write(text);
     file.close();
     const TestKit::ToolResult result = TestKit::runTool(
-        QStringLiteral("/usr/bin/python3"), { QStringLiteral("-c"), QString::fromUtf8(s_szVobjectScript), path });
+        QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), QString::fromUtf8(s_szVobjectScript), path});
     if (result.exitCode != 0)
         qWarning("vobject failed: %s", result.err.constData());
     return QJsonDocument::fromJson(result.out).array();
@@ -109,17 +106,17 @@ void TestVCard::paramParse_data()
     QTest::newRow("null") << QByteArray() << QStringList();
     QTest::newRow("separators only") << QByteArray(" ; ;;\t;") << QStringList();
     QTest::newRow("mixed") << QByteArray("type=work,voice;PREF;Encoding=b;charset=utf-8")
-                           << QStringList { "T:work", "T:voice", "O:PREF", "E:b", "C:utf-8" };
-    QTest::newRow("empty type between") << QByteArray("TYPE=work,,home") << QStringList { "T:work", "T:", "T:home" };
-    QTest::newRow("type without value") << QByteArray("TYPE=") << QStringList { "T:" };
-    QTest::newRow("bare TYPE") << QByteArray("TYPE") << QStringList { "T:TYPE" };
-    QTest::newRow("bare ENCODING") << QByteArray("ENCODING") << QStringList { "E:ENCODING" };
-    QTest::newRow("bare CHARSET") << QByteArray("charset") << QStringList { "C:charset" };
-    QTest::newRow("x-type") << QByteArray("X-TYPE=a") << QStringList { "O:X-TYPE=a" };
-    QTest::newRow("type prefix") << QByteArray("TYPEX=a") << QStringList { "T:=a" };
-    QTest::newRow("blank after separator") << QByteArray("WORK; TYPE=home") << QStringList { "O:WORK", "O: TYPE=home" };
-    QTest::newRow("simplified") << QByteArray("  TYPE=a \t  b ;x  ") << QStringList { "T:a b ", "O:x" };
-    QTest::newRow("up to NUL") << QByteArray("HOME;X\0;CELL", 12) << QStringList { "O:HOME", "O:X" };
+                           << QStringList{"T:work", "T:voice", "O:PREF", "E:b", "C:utf-8"};
+    QTest::newRow("empty type between") << QByteArray("TYPE=work,,home") << QStringList{"T:work", "T:", "T:home"};
+    QTest::newRow("type without value") << QByteArray("TYPE=") << QStringList{"T:"};
+    QTest::newRow("bare TYPE") << QByteArray("TYPE") << QStringList{"T:TYPE"};
+    QTest::newRow("bare ENCODING") << QByteArray("ENCODING") << QStringList{"E:ENCODING"};
+    QTest::newRow("bare CHARSET") << QByteArray("charset") << QStringList{"C:charset"};
+    QTest::newRow("x-type") << QByteArray("X-TYPE=a") << QStringList{"O:X-TYPE=a"};
+    QTest::newRow("type prefix") << QByteArray("TYPEX=a") << QStringList{"T:=a"};
+    QTest::newRow("blank after separator") << QByteArray("WORK; TYPE=home") << QStringList{"O:WORK", "O: TYPE=home"};
+    QTest::newRow("simplified") << QByteArray("  TYPE=a \t  b ;x  ") << QStringList{"T:a b ", "O:x"};
+    QTest::newRow("up to NUL") << QByteArray("HOME;X\0;CELL", 12) << QStringList{"O:HOME", "O:X"};
 }
 
 void TestVCard::paramParse()
@@ -131,9 +128,9 @@ void TestVCard::paramParse()
 
 void TestVCard::paramWrite()
 {
-    const QList<vCardParam> params { type("home"), vCardParam("pref", vCardParam::Other),
-                                     vCardParam("b", vCardParam::Encoding), type("voice"),
-                                     vCardParam("utf-8", vCardParam::Charset) };
+    const QList<vCardParam> params{type("home"), vCardParam("pref", vCardParam::Other),
+                                   vCardParam("b", vCardParam::Encoding), type("voice"),
+                                   vCardParam("utf-8", vCardParam::Charset)};
     QCOMPARE(vCardParam::toByteArray(params, Version21), QByteArray("HOME;PREF;ENCODING=B;VOICE;CHARSET=UTF-8"));
     QCOMPARE(vCardParam::toByteArray(params, Version30), QByteArray("TYPE=HOME,VOICE;PREF;CHARSET=UTF-8;ENCODING=B"));
     QCOMPARE(vCardParam::toByteArray(params, vCardVersion(2)), QByteArray());
@@ -146,12 +143,12 @@ void TestVCard::paramWrite()
     QCOMPARE(vCardParam("quoted-printable", vCardParam::Encoding).toByteArray(Version21),
              QByteArray("ENCODING=QUOTED-PRINTABLE"));
     QCOMPARE(vCardParam(QString(), vCardParam::Charset).toByteArray(Version30), QByteArray("CHARSET="));
-    QCOMPARE(vCardParam::toByteArray({ type("a"), type(QString()), type("b") }, Version30), QByteArray("TYPE=A,,B"));
+    QCOMPARE(vCardParam::toByteArray({type("a"), type(QString()), type("b")}, Version30), QByteArray("TYPE=A,,B"));
 
     // Only ASCII letters are upper-cased; UTF-8 bytes stay as they are.
     const QString accented = QString::fromUtf8("h\xC3\xA9llo");
     QCOMPARE(vCardParam(accented, vCardParam::Other).toByteArray(Version21), QByteArray("H\xC3\xA9LLO"));
-    QCOMPARE(vCardParam::toByteArray({ type(accented) }, Version30), QByteArray("TYPE=H\xC3\xA9LLO"));
+    QCOMPARE(vCardParam::toByteArray({type(accented)}, Version30), QByteArray("TYPE=H\xC3\xA9LLO"));
 }
 
 void TestVCard::paramEquality()
@@ -174,16 +171,16 @@ void TestVCard::propertyParse()
     QList<vCardProperty> props = vCardProperty::fromByteArray("TEL;TYPE=work,voice:+1 555 0100");
     QCOMPARE(props.size(), 1);
     QCOMPARE(props[0].name(), QString("TEL"));
-    QCOMPARE(describe(props[0].params()), (QStringList { "T:work", "T:voice" }));
-    QCOMPARE(props[0].values(), QStringList { "+1 555 0100" });
+    QCOMPARE(describe(props[0].params()), (QStringList{"T:work", "T:voice"}));
+    QCOMPARE(props[0].values(), QStringList{"+1 555 0100"});
 
     props = vCardProperty::fromByteArray("N:Doe;John;;;");
-    QCOMPARE(props[0].values(), (QStringList { "Doe", "John", "", "", "" }));
+    QCOMPARE(props[0].values(), (QStringList{"Doe", "John", "", "", ""}));
     QCOMPARE(props[0].value(), QString("Doe;John;;;"));
 
     props = vCardProperty::fromByteArray("NOTE:");
     QCOMPARE(props.size(), 1);
-    QCOMPARE(props[0].values(), QStringList { "" });
+    QCOMPARE(props[0].values(), QStringList{""});
     QVERIFY(props[0].isValid());
 
     props = vCardProperty::fromByteArray(":value");
@@ -196,31 +193,32 @@ void TestVCard::propertyParse()
     QCOMPARE(props[0].name(), QString("begin"));
     QCOMPARE(props[1].name(), QString("version"));
 
-    props = vCardProperty::fromByteArray("BEGIN:VCARD\nVERSION:2.1\nFN:Jane\nno colon\n\nEMAIL;INTERNET:j@x.org\nEND:VCARD");
+    props = vCardProperty::fromByteArray(
+        "BEGIN:VCARD\nVERSION:2.1\nFN:Jane\nno colon\n\nEMAIL;INTERNET:j@x.org\nEND:VCARD");
     QCOMPARE(props.size(), 2);
     QCOMPARE(props[0].name(), QString("FN"));
     QCOMPARE(props[1].name(), QString("EMAIL"));
-    QCOMPARE(describe(props[1].params()), QStringList { "O:INTERNET" });
+    QCOMPARE(describe(props[1].params()), QStringList{"O:INTERNET"});
 
     props = vCardProperty::fromByteArray("URL;X-A=1:http://a.example/x:y\r");
-    QCOMPARE(props[0].values(), QStringList { "http://a.example/x:y\r" });
-    QCOMPARE(describe(props[0].params()), QStringList { "O:X-A=1" });
+    QCOMPARE(props[0].values(), QStringList{"http://a.example/x:y\r"});
+    QCOMPARE(describe(props[0].params()), QStringList{"O:X-A=1"});
 
     // A group prefix stays part of the name here, and an escaped separator still separates.
     props = vCardProperty::fromByteArray("item1.ORG:A\\;B");
     QCOMPARE(props[0].name(), QString("item1.ORG"));
-    QCOMPARE(props[0].values(), (QStringList { "A\\", "B" }));
+    QCOMPARE(props[0].values(), (QStringList{"A\\", "B"}));
     QCOMPARE(vCardProperty::fromByteArray(QByteArray()).size(), 0);
 }
 
 void TestVCard::propertyWrite()
 {
-    const vCardProperty name("N", QStringList { "Doe", "John", "", "", "" });
+    const vCardProperty name("N", QStringList{"Doe", "John", "", "", ""});
     QCOMPARE(name.toByteArray(Version21), QByteArray("N:Doe;John;;;"));
     QCOMPARE(name.toByteArray(Version30), QByteArray("N:Doe;John;;;"));
     QCOMPARE(name.toByteArray(vCardVersion(2)), QByteArray());
 
-    const vCardProperty tel("tel", "555", QList<vCardParam> { type("home"), type("work") });
+    const vCardProperty tel("tel", "555", QList<vCardParam>{type("home"), type("work")});
     QCOMPARE(tel.toByteArray(Version21), QByteArray("TEL;HOME;WORK:555"));
     QCOMPARE(tel.toByteArray(Version30), QByteArray("TEL;TYPE=HOME,WORK:555"));
 
@@ -229,9 +227,9 @@ void TestVCard::propertyWrite()
     QCOMPARE(vCardProperty(QString(), "x").toByteArray(Version21), QByteArray(":x"));
 
     const vCardProperty fromText("EMAIL", "a@b.c", QString("type=internet;PREF"));
-    QCOMPARE(describe(fromText.params()), (QStringList { "T:internet", "O:PREF" }));
+    QCOMPARE(describe(fromText.params()), (QStringList{"T:internet", "O:PREF"}));
     QCOMPARE(fromText.toByteArray(Version30), QByteArray("EMAIL;TYPE=INTERNET;PREF:a@b.c"));
-    const vCardProperty listFromText("ORG", QStringList { "A", "B" }, QString("CHARSET=utf-8"));
+    const vCardProperty listFromText("ORG", QStringList{"A", "B"}, QString("CHARSET=utf-8"));
     QCOMPARE(listFromText.toByteArray(Version21), QByteArray("ORG;CHARSET=UTF-8:A;B"));
 }
 
@@ -243,11 +241,11 @@ void TestVCard::propertyValidityAndEquality()
     QVERIFY(defaulted.params().isEmpty());
     QVERIFY(!defaulted.isValid());
     QVERIFY(!vCardProperty("FN", QStringList()).isValid());
-    QVERIFY(!vCardProperty("FN", "x", QList<vCardParam> { type("") }).isValid());
-    QVERIFY(vCardProperty("FN", "x", QList<vCardParam> { type("a") }).isValid());
+    QVERIFY(!vCardProperty("FN", "x", QList<vCardParam>{type("")}).isValid());
+    QVERIFY(vCardProperty("FN", "x", QList<vCardParam>{type("a")}).isValid());
 
-    const vCardProperty home("TEL", "1", QList<vCardParam> { type("home") });
-    const vCardProperty work("TEL", "1", QList<vCardParam> { type("work") });
+    const vCardProperty home("TEL", "1", QList<vCardParam>{type("home")});
+    const vCardProperty work("TEL", "1", QList<vCardParam>{type("work")});
     QVERIFY(home == work);
     QVERIFY(home != vCardProperty("tel", "1"));
     QVERIFY(home != vCardProperty("TEL", "1;"));
@@ -258,33 +256,33 @@ void TestVCard::propertyFactories()
 {
     vCardProperty prop = vCardProperty::createName("John", "Doe", "", "", "");
     QCOMPARE(prop.name(), QString("N"));
-    QCOMPARE(prop.values(), (QStringList { "Doe", "John", "", "", "" }));
+    QCOMPARE(prop.values(), (QStringList{"Doe", "John", "", "", ""}));
 
     prop = vCardProperty::createAddress("Main St 1", "Town", "", "", "", "", "");
     QCOMPARE(prop.name(), QString("ADR"));
-    QCOMPARE(prop.values(), (QStringList { "", "", "Main St 1", "Town", "", "", "" }));
-    prop = vCardProperty::createAddress("s", "l", "r", "p", "c", "box", "ext", { type("home") });
-    QCOMPARE(prop.values(), (QStringList { "box", "ext", "s", "l", "r", "p", "c" }));
-    QCOMPARE(describe(prop.params()), QStringList { "T:home" });
+    QCOMPARE(prop.values(), (QStringList{"", "", "Main St 1", "Town", "", "", ""}));
+    prop = vCardProperty::createAddress("s", "l", "r", "p", "c", "box", "ext", {type("home")});
+    QCOMPARE(prop.values(), (QStringList{"box", "ext", "s", "l", "r", "p", "c"}));
+    QCOMPARE(describe(prop.params()), QStringList{"T:home"});
 
-    prop = vCardProperty::createOrganization("Acme; Inc", { "R&D", "Lab" });
+    prop = vCardProperty::createOrganization("Acme; Inc", {"R&D", "Lab"});
     QCOMPARE(prop.name(), QString("ORG"));
-    QCOMPARE(prop.values(), (QStringList { "Acme; Inc", "R&D", "Lab" }));
+    QCOMPARE(prop.values(), (QStringList{"Acme; Inc", "R&D", "Lab"}));
 
-    QCOMPARE(vCardProperty::createBirthday(QDate(1996, 4, 5)).values(), QStringList { "1996-04-05" });
-    QCOMPARE(vCardProperty::createBirthday(QDate()).values(), QStringList { "" });
+    QCOMPARE(vCardProperty::createBirthday(QDate(1996, 4, 5)).values(), QStringList{"1996-04-05"});
+    QCOMPARE(vCardProperty::createBirthday(QDate()).values(), QStringList{""});
     const vCardProperty dateTime = vCardProperty::createBirthday(QDateTime(QDate(1953, 10, 15), QTime(23, 10, 0)));
     QCOMPARE(dateTime.name(), QString("BDAY"));
-    QCOMPARE(dateTime.values(), QStringList { "1953-10-15T23:10:00Z" });
-    QCOMPARE(vCardProperty::createBirthday(QDateTime()).values(), QStringList { "" });
+    QCOMPARE(dateTime.values(), QStringList{"1953-10-15T23:10:00Z"});
+    QCOMPARE(vCardProperty::createBirthday(QDateTime()).values(), QStringList{""});
     const QList<vCardProperty> reread = vCardProperty::fromByteArray(dateTime.toByteArray(Version30));
     QCOMPARE(reread.size(), 1);
-    QCOMPARE(reread[0].values(), QStringList { "1953-10-15T23:10:00Z" });
+    QCOMPARE(reread[0].values(), QStringList{"1953-10-15T23:10:00Z"});
 
-    QCOMPARE(vCardProperty::createGeographicPosition(52.520008, 13.404954).values(), (QStringList { "52.52", "13.405" }));
-    QCOMPARE(vCardProperty::createGeographicPosition(0, 0).values(), (QStringList { "0", "0" }));
+    QCOMPARE(vCardProperty::createGeographicPosition(52.520008, 13.404954).values(), (QStringList{"52.52", "13.405"}));
+    QCOMPARE(vCardProperty::createGeographicPosition(0, 0).values(), (QStringList{"0", "0"}));
     QCOMPARE(vCardProperty::createGeographicPosition(0.00005, -1234567.0).values(),
-             (QStringList { "5e-05", "-1.23457e+06" }));
+             (QStringList{"5e-05", "-1.23457e+06"}));
     // The same numbers through the C library's %g.
     QCOMPARE(QString::asprintf("%g;%g", 37.386013, -122.082932),
              vCardProperty::createGeographicPosition(37.386013, -122.082932).value());
@@ -292,7 +290,7 @@ void TestVCard::propertyFactories()
 
 void TestVCard::propertyEscapesLineBreaks()
 {
-    const vCardProperty note("NOTE", QStringList { "line 1\nline 2\r\nC:\\new", "x" });
+    const vCardProperty note("NOTE", QStringList{"line 1\nline 2\r\nC:\\new", "x"});
     QCOMPARE(note.toByteArray(Version21), QByteArray("NOTE:line 1\\nline 2\\nC:\\\\new;x"));
 
     vCard card;
@@ -303,38 +301,38 @@ void TestVCard::propertyEscapesLineBreaks()
     const QList<vCard> cards = vCard::fromByteArray(text);
     QCOMPARE(cards.size(), 1);
     QCOMPARE(cards[0].count(), 2);
-    QCOMPARE(cards[0].properties()[0].values(), (QStringList { "line 1\nline 2\nC:\\new", "x" }));
-    QCOMPARE(vCardProperty::fromByteArray("NOTE:a\\Nb\\x").at(0).values(), QStringList { "a\nb\\x" });
+    QCOMPARE(cards[0].properties()[0].values(), (QStringList{"line 1\nline 2\nC:\\new", "x"}));
+    QCOMPARE(vCardProperty::fromByteArray("NOTE:a\\Nb\\x").at(0).values(), QStringList{"a\nb\\x"});
 
     // Line breaks in parameter values cannot end the line either.
-    const vCardProperty tel("TEL", "1", QList<vCardParam> { type("home\nwork"), vCardParam("x\r\ny", vCardParam::Other) });
+    const vCardProperty tel("TEL", "1", QList<vCardParam>{type("home\nwork"), vCardParam("x\r\ny", vCardParam::Other)});
     QCOMPARE(tel.toByteArray(Version30), QByteArray("TEL;TYPE=HOME WORK;X  Y:1"));
     QCOMPARE(tel.toByteArray(Version21), QByteArray("TEL;HOME WORK;X  Y:1"));
-    const QList<vCard> withParams = vCard::fromByteArray(vCard({ tel }).toByteArray(Version21));
+    const QList<vCard> withParams = vCard::fromByteArray(vCard({tel}).toByteArray(Version21));
     QCOMPARE(withParams.size(), 1);
-    QCOMPARE(describe(withParams[0].properties()[0].params()), (QStringList { "O:HOME WORK", "O:X Y" }));
+    QCOMPARE(describe(withParams[0].properties()[0].params()), (QStringList{"O:HOME WORK", "O:X Y"}));
 }
 
 void TestVCard::standardPropertyLines()
 {
     // Property examples of RFC 2426, section 3.
-    QList<vCardProperty> props = vCardProperty::fromByteArray(
-        "N:Public;John;Quinlan;Mr.;Esq.\n"
-        "ADR;TYPE=dom,home,postal,parcel:;;123 Main Street;Any Town;CA;91921-1234\n"
-        "TEL;TYPE=work,voice,pref,msg:+1-213-555-1234\n"
-        "EMAIL;TYPE=internet,pref:jane_doe@abc.com\n"
-        "GEO:37.386013;-122.082932\n"
-        "BDAY:1996-04-15\n"
-        "PHOTO;VALUE=uri:http://www.abc.com/pub/photos/jqpublic.gif");
+    QList<vCardProperty> props =
+        vCardProperty::fromByteArray("N:Public;John;Quinlan;Mr.;Esq.\n"
+                                     "ADR;TYPE=dom,home,postal,parcel:;;123 Main Street;Any Town;CA;91921-1234\n"
+                                     "TEL;TYPE=work,voice,pref,msg:+1-213-555-1234\n"
+                                     "EMAIL;TYPE=internet,pref:jane_doe@abc.com\n"
+                                     "GEO:37.386013;-122.082932\n"
+                                     "BDAY:1996-04-15\n"
+                                     "PHOTO;VALUE=uri:http://www.abc.com/pub/photos/jqpublic.gif");
     QCOMPARE(props.size(), 7);
-    QCOMPARE(props[0].values(), (QStringList { "Public", "John", "Quinlan", "Mr.", "Esq." }));
-    QCOMPARE(props[1].values(), (QStringList { "", "", "123 Main Street", "Any Town", "CA", "91921-1234" }));
-    QCOMPARE(describe(props[1].params()), (QStringList { "T:dom", "T:home", "T:postal", "T:parcel" }));
+    QCOMPARE(props[0].values(), (QStringList{"Public", "John", "Quinlan", "Mr.", "Esq."}));
+    QCOMPARE(props[1].values(), (QStringList{"", "", "123 Main Street", "Any Town", "CA", "91921-1234"}));
+    QCOMPARE(describe(props[1].params()), (QStringList{"T:dom", "T:home", "T:postal", "T:parcel"}));
     QCOMPARE(props[2].toByteArray(Version30), QByteArray("TEL;TYPE=WORK,VOICE,PREF,MSG:+1-213-555-1234"));
     QCOMPARE(props[2].toByteArray(Version21), QByteArray("TEL;WORK;VOICE;PREF;MSG:+1-213-555-1234"));
-    QCOMPARE(props[4].values(), (QStringList { "37.386013", "-122.082932" }));
+    QCOMPARE(props[4].values(), (QStringList{"37.386013", "-122.082932"}));
     QCOMPARE(props[5], vCardProperty::createBirthday(QDate(1996, 4, 15)));
-    QCOMPARE(describe(props[6].params()), QStringList { "O:VALUE=uri" });
+    QCOMPARE(describe(props[6].params()), QStringList{"O:VALUE=uri"});
     QCOMPARE(props[6].value(), QString("http://www.abc.com/pub/photos/jqpublic.gif"));
 }
 
@@ -347,9 +345,8 @@ void TestVCard::cardWrite()
     QVERIFY(!empty.isValid());
     QCOMPARE(empty.count(), 0);
 
-    vCard card({ vCardProperty::createName("John", "Doe", "", "", "") });
-    card.addProperties({ vCardProperty("FN", "John Doe"),
-                         vCardProperty("TEL", "555", QList<vCardParam> { type("cell") }) });
+    vCard card({vCardProperty::createName("John", "Doe", "", "", "")});
+    card.addProperties({vCardProperty("FN", "John Doe"), vCardProperty("TEL", "555", QList<vCardParam>{type("cell")})});
     QCOMPARE(card.toByteArray(Version30),
              QByteArray("BEGIN:VCARD\nVERSION:3.0\nN:Doe;John;;;\nFN:John Doe\nTEL;TYPE=CELL:555\nEND:VCARD"));
     QCOMPARE(card.toByteArray(Version21),
@@ -409,14 +406,13 @@ void TestVCard::cardReadLineHandling()
     QCOMPARE(cards[0].count(), 1);
     const vCardProperty photo = cards[0].properties()[0];
     QCOMPARE(photo.value(), QString("R0lGODlhAAAABBBB"));
-    QCOMPARE(describe(photo.params()), (QStringList { "E:BASE64", "T:GIF" }));
+    QCOMPARE(describe(photo.params()), (QStringList{"E:BASE64", "T:GIF"}));
 
     QStringList lines;
     for (const vCardProperty& prop : cards[1].properties())
         lines << QString::fromUtf8(prop.toByteArray(Version30));
-    QCOMPARE(lines, (QStringList { "PHOTO;VALUE=URI:http://x/p.gif", "TEL;TYPE=CELL:123", "ITEM.TEL:1",
-                                   "ITEM1.TEL:2", "ITEMA.TEL:3", "EMAIL:m@x", "NOTE:first part",
-                                   "SECOND: part" }));
+    QCOMPARE(lines, (QStringList{"PHOTO;VALUE=URI:http://x/p.gif", "TEL;TYPE=CELL:123", "ITEM.TEL:1", "ITEM1.TEL:2",
+                                 "ITEMA.TEL:3", "EMAIL:m@x", "NOTE:first part", "SECOND: part"}));
     QCOMPARE(cards[1].properties()[2].name(), QString("item.TEL"));
 
     // A photo block still open at the end is left as it was.
@@ -427,20 +423,20 @@ void TestVCard::cardReadLineHandling()
 
 void TestVCard::cardLookup()
 {
-    const vCardProperty home("TEL", "1", QList<vCardParam> { type("home"), type("voice") });
-    const vCardProperty work("TEL", "2", QList<vCardParam> { type("work") });
+    const vCardProperty home("TEL", "1", QList<vCardParam>{type("home"), type("voice")});
+    const vCardProperty work("TEL", "2", QList<vCardParam>{type("work")});
     const vCardProperty plain("TEL", "3");
-    const vCard card({ home, work, plain, vCardProperty("FN", "X") });
+    const vCard card({home, work, plain, vCardProperty("FN", "X")});
 
     QCOMPARE(card.property("TEL").value(), QString("1"));
     QCOMPARE(card.property("TEL", {}, true).value(), QString("3"));
-    QCOMPARE(card.property("TEL", { type("work") }).value(), QString("2"));
-    QCOMPARE(card.property("TEL", { type("voice") }).value(), QString("1"));
-    QCOMPARE(card.property("TEL", { type("voice"), type("home") }).value(), QString("1"));
-    QVERIFY(!card.contains("TEL", { type("voice"), type("home") }, true));
-    QVERIFY(card.contains("TEL", { type("home"), type("voice") }, true));
+    QCOMPARE(card.property("TEL", {type("work")}).value(), QString("2"));
+    QCOMPARE(card.property("TEL", {type("voice")}).value(), QString("1"));
+    QCOMPARE(card.property("TEL", {type("voice"), type("home")}).value(), QString("1"));
+    QVERIFY(!card.contains("TEL", {type("voice"), type("home")}, true));
+    QVERIFY(card.contains("TEL", {type("home"), type("voice")}, true));
     QVERIFY(!card.contains("tel"));
-    QVERIFY(!card.contains("TEL", { type("fax") }));
+    QVERIFY(!card.contains("TEL", {type("fax")}));
     const vCardProperty missing = card.property("EMAIL");
     QVERIFY(missing.name().isNull());
     QVERIFY(missing.values().isEmpty());
@@ -453,7 +449,7 @@ void TestVCard::cardFiles()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("card.vcf");
-    vCard card({ vCardProperty("FN", QString::fromUtf8("J\xC3\xBCrgen")) });
+    vCard card({vCardProperty("FN", QString::fromUtf8("J\xC3\xBCrgen"))});
     QVERIFY(card.saveToFile(path));
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
@@ -471,17 +467,23 @@ void TestVCard::cardFiles()
 void TestVCard::cardRoundTrip()
 {
     vCard card;
-    card.addProperty(vCardProperty::createName("Ana", "Garc\xC3\xAD""a", "Mar\xC3\xAD""a", "Dr.", ""));
-    card.addProperty(vCardProperty("FN", QString::fromUtf8("Dr. Ana Garc\xC3\xAD""a")));
+    card.addProperty(vCardProperty::createName("Ana",
+                                               "Garc\xC3\xAD"
+                                               "a",
+                                               "Mar\xC3\xAD"
+                                               "a",
+                                               "Dr.", ""));
+    card.addProperty(vCardProperty("FN", QString::fromUtf8("Dr. Ana Garc\xC3\xAD"
+                                                           "a")));
     card.addProperty(vCardProperty::createAddress("Calle 1", "Madrid", "", "28001", "Spain", "", "",
-                                                   { type("work"), type("postal") }));
-    card.addProperty(vCardProperty::createOrganization("Acme", { "R&D" }));
+                                                  {type("work"), type("postal")}));
+    card.addProperty(vCardProperty::createOrganization("Acme", {"R&D"}));
     card.addProperty(vCardProperty::createGeographicPosition(40.4168, -3.7038));
     card.addProperty(vCardProperty::createBirthday(QDate(1980, 2, 29)));
-    card.addProperty(vCardProperty("EMAIL", "ana@example.org", QList<vCardParam> { type("internet") }));
+    card.addProperty(vCardProperty("EMAIL", "ana@example.org", QList<vCardParam>{type("internet")}));
     card.addProperty(vCardProperty("NOTE", "two\nlines"));
 
-    for (vCardVersion version : { Version21, Version30 }) {
+    for (vCardVersion version : {Version21, Version30}) {
         const QList<vCard> cards = vCard::fromByteArray(card.toByteArray(version));
         QCOMPARE(cards.size(), 1);
         const QList<vCardProperty> in = card.properties();
@@ -510,10 +512,10 @@ void TestVCard::vCard21Example()
     QCOMPARE(cards.size(), 1);
     const vCard& card = cards[0];
     QCOMPARE(card.count(), 5);
-    QCOMPARE(card.property("N").values(), (QStringList { "Smith", "John", "M.", "Mr.", "Esq." }));
-    const QList<vCardParam> workFax { vCardParam("WORK", vCardParam::Other), vCardParam("FAX", vCardParam::Other) };
+    QCOMPARE(card.property("N").values(), (QStringList{"Smith", "John", "M.", "Mr.", "Esq."}));
+    const QList<vCardParam> workFax{vCardParam("WORK", vCardParam::Other), vCardParam("FAX", vCardParam::Other)};
     QCOMPARE(card.property("TEL", workFax).value(), QString("+1 (919) 555-9876"));
-    QCOMPARE(card.property("TEL", { vCardParam("WORK", vCardParam::Other) }).value(), QString("+1 (919) 555-1234"));
+    QCOMPARE(card.property("TEL", {vCardParam("WORK", vCardParam::Other)}).value(), QString("+1 (919) 555-1234"));
     QCOMPARE(card.property("ADR").values().size(), 5);
     QCOMPARE(card.toByteArray(Version21), QByteArray(text).replace("\r", "").chopped(1));
 }
@@ -538,9 +540,9 @@ void TestVCard::rfc2426Example()
     const vCard& card = cards[0];
     QCOMPARE(card.count(), 8);
     QCOMPARE(card.property("ADR").values(),
-             (QStringList { "", "", "6544 Battleford Drive", "Raleigh", "NC", "27615-6544", "U.S.A." }));
-    QCOMPARE(card.property("TEL", { type("FAX") }).value(), QString("+1-919-676-9564"));
-    QCOMPARE(card.property("EMAIL", { type("INTERNET") }, true).value(), QString("fdawson@earthlink.net"));
+             (QStringList{"", "", "6544 Battleford Drive", "Raleigh", "NC", "27615-6544", "U.S.A."}));
+    QCOMPARE(card.property("TEL", {type("FAX")}).value(), QString("+1-919-676-9564"));
+    QCOMPARE(card.property("EMAIL", {type("INTERNET")}, true).value(), QString("fdawson@earthlink.net"));
     QCOMPARE(card.property("URL").value(), QString("http://home.earthlink.net/~fdawson"));
     QCOMPARE(card.toByteArray(Version30), QByteArray(text).replace("\r", "").chopped(1));
 }
@@ -549,15 +551,15 @@ void TestVCard::vobjectReadsWrittenCards()
 {
     vCard card;
     card.addProperty(vCardProperty::createName("John", "Doe", "Q", "Mr.", "Jr."));
-    card.addProperty(vCardProperty("FN", QString::fromUtf8("John Q. D\xC3\xB6""e")));
-    card.addProperty(vCardProperty("TEL", "+1 555 0100", QList<vCardParam> { type("home"), type("voice") }));
-    card.addProperty(vCardProperty::createAddress("Main St 1", "Town", "ST", "12345", "Land", "", "",
-                                                   { type("work") }));
-    card.addProperty(vCardProperty::createOrganization("Acme", { "R&D", "Lab" }));
+    card.addProperty(vCardProperty("FN", QString::fromUtf8("John Q. D\xC3\xB6"
+                                                           "e")));
+    card.addProperty(vCardProperty("TEL", "+1 555 0100", QList<vCardParam>{type("home"), type("voice")}));
+    card.addProperty(vCardProperty::createAddress("Main St 1", "Town", "ST", "12345", "Land", "", "", {type("work")}));
+    card.addProperty(vCardProperty::createOrganization("Acme", {"R&D", "Lab"}));
     card.addProperty(vCardProperty::createBirthday(QDate(1970, 1, 2)));
     card.addProperty(vCardProperty("NOTE", "line one\nline two \\ end"));
 
-    for (vCardVersion version : { Version21, Version30 }) {
+    for (vCardVersion version : {Version21, Version30}) {
         QByteArray text = card.toByteArray(version);
         text += '\n' + text;
         const QJsonArray cards = parseWithVobject(text);
@@ -566,8 +568,7 @@ void TestVCard::vobjectReadsWrittenCards()
         QCOMPARE(props.size(), card.count() + 1);
 
         QCOMPARE(props.at(0).toObject().value("name").toString(), QString("VERSION"));
-        QCOMPARE(toStrings(props.at(0).toObject().value("value")),
-                 QStringList { version == Version21 ? "2.1" : "3.0" });
+        QCOMPARE(toStrings(props.at(0).toObject().value("value")), QStringList{version == Version21 ? "2.1" : "3.0"});
         for (int i = 0; i < card.count(); ++i) {
             const vCardProperty prop = card.properties().at(i);
             const QJsonObject parsed = props.at(i + 1).toObject();

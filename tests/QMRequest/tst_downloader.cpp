@@ -111,12 +111,18 @@ private slots:
     {
         QTest::addColumn<QString>("request");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("none") << "127.0.0.1:8/x" << "http://127.0.0.1:8/x";
-        QTest::newRow("host name with port") << "localhost:8/x" << "http://localhost:8/x";
-        QTest::newRow("http") << "http://h/x" << "http://h/x";
-        QTest::newRow("https") << "https://h/x" << "https://h/x";
-        QTest::newRow("upper case") << "HTTPS://h/x" << "HTTPS://h/x";
-        QTest::newRow("path only") << "h/a://b" << "http://h/a://b";
+        QTest::newRow("none") << "127.0.0.1:8/x"
+                              << "http://127.0.0.1:8/x";
+        QTest::newRow("host name with port") << "localhost:8/x"
+                                             << "http://localhost:8/x";
+        QTest::newRow("http") << "http://h/x"
+                              << "http://h/x";
+        QTest::newRow("https") << "https://h/x"
+                               << "https://h/x";
+        QTest::newRow("upper case") << "HTTPS://h/x"
+                                    << "HTTPS://h/x";
+        QTest::newRow("path only") << "h/a://b"
+                                   << "http://h/a://b";
     }
 
     void testSchemes()

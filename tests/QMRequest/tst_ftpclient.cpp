@@ -108,10 +108,10 @@ void TestFtpClient::initTestCase()
     QVERIFY(m_nPort != 0);
     m_server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_server.start(QStringLiteral("/usr/bin/python3"),
-                   {QStringLiteral("-m"), QStringLiteral("pyftpdlib"), QStringLiteral("-i"), QStringLiteral("127.0.0.1"),
-                    QStringLiteral("-p"), QString::number(m_nPort), QStringLiteral("-w"), QStringLiteral("-d"),
-                    m_root.path(), QStringLiteral("-u"), QLatin1String(kUser), QStringLiteral("-P"),
-                    QLatin1String(kPassword)});
+                   {QStringLiteral("-m"), QStringLiteral("pyftpdlib"), QStringLiteral("-i"),
+                    QStringLiteral("127.0.0.1"), QStringLiteral("-p"), QString::number(m_nPort), QStringLiteral("-w"),
+                    QStringLiteral("-d"), m_root.path(), QStringLiteral("-u"), QLatin1String(kUser),
+                    QStringLiteral("-P"), QLatin1String(kPassword)});
     QVERIFY2(m_server.waitForStarted(), "python3-pyftpdlib is installed by scripts/install-deps.sh");
     bool bUp = false;
     for (int n = 0; n < 100 && !bUp; ++n) {
@@ -200,8 +200,8 @@ void TestFtpClient::testListingMatchesFolder()
     QMap<QString, UrlInfo> byName;
     for (const UrlInfo& info : qAsConst(log.entries))
         byName.insert(info.name(), info);
-    const QFileInfoList files = QDir(rootPath(QStringLiteral("listing")))
-                                    .entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    const QFileInfoList files =
+        QDir(rootPath(QStringLiteral("listing"))).entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
     QCOMPARE(byName.keys().count(), files.count());
     for (const QFileInfo& fileInfo : files) {
         QVERIFY2(byName.contains(fileInfo.fileName()), qPrintable(fileInfo.fileName()));
@@ -215,7 +215,8 @@ void TestFtpClient::testListingMatchesFolder()
         const QDateTime utc = fileInfo.lastModified().toUTC();
         QCOMPARE(info.lastModified().date(), utc.date());
         if (fileInfo.fileName() != QLatin1String("old archive.tar.gz"))
-            QCOMPARE(info.lastModified().time().toString(QStringLiteral("hh:mm")), utc.time().toString(QStringLiteral("hh:mm")));
+            QCOMPARE(info.lastModified().time().toString(QStringLiteral("hh:mm")),
+                     utc.time().toString(QStringLiteral("hh:mm")));
     }
     const UrlInfo archive = byName.value(QStringLiteral("old archive.tar.gz"));
     QCOMPARE(archive.lastModified().date(), QDate(2004, 8, 10));
@@ -244,7 +245,7 @@ void TestFtpClient::testTransfersAndFileCommands()
     FtpCore ftp;
     QVERIFY(connectAndLogin(ftp));
     CommandLog log(&ftp);
-    QSignalSpy progress(&ftp, SIGNAL(dataTransferProgress(qint64,qint64)));
+    QSignalSpy progress(&ftp, SIGNAL(dataTransferProgress(qint64, qint64)));
     QSignalSpy done(&ftp, SIGNAL(done(bool)));
 
     QFile upload(largeLocal);
@@ -336,7 +337,7 @@ void TestFtpClient::testDestroyWhileBusy()
     QVERIFY(connectAndLogin(*pFtp));
     QBuffer sink;
     sink.open(QIODevice::WriteOnly);
-    QSignalSpy progress(pFtp, SIGNAL(dataTransferProgress(qint64,qint64)));
+    QSignalSpy progress(pFtp, SIGNAL(dataTransferProgress(qint64, qint64)));
     pFtp->get(QStringLiteral("big.bin"), &sink);
     QTRY_VERIFY(sink.size() > 0);
     delete pFtp;
@@ -362,7 +363,8 @@ void TestFtpClient::testFailedCdDropsQueue()
     QCOMPARE(log.failed, QList<bool>() << true);
     QVERIFY(!log.started.contains(nList));
     QCOMPARE(ftp.error(), FtpCore::UnknownError);
-    QVERIFY2(ftp.errorString().startsWith(QStringLiteral("Changing directory failed:\n")), qPrintable(ftp.errorString()));
+    QVERIFY2(ftp.errorString().startsWith(QStringLiteral("Changing directory failed:\n")),
+             qPrintable(ftp.errorString()));
     QVERIFY(ftp.errorString().length() > int(qstrlen("Changing directory failed:\n")));
 
     // The connection stays usable.
@@ -379,7 +381,7 @@ void TestFtpClient::testMissingFileAndRawCommand()
     QVERIFY(connectAndLogin(ftp));
     CommandLog log(&ftp);
     QSignalSpy done(&ftp, SIGNAL(done(bool)));
-    QSignalSpy raw(&ftp, SIGNAL(rawCommandReply(int,QString)));
+    QSignalSpy raw(&ftp, SIGNAL(rawCommandReply(int, QString)));
 
     QBuffer sink;
     sink.open(QIODevice::WriteOnly);

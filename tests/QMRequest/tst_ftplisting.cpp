@@ -35,27 +35,20 @@ void TestFtpListing::testParse_data()
     QTest::newRow("unix file") << QByteArray("-rw-r--r--   1 ftp  ftp  512 Aug 10  2004 archive.tar.gz\r\n")
                                << "archive.tar.gz" << qint64(512) << false << true << false << 0644 << true << false
                                << QDate(2004, 8, 10);
-    QTest::newRow("unix link") << QByteArray("lrwxrwxrwx 1 ftp ftp 9 Oct 29  2005 docs -> docs.h")
-                               << "docs" << qint64(9) << true << false << true << 0777 << true << true
-                               << QDate(2005, 10, 29);
-    QTest::newRow("unix dir") << QByteArray("drwxr-x---   2 root wheel 4096 jan  3  1999 my folder")
-                              << "my folder" << qint64(4096) << true << false << false << 0750 << false << false
-                              << QDate(1999, 1, 3);
-    QTest::newRow("dos dir") << QByteArray("01-16-02  11:14AM       <DIR>          epsgroup")
-                             << "epsgroup" << qint64(0) << true << false << false << 0666 << true << false
-                             << QDate(2002, 1, 16);
-    QTest::newRow("dos file") << QByteArray("12-31-99  11:59PM             1234 notes.txt\r\n")
-                              << "notes.txt" << qint64(1234) << false << true << false << 0666 << true << true
-                              << QDate(1999, 12, 31);
-    QTest::newRow("dos upper exe") << QByteArray("06-05-10  01:00PM             10 SETUP.EXE")
-                                   << "SETUP.EXE" << qint64(10) << false << true << false << 0666 << true << true
-                                   << QDate(2010, 6, 5);
-    QTest::newRow("dos lower exe") << QByteArray("06-05-10  01:00PM             10 setup.exe")
-                                   << "setup.exe" << qint64(10) << false << true << false << 0777 << true << true
-                                   << QDate(2010, 6, 5);
-    QTest::newRow("dos link") << QByteArray("06-05-10  01:00PM             10 Short Cut.LNK")
-                              << "Short Cut.LNK" << qint64(10) << false << true << true << 0666 << true << true
-                              << QDate(2010, 6, 5);
+    QTest::newRow("unix link") << QByteArray("lrwxrwxrwx 1 ftp ftp 9 Oct 29  2005 docs -> docs.h") << "docs"
+                               << qint64(9) << true << false << true << 0777 << true << true << QDate(2005, 10, 29);
+    QTest::newRow("unix dir") << QByteArray("drwxr-x---   2 root wheel 4096 jan  3  1999 my folder") << "my folder"
+                              << qint64(4096) << true << false << false << 0750 << false << false << QDate(1999, 1, 3);
+    QTest::newRow("dos dir") << QByteArray("01-16-02  11:14AM       <DIR>          epsgroup") << "epsgroup" << qint64(0)
+                             << true << false << false << 0666 << true << false << QDate(2002, 1, 16);
+    QTest::newRow("dos file") << QByteArray("12-31-99  11:59PM             1234 notes.txt\r\n") << "notes.txt"
+                              << qint64(1234) << false << true << false << 0666 << true << true << QDate(1999, 12, 31);
+    QTest::newRow("dos upper exe") << QByteArray("06-05-10  01:00PM             10 SETUP.EXE") << "SETUP.EXE"
+                                   << qint64(10) << false << true << false << 0666 << true << true << QDate(2010, 6, 5);
+    QTest::newRow("dos lower exe") << QByteArray("06-05-10  01:00PM             10 setup.exe") << "setup.exe"
+                                   << qint64(10) << false << true << false << 0777 << true << true << QDate(2010, 6, 5);
+    QTest::newRow("dos link") << QByteArray("06-05-10  01:00PM             10 Short Cut.LNK") << "Short Cut.LNK"
+                              << qint64(10) << false << true << true << 0666 << true << true << QDate(2010, 6, 5);
 }
 
 void TestFtpListing::testParse()
@@ -100,15 +93,15 @@ void TestFtpListing::testYearlessDate()
     const QLocale c = QLocale::c();
 
     UrlInfo recent;
-    const QByteArray recentLine = "-rw-r--r-- 1 a b 1 " + c.toString(past, QStringLiteral("MMM dd")).toLatin1()
-        + " 10:20 recent.txt";
+    const QByteArray recentLine =
+        "-rw-r--r-- 1 a b 1 " + c.toString(past, QStringLiteral("MMM dd")).toLatin1() + " 10:20 recent.txt";
     QVERIFY(FtpCoreDTP::parseDir(recentLine, QString(), &recent));
     QCOMPARE(recent.lastModified().date(), past);
     QCOMPARE(recent.lastModified().time(), QTime(10, 20));
 
     UrlInfo ahead;
-    const QByteArray aheadLine = "-rw-r--r-- 1 a b 1 " + c.toString(future, QStringLiteral("MMM dd")).toLatin1()
-        + " 10:20 ahead.txt";
+    const QByteArray aheadLine =
+        "-rw-r--r-- 1 a b 1 " + c.toString(future, QStringLiteral("MMM dd")).toLatin1() + " 10:20 ahead.txt";
     QVERIFY(FtpCoreDTP::parseDir(aheadLine, QString(), &ahead));
     // A date that would lie ahead belongs to the year before.
     QCOMPARE(ahead.lastModified().date(), future.addYears(-1));

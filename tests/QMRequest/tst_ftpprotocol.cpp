@@ -22,8 +22,7 @@ class ScriptedServer : public QObject
 public:
     using Script = std::function<QByteArray(const QString& line)>;
 
-    explicit ScriptedServer(Script script)
-        : m_script(std::move(script))
+    explicit ScriptedServer(Script script) : m_script(std::move(script))
     {
         m_server.listen(QHostAddress::LocalHost, 0);
         connect(&m_server, &QTcpServer::newConnection, this, [this] {
@@ -101,7 +100,7 @@ void TestFtpProtocol::testMultiLineReplies()
     });
     FtpCore ftp;
     QSignalSpy done(&ftp, SIGNAL(done(bool)));
-    QSignalSpy raw(&ftp, SIGNAL(rawCommandReply(int,QString)));
+    QSignalSpy raw(&ftp, SIGNAL(rawCommandReply(int, QString)));
     ftp.connectToHost(QStringLiteral("127.0.0.1"), server.port());
     ftp.login(QStringLiteral("joe"), QStringLiteral("pw"));
     ftp.rawCommand(QStringLiteral("STAT"));
@@ -109,8 +108,8 @@ void TestFtpProtocol::testMultiLineReplies()
     QVERIFY(done.wait(5000));
     QCOMPARE(done.at(0).at(0).toBool(), false);
     // A 230 to USER makes the PASS line unnecessary.
-    QCOMPARE(server.lines, QStringList() << QStringLiteral("USER joe") << QStringLiteral("STAT")
-                                         << QStringLiteral("NOOP"));
+    QCOMPARE(server.lines,
+             QStringList() << QStringLiteral("USER joe") << QStringLiteral("STAT") << QStringLiteral("NOOP"));
     QCOMPARE(ftp.state(), FtpCore::LoggedIn);
     QCOMPARE(raw.count(), 2);
     QCOMPARE(raw.at(0).at(0).toInt(), 211);
@@ -151,7 +150,9 @@ void TestFtpProtocol::testTransferCompleteHeldUntilDataClose()
             return "200 type\r\n";
         if (line == QLatin1String("PASV"))
             return QStringLiteral("227 Entering Passive Mode (127,0,0,1,%1,%2).\r\n")
-                .arg(nPort >> 8).arg(nPort & 0xff).toLatin1();
+                .arg(nPort >> 8)
+                .arg(nPort & 0xff)
+                .toLatin1();
         if (line == QLatin1String("LIST")) {
             // The listing goes out now, the data connection closes only later.
             pData->write("-rw-r--r--   1 ftp  ftp  512 Aug 10  2004 archive.tar.gz\r\n");
@@ -203,7 +204,7 @@ void TestFtpProtocol::testExtendedPassiveReply()
     });
     FtpCore ftp;
     QSignalSpy done(&ftp, SIGNAL(done(bool)));
-    QSignalSpy progress(&ftp, SIGNAL(dataTransferProgress(qint64,qint64)));
+    QSignalSpy progress(&ftp, SIGNAL(dataTransferProgress(qint64, qint64)));
     QBuffer sink;
     sink.open(QIODevice::WriteOnly);
     ftp.connectToHost(QStringLiteral("127.0.0.1"), server.port());

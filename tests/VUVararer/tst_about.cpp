@@ -25,15 +25,9 @@ public:
     void setResourceFolder(const QString& path) { setBundleResourcePath(path); }
 };
 
-AboutApp* app()
-{
-    return static_cast<AboutApp*>(App::theApp());
-}
+AboutApp* app() { return static_cast<AboutApp*>(App::theApp()); }
 
-QString infoText(AboutDialog& dialog)
-{
-    return dialog.findChild<QLabel*>("AboutInfoLabel")->text();
-}
+QString infoText(AboutDialog& dialog) { return dialog.findChild<QLabel*>("AboutInfoLabel")->text(); }
 
 } // namespace
 

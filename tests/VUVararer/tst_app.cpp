@@ -63,9 +63,12 @@ private slots:
     {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("file") << "/a/b/c.txt" << "/a/b";
-        QTest::newRow("trailing slash") << "/a/b/" << "/a/b";
-        QTest::newRow("last element") << "/a/b" << "/a";
+        QTest::newRow("file") << "/a/b/c.txt"
+                              << "/a/b";
+        QTest::newRow("trailing slash") << "/a/b/"
+                                        << "/a/b";
+        QTest::newRow("last element") << "/a/b"
+                                      << "/a";
     }
 
     void testDirPaths()
@@ -92,8 +95,9 @@ private slots:
                                     QStringLiteral("LICENSE.LGPL\">(more)</A><BR>")));
         QVERIFY(strNotices.contains(QStringLiteral("the Qt source code is available on<br><A HREF=\"")));
         // Tests run from <build>/tests, so the resource folder is the build tree's share/trelvanic.
-        QCOMPARE(pApp->bundleResourcePath(), QDir::cleanPath(QCoreApplication::applicationDirPath() +
-                                                             QStringLiteral("/../share/trelvanic")) + QLatin1Char('/'));
+        QCOMPARE(pApp->bundleResourcePath(),
+                 QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../share/trelvanic")) +
+                     QLatin1Char('/'));
         QFile licence(pApp->bundleResourcePath() + QStringLiteral("LICENSE.LGPL"));
         QVERIFY(licence.open(QIODevice::ReadOnly));
         QVERIFY(licence.readAll().contains("GNU LESSER GENERAL PUBLIC LICENSE"));
@@ -193,11 +197,11 @@ private slots:
         // An unconfigured build never contacts anyone.
         const Endpoints e = Endpoints::defaults();
         for (const QString& address :
-             {e.m_strUpdateServer, e.m_strUpdateServerFallback, e.m_strMetricsBase, e.m_strProductSite,
-              e.m_strMainSite, e.regionalSite(QStringLiteral("de")), e.m_strRatingPage, e.m_strSocialRelay,
+             {e.m_strUpdateServer, e.m_strUpdateServerFallback, e.m_strMetricsBase, e.m_strProductSite, e.m_strMainSite,
+              e.regionalSite(QStringLiteral("de")), e.m_strRatingPage, e.m_strSocialRelay,
               e.videoUrl(QStringLiteral("de"), QStringLiteral("1")), e.m_strAboutAddress, e.m_strFacebookPage,
-              e.m_strTwitterPage, e.m_strVkontaktePage, e.m_strYoutubePage, e.serverCom(), e.serverNet(),
-              e.serverDe(), e.m_strDeveloperPage}) {
+              e.m_strTwitterPage, e.m_strVkontaktePage, e.m_strYoutubePage, e.serverCom(), e.serverNet(), e.serverDe(),
+              e.m_strDeveloperPage}) {
             const QUrl url(address);
             QVERIFY2(url.isValid() && !url.scheme().isEmpty(), qPrintable(address));
             QVERIFY2(url.host().endsWith(QStringLiteral(".invalid")), qPrintable(address));

@@ -80,7 +80,8 @@ private slots:
             QCOMPARE(bookmarks.cache().value(second), QStringLiteral("bookmark1"));
             const QByteArray text = fileText();
             QVERIFY2(text.startsWith("[A]\n"), text.constData());
-            QVERIFY2(text.contains("BookmarksGroup\\bookmark0=" + first.toLocalFile().toUtf8() + "\n"), text.constData());
+            QVERIFY2(text.contains("BookmarksGroup\\bookmark0=" + first.toLocalFile().toUtf8() + "\n"),
+                     text.constData());
         }
         VUVararer::SecurityBookmark reloaded;
         QVERIFY(reloaded.isBookmarkForUrlAvailable(first) && reloaded.isBookmarkForUrlAvailable(second));

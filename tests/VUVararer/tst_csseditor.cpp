@@ -278,7 +278,8 @@ private slots:
         QStringList entries;
         for (QAction* menu : editor.menuBar()->actions())
             for (QAction* action : menu->menu()->actions())
-                entries << (action->isSeparator() ? QString("-") : action->text() + "=" + action->shortcut().toString());
+                entries << (action->isSeparator() ? QString("-")
+                                                  : action->text() + "=" + action->shortcut().toString());
         QCOMPARE(entries, (QStringList{"&Open...=Ctrl+O", "&Save=Ctrl+S", "&SetInfo=Ctrl+I", "&Apply=Ctrl+A",
                                        "S&ave As...=", "-", "&About=F1", "&Reset=R"}));
         auto* toolBar = editor.findChild<QToolBar*>();

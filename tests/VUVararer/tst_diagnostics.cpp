@@ -96,7 +96,9 @@ private slots:
         QVERIFY(log.open(QIODevice::ReadOnly));
         const QString text = QString::fromUtf8(log.readAll());
         QVERIFY2(QRegularExpression(QStringLiteral("^\\d\\d\\.\\d\\d\\.\\d\\d-\\d\\d:\\d\\d Fatal: boom, .*\\n$"))
-                     .match(text).hasMatch(), qPrintable(text));
+                     .match(text)
+                     .hasMatch(),
+                 qPrintable(text));
 
         QTemporaryDir quiet;
         const FrameTest::ProbeResult stderrRun = FrameTest::runProbe("stderr", {}, quiet.path());

@@ -56,18 +56,20 @@ private slots:
     void testMessageBoxButtons()
     {
         QStringList seen;
-        ModalCloser closer([&seen](QWidget* box) {
-            seen = buttonTexts(box);
-            QVERIFY(ModalCloser::clickButton(box, "Yes"));
-        }, "VUVararer::MMessageBox");
+        ModalCloser closer(
+            [&seen](QWidget* box) {
+                seen = buttonTexts(box);
+                QVERIFY(ModalCloser::clickButton(box, "Yes"));
+            },
+            "VUVararer::MMessageBox");
         QCOMPARE(MMessageBox::question(nullptr, "Title", "Sure?", MMessageBox::Yes | MMessageBox::No), 0x4000);
         QCOMPARE(seen, (QStringList{"No", "Yes"}));
 
-        MMessageBox all(MMessageBox::Warning, "t", "x", 0x400 | 0x400000 | 0x10000 | 0x4000 | 0x40000 | 0x80000 |
-                                                          0x100000 | 0x8000 | 0x20000,
-                        nullptr, "Later");
-        QCOMPARE(buttonTexts(&all), (QStringList{"Ok", "Cancel", "No", "Yes", "Abort", "Retry", "Ignore", "YesAll",
-                                                 "NoAll", "Later"}));
+        MMessageBox all(MMessageBox::Warning, "t", "x",
+                        0x400 | 0x400000 | 0x10000 | 0x4000 | 0x40000 | 0x80000 | 0x100000 | 0x8000 | 0x20000, nullptr,
+                        "Later");
+        QCOMPARE(buttonTexts(&all),
+                 (QStringList{"Ok", "Cancel", "No", "Yes", "Abort", "Retry", "Ignore", "YesAll", "NoAll", "Later"}));
         QCOMPARE(all.objectName(), QString("MessageBox"));
         QCOMPARE(all.minimumSize(), QSize(300, 200));
 
@@ -169,7 +171,8 @@ private slots:
         auto choose = [&modes](const QString& file) {
             return [&modes, file](QWidget* modal) {
                 auto* dialog = qobject_cast<QFileDialog*>(modal);
-                modes << dialog->fileMode() << dialog->acceptMode() << (dialog->parentWidget() ? int(dialog->windowModality()) : -1);
+                modes << dialog->fileMode() << dialog->acceptMode()
+                      << (dialog->parentWidget() ? int(dialog->windowModality()) : -1);
                 if (dialog->fileMode() == QFileDialog::ExistingFiles)
                     dialog->findChild<QLineEdit*>("fileNameEdit")->setText("\"b.txt\" \"a.txt\"");
                 else
@@ -180,32 +183,39 @@ private slots:
         QString filter = "untouched";
         {
             ModalCloser closer(choose(b), "QFileDialog");
-            QCOMPARE(VUVararer::FileDialog::getOpenFileName(&parent, "Open", m_dir.path(), "Text (*.txt)", &filter, options), b);
+            QCOMPARE(
+                VUVararer::FileDialog::getOpenFileName(&parent, "Open", m_dir.path(), "Text (*.txt)", &filter, options),
+                b);
         }
         {
             ModalCloser closer(choose(QString()), "QFileDialog");
-            QCOMPARE(VUVararer::FileDialog::getOpenFileNames(&parent, "Open", m_dir.path(), QString(), nullptr, options),
-                     (QStringList{b, a}));
+            QCOMPARE(
+                VUVararer::FileDialog::getOpenFileNames(&parent, "Open", m_dir.path(), QString(), nullptr, options),
+                (QStringList{b, a}));
         }
         const QString fresh = m_dir.path() + "/new.m4a";
         {
             ModalCloser closer(choose(fresh), "QFileDialog");
-            QCOMPARE(VUVararer::FileDialog::getSaveFileName(&parent, "Save", m_dir.path(), QString(), nullptr, options), fresh);
+            QCOMPARE(VUVararer::FileDialog::getSaveFileName(&parent, "Save", m_dir.path(), QString(), nullptr, options),
+                     fresh);
         }
         QCOMPARE(filter, QString("untouched"));
         const int modal = Qt::WindowModal;
-        QCOMPARE(modes, (QList<int>{QFileDialog::ExistingFile, QFileDialog::AcceptOpen, modal, QFileDialog::ExistingFiles,
-                                    QFileDialog::AcceptOpen, modal, QFileDialog::AnyFile, QFileDialog::AcceptSave, modal}));
+        QCOMPARE(modes,
+                 (QList<int>{QFileDialog::ExistingFile, QFileDialog::AcceptOpen, modal, QFileDialog::ExistingFiles,
+                             QFileDialog::AcceptOpen, modal, QFileDialog::AnyFile, QFileDialog::AcceptSave, modal}));
         QTRY_VERIFY(parent.findChildren<QFileDialog*>().isEmpty());
 
         // Without a parent the selected filter comes back.
-        ModalCloser closer([a](QWidget* modal) {
-            auto* dialog = qobject_cast<QFileDialog*>(modal);
-            QVERIFY(!dialog->parentWidget());
-            dialog->selectNameFilter("Text (*.txt)");
-            dialog->selectFile(a);
-            QMetaObject::invokeMethod(dialog, "accept");
-        }, "QFileDialog");
+        ModalCloser closer(
+            [a](QWidget* modal) {
+                auto* dialog = qobject_cast<QFileDialog*>(modal);
+                QVERIFY(!dialog->parentWidget());
+                dialog->selectNameFilter("Text (*.txt)");
+                dialog->selectFile(a);
+                QMetaObject::invokeMethod(dialog, "accept");
+            },
+            "QFileDialog");
         QCOMPARE(VUVararer::FileDialog::getOpenFileName(nullptr, "Open", m_dir.path(), "All (*);;Text (*.txt)", &filter,
                                                         options),
                  a);

@@ -40,26 +40,38 @@ private slots:
     {
         QTest::addColumn<QString>("getter");
         QTest::addColumn<QString>("relative");
-        QTest::newRow("support") << "supportDirectory" << "/.config/Trelvanic/";
-        QTest::newRow("work") << "workDirectory" << "/.local/share/Trelvanic/";
-        QTest::newRow("caches") << "cachesDirectory" << "/.cache/Trelvanic/";
-        QTest::newRow("pictures") << "picturesDirectory" << "/Pictures/Trelvanic/";
-        QTest::newRow("music") << "musicDirectory" << "/Music/Trelvanic/";
-        QTest::newRow("movies") << "moviesDirectory" << "/Videos/Trelvanic/";
-        QTest::newRow("downloads") << "downloadsDirectory" << "/Downloads/Trelvanic/";
-        QTest::newRow("documents") << "documentsDirectory" << "/Documents/Zembrel/Trelvanic/";
-        QTest::newRow("data") << "dataDirectory" << "/.local/share/Zembrel/Trelvanic/";
+        QTest::newRow("support") << "supportDirectory"
+                                 << "/.config/Trelvanic/";
+        QTest::newRow("work") << "workDirectory"
+                              << "/.local/share/Trelvanic/";
+        QTest::newRow("caches") << "cachesDirectory"
+                                << "/.cache/Trelvanic/";
+        QTest::newRow("pictures") << "picturesDirectory"
+                                  << "/Pictures/Trelvanic/";
+        QTest::newRow("music") << "musicDirectory"
+                               << "/Music/Trelvanic/";
+        QTest::newRow("movies") << "moviesDirectory"
+                                << "/Videos/Trelvanic/";
+        QTest::newRow("downloads") << "downloadsDirectory"
+                                   << "/Downloads/Trelvanic/";
+        QTest::newRow("documents") << "documentsDirectory"
+                                   << "/Documents/Zembrel/Trelvanic/";
+        QTest::newRow("data") << "dataDirectory"
+                              << "/.local/share/Zembrel/Trelvanic/";
     }
 
     void testGetters()
     {
         using Getter = QString (App::*)(bool) const;
-        static const QMap<QString, Getter> getters = {
-            {"supportDirectory", &App::supportDirectory},     {"workDirectory", &App::workDirectory},
-            {"cachesDirectory", &App::cachesDirectory},       {"picturesDirectory", &App::picturesDirectory},
-            {"musicDirectory", &App::musicDirectory},         {"moviesDirectory", &App::moviesDirectory},
-            {"downloadsDirectory", &App::downloadsDirectory}, {"documentsDirectory", &App::documentsDirectory},
-            {"dataDirectory", &App::dataDirectory}};
+        static const QMap<QString, Getter> getters = {{"supportDirectory", &App::supportDirectory},
+                                                      {"workDirectory", &App::workDirectory},
+                                                      {"cachesDirectory", &App::cachesDirectory},
+                                                      {"picturesDirectory", &App::picturesDirectory},
+                                                      {"musicDirectory", &App::musicDirectory},
+                                                      {"moviesDirectory", &App::moviesDirectory},
+                                                      {"downloadsDirectory", &App::downloadsDirectory},
+                                                      {"documentsDirectory", &App::documentsDirectory},
+                                                      {"dataDirectory", &App::dataDirectory}};
         QFETCH(QString, getter);
         QFETCH(QString, relative);
         const QString expected = QDir::homePath() + relative;
@@ -170,7 +182,8 @@ private slots:
         QVERIFY(!QFileInfo::exists(strTargetDir + QStringLiteral("/m")));
         QVERIFY(!QFileInfo::exists(strTargetDir + QStringLiteral("/f")));
         QVERIFY(pApp->copyToSupportDirectory(strSource, QStringLiteral("copied.bin")));
-        QCOMPARE(QFileInfo(pApp->supportDirectory(false) + QStringLiteral("copied.bin")).size(), qint64(content.size()));
+        QCOMPARE(QFileInfo(pApp->supportDirectory(false) + QStringLiteral("copied.bin")).size(),
+                 qint64(content.size()));
 
         // A short write: the file-size limit stops the copy part-way; it must fail and leave nothing behind.
         const QString strLimited = dir.filePath(QStringLiteral("limited"));

@@ -29,10 +29,7 @@ QString makeSlide(const QString& path, const QSize& size, const QColor& colour)
     return path;
 }
 
-bool isBlack(QRgb pixel)
-{
-    return qRed(pixel) < 8 && qGreen(pixel) < 8 && qBlue(pixel) < 8;
-}
+bool isBlack(QRgb pixel) { return qRed(pixel) < 8 && qGreen(pixel) < 8 && qBlue(pixel) < 8; }
 
 } // namespace
 
@@ -181,8 +178,10 @@ private slots:
     {
         QTest::addColumn<QString>("language");
         QTest::addColumn<QString>("slides");
-        QTest::newRow("ru") << "ru" << "ru";
-        QTest::newRow("fr falls back") << "fr" << "en";
+        QTest::newRow("ru") << "ru"
+                            << "ru";
+        QTest::newRow("fr falls back") << "fr"
+                                       << "en";
     }
 
     void testProjectResources()

@@ -20,10 +20,7 @@ public:
     void setIndependent(bool bIndependent) { m_bIndependent = bIndependent; }
 };
 
-LinksApp* app()
-{
-    return static_cast<LinksApp*>(App::theApp());
-}
+LinksApp* app() { return static_cast<LinksApp*>(App::theApp()); }
 
 QString queryValue(const QUrl& url, const QString& key)
 {

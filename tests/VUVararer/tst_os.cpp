@@ -284,7 +284,8 @@ private slots:
         QCOMPARE(standBy.count(), 1);
 
         // The session found through logind turning inactive (a user switch) is a logout too.
-        QTRY_VERIFY(m_login.fake->calls().contains(QString("GetSessionByPID(%1)").arg(QCoreApplication::applicationPid())));
+        QTRY_VERIFY(
+            m_login.fake->calls().contains(QString("GetSessionByPID(%1)").arg(QCoreApplication::applicationPid())));
         for (int i = 0; i < 100 && logout.count() < 2; ++i) {
             sendLoginSignal(session, properties, "PropertiesChanged",
                             {"org.freedesktop.login1.Session", QVariantMap{{"Active", false}}, QStringList()});
@@ -335,9 +336,12 @@ private slots:
         QTest::addColumn<bool>("image");
         QTest::addColumn<QString>("link");
         QTest::addColumn<QString>("order");
-        QTest::newRow("all") << "hi" << true << "http://a.invalid/" << "image,link,text";
-        QTest::newRow("text+link") << "hi" << false << "http://a.invalid/" << "text,link";
-        QTest::newRow("empty text") << "" << true << "http://a.invalid/" << "text";
+        QTest::newRow("all") << "hi" << true << "http://a.invalid/"
+                             << "image,link,text";
+        QTest::newRow("text+link") << "hi" << false << "http://a.invalid/"
+                                   << "text,link";
+        QTest::newRow("empty text") << "" << true << "http://a.invalid/"
+                                    << "text";
     }
 
     void testSharing()

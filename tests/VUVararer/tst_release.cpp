@@ -27,10 +27,7 @@ QByteArray role()
     return baRole.isEmpty() ? QByteArray("first") : baRole;
 }
 
-QString weekAgo()
-{
-    return QDate::currentDate().addDays(-7).toString("yyyy-MM-dd");
-}
+QString weekAgo() { return QDate::currentDate().addDays(-7).toString("yyyy-MM-dd"); }
 } // namespace
 
 // The release application object, started on a home prepared for the role.

@@ -23,10 +23,7 @@ public:
     void setIndependent(bool bIndependent) { m_bIndependent = bIndependent; }
 };
 
-ReminderApp* app()
-{
-    return static_cast<ReminderApp*>(App::theApp());
-}
+ReminderApp* app() { return static_cast<ReminderApp*>(App::theApp()); }
 
 // Runs one reminder opportunity; answers a dialog with the button and returns the dialog's class name.
 QByteArray remind(const QString& button = "Close")

@@ -14,21 +14,16 @@ using VUVararer::App;
 
 namespace {
 
-struct Counters {
+struct Counters
+{
     QVariant count;
     QVariant calls;
     QVariant date;
 };
 
-App* app()
-{
-    return App::theApp();
-}
+App* app() { return App::theApp(); }
 
-QString daysAgo(int days)
-{
-    return QDate::currentDate().addDays(-days).toString("yyyy-MM-dd");
-}
+QString daysAgo(int days) { return QDate::currentDate().addDays(-days).toString("yyyy-MM-dd"); }
 
 void store(const QVariant& count, const QVariant& calls, const QVariant& date)
 {

@@ -99,7 +99,9 @@ private slots:
         std::atomic<int> nBad{0};
         QThread* pReader = QThread::create([&] {
             while (!bStop)
-                if (!pApp->settingsValue(QStringLiteral("DestinationPath")).toString().startsWith(QStringLiteral("/tmp/")))
+                if (!pApp->settingsValue(QStringLiteral("DestinationPath"))
+                         .toString()
+                         .startsWith(QStringLiteral("/tmp/")))
                     ++nBad;
         });
         pReader->start();

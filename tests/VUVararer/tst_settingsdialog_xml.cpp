@@ -83,10 +83,7 @@ private:
     ModalCloser m_closer;
 };
 
-QPushButton* button(QWidget* dialog, const QString& name)
-{
-    return dialog->findChild<QPushButton*>(name);
-}
+QPushButton* button(QWidget* dialog, const QString& name) { return dialog->findChild<QPushButton*>(name); }
 
 } // namespace
 
@@ -214,10 +211,14 @@ private slots:
     {
         QTest::addColumn<QString>("answer");
         QTest::addColumn<QString>("written");
-        QTest::newRow("no extension") << "plain" << "plain.vqsettings";
-        QTest::newRow("extension") << "kept.vqsettings" << "kept.vqsettings";
-        QTest::newRow("capitals") << "Upper.VQSETTINGS" << "Upper.VQSETTINGS.vqsettings";
-        QTest::newRow("other extension") << "notes.xml" << "notes.xml.vqsettings";
+        QTest::newRow("no extension") << "plain"
+                                      << "plain.vqsettings";
+        QTest::newRow("extension") << "kept.vqsettings"
+                                   << "kept.vqsettings";
+        QTest::newRow("capitals") << "Upper.VQSETTINGS"
+                                  << "Upper.VQSETTINGS.vqsettings";
+        QTest::newRow("other extension") << "notes.xml"
+                                         << "notes.xml.vqsettings";
     }
 
     void testSave()
@@ -292,10 +293,10 @@ private slots:
 
     void testLoad()
     {
-        const QString path = writeRaw("hand.vqsettings",
-                                      "<?xml version=\"1.0\"?>\n<Anything>text\n"
-                                      " <Audio value=\"a1\"/>\n <!-- note -->\n <Unknown value=\"u\"/>\n"
-                                      " <Audio value=\"a2\"><Detail/></Audio>\n <Video value=\"v\"/>\n</Anything>\n");
+        const QString path =
+            writeRaw("hand.vqsettings", "<?xml version=\"1.0\"?>\n<Anything>text\n"
+                                        " <Audio value=\"a1\"/>\n <!-- note -->\n <Unknown value=\"u\"/>\n"
+                                        " <Audio value=\"a2\"><Detail/></Audio>\n <Video value=\"v\"/>\n</Anything>\n");
         QVERIFY(!path.isEmpty());
         QCOMPARE(TestKit::runTool("xmllint", {"--noout", path}).exitCode, 0);
         App::theApp()->setOpenDirPath(QDir::homePath() + "/x");
@@ -339,7 +340,6 @@ private slots:
         QVERIFY(s_lstVisits.isEmpty());
         QCOMPARE(m_pAudio->m_strValue, QString("a0"));
         QCOMPARE(QDir(App::theApp()->openDirPath()).canonicalPath(), QDir(m_dir.path()).canonicalPath());
-
     }
 
     void testRoundTrip()

@@ -28,10 +28,7 @@ public:
     QString storeLink(const QString& key) override { return key; }
 };
 
-ShareApp* app()
-{
-    return static_cast<ShareApp*>(App::theApp());
-}
+ShareApp* app() { return static_cast<ShareApp*>(App::theApp()); }
 
 QStringList visibleButtons(QWidget* panel)
 {
@@ -42,10 +39,7 @@ QStringList visibleButtons(QWidget* panel)
     return names;
 }
 
-void click(QWidget* panel, const char* name)
-{
-    panel->findChild<QPushButton*>(name)->click();
-}
+void click(QWidget* panel, const char* name) { panel->findChild<QPushButton*>(name)->click(); }
 
 QString queryValue(const QUrl& url, const QString& key)
 {

@@ -32,11 +32,16 @@ private slots:
     {
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("fr_CA") << "fr_CA" << "fr";
-        QTest::newRow("zh_HK") << "zh_HK" << "en";
-        QTest::newRow("zh_TW") << "zh_TW" << "zh_TW";
-        QTest::newRow("list order") << "de_ES" << "de";
-        QTest::newRow("case matters") << "DE" << "en";
+        QTest::newRow("fr_CA") << "fr_CA"
+                               << "fr";
+        QTest::newRow("zh_HK") << "zh_HK"
+                               << "en";
+        QTest::newRow("zh_TW") << "zh_TW"
+                               << "zh_TW";
+        QTest::newRow("list order") << "de_ES"
+                                    << "de";
+        QTest::newRow("case matters") << "DE"
+                                      << "en";
     }
 
     void testChoice()

@@ -52,10 +52,12 @@ class TestUpdateCheck : public QObject
     QString manualCheckMessage()
     {
         QString strMessage;
-        ModalCloser closer([&strMessage](QWidget* dialog) {
-            strMessage = dialogMessage(dialog);
-            QVERIFY(ModalCloser::clickButton(dialog, "No"));
-        }, "MRelease::AppUpdateDialog");
+        ModalCloser closer(
+            [&strMessage](QWidget* dialog) {
+                strMessage = dialogMessage(dialog);
+                QVERIFY(ModalCloser::clickButton(dialog, "No"));
+            },
+            "MRelease::AppUpdateDialog");
         app()->slotCheckUpdate();
         return closer.hasFired() ? strMessage : QString("no dialog");
     }
@@ -66,7 +68,7 @@ private slots:
         QVERIFY(s_bSandboxOff);
         QNetworkProxy::setApplicationProxy(QNetworkProxy::NoProxy);
         VUVararer::Endpoints e = VUVararer::Endpoints::defaults();
-        e.m_strUpdateServer = m_primary.hostAndPort();   // no scheme: the downloader adds it
+        e.m_strUpdateServer = m_primary.hostAndPort(); // no scheme: the downloader adds it
         e.m_strUpdateServerFallback = m_fallback.base();
         e.m_strMetricsBase = m_fallback.base() + "/metrics";
         VUVararer::Endpoints::setOverride(e);
@@ -178,10 +180,12 @@ private slots:
         else
             ReleaseApp::setStamp5(stamp);
         QString strMessage;
-        ModalCloser closer([&strMessage](QWidget* window) {
-            strMessage = dialogMessage(window);
-            QVERIFY(ModalCloser::clickButton(window, "No"));
-        }, "MRelease::AppUpdateDialog");
+        ModalCloser closer(
+            [&strMessage](QWidget* window) {
+                strMessage = dialogMessage(window);
+                QVERIFY(ModalCloser::clickButton(window, "No"));
+            },
+            "MRelease::AppUpdateDialog");
         app()->nop_cuos();
         QCOMPARE(m_primary.countTargets(m_strPath), requests);
         QCOMPARE(closer.hasFired(), dialog);
@@ -194,7 +198,8 @@ private slots:
     {
         QTest::addColumn<QByteArray>("record");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("servers down") << QByteArray() << "Could not check for updates.<br>Go to the app web page anyway?";
+        QTest::newRow("servers down") << QByteArray()
+                                      << "Could not check for updates.<br>Go to the app web page anyway?";
         QTest::newRow("latest") << s_baOlder << "You are using the latest version available.";
         QTest::newRow("newer") << s_baNewer << "The newer version 2.0.0 of Trelvanic is available.";
         QTest::newRow("escaped") << QByteArray("build:<b>x</b>;date:2099-01-01;macos:all")
@@ -221,16 +226,18 @@ private slots:
     {
         app()->settings()->remove("Trelvanic/checkupdates");
         QVERIFY(AppUpdateDialog::isChecked());
-        ModalCloser closer([](QWidget* dialog) {
-            QCOMPARE(dialog->objectName(), QString("UpdateDialog"));
-            QCOMPARE(dialog->windowTitle(), QString("Trelvanic Updates Notification"));
-            QCheckBox* box = dialog->findChild<QCheckBox*>();
-            QVERIFY(box);
-            QCOMPARE(box->text(), QString("Check for updates on start"));
-            QVERIFY(box->isChecked());
-            box->setChecked(false);
-            QVERIFY(ModalCloser::clickButton(dialog, "No"));
-        }, "MRelease::AppUpdateDialog");
+        ModalCloser closer(
+            [](QWidget* dialog) {
+                QCOMPARE(dialog->objectName(), QString("UpdateDialog"));
+                QCOMPARE(dialog->windowTitle(), QString("Trelvanic Updates Notification"));
+                QCheckBox* box = dialog->findChild<QCheckBox*>();
+                QVERIFY(box);
+                QCOMPARE(box->text(), QString("Check for updates on start"));
+                QVERIFY(box->isChecked());
+                box->setChecked(false);
+                QVERIFY(ModalCloser::clickButton(dialog, "No"));
+            },
+            "MRelease::AppUpdateDialog");
         AppUpdateDialog dialog;
         // Ticking the box on construction stored the value once.
         QCOMPARE(app()->settingsValue("checkupdates").toString(), QString("true"));

@@ -95,8 +95,9 @@ private slots:
                                      << QStringList{"icon", "stretch", "TopWidgetMinimize", "TopWidgetMaximize",
                                                     "TopWidgetClose"};
         QTest::newRow("store") << false
-                               << QStringList{"TopWidgetClose", "TopWidgetMaximize", "TopWidgetMinimize", "stretch",
-                                              "icon", "stretch"};
+                               << QStringList{
+                                      "TopWidgetClose", "TopWidgetMaximize", "TopWidgetMinimize", "stretch", "icon",
+                                      "stretch"};
     }
 
     void testTopWidget()
@@ -111,7 +112,9 @@ private slots:
         QStringList seen;
         for (int i = 0; i < row->count(); ++i) {
             QWidget* widget = row->itemAt(i)->widget();
-            seen << (!widget ? QString("stretch") : widget->objectName().isEmpty() ? QString("icon") : widget->objectName());
+            seen << (!widget                          ? QString("stretch")
+                     : widget->objectName().isEmpty() ? QString("icon")
+                                                      : widget->objectName());
         }
         QCOMPARE(seen, order);
 
@@ -193,8 +196,8 @@ private slots:
         const QPoint start = window.pos();
         QTest::mousePress(title, Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
         // QTest::mouseMove only moves the cursor for widgets; a held-button move event is sent directly.
-        QMouseEvent move(QEvent::MouseMove, QPointF(30, 25), QPointF(title->mapToGlobal(QPoint(30, 25))),
-                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QMouseEvent move(QEvent::MouseMove, QPointF(30, 25), QPointF(title->mapToGlobal(QPoint(30, 25))), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(title, &move);
         QTRY_COMPARE(window.pos(), start + QPoint(20, 15));
         QTest::mouseRelease(title, Qt::LeftButton, Qt::NoModifier, QPoint(30, 25));

@@ -144,7 +144,8 @@ private slots:
             "QFileDialog");
         area->slotOpenClicked();
         QCOMPARE(spy.count(), 1);
-        QCOMPARE(spy.first().first().value<QList<QUrl>>(), QList<QUrl>{QUrl::fromLocalFile(folder ? dir.path() : file)});
+        QCOMPARE(spy.first().first().value<QList<QUrl>>(),
+                 QList<QUrl>{QUrl::fromLocalFile(folder ? dir.path() : file)});
         QVERIFY(area->isHidden());
     }
 };

@@ -8,13 +8,9 @@
 #include <QtMath>
 #include <QtTest>
 
-namespace
-{
+namespace {
 
-bool isGreen(const QColor& c)
-{
-    return c.green() >= 90 && c.red() < 40 && c.blue() < 40;
-}
+bool isGreen(const QColor& c) { return c.green() >= 90 && c.red() < 40 && c.blue() < 40; }
 
 // The dial's outer ring (outside the hub) at a clock angle, 0 = twelve o'clock.
 QColor ringPixel(const QImage& image, const QRect& square, double degrees)

@@ -113,8 +113,8 @@ private slots:
         QTest::newRow("limit 2") << 6 << 2 << QStringList{"Row 0", "Row 1"};
         QTest::newRow("limit equals n") << 4 << 3 << QStringList{"Row 0", "Row 1", "Row 2"};
         QTest::newRow("limit above n") << 3 << 5 << QStringList{"Row 0", "Row 1"};
-        QTest::newRow("no limit") << 13 << 0 << QStringList{"Row 0", "Row 1", "Row 2", "Row 3", "Row 4", "Row 5",
-                                                           "Row 6", "Row 7", "Row 8", "Row 9", "Row 10", "Row 11"};
+        QTest::newRow("no limit") << 13 << 0 << QStringList{"Row 0", "Row 1", "Row 2", "Row 3", "Row 4",  "Row 5",
+                                                            "Row 6", "Row 7", "Row 8", "Row 9", "Row 10", "Row 11"};
         QTest::newRow("negative limit") << 3 << -4 << QStringList{"Row 0", "Row 1"};
         QTest::newRow("one row only") << 1 << 10 << QStringList{};
         QTest::newRow("empty menu") << 0 << 10 << QStringList{};

@@ -30,10 +30,7 @@ public:
     void setIndependent(bool bIndependent) { m_bIndependent = bIndependent; }
 };
 
-PromoApp* app()
-{
-    return static_cast<PromoApp*>(VUVararer::App::theApp());
-}
+PromoApp* app() { return static_cast<PromoApp*>(VUVararer::App::theApp()); }
 
 const QStringList s_lstButtons = {"IntroButton", "MoreButton", "RateButton", "MoreAppsButton",
                                   "ShareButton", "JoinButton", "AppButton"};
@@ -115,9 +112,9 @@ private slots:
         app()->setPrivacyPolicyLink(privacyLink);
         VUVararer::AppButton button;
         VUVararer::AppMenu* menu = button.appMenu();
-        const QStringList expected = QStringList{"Rate this App", "Intro",      "Share",       "Join Us",
-                                                 "More Apps",     "Contact Us", "Support Page"} +
-                                     optional + QStringList{"About", "-", "Quit"};
+        const QStringList expected =
+            QStringList{"Rate this App", "Intro", "Share", "Join Us", "More Apps", "Contact Us", "Support Page"} +
+            optional + QStringList{"About", "-", "Quit"};
         QCOMPARE(rows(menu->actions()), expected);
         // Hiding works on the members whatever rows exist.
         button.hideRateAction();
@@ -159,7 +156,8 @@ private slots:
             QVERIFY(button->isFlat() && button->text().isEmpty());
             QCOMPARE(button->maximumSize(), QSize(60, 32));
         }
-        QCOMPARE(shownButtons(bar), (QStringList{"IntroButton", "MoreButton", "ShareButton", "JoinButton", "AppButton"}));
+        QCOMPARE(shownButtons(bar),
+                 (QStringList{"IntroButton", "MoreButton", "ShareButton", "JoinButton", "AppButton"}));
         // Layout: More, stretch, centre box, stretch, right box, intro, share, join, more apps, rate, app.
         auto* layout = qobject_cast<QHBoxLayout*>(bar.layout());
         QStringList order;
@@ -189,7 +187,8 @@ private slots:
         VUVararer::PromoMenuBar kids(nullptr, false);
         app()->setKidsMode(false);
         QCOMPARE(shownButtons(kids), QStringList{"IntroButton"});
-        QCOMPARE(rows(kids.appButton()->appMenu()->actions(), true), (QStringList{"Intro", "Contact Us", "About", "Quit"}));
+        QCOMPARE(rows(kids.appButton()->appMenu()->actions(), true),
+                 (QStringList{"Intro", "Contact Us", "About", "Quit"}));
     }
 
     void testShopMenu()
@@ -220,7 +219,8 @@ private slots:
         VUVararer::PromoMainPage plain(nullptr, false);
         QSignalSpy plainQuit(&plain, SIGNAL(quitApp()));
         QEventLoop loop;
-        QTimer::singleShot(0, this, [&plain] { plain.promoMenuBar()->appButton()->appMenu()->actions().last()->trigger(); });
+        QTimer::singleShot(0, this,
+                           [&plain] { plain.promoMenuBar()->appButton()->appMenu()->actions().last()->trigger(); });
         QTimer::singleShot(10000, &loop, [&loop] { loop.exit(7); });
         QCOMPARE(loop.exec(), 0);
         QCOMPARE(plainQuit.count(), 0);
@@ -251,12 +251,18 @@ private slots:
         QTest::addColumn<QString>("applicationName");
         QTest::addColumn<QString>("category");
         QTest::addColumn<int>("linkRowCount");
-        QTest::newRow("audio") << "Trelvanic" << "audio" << 20;
-        QTest::newRow("audio, sibling player") << "PlayVesta Pro" << "audio" << 20;
-        QTest::newRow("guitar") << "Trelvanic" << "guitar" << 22;
-        QTest::newRow("empty, banjo in name") << "Super Banjo Lite" << "" << 22;
-        QTest::newRow("empty, no instrument") << "Trelvanic" << "" << 7;
-        QTest::newRow("case-sensitive") << "Trelvanic" << "Audio" << 0;
+        QTest::newRow("audio") << "Trelvanic"
+                               << "audio" << 20;
+        QTest::newRow("audio, sibling player") << "PlayVesta Pro"
+                                               << "audio" << 20;
+        QTest::newRow("guitar") << "Trelvanic"
+                                << "guitar" << 22;
+        QTest::newRow("empty, banjo in name") << "Super Banjo Lite"
+                                              << "" << 22;
+        QTest::newRow("empty, no instrument") << "Trelvanic"
+                                              << "" << 7;
+        QTest::newRow("case-sensitive") << "Trelvanic"
+                                        << "Audio" << 0;
     }
 
     void testCategories()

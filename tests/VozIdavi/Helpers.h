@@ -52,7 +52,8 @@ inline TestKit::ToolResult python(const QString& script, const QStringList& args
     return TestKit::runTool(QStringLiteral("/usr/bin/python3"), QStringList{"-c", script} + args);
 }
 
-struct ChildResult {
+struct ChildResult
+{
     bool aborted = false;
     QByteArray err;
 };

@@ -117,9 +117,9 @@ void TestChunks::testDescription()
     const QString text = description.left(description.indexOf(QChar(0)));
     QVERIFY(description.mid(text.size()) == QString(256 - text.size(), QChar(0)));
     const QString build = qobject_cast<VUVararer::App*>(QCoreApplication::instance())->build();
-    QCOMPARE(text.split("\r\n"), (QStringList{"sUBITS=$" + QDate::currentDate().toString("ddMMyyyy"),
-                                              "sSPEED=-1.000-ND", "sSWVER=1.0.2." + build, "sFILENAME=",
-                                              "sPROJECTNAME=My_Big_Film", "sTRK=", "sNOTE=", ""}));
+    QCOMPARE(text.split("\r\n"),
+             (QStringList{"sUBITS=$" + QDate::currentDate().toString("ddMMyyyy"), "sSPEED=-1.000-ND",
+                          "sSWVER=1.0.2." + build, "sFILENAME=", "sPROJECTNAME=My_Big_Film", "sTRK=", "sNOTE=", ""}));
     QVERIFY(info.scene().isEmpty() && info.take().isEmpty() && info.userBits().isEmpty());
 }
 

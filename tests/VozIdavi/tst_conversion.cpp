@@ -247,7 +247,8 @@ void TestConversion::testRawToFloatAgainstSox()
     const QString raw = dir.filePath("in.raw");
     const QString ref = dir.filePath("ref.f32");
     const QString encoding = bits == 8 ? "unsigned-integer" : "signed-integer";
-    const QStringList format{"-r", "8000", "-c", "1", "-b", QString::number(bits), "-e", encoding, littleEndian ? "-L" : "-B"};
+    const QStringList format{
+        "-r", "8000", "-c", "1", "-b", QString::number(bits), "-e", encoding, littleEndian ? "-L" : "-B"};
     auto made =
         TestKit::runTool("sox", QStringList{"-D", "-n"} + format +
                                     QStringList{"-t", "raw", raw, "synth", "0.05", "sine", "440", "vol", "0.99"});

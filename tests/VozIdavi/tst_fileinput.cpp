@@ -12,13 +12,9 @@
 
 using namespace ZADovuzIdida;
 
-namespace
-{
+namespace {
 
-QByteArray local(const QString& path)
-{
-    return path.toLocal8Bit();
-}
+QByteArray local(const QString& path) { return path.toLocal8Bit(); }
 
 QByteArray le(quint32 value, int bytes)
 {
@@ -42,10 +38,7 @@ QByteArray fmtBody(int tag, int channels, int rate, int bits)
            le(quint32(rate * channels * bits / 8), 4) + le(quint32(channels * bits / 8), 2) + le(quint32(bits), 2);
 }
 
-QByteArray riff(const QByteArray& chunks)
-{
-    return "RIFF" + le(quint32(chunks.size() + 4), 4) + "WAVE" + chunks;
-}
+QByteArray riff(const QByteArray& chunks) { return "RIFF" + le(quint32(chunks.size() + 4), 4) + "WAVE" + chunks; }
 
 QByteArray pcm16(const std::vector<float>& samples)
 {

@@ -18,15 +18,9 @@ Q_DECLARE_METATYPE(std::function<void()>)
 
 namespace {
 
-bool same(const PeakInfo& peak, float min, float max)
-{
-    return peak.min == min && peak.max == max;
-}
+bool same(const PeakInfo& peak, float min, float max) { return peak.min == min && peak.max == max; }
 
-bool isZero(const PeakInfo& peak)
-{
-    return same(peak, 0.0f, 0.0f);
-}
+bool isZero(const PeakInfo& peak) { return same(peak, 0.0f, 0.0f); }
 
 PeakVector channelOf(std::initializer_list<float> mins)
 {
@@ -107,8 +101,8 @@ void TestPeaks::testPreconditionsStop_data()
     QTest::addColumn<QString>("condition");
     QTest::newRow("peakInfo ch 32") << std::function<void()>([] { PeakVector().peakInfo(0, 32); }) << "\"ch<32\"";
     QTest::newRow("peakInfo x -1") << std::function<void()>([] { PeakVector().peakInfo(-1, 0); }) << "\"x>=0\"";
-    QTest::newRow("peakInfoVector past end") << std::function<void()>([] { PeakVector(2).peakInfoVector(2); })
-                                             << "\"ch < _vectorVector.size()\"";
+    QTest::newRow("peakInfoVector past end")
+        << std::function<void()>([] { PeakVector(2).peakInfoVector(2); }) << "\"ch < _vectorVector.size()\"";
     QTest::newRow("addPeak ch -1") << std::function<void()>([] { PeakVector().addPeak(0, 0, -1); }) << "\"ch>=0\"";
     QTest::newRow("insertPeaks n -1") << std::function<void()>([] { PeakVector().insertPeaks(0, 0, 0, 0, -1); })
                                       << "\"n>=0\"";

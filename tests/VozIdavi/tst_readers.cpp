@@ -17,13 +17,9 @@
 
 using namespace ZADovuzIdida;
 
-namespace
-{
+namespace {
 
-QByteArray local(const QString& path)
-{
-    return path.toLocal8Bit();
-}
+QByteArray local(const QString& path) { return path.toLocal8Bit(); }
 
 // Samples of a file as ffmpeg decodes them to 32-bit floats.
 std::vector<float> reference(const QString& path)

@@ -141,10 +141,7 @@ QString toolOut(const QString& program, const QStringList& args)
     return QString::fromLocal8Bit(TestKit::runTool(program, args).out).trimmed();
 }
 
-QByteArray local(const QString& path)
-{
-    return QFile::encodeName(path);
-}
+QByteArray local(const QString& path) { return QFile::encodeName(path); }
 
 // Writes one whole file the way the output stage does; true when every step succeeded.
 bool writeWave(const QString& path, const Settings& settings, std::vector<float> samples,
@@ -230,8 +227,9 @@ void TestWaveOutput::testDefaultLayout()
     const QJsonObject dump = runJson(kChunkDump, path);
     QCOMPARE(dump.value("riff").toInt(), dump.value("length").toInt() - 8);
     QCOMPARE(dump.value("end").toInt(), dump.value("length").toInt());
-    QCOMPARE(dump.value("chunks").toArray(), (QJsonArray{QJsonArray{"bext", 12, 634}, QJsonArray{"fmt ", 654, 16},
-                                                         QJsonArray{"data", 678, 4000}, QJsonArray{"levl", 4686, 152}}));
+    QCOMPARE(dump.value("chunks").toArray(),
+             (QJsonArray{QJsonArray{"bext", 12, 634}, QJsonArray{"fmt ", 654, 16}, QJsonArray{"data", 678, 4000},
+                         QJsonArray{"levl", 4686, 152}}));
     const QString info = sndfileInfo(path);
     QVERIFY2(sizesClean(info), qPrintable(info));
     for (const char* line : {"bext : 634", "fmt  : 16", "0x1 => WAVE_FORMAT_PCM", "data : 4000", "levl : 152"})
@@ -317,10 +315,11 @@ void TestWaveOutput::testFormats()
 
     const QString floats = m_dir.filePath("sweep.f32");
     const QString ref = m_dir.filePath("ref.raw");
-    QVERIFY(writeAll(floats, QByteArray(reinterpret_cast<const char*>(samples.data() + 1), int(samples.size() - 1) * 4)));
+    QVERIFY(
+        writeAll(floats, QByteArray(reinterpret_cast<const char*>(samples.data() + 1), int(samples.size() - 1) * 4)));
     const QString soxType = bits == 8 ? "u8" : QString("s%1").arg(bits);
-    QCOMPARE(TestKit::runTool("sox", {"-D", "-t", "f32", "-r", "48000", "-c", "1", floats, "-t", soxType, ref}).exitCode,
-             0);
+    QCOMPARE(
+        TestKit::runTool("sox", {"-D", "-t", "f32", "-r", "48000", "-c", "1", floats, "-t", soxType, ref}).exitCode, 0);
     const QByteArray reference = readAll(ref);
     const int width = bits / 8;
     QCOMPARE(reference.size(), int(samples.size() - 1) * width);
@@ -331,7 +330,8 @@ void TestWaveOutput::testFormats()
             value = (value << 8) | p[(i - 1) * width + b];
         if (bits > 8 && (value >> (bits - 1)) & 1)
             value -= qint64(1) << bits;
-        QVERIFY2(std::llabs(stored[i] - value) <= 1, qPrintable(QString("sample %1: ours %2, sox %3").arg(i).arg(stored[i]).arg(value)));
+        QVERIFY2(std::llabs(stored[i] - value) <= 1,
+                 qPrintable(QString("sample %1: ours %2, sox %3").arg(i).arg(stored[i]).arg(value)));
     }
 }
 
@@ -352,9 +352,9 @@ void TestWaveOutput::testComment()
     const QJsonObject dump = runJson(kChunkDump, path);
     QCOMPARE(chunk(dump, "LIST"), (QJsonArray{"LIST", 654, listSize}));
     QCOMPARE(chunk(dump, "fmt ").at(1).toInt(), 654 + 8 + listSize);
-    QCOMPARE(readAll(path).mid(662, 12 + comment.size() + 1),
-             "INFOICMT" + QByteArray(1, char(comment.size() + 1)) + QByteArray(3, '\0') + comment.toLatin1() +
-                 QByteArray(1, '\0'));
+    QCOMPARE(readAll(path).mid(662, 12 + comment.size() + 1), "INFOICMT" + QByteArray(1, char(comment.size() + 1)) +
+                                                                  QByteArray(3, '\0') + comment.toLatin1() +
+                                                                  QByteArray(1, '\0'));
     const QString info = sndfileInfo(path);
     QVERIFY2(sizesClean(info) && info.contains(QString("LIST : %1").arg(listSize)), qPrintable(info));
     const QString meta = toolOut("sndfile-metadata-get", {"--str-comment", path});
@@ -655,7 +655,8 @@ void TestWaveOutput::testFloatFormat()
     QVERIFY(output.write(samples.data(), 1000));
     QVERIFY(output.close());
     QVERIFY(sndfileInfo(path).contains("WAVE_FORMAT_IEEE_FLOAT"));
-    const auto decoded = TestKit::runTool("ffmpeg", {"-v", "error", "-i", path, "-f", "f32le", "-c:a", "pcm_f32le", "-"});
+    const auto decoded =
+        TestKit::runTool("ffmpeg", {"-v", "error", "-i", path, "-f", "f32le", "-c:a", "pcm_f32le", "-"});
     QCOMPARE(decoded.out, QByteArray(reinterpret_cast<const char*>(samples.data()), 4000));
 }
 

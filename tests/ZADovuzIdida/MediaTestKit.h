@@ -23,10 +23,7 @@ inline QString probe(const QString& entries, const QString& path, const QStringL
     return result.exitCode == 0 ? QString::fromUtf8(result.out).section('\n', 0, 0).trimmed() : QString();
 }
 
-inline double probeSeconds(const QString& path)
-{
-    return probe("format=duration", path).toDouble();
-}
+inline double probeSeconds(const QString& path) { return probe("format=duration", path).toDouble(); }
 
 // Runs a Python snippet with Debian's interpreter (where mutagen lives); sys.argv[1:] = args.
 inline TestKit::ToolResult python(const QString& script, const QStringList& args = {})

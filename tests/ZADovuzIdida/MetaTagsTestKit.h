@@ -96,11 +96,11 @@ inline TestKit::ToolResult mutagenMp4(const QString& path, const QStringList& it
 // The container tags as ffprobe shows them, keys lower-cased; the first stream's tags fill in (Ogg keeps them there).
 inline QVariantMap ffprobeTags(const QString& path)
 {
-    const QJsonObject probe = QJsonDocument::fromJson(TestKit::runTool("ffprobe", {"-v", "error", "-show_entries",
-                                                                                    "format_tags:stream_tags", "-of",
-                                                                                    "json", path})
-                                                          .out)
-                                  .object();
+    const QJsonObject probe =
+        QJsonDocument::fromJson(TestKit::runTool("ffprobe", {"-v", "error", "-show_entries", "format_tags:stream_tags",
+                                                             "-of", "json", path})
+                                    .out)
+            .object();
     QVariantMap lower;
     const QJsonObject stream = probe.value("streams").toArray().first().toObject().value("tags").toObject();
     for (const QJsonObject& tags : {probe.value("format").toObject().value("tags").toObject(), stream}) {

@@ -32,11 +32,11 @@ public:
         }
         qputenv("XDG_RUNTIME_DIR", m_dir.path().toLocal8Bit());
         qputenv("PULSE_RUNTIME_PATH", (m_dir.path() + "/pulse").toLocal8Bit());
-        const ToolResult daemon =
-            runTool("pulseaudio", {"-D", "-n", "--exit-idle-time=-1", "--disallow-exit", "--use-pid-file=yes",
-                                   "--load=module-null-sink sink_name=null", "--load=module-native-protocol-unix",
-                                   "--load=module-always-sink"},
-                    30000);
+        const ToolResult daemon = runTool("pulseaudio",
+                                          {"-D", "-n", "--exit-idle-time=-1", "--disallow-exit", "--use-pid-file=yes",
+                                           "--load=module-null-sink sink_name=null",
+                                           "--load=module-native-protocol-unix", "--load=module-always-sink"},
+                                          30000);
         m_bOwn = true;
         for (int i = 0; i < 100; ++i) {
             if (runTool("pactl", {"info"}, 10000).exitCode == 0) {

@@ -48,9 +48,12 @@ private slots:
         QTest::addColumn<QString>("output");
         QTest::addColumn<int>("quality");
         QTest::addColumn<int>("bitrate");
-        QTest::newRow("defaults") << "/tmp/in.wav" << "/tmp/out.m4a" << -1 << -1;
-        QTest::newRow("blanks") << "/tmp/my folder/a b.wav" << "/tmp/other folder/c d.m4a" << 0 << 16000;
-        QTest::newRow("quotes") << "/tmp/say \"hi\".wav" << "/tmp/it's \"here\".m4a" << 64 << 256000;
+        QTest::newRow("defaults") << "/tmp/in.wav"
+                                  << "/tmp/out.m4a" << -1 << -1;
+        QTest::newRow("blanks") << "/tmp/my folder/a b.wav"
+                                << "/tmp/other folder/c d.m4a" << 0 << 16000;
+        QTest::newRow("quotes") << "/tmp/say \"hi\".wav"
+                                << "/tmp/it's \"here\".m4a" << 64 << 256000;
         QTest::newRow("unicode") << QString::fromUtf8("/tmp/Ünïcødé ♪.wav") << "/tmp/out.m4a" << 127 << 320000;
     }
 
@@ -85,8 +88,8 @@ private slots:
         const QByteArray bin = qgetenv("TRELVANIC_BIN_DIR");
         QVERIFY(!bin.isEmpty());
         qputenv("PATH", bin + ":" + m_baPath);
-        QCOMPARE(TestKit::runTool("sox", {"-n", "-r", "22050", "-c", "1", "-b", "16", path("in put.wav"), "synth", "1",
-                                          "pinknoise"})
+        QCOMPARE(TestKit::runTool(
+                     "sox", {"-n", "-r", "22050", "-c", "1", "-b", "16", path("in put.wav"), "synth", "1", "pinknoise"})
                      .exitCode,
                  0);
         AFTransCoder coder;

@@ -9,8 +9,8 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
-using ZADovuzIdida::AudioPlayer;
 using VUVararer::App;
+using ZADovuzIdida::AudioPlayer;
 
 class TestAudioPlayer : public QObject
 {
@@ -78,8 +78,11 @@ private slots:
             double expectedVolume;
             bool expectedMuted;
         };
-        const Case cases[] = {{false, 40.0, 40.0, false}, {true, 40.0, 40.0, false}, {true, 0.0, 0.0, true},
-                              {"true", "75.9", 75.0, false}, {false, 250, 100.0, false}};
+        const Case cases[] = {{false, 40.0, 40.0, false},
+                              {true, 40.0, 40.0, false},
+                              {true, 0.0, 0.0, true},
+                              {"true", "75.9", 75.0, false},
+                              {false, 250, 100.0, false}};
         for (const Case& c : cases) {
             restart(c.mute, c.volume);
             AudioPlayer* player = AudioPlayer::instance();

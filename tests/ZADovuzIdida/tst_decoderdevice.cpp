@@ -36,7 +36,13 @@ private:
         QStringList args{"-v", "error", "-i", file};
         if (!filters.isEmpty())
             args << "-af" << filters.join(',');
-        args << "-ac" << "2" << "-ar" << "44100" << "-f" << "s16le" << "-";
+        args << "-ac"
+             << "2"
+             << "-ar"
+             << "44100"
+             << "-f"
+             << "s16le"
+             << "-";
         return toSamples(TestKit::runTool("ffmpeg", args).out);
     }
 

@@ -64,8 +64,8 @@ private slots:
         QVERIFY(m_dir.isValid());
         QVERIFY(TestKit::makeTone(path("stereo.wav"), 1.0, 44100, 2, {"-c:a", "pcm_s16le"}));
         QVERIFY(TestKit::makeTone(path("mono48.flac"), 1.5, 48000, 1, {"-c:a", "flac"}));
-        QVERIFY(MediaKit::ffmpeg({"-f", "lavfi", "-i", "anullsrc=r=44100:cl=stereo", "-t", "0", "-c:a", "pcm_s16le",
-                                  path("empty.wav")}));
+        QVERIFY(MediaKit::ffmpeg(
+            {"-f", "lavfi", "-i", "anullsrc=r=44100:cl=stereo", "-t", "0", "-c:a", "pcm_s16le", path("empty.wav")}));
     }
 
     // Without resampling the 16-bit source samples come back exactly, shifted into 32 bits.
@@ -98,7 +98,8 @@ private slots:
         QCOMPARE(errorTexts(errors), QStringList());
         checkTargetFormat(wav);
         const std::vector<qint32> got = samples32(wav);
-        const std::vector<qint32> want = samples32(path("mono48.flac"), {"-af", "pan=stereo|c0=c0|c1=c0", "-ar", "44100"});
+        const std::vector<qint32> want =
+            samples32(path("mono48.flac"), {"-af", "pan=stereo|c0=c0|c1=c0", "-ar", "44100"});
         QVERIFY2(std::abs(int(got.size()) - int(want.size())) <= 2 * 64,
                  qPrintable(QString("%1 vs %2").arg(got.size()).arg(want.size())));
         const size_t count = qMin(got.size(), want.size()) / 2;

@@ -29,10 +29,7 @@ public:
 class TestFactory : public EncoderFactory
 {
 public:
-    EncoderBase* encoder(const QString& codec) override
-    {
-        return codec == "flac" ? new WavEncoder : nullptr;
-    }
+    EncoderBase* encoder(const QString& codec) override { return codec == "flac" ? new WavEncoder : nullptr; }
 };
 
 // Interleaved test signal: a different sine per channel, with a few samples beyond full scale.
@@ -41,8 +38,7 @@ std::vector<float> makeSignal(int frames, int channels, int rate)
     std::vector<float> samples(size_t(frames) * size_t(channels));
     for (int f = 0; f < frames; ++f)
         for (int c = 0; c < channels; ++c)
-            samples[size_t(f * channels + c)] =
-                float(0.8 * std::sin(2.0 * M_PI * (330.0 + 110.0 * c) * f / rate));
+            samples[size_t(f * channels + c)] = float(0.8 * std::sin(2.0 * M_PI * (330.0 + 110.0 * c) * f / rate));
     if (frames > 10) {
         samples[5] = 1.5f;
         samples[6] = -1.5f;
@@ -154,8 +150,8 @@ private slots:
         const int frames = rate / 2 + 123;
         std::vector<float> signal = makeSignal(frames, channels, rate);
         const QString raw = path("signal.f32");
-        QVERIFY(MediaKit::writeFile(raw, QByteArray(reinterpret_cast<const char*>(signal.data()),
-                                                    int(signal.size() * sizeof(float)))));
+        QVERIFY(MediaKit::writeFile(
+            raw, QByteArray(reinterpret_cast<const char*>(signal.data()), int(signal.size() * sizeof(float)))));
         const QString flac = path("out.flac");
         QVERIFY(MediaKit::writeFile(flac, "old contents"));
         {
@@ -179,11 +175,10 @@ private slots:
         QCOMPARE(metaflac(flac), QStringList({QString::number(rate), QString::number(channels),
                                               QString::number(reportedBits), QString::number(frames)}));
 
-        const TestKit::ToolResult decoded = TestKit::runTool(
-            "ffmpeg", {"-v", "error", "-i", flac, "-f", "s16le", "-"});
-        const TestKit::ToolResult reference = TestKit::runTool(
-            "ffmpeg", {"-v", "error", "-f", "f32le", "-ar", QString::number(rate), "-ac", QString::number(channels),
-                       "-i", raw, "-f", "s16le", "-"});
+        const TestKit::ToolResult decoded = TestKit::runTool("ffmpeg", {"-v", "error", "-i", flac, "-f", "s16le", "-"});
+        const TestKit::ToolResult reference =
+            TestKit::runTool("ffmpeg", {"-v", "error", "-f", "f32le", "-ar", QString::number(rate), "-ac",
+                                        QString::number(channels), "-i", raw, "-f", "s16le", "-"});
         QCOMPARE(decoded.exitCode, 0);
         QCOMPARE(reference.exitCode, 0);
         const std::vector<qint16> got = toS16(decoded.out);

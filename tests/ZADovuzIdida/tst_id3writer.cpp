@@ -127,8 +127,8 @@ private slots:
         QList<QByteArray> ids;
         for (const auto& frame : frames(tag))
             ids.append(frame.first);
-        QCOMPARE(ids, (QList<QByteArray>{"TENC", "TCOM", "TCON", "TPOS", "COMM", "TPE1", "TIT2", "TEXT", "TIT3",
-                                         "TCOP", "TRCK", "TYER", "TALB", "APIC"}));
+        QCOMPARE(ids, (QList<QByteArray>{"TENC", "TCOM", "TCON", "TPOS", "COMM", "TPE1", "TIT2", "TEXT", "TIT3", "TCOP",
+                                         "TRCK", "TYER", "TALB", "APIC"}));
         QCOMPARE(frameBody(tag, "TCON"), QByteArray("\x00Rock", 5));
 
         TagModel other;
@@ -171,27 +171,26 @@ private slots:
         const int length = tagBytes(tags).size();
         QVERIFY(tags.writeTo(path));
 
-        const TestKit::ToolResult result = MediaKit::python(
-            "import sys\nfrom mutagen.id3 import ID3\nt = ID3(sys.argv[1])\nprint(t.version, t.size)\n"
-            "for f in t.values():\n"
-            "    if f.FrameID == 'APIC': print('APIC', f.mime, int(f.type))\n"
-            "    elif f.FrameID == 'COMM': print('COMM', f.lang, repr(f.desc), f.text[0])\n"
-            "    else: print(f.FrameID, str(f))\n",
-            {path});
+        const TestKit::ToolResult result =
+            MediaKit::python("import sys\nfrom mutagen.id3 import ID3\nt = ID3(sys.argv[1])\nprint(t.version, t.size)\n"
+                             "for f in t.values():\n"
+                             "    if f.FrameID == 'APIC': print('APIC', f.mime, int(f.type))\n"
+                             "    elif f.FrameID == 'COMM': print('COMM', f.lang, repr(f.desc), f.text[0])\n"
+                             "    else: print(f.FrameID, str(f))\n",
+                             {path});
         QCOMPARE(result.exitCode, 0);
         const QStringList lines = QString::fromUtf8(result.out).trimmed().split('\n');
         QCOMPARE(lines.value(0), QString("(2, 4, 0) %1").arg(length));
-        for (const char* expected :
-             {"TENC Trelvanic", "TCOM Composer", "TCON Rock", "TPOS 1/2", "COMM eng '' Comment", "TPE1 Artist \u00e9",
-              "TIT2 Title", "TEXT Lyricist", "TIT3 Subtitle", "TCOP Copyright", "TRCK 3/12", "TALB Album",
-              "APIC image/png 0"})
+        for (const char* expected : {"TENC Trelvanic", "TCOM Composer", "TCON Rock", "TPOS 1/2", "COMM eng '' Comment",
+                                     "TPE1 Artist \u00e9", "TIT2 Title", "TEXT Lyricist", "TIT3 Subtitle",
+                                     "TCOP Copyright", "TRCK 3/12", "TALB Album", "APIC image/png 0"})
             QVERIFY2(lines.contains(QString::fromUtf8(expected)), qPrintable(lines.join(" | ")));
         QVERIFY2(lines.contains("TDRC 2020") || lines.contains("TYER 2020"), qPrintable(lines.join(" | ")));
 
         const QString listed = QString::fromUtf8(TestKit::runTool("mid3v2", {"-l", path}).out);
-        for (const char* line : {"TENC=Trelvanic", "TCOM=Composer", "TCON=Rock", "TPOS=1/2", "TIT2=Title",
-                                 "TEXT=Lyricist", "TIT3=Subtitle", "TCOP=Copyright", "TRCK=3/12", "TALB=Album",
-                                 "COMM==eng=Comment"})
+        for (const char* line :
+             {"TENC=Trelvanic", "TCOM=Composer", "TCON=Rock", "TPOS=1/2", "TIT2=Title", "TEXT=Lyricist",
+              "TIT3=Subtitle", "TCOP=Copyright", "TRCK=3/12", "TALB=Album", "COMM==eng=Comment"})
             QVERIFY2(listed.contains(QLatin1String(line)), qPrintable(listed));
 
         const QVariantMap probe = TagKit::ffprobeTags(path);

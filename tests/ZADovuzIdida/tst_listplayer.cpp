@@ -90,9 +90,8 @@ private slots:
         list->setPlayList(dir, {"*.wav"});
         const QStringList order = dir.entryList({"*.wav"}, QDir::Files, QDir::Unsorted);
         QCOMPARE(order.size(), 2);
-        QCOMPARE(list->playList(),
-                 (QList<QUrl>{QUrl::fromLocalFile(dir.absoluteFilePath(order[0])),
-                              QUrl::fromLocalFile(dir.absoluteFilePath(order[1]))}));
+        QCOMPARE(list->playList(), (QList<QUrl>{QUrl::fromLocalFile(dir.absoluteFilePath(order[0])),
+                                                QUrl::fromLocalFile(dir.absoluteFilePath(order[1]))}));
         QCOMPARE(next.count(), 1);
         QCOMPARE(list->currentNumber(), 0);
         QCOMPARE(list->currentName(), order[0]);

@@ -78,8 +78,8 @@ private slots:
 
     void testNormalizedTrackDiscNumber()
     {
-        const QList<QPair<QString, QString>> cases{{"3/12", "3/12"}, {"5", "5/5"},  {"3/", "3/0"}, {"/12", "0/12"},
-                                                   {"1/2/3", "1/3"}, {"a/b", "0/0"}, {"x", "0/0"}, {"", "0/0"}};
+        const QList<QPair<QString, QString>> cases{{"3/12", "3/12"}, {"5", "5/5"},   {"3/", "3/0"}, {"/12", "0/12"},
+                                                   {"1/2/3", "1/3"}, {"a/b", "0/0"}, {"x", "0/0"},  {"", "0/0"}};
         for (const auto& c : cases)
             QCOMPARE(TagModel().normalizedTrackDiscNumber(c.first), c.second);
     }
@@ -162,8 +162,8 @@ private slots:
                               "\u00a9nam Title", "\u00a9too Encoder", "\u00a9wrt Composer"}));
         const QVariantMap probe = TagKit::ffprobeTags(target);
         const QList<QPair<QString, QString>> expected{
-            {"title", "Title"}, {"artist", "Artist"}, {"album", "Album"}, {"track", "3/12"},
-            {"disc", "1/2"},    {"genre", "Jazz"},    {"date", "2021"},   {"composer", "Composer"},
+            {"title", "Title"},    {"artist", "Artist"},        {"album", "Album"}, {"track", "3/12"},
+            {"disc", "1/2"},       {"genre", "Jazz"},           {"date", "2021"},   {"composer", "Composer"},
             {"grouping", "Group"}, {"copyright", "(c) Someone"}};
         for (const auto& tag : expected)
             QCOMPARE(probe.value(tag.first).toString(), tag.second);

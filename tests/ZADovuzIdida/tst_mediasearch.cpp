@@ -133,8 +133,8 @@ private slots:
         QStringList texts;
         for (QLabel* label : dialog.findChildren<QLabel*>())
             texts << label->text();
-        QCOMPARE(texts, (QStringList{"", "",
-                                     "<CENTER><H2>Searching for the media files.<br>Please, wait...</H2></CENTER>"}));
+        QCOMPARE(texts,
+                 (QStringList{"", "", "<CENTER><H2>Searching for the media files.<br>Please, wait...</H2></CENTER>"}));
         QCOMPARE(MediaSearchDialog::staticMetaObject.className(), "ZADovuzIdida::MediaSearchDialog");
     }
 
@@ -162,8 +162,8 @@ private slots:
         QString error;
         QVERIFY2(TestKit::makeTone(at("b.wav"), 1.0, 44100, 2, {}, &error), qPrintable(error));
         QVERIFY(QFile::rename(at("b.wav"), at("b.WAV")));
-        QVERIFY(MediaKit::ffmpeg({"-f", "lavfi", "-i", "testsrc=d=1:s=64x48", "-f", "lavfi", "-i", "sine=d=1",
-                                  "-shortest", at("e.avi")}));
+        QVERIFY(MediaKit::ffmpeg(
+            {"-f", "lavfi", "-i", "testsrc=d=1:s=64x48", "-f", "lavfi", "-i", "sine=d=1", "-shortest", at("e.avi")}));
         QVERIFY(QFile::copy(path("a.mp3"), at("._c.mp3")));
         QVERIFY(QFile::copy(path("a.mp3"), at("a.mp3")));
         QVERIFY(MediaKit::writeFile(at("d.zip"), "PK\x05\x06" + QByteArray(18, '\0')));
@@ -207,8 +207,8 @@ private slots:
         QCOMPARE(dialog.textFiles().first(), at("notes.TXT"));
         QCOMPARE(sorted(dialog.unsuportedFiles()),
                  (QStringList{at("._c.mp3"), at("SONG.MP3"), at("d.zip"), at("x.wav")}));
-        QCOMPARE(sorted(dialog.folders()), (QStringList{at(".hidden"), at("empty"), at("locked"), at("nested"),
-                                                        at("nested/deeper")}));
+        QCOMPARE(sorted(dialog.folders()),
+                 (QStringList{at(".hidden"), at("empty"), at("locked"), at("nested"), at("nested/deeper")}));
         const QString canonicalRoot = QFileInfo(root).canonicalFilePath();
         QStringList empty{canonicalRoot + "/empty"};
         if (!lockedReadable)

@@ -12,10 +12,7 @@ namespace {
 
 QStringList g_lstLog;
 
-void collect(QtMsgType, const QMessageLogContext&, const QString& message)
-{
-    g_lstLog.append(message);
-}
+void collect(QtMsgType, const QMessageLogContext&, const QString& message) { g_lstLog.append(message); }
 
 struct LogCapture
 {
@@ -59,7 +56,7 @@ private slots:
         tags.m_strCreator = "C";
         tags.m_strPicType = "PNG";
         tags.m_bFakeInfo = true;
-        tags.m_info.info = {{"artist", "Artist"},   {"track number", "5"},    {"key signature", "C#m"},
+        tags.m_info.info = {{"artist", "Artist"},  {"track number", "5"},     {"key signature", "C#m"},
                             {"ISRC", "GB0000001"}, {"source encoder", "Enc"}, {"encoding application", "App"}};
         tags.m_info.artworkStatus = AudioFileInfo::StatusUnsupportedProperty;
         QVERIFY(tags.readFromCO("/x.aif"));
@@ -68,10 +65,10 @@ private slots:
                      tags.sourceEncoder() + "|" + tags.encodingApplication(),
                  QString("Artist|5/5|C#m|GB0000001|Enc|App"));
         QCOMPARE(tags.tempo(), -1);
-        for (const QString& field : {tags.title(), tags.album(), tags.approximateDurationInSeconds(),
-                                     tags.timeSignature(), tags.year(), tags.composer(), tags.lyricist(), tags.genre(),
-                                     tags.recordedDate(), tags.comments(), tags.copyright(), tags.nominalBitRate(),
-                                     tags.channelLayout(), tags.sourceBitDepth(), tags.subTitle()})
+        for (const QString& field :
+             {tags.title(), tags.album(), tags.approximateDurationInSeconds(), tags.timeSignature(), tags.year(),
+              tags.composer(), tags.lyricist(), tags.genre(), tags.recordedDate(), tags.comments(), tags.copyright(),
+              tags.nominalBitRate(), tags.channelLayout(), tags.sourceBitDepth(), tags.subTitle()})
             QVERIFY2(field.isEmpty(), qPrintable(field));
         QCOMPARE(tags.m_strAlbumArtist + tags.m_strGrouping + tags.discNumber() + tags.m_strCreator + tags.m_strPicType,
                  QString("AAG1/2CPNG"));
@@ -168,8 +165,8 @@ private slots:
         tags.m_info.id3Frames = {{"PIC", QVariantMap{{"a", QVariantMap{{"data", otherPng}}}}}};
         QVERIFY(tags.readFromCO("/x"));
         QCOMPARE(tags.albumArtwork(), other);
-        tags.m_info.id3Frames.insert("APIC", QVariantMap{{"0001", QVariantMap{{"data", otherPng}}},
-                                                          {"0002", QVariantMap{{"data", png}}}});
+        tags.m_info.id3Frames.insert(
+            "APIC", QVariantMap{{"0001", QVariantMap{{"data", otherPng}}}, {"0002", QVariantMap{{"data", png}}}});
         QVERIFY(tags.readFromCO("/x"));
         QCOMPARE(tags.albumArtwork(), QImage(m_strPng));
         QCOMPARE(tags.imageDataFromID3Tag({{"APIC", QVariantMap{{"x", QVariantMap{{"MIME", "image/png"}}}}}}),

@@ -73,10 +73,14 @@ private slots:
 
     void testKeyStrings()
     {
-        const QList<QPair<QVariant, QString>> keys{
-            {fourCC(copyrightSign, 'a', 'l', 'b'), "@alb"}, {quint32(0x00616263), "abc"}, {quint32(0), ""},
-            {quint32(0x61006263), "a"}, {QString("TIT2"), "TIT2"}, {quint32(0x61A96263), ""},
-            {QByteArray("TIT2"), "<<unknown>>"}, {QVariant(), "<<unknown>>"}};
+        const QList<QPair<QVariant, QString>> keys{{fourCC(copyrightSign, 'a', 'l', 'b'), "@alb"},
+                                                   {quint32(0x00616263), "abc"},
+                                                   {quint32(0), ""},
+                                                   {quint32(0x61006263), "a"},
+                                                   {QString("TIT2"), "TIT2"},
+                                                   {quint32(0x61A96263), ""},
+                                                   {QByteArray("TIT2"), "<<unknown>>"},
+                                                   {QVariant(), "<<unknown>>"}};
         for (const auto& key : keys)
             QCOMPARE(NativeMetaTags::keyString(key.first), key.second);
 
@@ -221,19 +225,24 @@ private slots:
         const QString path = m_dir.filePath(QString("v2%1.mp3").arg(version));
         const QString cover = jpeg ? m_strJpeg : m_strPng;
         QVERIFY(TestKit::makeTone(path, 1, 44100, 2, {"-c:a", "libmp3lame"}));
-        const TestKit::ToolResult tagged = TagKit::mutagenId3(
-            path, version,
-            {"TIT2=Title \u00e9", "TPE1=Artist", "TALB=Album", "TCOM=Composer", "TRCK=3/12", "TPOS=1/2",
-             "TCON=" + genre, "TBPM=120", "TPE2=Band", "COMM=Comment", "APIC=" + cover});
+        const TestKit::ToolResult tagged =
+            TagKit::mutagenId3(path, version,
+                               {"TIT2=Title \u00e9", "TPE1=Artist", "TALB=Album", "TCOM=Composer", "TRCK=3/12",
+                                "TPOS=1/2", "TCON=" + genre, "TBPM=120", "TPE2=Band", "COMM=Comment", "APIC=" + cover});
         QVERIFY2(tagged.exitCode == 0, tagged.err.constData());
 
         TagModel tags;
         QVERIFY(tags.readFrom(path));
-        checkFields(path, {{"title", tags.title(), "Title \u00e9"}, {"artist", tags.artist(), "Artist"},
-                           {"album", tags.album(), "Album"}, {"composer", tags.composer(), "Composer"},
-                           {"track", tags.trackNumber(), "3/12"}, {"disc", tags.discNumber(), "1/2"},
-                           {"album_artist", tags.m_strAlbumArtist, "Band"}, {nullptr, tags.genre(), "Rock"},
-                           {nullptr, tags.comments(), "Comment"}, {nullptr, tags.m_strPicType, jpeg ? "JPEG" : "PNG"}});
+        checkFields(path, {{"title", tags.title(), "Title \u00e9"},
+                           {"artist", tags.artist(), "Artist"},
+                           {"album", tags.album(), "Album"},
+                           {"composer", tags.composer(), "Composer"},
+                           {"track", tags.trackNumber(), "3/12"},
+                           {"disc", tags.discNumber(), "1/2"},
+                           {"album_artist", tags.m_strAlbumArtist, "Band"},
+                           {nullptr, tags.genre(), "Rock"},
+                           {nullptr, tags.comments(), "Comment"},
+                           {nullptr, tags.m_strPicType, jpeg ? "JPEG" : "PNG"}});
         QCOMPARE(tags.tempo(), 120);
         QCOMPARE(tags.albumArtwork(), QImage(cover));
     }
@@ -242,21 +251,27 @@ private slots:
     {
         const QString path = m_dir.filePath("tagged.m4a");
         QVERIFY(TestKit::makeTone(path, 1, 44100, 2, {"-c:a", "aac"}));
-        const TestKit::ToolResult tagged = TagKit::mutagenMp4(
-            path, {"@nam=Title", "@ART=Artist", "@alb=Album", "@wrt=Composer", "@day=2021", "@gen=Jazz",
-                   "@cmt=Comment", "@grp=Group", "aART=Album Artist", "cprt=(c) Someone", "trkn=3/12", "disk=1/2",
-                   "tmpo=120", "covr=" + m_strPng});
+        const TestKit::ToolResult tagged =
+            TagKit::mutagenMp4(path, {"@nam=Title", "@ART=Artist", "@alb=Album", "@wrt=Composer", "@day=2021",
+                                      "@gen=Jazz", "@cmt=Comment", "@grp=Group", "aART=Album Artist",
+                                      "cprt=(c) Someone", "trkn=3/12", "disk=1/2", "tmpo=120", "covr=" + m_strPng});
         QVERIFY2(tagged.exitCode == 0, tagged.err.constData());
 
         TagModel tags;
         QVERIFY(tags.readFrom(path));
-        checkFields(path, {{"title", tags.title(), "Title"}, {"artist", tags.artist(), "Artist"},
-                           {"album", tags.album(), "Album"}, {"composer", tags.composer(), "Composer"},
-                           {"date", tags.year(), "2021"}, {"genre", tags.genre(), "Jazz"},
-                           {"grouping", tags.m_strGrouping, "Group"}, {"copyright", tags.copyright(), "(c) Someone"},
-                           {"track", tags.trackNumber(), "3/12"}, {"disc", tags.discNumber(), "1/2"},
+        checkFields(path, {{"title", tags.title(), "Title"},
+                           {"artist", tags.artist(), "Artist"},
+                           {"album", tags.album(), "Album"},
+                           {"composer", tags.composer(), "Composer"},
+                           {"date", tags.year(), "2021"},
+                           {"genre", tags.genre(), "Jazz"},
+                           {"grouping", tags.m_strGrouping, "Group"},
+                           {"copyright", tags.copyright(), "(c) Someone"},
+                           {"track", tags.trackNumber(), "3/12"},
+                           {"disc", tags.discNumber(), "1/2"},
                            {"album_artist", tags.m_strAlbumArtist, "Album Artist"},
-                           {nullptr, tags.comments(), "Comment"}, {nullptr, tags.m_strPicType, "PNG"}});
+                           {nullptr, tags.comments(), "Comment"},
+                           {nullptr, tags.m_strPicType, "PNG"}});
         QCOMPARE(tags.tempo(), 120);
         QCOMPARE(tags.albumArtwork(), QImage(m_strPng));
     }
@@ -264,9 +279,9 @@ private slots:
     // metaflac (FLAC) or mutagen (Ogg Vorbis) write the comments.
     void testVorbisComments()
     {
-        const QStringList fields{"TITLE=V Title", "ARTIST=V Artist", "TRACKNUMBER=4", "TRACKTOTAL=9", "GENRE=Blues",
-                                 "DATE=1999", "ALBUM=V Album", "DISCNUMBER=2", "ALBUMARTIST=AA", "BPM=88",
-                                 "COMMENT=Note"};
+        const QStringList fields{"TITLE=V Title",  "ARTIST=V Artist", "TRACKNUMBER=4", "TRACKTOTAL=9",
+                                 "GENRE=Blues",    "DATE=1999",       "ALBUM=V Album", "DISCNUMBER=2",
+                                 "ALBUMARTIST=AA", "BPM=88",          "COMMENT=Note"};
         for (const QString& file : QStringList{"tagged.flac", "tagged.ogg"}) {
             const QString path = m_dir.filePath(file);
             const bool flac = file.endsWith("flac");
@@ -284,10 +299,14 @@ private slots:
 
             TagModel tags;
             QVERIFY(tags.readFrom(path));
-            checkFields(path, {{"title", tags.title(), "V Title"}, {"artist", tags.artist(), "V Artist"},
-                               {"genre", tags.genre(), "Blues"}, {"date", tags.year(), "1999"},
-                               {"album", tags.album(), "V Album"}, {nullptr, tags.discNumber(), "2"},
-                               {nullptr, tags.trackNumber(), "4/9"}, {nullptr, tags.m_strAlbumArtist, "AA"},
+            checkFields(path, {{"title", tags.title(), "V Title"},
+                               {"artist", tags.artist(), "V Artist"},
+                               {"genre", tags.genre(), "Blues"},
+                               {"date", tags.year(), "1999"},
+                               {"album", tags.album(), "V Album"},
+                               {nullptr, tags.discNumber(), "2"},
+                               {nullptr, tags.trackNumber(), "4/9"},
+                               {nullptr, tags.m_strAlbumArtist, "AA"},
                                {nullptr, tags.comments(), "Note"}});
             QCOMPARE(tags.tempo(), 88);
             QCOMPARE(tags.albumArtwork(), flac ? QImage(m_strPng) : QImage());
@@ -301,10 +320,18 @@ private slots:
             const QString path = m_dir.filePath("video." + suffix);
             QStringList args{"-f", "lavfi", "-i", "testsrc=s=64x48:d=1", "-f", "lavfi", "-i", "sine=d=1"};
             if (suffix == "webm")
-                args << "-c:v" << "libvpx" << "-c:a" << "libopus";
+                args << "-c:v"
+                     << "libvpx"
+                     << "-c:a"
+                     << "libopus";
             if (suffix == "mkv")
-                args << "-attach" << m_strJpeg << "-metadata:s:t" << "mimetype=image/jpeg";
-            args << "-metadata" << "title=Video Title" << "-metadata" << "artist=Video Artist" << "-shortest" << path;
+                args << "-attach" << m_strJpeg << "-metadata:s:t"
+                     << "mimetype=image/jpeg";
+            args << "-metadata"
+                 << "title=Video Title"
+                 << "-metadata"
+                 << "artist=Video Artist"
+                 << "-shortest" << path;
             QVERIFY(MediaKit::ffmpeg(args));
 
             TagModel tags;

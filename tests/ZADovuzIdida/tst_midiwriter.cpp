@@ -32,8 +32,8 @@ QByteArray fileBytes(const QString& path)
 
 QStringList midoDump(const QString& path)
 {
-    const TestKit::ToolResult result =
-        TestKit::runTool(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), QString::fromUtf8(kMidoScript), path});
+    const TestKit::ToolResult result = TestKit::runTool(QStringLiteral("/usr/bin/python3"),
+                                                        {QStringLiteral("-c"), QString::fromUtf8(kMidoScript), path});
     if (result.exitCode != 0)
         return {QStringLiteral("mido failed: ") + QString::fromUtf8(result.err)};
     return QString::fromUtf8(result.out).split('\n', Qt::SkipEmptyParts);
@@ -51,8 +51,7 @@ private:
     QString path(const QString& name) const { return m_dir.filePath(name); }
 
     // Bytes one operation writes after the 14-byte header.
-    template <typename F>
-    QByteArray written(F operation)
+    template <typename F> QByteArray written(F operation)
     {
         MidiFile midi;
         const QString file = path("op.mid");
@@ -164,12 +163,24 @@ private slots:
         const QString file = path("chord.mid");
         midi.saveChord({"C4", "E4", "G4"}, file, MidiFile::AcousticGrandPiano);
         const QByteArray bytes = fileBytes(file);
-        QCOMPARE(bytes.left(14).toHex(), QByteArray("4d546864000000060001000200" "60"));
-        QCOMPARE(bytes.mid(14, 27).toHex(), QByteArray("4d54726b00000013" "00ff580404021808" "00ff510307a120" "00ff2f00"));
+        QCOMPARE(bytes.left(14).toHex(), QByteArray("4d546864000000060001000200"
+                                                    "60"));
+        QCOMPARE(bytes.mid(14, 27).toHex(), QByteArray("4d54726b00000013"
+                                                       "00ff580404021808"
+                                                       "00ff510307a120"
+                                                       "00ff2f00"));
         const QByteArray name("Acoustic Grand Piano");
-        QByteArray track2 = QByteArray::fromHex("00ff0414") + name + QByteArray::fromHex(
-            "00c000" "00903c50" "00904050" "00904350" "8300803c00" "00804000" "00804300" "00ff2f00");
-        QCOMPARE(bytes.mid(41, 8).toHex(), (QByteArray("MTrk").toHex() + QByteArray::number(track2.size(), 16).rightJustified(8, '0')));
+        QByteArray track2 = QByteArray::fromHex("00ff0414") + name +
+                            QByteArray::fromHex("00c000"
+                                                "00903c50"
+                                                "00904050"
+                                                "00904350"
+                                                "8300803c00"
+                                                "00804000"
+                                                "00804300"
+                                                "00ff2f00");
+        QCOMPARE(bytes.mid(41, 8).toHex(),
+                 (QByteArray("MTrk").toHex() + QByteArray::number(track2.size(), 16).rightJustified(8, '0')));
         QCOMPARE(bytes.mid(49).toHex(), track2.toHex());
     }
 
@@ -179,25 +190,24 @@ private slots:
         QTest::addColumn<int>("instrument");
         QTest::addColumn<QStringList>("track2");
         QTest::newRow("triad") << QStringList{"C4", "E4", "G4"} << 1
-            << QStringList{"instrument_name name=Acoustic Grand Piano time=0",
-                           "program_change channel=0 program=0 time=0",
-                           "note_on channel=0 note=60 time=0 velocity=80",
-                           "note_on channel=0 note=64 time=0 velocity=80",
-                           "note_on channel=0 note=67 time=0 velocity=80",
-                           "note_off channel=0 note=60 time=384 velocity=0",
-                           "note_off channel=0 note=64 time=0 velocity=0",
-                           "note_off channel=0 note=67 time=0 velocity=0",
-                           "end_of_track time=0"};
+                               << QStringList{"instrument_name name=Acoustic Grand Piano time=0",
+                                              "program_change channel=0 program=0 time=0",
+                                              "note_on channel=0 note=60 time=0 velocity=80",
+                                              "note_on channel=0 note=64 time=0 velocity=80",
+                                              "note_on channel=0 note=67 time=0 velocity=80",
+                                              "note_off channel=0 note=60 time=384 velocity=0",
+                                              "note_off channel=0 note=64 time=0 velocity=0",
+                                              "note_off channel=0 note=67 time=0 velocity=0",
+                                              "end_of_track time=0"};
         QTest::newRow("skips unknown") << QStringList{"", "Db4", "A4", "c4"} << 128
-            << QStringList{"instrument_name name=Gunshot time=0",
-                           "program_change channel=0 program=127 time=0",
-                           "note_on channel=0 note=69 time=0 velocity=80",
-                           "note_off channel=0 note=69 time=384 velocity=0",
-                           "end_of_track time=0"};
+                                       << QStringList{"instrument_name name=Gunshot time=0",
+                                                      "program_change channel=0 program=127 time=0",
+                                                      "note_on channel=0 note=69 time=0 velocity=80",
+                                                      "note_off channel=0 note=69 time=384 velocity=0",
+                                                      "end_of_track time=0"};
         QTest::newRow("empty") << QStringList{} << 41
-            << QStringList{"instrument_name name=Violin time=0",
-                           "program_change channel=0 program=40 time=0",
-                           "end_of_track time=0"};
+                               << QStringList{"instrument_name name=Violin time=0",
+                                              "program_change channel=0 program=40 time=0", "end_of_track time=0"};
     }
 
     void testChordMido()
@@ -208,12 +218,14 @@ private slots:
         MidiFile midi;
         const QString file = path("mido.mid");
         midi.saveChord(notes, file, MidiFile::GmInstrumentIndex(instrument));
-        const QStringList expected = QStringList{"type 1 tracks 2 tpb 96", "--",
+        const QStringList expected = QStringList{"type 1 tracks 2 tpb 96",
+                                                 "--",
                                                  "time_signature clocks_per_click=24 denominator=4 "
                                                  "notated_32nd_notes_per_beat=8 numerator=4 time=0",
                                                  "set_tempo tempo=500000 time=0",
-                                                 "end_of_track time=0", "--"}
-            + track2;
+                                                 "end_of_track time=0",
+                                                 "--"} +
+                                     track2;
         QCOMPARE(midoDump(file), expected);
     }
 
@@ -226,7 +238,8 @@ private slots:
         QDir::setCurrent(previous);
         const QByteArray bytes = fileBytes(path("testMelodie.mid"));
         QCOMPARE(bytes.size(), 14 + 27 + 12);
-        QCOMPARE(bytes.mid(41).toHex(), QByteArray("4d54726b00000004" "00ff2f00"));
+        QCOMPARE(bytes.mid(41).toHex(), QByteArray("4d54726b00000004"
+                                                   "00ff2f00"));
         const QStringList dump = midoDump(path("testMelodie.mid"));
         QCOMPARE(dump.value(0), QString("type 1 tracks 2 tpb 96"));
         QCOMPARE(dump.size(), 7);

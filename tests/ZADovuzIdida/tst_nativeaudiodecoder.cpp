@@ -38,8 +38,12 @@ std::vector<qint16> referenceS16(const QString& path, int rate, bool mono)
     if (mono)
         args << "-af" << QString("pan=stereo|c0=c0|c1=c0,aresample=%1").arg(rate);
     else
-        args << "-ac" << "2" << "-ar" << QString::number(rate);
-    args << "-f" << "s16le" << "-";
+        args << "-ac"
+             << "2"
+             << "-ar" << QString::number(rate);
+    args << "-f"
+         << "s16le"
+         << "-";
     const TestKit::ToolResult result = TestKit::runTool("ffmpeg", args);
     std::vector<qint16> samples(size_t(result.out.size()) / 2);
     if (!samples.empty())
@@ -83,9 +87,9 @@ private slots:
     // mono sources reach both channels at unity.
     void testAgainstFfmpeg()
     {
-        const QList<QPair<QString, int>> cases{{"stereo.wav", 44100}, {"stereo.wav", 48000},   {"stereo.flac", 44100},
-                                               {"stereo.mp3", 44100}, {"stereo.ogg", 44100},   {"stereo.opus", 44100},
-                                               {"stereo.m4a", 44100}, {"video.mp4", 44100},    {"mono.wav", 44100},
+        const QList<QPair<QString, int>> cases{{"stereo.wav", 44100},   {"stereo.wav", 48000}, {"stereo.flac", 44100},
+                                               {"stereo.mp3", 44100},   {"stereo.ogg", 44100}, {"stereo.opus", 44100},
+                                               {"stereo.m4a", 44100},   {"video.mp4", 44100},  {"mono.wav", 44100},
                                                {"surround.flac", 48000}};
         for (const auto& c : cases) {
             const QString file = c.first;

@@ -98,7 +98,7 @@ private slots:
     void testVolume()
     {
         QCOMPARE(NativeAudioPlayer().volume(), 50.0);
-        const QList<QPair<double, double>> cases{{0, 0},   {1, 0},       {5, 5},     {25, 25},  {57, 56},
+        const QList<QPair<double, double>> cases{{0, 0},     {1, 0},     {5, 5},     {25, 25},  {57, 56},
                                                  {57.9, 56}, {100, 100}, {150, 100}, {-10, -10}};
         for (const auto& c : cases) {
             NativeAudioPlayer player;

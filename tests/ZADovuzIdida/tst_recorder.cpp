@@ -30,8 +30,8 @@ MAudioFormat formatOf(const QString& codec, int quality = 3)
 // The loudest sample of a file in dB as ffmpeg's volumedetect reports it; 1 when it cannot be read.
 double maxVolume(const QString& path)
 {
-    const TestKit::ToolResult result = TestKit::runTool(
-        "ffmpeg", {"-hide_banner", "-nostats", "-i", path, "-af", "volumedetect", "-f", "null", "-"});
+    const TestKit::ToolResult result =
+        TestKit::runTool("ffmpeg", {"-hide_banner", "-nostats", "-i", path, "-af", "volumedetect", "-f", "null", "-"});
     const QRegularExpressionMatch match =
         QRegularExpression("max_volume: (-?[0-9.]+|-inf) dB").match(QString::fromLocal8Bit(result.err));
     if (result.exitCode != 0 || !match.hasMatch())
@@ -225,11 +225,21 @@ private slots:
         QTest::addColumn<QString>("codecName");
         QTest::addColumn<int>("rate");
         QTest::addColumn<int>("channels");
-        QTest::newRow("WAV") << "WAV" << "take.wav" << "pcm_s16le" << 44100 << 2;
-        QTest::newRow("AIFF") << "AIFF" << "take.aiff" << "pcm_s16be" << 48000 << 2;
-        QTest::newRow("MPEG4ACC") << "MPEG4ACC" << "take.m4a" << "aac" << 44100 << 2;
-        QTest::newRow("CAF") << "CAF" << "take.caf" << "alac" << 48000 << 1;
-        QTest::newRow("FLAC") << "FLAC" << "take.flac" << "flac" << 44100 << 1;
+        QTest::newRow("WAV") << "WAV"
+                             << "take.wav"
+                             << "pcm_s16le" << 44100 << 2;
+        QTest::newRow("AIFF") << "AIFF"
+                              << "take.aiff"
+                              << "pcm_s16be" << 48000 << 2;
+        QTest::newRow("MPEG4ACC") << "MPEG4ACC"
+                                  << "take.m4a"
+                                  << "aac" << 44100 << 2;
+        QTest::newRow("CAF") << "CAF"
+                             << "take.caf"
+                             << "alac" << 48000 << 1;
+        QTest::newRow("FLAC") << "FLAC"
+                              << "take.flac"
+                              << "flac" << 44100 << 1;
     }
 
     void testRecordTone()
@@ -258,7 +268,8 @@ private slots:
         QVERIFY(!recorder.isStopped());
         QTRY_VERIFY_WITH_TIMEOUT(recorder.isRecording(), 15000);
         // The meter follows the latest block: it must show the tone while the tone plays.
-        QTRY_VERIFY_WITH_TIMEOUT(recorder.peakPowerForChannel(0) > -30.0f && recorder.averagePowerForChannel(0) > -40.0f &&
+        QTRY_VERIFY_WITH_TIMEOUT(recorder.peakPowerForChannel(0) > -30.0f &&
+                                     recorder.averagePowerForChannel(0) > -40.0f &&
                                      recorder.averagePowerForChannel(0) <= recorder.peakPowerForChannel(0),
                                  15000);
         QTRY_VERIFY_WITH_TIMEOUT(recorder.processedUSecs() >= 2500, 15000);

@@ -24,10 +24,9 @@ private:
 
     void noise(const QString& file, int rate, int channels, int bits, double seconds)
     {
-        const TestKit::ToolResult result =
-            TestKit::runTool("sox", {"-n", "-r", QString::number(rate), "-c", QString::number(channels), "-b",
-                                     QString::number(bits), file, "synth", QString::number(seconds), "pinknoise", "vol",
-                                     "0.5"});
+        const TestKit::ToolResult result = TestKit::runTool(
+            "sox", {"-n", "-r", QString::number(rate), "-c", QString::number(channels), "-b", QString::number(bits),
+                    file, "synth", QString::number(seconds), "pinknoise", "vol", "0.5"});
         QVERIFY2(result.exitCode == 0, result.err.constData());
     }
 
@@ -41,10 +40,7 @@ private:
         return QJsonDocument::fromJson(result.out).object();
     }
 
-    double soxDuration(const QString& file)
-    {
-        return TestKit::runTool("soxi", {"-D", file}).out.trimmed().toDouble();
-    }
+    double soxDuration(const QString& file) { return TestKit::runTool("soxi", {"-D", file}).out.trimmed().toDouble(); }
 
     // The RIFF file the batch writes: bext, LIST/INFO, fmt, data and a trailing levl chunk.
     void writeBroadcastWave(const QString& file, int rate, int frames)
@@ -166,8 +162,8 @@ private slots:
         QTest::newRow("bad bit rate") << QStringList{"in.wav", "-o", "out.m4a", "-b", "fast"} << "out.m4a" << 1;
         QTest::newRow("no output") << QStringList{"in.wav"} << "out.m4a" << 1;
         QTest::newRow("missing folder") << QStringList{"in.wav", "-o", "nowhere/out.m4a"} << "nowhere/out.m4a" << 3;
-        QTest::newRow("folder is a file") << QStringList{"in.wav", "-o", "notes.txt/out.m4a"} << "notes.txt/out.m4a"
-                                          << 3;
+        QTest::newRow("folder is a file")
+            << QStringList{"in.wav", "-o", "notes.txt/out.m4a"} << "notes.txt/out.m4a" << 3;
     }
 
     // A failed run exits non-zero with a reason and leaves no file at the output path.
@@ -242,8 +238,8 @@ private slots:
     {
         writeBroadcastWave(path("bwf.wav"), 44100, 44100 * 2);
         QCOMPARE(TestKit::runTool("ffmpeg", {"-v", "error", "-i", path("bwf.wav"), "-f", "null", "-"}).exitCode, 0);
-        const TestKit::ToolResult result = afconvert({path("bwf.wav"), "-o", path("bwf.m4a"), "-q", "127", "-b",
-                                                      "128000", "-f", "m4af", "-d", "aac"});
+        const TestKit::ToolResult result =
+            afconvert({path("bwf.wav"), "-o", path("bwf.m4a"), "-q", "127", "-b", "128000", "-f", "m4af", "-d", "aac"});
         QVERIFY2(result.exitCode == 0, result.err.constData());
         const QJsonObject probe = ffprobe(path("bwf.m4a"));
         QVERIFY(std::fabs(probe["format"].toObject()["duration"].toString().toDouble() - 2.0) <= 0.05);

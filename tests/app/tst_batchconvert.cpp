@@ -97,10 +97,7 @@ void store(const QVariantMap& values)
         VUVararer::App::theApp()->setSettingsValue(it.key(), it.value());
 }
 
-QVector<float> constant(int n, float value)
-{
-    return QVector<float>(n, value);
-}
+QVector<float> constant(int n, float value) { return QVector<float>(n, value); }
 
 } // namespace
 

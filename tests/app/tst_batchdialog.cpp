@@ -16,8 +16,7 @@
 #include <QTextEdit>
 #include <QtTest>
 
-namespace
-{
+namespace {
 
 const QString ErrorsText = "One or more errors have occured!";
 

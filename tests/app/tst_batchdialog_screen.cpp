@@ -13,8 +13,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-namespace
-{
+namespace {
 
 const QStringList Shots{"batch_running", "batch_paused", "batch_done", "settings_general", "settings_operations"};
 

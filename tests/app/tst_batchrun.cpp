@@ -49,7 +49,8 @@ public slots:
     }
 };
 
-struct Lists {
+struct Lists
+{
     QStringList inputs, images, texts, others, dropped;
 };
 

@@ -27,10 +27,7 @@
 
 namespace {
 
-VUVararer::App* app()
-{
-    return VUVararer::App::theApp();
-}
+VUVararer::App* app() { return VUVararer::App::theApp(); }
 
 // Checks one result against the format of a run with the default settings.
 void checkM4a(const QString& file, double seconds)
@@ -41,7 +38,8 @@ void checkM4a(const QString& file, double seconds)
     QCOMPARE(info["sample_rate"].toString(), QString("44100"));
     QCOMPARE(info["channels"].toInt(), 2);
     QCOMPARE(info["tags"].toObject()["major_brand"].toString(), QString("M4A "));
-    QVERIFY2(std::fabs(info["duration"].toString().toDouble() - seconds) < 0.06, qPrintable(info["duration"].toString()));
+    QVERIFY2(std::fabs(info["duration"].toString().toDouble() - seconds) < 0.06,
+             qPrintable(info["duration"].toString()));
 }
 
 // A window of the program as xwininfo reports it: name, geometry.
@@ -55,7 +53,8 @@ QMap<QString, QRect> programWindows(const QString& display)
     QMap<QString, QRect> windows;
     if (!xwininfo.waitForFinished(10000))
         return windows;
-    static const QRegularExpression line("\"([^\"]*)\": \\(\"trelvanic\" \"[^\"]*\"\\)\\s+(\\d+)x(\\d+)\\+(-?\\d+)\\+(-?\\d+)");
+    static const QRegularExpression line(
+        "\"([^\"]*)\": \\(\"trelvanic\" \"[^\"]*\"\\)\\s+(\\d+)x(\\d+)\\+(-?\\d+)\\+(-?\\d+)");
     QRegularExpressionMatchIterator it = line.globalMatch(QString::fromLocal8Bit(xwininfo.readAllStandardOutput()));
     while (it.hasNext()) {
         const QRegularExpressionMatch match = it.next();
@@ -213,8 +212,8 @@ private slots:
         trelvanic.setProcessEnvironment(env);
         trelvanic.setProcessChannelMode(QProcess::ForwardedChannels);
         // Files given as arguments arrive as open requests.
-        trelvanic.start(program, {m_strIn + "Album/CD1/01 tone.wav", m_strIn + "Album/CD2/02.mp3",
-                                  m_strIn + "Loose/clip.mp4"});
+        trelvanic.start(program,
+                        {m_strIn + "Album/CD1/01 tone.wav", m_strIn + "Album/CD2/02.mp3", m_strIn + "Loose/clip.mp4"});
         QVERIFY(trelvanic.waitForStarted(10000));
 
         QRect window;

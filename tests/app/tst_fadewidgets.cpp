@@ -9,13 +9,9 @@
 #include <QSignalSpy>
 #include <QtTest>
 
-namespace
-{
+namespace {
 
-bool isDarkRed(const QColor& c)
-{
-    return c.red() > 90 && c.green() < 40 && c.blue() < 40;
-}
+bool isDarkRed(const QColor& c) { return c.red() > 90 && c.green() < 40 && c.blue() < 40; }
 
 void moveTo(QWidget* widget, int x)
 {

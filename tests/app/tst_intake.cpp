@@ -23,10 +23,7 @@
 
 namespace {
 
-VUVararer::App* app()
-{
-    return VUVararer::App::theApp();
-}
+VUVararer::App* app() { return VUVararer::App::theApp(); }
 
 // A page that records every intake the open requests make.
 class RecordingPage : public MainPage
@@ -245,7 +242,8 @@ private slots:
         QCOMPARE(TestKit::filesUnder(run), QStringList{"long.m4a"});
         const QJsonObject info = TestKit::probeMedia(run + "long.m4a");
         QCOMPARE(info["codec_name"].toString(), QString("aac"));
-        QVERIFY2(std::fabs(info["duration"].toString().toDouble() - 6.0) < 0.05, qPrintable(info["duration"].toString()));
+        QVERIFY2(std::fabs(info["duration"].toString().toDouble() - 6.0) < 0.05,
+                 qPrintable(info["duration"].toString()));
     }
 
     void testQuitDuringRun()
@@ -277,7 +275,8 @@ private slots:
         for (const QString& file : files)
             QVERIFY2(file.endsWith(".m4a") && !file.endsWith("_temp.m4a"), qPrintable(file));
         const QJsonObject info = TestKit::probeMedia(run + "long.m4a");
-        QVERIFY2(std::fabs(info["duration"].toString().toDouble() - 6.0) < 0.05, qPrintable(info["duration"].toString()));
+        QVERIFY2(std::fabs(info["duration"].toString().toDouble() - 6.0) < 0.05,
+                 qPrintable(info["duration"].toString()));
     }
 };
 

@@ -21,15 +21,9 @@
 
 namespace {
 
-VUVararer::App* app()
-{
-    return VUVararer::App::theApp();
-}
+VUVararer::App* app() { return VUVararer::App::theApp(); }
 
-QString musicFolder()
-{
-    return QDir::homePath() + "/Music/Trelvanic/";
-}
+QString musicFolder() { return QDir::homePath() + "/Music/Trelvanic/"; }
 
 } // namespace
 
@@ -159,14 +153,18 @@ private slots:
     {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("linux") << "/home/ann/Music/Trelvanic/" << "/home/ann/Music/Trelvanic/";
-        QTest::newRow("data folder kept") << "/home/ann/Data/Out/" << "/home/ann/Data/Out/";
-        QTest::newRow("library kept") << "/Users/ann/Library/Audio/" << "/Users/ann/Library/Audio/";
+        QTest::newRow("linux") << "/home/ann/Music/Trelvanic/"
+                               << "/home/ann/Music/Trelvanic/";
+        QTest::newRow("data folder kept") << "/home/ann/Data/Out/"
+                                          << "/home/ann/Data/Out/";
+        QTest::newRow("library kept") << "/Users/ann/Library/Audio/"
+                                      << "/Users/ann/Library/Audio/";
         QTest::newRow("container") << "/Users/ann/Library/Containers/com.zembrel.x/Data/Music/"
                                    << "/Users/ann/Music/";
         QTest::newRow("other maker") << "/Users/ann/Library/Containers/org.other.x/Data/Music/"
                                      << "/Users/ann/Library/Containers/org.other.x/Data/Music/";
-        QTest::newRow("slash added") << "/tmp/out" << "/tmp/out/";
+        QTest::newRow("slash added") << "/tmp/out"
+                                     << "/tmp/out/";
     }
 
     void testDisplayPath()

@@ -17,8 +17,7 @@
 #include <QTabWidget>
 #include <QtTest>
 
-namespace
-{
+namespace {
 
 // Records the order in which the save step writes its keys.
 class RecordingDialog : public AppSettingsDialog
@@ -39,20 +38,11 @@ void store(const char* key, const QVariant& value)
     VUVararer::App::theApp()->setSettingsValue(QString::fromLatin1(key), value);
 }
 
-QVariant stored(const char* key)
-{
-    return VUVararer::App::theApp()->settingsValue(QString::fromLatin1(key));
-}
+QVariant stored(const char* key) { return VUVararer::App::theApp()->settingsValue(QString::fromLatin1(key)); }
 
-QComboBox* box(QWidget* dialog, const char* name)
-{
-    return dialog->findChild<QComboBox*>(name);
-}
+QComboBox* box(QWidget* dialog, const char* name) { return dialog->findChild<QComboBox*>(name); }
 
-int boxData(QWidget* dialog, const char* name)
-{
-    return box(dialog, name)->currentData().toInt();
-}
+int boxData(QWidget* dialog, const char* name) { return box(dialog, name)->currentData().toInt(); }
 
 void choose(QWidget* dialog, const char* name, int value)
 {
@@ -69,18 +59,9 @@ template <class T> T* child(QWidget* dialog, const QString& text)
     return nullptr;
 }
 
-QCheckBox* checkBox(QWidget* dialog, const QString& text)
-{
-    return child<QCheckBox>(dialog, text);
-}
-QGroupBox* group(QWidget* dialog, const QString& title)
-{
-    return child<QGroupBox>(dialog, title);
-}
-QList<FadeWidget*> fades(QWidget* dialog)
-{
-    return dialog->findChildren<FadeWidget*>();
-}
+QCheckBox* checkBox(QWidget* dialog, const QString& text) { return child<QCheckBox>(dialog, text); }
+QGroupBox* group(QWidget* dialog, const QString& title) { return child<QGroupBox>(dialog, title); }
+QList<FadeWidget*> fades(QWidget* dialog) { return dialog->findChildren<FadeWidget*>(); }
 
 } // namespace
 

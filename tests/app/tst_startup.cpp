@@ -23,10 +23,7 @@
 
 namespace {
 
-VUVararer::App* app()
-{
-    return VUVararer::App::theApp();
-}
+VUVararer::App* app() { return VUVararer::App::theApp(); }
 
 bool hasSelector(const QString& sheet, const QString& name)
 {
@@ -72,12 +69,18 @@ private slots:
     {
         QTest::addColumn<QString>("language");
         QTest::addColumn<QString>("used");
-        QTest::newRow("en") << "en" << "en";
-        QTest::newRow("de") << "de" << "de";
-        QTest::newRow("ru") << "ru" << "ru";
-        QTest::newRow("fr") << "fr" << "en";
-        QTest::newRow("upper-case DE") << "DE" << "en";
-        QTest::newRow("empty") << "" << "en";
+        QTest::newRow("en") << "en"
+                            << "en";
+        QTest::newRow("de") << "de"
+                            << "de";
+        QTest::newRow("ru") << "ru"
+                            << "ru";
+        QTest::newRow("fr") << "fr"
+                            << "en";
+        QTest::newRow("upper-case DE") << "DE"
+                                       << "en";
+        QTest::newRow("empty") << ""
+                               << "en";
     }
 
     void testIntroduction()
@@ -120,30 +123,61 @@ private slots:
     void testSelectorTable()
     {
         const QString sheet = StartUp::styleSheet();
-        const QStringList selectors = {
-            "QFrame#MainPage", "QPushButton#RunBatchButton:hover", "QPushButton#RunBatchButton:disabled",
-            "QPushButton#ExportSettingsButton:hover", "QPushButton#BrowseButton:checked:hover", "QLabel#InfoLabel",
-            "QListView", "QWidget#m_pwgtPlayPage", "QLabel#m_plblFileName", "QPushButton#m_pcmdPlayAndPause:checked",
-            "QPushButton#m_pcmdPlayAndPause:checked:hover", "QPushButton#m_pcmdStop:pressed", "QLabel#DropArea",
-            "QFrame#MenuBar", "QFrame#AdsBar", "QPushButton#AdsBarCloseButton", "QPushButton#BatchPauseButton",
-            "QPushButton#BatchStopButton", "QPushButton#FadeButton", "QDial#DecoratedDial", "QLCDNumber:disabled",
-            "QTabBar::tab:selected", "QCheckBox::indicator", "QGroupBox::indicator", "QWidget#AboutDialog",
-            "QLabel#LogoLabel", "QPushButton#HelpSlideButton", "QPushButton#VideoButton",
-            "QPushButton#FaceBookShareButton", "QPushButton#EmailJoinButton", "QPushButton#SearchStopButton",
-            "QPushButton#PushButton", "QTextEdit#ErrorsText", "QMenu::item:selected", "QMenu::separator",
-            "QMenu::indicator", "QMenu:!active", "QDialog", "QComboBox::drop-down", "QComboBox::down-arrow",
-            "QComboBox::item:selected", "QLabel", "QLineEdit", "QPushButton::menu-indicator"};
+        const QStringList selectors = {"QFrame#MainPage",
+                                       "QPushButton#RunBatchButton:hover",
+                                       "QPushButton#RunBatchButton:disabled",
+                                       "QPushButton#ExportSettingsButton:hover",
+                                       "QPushButton#BrowseButton:checked:hover",
+                                       "QLabel#InfoLabel",
+                                       "QListView",
+                                       "QWidget#m_pwgtPlayPage",
+                                       "QLabel#m_plblFileName",
+                                       "QPushButton#m_pcmdPlayAndPause:checked",
+                                       "QPushButton#m_pcmdPlayAndPause:checked:hover",
+                                       "QPushButton#m_pcmdStop:pressed",
+                                       "QLabel#DropArea",
+                                       "QFrame#MenuBar",
+                                       "QFrame#AdsBar",
+                                       "QPushButton#AdsBarCloseButton",
+                                       "QPushButton#BatchPauseButton",
+                                       "QPushButton#BatchStopButton",
+                                       "QPushButton#FadeButton",
+                                       "QDial#DecoratedDial",
+                                       "QLCDNumber:disabled",
+                                       "QTabBar::tab:selected",
+                                       "QCheckBox::indicator",
+                                       "QGroupBox::indicator",
+                                       "QWidget#AboutDialog",
+                                       "QLabel#LogoLabel",
+                                       "QPushButton#HelpSlideButton",
+                                       "QPushButton#VideoButton",
+                                       "QPushButton#FaceBookShareButton",
+                                       "QPushButton#EmailJoinButton",
+                                       "QPushButton#SearchStopButton",
+                                       "QPushButton#PushButton",
+                                       "QTextEdit#ErrorsText",
+                                       "QMenu::item:selected",
+                                       "QMenu::separator",
+                                       "QMenu::indicator",
+                                       "QMenu:!active",
+                                       "QDialog",
+                                       "QComboBox::drop-down",
+                                       "QComboBox::down-arrow",
+                                       "QComboBox::item:selected",
+                                       "QLabel",
+                                       "QLineEdit",
+                                       "QPushButton::menu-indicator"};
         for (const QString& selector : selectors)
             QVERIFY2(sheet.contains(selector), qPrintable(selector));
-        for (const char* button : {"AppButton", "MoreAppsButton", "JoinButton", "RateButton", "ShareButton",
-                                   "IntroButton", "MoreButton"}) {
+        for (const char* button :
+             {"AppButton", "MoreAppsButton", "JoinButton", "RateButton", "ShareButton", "IntroButton", "MoreButton"}) {
             QVERIFY2(sheet.contains(QString("QPushButton#%1 {").arg(button)), button);
             QVERIFY2(sheet.contains(QString("QPushButton#%1:hover {").arg(button)), button);
         }
         QVERIFY(sheet.contains(QRegularExpression("QComboBox \\{[^}]*min-width: 2[1-9][0-9]px")));
         QVERIFY(sheet.contains(QRegularExpression("QLineEdit \\{[^}]*min-height: (3[2-9]|[4-9][0-9])px")));
-        QVERIFY(sheet.contains(QRegularExpression(
-            "QPushButton#RunBatchButton \\{[^}]*stop: 0\\.1[^}]*stop: 0\\.4[^}]*stop: 1 ")));
+        QVERIFY(sheet.contains(
+            QRegularExpression("QPushButton#RunBatchButton \\{[^}]*stop: 0\\.1[^}]*stop: 0\\.4[^}]*stop: 1 ")));
     }
 
     void testObjectNamesHaveSelectors()
@@ -171,10 +205,10 @@ private slots:
             QVERIFY2(!QImage(path).isNull(), qPrintable(path));
         }
         QVERIFY(count > 30);
-        for (const char* path : {":/star.png", ":/Help_hover.png", ":/share_hover.png", ":/join_hover.png",
-                                 ":/moreappsicon.png", ":/feedback.png", ":/webpage.png", ":/droparea.png",
-                                 ":/openfiles.png", ":/note.png", ":/noteplay.png", ":/PopupButton.png",
-                                 ":/Box.png", ":/close.png", ":/_resources/imgs/MoreAppsButton_hover.png"})
+        for (const char* path :
+             {":/star.png", ":/Help_hover.png", ":/share_hover.png", ":/join_hover.png", ":/moreappsicon.png",
+              ":/feedback.png", ":/webpage.png", ":/droparea.png", ":/openfiles.png", ":/note.png", ":/noteplay.png",
+              ":/PopupButton.png", ":/Box.png", ":/close.png", ":/_resources/imgs/MoreAppsButton_hover.png"})
             QVERIFY2(!QImage(path).isNull(), path);
         for (int i = 0; i < VUVararer::CrossPromoCatalogue::count(); ++i) {
             const QImage icon(VUVararer::CrossPromoCatalogue::entry(i).icon);
@@ -220,8 +254,7 @@ private slots:
         QTemporaryDir shots;
         const QString shot = shots.filePath("startup.png");
         const TestKit::ToolResult child = TestKit::runSelf(
-            {"testStartedWindow"},
-            {"QT_QPA_PLATFORM=xcb", "DISPLAY=" + display.display(), "TRELVANIC_SHOT=" + shot});
+            {"testStartedWindow"}, {"QT_QPA_PLATFORM=xcb", "DISPLAY=" + display.display(), "TRELVANIC_SHOT=" + shot});
         trelvanic.terminate();
         if (!trelvanic.waitForFinished(10000)) {
             trelvanic.kill();

@@ -25,15 +25,9 @@ int distinctColours(const QImage& image)
     return colours.size();
 }
 
-bool onScreen()
-{
-    return qgetenv("QT_QPA_PLATFORM") == "xcb";
-}
+bool onScreen() { return qgetenv("QT_QPA_PLATFORM") == "xcb"; }
 
-QString shotFolder()
-{
-    return qEnvironmentVariable("TRELVANIC_SHOT_DIR");
-}
+QString shotFolder() { return qEnvironmentVariable("TRELVANIC_SHOT_DIR"); }
 
 QString runOnScreen(const QString& function, const QSize& size, const QString& folder)
 {

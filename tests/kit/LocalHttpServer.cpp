@@ -10,12 +10,18 @@ namespace {
 QByteArray reasonPhrase(int code)
 {
     switch (code) {
-    case 200: return "OK";
-    case 301: return "Moved Permanently";
-    case 302: return "Found";
-    case 404: return "Not Found";
-    case 500: return "Internal Server Error";
-    default: return "Status";
+    case 200:
+        return "OK";
+    case 301:
+        return "Moved Permanently";
+    case 302:
+        return "Found";
+    case 404:
+        return "Not Found";
+    case 500:
+        return "Internal Server Error";
+    default:
+        return "Status";
     }
 }
 
@@ -91,25 +97,13 @@ LocalHttpServer::~LocalHttpServer()
         socket->abort();
 }
 
-quint16 LocalHttpServer::port() const
-{
-    return m_pServer->serverPort();
-}
+quint16 LocalHttpServer::port() const { return m_pServer->serverPort(); }
 
-QString LocalHttpServer::hostAndPort() const
-{
-    return QStringLiteral("127.0.0.1:") + QString::number(port());
-}
+QString LocalHttpServer::hostAndPort() const { return QStringLiteral("127.0.0.1:") + QString::number(port()); }
 
-QString LocalHttpServer::base() const
-{
-    return QStringLiteral("http://") + hostAndPort();
-}
+QString LocalHttpServer::base() const { return QStringLiteral("http://") + hostAndPort(); }
 
-void LocalHttpServer::setAnswer(const QString& target, const Answer& answer)
-{
-    m_hashAnswers.insert(target, answer);
-}
+void LocalHttpServer::setAnswer(const QString& target, const Answer& answer) { m_hashAnswers.insert(target, answer); }
 
 QStringList LocalHttpServer::targets() const
 {
@@ -138,8 +132,7 @@ void LocalHttpServer::slotNewConnection()
     while (QTcpSocket* socket = m_pServer->nextPendingConnection()) {
         connect(socket, SIGNAL(readyRead()), this, SLOT(slotReadyRead()));
         connect(socket, SIGNAL(disconnected()), socket, SLOT(deleteLater()));
-        connect(socket, &QObject::destroyed, this,
-                [this, socket]() { m_hashPending.remove(socket); });
+        connect(socket, &QObject::destroyed, this, [this, socket]() { m_hashPending.remove(socket); });
     }
 }
 
@@ -168,7 +161,8 @@ void LocalHttpServer::slotReadyRead()
 
 void LocalHttpServer::answer(QTcpSocket* socket, const QString& target)
 {
-    Answer a = m_hashAnswers.value(target, m_hashAnswers.value(target.section(QLatin1Char('?'), 0, 0), m_defaultAnswer));
+    Answer a =
+        m_hashAnswers.value(target, m_hashAnswers.value(target.section(QLatin1Char('?'), 0, 0), m_defaultAnswer));
     switch (a.kind) {
     case Answer::Silent:
         return;

@@ -57,10 +57,11 @@ bool makeMediaCorpus(const QString& root, QString* error, double longSeconds)
 
 QJsonObject probeMedia(const QString& file)
 {
-    const ToolResult result = runTool(
-        "ffprobe", {"-v", "error", "-show_entries",
-                    "stream=codec_type,codec_name,sample_rate,channels,bit_rate:format=format_name,duration:format_tags",
-                    "-of", "json", file});
+    const ToolResult result =
+        runTool("ffprobe",
+                {"-v", "error", "-show_entries",
+                 "stream=codec_type,codec_name,sample_rate,channels,bit_rate:format=format_name,duration:format_tags",
+                 "-of", "json", file});
     const QJsonObject root = QJsonDocument::fromJson(result.out).object();
     QJsonObject info = root["format"].toObject();
     const QJsonArray streams = root["streams"].toArray();

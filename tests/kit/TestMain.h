@@ -8,8 +8,7 @@
 
 namespace TestKit {
 
-template <class Application, class Suite>
-int runSuite(int argc, char** argv)
+template <class Application, class Suite> int runSuite(int argc, char** argv)
 {
     TempHome home;
     int exitCode = 0;
@@ -25,9 +24,9 @@ int runSuite(int argc, char** argv)
 } // namespace TestKit
 
 // A suite that runs under a plain QApplication.
-#define TRELVANIC_TEST_MAIN(Suite) \
+#define TRELVANIC_TEST_MAIN(Suite)                                                                                     \
     int main(int argc, char** argv) { return TestKit::runSuite<QApplication, Suite>(argc, argv); }
 
 // A suite that runs under the given application class (for example the frame's application object).
-#define TRELVANIC_TEST_MAIN_APP(Application, Suite) \
+#define TRELVANIC_TEST_MAIN_APP(Application, Suite)                                                                    \
     int main(int argc, char** argv) { return TestKit::runSuite<Application, Suite>(argc, argv); }

@@ -40,17 +40,17 @@ ToolResult runTool(const QString& program, const QStringList& args, int timeoutM
     return run(process, program, args, timeoutMs);
 }
 
-bool haveTool(const QString& program)
-{
-    return !QStandardPaths::findExecutable(program).isEmpty();
-}
+bool haveTool(const QString& program) { return !QStandardPaths::findExecutable(program).isEmpty(); }
 
-bool makeTone(const QString& path, double seconds, int rate, int channels, const QStringList& extra,
-              QString* error, int frequency)
+bool makeTone(const QString& path, double seconds, int rate, int channels, const QStringList& extra, QString* error,
+              int frequency)
 {
-    QStringList args{"-hide_banner", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
-                     QString("sine=frequency=%1:sample_rate=%2:duration=%3").arg(frequency).arg(rate).arg(seconds),
-                     "-ac", QString::number(channels)};
+    QStringList args{
+        "-hide_banner", "-loglevel",
+        "error",        "-y",
+        "-f",           "lavfi",
+        "-i",           QString("sine=frequency=%1:sample_rate=%2:duration=%3").arg(frequency).arg(rate).arg(seconds),
+        "-ac",          QString::number(channels)};
     args << extra << path;
     const ToolResult result = runTool("ffmpeg", args);
     if (result.exitCode != 0 && error)

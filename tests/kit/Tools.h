@@ -9,7 +9,7 @@ namespace TestKit {
 
 struct ToolResult
 {
-    int exitCode = -1;      // -1 when the tool could not be started or timed out
+    int exitCode = -1; // -1 when the tool could not be started or timed out
     QByteArray out;
     QByteArray err;
 };

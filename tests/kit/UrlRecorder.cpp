@@ -16,9 +16,6 @@ UrlRecorder::~UrlRecorder()
         QDesktopServices::unsetUrlHandler(scheme);
 }
 
-void UrlRecorder::slotOpen(const QUrl& url)
-{
-    m_lstUrls.append(url);
-}
+void UrlRecorder::slotOpen(const QUrl& url) { m_lstUrls.append(url); }
 
 } // namespace TestKit

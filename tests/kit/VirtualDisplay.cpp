@@ -4,8 +4,8 @@ namespace TestKit {
 
 VirtualDisplay::VirtualDisplay(int width, int height)
 {
-    m_process.start("Xvfb", {"-displayfd", "1", "-screen", "0", QString("%1x%2x24").arg(width).arg(height),
-                             "-nolisten", "tcp"});
+    m_process.start(
+        "Xvfb", {"-displayfd", "1", "-screen", "0", QString("%1x%2x24").arg(width).arg(height), "-nolisten", "tcp"});
     if (!m_process.waitForStarted(10000)) {
         m_strError = "Xvfb did not start: " + m_process.errorString();
         return;

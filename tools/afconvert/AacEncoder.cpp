@@ -20,10 +20,7 @@ std::string describe(int status)
 
 } // namespace
 
-AacEncoder::~AacEncoder()
-{
-    release();
-}
+AacEncoder::~AacEncoder() { release(); }
 
 void AacEncoder::release()
 {
@@ -172,8 +169,9 @@ int AacEncoder::convertFrame(const AVFrame* frame)
                                                 AV_SAMPLE_FMT_FLTP, 0);
     if (rc < 0)
         return rc;
-    rc = swr_convert(m_pResampler, planes, capacity, frame ? const_cast<const uint8_t**>(frame->extended_data) : nullptr,
-                     frame ? frame->nb_samples : 0);
+    rc =
+        swr_convert(m_pResampler, planes, capacity, frame ? const_cast<const uint8_t**>(frame->extended_data) : nullptr,
+                    frame ? frame->nb_samples : 0);
     if (rc > 0)
         rc = av_audio_fifo_write(m_pFifo, reinterpret_cast<void**>(planes), rc);
     av_freep(&planes[0]);

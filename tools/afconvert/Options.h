@@ -7,8 +7,8 @@ struct Options
 {
     std::string input;
     std::string output;
-    int quality = 127;      // 0..127; 32 and above choose the careful coder
-    long bitRate = 128000;  // bits per second
+    int quality = 127;     // 0..127; 32 and above choose the careful coder
+    long bitRate = 128000; // bits per second
 };
 
 // Parses argv; on a usage error returns false and leaves the reason in *error.

@@ -17,15 +17,9 @@ unsigned long Rijndael::RCon[60];
 namespace {
 
 // Doubles each of the four bytes of a word in GF(2^8).
-inline quint32 xtimeWord(quint32 w)
-{
-    return ((w & 0x7f7f7f7fu) << 1) ^ (((w >> 7) & 0x01010101u) * 0x1bu);
-}
+inline quint32 xtimeWord(quint32 w) { return ((w & 0x7f7f7f7fu) << 1) ^ (((w >> 7) & 0x01010101u) * 0x1bu); }
 
-inline quint32 rotateBytes(quint32 w, int bytes)
-{
-    return (w >> (8 * bytes)) | (w << (32 - 8 * bytes));
-}
+inline quint32 rotateBytes(quint32 w, int bytes) { return (w >> (8 * bytes)) | (w << (32 - 8 * bytes)); }
 
 inline quint32 loadColumn(const unsigned char* s)
 {
@@ -78,15 +72,9 @@ void Rijndael::SetParameters(int keyBits, int blockBits)
     m_nC3 = m_nNb == 8 ? 4 : 3;
 }
 
-void Rijndael::StartEncryption(const unsigned char* key)
-{
-    KeyExpansion(key);
-}
+void Rijndael::StartEncryption(const unsigned char* key) { KeyExpansion(key); }
 
-void Rijndael::StartDecryption(const unsigned char* key)
-{
-    KeyExpansion(key);
-}
+void Rijndael::StartDecryption(const unsigned char* key) { KeyExpansion(key); }
 
 void Rijndael::RotByte(unsigned char* word)
 {

@@ -10,15 +10,9 @@ namespace MCrypt {
 
 namespace {
 
-unsigned int validCount(unsigned int count)
-{
-    return std::max(count, 1u);
-}
+unsigned int validCount(unsigned int count) { return std::max(count, 1u); }
 
-unsigned int validSize(unsigned int size)
-{
-    return std::min(std::max(size, 1u), 256u);
-}
+unsigned int validSize(unsigned int size) { return std::min(std::max(size, 1u), 256u); }
 
 } // namespace
 
@@ -58,10 +52,7 @@ SiO2& SiO2::operator=(const SiO2& other)
     return *this;
 }
 
-SiO2::~SiO2()
-{
-    deinit();
-}
+SiO2::~SiO2() { deinit(); }
 
 void SiO2::init(const QByteArray& key)
 {
@@ -185,15 +176,9 @@ QByteArray SiO2::createInvertedProjection(const QByteArray& data, unsigned char*
     return result;
 }
 
-QByteArray SiO2::encrypt(const QByteArray& data) const
-{
-    return createProjection(data, m_ppTables);
-}
+QByteArray SiO2::encrypt(const QByteArray& data) const { return createProjection(data, m_ppTables); }
 
-QByteArray SiO2::decrypt(const QByteArray& data) const
-{
-    return createInvertedProjection(data, m_ppTables);
-}
+QByteArray SiO2::decrypt(const QByteArray& data) const { return createInvertedProjection(data, m_ppTables); }
 
 void SiO2::runTests()
 {

@@ -15,9 +15,6 @@ QByteArray XorCrypt::encrypt(const QString& key, const QByteArray& data)
     return result;
 }
 
-QByteArray XorCrypt::decrypt(const QString& key, const QByteArray& data)
-{
-    return encrypt(key, data);
-}
+QByteArray XorCrypt::decrypt(const QString& key, const QByteArray& data) { return encrypt(key, data); }
 
 } // namespace MCrypt

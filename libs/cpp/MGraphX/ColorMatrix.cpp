@@ -7,14 +7,9 @@
 
 namespace MGraphX {
 
-ColorMatrix::ColorMatrix(QObject* parent)
-    : QObject(parent)
-{
-    loadIdentity();
-}
+ColorMatrix::ColorMatrix(QObject* parent) : QObject(parent) { loadIdentity(); }
 
-ColorMatrix::ColorMatrix(const ColorMatrix& other)
-    : QObject(nullptr), m_nMask(other.m_nMask)
+ColorMatrix::ColorMatrix(const ColorMatrix& other) : QObject(nullptr), m_nMask(other.m_nMask)
 {
     std::memcpy(m_afM, other.m_afM, sizeof m_afM);
 }
@@ -107,20 +102,11 @@ void ColorMatrix::swapColumns(int a, int b)
     m_nMask = 31;
 }
 
-void ColorMatrix::changeRG()
-{
-    swapColumns(0, 1);
-}
+void ColorMatrix::changeRG() { swapColumns(0, 1); }
 
-void ColorMatrix::changeRB()
-{
-    swapColumns(0, 2);
-}
+void ColorMatrix::changeRB() { swapColumns(0, 2); }
 
-void ColorMatrix::changeGB()
-{
-    swapColumns(1, 2);
-}
+void ColorMatrix::changeGB() { swapColumns(1, 2); }
 
 unsigned int ColorMatrix::multiply(int r, int g, int b, int a) const
 {

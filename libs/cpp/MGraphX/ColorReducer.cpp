@@ -33,10 +33,7 @@ int fromAxisMajor(int v, int axis)
     return v;
 }
 
-int clampChannel(int v)
-{
-    return std::clamp(v, 0, 255);
-}
+int clampChannel(int v) { return std::clamp(v, 0, 255); }
 
 } // namespace
 
@@ -294,8 +291,9 @@ QImage ColorReducer::applyFloydSteinbergDithering(const QImage& image, const QVe
         if (x < 0 || y < 0 || x >= w || y >= h)
             return;
         const QRgb p = errors.pixel(x, y);
-        errors.setPixel(x, y, qRgba(clampChannel(qRed(p) + er * weight / 16), clampChannel(qGreen(p) + eg * weight / 16),
-                                    clampChannel(qBlue(p) + eb * weight / 16), qAlpha(p)));
+        errors.setPixel(x, y,
+                        qRgba(clampChannel(qRed(p) + er * weight / 16), clampChannel(qGreen(p) + eg * weight / 16),
+                              clampChannel(qBlue(p) + eb * weight / 16), qAlpha(p)));
     };
     for (int x = 0; x < w; ++x) {
         emit progress(int(x * 90.0 / w + 10.0));

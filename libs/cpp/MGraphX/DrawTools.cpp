@@ -18,8 +18,7 @@ int clampByte(float v)
     return std::clamp(static_cast<int>(std::clamp(v, -1.0f, 256.0f)), 0, 255);
 }
 
-template <typename F>
-QImage eachPixel(const QImage& image, F change)
+template <typename F> QImage eachPixel(const QImage& image, F change)
 {
     QImage result = image.depth() == 32 ? image : image.convertToFormat(QImage::Format_ARGB32);
     for (int y = 0; y < result.height(); ++y) {
@@ -30,12 +29,10 @@ QImage eachPixel(const QImage& image, F change)
     return result;
 }
 
-template <typename F>
-QImage eachChannel(const QImage& image, F change)
+template <typename F> QImage eachChannel(const QImage& image, F change)
 {
-    return eachPixel(image, [&](QRgb p) {
-        return qRgba(change(qRed(p)), change(qGreen(p)), change(qBlue(p)), qAlpha(p));
-    });
+    return eachPixel(image,
+                     [&](QRgb p) { return qRgba(change(qRed(p)), change(qGreen(p)), change(qBlue(p)), qAlpha(p)); });
 }
 
 float grayLevel(QRgb p)
@@ -53,10 +50,7 @@ QImage throughTable(const QImage& image, const unsigned char* table)
 
 } // namespace
 
-int normalize(int a, int b, int c, int d)
-{
-    return (std::min({a, b, c, d}) + std::max({a, b, c, d})) / 2;
-}
+int normalize(int a, int b, int c, int d) { return (std::min({a, b, c, d}) + std::max({a, b, c, d})) / 2; }
 
 QImage DrawTools::grayScale(const QImage& image)
 {

@@ -10,10 +10,7 @@ int GraphX::sm_nWidth = 0;
 int GraphX::sm_nHeight = 0;
 signed char GraphX::sm_nMode = 0;
 
-bool GraphX::contains(int, int) const
-{
-    return true;
-}
+bool GraphX::contains(int, int) const { return true; }
 
 void GraphX::run(int x0, int n, int y, int colour) const
 {
@@ -226,10 +223,7 @@ void GraphX::fillEllipse(int cx, int cy, int rx, int ry, int colour) const
     } while (used < x);
 }
 
-void GraphX::fill(int x, int y, int colour) const
-{
-    lineFill(x, y, 1, x, x, colour);
-}
+void GraphX::fill(int x, int y, int colour) const { lineFill(x, y, 1, x, x, colour); }
 
 int GraphX::lineFill(int x, int y, int direction, int parentLeft, int parentRight, int colour) const
 {

@@ -14,8 +14,7 @@
 
 namespace MGraphX {
 
-template <typename T>
-class ImageProcessT : public GraphX
+template <typename T> class ImageProcessT : public GraphX
 {
 public:
     enum Flag : unsigned char { FlagCopied = 1, FlagGray = 2 };
@@ -82,11 +81,11 @@ public:
     ~ImageProcessT() override
     {
         for (T** p : {&m_pRed, &m_pGreen, &m_pBlue, &m_pAlpha}) {
-            delete[] *p;
+            delete[] * p;
             *p = nullptr;
         }
         for (unsigned char** p : {&m_pRedPal, &m_pGreenPal, &m_pBluePal, &m_pLut4}) {
-            delete[] *p;
+            delete[] * p;
             *p = nullptr;
         }
     }
@@ -238,8 +237,8 @@ protected:
 private:
     bool inside(int x, int y) const
     {
-        return static_cast<unsigned int>(x) < static_cast<unsigned int>(m_nWidth)
-               && static_cast<unsigned int>(y) < static_cast<unsigned int>(m_nHeight);
+        return static_cast<unsigned int>(x) < static_cast<unsigned int>(m_nWidth) &&
+               static_cast<unsigned int>(y) < static_cast<unsigned int>(m_nHeight);
     }
     std::size_t index(int x, int y) const { return std::size_t(y) * std::size_t(m_nWidth) + std::size_t(x); }
     std::size_t count() const { return std::size_t(m_nWidth) * std::size_t(m_nHeight); }
@@ -280,8 +279,7 @@ private:
             p[k] = static_cast<unsigned char>(k);
         return p;
     }
-    template <typename U>
-    static U* copyOf(const U* from, std::size_t n)
+    template <typename U> static U* copyOf(const U* from, std::size_t n)
     {
         if (!from)
             return nullptr;

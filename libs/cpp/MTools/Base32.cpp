@@ -27,17 +27,11 @@ const std::array<uint8_t, 256>& decodingTable()
     return table;
 }
 
-bool isValidPadding(uint64_t count)
-{
-    return count == 0 || count == 1 || count == 3 || count == 4 || count == 6;
-}
+bool isValidPadding(uint64_t count) { return count == 0 || count == 1 || count == 3 || count == 4 || count == 6; }
 
 } // namespace
 
-uint64_t base32_encoder_last_quintent(uint64_t n)
-{
-    return n * 8 / 5 + (n % 5 != 0 ? 1 : 0);
-}
+uint64_t base32_encoder_last_quintent(uint64_t n) { return n * 8 / 5 + (n % 5 != 0 ? 1 : 0); }
 
 uint64_t base32_encoder_output_padding_size(uint64_t n)
 {
@@ -124,8 +118,8 @@ QString Base32::codeQByteArray(const QByteArray& data)
     if (size >= uint64_t(std::numeric_limits<int>::max()))
         return QString();
     QByteArray buffer(int(size + 1), '\0');
-    base32_encode(reinterpret_cast<uint8_t*>(buffer.data()), size,
-                  reinterpret_cast<const uint8_t*>(data.constData()), uint64_t(data.size()));
+    base32_encode(reinterpret_cast<uint8_t*>(buffer.data()), size, reinterpret_cast<const uint8_t*>(data.constData()),
+                  uint64_t(data.size()));
     return QString::fromLatin1(buffer.constData());
 }
 
@@ -136,17 +130,14 @@ QByteArray Base32::decodeQByteArray(const QString& text)
     if (size == 0)
         return QByteArray();
     QByteArray buffer(int(size + 1), '\0');
-    const uint64_t produced = base32_decode(reinterpret_cast<uint8_t*>(buffer.data()), size,
-                                            reinterpret_cast<const uint8_t*>(latin.constData()),
-                                            uint64_t(latin.size()));
+    const uint64_t produced =
+        base32_decode(reinterpret_cast<uint8_t*>(buffer.data()), size,
+                      reinterpret_cast<const uint8_t*>(latin.constData()), uint64_t(latin.size()));
     buffer.truncate(int(produced));
     return buffer;
 }
 
-QString Base32::codeLatin1(const QString& str)
-{
-    return codeQByteArray(str.toLatin1());
-}
+QString Base32::codeLatin1(const QString& str) { return codeQByteArray(str.toLatin1()); }
 
 QString Base32::decodeLatin1(const QString& text)
 {

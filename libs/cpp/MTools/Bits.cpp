@@ -5,10 +5,7 @@
 
 namespace MTools {
 
-Bits::Bits(const int& nBits)
-{
-    resize(nBits > 0 ? quint32(nBits) : 0);
-}
+Bits::Bits(const int& nBits) { resize(nBits > 0 ? quint32(nBits) : 0); }
 
 Bits::Bits(const Bits& other)
 {
@@ -27,10 +24,7 @@ Bits& Bits::operator=(const Bits& other)
     return *this;
 }
 
-Bits::~Bits()
-{
-    delete[] m_pData;
-}
+Bits::~Bits() { delete[] m_pData; }
 
 void Bits::resize(quint32 uBits)
 {

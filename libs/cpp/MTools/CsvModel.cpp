@@ -6,14 +6,9 @@
 
 namespace MTools {
 
-CsvModel::CsvModel(QObject* pParent) : QAbstractTableModel(pParent), m_pLines(new QList<QStringList>)
-{
-}
+CsvModel::CsvModel(QObject* pParent) : QAbstractTableModel(pParent), m_pLines(new QList<QStringList>) {}
 
-CsvModel::~CsvModel()
-{
-    delete m_pLines;
-}
+CsvModel::~CsvModel() { delete m_pLines; }
 
 QStringList CsvModel::splitCSVLine(const QString& strLine)
 {
@@ -71,15 +66,9 @@ int CsvModel::rowCount(const QModelIndex& parent) const
     return m_pLines->size() - 1;
 }
 
-int CsvModel::columnCount(const QModelIndex&) const
-{
-    return m_pLines->isEmpty() ? 0 : m_pLines->first().size();
-}
+int CsvModel::columnCount(const QModelIndex&) const { return m_pLines->isEmpty() ? 0 : m_pLines->first().size(); }
 
-bool CsvModel::hasChildren(const QModelIndex& parent) const
-{
-    return !parent.isValid();
-}
+bool CsvModel::hasChildren(const QModelIndex& parent) const { return !parent.isValid(); }
 
 bool CsvModel::isCell(const QModelIndex& index) const
 {

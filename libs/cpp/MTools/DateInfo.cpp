@@ -9,9 +9,9 @@ namespace MTools {
 namespace {
 
 const char* const sm_weekNames[] = {
-    QT_TRANSLATE_NOOP("QObject", "Monday"),   QT_TRANSLATE_NOOP("QObject", "Tuesday"),
+    QT_TRANSLATE_NOOP("QObject", "Monday"),    QT_TRANSLATE_NOOP("QObject", "Tuesday"),
     QT_TRANSLATE_NOOP("QObject", "Wednesday"), QT_TRANSLATE_NOOP("QObject", "Thursday"),
-    QT_TRANSLATE_NOOP("QObject", "Friday"),   QT_TRANSLATE_NOOP("QObject", "Saturday"),
+    QT_TRANSLATE_NOOP("QObject", "Friday"),    QT_TRANSLATE_NOOP("QObject", "Saturday"),
     QT_TRANSLATE_NOOP("QObject", "Sunday"),
 };
 
@@ -51,36 +51,23 @@ const ZodiacRange sm_zodiac[] = {
 };
 
 // Month and day as one comparable number.
-int monthDayKey(int month, int day)
-{
-    return month * 100 + day;
-}
+int monthDayKey(int month, int day) { return month * 100 + day; }
 
 // The translated name of number in a list that starts at first, or "Unknown" outside the list.
-template <size_t N>
-QString nameAt(const char* const (&names)[N], int number, int first)
+template <size_t N> QString nameAt(const char* const (&names)[N], int number, int first)
 {
     if (number < first || number - first >= int(N))
         return QStringLiteral("Unknown");
     return QCoreApplication::translate("QObject", names[number - first]);
 }
 
-QDateTime yearStart(int year)
-{
-    return QDateTime(QDate(year, 1, 1), QTime(0, 0), Qt::LocalTime);
-}
+QDateTime yearStart(int year) { return QDateTime(QDate(year, 1, 1), QTime(0, 0), Qt::LocalTime); }
 
 } // namespace
 
-QString DateInfo::weekName(int index)
-{
-    return nameAt(sm_weekNames, index, 0);
-}
+QString DateInfo::weekName(int index) { return nameAt(sm_weekNames, index, 0); }
 
-QString DateInfo::monthName(int month)
-{
-    return nameAt(sm_monthNames, month, 1);
-}
+QString DateInfo::monthName(int month) { return nameAt(sm_monthNames, month, 1); }
 
 int DateInfo::ageInYears(const QDate& birth)
 {
@@ -148,14 +135,8 @@ int DateInfo::moonPhase(const QDate& date)
     return 0;
 }
 
-qint64 DateInfo::secsFromYear(const int& year)
-{
-    return yearStart(year).secsTo(QDateTime::currentDateTime());
-}
+qint64 DateInfo::secsFromYear(const int& year) { return yearStart(year).secsTo(QDateTime::currentDateTime()); }
 
-QDateTime DateInfo::addSecsToYear(const qint64& secs, const int& year)
-{
-    return yearStart(year).addSecs(secs);
-}
+QDateTime DateInfo::addSecsToYear(const qint64& secs, const int& year) { return yearStart(year).addSecs(secs); }
 
 } // namespace MTools

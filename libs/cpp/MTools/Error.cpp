@@ -8,9 +8,6 @@ Error::Error(const char* szMessage) : m_strMessage(szMessage, szMessage ? std::s
 
 Error::Error(const MString& strMessage) : m_strMessage(strMessage) {}
 
-const MString& Error::message() const
-{
-    return m_strMessage;
-}
+const MString& Error::message() const { return m_strMessage; }
 
 } // namespace MTools

@@ -25,15 +25,9 @@ constexpr long long sm_nTenMinutes24Drop = 14382;
 constexpr long long sm_nTenMinutes30Drop = 17982;
 constexpr long long sm_nSecondsPerDay = 86400;
 
-bool isNtsc30(float fps)
-{
-    return std::fabs(double(fps) - sm_dNtsc30) < sm_dDropTolerance;
-}
+bool isNtsc30(float fps) { return std::fabs(double(fps) - sm_dNtsc30) < sm_dDropTolerance; }
 
-bool isNtsc24(float fps)
-{
-    return std::fabs(double(fps) - sm_dNtsc24) < sm_dDropTolerance;
-}
+bool isNtsc24(float fps) { return std::fabs(double(fps) - sm_dNtsc24) < sm_dDropTolerance; }
 
 void reportUnset(int line)
 {
@@ -55,9 +49,7 @@ int twoDigitField(const QString& text, int position)
 
 FrameCount::FrameCount() = default;
 
-FrameCount::FrameCount(long long frame, float fps) : m_nFrame(frame), m_fFps(fps)
-{
-}
+FrameCount::FrameCount(long long frame, float fps) : m_nFrame(frame), m_fFps(fps) {}
 
 FrameCount::FrameCount(int hours, int minutes, int seconds, int frames, float fps, bool pulldown, int phase,
                        int* remainder)
@@ -150,10 +142,7 @@ int FrameCount::nominalRate(float fps)
     return int(std::lround(rate));
 }
 
-bool FrameCount::isDropFrameRate(float fps)
-{
-    return isNtsc30(fps) || isNtsc24(fps);
-}
+bool FrameCount::isDropFrameRate(float fps) { return isNtsc30(fps) || isNtsc24(fps); }
 
 long long FrameCount::frameFromTimecode(float fps, long long hours, long long minutes, long long seconds, int frames,
                                         bool pulldown, int phase, int* remainder)
@@ -195,8 +184,8 @@ long long FrameCount::frameCountFromTimecode(const QString& timecode, bool pulld
 {
     if (timecode.length() != 11)
         return Unknown;
-    return frameFromTimecode(m_fFps, twoDigitField(timecode, 0), twoDigitField(timecode, 3),
-                             twoDigitField(timecode, 6), twoDigitField(timecode, 9), pulldown, phase, nullptr);
+    return frameFromTimecode(m_fFps, twoDigitField(timecode, 0), twoDigitField(timecode, 3), twoDigitField(timecode, 6),
+                             twoDigitField(timecode, 9), pulldown, phase, nullptr);
 }
 
 void FrameCount::timecodeFromFrameCount(int* hours, int* minutes, int* seconds, int* frames, bool allowFullDay,
@@ -239,7 +228,8 @@ void FrameCount::timecodeFromFrameCount(int* hours, int* minutes, int* seconds, 
 
         if (pulldown) {
             if (phase < 1 || phase > Pulldown::Phases) {
-                qDebug().noquote() << QStringLiteral("FrameCount::timecodeFromFrameCount wrong pulldown phase value: ") +
+                qDebug().noquote() << QStringLiteral(
+                                          "FrameCount::timecodeFromFrameCount wrong pulldown phase value: ") +
                                           QString::number(phase);
             } else if (const auto entry = Pulldown::filmToVideo(int(f), phase)) {
                 // An entry below the film frame (film 23 in phase 4) is a video frame of the next second.
@@ -255,9 +245,9 @@ void FrameCount::timecodeFromFrameCount(int* hours, int* minutes, int* seconds, 
                     s = time % 60;
                 }
             } else {
-                qDebug().noquote()
-                    << QStringLiteral("FrameCount::timecodeFromFrameCount film frame out of pulldown table: ") +
-                           QString::number(f);
+                qDebug().noquote() << QStringLiteral(
+                                          "FrameCount::timecodeFromFrameCount film frame out of pulldown table: ") +
+                                          QString::number(f);
             }
         }
     }

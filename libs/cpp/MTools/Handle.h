@@ -7,8 +7,7 @@
 
 namespace MTools {
 
-template <class T>
-class Handle
+template <class T> class Handle
 {
 public:
     Handle() : m_pBody(nullptr) {}
@@ -42,7 +41,8 @@ public:
     T& operator*() const { return *body()->m_pObject; }
 
 private:
-    struct Body {
+    struct Body
+    {
         explicit Body(T* pObject) : m_nCount(1), m_pObject(pObject) {}
         std::atomic<long long> m_nCount;
         T* m_pObject;

@@ -5,16 +5,27 @@ namespace MTools {
 namespace {
 constexpr int kEof = -1;
 
-bool isOperator(int c)
-{
-    return c == '+' || c == '-' || c == '*' || c == '/';
-}
+bool isOperator(int c) { return c == '+' || c == '-' || c == '*' || c == '/'; }
 
 bool opensRegExp(int c)
 {
     switch (c) {
-    case '\n': case '!': case '&': case '(': case '*': case '+': case ',': case '-':
-    case '/': case ':': case '=': case '?': case '[': case '{': case '|': case '~':
+    case '\n':
+    case '!':
+    case '&':
+    case '(':
+    case '*':
+    case '+':
+    case ',':
+    case '-':
+    case '/':
+    case ':':
+    case '=':
+    case '?':
+    case '[':
+    case '{':
+    case '|':
+    case '~':
         return true;
     default:
         return false;
@@ -58,14 +69,12 @@ int JSMinimizer::putci(int c)
     return c;
 }
 
-void JSMinimizer::error(const char*)
-{
-}
+void JSMinimizer::error(const char*) {}
 
 bool JSMinimizer::isAlphanum(int c)
 {
-    return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || c == '_' || c == '$'
-        || c == '\\' || c > 126;
+    return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || c == '_' || c == '$' ||
+           c == '\\' || c > 126;
 }
 
 int JSMinimizer::get()
@@ -212,7 +221,13 @@ void JSMinimizer::minimizeInternal()
             break;
         case '\n':
             switch (sm_theB) {
-            case '{': case '[': case '(': case '+': case '-': case '!': case '~':
+            case '{':
+            case '[':
+            case '(':
+            case '+':
+            case '-':
+            case '!':
+            case '~':
                 action(1);
                 break;
             case ' ':
@@ -230,7 +245,14 @@ void JSMinimizer::minimizeInternal()
                 break;
             case '\n':
                 switch (sm_theA) {
-                case '}': case ']': case ')': case '+': case '-': case '"': case '\'': case '`':
+                case '}':
+                case ']':
+                case ')':
+                case '+':
+                case '-':
+                case '"':
+                case '\'':
+                case '`':
                     action(1);
                     break;
                 default:

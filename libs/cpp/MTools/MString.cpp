@@ -12,10 +12,7 @@ namespace {
 
 const char* const kClassUuid = "41c69b52-961b-4eee-b5aa-36a830fc3d81";
 
-char* allocate(uint64_t nLength)
-{
-    return nLength ? new char[nLength] : nullptr;
-}
+char* allocate(uint64_t nLength) { return nLength ? new char[nLength] : nullptr; }
 
 } // namespace
 
@@ -37,10 +34,7 @@ std::atomic<uint32_t>& MString::liveCounter()
     return nCounter;
 }
 
-std::atomic<uint32_t>& MString::counter() const
-{
-    return liveCounter();
-}
+std::atomic<uint32_t>& MString::counter() const { return liveCounter(); }
 
 MString::~MString()
 {
@@ -62,10 +56,7 @@ void MString::assign(const char* pBytes, uint64_t nLength)
     m_nLength = nLength;
 }
 
-MString& MString::add(const MString& other)
-{
-    return append(other);
-}
+MString& MString::add(const MString& other) { return append(other); }
 
 MString MString::operator+(const MString& other) const
 {
@@ -74,25 +65,13 @@ MString MString::operator+(const MString& other) const
     return result;
 }
 
-char& MString::operator[](uint64_t nIndex)
-{
-    return m_pData[nIndex];
-}
+char& MString::operator[](uint64_t nIndex) { return m_pData[nIndex]; }
 
-char& MString::at(uint64_t nIndex)
-{
-    return m_pData[nIndex];
-}
+char& MString::at(uint64_t nIndex) { return m_pData[nIndex]; }
 
-bool MString::operator==(const MString& other) const
-{
-    return isEqual(other);
-}
+bool MString::operator==(const MString& other) const { return isEqual(other); }
 
-bool MString::operator!=(const MString& other) const
-{
-    return !isEqual(other);
-}
+bool MString::operator!=(const MString& other) const { return !isEqual(other); }
 
 int MString::compare(const MString& other) const
 {
@@ -108,25 +87,13 @@ int MString::compare(const MString& other) const
     return m_nLength < other.m_nLength ? -1 : 1;
 }
 
-bool MString::operator>(const MString& other) const
-{
-    return compare(other) > 0;
-}
+bool MString::operator>(const MString& other) const { return compare(other) > 0; }
 
-bool MString::operator<(const MString& other) const
-{
-    return compare(other) < 0;
-}
+bool MString::operator<(const MString& other) const { return compare(other) < 0; }
 
-bool MString::operator>=(const MString& other) const
-{
-    return operator>(other) || operator==(other);
-}
+bool MString::operator>=(const MString& other) const { return operator>(other) || operator==(other); }
 
-bool MString::operator<=(const MString& other) const
-{
-    return operator<(other) || operator==(other);
-}
+bool MString::operator<=(const MString& other) const { return operator<(other) || operator==(other); }
 
 void MString::printOn(std::ostream& stream) const
 {
@@ -134,10 +101,7 @@ void MString::printOn(std::ostream& stream) const
         stream.put(m_pData[i] ? m_pData[i] : ' ');
 }
 
-bool MString::isEmpty() const
-{
-    return m_nLength == 0;
-}
+bool MString::isEmpty() const { return m_nLength == 0; }
 
 MString MString::mid(int32_t nFrom, int32_t nTo) const
 {
@@ -175,10 +139,7 @@ MString& MString::append(const MString& other)
     return *this;
 }
 
-MString& MString::operator+=(const MString& other)
-{
-    return append(other);
-}
+MString& MString::operator+=(const MString& other) { return append(other); }
 
 MString& MString::reverse()
 {
@@ -219,15 +180,9 @@ MString& MString::toLower()
     return *this;
 }
 
-char* MString::data()
-{
-    return m_pData;
-}
+char* MString::data() { return m_pData; }
 
-const char* MString::constData() const
-{
-    return m_pData;
-}
+const char* MString::constData() const { return m_pData; }
 
 MString& MString::save(const char* szPath)
 {
@@ -241,10 +196,7 @@ MString& MString::save(const char* szPath)
     return *this;
 }
 
-MString& MString::save(MString& strPath)
-{
-    return save(strPath.cStr());
-}
+MString& MString::save(MString& strPath) { return save(strPath.cStr()); }
 
 void MString::print(std::ostream& stream) const
 {
@@ -268,10 +220,7 @@ MString& MString::load(const char* szPath)
     return load(szPath, 0, nSize);
 }
 
-MString& MString::load(MString& strPath)
-{
-    return load(strPath.cStr());
-}
+MString& MString::load(MString& strPath) { return load(strPath.cStr()); }
 
 MString& MString::load(const char* szPath, int64_t nOffset, int64_t nCount)
 {
@@ -297,10 +246,7 @@ MString& MString::load(const char* szPath, int64_t nOffset, int64_t nCount)
     return *this;
 }
 
-const char* MString::cStr()
-{
-    return terminate().m_pData;
-}
+const char* MString::cStr() { return terminate().m_pData; }
 
 int32_t MString::find(const MString& pattern, uint32_t nFrom) const
 {
@@ -315,15 +261,9 @@ int32_t MString::find(const MString& pattern, uint32_t nFrom) const
     return -1;
 }
 
-uint64_t MString::length() const
-{
-    return m_nLength;
-}
+uint64_t MString::length() const { return m_nLength; }
 
-MString MString::classUuid() const
-{
-    return MString(kClassUuid, std::strlen(kClassUuid));
-}
+MString MString::classUuid() const { return MString(kClassUuid, std::strlen(kClassUuid)); }
 
 MString MString::objectId() const
 {
@@ -334,12 +274,6 @@ MString MString::objectId() const
     return strId;
 }
 
-MString MString::className() const
-{
-    return MString("MString", 7);
-}
+MString MString::className() const { return MString("MString", 7); }
 
-uint32_t MString::instances() const
-{
-    return counter();
-}
+uint32_t MString::instances() const { return counter(); }

@@ -12,47 +12,25 @@ MStringWrap::MStringWrap(const char* pBytes, uint64_t nLength) : MString(pBytes,
 
 MStringWrap::MStringWrap(uint64_t nSize) : MString(nullptr, nSize) {}
 
-MStringWrap::MStringWrap(int nValue)
-{
-    assignInteger(nValue);
-}
+MStringWrap::MStringWrap(int nValue) { assignInteger(nValue); }
 
-MStringWrap::MStringWrap(long nValue)
-{
-    assignInteger(nValue);
-}
+MStringWrap::MStringWrap(long nValue) { assignInteger(nValue); }
 
-MStringWrap::MStringWrap(long long nValue)
-{
-    assignInteger(nValue);
-}
+MStringWrap::MStringWrap(long long nValue) { assignInteger(nValue); }
 
-MStringWrap::MStringWrap(unsigned nValue)
-{
-    assignInteger(nValue);
-}
+MStringWrap::MStringWrap(unsigned nValue) { assignInteger(nValue); }
 
 MStringWrap::MStringWrap(char cValue) : MString(&cValue, 1) {}
 
-MStringWrap::MStringWrap(float fValue)
-{
-    assignFixed(fValue);
-}
+MStringWrap::MStringWrap(float fValue) { assignFixed(fValue); }
 
-MStringWrap::MStringWrap(double dValue)
-{
-    assignFixed(dValue);
-}
+MStringWrap::MStringWrap(double dValue) { assignFixed(dValue); }
 
-MStringWrap::MStringWrap(long double dValue)
-{
-    assignFixed(static_cast<double>(dValue));
-}
+MStringWrap::MStringWrap(long double dValue) { assignFixed(static_cast<double>(dValue)); }
 
 MStringWrap::~MStringWrap() = default;
 
-template <class N>
-void MStringWrap::assignInteger(N nValue)
+template <class N> void MStringWrap::assignInteger(N nValue)
 {
     char szText[32];
     const auto result = std::to_chars(szText, szText + sizeof szText, nValue);
@@ -67,9 +45,6 @@ void MStringWrap::assignFixed(double dValue)
     assign(szText, static_cast<uint64_t>(result.ptr - szText));
 }
 
-void MStringWrap::test()
-{
-    std::cout << cStr() << std::endl;
-}
+void MStringWrap::test() { std::cout << cStr() << std::endl; }
 
 } // namespace MTools

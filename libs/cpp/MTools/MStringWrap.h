@@ -30,8 +30,7 @@ public:
 
 private:
     void assignFixed(double dValue);
-    template <class N>
-    void assignInteger(N nValue);
+    template <class N> void assignInteger(N nValue);
 };
 
 } // namespace MTools

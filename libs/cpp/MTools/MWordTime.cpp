@@ -2,9 +2,7 @@
 
 namespace MTools {
 
-MWordTime::MWordTime(const QTime& time) : MWordTime(time.hour(), time.minute(), time.second())
-{
-}
+MWordTime::MWordTime(const QTime& time) : MWordTime(time.hour(), time.minute(), time.second()) {}
 
 MWordTime::MWordTime(const int& hour, const int& minute, const int& second)
     : m_nHour(unsigned(hour) & 0x1F), m_nMinute(unsigned(minute) & 0x3F), m_nSecond(unsigned(second) & 0x3F)

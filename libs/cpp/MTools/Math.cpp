@@ -60,10 +60,7 @@ Math::Math(const float& fPrecision)
 
 Math::~Math() = default;
 
-void Math::setPrecision(const float& fPrecision)
-{
-    sm_fPrecision = fPrecision;
-}
+void Math::setPrecision(const float& fPrecision) { sm_fPrecision = fPrecision; }
 
 float Math::sinRad(const float& xIn)
 {
@@ -101,10 +98,7 @@ float Math::cosRad(const float& xIn)
     return fSum;
 }
 
-float Math::secRad(const float& x)
-{
-    return 1.0f / cosRad(x);
-}
+float Math::secRad(const float& x) { return 1.0f / cosRad(x); }
 
 float Math::atanSeries(float x)
 {
@@ -288,42 +282,21 @@ unsigned long Math::factorial(const unsigned long& n)
     return nResult;
 }
 
-float Math::maximum(const float& a, const float& b)
-{
-    return a > b ? a : b;
-}
+float Math::maximum(const float& a, const float& b) { return a > b ? a : b; }
 
-float Math::minimum(const float& a, const float& b)
-{
-    return a < b ? a : b;
-}
+float Math::minimum(const float& a, const float& b) { return a < b ? a : b; }
 
-float Math::floor(const float& x)
-{
-    return std::trunc(x);
-}
+float Math::floor(const float& x) { return std::trunc(x); }
 
-float Math::abs(const float& x)
-{
-    return std::fabs(x);
-}
+float Math::abs(const float& x) { return std::fabs(x); }
 
 namespace {
-int tableIndex(int nDegrees)
-{
-    return ((nDegrees % 360) + 360) % 360;
-}
+int tableIndex(int nDegrees) { return ((nDegrees % 360) + 360) % 360; }
 } // namespace
 
-float Math::sin(const int& nDegrees)
-{
-    return sm_fSin[tableIndex(nDegrees)];
-}
+float Math::sin(const int& nDegrees) { return sm_fSin[tableIndex(nDegrees)]; }
 
-float Math::cos(const int& nDegrees)
-{
-    return sm_fCos[tableIndex(nDegrees)];
-}
+float Math::cos(const int& nDegrees) { return sm_fCos[tableIndex(nDegrees)]; }
 
 float Math::tan(const int& nDegrees)
 {
@@ -331,10 +304,7 @@ float Math::tan(const int& nDegrees)
     return sm_fSin[d] / sm_fCos[d];
 }
 
-float Math::rad(const int& nDegrees)
-{
-    return float(nDegrees) * kPi / 180.0f;
-}
+float Math::rad(const int& nDegrees) { return float(nDegrees) * kPi / 180.0f; }
 
 float Math::integral(const float& a, const float& b, float (*f)(float))
 {
@@ -360,15 +330,9 @@ float Math::integral(const float& a, const float& b, float (*f)(float))
     return fSum;
 }
 
-void Math::fft(const int& n, float* pfReal, float* pfImag)
-{
-    transform(n, pfReal, pfImag, false);
-}
+void Math::fft(const int& n, float* pfReal, float* pfImag) { transform(n, pfReal, pfImag, false); }
 
-void Math::ifft(const int& n, float* pfReal, float* pfImag)
-{
-    transform(n, pfReal, pfImag, true);
-}
+void Math::ifft(const int& n, float* pfReal, float* pfImag) { transform(n, pfReal, pfImag, true); }
 
 void Math::transform(int n, float* pfReal, float* pfImag, bool bInverse)
 {

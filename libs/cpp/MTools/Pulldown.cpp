@@ -20,10 +20,7 @@ const int sm_filmToVideo[FilmFrames][Phases] = {
     {23, 23, 23, 23}, {24, 24, 24, 25}, {25, 25, 26, 26}, {26, 27, 27, 27}, {28, 28, 28, 28}, {29, 29, 29, 0},
 };
 
-bool inRange(int value, int count)
-{
-    return value >= 0 && value < count;
-}
+bool inRange(int value, int count) { return value >= 0 && value < count; }
 
 } // namespace
 

@@ -47,9 +47,9 @@ __attribute__((noinline)) void writeTrace(char* pBuffer, unsigned long nSize, in
     for (int i = nFirst; i < nEnd && nUsed + 1 < nSize; ++i) {
         const unsigned long nLeft = nSize - nUsed;
         const int nIndex = i - nOwn;
-        const int nWritten = apSymbols[i] ? std::snprintf(pBuffer + nUsed, nLeft, "%d %s\n", nIndex, apSymbols[i])
-                                          : std::snprintf(pBuffer + nUsed, nLeft, "%d <no symbol> [%p]\n", nIndex,
-                                                          apFrames[i]);
+        const int nWritten = apSymbols[i]
+                                 ? std::snprintf(pBuffer + nUsed, nLeft, "%d %s\n", nIndex, apSymbols[i])
+                                 : std::snprintf(pBuffer + nUsed, nLeft, "%d <no symbol> [%p]\n", nIndex, apFrames[i]);
         if (nWritten < 0)
             break;
         nUsed += std::min(static_cast<unsigned long>(nWritten), nLeft - 1);

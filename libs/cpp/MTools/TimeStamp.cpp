@@ -2,10 +2,7 @@
 
 namespace MTools {
 
-QString createTimeStamp()
-{
-    return createTimeStamp(QDateTime::currentDateTime());
-}
+QString createTimeStamp() { return createTimeStamp(QDateTime::currentDateTime()); }
 
 QString createTimeStamp(const QDateTime& when)
 {

@@ -18,10 +18,7 @@ long long truncated(double value)
     return static_cast<long long>(value);
 }
 
-bool sameRate(unsigned rate, int otherRate)
-{
-    return static_cast<long long>(rate) == otherRate;
-}
+bool sameRate(unsigned rate, int otherRate) { return static_cast<long long>(rate) == otherRate; }
 
 } // namespace
 
@@ -63,8 +60,8 @@ long long audioToImageFrames(long long value, float fps, unsigned rate, int refe
 {
     long long reference = 0;
     if (rate != 0)
-        reference = sameRate(rate, referenceRate) ? value
-                                                  : truncated(double(referenceRate) * double(value) / double(rate));
+        reference =
+            sameRate(rate, referenceRate) ? value : truncated(double(referenceRate) * double(value) / double(rate));
     if (referenceRate == 0)
         return 0;
     return truncated(double(fps) * double(reference) / double(referenceRate));

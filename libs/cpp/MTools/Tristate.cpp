@@ -16,15 +16,9 @@ Tristate& Tristate::operator=(bool bValue)
     return *this;
 }
 
-bool Tristate::operator==(const Tristate& other) const
-{
-    return m_eValue == other.m_eValue;
-}
+bool Tristate::operator==(const Tristate& other) const { return m_eValue == other.m_eValue; }
 
-bool Tristate::operator!=(const Tristate& other) const
-{
-    return m_eValue != other.m_eValue;
-}
+bool Tristate::operator!=(const Tristate& other) const { return m_eValue != other.m_eValue; }
 
 bool Tristate::toBool(bool* pbOk) const
 {

@@ -52,10 +52,7 @@ QByteArray stripGroup(const QByteArray& line)
 
 vCard::vCard() = default;
 
-vCard::vCard(const QList<vCardProperty>& properties)
-    : m_lstProperties(properties)
-{
-}
+vCard::vCard(const QList<vCardProperty>& properties) : m_lstProperties(properties) {}
 
 vCard::vCard(const vCard& other) = default;
 
@@ -63,23 +60,13 @@ vCard& vCard::operator=(const vCard& other) = default;
 
 vCard::~vCard() = default;
 
-QList<vCardProperty> vCard::properties() const
-{
-    return m_lstProperties;
-}
+QList<vCardProperty> vCard::properties() const { return m_lstProperties; }
 
-void vCard::addProperty(const vCardProperty& property)
-{
-    m_lstProperties << property;
-}
+void vCard::addProperty(const vCardProperty& property) { m_lstProperties << property; }
 
-void vCard::addProperties(const QList<vCardProperty>& properties)
-{
-    m_lstProperties << properties;
-}
+void vCard::addProperties(const QList<vCardProperty>& properties) { m_lstProperties << properties; }
 
-const vCardProperty* vCard::findProperty(const QString& strName, const QList<vCardParam>& params,
-                                         bool bStrict) const
+const vCardProperty* vCard::findProperty(const QString& strName, const QList<vCardParam>& params, bool bStrict) const
 {
     for (const vCardProperty& candidate : m_lstProperties) {
         if (candidate.name() != strName)
@@ -113,10 +100,7 @@ bool vCard::contains(const QString& strName, const QList<vCardParam>& params, bo
     return findProperty(strName, params, bStrict) != nullptr;
 }
 
-bool vCard::contains(const vCardProperty& property) const
-{
-    return m_lstProperties.contains(property);
-}
+bool vCard::contains(const vCardProperty& property) const { return m_lstProperties.contains(property); }
 
 bool vCard::isValid() const
 {
@@ -129,10 +113,7 @@ bool vCard::isValid() const
     return true;
 }
 
-int vCard::count() const
-{
-    return m_lstProperties.size();
-}
+int vCard::count() const { return m_lstProperties.size(); }
 
 QByteArray vCard::toByteArray(vCardVersion eVersion) const
 {

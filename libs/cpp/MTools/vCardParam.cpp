@@ -23,41 +23,22 @@ QByteArray vCardText::asciiUpper(QByteArray data)
     return data;
 }
 
-vCardParam::vCardParam()
-    : m_eGroup(Other)
-{
-}
+vCardParam::vCardParam() : m_eGroup(Other) {}
 
-vCardParam::vCardParam(const QString& strValue, vCardParamGroup eGroup)
-    : m_eGroup(eGroup)
-    , m_strValue(strValue)
-{
-}
+vCardParam::vCardParam(const QString& strValue, vCardParamGroup eGroup) : m_eGroup(eGroup), m_strValue(strValue) {}
 
-vCardParam::vCardParamGroup vCardParam::group() const
-{
-    return m_eGroup;
-}
+vCardParam::vCardParamGroup vCardParam::group() const { return m_eGroup; }
 
-QString vCardParam::value() const
-{
-    return m_strValue;
-}
+QString vCardParam::value() const { return m_strValue; }
 
-bool vCardParam::isValid() const
-{
-    return !m_strValue.isEmpty();
-}
+bool vCardParam::isValid() const { return !m_strValue.isEmpty(); }
 
 bool vCardParam::operator==(const vCardParam& other) const
 {
     return m_eGroup == other.m_eGroup && m_strValue == other.m_strValue;
 }
 
-bool vCardParam::operator!=(const vCardParam& other) const
-{
-    return !(*this == other);
-}
+bool vCardParam::operator!=(const vCardParam& other) const { return !(*this == other); }
 
 QByteArray vCardParam::toByteArray(vCardVersion eVersion) const
 {

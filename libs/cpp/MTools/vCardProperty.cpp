@@ -49,16 +49,12 @@ QString unescapeComponent(const QString& strComponent)
 vCardProperty::vCardProperty() = default;
 
 vCardProperty::vCardProperty(const QString& strName, const QString& strValue, const QList<vCardParam>& params)
-    : m_strName(strName)
-    , m_lstValues(strValue.split(QLatin1Char(';')))
-    , m_lstParams(params)
+    : m_strName(strName), m_lstValues(strValue.split(QLatin1Char(';'))), m_lstParams(params)
 {
 }
 
 vCardProperty::vCardProperty(const QString& strName, const QStringList& lstValues, const QList<vCardParam>& params)
-    : m_strName(strName)
-    , m_lstValues(lstValues)
-    , m_lstParams(params)
+    : m_strName(strName), m_lstValues(lstValues), m_lstParams(params)
 {
 }
 
@@ -72,25 +68,13 @@ vCardProperty::vCardProperty(const QString& strName, const QStringList& lstValue
 {
 }
 
-QString vCardProperty::name() const
-{
-    return m_strName;
-}
+QString vCardProperty::name() const { return m_strName; }
 
-QStringList vCardProperty::values() const
-{
-    return m_lstValues;
-}
+QStringList vCardProperty::values() const { return m_lstValues; }
 
-QList<vCardParam> vCardProperty::params() const
-{
-    return m_lstParams;
-}
+QList<vCardParam> vCardProperty::params() const { return m_lstParams; }
 
-QString vCardProperty::value() const
-{
-    return m_lstValues.join(QLatin1Char(';'));
-}
+QString vCardProperty::value() const { return m_lstValues.join(QLatin1Char(';')); }
 
 bool vCardProperty::isValid() const
 {
@@ -108,10 +92,7 @@ bool vCardProperty::operator==(const vCardProperty& other) const
     return m_strName == other.m_strName && m_lstValues == other.m_lstValues;
 }
 
-bool vCardProperty::operator!=(const vCardProperty& other) const
-{
-    return !(*this == other);
-}
+bool vCardProperty::operator!=(const vCardProperty& other) const { return !(*this == other); }
 
 QByteArray vCardProperty::toByteArray(vCardVersion eVersion) const
 {
@@ -158,10 +139,10 @@ vCardProperty vCardProperty::createAddress(const QString& strStreet, const QStri
                                            const QString& strCountry, const QString& strPostOfficeBox,
                                            const QString& strExtendedAddress, const QList<vCardParam>& params)
 {
-    return vCardProperty(QStringLiteral("ADR"),
-                         QStringList { strPostOfficeBox, strExtendedAddress, strStreet, strLocality, strRegion,
-                                       strPostalCode, strCountry },
-                         params);
+    return vCardProperty(
+        QStringLiteral("ADR"),
+        QStringList{strPostOfficeBox, strExtendedAddress, strStreet, strLocality, strRegion, strPostalCode, strCountry},
+        params);
 }
 
 vCardProperty vCardProperty::createBirthday(const QDate& date, const QList<vCardParam>& params)
@@ -171,8 +152,7 @@ vCardProperty vCardProperty::createBirthday(const QDate& date, const QList<vCard
 
 vCardProperty vCardProperty::createBirthday(const QDateTime& dateTime, const QList<vCardParam>& params)
 {
-    return vCardProperty(QStringLiteral("BDAY"), dateTime.toString(QStringLiteral("yyyy-MM-dd'T'hh:mm:ss'Z'")),
-                         params);
+    return vCardProperty(QStringLiteral("BDAY"), dateTime.toString(QStringLiteral("yyyy-MM-dd'T'hh:mm:ss'Z'")), params);
 }
 
 vCardProperty vCardProperty::createGeographicPosition(double dLatitude, double dLongitude,
@@ -180,8 +160,8 @@ vCardProperty vCardProperty::createGeographicPosition(double dLatitude, double d
 {
     const QString strPattern = QStringLiteral("%1");
     return vCardProperty(QStringLiteral("GEO"),
-                         QStringList { strPattern.arg(QString::number(dLatitude, 'g', 6)),
-                                       strPattern.arg(QString::number(dLongitude, 'g', 6)) },
+                         QStringList{strPattern.arg(QString::number(dLatitude, 'g', 6)),
+                                     strPattern.arg(QString::number(dLongitude, 'g', 6))},
                          params);
 }
 
@@ -190,12 +170,12 @@ vCardProperty vCardProperty::createName(const QString& strGivenName, const QStri
                                         const QString& strSuffixes, const QList<vCardParam>& params)
 {
     return vCardProperty(QStringLiteral("N"),
-                         QStringList { strFamilyName, strGivenName, strAdditionalNames, strPrefixes, strSuffixes },
+                         QStringList{strFamilyName, strGivenName, strAdditionalNames, strPrefixes, strSuffixes},
                          params);
 }
 
 vCardProperty vCardProperty::createOrganization(const QString& strName, const QStringList& lstUnits,
                                                 const QList<vCardParam>& params)
 {
-    return vCardProperty(QStringLiteral("ORG"), QStringList { strName } + lstUnits, params);
+    return vCardProperty(QStringLiteral("ORG"), QStringList{strName} + lstUnits, params);
 }

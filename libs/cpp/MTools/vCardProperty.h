@@ -36,21 +36,18 @@ public:
     // Parses one or more lines; skips BEGIN/END:VCARD, VERSION and lines without a colon.
     static QList<vCardProperty> fromByteArray(const QByteArray& data);
 
-    static vCardProperty createAddress(const QString& strStreet, const QString& strLocality,
-                                       const QString& strRegion, const QString& strPostalCode,
-                                       const QString& strCountry, const QString& strPostOfficeBox,
-                                       const QString& strExtendedAddress,
+    static vCardProperty createAddress(const QString& strStreet, const QString& strLocality, const QString& strRegion,
+                                       const QString& strPostalCode, const QString& strCountry,
+                                       const QString& strPostOfficeBox, const QString& strExtendedAddress,
                                        const QList<vCardParam>& params = QList<vCardParam>());
-    static vCardProperty createBirthday(const QDate& date,
-                                        const QList<vCardParam>& params = QList<vCardParam>());
+    static vCardProperty createBirthday(const QDate& date, const QList<vCardParam>& params = QList<vCardParam>());
     static vCardProperty createBirthday(const QDateTime& dateTime,
                                         const QList<vCardParam>& params = QList<vCardParam>());
     static vCardProperty createGeographicPosition(double dLatitude, double dLongitude,
                                                   const QList<vCardParam>& params = QList<vCardParam>());
     static vCardProperty createName(const QString& strGivenName, const QString& strFamilyName,
                                     const QString& strAdditionalNames, const QString& strPrefixes,
-                                    const QString& strSuffixes,
-                                    const QList<vCardParam>& params = QList<vCardParam>());
+                                    const QString& strSuffixes, const QList<vCardParam>& params = QList<vCardParam>());
     static vCardProperty createOrganization(const QString& strName, const QStringList& lstUnits,
                                             const QList<vCardParam>& params = QList<vCardParam>());
 

@@ -24,10 +24,7 @@ QString Downloader::withScheme(const QString& request)
     return reScheme.match(request).hasMatch() ? request : QStringLiteral("http://") + request;
 }
 
-void Downloader::setMaximumSize(qint64 nBytes)
-{
-    m_pManager->setMaximumSize(nBytes);
-}
+void Downloader::setMaximumSize(qint64 nBytes) { m_pManager->setMaximumSize(nBytes); }
 
 bool Downloader::transfer(const QString& request, QEventLoop::ProcessEventsFlags flags)
 {
@@ -93,9 +90,6 @@ void Downloader::slotProgress(qint64 received, qint64 total)
     emit progressPercent(nPercent);
 }
 
-void Downloader::slotAbort()
-{
-    m_pManager->slotAbort();
-}
+void Downloader::slotAbort() { m_pManager->slotAbort(); }
 
 } // namespace QMRequest

@@ -4,11 +4,9 @@
 
 namespace QMRequest {
 
-FtpClient::FtpClient(QObject* parent)
-    : QObject(parent)
-    , m_pFtp(new FtpCore(this))
+FtpClient::FtpClient(QObject* parent) : QObject(parent), m_pFtp(new FtpCore(this))
 {
-    connect(m_pFtp, SIGNAL(dataTransferProgress(qint64,qint64)), this, SLOT(slotReadProgress(qint64,qint64)));
+    connect(m_pFtp, SIGNAL(dataTransferProgress(qint64, qint64)), this, SLOT(slotReadProgress(qint64, qint64)));
     connect(m_pFtp, SIGNAL(done(bool)), this, SLOT(slotDone(bool)));
     connect(m_pFtp, SIGNAL(listInfo(QMRequest::UrlInfo)), this, SLOT(slotAddToList(QMRequest::UrlInfo)));
 }
@@ -19,15 +17,9 @@ FtpClient::~FtpClient()
     qDeleteAll(m_entries);
 }
 
-bool FtpClient::fetchData(const QString&, QBuffer&)
-{
-    return true;
-}
+bool FtpClient::fetchData(const QString&, QBuffer&) { return true; }
 
-bool FtpClient::fetchData(const QString&, QFile*)
-{
-    return true;
-}
+bool FtpClient::fetchData(const QString&, QFile*) { return true; }
 
 int FtpClient::wait(int id)
 {
@@ -35,35 +27,17 @@ int FtpClient::wait(int id)
     return id;
 }
 
-int FtpClient::connectToHost(const QString& host, quint16 port)
-{
-    return m_pFtp->connectToHost(host, port);
-}
+int FtpClient::connectToHost(const QString& host, quint16 port) { return m_pFtp->connectToHost(host, port); }
 
-int FtpClient::login(const QString& user, const QString& password)
-{
-    return wait(m_pFtp->login(user, password));
-}
+int FtpClient::login(const QString& user, const QString& password) { return wait(m_pFtp->login(user, password)); }
 
-int FtpClient::cd(const QString& dir)
-{
-    return wait(m_pFtp->cd(dir));
-}
+int FtpClient::cd(const QString& dir) { return wait(m_pFtp->cd(dir)); }
 
-int FtpClient::close()
-{
-    return wait(m_pFtp->close());
-}
+int FtpClient::close() { return wait(m_pFtp->close()); }
 
-int FtpClient::get(const QString& file, QIODevice* dev)
-{
-    return wait(m_pFtp->get(file, dev, FtpCore::Binary));
-}
+int FtpClient::get(const QString& file, QIODevice* dev) { return wait(m_pFtp->get(file, dev, FtpCore::Binary)); }
 
-int FtpClient::put(QIODevice* dev, const QString& file)
-{
-    return wait(m_pFtp->put(dev, file, FtpCore::Binary));
-}
+int FtpClient::put(QIODevice* dev, const QString& file) { return wait(m_pFtp->put(dev, file, FtpCore::Binary)); }
 
 int FtpClient::put(const QByteArray& data, const QString& file)
 {
@@ -81,10 +55,7 @@ QList<UrlInfo> FtpClient::dirEntry(const QString& dir)
     return entries;
 }
 
-void FtpClient::slotAddToList(const UrlInfo& info)
-{
-    m_entries.append(new UrlInfo(info));
-}
+void FtpClient::slotAddToList(const UrlInfo& info) { m_entries.append(new UrlInfo(info)); }
 
 void FtpClient::slotDone(bool error)
 {

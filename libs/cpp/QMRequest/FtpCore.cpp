@@ -11,20 +11,14 @@ namespace QMRequest {
 QAtomicInt FtpCoreCommand::sm_idCounter(1);
 
 FtpCoreCommand::FtpCoreCommand(FtpCore::Command command, const QStringList& raw, const QByteArray& bytes)
-    : m_nId(sm_idCounter.fetchAndAddRelaxed(1))
-    , m_command(command)
-    , m_rawCmds(raw)
-    , m_pBytes(new QByteArray(bytes))
-    , m_bIsByteArray(true)
+    : m_nId(sm_idCounter.fetchAndAddRelaxed(1)), m_command(command), m_rawCmds(raw), m_pBytes(new QByteArray(bytes)),
+      m_bIsByteArray(true)
 {
 }
 
 FtpCoreCommand::FtpCoreCommand(FtpCore::Command command, const QStringList& raw, QIODevice* dev)
-    : m_nId(sm_idCounter.fetchAndAddRelaxed(1))
-    , m_command(command)
-    , m_rawCmds(raw)
-    , m_pDevice(dev)
-    , m_bIsByteArray(false)
+    : m_nId(sm_idCounter.fetchAndAddRelaxed(1)), m_command(command), m_rawCmds(raw), m_pDevice(dev),
+      m_bIsByteArray(false)
 {
 }
 
@@ -35,8 +29,7 @@ FtpCoreCommand::~FtpCoreCommand()
 }
 
 FtpCorePrivate::FtpCorePrivate(FtpCore* owner)
-    : m_strErrorString(QCoreApplication::translate("QMRequest::FtpCore", "Unknown error"))
-    , m_pOwner(owner)
+    : m_strErrorString(QCoreApplication::translate("QMRequest::FtpCore", "Unknown error")), m_pOwner(owner)
 {
 }
 
@@ -84,8 +77,8 @@ void FtpCorePrivate::_q_startNextCommand()
     case FtpCore::SetProxy:
         m_strProxyHost = c->m_rawCmds.value(0);
         m_nProxyPort = quint16(c->m_rawCmds.value(1).toUInt());
-        _q_piFinished(QStringLiteral("Proxy set to ") + m_strProxyHost + QLatin1Char(':')
-                      + QString::number(m_nProxyPort));
+        _q_piFinished(QStringLiteral("Proxy set to ") + m_strProxyHost + QLatin1Char(':') +
+                      QString::number(m_nProxyPort));
         return;
     case FtpCore::ConnectToHost:
         m_pi.setProperty("_q_networksession", m_pOwner->property("_q_networksession"));
@@ -224,19 +217,17 @@ void FtpCorePrivate::_q_piFtpReply(int code, const QString& text)
     }
 }
 
-FtpCore::FtpCore(QObject* parent)
-    : QObject(parent)
-    , d(new FtpCorePrivate(this))
+FtpCore::FtpCore(QObject* parent) : QObject(parent), d(new FtpCorePrivate(this))
 {
     qRegisterMetaType<QMRequest::UrlInfo>("QMRequest::UrlInfo");
     d->m_strErrorString = tr("Unknown error");
     connect(&d->m_pi, SIGNAL(connectState(int)), d, SLOT(_q_piConnectState(int)));
     connect(&d->m_pi, SIGNAL(finished(QString)), d, SLOT(_q_piFinished(QString)));
-    connect(&d->m_pi, SIGNAL(error(int,QString)), d, SLOT(_q_piError(int,QString)));
-    connect(&d->m_pi, SIGNAL(rawFtpReply(int,QString)), d, SLOT(_q_piFtpReply(int,QString)));
+    connect(&d->m_pi, SIGNAL(error(int, QString)), d, SLOT(_q_piError(int, QString)));
+    connect(&d->m_pi, SIGNAL(rawFtpReply(int, QString)), d, SLOT(_q_piFtpReply(int, QString)));
     connect(&d->m_pi.m_dtp, SIGNAL(readyRead()), this, SIGNAL(readyRead()));
-    connect(&d->m_pi.m_dtp, SIGNAL(dataTransferProgress(qint64,qint64)), this,
-            SIGNAL(dataTransferProgress(qint64,qint64)));
+    connect(&d->m_pi.m_dtp, SIGNAL(dataTransferProgress(qint64, qint64)), this,
+            SIGNAL(dataTransferProgress(qint64, qint64)));
     connect(&d->m_pi.m_dtp, SIGNAL(listInfo(QMRequest::UrlInfo)), this, SIGNAL(listInfo(QMRequest::UrlInfo)));
 }
 
@@ -271,15 +262,12 @@ int FtpCore::login(const QString& user, const QString& password)
 {
     QStringList cmds;
     cmds << (QStringLiteral("USER ") + (user.isNull() ? QStringLiteral("anonymous") : user) + QStringLiteral("\r\n"));
-    cmds << (QStringLiteral("PASS ") + (password.isNull() ? QStringLiteral("plainsong@") : password)
-             + QStringLiteral("\r\n"));
+    cmds << (QStringLiteral("PASS ") + (password.isNull() ? QStringLiteral("plainsong@") : password) +
+             QStringLiteral("\r\n"));
     return d->addCommand(new FtpCoreCommand(Login, cmds));
 }
 
-int FtpCore::close()
-{
-    return d->addCommand(new FtpCoreCommand(Close, QStringList(QStringLiteral("QUIT\r\n"))));
-}
+int FtpCore::close() { return d->addCommand(new FtpCoreCommand(Close, QStringList(QStringLiteral("QUIT\r\n")))); }
 
 namespace {
 
@@ -361,29 +349,16 @@ int FtpCore::rename(const QString& oldname, const QString& newname)
 
 int FtpCore::rawCommand(const QString& command)
 {
-    return d->addCommand(
-        new FtpCoreCommand(RawCommand, QStringList(command.trimmed() + QStringLiteral("\r\n"))));
+    return d->addCommand(new FtpCoreCommand(RawCommand, QStringList(command.trimmed() + QStringLiteral("\r\n"))));
 }
 
-qint64 FtpCore::bytesAvailable() const
-{
-    return d->m_pi.m_dtp.bytesAvailable();
-}
+qint64 FtpCore::bytesAvailable() const { return d->m_pi.m_dtp.bytesAvailable(); }
 
-qint64 FtpCore::read(char* data, qint64 maxlen)
-{
-    return d->m_pi.m_dtp.read(data, maxlen);
-}
+qint64 FtpCore::read(char* data, qint64 maxlen) { return d->m_pi.m_dtp.read(data, maxlen); }
 
-QByteArray FtpCore::readAll()
-{
-    return d->m_pi.m_dtp.readAll();
-}
+QByteArray FtpCore::readAll() { return d->m_pi.m_dtp.readAll(); }
 
-int FtpCore::currentId() const
-{
-    return d->m_pending.isEmpty() ? 0 : d->m_pending.first()->m_nId;
-}
+int FtpCore::currentId() const { return d->m_pending.isEmpty() ? 0 : d->m_pending.first()->m_nId; }
 
 QIODevice* FtpCore::currentDevice() const
 {
@@ -398,10 +373,7 @@ FtpCore::Command FtpCore::currentCommand() const
     return d->m_pending.isEmpty() ? None : d->m_pending.first()->m_command;
 }
 
-bool FtpCore::hasPendingCommands() const
-{
-    return d->m_pending.count() > 1;
-}
+bool FtpCore::hasPendingCommands() const { return d->m_pending.count() > 1; }
 
 void FtpCore::clearPendingCommands()
 {
@@ -409,20 +381,11 @@ void FtpCore::clearPendingCommands()
         delete d->m_pending.takeLast();
 }
 
-FtpCore::State FtpCore::state() const
-{
-    return d->m_state;
-}
+FtpCore::State FtpCore::state() const { return d->m_state; }
 
-FtpCore::Error FtpCore::error() const
-{
-    return d->m_error;
-}
+FtpCore::Error FtpCore::error() const { return d->m_error; }
 
-QString FtpCore::errorString() const
-{
-    return d->m_strErrorString;
-}
+QString FtpCore::errorString() const { return d->m_strErrorString; }
 
 void FtpCore::abort()
 {

@@ -21,8 +21,8 @@ QString latin1UpToZero(const QByteArray& bytes)
 
 bool parseUnixLine(const QString& text, const QString& userName, UrlInfo* info)
 {
-    static const QRegularExpression unixPattern(
-        QStringLiteral("^([\\-dl])([a-zA-Z\\-]{9,9})\\s+\\d+\\s+(\\S*)\\s+(\\S*)\\s+(\\d+)\\s+(\\S+\\s+\\S+\\s+\\S+)\\s+(\\S.*)"));
+    static const QRegularExpression unixPattern(QStringLiteral(
+        "^([\\-dl])([a-zA-Z\\-]{9,9})\\s+\\d+\\s+(\\S*)\\s+(\\S*)\\s+(\\d+)\\s+(\\S+\\s+\\S+\\s+\\S+)\\s+(\\S.*)"));
     const QRegularExpressionMatch match = unixPattern.match(text);
     if (!match.hasMatch())
         return false;
@@ -133,9 +133,7 @@ bool parseDosLine(const QString& text, UrlInfo* info)
 
 } // namespace
 
-FtpCoreDTP::FtpCoreDTP(FtpCorePI* pi, QObject* parent)
-    : QObject(parent)
-    , m_pPI(pi)
+FtpCoreDTP::FtpCoreDTP(FtpCorePI* pi, QObject* parent) : QObject(parent), m_pPI(pi)
 {
     m_listener.setObjectName(QStringLiteral("FtpCoreDTP active state server"));
     connect(&m_listener, SIGNAL(newConnection()), this, SLOT(setupSocket()));
@@ -295,8 +293,8 @@ void FtpCoreDTP::writeData()
     const qint64 nRead = m_pDevice->read(block.data(), kBlockSize);
     if (nRead > 0) {
         m_pSocket->write(block.constData(), nRead);
-    } else if (nRead == -1 || (!m_pDevice->isSequential() && m_pDevice->atEnd())
-               || (m_pDevice->isSequential() && m_bSourceFinished && m_pDevice->bytesAvailable() == 0)) {
+    } else if (nRead == -1 || (!m_pDevice->isSequential() && m_pDevice->atEnd()) ||
+               (m_pDevice->isSequential() && m_bSourceFinished && m_pDevice->bytesAvailable() == 0)) {
         if (m_nBytesDone == 0 && m_pSocket->bytesToWrite() == 0)
             emit dataTransferProgress(0, m_nBytesTotal);
         m_pSocket->close();
@@ -305,10 +303,7 @@ void FtpCoreDTP::writeData()
     m_bCallWriteData = !m_pDevice.isNull();
 }
 
-void FtpCoreDTP::dataReadyRead()
-{
-    writeData();
-}
+void FtpCoreDTP::dataReadyRead() { writeData(); }
 
 void FtpCoreDTP::dataReadChannelFinished()
 {
@@ -393,8 +388,8 @@ void FtpCoreDTP::socketConnectionClosed()
 {
     // Bytes that came with the close still belong to the listing or the download device.
     const QString currentLine = m_pPI->currentCommand();
-    if (m_pSocket && m_pSocket->bytesAvailable() > 0
-        && (currentLine.startsWith(QLatin1String("LIST")) || (!m_bIsByteArray && m_pDevice)))
+    if (m_pSocket && m_pSocket->bytesAvailable() > 0 &&
+        (currentLine.startsWith(QLatin1String("LIST")) || (!m_bIsByteArray && m_pDevice)))
         socketReadyRead();
     if (!m_bIsByteArray && m_pDevice)
         clearData();

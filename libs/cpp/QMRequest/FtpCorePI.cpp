@@ -8,16 +8,11 @@ namespace QMRequest {
 
 namespace {
 
-QString trFtp(const char* text)
-{
-    return QCoreApplication::translate("QMRequest::FtpCore", text);
-}
+QString trFtp(const char* text) { return QCoreApplication::translate("QMRequest::FtpCore", text); }
 
 } // namespace
 
-FtpCorePI::FtpCorePI(QObject* parent)
-    : QObject(parent)
-    , m_dtp(this)
+FtpCorePI::FtpCorePI(QObject* parent) : QObject(parent), m_dtp(this)
 {
     m_commandSocket.setObjectName(QStringLiteral("FtpCorePI_socket"));
     connect(&m_commandSocket, SIGNAL(hostFound()), this, SLOT(hostFound()));
@@ -77,10 +72,7 @@ void FtpCorePI::abort()
         m_dtp.abortConnection();
 }
 
-void FtpCorePI::hostFound()
-{
-    emit connectState(2);
-}
+void FtpCorePI::hostFound() { emit connectState(2); }
 
 void FtpCorePI::connected()
 {
@@ -95,10 +87,7 @@ void FtpCorePI::connectionClosed()
     emit connectState(0);
 }
 
-void FtpCorePI::delayedCloseFinished()
-{
-    emit connectState(0);
-}
+void FtpCorePI::delayedCloseFinished() { emit connectState(0); }
 
 void FtpCorePI::error(QAbstractSocket::SocketError e)
 {
@@ -165,8 +154,8 @@ bool FtpCorePI::processReply()
 {
     const int nCode = 100 * m_replyCode[0] + 10 * m_replyCode[1] + m_replyCode[2];
 
-    if ((nCode == 226 || (nCode == 250 && m_strCurrentCmd.startsWith(QLatin1String("RETR"))))
-        && m_dtp.state() != QAbstractSocket::UnconnectedState) {
+    if ((nCode == 226 || (nCode == 250 && m_strCurrentCmd.startsWith(QLatin1String("RETR")))) &&
+        m_dtp.state() != QAbstractSocket::UnconnectedState) {
         m_bWaitForDtpToClose = true;
         return false;
     }
@@ -204,8 +193,8 @@ bool FtpCorePI::processReply()
         static const QRegularExpression address(QStringLiteral("(\\d+),(\\d+),(\\d+),(\\d+),(\\d+),(\\d+)"));
         const QRegularExpressionMatch match = address.match(m_strReplyText);
         if (match.hasMatch()) {
-            const QString host = match.captured(1) + QLatin1Char('.') + match.captured(2) + QLatin1Char('.')
-                + match.captured(3) + QLatin1Char('.') + match.captured(4);
+            const QString host = match.captured(1) + QLatin1Char('.') + match.captured(2) + QLatin1Char('.') +
+                                 match.captured(3) + QLatin1Char('.') + match.captured(4);
             const quint16 port = quint16((match.captured(5).toUInt() << 8) + match.captured(6).toUInt());
             m_bWaitForDtpToConnect = true;
             m_dtp.connectToHost(host, port);
@@ -220,8 +209,8 @@ bool FtpCorePI::processReply()
             m_dtp.connectToHost(m_commandSocket.peerAddress().toString(), port);
         }
     } else if (nCode == 230) {
-        if (m_strCurrentCmd.startsWith(QLatin1String("USER ")) && !m_pendingCommands.isEmpty()
-            && m_pendingCommands.first().startsWith(QLatin1String("PASS ")))
+        if (m_strCurrentCmd.startsWith(QLatin1String("USER ")) && !m_pendingCommands.isEmpty() &&
+            m_pendingCommands.first().startsWith(QLatin1String("PASS ")))
             m_pendingCommands.removeFirst();
         emit connectState(4);
     } else if (nCode == 213) {
@@ -280,10 +269,11 @@ bool FtpCorePI::startNextCmd()
     if (m_strCurrentCmd.startsWith(QLatin1String("PORT"))) {
         if (address.protocol() == QAbstractSocket::IPv6Protocol && m_bTransferConnectionExtended) {
             const int nPort = m_dtp.setupListener(address);
-            m_strCurrentCmd = QStringLiteral("EPRT |")
-                + (address.protocol() == QAbstractSocket::IPv4Protocol ? QLatin1Char('1') : QLatin1Char('2'))
-                + QLatin1Char('|') + address.toString() + QLatin1Char('|') + QString::number(nPort)
-                + QStringLiteral("|\r\n");
+            m_strCurrentCmd =
+                QStringLiteral("EPRT |") +
+                (address.protocol() == QAbstractSocket::IPv4Protocol ? QLatin1Char('1') : QLatin1Char('2')) +
+                QLatin1Char('|') + address.toString() + QLatin1Char('|') + QString::number(nPort) +
+                QStringLiteral("|\r\n");
         } else if (address.protocol() == QAbstractSocket::IPv4Protocol) {
             const int nPort = m_dtp.setupListener(address);
             const quint32 ip = address.toIPv4Address();

@@ -1,5 +1,6 @@
 #pragma once
-// Control connection of the FTP client: sends one command's lines, reads and classifies replies, drives the data connection.
+// Control connection of the FTP client: sends one command's lines, reads and classifies replies, drives the data
+// connection.
 
 #include "FtpCoreDTP.h"
 

@@ -10,8 +10,7 @@ namespace {
 const int kWaitMs = 1000;
 }
 
-SingleAppCheck::SingleAppCheck(const QString& key)
-    : m_strKey(key)
+SingleAppCheck::SingleAppCheck(const QString& key) : m_strKey(key)
 {
     m_sharedMemory.setKey(m_strKey);
     if (m_sharedMemory.attach(QSharedMemory::ReadWrite)) {

@@ -1,5 +1,6 @@
 #pragma once
-// Tells whether another instance of the application runs and carries a text message from a second instance to the first.
+// Tells whether another instance of the application runs and carries a text message from a second instance to the
+// first.
 
 #include <QObject>
 #include <QSharedMemory>

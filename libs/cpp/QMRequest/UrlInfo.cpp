@@ -29,8 +29,8 @@ UrlInfo::UrlInfo(const UrlInfo& other)
 }
 
 UrlInfo::UrlInfo(const QString& name, int permissions, const QString& owner, const QString& group, qint64 size,
-                 const QDateTime& lastModified, const QDateTime& lastRead, bool isDir, bool isFile,
-                 bool isSymLink, bool isWritable, bool isReadable, bool isExecutable)
+                 const QDateTime& lastModified, const QDateTime& lastRead, bool isDir, bool isFile, bool isSymLink,
+                 bool isWritable, bool isReadable, bool isExecutable)
     : m_pRecord(new UrlInfoPrivate)
 {
     m_pRecord->name = name;
@@ -49,17 +49,14 @@ UrlInfo::UrlInfo(const QString& name, int permissions, const QString& owner, con
 }
 
 UrlInfo::UrlInfo(const QUrl& url, int permissions, const QString& owner, const QString& group, qint64 size,
-                 const QDateTime& lastModified, const QDateTime& lastRead, bool isDir, bool isFile,
-                 bool isSymLink, bool isWritable, bool isReadable, bool isExecutable)
-    : UrlInfo(url.fileName(QUrl::FullyDecoded), permissions, owner, group, size, lastModified, lastRead, isDir,
-              isFile, isSymLink, isWritable, isReadable, isExecutable)
+                 const QDateTime& lastModified, const QDateTime& lastRead, bool isDir, bool isFile, bool isSymLink,
+                 bool isWritable, bool isReadable, bool isExecutable)
+    : UrlInfo(url.fileName(QUrl::FullyDecoded), permissions, owner, group, size, lastModified, lastRead, isDir, isFile,
+              isSymLink, isWritable, isReadable, isExecutable)
 {
 }
 
-UrlInfo::~UrlInfo()
-{
-    delete m_pRecord;
-}
+UrlInfo::~UrlInfo() { delete m_pRecord; }
 
 UrlInfo& UrlInfo::operator=(const UrlInfo& other)
 {
@@ -126,10 +123,7 @@ bool UrlInfo::greaterThan(const UrlInfo& i1, const UrlInfo& i2, int sortBy)
     }
 }
 
-bool UrlInfo::lessThan(const UrlInfo& i1, const UrlInfo& i2, int sortBy)
-{
-    return !greaterThan(i1, i2, sortBy);
-}
+bool UrlInfo::lessThan(const UrlInfo& i1, const UrlInfo& i2, int sortBy) { return !greaterThan(i1, i2, sortBy); }
 
 bool UrlInfo::equal(const UrlInfo& i1, const UrlInfo& i2, int sortBy)
 {
@@ -151,10 +145,10 @@ bool UrlInfo::operator==(const UrlInfo& other) const
         return !m_pRecord && !other.m_pRecord;
     const UrlInfoPrivate& a = *m_pRecord;
     const UrlInfoPrivate& b = *other.m_pRecord;
-    return a.name == b.name && a.permissions == b.permissions && a.owner == b.owner && a.group == b.group
-        && a.size == b.size && a.lastModified == b.lastModified && a.lastRead == b.lastRead && a.isDir == b.isDir
-        && a.isFile == b.isFile && a.isSymLink == b.isSymLink && a.isWritable == b.isWritable
-        && a.isReadable == b.isReadable && a.isExecutable == b.isExecutable;
+    return a.name == b.name && a.permissions == b.permissions && a.owner == b.owner && a.group == b.group &&
+           a.size == b.size && a.lastModified == b.lastModified && a.lastRead == b.lastRead && a.isDir == b.isDir &&
+           a.isFile == b.isFile && a.isSymLink == b.isSymLink && a.isWritable == b.isWritable &&
+           a.isReadable == b.isReadable && a.isExecutable == b.isExecutable;
 }
 
 } // namespace QMRequest

@@ -14,9 +14,15 @@ class UrlInfo
 {
 public:
     enum PermissionSpec {
-        ReadOwner = 0400, WriteOwner = 0200, ExeOwner = 0100,
-        ReadGroup = 0040, WriteGroup = 0020, ExeGroup = 0010,
-        ReadOther = 0004, WriteOther = 0002, ExeOther = 0001
+        ReadOwner = 0400,
+        WriteOwner = 0200,
+        ExeOwner = 0100,
+        ReadGroup = 0040,
+        WriteGroup = 0020,
+        ExeGroup = 0010,
+        ReadOther = 0004,
+        WriteOther = 0002,
+        ExeOther = 0001
     };
 
     UrlInfo();

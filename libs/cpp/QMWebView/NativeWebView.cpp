@@ -29,44 +29,20 @@ void NativeWebView::load(const QUrl& url)
     emit loadStarted();
 }
 
-Engine NativeWebView::engine() const
-{
-    return m_pInternal->view()->engine();
-}
+Engine NativeWebView::engine() const { return m_pInternal->view()->engine(); }
 
-void NativeWebView::prepareApplication()
-{
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-}
+void NativeWebView::prepareApplication() { QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts); }
 
-void NativeWebView::setPreferredEngine(Engine engine)
-{
-    WebViewInQt::setPreferredEngine(engine);
-}
+void NativeWebView::setPreferredEngine(Engine engine) { WebViewInQt::setPreferredEngine(engine); }
 
-Engine NativeWebView::preferredEngine()
-{
-    return WebViewInQt::preferredEngine();
-}
+Engine NativeWebView::preferredEngine() { return WebViewInQt::preferredEngine(); }
 
-bool NativeWebView::isWebEngineUsable(QString* reason)
-{
-    return WebViewInQt::isWebEngineUsable(reason);
-}
+bool NativeWebView::isWebEngineUsable(QString* reason) { return WebViewInQt::isWebEngineUsable(reason); }
 
-void NativeWebView::slotLoadStart(const QString&, const QString&)
-{
-    emit loadStarted();
-}
+void NativeWebView::slotLoadStart(const QString&, const QString&) { emit loadStarted(); }
 
-void NativeWebView::slotLoadFinish(const QString&, const QString&)
-{
-    emit loadFinished(true);
-}
+void NativeWebView::slotLoadFinish(const QString&, const QString&) { emit loadFinished(true); }
 
-void NativeWebView::slotLoadError()
-{
-    emit loadFinished(false);
-}
+void NativeWebView::slotLoadError() { emit loadFinished(false); }
 
 } // namespace QMWebView

@@ -18,15 +18,9 @@ NativeWebViewInternal::NativeWebViewInternal(QWidget* parent) : QLabel(parent)
     connect(m_pView, SIGNAL(loadError()), this, SLOT(slotLoadError()));
 }
 
-void NativeWebViewInternal::load(const QString& url)
-{
-    m_pView->loadRequest(url);
-}
+void NativeWebViewInternal::load(const QString& url) { m_pView->loadRequest(url); }
 
-void NativeWebViewInternal::resizeEvent(QResizeEvent*)
-{
-    m_pView->resize(width(), height());
-}
+void NativeWebViewInternal::resizeEvent(QResizeEvent*) { m_pView->resize(width(), height()); }
 
 void NativeWebViewInternal::slotLoadStart(const QString& strUrl, const QString& strHtml)
 {
@@ -38,14 +32,8 @@ void NativeWebViewInternal::slotLoadFinish(const QString& strUrl, const QString&
     emit loadFinish(strUrl, strHtml);
 }
 
-void NativeWebViewInternal::slotLoadError()
-{
-    emit loadError();
-}
+void NativeWebViewInternal::slotLoadError() { emit loadError(); }
 
-void NativeWebViewInternal::slotUrlChanged(const QString& strUrl)
-{
-    emit urlChanged(strUrl);
-}
+void NativeWebViewInternal::slotUrlChanged(const QString& strUrl) { emit urlChanged(strUrl); }
 
 } // namespace QMWebView

@@ -38,8 +38,8 @@ bool WebEngineBackend::isUsable(QString* reason)
     } else {
         QString strProcess = qEnvironmentVariable("QTWEBENGINEPROCESS_PATH");
         if (strProcess.isEmpty())
-            strProcess = QLibraryInfo::location(QLibraryInfo::LibraryExecutablesPath) +
-                         QStringLiteral("/QtWebEngineProcess");
+            strProcess =
+                QLibraryInfo::location(QLibraryInfo::LibraryExecutablesPath) + QStringLiteral("/QtWebEngineProcess");
         const bool bSandboxOff =
             !qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX") ||
             qEnvironmentVariable("QTWEBENGINE_CHROMIUM_FLAGS").contains(QStringLiteral("--no-sandbox")) ||
@@ -54,15 +54,9 @@ bool WebEngineBackend::isUsable(QString* reason)
     return strReason.isEmpty();
 }
 
-void WebEngineBackend::load(const QString& url)
-{
-    m_pView->load(QUrl(url));
-}
+void WebEngineBackend::load(const QString& url) { m_pView->load(QUrl(url)); }
 
-QWidget* WebEngineBackend::widget() const
-{
-    return m_pView;
-}
+QWidget* WebEngineBackend::widget() const { return m_pView; }
 
 void WebEngineBackend::slotLoadStarted()
 {

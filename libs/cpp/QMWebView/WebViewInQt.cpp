@@ -17,15 +17,9 @@ WebViewInQt::WebViewInQt(QWidget* parent) : QWidget(parent)
         resize(parent->width(), parent->height());
 }
 
-WebViewInQt::WebViewInQt(const QString& url, QWidget* parent) : WebViewInQt(parent)
-{
-    loadRequest(url);
-}
+WebViewInQt::WebViewInQt(const QString& url, QWidget* parent) : WebViewInQt(parent) { loadRequest(url); }
 
-WebViewInQt::~WebViewInQt()
-{
-    delete m_pBackend;
-}
+WebViewInQt::~WebViewInQt() { delete m_pBackend; }
 
 bool WebViewInQt::isWebEngineUsable(QString* reason)
 {
@@ -71,24 +65,12 @@ void WebViewInQt::resizeEvent(QResizeEvent*)
         m_pBackend->widget()->resize(size());
 }
 
-void WebViewInQt::onLoadStart(const QString& url, const QString& html)
-{
-    emit loadStart(url, html);
-}
+void WebViewInQt::onLoadStart(const QString& url, const QString& html) { emit loadStart(url, html); }
 
-void WebViewInQt::onLoadFinish(const QString& url, const QString& html)
-{
-    emit loadFinish(url, html);
-}
+void WebViewInQt::onLoadFinish(const QString& url, const QString& html) { emit loadFinish(url, html); }
 
-void WebViewInQt::onLoadError()
-{
-    emit loadError();
-}
+void WebViewInQt::onLoadError() { emit loadError(); }
 
-void WebViewInQt::onUrlChanged(const QString& url)
-{
-    emit urlChanged(url);
-}
+void WebViewInQt::onUrlChanged(const QString& url) { emit urlChanged(url); }
 
 } // namespace QMWebView

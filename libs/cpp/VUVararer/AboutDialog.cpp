@@ -119,10 +119,7 @@ void AboutDialog::setMainInfoVisible(bool visible)
     setFixedSize(size);
 }
 
-void AboutDialog::slotLegalNoticesClicked()
-{
-    setMainInfoVisible(m_plblLogo->isHidden());
-}
+void AboutDialog::slotLegalNoticesClicked() { setMainInfoVisible(m_plblLogo->isHidden()); }
 
 void AboutDialog::slotOkClicked()
 {

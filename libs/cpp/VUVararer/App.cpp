@@ -49,15 +49,9 @@ App::App(int& argc, char** argv, const QString& organizationName, const QString&
 
 App::~App() = default;
 
-App* App::theApp()
-{
-    return static_cast<App*>(QCoreApplication::instance());
-}
+App* App::theApp() { return static_cast<App*>(QCoreApplication::instance()); }
 
-void App::registerFunction(RegisteredFunction function)
-{
-    sm_lstRegisteredFunctions.append(function);
-}
+void App::registerFunction(RegisteredFunction function) { sm_lstRegisteredFunctions.append(function); }
 
 void App::postOpenRequestsFromArguments()
 {
@@ -72,7 +66,8 @@ void App::postOpenRequestsFromArguments()
 
 QString App::computeBundleResourcePath()
 {
-    QString strInstalled = QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../share/trelvanic"));
+    QString strInstalled =
+        QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../share/trelvanic"));
     if (!QFileInfo::exists(strInstalled) && QFileInfo::exists(QStringLiteral(VUVARARER_RESOURCE_DIR)))
         strInstalled = QDir::cleanPath(QStringLiteral(VUVARARER_RESOURCE_DIR));
     return strInstalled + QLatin1Char('/');
@@ -83,25 +78,13 @@ void App::setBundleResourcePath(const QString& strPath)
     m_strBundleResourcePath = strPath.endsWith(QLatin1Char('/')) ? strPath : strPath + QLatin1Char('/');
 }
 
-QString App::bundleResourcePath() const
-{
-    return m_strBundleResourcePath;
-}
+QString App::bundleResourcePath() const { return m_strBundleResourcePath; }
 
-void App::setOpenDirPath(const QString& path)
-{
-    m_strOpenDirPath = QFileInfo(path).absolutePath();
-}
+void App::setOpenDirPath(const QString& path) { m_strOpenDirPath = QFileInfo(path).absolutePath(); }
 
-void App::setSaveDirPath(const QString& path)
-{
-    m_strSaveDirPath = QFileInfo(path).absolutePath();
-}
+void App::setSaveDirPath(const QString& path) { m_strSaveDirPath = QFileInfo(path).absolutePath(); }
 
-bool App::isChartAutoUpdateOn() const
-{
-    return !QFileInfo::exists(QStringLiteral("noautoupdate"));
-}
+bool App::isChartAutoUpdateOn() const { return !QFileInfo::exists(QStringLiteral("noautoupdate")); }
 
 bool App::event(QEvent* e)
 {
@@ -135,9 +118,6 @@ bool App::notify(QObject* receiver, QEvent* e)
     return QApplication::notify(receiver, e);
 }
 
-void App::slotCheckUpdate()
-{
-    qDebug("Not implemented");
-}
+void App::slotCheckUpdate() { qDebug("Not implemented"); }
 
 } // namespace VUVararer

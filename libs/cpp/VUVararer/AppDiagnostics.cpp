@@ -60,23 +60,12 @@ void terminalOutputToFile(QtMsgType type, const QMessageLogContext& context, con
         std::abort();
 }
 
-void terminalOutputToDummy(QtMsgType, const QMessageLogContext&, const QString&)
-{
-}
+void terminalOutputToDummy(QtMsgType, const QMessageLogContext&, const QString&) {}
 
-void App::setTerminalOuputToFile()
-{
-    qInstallMessageHandler(terminalOutputToFile);
-}
+void App::setTerminalOuputToFile() { qInstallMessageHandler(terminalOutputToFile); }
 
-void App::disableTerminalOuput()
-{
-    qInstallMessageHandler(terminalOutputToDummy);
-}
+void App::disableTerminalOuput() { qInstallMessageHandler(terminalOutputToDummy); }
 
-void App::enableTerminalOuput()
-{
-    qInstallMessageHandler(nullptr);
-}
+void App::enableTerminalOuput() { qInstallMessageHandler(nullptr); }
 
 } // namespace VUVararer

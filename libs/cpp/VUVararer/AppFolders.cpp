@@ -72,10 +72,7 @@ QString App::documentsDirectory(bool create) const
                   create);
 }
 
-QString App::dataDirectory(bool create) const
-{
-    return folder(location(QStandardPaths::AppDataLocation), create);
-}
+QString App::dataDirectory(bool create) const { return folder(location(QStandardPaths::AppDataLocation), create); }
 
 void App::ensureDirExists(const QString& path) const
 {
@@ -118,10 +115,7 @@ QString App::bundleIdentifier()
     return lstParts.last() + QLatin1Char('.') + lstParts.first() + QLatin1Char('.') + applicationName();
 }
 
-bool App::isSigned() const
-{
-    return VUVARARER_SIGNED;
-}
+bool App::isSigned() const { return VUVARARER_SIGNED; }
 
 bool App::isAppStore()
 {
@@ -131,10 +125,7 @@ bool App::isAppStore()
     return !QFileInfo::exists(pApp->bundleResourcePath() + QStringLiteral("independent"));
 }
 
-bool App::isIndependent() const
-{
-    return m_bIndependent;
-}
+bool App::isIndependent() const { return m_bIndependent; }
 
 bool App::isFirstStartInternal()
 {
@@ -148,10 +139,7 @@ bool App::isFirstStartInternal()
     return true;
 }
 
-bool App::isFirstStart() const
-{
-    return m_bFirstStart;
-}
+bool App::isFirstStart() const { return m_bFirstStart; }
 
 bool App::isAppFirstStart()
 {
@@ -171,8 +159,6 @@ void App::startCount()
     }
 }
 
-void App::slotStartCount()
-{
-}
+void App::slotStartCount() {}
 
 } // namespace VUVararer

@@ -13,15 +13,9 @@ namespace VUVararer {
 
 namespace {
 
-QString encoded(const QString& text)
-{
-    return QString::fromLatin1(QUrl::toPercentEncoding(text));
-}
+QString encoded(const QString& text) { return QString::fromLatin1(QUrl::toPercentEncoding(text)); }
 
-QString keyOrAppName(const QString& key)
-{
-    return key.isEmpty() ? QCoreApplication::applicationName().toLower() : key;
-}
+QString keyOrAppName(const QString& key) { return key.isEmpty() ? QCoreApplication::applicationName().toLower() : key; }
 
 } // namespace
 
@@ -60,30 +54,15 @@ void App::setPromotedAppNameAndID(const QString& name, const QString& id)
     m_strPromotedAppID = id;
 }
 
-QString App::zembrelComServer() const
-{
-    return Endpoints::current().serverCom();
-}
+QString App::zembrelComServer() const { return Endpoints::current().serverCom(); }
 
-QString App::zembrelNetServer() const
-{
-    return Endpoints::current().serverNet();
-}
+QString App::zembrelNetServer() const { return Endpoints::current().serverNet(); }
 
-QString App::zembrelDeServer() const
-{
-    return Endpoints::current().serverDe();
-}
+QString App::zembrelDeServer() const { return Endpoints::current().serverDe(); }
 
-QString App::appId() const
-{
-    return m_mapAppsIds.value(QCoreApplication::applicationName().toLower());
-}
+QString App::appId() const { return m_mapAppsIds.value(QCoreApplication::applicationName().toLower()); }
 
-QString App::appNameToId(const QString& name) const
-{
-    return m_mapAppsIds.value(name);
-}
+QString App::appNameToId(const QString& name) const { return m_mapAppsIds.value(name); }
 
 QString App::storeLink(const QString& strAppKey)
 {
@@ -152,86 +131,34 @@ void App::slotGoToPromotedApp()
 void App::initAppsIds()
 {
     m_mapAppsIds = {
-        {"bava", "id1201462016"},
-        {"bebuzer", "id4407224704"},
-        {"bekezo", "id6853043520"},
-        {"bero", "id7174833801"},
-        {"binin", "id2269060443"},
-        {"boleral", "id929657249"},
-        {"bozun", "id186828890"},
-        {"butex", "id200251678"},
-        {"dedar", "id183740718"},
-        {"deditil", "id917414333"},
-        {"deduma", "id8617409319"},
-        {"denex", "id644992070"},
-        {"dibemar", "id5137484777"},
-        {"dizal", "id934170471"},
-        {"durer", "id5633191284"},
-        {"filulox", "id3984153776"},
-        {"fodonix", "id307764265"},
-        {"fosadux", "id6150556130"},
-        {"fozukor", "id5516691564"},
-        {"fuduku", "id510423468"},
-        {"furanul", "id4560688310"},
-        {"gamofen", "id8924708227"},
-        {"gedefe", "id6444463478"},
-        {"gifel", "id2221387837"},
-        {"gigel", "id8628331258"},
-        {"gigorux", "id635493066"},
-        {"gipevur", "id9364507495"},
-        {"gubu", "id983143667"},
-        {"guni", "id5020679701"},
-        {"kafer", "id9773132281"},
-        {"kafopi", "id2800239042"},
-        {"kotax", "id9611148936"},
-        {"ligetex", "id4900847453"},
-        {"lirorox", "id9383064003"},
-        {"luban", "id7143653705"},
-        {"lumi", "id6630481373"},
-        {"magix", "id4373441979"},
-        {"masavu", "id476092603"},
-        {"mepuro", "id360026751"},
-        {"mezex", "id353287046"},
-        {"modosox", "id6721014156"},
-        {"namipur", "id936546107"},
-        {"nemix", "id687355706"},
-        {"nilagan", "id706071043"},
-        {"notaten", "id654590454"},
-        {"numil", "id1910317764"},
-        {"pagur", "id8272042935"},
-        {"palu", "id8591836236"},
-        {"para", "id178852611"},
-        {"pekoper", "id2316772326"},
-        {"petukun", "id4814449454"},
-        {"pofin", "id4732332493"},
-        {"pogox", "id2643883170"},
-        {"pologir", "id173750431"},
-        {"polokux", "id499315827"},
-        {"pozebil", "id1199530552"},
-        {"radare", "id440930565"},
-        {"rapebal", "id513078716"},
-        {"revel", "id782812646"},
-        {"runin", "id5604956605"},
-        {"savix", "id763062611"},
-        {"sivazal", "id6722008261"},
-        {"sopopi", "id9225428211"},
-        {"susoko", "id8342075096"},
-        {"tibi", "id339693729"},
-        {"tifin", "id168265123"},
-        {"tinu", "id180516978"},
-        {"tipin", "id7493665787"},
-        {"trelvanic", "id109773797"},
-        {"tubur", "id861125651"},
-        {"vakaba", "id9800215810"},
-        {"vani", "id3019132742"},
-        {"vapager", "id259425947"},
-        {"vapo", "id587394983"},
-        {"vefel", "id6032624562"},
-        {"vepuvur", "id2805788914"},
-        {"zodeno", "id6465925517"},
-        {"zonol", "id390484495"},
-        {"zove", "id132496685"},
-        {"zufufu", "id373900009"},    };
+        {"bava", "id1201462016"},    {"bebuzer", "id4407224704"}, {"bekezo", "id6853043520"},
+        {"bero", "id7174833801"},    {"binin", "id2269060443"},   {"boleral", "id929657249"},
+        {"bozun", "id186828890"},    {"butex", "id200251678"},    {"dedar", "id183740718"},
+        {"deditil", "id917414333"},  {"deduma", "id8617409319"},  {"denex", "id644992070"},
+        {"dibemar", "id5137484777"}, {"dizal", "id934170471"},    {"durer", "id5633191284"},
+        {"filulox", "id3984153776"}, {"fodonix", "id307764265"},  {"fosadux", "id6150556130"},
+        {"fozukor", "id5516691564"}, {"fuduku", "id510423468"},   {"furanul", "id4560688310"},
+        {"gamofen", "id8924708227"}, {"gedefe", "id6444463478"},  {"gifel", "id2221387837"},
+        {"gigel", "id8628331258"},   {"gigorux", "id635493066"},  {"gipevur", "id9364507495"},
+        {"gubu", "id983143667"},     {"guni", "id5020679701"},    {"kafer", "id9773132281"},
+        {"kafopi", "id2800239042"},  {"kotax", "id9611148936"},   {"ligetex", "id4900847453"},
+        {"lirorox", "id9383064003"}, {"luban", "id7143653705"},   {"lumi", "id6630481373"},
+        {"magix", "id4373441979"},   {"masavu", "id476092603"},   {"mepuro", "id360026751"},
+        {"mezex", "id353287046"},    {"modosox", "id6721014156"}, {"namipur", "id936546107"},
+        {"nemix", "id687355706"},    {"nilagan", "id706071043"},  {"notaten", "id654590454"},
+        {"numil", "id1910317764"},   {"pagur", "id8272042935"},   {"palu", "id8591836236"},
+        {"para", "id178852611"},     {"pekoper", "id2316772326"}, {"petukun", "id4814449454"},
+        {"pofin", "id4732332493"},   {"pogox", "id2643883170"},   {"pologir", "id173750431"},
+        {"polokux", "id499315827"},  {"pozebil", "id1199530552"}, {"radare", "id440930565"},
+        {"rapebal", "id513078716"},  {"revel", "id782812646"},    {"runin", "id5604956605"},
+        {"savix", "id763062611"},    {"sivazal", "id6722008261"}, {"sopopi", "id9225428211"},
+        {"susoko", "id8342075096"},  {"tibi", "id339693729"},     {"tifin", "id168265123"},
+        {"tinu", "id180516978"},     {"tipin", "id7493665787"},   {"trelvanic", "id109773797"},
+        {"tubur", "id861125651"},    {"vakaba", "id9800215810"},  {"vani", "id3019132742"},
+        {"vapager", "id259425947"},  {"vapo", "id587394983"},     {"vefel", "id6032624562"},
+        {"vepuvur", "id2805788914"}, {"zodeno", "id6465925517"},  {"zonol", "id390484495"},
+        {"zove", "id132496685"},     {"zufufu", "id373900009"},
+    };
 }
 
 } // namespace VUVararer

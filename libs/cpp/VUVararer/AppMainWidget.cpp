@@ -4,7 +4,6 @@
 #include "Endpoints.h"
 #include "FrameMenu.h"
 
-
 namespace VUVararer {
 
 // The main window the application hands over, its overlay and the frame's simple slots around it.
@@ -15,20 +14,11 @@ void App::setMainWidget(QWidget* pWidget)
     m_pBlender = pWidget ? FrameMenu::install(pWidget, this) : nullptr;
 }
 
-void App::slotSetBlendMainWidget(bool bBlend)
-{
-    FrameMenu::setBlend(m_pMainWidget, m_pBlender, bBlend);
-}
+void App::slotSetBlendMainWidget(bool bBlend) { FrameMenu::setBlend(m_pMainWidget, m_pBlender, bBlend); }
 
-void App::slotShowPrivacyPolicy()
-{
-    FrameMenu::openLink(m_strPrivacyPolicyLink);
-}
+void App::slotShowPrivacyPolicy() { FrameMenu::openLink(m_strPrivacyPolicyLink); }
 
-void App::slotShowMoreApps()
-{
-    FrameMenu::openLink(Endpoints::current().m_strDeveloperPage);
-}
+void App::slotShowMoreApps() { FrameMenu::openLink(Endpoints::current().m_strDeveloperPage); }
 
 void App::mousePress(QWidget* widget, int x, int y, Qt::MouseButton button, Qt::MouseButtons buttons)
 {
@@ -50,14 +40,8 @@ QPoint App::calculateMousePosition(QWidget* widget, int x, int y)
     return FrameMenu::calculateMousePosition(widget, x, y);
 }
 
-bool App::isChildOf(QObject* object, QObject* parent)
-{
-    return FrameMenu::isChildOf(object, parent);
-}
+bool App::isChildOf(QObject* object, QObject* parent) { return FrameMenu::isChildOf(object, parent); }
 
-QWidget* App::getWidgetByClassName(const QString& className)
-{
-    return FrameMenu::getWidgetByClassName(className);
-}
+QWidget* App::getWidgetByClassName(const QString& className) { return FrameMenu::getWidgetByClassName(className); }
 
 } // namespace VUVararer

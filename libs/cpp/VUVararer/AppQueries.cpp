@@ -28,25 +28,13 @@ QString App::buildTextFromCompilerDate(const char* compilerDate)
     return strBuild;
 }
 
-QString App::build() const
-{
-    return buildTextFromCompilerDate(__DATE__);
-}
+QString App::build() const { return buildTextFromCompilerDate(__DATE__); }
 
-QDate App::buildDate() const
-{
-    return QDate::fromString(build(), QStringLiteral("M/d/yyyy"));
-}
+QDate App::buildDate() const { return QDate::fromString(build(), QStringLiteral("M/d/yyyy")); }
 
-QString App::dateFormat()
-{
-    return QStringLiteral("yyyy-MM-dd");
-}
+QString App::dateFormat() { return QStringLiteral("yyyy-MM-dd"); }
 
-QString App::osInfo() const
-{
-    return QSysInfo::prettyProductName();
-}
+QString App::osInfo() const { return QSysInfo::prettyProductName(); }
 
 QString App::currentLanguage() const
 {
@@ -62,10 +50,7 @@ QString App::currentLanguageOptimized() const
     return m_strCurrentLanguage + QLatin1Char('/');
 }
 
-void App::setCurrentLanguage(const QString& strLanguage)
-{
-    m_strCurrentLanguage = strLanguage;
-}
+void App::setCurrentLanguage(const QString& strLanguage) { m_strCurrentLanguage = strLanguage; }
 
 qreal App::devicePixelRatio() const
 {
@@ -97,9 +82,6 @@ bool App::isLandscape() const
     return pScreen && pScreen->isLandscape(Qt::PrimaryOrientation);
 }
 
-bool App::isPortrait() const
-{
-    return !isLandscape();
-}
+bool App::isPortrait() const { return !isLandscape(); }
 
 } // namespace VUVararer

@@ -5,10 +5,7 @@
 
 namespace VUVararer {
 
-QSettings* App::settings()
-{
-    return m_pSettings;
-}
+QSettings* App::settings() { return m_pSettings; }
 
 QString App::storedKey(const QString& key) const
 {

@@ -120,10 +120,7 @@ void App::slotCallJoinReminder()
     QTimer::singleShot(m_nReminderDelay, this, SLOT(slotCallRateReminderInternal()));
 }
 
-void App::slotImmediatelyRate()
-{
-    applyReminderAnswer(execReminder(new RateAppStoreDialog(m_pMainWidget)));
-}
+void App::slotImmediatelyRate() { applyReminderAnswer(execReminder(new RateAppStoreDialog(m_pMainWidget))); }
 
 void App::applyReminderAnswer(int nState)
 {
@@ -162,10 +159,7 @@ void App::slotHelp()
     m_pHelpDialog->show();
 }
 
-HelpDialog* App::helpDialog() const
-{
-    return m_pHelpDialog;
-}
+HelpDialog* App::helpDialog() const { return m_pHelpDialog; }
 
 void App::showHelpOnStart()
 {

@@ -4,9 +4,6 @@ namespace VUVararer {
 
 BlenderWidget::BlenderWidget(QWidget* parent) : QLabel(parent) {}
 
-void BlenderWidget::mousePressEvent(QMouseEvent* event)
-{
-    QLabel::mousePressEvent(event);
-}
+void BlenderWidget::mousePressEvent(QMouseEvent* event) { QLabel::mousePressEvent(event); }
 
 } // namespace VUVararer

@@ -18,15 +18,11 @@ void Common::extend(QWidget* widget, const QString& name, const QString& toolTip
         widget->setToolTip(toolTip);
 }
 
-double Common::opacityFor(int transparency)
-{
-    return double(1.3f + float(transparency) / -100.0f);
-}
+double Common::opacityFor(int transparency) { return double(1.3f + float(transparency) / -100.0f); }
 
 void Common::setMenuOpacity(QMenu* menu)
 {
-    const double opacity =
-        opacityFor(App::theApp()->settingsValue("TransparencyParameters/ContextMenus", 35).toInt());
+    const double opacity = opacityFor(App::theApp()->settingsValue("TransparencyParameters/ContextMenus", 35).toInt());
     menu->setWindowOpacity(opacity);
     for (QMenu* submenu : menu->findChildren<QMenu*>())
         submenu->setWindowOpacity(opacity);
@@ -61,9 +57,6 @@ QPixmap Common::grabScreen()
     return screen->grabWindow(0, geometry.x(), geometry.y(), geometry.width(), geometry.height());
 }
 
-bool Common::openUrl(const QUrl& url)
-{
-    return QDesktopServices::openUrl(url);
-}
+bool Common::openUrl(const QUrl& url) { return QDesktopServices::openUrl(url); }
 
 } // namespace VUVararer

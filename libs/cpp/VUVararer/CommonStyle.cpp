@@ -4,14 +4,8 @@
 
 namespace VUVararer {
 
-QString CommonStyle::cssStyle() const
-{
-    return QString();
-}
+QString CommonStyle::cssStyle() const { return QString(); }
 
-int CommonStyle::sdp(float divisor)
-{
-    return int(float(App::theApp()->smallestDimention()) / divisor);
-}
+int CommonStyle::sdp(float divisor) { return int(float(App::theApp()->smallestDimention()) / divisor); }
 
 } // namespace VUVararer

@@ -22,8 +22,8 @@ void CssDoc::applyOwnPalette()
 
 void CssDoc::slotLoad()
 {
-    const QString path = FileDialog::getOpenFileName(this, QString(), QString(), QString(), nullptr,
-                                                     QFileDialog::Options());
+    const QString path =
+        FileDialog::getOpenFileName(this, QString(), QString(), QString(), nullptr, QFileDialog::Options());
     if (path.isEmpty())
         return;
     QFile file(path);
@@ -48,8 +48,8 @@ void CssDoc::slotSave()
 
 void CssDoc::slotSaveAs()
 {
-    const QString path = FileDialog::getSaveFileName(this, m_strFileName, QString(), QString(), nullptr,
-                                                     QFileDialog::Options());
+    const QString path =
+        FileDialog::getSaveFileName(this, m_strFileName, QString(), QString(), nullptr, QFileDialog::Options());
     if (path.isEmpty())
         return;
     // The new name is only taken once the text is in that file.

@@ -17,7 +17,7 @@ namespace VUVararer {
 namespace {
 
 QAction* addMenuAction(QMenu* menu, const QString& text, const QKeySequence& shortcut, QObject* receiver,
-                   const char* slot)
+                       const char* slot)
 {
     QAction* action = menu->addAction(text);
     action->setShortcut(shortcut);
@@ -29,8 +29,8 @@ void prependInfo(QWidget* widget)
 {
     if (widget->objectName().isEmpty())
         return;
-    widget->setToolTip(QString::fromLatin1(widget->metaObject()->className()) + "\n" + widget->objectName() +
-                       "\n" + widget->toolTip());
+    widget->setToolTip(QString::fromLatin1(widget->metaObject()->className()) + "\n" + widget->objectName() + "\n" +
+                       widget->toolTip());
 }
 
 } // namespace
@@ -73,20 +73,11 @@ void CssEditor::slotApply()
     m_pDoc->applyOwnPalette();
 }
 
-void CssEditor::slotAbout()
-{
-    QMessageBox::about(this, "About", "CSS Style Editor");
-}
+void CssEditor::slotAbout() { QMessageBox::about(this, "About", "CSS Style Editor"); }
 
-void CssEditor::slotReset()
-{
-    qApp->setStyleSheet(QString());
-}
+void CssEditor::slotReset() { qApp->setStyleSheet(QString()); }
 
-void CssEditor::slotChangeWindowTitle(const QString& title)
-{
-    setWindowTitle(title);
-}
+void CssEditor::slotChangeWindowTitle(const QString& title) { setWindowTitle(title); }
 
 void CssEditor::slotApplyToolTipsInfo()
 {

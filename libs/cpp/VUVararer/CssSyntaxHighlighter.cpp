@@ -6,23 +6,19 @@ namespace {
 
 enum BlockState { Plain = -1, InComment = 0, InString = 1 };
 
-bool isQuote(QChar c)
-{
-    return c == QLatin1Char('"') || c == QLatin1Char('\'');
-}
+bool isQuote(QChar c) { return c == QLatin1Char('"') || c == QLatin1Char('\''); }
 
 } // namespace
 
 CssSyntaxHighlighter::CssSyntaxHighlighter(QTextDocument* parent) : QSyntaxHighlighter(parent)
 {
     m_lstKeywords = QStringList{
-        "foreach", "bool",    "int",     "void",      "double", "float", "char",      "delete",  "class",
-        "const",   "virtual", "mutable", "this",      "struct", "union", "throw",     "for",     "if",
-        "else",    "false",   "namespace", "switch",  "case",   "public", "private",  "protected", "new",
-        "return",  "using",   "true",    "->",        ">>",     "<<",    ">",         "<",       "(",
-        ")",       "{",       "}",       "[",         "]",      "+",     "-",         "*",       "/",
-        "=",       "!",       ".",       ",",         ";",      ":",     "&",         "emit",    "connect",
-        "SIGNAL",  "|",       "SLOT",    "slots",     "signals"};
+        "foreach",   "bool",    "int",  "void",    "double",  "float",     "char", "delete", "class",  "const",
+        "virtual",   "mutable", "this", "struct",  "union",   "throw",     "for",  "if",     "else",   "false",
+        "namespace", "switch",  "case", "public",  "private", "protected", "new",  "return", "using",  "true",
+        "->",        ">>",      "<<",   ">",       "<",       "(",         ")",    "{",      "}",      "[",
+        "]",         "+",       "-",    "*",       "/",       "=",         "!",    ".",      ",",      ";",
+        ":",         "&",       "emit", "connect", "SIGNAL",  "|",         "SLOT", "slots",  "signals"};
 }
 
 QString CssSyntaxHighlighter::getKeyword(int position, const QString& text) const

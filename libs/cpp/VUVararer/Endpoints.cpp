@@ -14,10 +14,7 @@ QMutex s_mtxOverride;
 bool s_bOverridden = false;
 Endpoints s_override;
 
-QString decodeBase64(const QString& strText)
-{
-    return QString::fromLatin1(QByteArray::fromBase64(strText.toLatin1()));
-}
+QString decodeBase64(const QString& strText) { return QString::fromLatin1(QByteArray::fromBase64(strText.toLatin1())); }
 
 } // namespace
 
@@ -71,20 +68,11 @@ void Endpoints::clearOverride()
     s_bOverridden = false;
 }
 
-QString Endpoints::serverCom() const
-{
-    return decodeBase64(m_strServerComBase64);
-}
+QString Endpoints::serverCom() const { return decodeBase64(m_strServerComBase64); }
 
-QString Endpoints::serverNet() const
-{
-    return decodeBase64(m_strServerNetBase64);
-}
+QString Endpoints::serverNet() const { return decodeBase64(m_strServerNetBase64); }
 
-QString Endpoints::serverDe() const
-{
-    return decodeBase64(m_strServerDeBase64);
-}
+QString Endpoints::serverDe() const { return decodeBase64(m_strServerDeBase64); }
 
 QString Endpoints::buildsInfoPath(const QString& strAppName) const
 {
@@ -96,10 +84,7 @@ QString Endpoints::updatePagePath(const QString& strAppName)
     return QStringLiteral("/apps/updatepage.php?appname=") + strAppName.toLower();
 }
 
-QString Endpoints::crossPromoPath()
-{
-    return QStringLiteral("/apps/crosspromo.php?appname=\"\"");
-}
+QString Endpoints::crossPromoPath() { return QStringLiteral("/apps/crosspromo.php?appname=\"\""); }
 
 QString Endpoints::metricsUrl(bool bFirstStart, const QString& strAppName) const
 {

@@ -7,31 +7,31 @@ namespace VUVararer {
 
 struct Endpoints
 {
-    QString m_strUpdateServer;          // primary update server; may lack a scheme
-    QString m_strUpdateServerFallback;  // fallback update server
-    QString m_strMetricsBase;           // usage ping
-    QString m_strProductSite;           // product site (.com)
-    QString m_strMainSite;              // main site (.org)
-    QString m_strRegionalSite;          // regional site, "%1" is the top-level domain
-    QString m_strRatingPage;            // rating page (.net)
-    QString m_strSocialRelay;           // share and join relays (.net)
-    QString m_strVideoPage;             // video site, "%1" is the top-level domain
-    QString m_strVideoShortPrefix;      // video host short links
-    QString m_strVideoWatchPrefix;      // video host watch pages
-    QString m_strAboutAddress;          // web address shown in the About text
-    QString m_strDeveloperPage;         // the maker's page in the store
+    QString m_strUpdateServer;         // primary update server; may lack a scheme
+    QString m_strUpdateServerFallback; // fallback update server
+    QString m_strMetricsBase;          // usage ping
+    QString m_strProductSite;          // product site (.com)
+    QString m_strMainSite;             // main site (.org)
+    QString m_strRegionalSite;         // regional site, "%1" is the top-level domain
+    QString m_strRatingPage;           // rating page (.net)
+    QString m_strSocialRelay;          // share and join relays (.net)
+    QString m_strVideoPage;            // video site, "%1" is the top-level domain
+    QString m_strVideoShortPrefix;     // video host short links
+    QString m_strVideoWatchPrefix;     // video host watch pages
+    QString m_strAboutAddress;         // web address shown in the About text
+    QString m_strDeveloperPage;        // the maker's page in the store
     QString m_strFacebookPage;
     QString m_strTwitterPage;
     QString m_strVkontaktePage;
     QString m_strYoutubePage;
-    QString m_strSupportMail;           // address only, without "mailto:"
-    QString m_strStoreHost;             // store link prefix
+    QString m_strSupportMail; // address only, without "mailto:"
+    QString m_strStoreHost;   // store link prefix
     QString m_strFacebookSharer;
     QString m_strTwitterStatus;
-    QString m_strServerComBase64;       // server bases, kept only as Base64 text
+    QString m_strServerComBase64; // server bases, kept only as Base64 text
     QString m_strServerNetBase64;
     QString m_strServerDeBase64;
-    QString m_strPlatformSuffix;        // "_linux", appended to update-information names
+    QString m_strPlatformSuffix; // "_linux", appended to update-information names
 
     // The values this build was configured with.
     static Endpoints defaults();

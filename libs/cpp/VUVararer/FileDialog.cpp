@@ -27,16 +27,16 @@ QStringList FileDialog::run(QWidget* parent, const QString& caption, const QStri
     return files;
 }
 
-QString FileDialog::getOpenFileName(QWidget* parent, const QString& caption, const QString& dir,
-                                    const QString& filter, QString* selectedFilter, Options options)
+QString FileDialog::getOpenFileName(QWidget* parent, const QString& caption, const QString& dir, const QString& filter,
+                                    QString* selectedFilter, Options options)
 {
     if (!parent)
         return QFileDialog::getOpenFileName(nullptr, caption, dir, filter, selectedFilter, options);
     return run(parent, caption, dir, filter, options, ExistingFile, AcceptOpen).value(0);
 }
 
-QString FileDialog::getSaveFileName(QWidget* parent, const QString& caption, const QString& dir,
-                                    const QString& filter, QString* selectedFilter, Options options)
+QString FileDialog::getSaveFileName(QWidget* parent, const QString& caption, const QString& dir, const QString& filter,
+                                    QString* selectedFilter, Options options)
 {
     if (!parent)
         return QFileDialog::getSaveFileName(nullptr, caption, dir, filter, selectedFilter, options);

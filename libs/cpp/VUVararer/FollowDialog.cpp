@@ -69,10 +69,7 @@ void JoinWidget::slotTwitterClicked()
     FrameMenu::openLink(SocialPanel::throughRelay(Endpoints::current().m_strTwitterPage, &Endpoints::joinUrl));
 }
 
-void JoinWidget::slotVKontakteClicked()
-{
-    FrameMenu::openLink(Endpoints::current().m_strVkontaktePage);
-}
+void JoinWidget::slotVKontakteClicked() { FrameMenu::openLink(Endpoints::current().m_strVkontaktePage); }
 
 void JoinWidget::slotEmailClicked()
 {

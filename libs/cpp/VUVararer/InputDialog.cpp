@@ -68,15 +68,9 @@ void InputDialog::showPage()
     page->setFocus(Qt::OtherFocusReason);
 }
 
-void InputDialog::accept()
-{
-    QDialog::accept();
-}
+void InputDialog::accept() { QDialog::accept(); }
 
-void InputDialog::reject()
-{
-    QDialog::reject();
-}
+void InputDialog::reject() { QDialog::reject(); }
 
 QString InputDialog::getText(QWidget* parent, const QString& title, const QString& label, QLineEdit::EchoMode mode,
                              const QString& text, bool* ok, const char* name)

@@ -118,10 +118,7 @@ void HelpViewArea::slotStartSlideShow()
     m_pTimer->start();
 }
 
-void HelpViewArea::slotStopSlideShow()
-{
-    m_pTimer->stop();
-}
+void HelpViewArea::slotStopSlideShow() { m_pTimer->stop(); }
 
 HelpDialog::HelpDialog(QWidget* parent) : QDialog(parent), m_opener(&Common::openUrl)
 {
@@ -159,10 +156,7 @@ HelpDialog::HelpDialog(QWidget* parent) : QDialog(parent), m_opener(&Common::ope
     pClose->setFocus(Qt::OtherFocusReason);
 }
 
-void HelpDialog::addSlide(const QString& path)
-{
-    m_pViewArea->addSlide(path);
-}
+void HelpDialog::addSlide(const QString& path) { m_pViewArea->addSlide(path); }
 
 void HelpDialog::setVideoLink(const QString& link)
 {
@@ -187,10 +181,7 @@ QStringList HelpDialog::slidesFor(const QString& folder, const QString& language
     return lstSlides;
 }
 
-void HelpDialog::slotReject()
-{
-    reject();
-}
+void HelpDialog::slotReject() { reject(); }
 
 void HelpDialog::slotNeverShowItAgain()
 {

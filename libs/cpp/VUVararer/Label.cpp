@@ -28,12 +28,11 @@ void Label::paintEvent(QPaintEvent* event)
         const QPixmap scaled = m_pxmRetina.scaled(target, Qt::KeepAspectRatio, Qt::SmoothTransformation);
         const int w = int(scaled.width() / r);
         const int h = int(scaled.height() / r);
-        painter.drawPixmap(QRect(int((width() - scaled.width() / r) * 0.5), int((height() - scaled.height() / r) * 0.5),
-                                 w, h),
-                           scaled);
+        painter.drawPixmap(
+            QRect(int((width() - scaled.width() / r) * 0.5), int((height() - scaled.height() / r) * 0.5), w, h),
+            scaled);
     } else {
-        const QPixmap scaled =
-            m_pxmRetina.scaled(target, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
+        const QPixmap scaled = m_pxmRetina.scaled(target, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
         painter.drawPixmap(QRect(0, 0, int(scaled.width() / r), int(scaled.height() / r)), scaled);
     }
 }

@@ -13,10 +13,7 @@ namespace VUVararer {
 
 namespace {
 
-QString licenseKey()
-{
-    return QCoreApplication::applicationName() + "/License";
-}
+QString licenseKey() { return QCoreApplication::applicationName() + "/License"; }
 
 } // namespace
 
@@ -53,15 +50,9 @@ LicenseDialog::LicenseDialog(QWidget* parent) : TopWidget(true, parent)
     topLayout()->addLayout(layout);
 }
 
-void LicenseDialog::setHtml(const QString& html)
-{
-    m_pteText->setHtml(html);
-}
+void LicenseDialog::setHtml(const QString& html) { m_pteText->setHtml(html); }
 
-bool LicenseDialog::isLicenseAccepted()
-{
-    return App::theApp()->settingsValue(licenseKey(), false).toBool();
-}
+bool LicenseDialog::isLicenseAccepted() { return App::theApp()->settingsValue(licenseKey(), false).toBool(); }
 
 void LicenseDialog::slotAccept()
 {

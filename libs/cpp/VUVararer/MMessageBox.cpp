@@ -33,15 +33,20 @@ MMessageBox::MMessageBox(Icon icon, const QString& title, const QString& text, i
     buttonRow->setContentsMargins(1, 1, 1, 1);
     buttonRow->setSpacing(3);
     buttonRow->addStretch(1);
-    const struct {
+    const struct
+    {
         int flag;
         QString label;
         const char* slot;
     } table[] = {
-        {Ok, tr("Ok"), SLOT(slotOk())},          {Cancel, tr("Cancel"), SLOT(slotCancel())},
-        {No, tr("No"), SLOT(slotNo())},          {Yes, tr("Yes"), SLOT(slotYes())},
-        {Abort, tr("Abort"), SLOT(slotAbort())}, {Retry, tr("Retry"), SLOT(slotRetry())},
-        {Ignore, tr("Ignore"), SLOT(slotIgnore())}, {YesAll, tr("YesAll"), SLOT(slotYesAll())},
+        {Ok, tr("Ok"), SLOT(slotOk())},
+        {Cancel, tr("Cancel"), SLOT(slotCancel())},
+        {No, tr("No"), SLOT(slotNo())},
+        {Yes, tr("Yes"), SLOT(slotYes())},
+        {Abort, tr("Abort"), SLOT(slotAbort())},
+        {Retry, tr("Retry"), SLOT(slotRetry())},
+        {Ignore, tr("Ignore"), SLOT(slotIgnore())},
+        {YesAll, tr("YesAll"), SLOT(slotYesAll())},
         {NoAll, tr("NoAll"), SLOT(slotNoAll())},
     };
     auto addButton = [this, buttonRow](const QString& label, const char* slot) {
@@ -122,54 +127,24 @@ int MMessageBox::warning(QWidget* parent, const QString& title, const QString& t
     return run(Warning, parent, title, text, buttons);
 }
 
-void MMessageBox::slotOk()
-{
-    done(Ok);
-}
+void MMessageBox::slotOk() { done(Ok); }
 
-void MMessageBox::slotCancel()
-{
-    done(Cancel);
-}
+void MMessageBox::slotCancel() { done(Cancel); }
 
-void MMessageBox::slotYes()
-{
-    done(Yes);
-}
+void MMessageBox::slotYes() { done(Yes); }
 
-void MMessageBox::slotNo()
-{
-    done(No);
-}
+void MMessageBox::slotNo() { done(No); }
 
-void MMessageBox::slotAbort()
-{
-    done(Abort);
-}
+void MMessageBox::slotAbort() { done(Abort); }
 
-void MMessageBox::slotRetry()
-{
-    done(Retry);
-}
+void MMessageBox::slotRetry() { done(Retry); }
 
-void MMessageBox::slotIgnore()
-{
-    done(Ignore);
-}
+void MMessageBox::slotIgnore() { done(Ignore); }
 
-void MMessageBox::slotYesAll()
-{
-    done(YesAll);
-}
+void MMessageBox::slotYesAll() { done(YesAll); }
 
-void MMessageBox::slotNoAll()
-{
-    done(NoAll);
-}
+void MMessageBox::slotNoAll() { done(NoAll); }
 
-void MMessageBox::slotUserDefined()
-{
-    done(UserDefined);
-}
+void MMessageBox::slotUserDefined() { done(UserDefined); }
 
 } // namespace VUVararer

@@ -39,8 +39,7 @@ public:
     // Each runs one box and returns the pressed button's flag, 0 for Escape; the last argument is unused.
     static int critical(QWidget* parent, const QString& title, const QString& text, int buttons = Ok, int = 0);
     static int information(QWidget* parent, const QString& title, const QString& text, int buttons = Ok, int = 0);
-    static int question(QWidget* parent, const QString& title, const QString& text, int buttons = Yes | No,
-                        int = 0);
+    static int question(QWidget* parent, const QString& title, const QString& text, int buttons = Yes | No, int = 0);
     static int warning(QWidget* parent, const QString& title, const QString& text, int buttons = Ok, int = 0);
 
 public slots:

@@ -9,10 +9,7 @@
 
 Os* Os::s_instance = nullptr;
 
-Os::Os() : QObject(nullptr)
-{
-    new Os_Linux(this);
-}
+Os::Os() : QObject(nullptr) { new Os_Linux(this); }
 
 Os::~Os()
 {
@@ -27,25 +24,13 @@ Os* Os::instance()
     return s_instance;
 }
 
-void Os::setAppIconNumber(int n)
-{
-    Os_Linux::setBadge(n, true);
-}
+void Os::setAppIconNumber(int n) { Os_Linux::setBadge(n, true); }
 
-void Os::unsetAppIconNumber()
-{
-    Os_Linux::setBadge(0, false);
-}
+void Os::unsetAppIconNumber() { Os_Linux::setBadge(0, false); }
 
-bool Os::isAutorunAtLogon()
-{
-    return Os_Linux::isAutorun();
-}
+bool Os::isAutorunAtLogon() { return Os_Linux::isAutorun(); }
 
-void Os::changeAutorunAtLogon(bool on)
-{
-    Os_Linux::changeAutorun(on);
-}
+void Os::changeAutorunAtLogon(bool on) { Os_Linux::changeAutorun(on); }
 
 void Os::hideWindowFromTaskBar(QWidget* widget)
 {
@@ -53,10 +38,7 @@ void Os::hideWindowFromTaskBar(QWidget* widget)
         widget->setWindowFlags(widget->windowFlags() | Qt::Window);
 }
 
-QString Os::nativeLibraryName(const QString& name)
-{
-    return "lib" + name + ".so";
-}
+QString Os::nativeLibraryName(const QString& name) { return "lib" + name + ".so"; }
 
 void Os::postToTwitter(const QString&, QPixmap, const QUrl&) {}
 
@@ -96,32 +78,19 @@ QVariantList Os::sharingItems(const QString& text, const QPixmap& image, const Q
     return {text};
 }
 
-bool Os::openFolderAndSelectFile(const QString& path)
-{
-    return Os_Linux::showItem(path);
-}
+bool Os::openFolderAndSelectFile(const QString& path) { return Os_Linux::showItem(path); }
 
-bool Os::moveToTrash(const QString& path)
-{
-    return Os_Linux::trash(path);
-}
+bool Os::moveToTrash(const QString& path) { return Os_Linux::trash(path); }
 
 double Os::scaleFactor()
 {
-    const QScreen* screen = qobject_cast<QGuiApplication*>(QCoreApplication::instance())
-                                ? QGuiApplication::primaryScreen()
-                                : nullptr;
+    const QScreen* screen =
+        qobject_cast<QGuiApplication*>(QCoreApplication::instance()) ? QGuiApplication::primaryScreen() : nullptr;
     return screen ? qMax(1.0, screen->devicePixelRatio()) : 1.0;
 }
 
-void Os::setDisableSleepMode(bool disable)
-{
-    Os_Linux::inhibitSleep(disable);
-}
+void Os::setDisableSleepMode(bool disable) { Os_Linux::inhibitSleep(disable); }
 
 void Os::fbJoin() {}
 
-bool Os::hasSystemReviewPrompt()
-{
-    return false;
-}
+bool Os::hasSystemReviewPrompt() { return false; }

@@ -27,10 +27,7 @@ int Reminders::chooseKind(int kind, quint32 seed, bool bAppStore)
     return kind;
 }
 
-bool Reminders::isDue(int count, int period)
-{
-    return period > 0 && count % period == 0;
-}
+bool Reminders::isDue(int count, int period) { return period > 0 && count % period == 0; }
 
 int Reminders::nextCount(int count)
 {

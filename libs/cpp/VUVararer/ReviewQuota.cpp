@@ -30,10 +30,7 @@ int incremented(int value)
     return nNext < 0 || nNext > INT_MAX ? 1 : int(nNext);
 }
 
-QString today()
-{
-    return QDate::currentDate().toString(App::dateFormat());
-}
+QString today() { return QDate::currentDate().toString(App::dateFormat()); }
 
 } // namespace
 
@@ -71,15 +68,9 @@ bool Os::isRequestedReviewsQuotaExceeded()
     return false;
 }
 
-int Os::requestedReviewsCount()
-{
-    return App::theApp()->settingsValue(kCountKey, 0).toInt();
-}
+int Os::requestedReviewsCount() { return App::theApp()->settingsValue(kCountKey, 0).toInt(); }
 
-int Os::requestedReviewsCalls()
-{
-    return App::theApp()->settingsValue(kCallsKey, 0).toInt();
-}
+int Os::requestedReviewsCalls() { return App::theApp()->settingsValue(kCallsKey, 0).toInt(); }
 
 QDate Os::requestedReviewsLastDate()
 {

@@ -9,10 +9,7 @@ namespace VUVararer {
 
 namespace {
 
-QString groupKey(const QString& key)
-{
-    return QStringLiteral("BookmarksGroup/") + key;
-}
+QString groupKey(const QString& key) { return QStringLiteral("BookmarksGroup/") + key; }
 
 } // namespace
 
@@ -77,10 +74,7 @@ void SecurityBookmark::createBookmark(const QUrl& url)
     }
 }
 
-bool SecurityBookmark::isBookmarkForUrlAvailable(const QUrl& url) const
-{
-    return m_mapCache.contains(url);
-}
+bool SecurityBookmark::isBookmarkForUrlAvailable(const QUrl& url) const { return m_mapCache.contains(url); }
 
 bool SecurityBookmark::resolvingBookmarkForUrl(const QUrl& url)
 {

@@ -126,9 +126,9 @@ void SettingsDialog::slotApply()
 
 void SettingsDialog::slotSaveSettings()
 {
-    const QString answer = FileDialog::getSaveFileName(this, tr("Save Settings"),
-                                                       App::theApp()->saveDirPath() + "/Settings.vqsettings",
-                                                       "*.vqsettings", nullptr, QFileDialog::Options());
+    const QString answer =
+        FileDialog::getSaveFileName(this, tr("Save Settings"), App::theApp()->saveDirPath() + "/Settings.vqsettings",
+                                    "*.vqsettings", nullptr, QFileDialog::Options());
     if (answer.isEmpty())
         return;
 
@@ -152,9 +152,8 @@ void SettingsDialog::slotSaveSettings()
 
 void SettingsDialog::slotLoadSettings()
 {
-    const QString answer = FileDialog::getOpenFileName(this, tr("Load Settings"),
-                                                       App::theApp()->openDirPath() + "/ ", "*.vqsettings",
-                                                       nullptr, QFileDialog::Options());
+    const QString answer = FileDialog::getOpenFileName(this, tr("Load Settings"), App::theApp()->openDirPath() + "/ ",
+                                                       "*.vqsettings", nullptr, QFileDialog::Options());
     if (answer.isEmpty())
         return;
 

@@ -46,10 +46,7 @@ void TellWidget::slotTwitterClicked()
 
 void TellWidget::slotLinkedinClicked() {}
 
-void TellWidget::slotVKontakteClicked()
-{
-    FrameMenu::openLink(App::theApp()->vkontakteShareLink());
-}
+void TellWidget::slotVKontakteClicked() { FrameMenu::openLink(App::theApp()->vkontakteShareLink()); }
 
 void TellWidget::slotEmailClicked()
 {

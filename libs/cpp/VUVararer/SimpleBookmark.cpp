@@ -7,9 +7,7 @@
 
 namespace VUVararer {
 
-SimpleBookmark::SimpleBookmark(QObject* parent) : QObject(parent)
-{
-}
+SimpleBookmark::SimpleBookmark(QObject* parent) : QObject(parent) {}
 
 void SimpleBookmark::createBookmark(const QUrl& url)
 {

@@ -18,10 +18,7 @@ namespace VUVararer {
 
 TitleLabel::TitleLabel(QWidget* parent) : QLabel(parent) {}
 
-TitleLabel::~TitleLabel()
-{
-    delete m_pDecoration;
-}
+TitleLabel::~TitleLabel() { delete m_pDecoration; }
 
 void TitleLabel::setDecoration(QWidget* widget, const QPoint& offset)
 {
@@ -79,10 +76,7 @@ void TitleLabel::hideEvent(QHideEvent* event)
 
 IconLabel::IconLabel(QWidget* parent) : QLabel(parent) {}
 
-void IconLabel::mousePressEvent(QMouseEvent* event)
-{
-    QLabel::mousePressEvent(event);
-}
+void IconLabel::mousePressEvent(QMouseEvent* event) { QLabel::mousePressEvent(event); }
 
 TopWidget::TopWidget(bool overWidget, QWidget* parent) : QFrame(parent)
 {
@@ -97,7 +91,8 @@ TopWidget::TopWidget(bool overWidget, QWidget* parent) : QFrame(parent)
     m_plblIcon->setFixedSize(24, 24);
     m_plblIcon->hide();
 
-    const struct {
+    const struct
+    {
         QPushButton* button;
         const char* name;
         QString toolTip;
@@ -172,10 +167,7 @@ void TopWidget::setTitleLabel(const QString& text)
     setWindowTitle(text);
 }
 
-void TopWidget::setTitleHeight(int height)
-{
-    m_plblTitle->setFixedHeight(height);
-}
+void TopWidget::setTitleHeight(int height) { m_plblTitle->setFixedHeight(height); }
 
 void TopWidget::setIcon(const QPixmap& pixmap)
 {
@@ -183,40 +175,19 @@ void TopWidget::setIcon(const QPixmap& pixmap)
     m_plblIcon->show();
 }
 
-void TopWidget::hideClose()
-{
-    m_pbtnClose->hide();
-}
+void TopWidget::hideClose() { m_pbtnClose->hide(); }
 
-void TopWidget::hideMaximize()
-{
-    m_pbtnMaximize->hide();
-}
+void TopWidget::hideMaximize() { m_pbtnMaximize->hide(); }
 
-void TopWidget::hideMinimize()
-{
-    m_pbtnMinimize->hide();
-}
+void TopWidget::hideMinimize() { m_pbtnMinimize->hide(); }
 
-void TopWidget::showClose()
-{
-    m_pbtnClose->show();
-}
+void TopWidget::showClose() { m_pbtnClose->show(); }
 
-void TopWidget::showMaximize()
-{
-    m_pbtnMaximize->show();
-}
+void TopWidget::showMaximize() { m_pbtnMaximize->show(); }
 
-void TopWidget::showMinimize()
-{
-    m_pbtnMinimize->show();
-}
+void TopWidget::showMinimize() { m_pbtnMinimize->show(); }
 
-void TopWidget::setDecoration(QWidget* widget, const QPoint& offset)
-{
-    m_plblTitle->setDecoration(widget, offset);
-}
+void TopWidget::setDecoration(QWidget* widget, const QPoint& offset) { m_plblTitle->setDecoration(widget, offset); }
 
 void TopWidget::setDecoration(QMovie* movie, const QPoint& offset)
 {

@@ -24,8 +24,7 @@ void TranslationsManager::resetInstance()
 }
 
 TranslationsManager::TranslationsManager()
-    : m_pQtTranslator(new QTranslator(this)),
-      m_pLibsTranslator(new QTranslator(this)),
+    : m_pQtTranslator(new QTranslator(this)), m_pLibsTranslator(new QTranslator(this)),
       m_pAppTranslator(new QTranslator(this))
 {
     const QString strStored =
@@ -35,7 +34,7 @@ TranslationsManager::TranslationsManager()
 
 QString TranslationsManager::languageForSetting(const QString& strStored)
 {
-    static const char* const codes[] = {"de", "ru", "fr", "nl", "it", "pt", "es",
+    static const char* const codes[] = {"de", "ru", "fr",    "nl",    "it", "pt", "es",
                                         "ko", "ja", "zh_CN", "zh_TW", "hi", "ar"};
     for (const char* pszCode : codes) {
         if (strStored.contains(QLatin1String(pszCode)))
@@ -71,29 +70,14 @@ void TranslationsManager::setTranslation(const QString& language)
     App::theApp()->setCurrentLanguage(language);
 }
 
-void TranslationsManager::retranslate()
-{
-    setTranslation(currentLanguage());
-}
+void TranslationsManager::retranslate() { setTranslation(currentLanguage()); }
 
-QString TranslationsManager::currentLanguage() const
-{
-    return m_strCurrentLanguage;
-}
+QString TranslationsManager::currentLanguage() const { return m_strCurrentLanguage; }
 
-void TranslationsManager::setQtTranslationsBase(const QString& strBase)
-{
-    m_strQtTranslationsBase = strBase;
-}
+void TranslationsManager::setQtTranslationsBase(const QString& strBase) { m_strQtTranslationsBase = strBase; }
 
-void TranslationsManager::setAppTranslationsBase(const QString& strBase)
-{
-    m_strAppTranslationsBase = strBase;
-}
+void TranslationsManager::setAppTranslationsBase(const QString& strBase) { m_strAppTranslationsBase = strBase; }
 
-void TranslationsManager::setLibsTranslationsBase(const QString& strBase)
-{
-    m_strLibsTranslationsBase = strBase;
-}
+void TranslationsManager::setLibsTranslationsBase(const QString& strBase) { m_strLibsTranslationsBase = strBase; }
 
 } // namespace VUVararer

@@ -14,30 +14,15 @@ namespace ZADovuzIdida {
 
 AFTransCoder::AFTransCoder(QObject* parent) : QObject(parent) {}
 
-void AFTransCoder::setQuality(const int& quality)
-{
-    m_nQuality = quality;
-}
+void AFTransCoder::setQuality(const int& quality) { m_nQuality = quality; }
 
-void AFTransCoder::setBitrate(const int& bitrate)
-{
-    m_nBitrate = bitrate;
-}
+void AFTransCoder::setBitrate(const int& bitrate) { m_nBitrate = bitrate; }
 
-QString AFTransCoder::format() const
-{
-    return "m4af";
-}
+QString AFTransCoder::format() const { return "m4af"; }
 
-QString AFTransCoder::formatDescription() const
-{
-    return "Apple MPEG-4 Audio";
-}
+QString AFTransCoder::formatDescription() const { return "Apple MPEG-4 Audio"; }
 
-QStringList AFTransCoder::extensions() const
-{
-    return {"m4a", "m4r"};
-}
+QStringList AFTransCoder::extensions() const { return {"m4a", "m4r"}; }
 
 QStringList AFTransCoder::dataFormats() const
 {
@@ -55,8 +40,17 @@ void AFTransCoder::convert(const QString& input, const QString& output)
     QString program = QStandardPaths::findExecutable("afconvert", {QCoreApplication::applicationDirPath()});
     if (program.isEmpty())
         program = "afconvert";
-    const QStringList arguments{input, "-o", output, "-q", QString::number(m_nQuality), "-b",
-                                QString::number(m_nBitrate), "-f", format(), "-d", dataFormat.trimmed()};
+    const QStringList arguments{input,
+                                "-o",
+                                output,
+                                "-q",
+                                QString::number(m_nQuality),
+                                "-b",
+                                QString::number(m_nBitrate),
+                                "-f",
+                                format(),
+                                "-d",
+                                dataFormat.trimmed()};
     QProcess process;
     process.start(program, arguments, QIODevice::ReadWrite);
     process.waitForFinished(-1);
@@ -73,7 +67,8 @@ void LameTransCoder::start()
     if (VUVararer::App* app = VUVararer::App::theApp())
         directory = app->supportDirectory(true);
     directory.replace(" ", "\\ ");
-    const QString command = "/usr/bin/lame --ti ~/Desktop/cover.jpg -b 8 --cbr ~/Movies/test.wav " + directory + "test.mp3";
+    const QString command =
+        "/usr/bin/lame --ti ~/Desktop/cover.jpg -b 8 --cbr ~/Movies/test.wav " + directory + "test.mp3";
     qDebug().noquote() << "Command:" << command;
     QProcess::startDetached("/bin/bash", {"-c", command});
     qDebug() << "!!!END";

@@ -60,25 +60,16 @@ void AudioListPlayer::appendToPlayList(const QList<QUrl>& urls)
     emit listChanged();
 }
 
-int AudioListPlayer::index(int k) const
-{
-    return m_lstIndexes.value(k, -1);
-}
+int AudioListPlayer::index(int k) const { return m_lstIndexes.value(k, -1); }
 
-QList<QUrl> AudioListPlayer::playList() const
-{
-    return m_lstPlayList;
-}
+QList<QUrl> AudioListPlayer::playList() const { return m_lstPlayList; }
 
 void AudioListPlayer::playItem(int k)
 {
     AudioPlayer::instance()->play(m_lstPlayList.at(m_lstIndexes.at(k)).toLocalFile(), false);
 }
 
-bool AudioListPlayer::validCurrent() const
-{
-    return m_nCurrent >= 0 && m_nCurrent < m_lstIndexes.size();
-}
+bool AudioListPlayer::validCurrent() const { return m_nCurrent >= 0 && m_nCurrent < m_lstIndexes.size(); }
 
 void AudioListPlayer::slotFinished()
 {
@@ -133,20 +124,11 @@ void AudioListPlayer::slotPlayFromList(const QUrl& url)
     }
 }
 
-QPixmap AudioListPlayer::currentCover() const
-{
-    return QPixmap();
-}
+QPixmap AudioListPlayer::currentCover() const { return QPixmap(); }
 
-int AudioListPlayer::currentNumber() const
-{
-    return m_nCurrent;
-}
+int AudioListPlayer::currentNumber() const { return m_nCurrent; }
 
-int AudioListPlayer::currentIndex() const
-{
-    return validCurrent() ? m_lstIndexes.at(m_nCurrent) : -1;
-}
+int AudioListPlayer::currentIndex() const { return validCurrent() ? m_lstIndexes.at(m_nCurrent) : -1; }
 
 QString AudioListPlayer::currentName() const
 {
@@ -158,84 +140,36 @@ QUrl AudioListPlayer::currentUrl() const
     return validCurrent() ? m_lstPlayList.at(m_lstIndexes.at(m_nCurrent)) : QUrl();
 }
 
-void AudioListPlayer::play(const QString& path)
-{
-    AudioPlayer::instance()->play(path, false);
-}
+void AudioListPlayer::play(const QString& path) { AudioPlayer::instance()->play(path, false); }
 
-void AudioListPlayer::play()
-{
-    AudioPlayer::instance()->play();
-}
+void AudioListPlayer::play() { AudioPlayer::instance()->play(); }
 
-void AudioListPlayer::stop()
-{
-    AudioPlayer::instance()->stop();
-}
+void AudioListPlayer::stop() { AudioPlayer::instance()->stop(); }
 
-void AudioListPlayer::pause()
-{
-    AudioPlayer::instance()->pause();
-}
+void AudioListPlayer::pause() { AudioPlayer::instance()->pause(); }
 
-bool AudioListPlayer::isPlaying() const
-{
-    return AudioPlayer::instance()->isPlaying();
-}
+bool AudioListPlayer::isPlaying() const { return AudioPlayer::instance()->isPlaying(); }
 
-bool AudioListPlayer::isStopped() const
-{
-    return AudioPlayer::instance()->isStopped();
-}
+bool AudioListPlayer::isStopped() const { return AudioPlayer::instance()->isStopped(); }
 
-bool AudioListPlayer::isPaused() const
-{
-    return AudioPlayer::instance()->isPaused();
-}
+bool AudioListPlayer::isPaused() const { return AudioPlayer::instance()->isPaused(); }
 
-bool AudioListPlayer::isMuted() const
-{
-    return AudioPlayer::instance()->isMuted();
-}
+bool AudioListPlayer::isMuted() const { return AudioPlayer::instance()->isMuted(); }
 
-double AudioListPlayer::volume() const
-{
-    return AudioPlayer::instance()->volume();
-}
+double AudioListPlayer::volume() const { return AudioPlayer::instance()->volume(); }
 
-QAbstractItemModel* AudioListPlayer::playListModel() const
-{
-    return m_pPlayListModel;
-}
+QAbstractItemModel* AudioListPlayer::playListModel() const { return m_pPlayListModel; }
 
-void AudioListPlayer::setMuted(bool muted)
-{
-    AudioPlayer::instance()->setMuted(muted);
-}
+void AudioListPlayer::setMuted(bool muted) { AudioPlayer::instance()->setMuted(muted); }
 
-void AudioListPlayer::setVolume(double volume)
-{
-    AudioPlayer::instance()->setVolume(volume);
-}
+void AudioListPlayer::setVolume(double volume) { AudioPlayer::instance()->setVolume(volume); }
 
-void AudioListPlayer::setShuffleMode(bool on)
-{
-    m_bShuffleMode = on;
-}
+void AudioListPlayer::setShuffleMode(bool on) { m_bShuffleMode = on; }
 
-void AudioListPlayer::setLoopMode(bool on)
-{
-    m_bLoopMode = on;
-}
+void AudioListPlayer::setLoopMode(bool on) { m_bLoopMode = on; }
 
-bool AudioListPlayer::isShuffleMode() const
-{
-    return m_bShuffleMode;
-}
+bool AudioListPlayer::isShuffleMode() const { return m_bShuffleMode; }
 
-bool AudioListPlayer::isLoopMode() const
-{
-    return m_bLoopMode;
-}
+bool AudioListPlayer::isLoopMode() const { return m_bLoopMode; }
 
 } // namespace ZADovuzIdida

@@ -58,10 +58,7 @@ void AudioPlayer::play(const QString& path, bool looped)
     m_pPlayer->play();
 }
 
-void AudioPlayer::armLoopStep()
-{
-    m_pLoopTimer->start(int(qBound<qint64>(0, m_pPlayer->duration(), INT_MAX)));
-}
+void AudioPlayer::armLoopStep() { m_pLoopTimer->start(int(qBound<qint64>(0, m_pPlayer->duration(), INT_MAX))); }
 
 void AudioPlayer::loopedPlay()
 {
@@ -72,15 +69,9 @@ void AudioPlayer::loopedPlay()
     m_pPlayer->play();
 }
 
-void AudioPlayer::play()
-{
-    m_pPlayer->play();
-}
+void AudioPlayer::play() { m_pPlayer->play(); }
 
-void AudioPlayer::pause()
-{
-    m_pPlayer->pause();
-}
+void AudioPlayer::pause() { m_pPlayer->pause(); }
 
 void AudioPlayer::stop()
 {
@@ -88,75 +79,33 @@ void AudioPlayer::stop()
     m_pPlayer->stop();
 }
 
-void AudioPlayer::slotStop()
-{
-    stop();
-}
+void AudioPlayer::slotStop() { stop(); }
 
-qint64 AudioPlayer::duration() const
-{
-    return m_pPlayer->duration();
-}
+qint64 AudioPlayer::duration() const { return m_pPlayer->duration(); }
 
-qint64 AudioPlayer::remainingDuration() const
-{
-    return duration() - position();
-}
+qint64 AudioPlayer::remainingDuration() const { return duration() - position(); }
 
-qint64 AudioPlayer::position() const
-{
-    return m_pPlayer->position();
-}
+qint64 AudioPlayer::position() const { return m_pPlayer->position(); }
 
-void AudioPlayer::setPosition(qint64 ms)
-{
-    m_pPlayer->setPosition(ms);
-}
+void AudioPlayer::setPosition(qint64 ms) { m_pPlayer->setPosition(ms); }
 
-void AudioPlayer::setMedia(const QString& path)
-{
-    m_pPlayer->setMedia(path);
-}
+void AudioPlayer::setMedia(const QString& path) { m_pPlayer->setMedia(path); }
 
-void AudioPlayer::setMuted(bool muted)
-{
-    m_pPlayer->setMuted(muted);
-}
+void AudioPlayer::setMuted(bool muted) { m_pPlayer->setMuted(muted); }
 
-bool AudioPlayer::isMuted() const
-{
-    return m_pPlayer->isMuted();
-}
+bool AudioPlayer::isMuted() const { return m_pPlayer->isMuted(); }
 
-void AudioPlayer::setVolume(double volume)
-{
-    m_pPlayer->setVolume(volume);
-}
+void AudioPlayer::setVolume(double volume) { m_pPlayer->setVolume(volume); }
 
-double AudioPlayer::volume() const
-{
-    return m_pPlayer->volume();
-}
+double AudioPlayer::volume() const { return m_pPlayer->volume(); }
 
-bool AudioPlayer::isPlaying() const
-{
-    return m_pPlayer->isPlaying();
-}
+bool AudioPlayer::isPlaying() const { return m_pPlayer->isPlaying(); }
 
-bool AudioPlayer::isStopped() const
-{
-    return m_pPlayer->isStopped();
-}
+bool AudioPlayer::isStopped() const { return m_pPlayer->isStopped(); }
 
-bool AudioPlayer::isPaused() const
-{
-    return m_pPlayer->isPaused();
-}
+bool AudioPlayer::isPaused() const { return m_pPlayer->isPaused(); }
 
-QString AudioPlayer::fileName() const
-{
-    return m_pPlayer->fileName();
-}
+QString AudioPlayer::fileName() const { return m_pPlayer->fileName(); }
 
 void AudioPlayer::slotSetAboutToQuit()
 {

@@ -4,21 +4,11 @@
 
 namespace ZADovuzIdida {
 
-AudioPlayersPool::AudioPlayersPool(int maximum, QObject* parent)
-    : QObject(parent)
-    , m_nMaximum(maximum)
-{
-}
+AudioPlayersPool::AudioPlayersPool(int maximum, QObject* parent) : QObject(parent), m_nMaximum(maximum) {}
 
-AudioPlayersPool::~AudioPlayersPool()
-{
-    qDeleteAll(m_lstPlayers);
-}
+AudioPlayersPool::~AudioPlayersPool() { qDeleteAll(m_lstPlayers); }
 
-void AudioPlayersPool::setVolume(int volume)
-{
-    m_nVolume = volume;
-}
+void AudioPlayersPool::setVolume(int volume) { m_nVolume = volume; }
 
 NativeAudioPlayer* AudioPlayersPool::createPlayer()
 {

@@ -13,19 +13,10 @@ AudioPoolPlayer* AudioPoolPlayer::instance()
     return m_uniqueInstance;
 }
 
-AudioPoolPlayer::AudioPoolPlayer()
-    : m_pPool(new AudioPlayersPool(-1, nullptr))
-{
-}
+AudioPoolPlayer::AudioPoolPlayer() : m_pPool(new AudioPlayersPool(-1, nullptr)) {}
 
-void AudioPoolPlayer::setVolume(int volume)
-{
-    m_pPool->setVolume(volume);
-}
+void AudioPoolPlayer::setVolume(int volume) { m_pPool->setVolume(volume); }
 
-void AudioPoolPlayer::play(const QString& path)
-{
-    m_pPool->play(path);
-}
+void AudioPoolPlayer::play(const QString& path) { m_pPool->play(path); }
 
 } // namespace ZADovuzIdida

@@ -4,35 +4,17 @@
 
 namespace ZADovuzIdida {
 
-EncoderBase::EncoderBase(QObject* parent)
-    : QObject(parent)
-{
-}
+EncoderBase::EncoderBase(QObject* parent) : QObject(parent) {}
 
-int EncoderBase::status() const
-{
-    return m_nStatus;
-}
+int EncoderBase::status() const { return m_nStatus; }
 
-void EncoderBase::setMetaInfoFile(const QString& file)
-{
-    m_strMetaInfoFile = file;
-}
+void EncoderBase::setMetaInfoFile(const QString& file) { m_strMetaInfoFile = file; }
 
-void EncoderBase::setFile(const QString& file)
-{
-    m_strFile = file;
-}
+void EncoderBase::setFile(const QString& file) { m_strFile = file; }
 
-void EncoderBase::setFormat(MAudioFormat format)
-{
-    m_format = format;
-}
+void EncoderBase::setFormat(MAudioFormat format) { m_format = format; }
 
-void EncoderBase::setCopyMetaTags(bool copy)
-{
-    m_bCopyMetaTags = copy;
-}
+void EncoderBase::setCopyMetaTags(bool copy) { m_bCopyMetaTags = copy; }
 
 void EncoderBase::write(float* samples, long long count)
 {
@@ -42,9 +24,7 @@ void EncoderBase::write(float* samples, long long count)
         qDebug() << "Error Status:" << m_nStatus;
 }
 
-void EncoderBase::close()
-{
-}
+void EncoderBase::close() {}
 
 void EncoderBase::dump() const
 {

@@ -12,14 +12,8 @@ EncoderBase* EncoderFactory::encoder(const QString& codec)
     return nullptr;
 }
 
-void Encoders::setFactory(EncoderFactory* factory)
-{
-    sm_pFactory = factory;
-}
+void Encoders::setFactory(EncoderFactory* factory) { sm_pFactory = factory; }
 
-EncoderFactory* Encoders::factory()
-{
-    return sm_pFactory;
-}
+EncoderFactory* Encoders::factory() { return sm_pFactory; }
 
 } // namespace ZADovuzIdida

@@ -5,7 +5,8 @@
 
 namespace ZADovuzIdida {
 
-struct MAudioFormat {
+struct MAudioFormat
+{
     QString codec = QStringLiteral("WAV");
     int sampleRate = 44100;
     int channels = 2;

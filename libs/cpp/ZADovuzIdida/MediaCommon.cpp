@@ -8,14 +8,12 @@ namespace {
 
 const char* const kVideoSuffixes[] = {".avi", ".mp4", ".mov", ".wmv", ".3gp", ".3g2", ".m4v",
                                       ".mpg", ".flv", ".swf", ".mkv", ".asf", ".vob", ".ts"};
-const char* const kAudioSuffixes[] = {".wav", ".mp3", ".mp2", ".mp1", ".m4a", ".m4b", ".m4r",
-                                      ".wma", ".ac3", ".aac", ".ogg", ".3ga", ".aiff", ".aif",
-                                      ".au",  ".caf", ".bwf", ".amr", ".awb"};
+const char* const kAudioSuffixes[] = {".wav", ".mp3", ".mp2",  ".mp1", ".m4a", ".m4b", ".m4r", ".wma", ".ac3", ".aac",
+                                      ".ogg", ".3ga", ".aiff", ".aif", ".au",  ".caf", ".bwf", ".amr", ".awb"};
 const char* const kImageSuffixes[] = {".jpg", ".png", ".bmp", ".tif", ".tiff", ".jpeg", ".ppm", ".xpm", ".gif"};
 const char* const kDocumentSuffixes[] = {".doc", ".txt", ".rtf", ".html", ".htm", ".xml", ".docx"};
 
-template <size_t N>
-bool endsWithAny(const QString& text, const char* const (&suffixes)[N])
+template <size_t N> bool endsWithAny(const QString& text, const char* const (&suffixes)[N])
 {
     for (const char* suffix : suffixes) {
         if (text.endsWith(QLatin1String(suffix)))
@@ -40,35 +38,17 @@ int MediaCommon::mediaType(const QString& path)
     return Other;
 }
 
-bool MediaCommon::isAudio(const QString& path)
-{
-    return mediaType(path) == Audio;
-}
+bool MediaCommon::isAudio(const QString& path) { return mediaType(path) == Audio; }
 
-bool MediaCommon::isVideo(const QString& path)
-{
-    return mediaType(path) == Video;
-}
+bool MediaCommon::isVideo(const QString& path) { return mediaType(path) == Video; }
 
-bool MediaCommon::isImage(const QString& path)
-{
-    return mediaType(path) == Image;
-}
+bool MediaCommon::isImage(const QString& path) { return mediaType(path) == Image; }
 
-bool MediaCommon::isDocument(const QString& path)
-{
-    return mediaType(path) == Document;
-}
+bool MediaCommon::isDocument(const QString& path) { return mediaType(path) == Document; }
 
-bool MediaCommon::isPlayable(const QString&)
-{
-    return true;
-}
+bool MediaCommon::isPlayable(const QString&) { return true; }
 
-bool MediaCommon::flacIsAudio()
-{
-    return true;
-}
+bool MediaCommon::flacIsAudio() { return true; }
 
 QString MediaCommon::msecsToString(const long long& msecs)
 {

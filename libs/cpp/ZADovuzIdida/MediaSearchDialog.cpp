@@ -28,17 +28,14 @@ MediaSearchDialog::MediaSearchDialog(QWidget* parent)
     connect(pbtnStop, SIGNAL(clicked()), this, SLOT(slotCancel()));
 
     QVBoxLayout* pLayout = new QVBoxLayout(this);
-    pLayout->addWidget(
-        new QLabel(QStringLiteral("<CENTER><H2>Searching for the media files.<br>Please, wait...</H2></CENTER>"), this));
+    pLayout->addWidget(new QLabel(
+        QStringLiteral("<CENTER><H2>Searching for the media files.<br>Please, wait...</H2></CENTER>"), this));
     pLayout->addWidget(m_plblFile);
     pLayout->addWidget(m_plblCount);
     pLayout->addWidget(pbtnStop);
 }
 
-void MediaSearchDialog::setUrls(const QList<QUrl>& urls)
-{
-    m_lstUrls = urls;
-}
+void MediaSearchDialog::setUrls(const QList<QUrl>& urls) { m_lstUrls = urls; }
 
 void MediaSearchDialog::reset()
 {
@@ -176,14 +173,11 @@ void MediaSearchDialog::addFile(const QString& path)
     }
 }
 
-void MediaSearchDialog::addEmptyFolder(const QString& path)
-{
-    m_vecEmptyFolders.append(path);
-}
+void MediaSearchDialog::addEmptyFolder(const QString& path) { m_vecEmptyFolders.append(path); }
 
 bool MediaSearchDialog::isMediaFile(const QString& path)
 {
-    static const char* const kQuickSuffixes[] = {".mp3", ".mp4", ".m4a", ".caf", ".aif",
+    static const char* const kQuickSuffixes[] = {".mp3",  ".mp4", ".m4a", ".caf", ".aif",
                                                  ".aiff", ".m4r", ".m4v", ".mov"};
     bool bQuick = MediaCommon::flacIsAudio() && path.endsWith(QLatin1String(".flac"));
     for (const char* suffix : kQuickSuffixes)

@@ -6,10 +6,7 @@ namespace ZADovuzIdida {
 
 MediaTracksModel::MediaTracksModel(QObject* parent) : QAbstractListModel(parent) {}
 
-void MediaTracksModel::setMediaPlaylist(QMediaPlaylist* playlist)
-{
-    m_pPlaylist = playlist;
-}
+void MediaTracksModel::setMediaPlaylist(QMediaPlaylist* playlist) { m_pPlaylist = playlist; }
 
 int MediaTracksModel::rowCount(const QModelIndex& parent) const
 {
@@ -40,9 +37,6 @@ QVariant MediaTracksModel::headerData(int section, Qt::Orientation orientation, 
     return QString::number(section);
 }
 
-Qt::ItemFlags MediaTracksModel::flags(const QModelIndex& index) const
-{
-    return QAbstractListModel::flags(index);
-}
+Qt::ItemFlags MediaTracksModel::flags(const QModelIndex& index) const { return QAbstractListModel::flags(index); }
 
 } // namespace ZADovuzIdida

@@ -6,6 +6,7 @@ namespace ZADovuzIdida {
 
 namespace {
 
+// clang-format off
 const char* const tvGenreNames[] = {"Drama", "Animation", "Action & Adventure", "Classic", "Kids", "Nonfiction",
                                     "Reality TV", "Sci-Fi & Fantasy", "Sports", "Teens", "Latino TV"};
 
@@ -24,6 +25,7 @@ const char* const id3v1GenreNames[] = {
     "Opera", "Chamber Music", "Sonata", "Symphony", "Booty Bass", "Primus", "Porn Groove", "Satire", "Slow Jam",
     "Club", "Tango", "Samba", "Folklore", "Ballad", "Power Ballad", "Rhythmic Soul", "Freestyle", "Duet",
     "Punk Rock", "Drum Solo", "A Capella", "Euro-House", "Dance Hall"};
+// clang-format on
 
 static_assert(sizeof(tvGenreNames) / sizeof(tvGenreNames[0]) == 11, "TV genre list");
 static_assert(sizeof(id3v1GenreNames) / sizeof(id3v1GenreNames[0]) == 126, "ID3v1 genre list");
@@ -40,31 +42,31 @@ MetaTagsBase::MetaTagsBase(QObject* parent) : QObject(parent)
 
 MetaTagsBase::~MetaTagsBase() = default;
 
-QString MetaTagsBase::* const MetaTagsBase::sm_tagTexts[25] = {&MetaTagsBase::m_strArtist,
-                                                               &MetaTagsBase::m_strAlbum,
-                                                               &MetaTagsBase::m_strAlbumArtist,
-                                                               &MetaTagsBase::m_strKeySignature,
-                                                               &MetaTagsBase::m_strCreator,
-                                                               &MetaTagsBase::m_strTimeSignature,
-                                                               &MetaTagsBase::m_strTrackNumber,
-                                                               &MetaTagsBase::m_strDiscNumber,
-                                                               &MetaTagsBase::m_strYear,
-                                                               &MetaTagsBase::m_strComposer,
-                                                               &MetaTagsBase::m_strLyricist,
-                                                               &MetaTagsBase::m_strGenre,
-                                                               &MetaTagsBase::m_strGrouping,
-                                                               &MetaTagsBase::m_strTitle,
-                                                               &MetaTagsBase::m_strRecordedDate,
-                                                               &MetaTagsBase::m_strComments,
-                                                               &MetaTagsBase::m_strCopyright,
-                                                               &MetaTagsBase::m_strSourceEncoder,
-                                                               &MetaTagsBase::m_strEncodingApplication,
-                                                               &MetaTagsBase::m_strNominalBitRate,
-                                                               &MetaTagsBase::m_strChannelLayout,
-                                                               &MetaTagsBase::m_strApproximateDurationInSeconds,
-                                                               &MetaTagsBase::m_strSourceBitDepth,
-                                                               &MetaTagsBase::m_strISRC,
-                                                               &MetaTagsBase::m_strSubTitle};
+QString MetaTagsBase::*const MetaTagsBase::sm_tagTexts[25] = {&MetaTagsBase::m_strArtist,
+                                                              &MetaTagsBase::m_strAlbum,
+                                                              &MetaTagsBase::m_strAlbumArtist,
+                                                              &MetaTagsBase::m_strKeySignature,
+                                                              &MetaTagsBase::m_strCreator,
+                                                              &MetaTagsBase::m_strTimeSignature,
+                                                              &MetaTagsBase::m_strTrackNumber,
+                                                              &MetaTagsBase::m_strDiscNumber,
+                                                              &MetaTagsBase::m_strYear,
+                                                              &MetaTagsBase::m_strComposer,
+                                                              &MetaTagsBase::m_strLyricist,
+                                                              &MetaTagsBase::m_strGenre,
+                                                              &MetaTagsBase::m_strGrouping,
+                                                              &MetaTagsBase::m_strTitle,
+                                                              &MetaTagsBase::m_strRecordedDate,
+                                                              &MetaTagsBase::m_strComments,
+                                                              &MetaTagsBase::m_strCopyright,
+                                                              &MetaTagsBase::m_strSourceEncoder,
+                                                              &MetaTagsBase::m_strEncodingApplication,
+                                                              &MetaTagsBase::m_strNominalBitRate,
+                                                              &MetaTagsBase::m_strChannelLayout,
+                                                              &MetaTagsBase::m_strApproximateDurationInSeconds,
+                                                              &MetaTagsBase::m_strSourceBitDepth,
+                                                              &MetaTagsBase::m_strISRC,
+                                                              &MetaTagsBase::m_strSubTitle};
 
 void MetaTagsBase::reset()
 {
@@ -76,10 +78,7 @@ void MetaTagsBase::reset()
     m_imgArtwork = QImage();
 }
 
-void MetaTagsBase::setEncodingApplication(const QString& application)
-{
-    m_strEncodingApplication = application;
-}
+void MetaTagsBase::setEncodingApplication(const QString& application) { m_strEncodingApplication = application; }
 
 QByteArray MetaTagsBase::decodeMp3Pic(const QByteArray& bytes)
 {

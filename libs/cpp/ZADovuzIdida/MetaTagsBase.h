@@ -116,7 +116,7 @@ protected:
 
 private:
     // The tag texts, everything but the input file and the picture type.
-    static QString MetaTagsBase::* const sm_tagTexts[25];
+    static QString MetaTagsBase::*const sm_tagTexts[25];
 };
 
 } // namespace ZADovuzIdida

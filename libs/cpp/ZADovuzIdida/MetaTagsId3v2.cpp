@@ -47,10 +47,7 @@ char* appendFrame(char* block, const char* id, bool leadingZero, const char* bod
 
 } // namespace
 
-QByteArray strId3v3(const QString& text)
-{
-    return QByteArray(1, '\x03') + text.toUtf8();
-}
+QByteArray strId3v3(const QString& text) { return QByteArray(1, '\x03') + text.toUtf8(); }
 
 char* MetaTagsBase::id3v2Frame(const char* id, const char* body, unsigned long len, int* length)
 {

@@ -145,8 +145,7 @@ const unsigned int kChordTicks = 384;
 
 } // namespace
 
-MidiFile::MidiFile(QObject* parent)
-    : QObject(parent)
+MidiFile::MidiFile(QObject* parent) : QObject(parent)
 {
     static const char* const pitchClasses[] = {"C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B"};
     m_vecNoteNames.reserve(128);
@@ -157,10 +156,7 @@ MidiFile::MidiFile(QObject* parent)
         m_vecInstrumentNames.append(tr(instrument));
 }
 
-MidiFile::~MidiFile()
-{
-    closeFile();
-}
+MidiFile::~MidiFile() { closeFile(); }
 
 bool MidiFile::writeBytes(const void* data, size_t size)
 {
@@ -247,14 +243,30 @@ int MidiFile::setTimeSignature(unsigned char numerator, unsigned char denominato
         return 1;
     unsigned char power;
     switch (denominator) {
-    case 1: power = 0; break;
-    case 2: power = 1; break;
-    case 8: power = 3; break;
-    case 16: power = 4; break;
-    case 32: power = 5; break;
-    case 64: power = 6; break;
-    case 128: power = 7; break;
-    default: power = 2; break;
+    case 1:
+        power = 0;
+        break;
+    case 2:
+        power = 1;
+        break;
+    case 8:
+        power = 3;
+        break;
+    case 16:
+        power = 4;
+        break;
+    case 32:
+        power = 5;
+        break;
+    case 64:
+        power = 6;
+        break;
+    case 128:
+        power = 7;
+        break;
+    default:
+        power = 2;
+        break;
     }
     const unsigned char event[] = {0x00, 0xFF, 0x58, 0x04, numerator, power, 24, 8};
     writeBytes(event, sizeof(event));
@@ -266,8 +278,13 @@ int MidiFile::setTempo(long bpm)
     if (!m_pFile || bpm <= 0)
         return 1;
     const unsigned long micros = qMin(60000000UL / static_cast<unsigned long>(bpm), 0xFFFFFFUL);
-    const unsigned char event[] = {0x00, 0xFF, 0x51, 0x03, static_cast<unsigned char>(micros >> 16),
-                                   static_cast<unsigned char>(micros >> 8), static_cast<unsigned char>(micros)};
+    const unsigned char event[] = {0x00,
+                                   0xFF,
+                                   0x51,
+                                   0x03,
+                                   static_cast<unsigned char>(micros >> 16),
+                                   static_cast<unsigned char>(micros >> 8),
+                                   static_cast<unsigned char>(micros)};
     writeBytes(event, sizeof(event));
     return 0;
 }
@@ -296,10 +313,7 @@ int MidiFile::midiEvent(unsigned int delta, unsigned char status, unsigned char 
     return 0;
 }
 
-int MidiFile::noteToMidi(const QString& name) const
-{
-    return m_vecNoteNames.indexOf(name);
-}
+int MidiFile::noteToMidi(const QString& name) const { return m_vecNoteNames.indexOf(name); }
 
 int MidiFile::makeProgramChange(int channel, int program)
 {

@@ -15,11 +15,7 @@ class MidiFile : public QObject
     Q_OBJECT
 public:
     // Position in the instrument names: 0 none, p + 1 the General MIDI program p.
-    enum GmInstrumentIndex {
-        None = 0,
-        AcousticGrandPiano = 1,
-        Gunshot = 128
-    };
+    enum GmInstrumentIndex { None = 0, AcousticGrandPiano = 1, Gunshot = 128 };
 
     explicit MidiFile(QObject* parent = nullptr);
     ~MidiFile() override;

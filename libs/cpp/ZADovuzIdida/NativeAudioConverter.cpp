@@ -23,15 +23,9 @@ const int kHeaderBytes = 44;
 // Largest data chunk whose RIFF size still fits 32 bits.
 const quint64 kMaxDataBytes = 0xFFFFFFFFull - (kHeaderBytes - 8);
 
-void put16(char* p, quint16 value)
-{
-    qToLittleEndian(value, p);
-}
+void put16(char* p, quint16 value) { qToLittleEndian(value, p); }
 
-void put32(char* p, quint32 value)
-{
-    qToLittleEndian(value, p);
-}
+void put32(char* p, quint32 value) { qToLittleEndian(value, p); }
 
 // A canonical 44-byte PCM WAVE header for dataBytes of sample data.
 QByteArray waveHeader(const ConverterStreamFormat& format, quint32 dataBytes)
@@ -55,16 +49,9 @@ QByteArray waveHeader(const ConverterStreamFormat& format, quint32 dataBytes)
 
 } // namespace
 
-NativeAudioConverter::NativeAudioConverter(QObject* parent)
-    : QObject(parent)
-    , m_settings(48000, 2, 1, 16)
-{
-}
+NativeAudioConverter::NativeAudioConverter(QObject* parent) : QObject(parent), m_settings(48000, 2, 1, 16) {}
 
-void NativeAudioConverter::setSettings(const Settings& settings)
-{
-    m_settings = settings;
-}
+void NativeAudioConverter::setSettings(const Settings& settings) { m_settings = settings; }
 
 void NativeAudioConverter::doIt(const QString& input, const QString& output)
 {

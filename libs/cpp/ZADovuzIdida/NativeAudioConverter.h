@@ -13,7 +13,8 @@ namespace ZADovuzIdida {
 class FfmpegDecoder;
 
 // Stream description of the target file, also what the source is decoded to.
-struct ConverterStreamFormat {
+struct ConverterStreamFormat
+{
     double sampleRate;
     unsigned formatFlags;
     unsigned bytesPerPacket;
@@ -24,7 +25,8 @@ struct ConverterStreamFormat {
 };
 
 // What one conversion passes between its steps; zeroed before use.
-struct MyAudioConverterSettings {
+struct MyAudioConverterSettings
+{
     ConverterStreamFormat outputFormat;
     FfmpegDecoder* inputFile;
     QFile* outputFile;

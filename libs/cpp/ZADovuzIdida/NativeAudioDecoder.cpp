@@ -19,10 +19,7 @@ NativeAudioDecoder::NativeAudioDecoder(QObject* parent)
 
 NativeAudioDecoder::~NativeAudioDecoder() = default;
 
-int NativeAudioDecoder::bytesPerFrame() const
-{
-    return m_nBitsPerSample == 32 ? 8 : m_nBitsPerSample == 24 ? 6 : 4;
-}
+int NativeAudioDecoder::bytesPerFrame() const { return m_nBitsPerSample == 32 ? 8 : m_nBitsPerSample == 24 ? 6 : 4; }
 
 void NativeAudioDecoder::initInputInfo(const QString& path)
 {
@@ -45,8 +42,9 @@ void NativeAudioDecoder::setFile(const QString& path, const int& sampleRate, con
     m_bFinished = false;
     m_nOpenStatus = m_pFile->open(path);
     checkResult(m_nOpenStatus, "ExtAudioFileOpenURL failed");
-    const FfmpegDecoder::SampleFormat format =
-        bitsPerSample == 24 || bitsPerSample == 32 ? FfmpegDecoder::SampleFormat::S32 : FfmpegDecoder::SampleFormat::S16;
+    const FfmpegDecoder::SampleFormat format = bitsPerSample == 24 || bitsPerSample == 32
+                                                   ? FfmpegDecoder::SampleFormat::S32
+                                                   : FfmpegDecoder::SampleFormat::S16;
     checkResult(m_pFile->setOutputFormat(sampleRate, format), "Couldn't set client data format on input ext file");
 }
 

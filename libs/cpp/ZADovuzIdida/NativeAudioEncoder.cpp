@@ -8,20 +8,13 @@
 namespace ZADovuzIdida {
 
 NativeAudioEncoder::NativeAudioEncoder(const QString& path, const MAudioFormat& format, QObject* parent)
-    : QObject(parent)
-    , m_strPath(path)
-    , m_nBitsPerSample(format.bitsPerSample)
-    , m_nChannels(format.channels)
-    , m_nSampleRate(format.sampleRate)
-    , m_pFile(new FlacStreamWriter)
+    : QObject(parent), m_strPath(path), m_nBitsPerSample(format.bitsPerSample), m_nChannels(format.channels),
+      m_nSampleRate(format.sampleRate), m_pFile(new FlacStreamWriter)
 {
     m_pFile->open(m_strPath, m_nSampleRate, m_nChannels, m_nBitsPerSample);
 }
 
-NativeAudioEncoder::~NativeAudioEncoder()
-{
-    finish();
-}
+NativeAudioEncoder::~NativeAudioEncoder() { finish(); }
 
 bool NativeAudioEncoder::write(float* samples, int count)
 {
@@ -33,10 +26,7 @@ bool NativeAudioEncoder::write(float* samples, int count)
     return true;
 }
 
-void NativeAudioEncoder::finish()
-{
-    checkResult(m_pFile->finish(), "ExtAudioFileDispose");
-}
+void NativeAudioEncoder::finish() { checkResult(m_pFile->finish(), "ExtAudioFileDispose"); }
 
 bool NativeAudioEncoder::checkResult(int status, const char* operation)
 {

@@ -12,10 +12,7 @@ namespace {
 
 enum State { Playing = 0, Stopped = 1, Paused = 2 };
 
-qreal outputVolume(double volume)
-{
-    return qBound(0.0, volume, 1.0);
-}
+qreal outputVolume(double volume) { return qBound(0.0, volume, 1.0); }
 
 } // namespace
 
@@ -25,10 +22,7 @@ NativeAudioPlayerInternal::NativeAudioPlayerInternal(QObject* parent) : QObject(
     connect(&m_timer, SIGNAL(timeout()), this, SLOT(slotPositionChanged()));
 }
 
-NativeAudioPlayerInternal::~NativeAudioPlayerInternal()
-{
-    unload();
-}
+NativeAudioPlayerInternal::~NativeAudioPlayerInternal() { unload(); }
 
 void NativeAudioPlayerInternal::unload()
 {
@@ -139,15 +133,9 @@ void NativeAudioPlayerInternal::pause()
     m_nState = Paused;
 }
 
-bool NativeAudioPlayerInternal::isPaused() const
-{
-    return m_nState == Paused;
-}
+bool NativeAudioPlayerInternal::isPaused() const { return m_nState == Paused; }
 
-bool NativeAudioPlayerInternal::isStopped() const
-{
-    return m_nState == Stopped;
-}
+bool NativeAudioPlayerInternal::isStopped() const { return m_nState == Stopped; }
 
 bool NativeAudioPlayerInternal::isPlaying() const
 {
@@ -223,20 +211,11 @@ void NativeAudioPlayerInternal::setVolume(int v)
         m_pOutput->setVolume(outputVolume(m_dVolume));
 }
 
-int NativeAudioPlayerInternal::volume() const
-{
-    return int(m_dVolume * 100.0);
-}
+int NativeAudioPlayerInternal::volume() const { return int(m_dVolume * 100.0); }
 
-qint64 NativeAudioPlayerInternal::duration() const
-{
-    return m_bLoaded ? m_probe.durationMs : 0;
-}
+qint64 NativeAudioPlayerInternal::duration() const { return m_bLoaded ? m_probe.durationMs : 0; }
 
-int NativeAudioPlayerInternal::numberOfChannels() const
-{
-    return m_bLoaded ? m_probe.channels : 0;
-}
+int NativeAudioPlayerInternal::numberOfChannels() const { return m_bLoaded ? m_probe.channels : 0; }
 
 void NativeAudioPlayerInternal::slotPositionChanged()
 {

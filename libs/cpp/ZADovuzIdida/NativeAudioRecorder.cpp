@@ -63,21 +63,14 @@ QVariantMap recorderSettings(const MAudioFormat& format)
 }
 
 NativeAudioRecorder::NativeAudioRecorder(QObject* parent)
-    : QObject(parent)
-    , m_pInternal(new NativeAudioRecorderInternal(this))
+    : QObject(parent), m_pInternal(new NativeAudioRecorderInternal(this))
 {
     connect(m_pInternal, SIGNAL(finished()), this, SIGNAL(finished()));
 }
 
-void NativeAudioRecorder::setOutputFileName(const QString& fileName)
-{
-    m_strOutputFileName = fileName;
-}
+void NativeAudioRecorder::setOutputFileName(const QString& fileName) { m_strOutputFileName = fileName; }
 
-QString NativeAudioRecorder::outputFileName() const
-{
-    return m_strOutputFileName;
-}
+QString NativeAudioRecorder::outputFileName() const { return m_strOutputFileName; }
 
 void NativeAudioRecorder::setFormat(const MAudioFormat& format)
 {
@@ -85,70 +78,34 @@ void NativeAudioRecorder::setFormat(const MAudioFormat& format)
     m_pInternal->setFormat(format);
 }
 
-MAudioFormat NativeAudioRecorder::format() const
-{
-    return m_format;
-}
+MAudioFormat NativeAudioRecorder::format() const { return m_format; }
 
-bool NativeAudioRecorder::isStopped() const
-{
-    return m_pInternal->isStopped();
-}
+bool NativeAudioRecorder::isStopped() const { return m_pInternal->isStopped(); }
 
-bool NativeAudioRecorder::isRecording() const
-{
-    return m_pInternal->isRecording();
-}
+bool NativeAudioRecorder::isRecording() const { return m_pInternal->isRecording(); }
 
-bool NativeAudioRecorder::isErrorOccured() const
-{
-    return m_pInternal->isErrorOccured();
-}
+bool NativeAudioRecorder::isErrorOccured() const { return m_pInternal->isErrorOccured(); }
 
-QString NativeAudioRecorder::errorDescription() const
-{
-    return m_pInternal->errorDescription();
-}
+QString NativeAudioRecorder::errorDescription() const { return m_pInternal->errorDescription(); }
 
-long long NativeAudioRecorder::processedUSecs() const
-{
-    return m_pInternal->processedUSecs();
-}
+long long NativeAudioRecorder::processedUSecs() const { return m_pInternal->processedUSecs(); }
 
-QStringList NativeAudioRecorder::availableInputDevices() const
-{
-    return m_pInternal->availableInputDevices();
-}
+QStringList NativeAudioRecorder::availableInputDevices() const { return m_pInternal->availableInputDevices(); }
 
-QString NativeAudioRecorder::defaultInputDevice() const
-{
-    return m_pInternal->defaultInputDevice();
-}
+QString NativeAudioRecorder::defaultInputDevice() const { return m_pInternal->defaultInputDevice(); }
 
-void NativeAudioRecorder::setInputDevice(const QString& device)
-{
-    m_pInternal->setInputDevice(device);
-}
+void NativeAudioRecorder::setInputDevice(const QString& device) { m_pInternal->setInputDevice(device); }
 
-void NativeAudioRecorder::setMeteringEnabled(bool on)
-{
-    m_pInternal->setMeteringEnabled(on);
-}
+void NativeAudioRecorder::setMeteringEnabled(bool on) { m_pInternal->setMeteringEnabled(on); }
 
-float NativeAudioRecorder::peakPowerForChannel(int channel) const
-{
-    return m_pInternal->peakPowerForChannel(channel);
-}
+float NativeAudioRecorder::peakPowerForChannel(int channel) const { return m_pInternal->peakPowerForChannel(channel); }
 
 float NativeAudioRecorder::averagePowerForChannel(int channel) const
 {
     return m_pInternal->averagePowerForChannel(channel);
 }
 
-void NativeAudioRecorder::slotStart()
-{
-    m_pInternal->slotStart(m_strOutputFileName);
-}
+void NativeAudioRecorder::slotStart() { m_pInternal->slotStart(m_strOutputFileName); }
 
 void NativeAudioRecorder::slotStart(const QString& fileName)
 {
@@ -156,19 +113,10 @@ void NativeAudioRecorder::slotStart(const QString& fileName)
     m_pInternal->slotStart(fileName);
 }
 
-void NativeAudioRecorder::slotStop()
-{
-    m_pInternal->slotStop();
-}
+void NativeAudioRecorder::slotStop() { m_pInternal->slotStop(); }
 
-void NativeAudioRecorder::slotSuspend()
-{
-    m_pInternal->slotSuspend();
-}
+void NativeAudioRecorder::slotSuspend() { m_pInternal->slotSuspend(); }
 
-void NativeAudioRecorder::slotResume()
-{
-    m_pInternal->slotResume();
-}
+void NativeAudioRecorder::slotResume() { m_pInternal->slotResume(); }
 
 } // namespace ZADovuzIdida

@@ -21,29 +21,17 @@ namespace {
 
 constexpr float kSilenceDb = -160.0f;
 
-float toDb(double level)
-{
-    return level > 0.0 ? std::max(kSilenceDb, float(20.0 * std::log10(level))) : kSilenceDb;
-}
+float toDb(double level) { return level > 0.0 ? std::max(kSilenceDb, float(20.0 * std::log10(level))) : kSilenceDb; }
 
 } // namespace
 
 QString NativeAudioRecorderInternal::sm_strLastError;
 
-NativeAudioRecorderInternal::NativeAudioRecorderInternal(QObject* parent)
-    : QObject(parent)
-{
-}
+NativeAudioRecorderInternal::NativeAudioRecorderInternal(QObject* parent) : QObject(parent) {}
 
-NativeAudioRecorderInternal::~NativeAudioRecorderInternal()
-{
-    endRecording();
-}
+NativeAudioRecorderInternal::~NativeAudioRecorderInternal() { endRecording(); }
 
-void NativeAudioRecorderInternal::setFormat(const MAudioFormat& format)
-{
-    m_format = format;
-}
+void NativeAudioRecorderInternal::setFormat(const MAudioFormat& format) { m_format = format; }
 
 bool NativeAudioRecorderInternal::openFile(const QString& fileName)
 {
@@ -62,12 +50,11 @@ bool NativeAudioRecorderInternal::openFile(const QString& fileName)
     case 2:
     case 3:
     case 4: {
-        static const FfmpegEncoder::FileType types[] = {FfmpegEncoder::FileType::Aiff,
-                                                        FfmpegEncoder::FileType::Mpeg4Aac,
-                                                        FfmpegEncoder::FileType::CafAlac, FfmpegEncoder::FileType::Flac};
+        static const FfmpegEncoder::FileType types[] = {
+            FfmpegEncoder::FileType::Aiff, FfmpegEncoder::FileType::Mpeg4Aac, FfmpegEncoder::FileType::CafAlac,
+            FfmpegEncoder::FileType::Flac};
         m_pEncoder.reset(new FfmpegEncoder);
-        if (m_pEncoder->open(fileName, types[recorderCodecIndex(m_format) - 1], m_nRate, m_nChannels,
-                             m_format.bitRate))
+        if (m_pEncoder->open(fileName, types[recorderCodecIndex(m_format) - 1], m_nRate, m_nChannels, m_format.bitRate))
             return true;
         sm_strLastError = m_pEncoder->error();
         m_pEncoder.reset();
@@ -207,10 +194,7 @@ void NativeAudioRecorderInternal::slotResume()
         m_pInput->resume();
 }
 
-bool NativeAudioRecorderInternal::isStopped() const
-{
-    return m_bStopped;
-}
+bool NativeAudioRecorderInternal::isStopped() const { return m_bStopped; }
 
 bool NativeAudioRecorderInternal::isRecording() const
 {
@@ -220,25 +204,16 @@ bool NativeAudioRecorderInternal::isRecording() const
     return state == QAudio::ActiveState || state == QAudio::IdleState;
 }
 
-bool NativeAudioRecorderInternal::isErrorOccured() const
-{
-    return !sm_strLastError.isEmpty();
-}
+bool NativeAudioRecorderInternal::isErrorOccured() const { return !sm_strLastError.isEmpty(); }
 
-QString NativeAudioRecorderInternal::errorDescription() const
-{
-    return sm_strLastError;
-}
+QString NativeAudioRecorderInternal::errorDescription() const { return sm_strLastError; }
 
 long long NativeAudioRecorderInternal::processedUSecs() const
 {
     return m_nRate > 0 ? std::llround(double(m_nFrames) * 1000.0 / m_nRate) : 0;
 }
 
-QStringList NativeAudioRecorderInternal::availableInputDevices() const
-{
-    return {defaultInputDevice()};
-}
+QStringList NativeAudioRecorderInternal::availableInputDevices() const { return {defaultInputDevice()}; }
 
 QString NativeAudioRecorderInternal::defaultInputDevice() const
 {
@@ -246,14 +221,9 @@ QString NativeAudioRecorderInternal::defaultInputDevice() const
     return device.isNull() ? QString() : device.deviceName();
 }
 
-void NativeAudioRecorderInternal::setInputDevice(const QString&)
-{
-}
+void NativeAudioRecorderInternal::setInputDevice(const QString&) {}
 
-void NativeAudioRecorderInternal::setMeteringEnabled(bool on)
-{
-    m_bMetering = on;
-}
+void NativeAudioRecorderInternal::setMeteringEnabled(bool on) { m_bMetering = on; }
 
 float NativeAudioRecorderInternal::peakPowerForChannel(int channel) const
 {

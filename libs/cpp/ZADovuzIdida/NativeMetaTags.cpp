@@ -23,15 +23,9 @@ bool hasAnyKey(const QStringList& keys, std::initializer_list<const char*> accep
     return false;
 }
 
-bool isText(const QVariant& value)
-{
-    return value.userType() == QMetaType::QString;
-}
+bool isText(const QVariant& value) { return value.userType() == QMetaType::QString; }
 
-bool isData(const QVariant& value)
-{
-    return value.userType() == QMetaType::QByteArray;
-}
+bool isData(const QVariant& value) { return value.userType() == QMetaType::QByteArray; }
 
 bool isNumber(const QVariant& value)
 {
@@ -236,40 +230,25 @@ QString NativeMetaTags::nsToQString(const QString& text) const
     return result;
 }
 
-bool NativeMetaTags::isKeyArtwork(const QStringList& keys) const
-{
-    return hasAnyKey(keys, {CommonArtwork});
-}
+bool NativeMetaTags::isKeyArtwork(const QStringList& keys) const { return hasAnyKey(keys, {CommonArtwork}); }
 
 bool NativeMetaTags::isKeyComposer(const QStringList& keys) const
 {
     return hasAnyKey(keys, {iTunesComposer, CommonCreator, QuickTimeDirector, "@wrt"});
 }
 
-bool NativeMetaTags::isKeyCopyrights(const QStringList& keys) const
-{
-    return hasAnyKey(keys, {"copyrights"});
-}
+bool NativeMetaTags::isKeyCopyrights(const QStringList& keys) const { return hasAnyKey(keys, {"copyrights"}); }
 
 bool NativeMetaTags::isKeyArtist(const QStringList& keys) const
 {
     return hasAnyKey(keys, {CommonArtist, QuickTimeProducer});
 }
 
-bool NativeMetaTags::isKeyAlbumName(const QStringList& keys) const
-{
-    return hasAnyKey(keys, {CommonAlbumName});
-}
+bool NativeMetaTags::isKeyAlbumName(const QStringList& keys) const { return hasAnyKey(keys, {CommonAlbumName}); }
 
-bool NativeMetaTags::isKeyTitle(const QStringList& keys) const
-{
-    return hasAnyKey(keys, {CommonTitle});
-}
+bool NativeMetaTags::isKeyTitle(const QStringList& keys) const { return hasAnyKey(keys, {CommonTitle}); }
 
-bool NativeMetaTags::isKeyCreator(const QStringList& keys) const
-{
-    return hasAnyKey(keys, {CommonCreator});
-}
+bool NativeMetaTags::isKeyCreator(const QStringList& keys) const { return hasAnyKey(keys, {CommonCreator}); }
 
 bool NativeMetaTags::isKeyEncodingApplication(const QStringList& keys) const
 {

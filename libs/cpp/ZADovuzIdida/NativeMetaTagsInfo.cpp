@@ -32,10 +32,7 @@ const char* id3FetchError(int status)
 
 } // namespace
 
-AudioFileInfo NativeMetaTags::audioFileInfo(const QString& path) const
-{
-    return TagLibInfoSource::read(path);
-}
+AudioFileInfo NativeMetaTags::audioFileInfo(const QString& path) const { return TagLibInfoSource::read(path); }
 
 bool NativeMetaTags::readFromCO(const QString& path)
 {
@@ -54,29 +51,32 @@ bool NativeMetaTags::readFromCO(const QString& path)
         qDebug().noquote() << "AudioFileGetProperty failed for property info dictionary";
         dictionary = nullptr;
     }
-    const struct { const char* key; QString* field; } fields[] = {
-        {"album", &m_strAlbum},
-        {"title", &m_strTitle},
-        {"approximate duration in seconds", &m_strApproximateDurationInSeconds},
-        {"artist", &m_strArtist},
-        {"tempo", nullptr},
-        {"key signature", &m_strKeySignature},
-        {"time signature", &m_strTimeSignature},
-        {"track number", &m_strTrackNumber},
-        {"year", &m_strYear},
-        {"composer", &m_strComposer},
-        {"lyricist", &m_strLyricist},
-        {"genre", &m_strGenre},
-        {"recorded date", &m_strRecordedDate},
-        {"comments", &m_strComments},
-        {"copyright", &m_strCopyright},
-        {"source encoder", &m_strSourceEncoder},
-        {"encoding application", &m_strEncodingApplication},
-        {"nominal bit rate", &m_strNominalBitRate},
-        {"channel layout", &m_strChannelLayout},
-        {"source bit depth", &m_strSourceBitDepth},
-        {"ISRC", &m_strISRC},
-        {"subtitle", &m_strSubTitle}};
+    const struct
+    {
+        const char* key;
+        QString* field;
+    } fields[] = {{"album", &m_strAlbum},
+                  {"title", &m_strTitle},
+                  {"approximate duration in seconds", &m_strApproximateDurationInSeconds},
+                  {"artist", &m_strArtist},
+                  {"tempo", nullptr},
+                  {"key signature", &m_strKeySignature},
+                  {"time signature", &m_strTimeSignature},
+                  {"track number", &m_strTrackNumber},
+                  {"year", &m_strYear},
+                  {"composer", &m_strComposer},
+                  {"lyricist", &m_strLyricist},
+                  {"genre", &m_strGenre},
+                  {"recorded date", &m_strRecordedDate},
+                  {"comments", &m_strComments},
+                  {"copyright", &m_strCopyright},
+                  {"source encoder", &m_strSourceEncoder},
+                  {"encoding application", &m_strEncodingApplication},
+                  {"nominal bit rate", &m_strNominalBitRate},
+                  {"channel layout", &m_strChannelLayout},
+                  {"source bit depth", &m_strSourceBitDepth},
+                  {"ISRC", &m_strISRC},
+                  {"subtitle", &m_strSubTitle}};
     QString tempo;
     for (const auto& entry : fields)
         *(entry.field ? entry.field : &tempo) = getData(dictionary, QString::fromLatin1(entry.key));

@@ -17,17 +17,40 @@ using namespace MetaKeys;
 
 namespace {
 
-enum class Rule { Artwork, Copyrights, Artist, AlbumName, Title, Software, Composer, Comments, Track, Disc, Year,
-                  Tempo, Genre, Grouping, None };
+enum class Rule {
+    Artwork,
+    Copyrights,
+    Artist,
+    AlbumName,
+    Title,
+    Software,
+    Composer,
+    Comments,
+    Track,
+    Disc,
+    Year,
+    Tempo,
+    Genre,
+    Grouping,
+    None
+};
 
 Rule findRule(const QString& commonKey, const QString& key)
 {
-    static const struct { const char* name; Rule rule; } commonRules[] = {
-        {CommonArtwork, Rule::Artwork}, {CommonCopyrights, Rule::Copyrights}, {CommonArtist, Rule::Artist},
-        {CommonAlbumName, Rule::AlbumName}, {CommonTitle, Rule::Title}, {CommonSoftware, Rule::Software}};
-    static const struct { const char* name; Rule rule; } keyRules[] = {
-        {"@wrt", Rule::Composer}, {"@cmt", Rule::Comments}, {"trkn", Rule::Track}, {"disk", Rule::Disc},
-        {"@day", Rule::Year},     {"tmpo", Rule::Tempo},    {"@gen", Rule::Genre}, {"@grp", Rule::Grouping}};
+    static const struct
+    {
+        const char* name;
+        Rule rule;
+    } commonRules[] = {{CommonArtwork, Rule::Artwork}, {CommonCopyrights, Rule::Copyrights},
+                       {CommonArtist, Rule::Artist},   {CommonAlbumName, Rule::AlbumName},
+                       {CommonTitle, Rule::Title},     {CommonSoftware, Rule::Software}};
+    static const struct
+    {
+        const char* name;
+        Rule rule;
+    } keyRules[] = {{"@wrt", Rule::Composer}, {"@cmt", Rule::Comments}, {"trkn", Rule::Track},
+                    {"disk", Rule::Disc},     {"@day", Rule::Year},     {"tmpo", Rule::Tempo},
+                    {"@gen", Rule::Genre},    {"@grp", Rule::Grouping}};
     for (const auto& rule : commonRules) {
         if (commonKey == QLatin1String(rule.name))
             return rule.rule;

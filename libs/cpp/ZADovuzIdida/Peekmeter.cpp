@@ -4,20 +4,11 @@
 
 namespace ZADovuzIdida {
 
-Peekmeter::Peekmeter(QWidget* parent)
-    : QWidget(parent)
-{
-}
+Peekmeter::Peekmeter(QWidget* parent) : QWidget(parent) {}
 
-int Peekmeter::valueDb() const
-{
-    return m_nValueDb;
-}
+int Peekmeter::valueDb() const { return m_nValueDb; }
 
-int Peekmeter::value() const
-{
-    return (m_nValueDb * 100 + 7000) / 80;
-}
+int Peekmeter::value() const { return (m_nValueDb * 100 + 7000) / 80; }
 
 void Peekmeter::slotSetValue(int dB)
 {

@@ -68,10 +68,7 @@ QVariant PlayListModel::headerData(int section, Qt::Orientation orientation, int
     return QString::number(section);
 }
 
-QStringList PlayListModel::mimeTypes() const
-{
-    return {QStringLiteral("text/uri-list")};
-}
+QStringList PlayListModel::mimeTypes() const { return {QStringLiteral("text/uri-list")}; }
 
 QMimeData* PlayListModel::mimeData(const QModelIndexList& indexes) const
 {
@@ -133,9 +130,6 @@ void PlayListModel::appendToPlayList(const QStringList& paths)
     endResetModel();
 }
 
-QStringList PlayListModel::playList() const
-{
-    return m_lstPaths;
-}
+QStringList PlayListModel::playList() const { return m_lstPaths; }
 
 } // namespace ZADovuzIdida

@@ -14,11 +14,7 @@ class PlayListModel : public QAbstractListModel
     Q_OBJECT
 
 public:
-    enum Roles {
-        LastModifiedRole = Qt::UserRole + 1,
-        PathRole = Qt::UserRole + 3,
-        DurationRole = Qt::UserRole + 4
-    };
+    enum Roles { LastModifiedRole = Qt::UserRole + 1, PathRole = Qt::UserRole + 3, DurationRole = Qt::UserRole + 4 };
 
     explicit PlayListModel(QObject* parent = nullptr);
 

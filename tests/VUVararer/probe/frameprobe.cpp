@@ -16,10 +16,7 @@ void say(const QString& text)
     std::fflush(stdout);
 }
 
-void late()
-{
-    say(QStringLiteral("CALLED late"));
-}
+void late() { say(QStringLiteral("CALLED late")); }
 
 void first()
 {
@@ -27,10 +24,7 @@ void first()
     VUVararer::App::registerFunction(late);
 }
 
-void second()
-{
-    say(QStringLiteral("CALLED second"));
-}
+void second() { say(QStringLiteral("CALLED second")); }
 
 } // namespace
 

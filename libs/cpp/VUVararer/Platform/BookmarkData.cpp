@@ -24,13 +24,8 @@ QUrl BookmarkData::resolve(const QByteArray& data)
     return QUrl::fromLocalFile(strPath);
 }
 
-bool BookmarkData::startAccessing(const QUrl&)
-{
-    return true;
-}
+bool BookmarkData::startAccessing(const QUrl&) { return true; }
 
-void BookmarkData::stopAccessing(const QUrl&)
-{
-}
+void BookmarkData::stopAccessing(const QUrl&) {}
 
 } // namespace VUVararer

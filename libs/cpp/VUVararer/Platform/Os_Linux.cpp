@@ -76,7 +76,8 @@ bool isOwnEntry(const QMap<QString, QString>& entry)
 {
     const QString exec = entry.value("Exec");
     const QString self = QCoreApplication::applicationFilePath();
-    return (exec == quotedExec(self) || exec == self) && entry.value("Hidden").compare("true", Qt::CaseInsensitive) != 0;
+    return (exec == quotedExec(self) || exec == self) &&
+           entry.value("Hidden").compare("true", Qt::CaseInsensitive) != 0;
 }
 
 // A path inside the files/ folder of a freedesktop trash (home trash or a volume's .Trash-uid).
@@ -141,8 +142,7 @@ void Os_Linux::listen()
     if (!bus.isConnected())
         return;
     bus.connect(kLogin1, kLogin1Path, kLogin1Manager, "PrepareForSleep", this, SLOT(slotPrepareForSleep(bool)));
-    bus.connect(kLogin1, kLogin1Path, kLogin1Manager, "PrepareForShutdown", this,
-                SLOT(slotPrepareForShutdown(bool)));
+    bus.connect(kLogin1, kLogin1Path, kLogin1Manager, "PrepareForShutdown", this, SLOT(slotPrepareForShutdown(bool)));
     QDBusMessage call = QDBusMessage::createMethodCall(kLogin1, kLogin1Path, kLogin1Manager, "GetSessionByPID");
     call << uint(QCoreApplication::applicationPid());
     auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, kCallTimeoutMs), this);
@@ -195,10 +195,7 @@ void Os_Linux::slotSessionPropertiesChanged(const QString& interfaceName, const 
         emit m_pOs->atUserLogout();
 }
 
-void Os_Linux::slotCommitDataRequest()
-{
-    emit m_pOs->atUserLogout();
-}
+void Os_Linux::slotCommitDataRequest() { emit m_pOs->atUserLogout(); }
 
 QString Os_Linux::desktopId()
 {
@@ -328,8 +325,7 @@ void Os_Linux::inhibitSleep(bool on)
         ::close(sm_nInhibitFd);
         sm_nInhibitFd = -1;
     } else {
-        QDBusMessage call =
-            QDBusMessage::createMethodCall(kScreenSaver, kScreenSaverPath, kScreenSaver, "UnInhibit");
+        QDBusMessage call = QDBusMessage::createMethodCall(kScreenSaver, kScreenSaverPath, kScreenSaver, "UnInhibit");
         call << sm_nCookie;
         sessionBus().call(call, QDBus::Block, kCallTimeoutMs);
     }
@@ -337,10 +333,7 @@ void Os_Linux::inhibitSleep(bool on)
     sm_bInhibited = false;
 }
 
-bool Os_Linux::isSleepInhibited()
-{
-    return sm_bInhibited;
-}
+bool Os_Linux::isSleepInhibited() { return sm_bInhibited; }
 
 void Os_Linux::mail(const QString& subject, const QString& body, const QPixmap& attachment)
 {
@@ -357,7 +350,7 @@ void Os_Linux::mail(const QString& subject, const QString& body, const QPixmap& 
         if (QProcess::startDetached(program, arguments))
             return;
     }
-    const QByteArray link = "mailto:?subject=" + QUrl::toPercentEncoding(subject) +
-                            "&body=" + QUrl::toPercentEncoding(body);
+    const QByteArray link =
+        "mailto:?subject=" + QUrl::toPercentEncoding(subject) + "&body=" + QUrl::toPercentEncoding(body);
     VUVararer::Common::openUrl(QUrl::fromEncoded(link, QUrl::StrictMode));
 }

@@ -65,33 +65,21 @@ void AppUpdateDialog::setChecked(bool bChecked)
     VUVararer::App::theApp()->setSettingsValue(QStringLiteral("checkupdates"), bChecked);
 }
 
-void AppUpdateDialog::setMessage(const QString& strMessage)
-{
-    m_plblMessage->setText(strMessage);
-}
+void AppUpdateDialog::setMessage(const QString& strMessage) { m_plblMessage->setText(strMessage); }
 
-void AppUpdateDialog::setPic(const QPixmap& pixmap)
-{
-    m_plblPic->setPixmap(pixmap);
-}
+void AppUpdateDialog::setPic(const QPixmap& pixmap) { m_plblPic->setPixmap(pixmap); }
 
-void AppUpdateDialog::slotCancel()
-{
-    reject();
-}
+void AppUpdateDialog::slotCancel() { reject(); }
 
 void AppUpdateDialog::slotUpdate()
 {
-    const QString strPage = QMRequest::Downloader::withScheme(
-        VUVararer::Endpoints::current().m_strUpdateServer +
-        VUVararer::Endpoints::updatePagePath(QCoreApplication::applicationName()));
+    const QString strPage =
+        QMRequest::Downloader::withScheme(VUVararer::Endpoints::current().m_strUpdateServer +
+                                          VUVararer::Endpoints::updatePagePath(QCoreApplication::applicationName()));
     VUVararer::Common::openUrl(QUrl(strPage, QUrl::TolerantMode));
     reject();
 }
 
-void AppUpdateDialog::slotSetChecked(bool bChecked)
-{
-    setChecked(bChecked);
-}
+void AppUpdateDialog::slotSetChecked(bool bChecked) { setChecked(bChecked); }
 
 } // namespace MRelease

@@ -36,15 +36,9 @@ int& ReleaseApp::prepareApplication(int& argc)
     return argc;
 }
 
-QString ReleaseApp::applicationExecutableName(const QString& key) const
-{
-    return m_mapExecutableNames.value(key);
-}
+QString ReleaseApp::applicationExecutableName(const QString& key) const { return m_mapExecutableNames.value(key); }
 
-QString ReleaseApp::storeLink(const QString& link)
-{
-    return link;
-}
+QString ReleaseApp::storeLink(const QString& link) { return link; }
 
 void ReleaseApp::slotShowMoreApps()
 {

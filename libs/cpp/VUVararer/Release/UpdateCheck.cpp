@@ -41,15 +41,9 @@ QString ReleaseApp::getUpdateRequest()
     return strText.isEmpty() ? getUpdateRequest(endpoints.m_strUpdateServerFallback) : strText;
 }
 
-QString ReleaseApp::macVersionNumber()
-{
-    return QString();
-}
+QString ReleaseApp::macVersionNumber() { return QString(); }
 
-QString ReleaseApp::winVersionNumber()
-{
-    return QStringLiteral("00_") + QString::number(0, 16).toUpper();
-}
+QString ReleaseApp::winVersionNumber() { return QStringLiteral("00_") + QString::number(0, 16).toUpper(); }
 
 ReleaseApp::UpdateState ReleaseApp::updateState()
 {
@@ -62,10 +56,7 @@ ReleaseApp::UpdateState ReleaseApp::updateState()
     return record.m_bAvailable ? UpdateState::Available : UpdateState::UpToDate;
 }
 
-bool ReleaseApp::isUpdateAvailable()
-{
-    return updateState() == UpdateState::Available;
-}
+bool ReleaseApp::isUpdateAvailable() { return updateState() == UpdateState::Available; }
 
 void ReleaseApp::showUpdateIsAvailable(bool bAvailable)
 {
@@ -83,8 +74,8 @@ void ReleaseApp::showUpdateState(UpdateState state)
         dialog.setPic(QPixmap(QStringLiteral(":/update_available.png")));
         break;
     case UpdateState::UpToDate:
-        dialog.setMessage(
-            tr("<CENTER><H2>You are using the latest version available.<br>Go to the app web page anyway?</H2></CENTER>"));
+        dialog.setMessage(tr(
+            "<CENTER><H2>You are using the latest version available.<br>Go to the app web page anyway?</H2></CENTER>"));
         dialog.setPic(QPixmap(QStringLiteral(":/update_not_available.png")));
         break;
     case UpdateState::Unknown:
@@ -96,10 +87,7 @@ void ReleaseApp::showUpdateState(UpdateState state)
     dialog.exec();
 }
 
-QString ReleaseApp::stamp5()
-{
-    return VUVararer::App::theApp()->settingsValue(QStringLiteral("Stamp5")).toString();
-}
+QString ReleaseApp::stamp5() { return VUVararer::App::theApp()->settingsValue(QStringLiteral("Stamp5")).toString(); }
 
 void ReleaseApp::setStamp5(const QString& strDate)
 {
@@ -124,9 +112,6 @@ void ReleaseApp::nop_cuos()
     }
 }
 
-void ReleaseApp::slotCheckUpdate()
-{
-    showUpdateState(updateState());
-}
+void ReleaseApp::slotCheckUpdate() { showUpdateState(updateState()); }
 
 } // namespace MRelease

@@ -8,12 +8,12 @@ namespace MRelease {
 
 struct UpdateRecord
 {
-    bool m_bPresent = false;      // the text carries the "build:" marker
-    bool m_bHasVersion = false;   // a "build" entry was seen
-    QString m_strVersion;         // its value, at most sm_nMaxVersionLength characters
-    QDate m_releaseDate;          // "date" entry; null or invalid when missing or malformed
+    bool m_bPresent = false;    // the text carries the "build:" marker
+    bool m_bHasVersion = false; // a "build" entry was seen
+    QString m_strVersion;       // its value, at most sm_nMaxVersionLength characters
+    QDate m_releaseDate;        // "date" entry; null or invalid when missing or malformed
     bool m_bSystemQualifies = false;
-    bool m_bAvailable = false;    // qualifies and released after the build date
+    bool m_bAvailable = false; // qualifies and released after the build date
 
     static const int sm_nMaxVersionLength = 64;
 };

@@ -11,34 +11,16 @@ AppButton::AppButton(QWidget* parent) : QPushButton(parent)
     setMenu(m_pAppMenu);
 }
 
-void AppButton::hideSupportPageAction()
-{
-    m_pAppMenu->hideSupportPageAction();
-}
+void AppButton::hideSupportPageAction() { m_pAppMenu->hideSupportPageAction(); }
 
-void AppButton::hideRateAction()
-{
-    m_pAppMenu->hideRateAction();
-}
+void AppButton::hideRateAction() { m_pAppMenu->hideRateAction(); }
 
-void AppButton::hideMoreAppsAction()
-{
-    m_pAppMenu->hideMoreAppsAction();
-}
+void AppButton::hideMoreAppsAction() { m_pAppMenu->hideMoreAppsAction(); }
 
-void AppButton::hideShareAction()
-{
-    m_pAppMenu->hideShareAction();
-}
+void AppButton::hideShareAction() { m_pAppMenu->hideShareAction(); }
 
-void AppButton::hideJoinAction()
-{
-    m_pAppMenu->hideJoinAction();
-}
+void AppButton::hideJoinAction() { m_pAppMenu->hideJoinAction(); }
 
-void AppButton::hideIntroAction()
-{
-    m_pAppMenu->hideIntroAction();
-}
+void AppButton::hideIntroAction() { m_pAppMenu->hideIntroAction(); }
 
 } // namespace VUVararer

@@ -13,8 +13,7 @@ AppMenu::AppMenu(QWidget* parent) : QMenu(parent)
     m_pactIntro = addAction(resourceIcon(":/Help_hover.png"), tr("Intro"), pApp, SLOT(slotHelp()));
     m_pactShare = addAction(resourceIcon(":/share_hover.png"), tr("Share"), pApp, SLOT(slotShareApp()));
     m_pactJoin = addAction(resourceIcon(":/join_hover.png"), tr("Join Us"), pApp, SLOT(slotJoin()));
-    m_pactMoreApps =
-        addAction(resourceIcon(":/moreappsicon.png"), tr("More Apps"), pApp, SLOT(slotShowMoreApps()));
+    m_pactMoreApps = addAction(resourceIcon(":/moreappsicon.png"), tr("More Apps"), pApp, SLOT(slotShowMoreApps()));
     addAction(resourceIcon(":/feedback.png"), tr("Contact Us"), pApp, SLOT(slotContactUs()));
     m_pactSupportPage = addAction(resourceIcon(":/webpage.png"), tr("Support Page"), pApp, SLOT(slotSupportPage()));
     if (pApp->isIndependent())
@@ -38,34 +37,16 @@ void AppMenu::hide(QAction* action)
         action->setVisible(false);
 }
 
-void AppMenu::hideIntroAction()
-{
-    hide(m_pactIntro);
-}
+void AppMenu::hideIntroAction() { hide(m_pactIntro); }
 
-void AppMenu::hideSupportPageAction()
-{
-    hide(m_pactSupportPage);
-}
+void AppMenu::hideSupportPageAction() { hide(m_pactSupportPage); }
 
-void AppMenu::hideRateAction()
-{
-    hide(m_pactRate);
-}
+void AppMenu::hideRateAction() { hide(m_pactRate); }
 
-void AppMenu::hideMoreAppsAction()
-{
-    hide(m_pactMoreApps);
-}
+void AppMenu::hideMoreAppsAction() { hide(m_pactMoreApps); }
 
-void AppMenu::hideShareAction()
-{
-    hide(m_pactShare);
-}
+void AppMenu::hideShareAction() { hide(m_pactShare); }
 
-void AppMenu::hideJoinAction()
-{
-    hide(m_pactJoin);
-}
+void AppMenu::hideJoinAction() { hide(m_pactJoin); }
 
 } // namespace VUVararer

@@ -44,8 +44,7 @@ const Entry kEntries[] = {
     {"guitarchordelta", "guitarchordelta", ":/guitarchordelta64x64.png", "Guitar chords with fingerings && sound",
      false},
     {"basschordelta", "basschordelta", ":/basschordelta64x64.png", "Bass patterns && chord tones", false},
-    {"ukulelechordelta", "ukulelechordelta", ":/ukulelechordelta64x64.png", "Ukulele chords for every tuning",
-     false},
+    {"ukulelechordelta", "ukulelechordelta", ":/ukulelechordelta64x64.png", "Ukulele chords for every tuning", false},
     {"mandolinchordelta", "mandolinchordelta", ":/mandolinchordelta64x64.png", "Mandolin chords at a glance", false},
     {"banjochordelta", "banjochordelta", ":/banjochordelta64x64.png", "Banjo chords && rolls", false},
     {"balalaikachordelta", "balalaikachordelta", ":/balalaikachordelta64x64.png", "Balalaika chords for beginners",
@@ -69,15 +68,9 @@ QString withScheme(const QString& address)
 
 } // namespace
 
-int CrossPromoCatalogue::count()
-{
-    return int(sizeof(kEntries) / sizeof(kEntries[0]));
-}
+int CrossPromoCatalogue::count() { return int(sizeof(kEntries) / sizeof(kEntries[0])); }
 
-const CrossPromoCatalogue::Entry& CrossPromoCatalogue::entry(int index)
-{
-    return kEntries[index];
-}
+const CrossPromoCatalogue::Entry& CrossPromoCatalogue::entry(int index) { return kEntries[index]; }
 
 QString CrossPromoCatalogue::ownName()
 {

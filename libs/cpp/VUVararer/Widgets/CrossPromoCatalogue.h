@@ -10,11 +10,11 @@ class CrossPromoCatalogue
 public:
     struct Entry
     {
-        const char* key;          // application key, or the stem of a suffix entry
-        const char* linkKey;      // value of the link's "appname" query
-        const char* icon;         // resource path ":/<name>64x64.png"
-        const char* description;  // row text; "&&" shows one ampersand
-        bool bSuffix;             // matched by the end of the requested key
+        const char* key;         // application key, or the stem of a suffix entry
+        const char* linkKey;     // value of the link's "appname" query
+        const char* icon;        // resource path ":/<name>64x64.png"
+        const char* description; // row text; "&&" shows one ampersand
+        bool bSuffix;            // matched by the end of the requested key
     };
 
     static int count();

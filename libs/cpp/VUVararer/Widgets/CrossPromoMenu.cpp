@@ -50,45 +50,21 @@ void PromoMenuBar::addInstrumentMenuItems(const QString& instrument)
     addMenuSeparator();
 }
 
-void PromoMenuBar::addGuitarMenuItems()
-{
-    addInstrumentMenuItems(QStringLiteral("guitar"));
-}
+void PromoMenuBar::addGuitarMenuItems() { addInstrumentMenuItems(QStringLiteral("guitar")); }
 
-void PromoMenuBar::addBassMenuItems()
-{
-    addInstrumentMenuItems(QStringLiteral("bass"));
-}
+void PromoMenuBar::addBassMenuItems() { addInstrumentMenuItems(QStringLiteral("bass")); }
 
-void PromoMenuBar::addUkuleleMenuItems()
-{
-    addInstrumentMenuItems(QStringLiteral("ukulele"));
-}
+void PromoMenuBar::addUkuleleMenuItems() { addInstrumentMenuItems(QStringLiteral("ukulele")); }
 
-void PromoMenuBar::addMandolinMenuItems()
-{
-    addInstrumentMenuItems(QStringLiteral("mandolin"));
-}
+void PromoMenuBar::addMandolinMenuItems() { addInstrumentMenuItems(QStringLiteral("mandolin")); }
 
-void PromoMenuBar::addBanjoMenuItems()
-{
-    addInstrumentMenuItems(QStringLiteral("banjo"));
-}
+void PromoMenuBar::addBanjoMenuItems() { addInstrumentMenuItems(QStringLiteral("banjo")); }
 
-void PromoMenuBar::addBalalaikaMenuItems()
-{
-    addInstrumentMenuItems(QStringLiteral("balalaika"));
-}
+void PromoMenuBar::addBalalaikaMenuItems() { addInstrumentMenuItems(QStringLiteral("balalaika")); }
 
-void PromoMenuBar::addPianoMenuItems()
-{
-    addInstrumentMenuItems(QStringLiteral("piano"));
-}
+void PromoMenuBar::addPianoMenuItems() { addInstrumentMenuItems(QStringLiteral("piano")); }
 
-void PromoMenuBar::addViolinMenuItems()
-{
-    addInstrumentMenuItems(QStringLiteral("violin"));
-}
+void PromoMenuBar::addViolinMenuItems() { addInstrumentMenuItems(QStringLiteral("violin")); }
 
 void PromoMenuBar::addMusicInstrumentMenuItems()
 {
@@ -102,14 +78,11 @@ void PromoMenuBar::setupAppsMenu(const QString& category)
     {
         const char* instrument;
         Block block;
-    } instrumentBlocks[] = {{"balalaika", &PromoMenuBar::addBalalaikaMenuItems},
-                            {"banjo", &PromoMenuBar::addBanjoMenuItems},
-                            {"bass", &PromoMenuBar::addBassMenuItems},
-                            {"guitar", &PromoMenuBar::addGuitarMenuItems},
-                            {"mandolin", &PromoMenuBar::addMandolinMenuItems},
-                            {"piano", &PromoMenuBar::addPianoMenuItems},
-                            {"ukulele", &PromoMenuBar::addUkuleleMenuItems},
-                            {"violin", &PromoMenuBar::addViolinMenuItems}};
+    } instrumentBlocks[] = {
+        {"balalaika", &PromoMenuBar::addBalalaikaMenuItems}, {"banjo", &PromoMenuBar::addBanjoMenuItems},
+        {"bass", &PromoMenuBar::addBassMenuItems},           {"guitar", &PromoMenuBar::addGuitarMenuItems},
+        {"mandolin", &PromoMenuBar::addMandolinMenuItems},   {"piano", &PromoMenuBar::addPianoMenuItems},
+        {"ukulele", &PromoMenuBar::addUkuleleMenuItems},     {"violin", &PromoMenuBar::addViolinMenuItems}};
 
     bool bInstrument = false;
     for (const auto& item : instrumentBlocks) {
@@ -135,8 +108,8 @@ void PromoMenuBar::setupAppsMenu(const QString& category)
         addAppItems({"guitarchordelta", "ukulelechordelta", "pianochordelta", "basschordelta", ""});
         addMusicInstrumentMenuItems();
     } else if (category == QLatin1String("audio")) {
-        QStringList lstAudio = {"trelvanic", "wavoria", "sonquill", "echolumen", "tagvesta", "playvesta",
-                                "beatmirel", "audimbra", "voxarill"};
+        QStringList lstAudio = {"trelvanic", "wavoria",   "sonquill", "echolumen", "tagvesta",
+                                "playvesta", "beatmirel", "audimbra", "voxarill"};
         if (QCoreApplication::applicationName().toLower().contains(QLatin1String("playvesta")))
             lstAudio.removeAll(QStringLiteral("playvesta"));
         addAppItems(lstAudio << QString());

@@ -36,20 +36,11 @@ DropWidget::DropWidget(QWidget* parent) : Label(parent)
     setLayout(pLayout);
 }
 
-void DropWidget::setButtonText(const QString& text)
-{
-    m_pcmdOpen->setText(text);
-}
+void DropWidget::setButtonText(const QString& text) { m_pcmdOpen->setText(text); }
 
-void DropWidget::setAreaText(const QString& text)
-{
-    setText(text);
-}
+void DropWidget::setAreaText(const QString& text) { setText(text); }
 
-void DropWidget::hideOpenButton()
-{
-    m_pcmdOpen->hide();
-}
+void DropWidget::hideOpenButton() { m_pcmdOpen->hide(); }
 
 QList<QUrl> DropWidget::localUrls(const QList<QUrl>& urls)
 {

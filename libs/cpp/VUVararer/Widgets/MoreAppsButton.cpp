@@ -31,19 +31,10 @@ void MoreAppsButton::addMenuAppLink(const QPixmap& icon, const QString& text, co
     addMenuLink(icon, text, CrossPromoCatalogue::storeAppLink(name, id));
 }
 
-void MoreAppsButton::addMenuAction(QAction* action)
-{
-    m_pMenu->addAction(action);
-}
+void MoreAppsButton::addMenuAction(QAction* action) { m_pMenu->addAction(action); }
 
-void MoreAppsButton::addMenuSeparator()
-{
-    m_pMenu->addSeparator();
-}
+void MoreAppsButton::addMenuSeparator() { m_pMenu->addSeparator(); }
 
-void MoreAppsButton::slotCallUrl(const QString& link)
-{
-    QDesktopServices::openUrl(QUrl(link));
-}
+void MoreAppsButton::slotCallUrl(const QString& link) { QDesktopServices::openUrl(QUrl(link)); }
 
 } // namespace VUVararer

@@ -32,15 +32,9 @@ PromoAdsBar::PromoAdsBar(QWidget* parent, PromoMenuBar* menuBar) : QFrame(parent
     connect(&m_timer, SIGNAL(timeout()), this, SLOT(slotInsertAd()));
 }
 
-QAction* PromoAdsBar::currentAction() const
-{
-    return m_pCurrent;
-}
+QAction* PromoAdsBar::currentAction() const { return m_pCurrent; }
 
-void PromoAdsBar::hideCloseButton()
-{
-    m_pbtnClose->hide();
-}
+void PromoAdsBar::hideCloseButton() { m_pbtnClose->hide(); }
 
 void PromoAdsBar::slotCloseClicked()
 {

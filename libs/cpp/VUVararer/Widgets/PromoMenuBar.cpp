@@ -87,8 +87,8 @@ PromoMenuBar::PromoMenuBar(QWidget* parent, bool relayQuit) : QFrame(parent)
     setLayout(pLayout);
 
     if (pApp->isKidsMode()) {
-        for (QPushButton* pButton : {static_cast<QPushButton*>(m_pcmdApp), m_pcmdMore, m_pcmdRate, m_pcmdMoreApps,
-                                     m_pcmdShare, m_pcmdJoin})
+        for (QPushButton* pButton :
+             {static_cast<QPushButton*>(m_pcmdApp), m_pcmdMore, m_pcmdRate, m_pcmdMoreApps, m_pcmdShare, m_pcmdJoin})
             pButton->hide();
         m_pcmdApp->hideSupportPageAction();
         m_pcmdApp->hideRateAction();
@@ -98,20 +98,11 @@ PromoMenuBar::PromoMenuBar(QWidget* parent, bool relayQuit) : QFrame(parent)
     }
 }
 
-void PromoMenuBar::addWidget(QWidget* widget)
-{
-    m_pRightBox->addWidget(widget);
-}
+void PromoMenuBar::addWidget(QWidget* widget) { m_pRightBox->addWidget(widget); }
 
-void PromoMenuBar::addCenterWidget(QWidget* widget)
-{
-    m_pCenterBox->addWidget(widget);
-}
+void PromoMenuBar::addCenterWidget(QWidget* widget) { m_pCenterBox->addWidget(widget); }
 
-QList<QAction*> PromoMenuBar::moreActions() const
-{
-    return m_pShopMenu->actions();
-}
+QList<QAction*> PromoMenuBar::moreActions() const { return m_pShopMenu->actions(); }
 
 void PromoMenuBar::addMenuLink(const QPixmap& icon, const QString& text, const QString& link)
 {
@@ -129,63 +120,33 @@ void PromoMenuBar::addMenuAppLink(const QPixmap& icon, const QString& text, cons
     addMenuLink(icon, text, CrossPromoCatalogue::storeAppLink(name, id));
 }
 
-void PromoMenuBar::addMenuAction(QAction* action)
-{
-    m_pShopMenu->addAction(action);
-}
+void PromoMenuBar::addMenuAction(QAction* action) { m_pShopMenu->addAction(action); }
 
-void PromoMenuBar::addMenuSeparator()
-{
-    m_pShopMenu->addSeparator();
-}
+void PromoMenuBar::addMenuSeparator() { m_pShopMenu->addSeparator(); }
 
 void PromoMenuBar::addMoreAppsLink()
 {
     addMenuSeparator();
-    m_pShopMenu->addAction(AppMenu::resourceIcon(QStringLiteral(":/moreappsicon.png")), tr("More Apps"),
-                           App::theApp(), SLOT(slotShowMoreApps()));
+    m_pShopMenu->addAction(AppMenu::resourceIcon(QStringLiteral(":/moreappsicon.png")), tr("More Apps"), App::theApp(),
+                           SLOT(slotShowMoreApps()));
     addMenuSeparator();
 }
 
-void PromoMenuBar::slotCallUrl(const QString& link)
-{
-    QDesktopServices::openUrl(QUrl(link));
-}
+void PromoMenuBar::slotCallUrl(const QString& link) { QDesktopServices::openUrl(QUrl(link)); }
 
-void PromoMenuBar::hideIntroButton()
-{
-    m_pcmdIntro->hide();
-}
+void PromoMenuBar::hideIntroButton() { m_pcmdIntro->hide(); }
 
-void PromoMenuBar::hideMoreButton()
-{
-    m_pcmdMore->hide();
-}
+void PromoMenuBar::hideMoreButton() { m_pcmdMore->hide(); }
 
-void PromoMenuBar::hideMoreAction()
-{
-    m_pcmdMore->hide();
-}
+void PromoMenuBar::hideMoreAction() { m_pcmdMore->hide(); }
 
-void PromoMenuBar::hideRateButton()
-{
-    m_pcmdRate->hide();
-}
+void PromoMenuBar::hideRateButton() { m_pcmdRate->hide(); }
 
-void PromoMenuBar::hideMoreAppsButton()
-{
-    m_pcmdMoreApps->hide();
-}
+void PromoMenuBar::hideMoreAppsButton() { m_pcmdMoreApps->hide(); }
 
-void PromoMenuBar::hideShareButton()
-{
-    m_pcmdShare->hide();
-}
+void PromoMenuBar::hideShareButton() { m_pcmdShare->hide(); }
 
-void PromoMenuBar::hideJoinButton()
-{
-    m_pcmdJoin->hide();
-}
+void PromoMenuBar::hideJoinButton() { m_pcmdJoin->hide(); }
 
 void PromoMenuBar::hideIntroAction()
 {
@@ -193,10 +154,7 @@ void PromoMenuBar::hideIntroAction()
     m_pcmdIntro->hide();
 }
 
-void PromoMenuBar::hideSupportPageAction()
-{
-    m_pcmdApp->hideSupportPageAction();
-}
+void PromoMenuBar::hideSupportPageAction() { m_pcmdApp->hideSupportPageAction(); }
 
 void PromoMenuBar::hideRateAction()
 {

@@ -5,8 +5,7 @@
 
 #include <algorithm>
 
-namespace VUVararer
-{
+namespace VUVararer {
 
 RoundProgress::RoundProgress(QWidget* parent) : QWidget(parent)
 {

@@ -3,8 +3,7 @@
 
 #include <QWidget>
 
-namespace VUVararer
-{
+namespace VUVararer {
 
 class RoundProgress : public QWidget
 {

@@ -8,8 +8,7 @@
 
 #include <algorithm>
 
-namespace VUVararer
-{
+namespace VUVararer {
 
 SimpleProgress::SimpleProgress(QWidget* parent) : QWidget(parent)
 {

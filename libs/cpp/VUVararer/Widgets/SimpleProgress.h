@@ -5,8 +5,7 @@
 #include <QString>
 #include <QWidget>
 
-namespace VUVararer
-{
+namespace VUVararer {
 
 class SimpleProgress : public QWidget
 {

@@ -8,8 +8,8 @@ namespace ZADovuzIdida {
 
 struct AssetProbe
 {
-    bool playable = false;  // an audio or video stream (not a cover picture) with a decoder present
-    qint64 seconds = 0;     // container duration, truncated; 0 when unknown
+    bool playable = false; // an audio or video stream (not a cover picture) with a decoder present
+    qint64 seconds = 0;    // container duration, truncated; 0 when unknown
 
     static AssetProbe probe(const QString& path);
 };

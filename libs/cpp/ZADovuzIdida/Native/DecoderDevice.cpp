@@ -11,15 +11,9 @@ bool DecoderDevice::openFile(const QString& path, int sampleRate)
     return open(QIODevice::ReadOnly | QIODevice::Unbuffered);
 }
 
-bool DecoderDevice::seekTo(qint64 ms)
-{
-    return m_decoder.seek(ms) == 0;
-}
+bool DecoderDevice::seekTo(qint64 ms) { return m_decoder.seek(ms) == 0; }
 
-qint64 DecoderDevice::bytesAvailable() const
-{
-    return (m_decoder.atEnd() ? 0 : 16384) + QIODevice::bytesAvailable();
-}
+qint64 DecoderDevice::bytesAvailable() const { return (m_decoder.atEnd() ? 0 : 16384) + QIODevice::bytesAvailable(); }
 
 qint64 DecoderDevice::deliveredUSecs() const
 {
@@ -44,9 +38,6 @@ qint64 DecoderDevice::readData(char* data, qint64 maxSize)
     return qint64(frames) * 4;
 }
 
-qint64 DecoderDevice::writeData(const char*, qint64)
-{
-    return -1;
-}
+qint64 DecoderDevice::writeData(const char*, qint64) { return -1; }
 
 } // namespace ZADovuzIdida

@@ -30,10 +30,7 @@ uint64_t layoutMask(const AVChannelLayout& layout)
 
 FfmpegDecoder::FfmpegDecoder() = default;
 
-FfmpegDecoder::~FfmpegDecoder()
-{
-    close();
-}
+FfmpegDecoder::~FfmpegDecoder() { close(); }
 
 int FfmpegDecoder::open(const QString& path)
 {
@@ -119,10 +116,7 @@ void FfmpegDecoder::close()
     m_nSeekTarget = -1;
 }
 
-bool FfmpegDecoder::atEnd() const
-{
-    return !m_pFifo || (m_bDecoderDone && av_audio_fifo_size(m_pFifo) == 0);
-}
+bool FfmpegDecoder::atEnd() const { return !m_pFifo || (m_bDecoderDone && av_audio_fifo_size(m_pFifo) == 0); }
 
 int FfmpegDecoder::makeResampler(const AVFrame* frame)
 {
@@ -180,8 +174,8 @@ int FfmpegDecoder::pushConverted(const AVFrame* frame)
         return 0;
     m_vecScratch.resize(size_t(capacity) * size_t(bytesPerFrame()));
     uint8_t* out = m_vecScratch.data();
-    const int converted = swr_convert(m_pResampler, &out, capacity, const_cast<const uint8_t**>(frame->extended_data),
-                                      frame->nb_samples);
+    const int converted =
+        swr_convert(m_pResampler, &out, capacity, const_cast<const uint8_t**>(frame->extended_data), frame->nb_samples);
     if (converted < 0)
         return converted;
     void* planes[1] = {out};

@@ -36,10 +36,7 @@ TypeInfo typeInfo(FfmpegEncoder::FileType type)
     return {"flac", AV_CODEC_ID_FLAC, AV_SAMPLE_FMT_S16};
 }
 
-qint16 toS16(float sample)
-{
-    return qint16(std::lround(std::clamp(sample, -1.0f, 1.0f) * 32767.0f));
-}
+qint16 toS16(float sample) { return qint16(std::lround(std::clamp(sample, -1.0f, 1.0f) * 32767.0f)); }
 
 } // namespace
 

@@ -18,11 +18,21 @@ namespace {
 const QHash<QString, QString>& tagNames()
 {
     static const QHash<QString, QString> names{
-        {"title", "TITLE"},         {"artist", "ARTIST"},     {"album", "ALBUM"},
-        {"album_artist", "ALBUMARTIST"}, {"composer", "COMPOSER"}, {"genre", "GENRE"},
-        {"date", "DATE"},           {"track", "TRACKNUMBER"}, {"disc", "DISCNUMBER"},
-        {"comment", "COMMENT"},     {"copyright", "COPYRIGHT"}, {"encoder", "ENCODING"},
-        {"grouping", "GROUPING"},   {"bpm", "BPM"},           {"tbpm", "BPM"},
+        {"title", "TITLE"},
+        {"artist", "ARTIST"},
+        {"album", "ALBUM"},
+        {"album_artist", "ALBUMARTIST"},
+        {"composer", "COMPOSER"},
+        {"genre", "GENRE"},
+        {"date", "DATE"},
+        {"track", "TRACKNUMBER"},
+        {"disc", "DISCNUMBER"},
+        {"comment", "COMMENT"},
+        {"copyright", "COPYRIGHT"},
+        {"encoder", "ENCODING"},
+        {"grouping", "GROUPING"},
+        {"bpm", "BPM"},
+        {"tbpm", "BPM"},
     };
     return names;
 }
@@ -54,7 +64,7 @@ MetaItemList FfmpegTagSource::items(const QString& path)
     if (audio >= 0)
         addDictionary(format->streams[audio]->metadata, &byName);
     for (const char* name : {"TITLE", "ARTIST", "ALBUM", "ALBUMARTIST", "COMPOSER", "GENRE", "DATE", "TRACKNUMBER",
-                                "DISCNUMBER", "COMMENT", "COPYRIGHT", "ENCODING", "GROUPING", "BPM"}) {
+                             "DISCNUMBER", "COMMENT", "COPYRIGHT", "ENCODING", "GROUPING", "BPM"}) {
         if (byName.contains(name))
             result.append(byName.value(name));
     }

@@ -19,16 +19,14 @@ const int kStatusCreateFailed = fourCharStatus('f', 'l', 'c', '!');
 } // namespace
 
 // The library's encoder type is an unnamed struct, so the header cannot name it.
-struct FlacStreamWriter::Encoder {
+struct FlacStreamWriter::Encoder
+{
     FLAC__StreamEncoder* pStream;
 };
 
 FlacStreamWriter::FlacStreamWriter() = default;
 
-FlacStreamWriter::~FlacStreamWriter()
-{
-    finish();
-}
+FlacStreamWriter::~FlacStreamWriter() { finish(); }
 
 int FlacStreamWriter::open(const QString& path, int sampleRate, int channels, int bitsPerSample)
 {
@@ -45,8 +43,8 @@ int FlacStreamWriter::open(const QString& path, int sampleRate, int channels, in
     ok = ok && FLAC__stream_encoder_set_sample_rate(stream, unsigned(sampleRate));
     ok = ok && FLAC__stream_encoder_set_compression_level(stream, 5);
     ok = ok && FLAC__stream_encoder_set_verify(stream, false);
-    if (!ok || FLAC__stream_encoder_init_file(stream, QFile::encodeName(path).constData(), nullptr, nullptr)
-                   != FLAC__STREAM_ENCODER_INIT_STATUS_OK) {
+    if (!ok || FLAC__stream_encoder_init_file(stream, QFile::encodeName(path).constData(), nullptr, nullptr) !=
+                   FLAC__STREAM_ENCODER_INIT_STATUS_OK) {
         FLAC__stream_encoder_delete(stream);
         return kStatusCreateFailed;
     }

@@ -18,9 +18,6 @@ FormatInput::FormatInput(const QString& path)
         avformat_close_input(&m_pFormat);
 }
 
-FormatInput::~FormatInput()
-{
-    avformat_close_input(&m_pFormat);
-}
+FormatInput::~FormatInput() { avformat_close_input(&m_pFormat); }
 
 } // namespace ZADovuzIdida

@@ -8,8 +8,8 @@ namespace ZADovuzIdida {
 
 struct MediaProbe
 {
-    bool playable = false;    // an audio stream exists and a decoder for it is present
-    qint64 durationMs = 0;    // truncated toward zero; 0 when not playable
+    bool playable = false; // an audio stream exists and a decoder for it is present
+    qint64 durationMs = 0; // truncated toward zero; 0 when not playable
     int channels = 0;
 
     // Opens the file with libavformat only; safe on any thread, creates no audio output.

@@ -28,13 +28,27 @@ TagLib::ID3v2::Tag* anyId3v2Tag(TagLib::File* file)
 
 void readInfo(TagLib::File* file, QVariantMap* info)
 {
-    static const struct { const char* key; const char* property; } keys[] = {
-        {"album", "ALBUM"},          {"title", "TITLE"},        {"artist", "ARTIST"},
-        {"tempo", "BPM"},            {"key signature", "INITIALKEY"},
-        {"track number", "TRACKNUMBER"}, {"year", "DATE"},      {"composer", "COMPOSER"},
-        {"lyricist", "LYRICIST"},    {"genre", "GENRE"},        {"comments", "COMMENT"},
-        {"copyright", "COPYRIGHT"},  {"encoding application", "ENCODING"},
-        {"source encoder", "ENCODEDBY"}, {"ISRC", "ISRC"},      {"subtitle", "SUBTITLE"},
+    static const struct
+    {
+        const char* key;
+        const char* property;
+    } keys[] = {
+        {"album", "ALBUM"},
+        {"title", "TITLE"},
+        {"artist", "ARTIST"},
+        {"tempo", "BPM"},
+        {"key signature", "INITIALKEY"},
+        {"track number", "TRACKNUMBER"},
+        {"year", "DATE"},
+        {"composer", "COMPOSER"},
+        {"lyricist", "LYRICIST"},
+        {"genre", "GENRE"},
+        {"comments", "COMMENT"},
+        {"copyright", "COPYRIGHT"},
+        {"encoding application", "ENCODING"},
+        {"source encoder", "ENCODEDBY"},
+        {"ISRC", "ISRC"},
+        {"subtitle", "SUBTITLE"},
     };
     const TagLib::PropertyMap properties = file->properties();
     for (const auto& entry : keys) {

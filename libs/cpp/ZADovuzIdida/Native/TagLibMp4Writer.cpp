@@ -50,8 +50,8 @@ bool makeItem(const TagLib::String& name, const MetaItem& item, TagLib::MP4::Ite
         return true;
     }
     if (name == "covr") {
-        const auto format = item.dataType.endsWith(QLatin1String("PNG")) ? TagLib::MP4::CoverArt::PNG
-                                                                           : TagLib::MP4::CoverArt::JPEG;
+        const auto format =
+            item.dataType.endsWith(QLatin1String("PNG")) ? TagLib::MP4::CoverArt::PNG : TagLib::MP4::CoverArt::JPEG;
         TagLib::MP4::CoverArtList covers;
         covers.append(TagLib::MP4::CoverArt(format, TagLib::ByteVector(bytes.constData(), uint(bytes.size()))));
         *result = TagLib::MP4::Item(covers);

@@ -51,10 +51,9 @@ const QHash<QString, PropertyKey>& propertyKeys()
 const QHash<QString, QString>& id3CommonKeys()
 {
     static const QHash<QString, QString> keys{
-        {"TIT2", CommonTitle},        {"TPE1", CommonArtist},       {"TALB", CommonAlbumName},
-        {"TCOM", CommonCreator},      {"TCON", CommonType},         {"TCOP", CommonCopyrights},
-        {"APIC", CommonArtwork},      {"TSSE", CommonSoftware},     {"TYER", CommonCreationDate},
-        {"TDRC", CommonCreationDate},
+        {"TIT2", CommonTitle},        {"TPE1", CommonArtist},       {"TALB", CommonAlbumName}, {"TCOM", CommonCreator},
+        {"TCON", CommonType},         {"TCOP", CommonCopyrights},   {"APIC", CommonArtwork},   {"TSSE", CommonSoftware},
+        {"TYER", CommonCreationDate}, {"TDRC", CommonCreationDate},
     };
     return keys;
 }
@@ -62,17 +61,14 @@ const QHash<QString, QString>& id3CommonKeys()
 const QHash<QString, QString>& mp4CommonKeys()
 {
     static const QHash<QString, QString> keys{
-        {"@nam", CommonTitle},     {"@ART", CommonArtist},     {"@alb", CommonAlbumName},
-        {"covr", CommonArtwork},   {"cprt", CommonCopyrights}, {"@too", CommonSoftware},
-        {"@wrt", CommonCreator},   {"@day", CommonCreationDate}, {"@gen", CommonType},
+        {"@nam", CommonTitle},   {"@ART", CommonArtist},       {"@alb", CommonAlbumName},
+        {"covr", CommonArtwork}, {"cprt", CommonCopyrights},   {"@too", CommonSoftware},
+        {"@wrt", CommonCreator}, {"@day", CommonCreationDate}, {"@gen", CommonType},
     };
     return keys;
 }
 
-bool isPng(const QByteArray& bytes)
-{
-    return bytes.startsWith("\x89PNG\r\n\x1a\n");
-}
+bool isPng(const QByteArray& bytes) { return bytes.startsWith("\x89PNG\r\n\x1a\n"); }
 
 MetaItem keyedItem(const QVariant& key, const QString& commonKey, const QString& keySpace)
 {
@@ -130,8 +126,8 @@ QVariant mp4Key(const TagLib::String& name)
 
 void addMp4Items(TagLib::MP4::Tag* tag, MetaItemList* items)
 {
-    static const QStringList numberAtoms{"cpil", "pgap", "pcst", "hdvd", "shwm", "stik", "rtng", "akID", "tvsn",
-                                         "tves", "cnID", "sfID", "atID", "geID", "cmID", "plID"};
+    static const QStringList numberAtoms{"cpil", "pgap", "pcst", "hdvd", "shwm", "stik", "rtng", "akID",
+                                         "tvsn", "tves", "cnID", "sfID", "atID", "geID", "cmID", "plID"};
     const TagLib::MP4::ItemMap map = tag->itemMap();
     for (auto it = map.begin(); it != map.end(); ++it) {
         const QVariant key = mp4Key(it->first);

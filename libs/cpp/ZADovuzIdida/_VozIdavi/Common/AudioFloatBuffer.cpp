@@ -49,10 +49,7 @@ AudioFloatBuffer::AudioFloatBuffer(const AudioFloatBuffer& other)
         std::memcpy(m_pSamples, other.m_pSamples, sizeof(float) * m_nSize);
 }
 
-AudioFloatBuffer::~AudioFloatBuffer()
-{
-    delete[] m_pSamples;
-}
+AudioFloatBuffer::~AudioFloatBuffer() { delete[] m_pSamples; }
 
 void AudioFloatBuffer::resize(int frames)
 {

@@ -6,9 +6,6 @@ namespace ZADovuzIdida {
 
 AudioIO::AudioIO() : m_settings(48000, 2, 1, 16) {}
 
-void AudioIO::dump() const
-{
-    qDebug() << "AudioIO";
-}
+void AudioIO::dump() const { qDebug() << "AudioIO"; }
 
 } // namespace ZADovuzIdida

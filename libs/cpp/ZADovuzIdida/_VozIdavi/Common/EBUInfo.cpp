@@ -54,10 +54,7 @@ EBUInfo::EBUInfo(long long timeReference, float fps) : EBUInfo()
     setDescription(QStringLiteral("sSPEED=") + QString::asprintf("%g", double(fps)));
 }
 
-EBUInfo::EBUInfo(const EBUInfo& other)
-{
-    copyFrom(other);
-}
+EBUInfo::EBUInfo(const EBUInfo& other) { copyFrom(other); }
 
 EBUInfo& EBUInfo::operator=(const EBUInfo& other)
 {
@@ -107,15 +104,9 @@ void EBUInfo::setUMID(int i, char c)
         m_achUmid[i] = c;
 }
 
-char EBUInfo::umid(int i) const
-{
-    return (i >= 0 && i < 64) ? m_achUmid[i] : 0;
-}
+char EBUInfo::umid(int i) const { return (i >= 0 && i < 64) ? m_achUmid[i] : 0; }
 
-int EBUInfo::size() const
-{
-    return FixedSize + m_strCodingHistory.size();
-}
+int EBUInfo::size() const { return FixedSize + m_strCodingHistory.size(); }
 
 QString EBUInfo::umidsString() const
 {

@@ -43,44 +43,20 @@ int FileUtil::writeBytes(unsigned long long value, int count, FILE* file, bool s
     return fwrite(bytes, count, 1, file) == 1 ? 1 : 0;
 }
 
-unsigned char FileUtil::readB(FILE* file)
-{
-    return static_cast<unsigned char>(readBytes(file, 1, false));
-}
+unsigned char FileUtil::readB(FILE* file) { return static_cast<unsigned char>(readBytes(file, 1, false)); }
 
-unsigned short FileUtil::readS(FILE* file, bool swap)
-{
-    return static_cast<unsigned short>(readBytes(file, 2, swap));
-}
+unsigned short FileUtil::readS(FILE* file, bool swap) { return static_cast<unsigned short>(readBytes(file, 2, swap)); }
 
-unsigned int FileUtil::readL(FILE* file, bool swap)
-{
-    return static_cast<unsigned int>(readBytes(file, 4, swap));
-}
+unsigned int FileUtil::readL(FILE* file, bool swap) { return static_cast<unsigned int>(readBytes(file, 4, swap)); }
 
-unsigned long long FileUtil::readLL(FILE* file, bool swap)
-{
-    return readBytes(file, 8, swap);
-}
+unsigned long long FileUtil::readLL(FILE* file, bool swap) { return readBytes(file, 8, swap); }
 
-int FileUtil::writeB(unsigned char value, FILE* file)
-{
-    return writeBytes(value, 1, file, false);
-}
+int FileUtil::writeB(unsigned char value, FILE* file) { return writeBytes(value, 1, file, false); }
 
-int FileUtil::writeS(unsigned short value, FILE* file, bool swap)
-{
-    return writeBytes(value, 2, file, swap);
-}
+int FileUtil::writeS(unsigned short value, FILE* file, bool swap) { return writeBytes(value, 2, file, swap); }
 
-int FileUtil::writeL(unsigned int value, FILE* file, bool swap)
-{
-    return writeBytes(value, 4, file, swap);
-}
+int FileUtil::writeL(unsigned int value, FILE* file, bool swap) { return writeBytes(value, 4, file, swap); }
 
-int FileUtil::writeLL(unsigned long long value, FILE* file, bool swap)
-{
-    return writeBytes(value, 8, file, swap);
-}
+int FileUtil::writeLL(unsigned long long value, FILE* file, bool swap) { return writeBytes(value, 8, file, swap); }
 
 } // namespace ZADovuzIdida

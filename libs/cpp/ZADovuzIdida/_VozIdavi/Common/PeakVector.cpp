@@ -93,10 +93,7 @@ PeakInfo& PeakVector::peakInfo(int x, int ch)
     return channel[x];
 }
 
-void PeakVector::clear()
-{
-    m_vecChannels.clear();
-}
+void PeakVector::clear() { m_vecChannels.clear(); }
 
 int PeakVector::numPeakFrames() const
 {
@@ -106,15 +103,9 @@ int PeakVector::numPeakFrames() const
     return int(longest);
 }
 
-int PeakVector::peakChannels() const
-{
-    return int(m_vecChannels.size());
-}
+int PeakVector::peakChannels() const { return int(m_vecChannels.size()); }
 
-bool PeakVector::isEmpty() const
-{
-    return m_vecChannels.empty();
-}
+bool PeakVector::isEmpty() const { return m_vecChannels.empty(); }
 
 void PeakVector::move(int n)
 {

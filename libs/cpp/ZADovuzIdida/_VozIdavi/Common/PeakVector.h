@@ -5,7 +5,8 @@
 
 namespace ZADovuzIdida {
 
-struct PeakInfo {
+struct PeakInfo
+{
     float min = 0.0f;
     float max = 0.0f;
 };

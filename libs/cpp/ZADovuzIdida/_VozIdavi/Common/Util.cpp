@@ -30,10 +30,7 @@ template <typename Convert> inline void floatToInt(const float* in, int* out, in
 }
 
 // The low bits of a sample moved to the top of a 32-bit word, as a float in [-1, 1].
-inline float topToFloat(std::uint32_t top)
-{
-    return static_cast<float>(static_cast<std::int32_t>(top)) * kScale31;
-}
+inline float topToFloat(std::uint32_t top) { return static_cast<float>(static_cast<std::int32_t>(top)) * kScale31; }
 
 template <int Bits, bool Unsigned> inline void intToFloat(const int* in, float* out, int n)
 {
@@ -45,10 +42,7 @@ template <int Bits, bool Unsigned> inline void intToFloat(const int* in, float* 
     }
 }
 
-inline unsigned char byteAt(const char* p, int i)
-{
-    return static_cast<unsigned char>(p[i]);
-}
+inline unsigned char byteAt(const char* p, int i) { return static_cast<unsigned char>(p[i]); }
 
 // The value of `width` bytes at p, least significant first when littleEndian.
 inline std::uint32_t rawValue(const char* p, int width, bool littleEndian)

@@ -8,8 +8,7 @@
 #include <cstring>
 #include <sys/stat.h>
 
-namespace ZADovuzIdida
-{
+namespace ZADovuzIdida {
 
 short AiffInput::fmt() const
 {

@@ -2,8 +2,7 @@
 
 #include <QDebug>
 
-namespace ZADovuzIdida
-{
+namespace ZADovuzIdida {
 
 void BaseInput::dump() const
 {

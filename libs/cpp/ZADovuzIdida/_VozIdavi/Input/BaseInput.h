@@ -3,8 +3,7 @@
 
 #include <ZADovuzIdida/_VozIdavi/Common/AudioIO.h>
 
-namespace ZADovuzIdida
-{
+namespace ZADovuzIdida {
 
 class BaseInput : public AudioIO
 {

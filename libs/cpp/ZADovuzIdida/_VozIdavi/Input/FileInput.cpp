@@ -16,8 +16,7 @@
 
 #include <sys/stat.h>
 
-namespace ZADovuzIdida
-{
+namespace ZADovuzIdida {
 
 std::list<FileInput*> FileInput::sm_filesInUse;
 QString FileInput::sm_strTempPath = QStringLiteral("/tmp");
@@ -128,15 +127,9 @@ int FileInput::gotoFrame(const int& frame, const int& channels)
     return seek(frame * channels * (bitsPerSample() / 8));
 }
 
-int FileInput::gotoFrame(const int& frame)
-{
-    return gotoFrame(frame, channels());
-}
+int FileInput::gotoFrame(const int& frame) { return gotoFrame(frame, channels()); }
 
-int FileInput::readFrames(float* out, const int& n, const int& channels)
-{
-    return read(out, n * channels) / channels;
-}
+int FileInput::readFrames(float* out, const int& n, const int& channels) { return read(out, n * channels) / channels; }
 
 int FileInput::readFrames(const int& frame, float* out, const int& n, const int& channels)
 {
@@ -144,10 +137,7 @@ int FileInput::readFrames(const int& frame, float* out, const int& n, const int&
     return readFrames(out, n, channels);
 }
 
-int FileInput::read(MTools::Handle<RawBuffer> buffer)
-{
-    return read(buffer->data(), buffer->size());
-}
+int FileInput::read(MTools::Handle<RawBuffer> buffer) { return read(buffer->data(), buffer->size()); }
 
 int FileInput::read(MTools::Handle<AudioFloatBuffer> buffer)
 {
@@ -418,10 +408,7 @@ QString FileInput::envelopeLocation() const
            QStringLiteral(".bef");
 }
 
-QString FileInput::tempFilePath()
-{
-    return sm_strTempPath + QStringLiteral("/AudioTemp/");
-}
+QString FileInput::tempFilePath() { return sm_strTempPath + QStringLiteral("/AudioTemp/"); }
 
 QString FileInput::tempFilePathAndName() const
 {
@@ -431,10 +418,7 @@ QString FileInput::tempFilePathAndName() const
     return tempFilePath() + strPath;
 }
 
-float FileInput::fps() const
-{
-    return m_ebuInfo.isNull() ? 0.0f : m_ebuInfo->fps();
-}
+float FileInput::fps() const { return m_ebuInfo.isNull() ? 0.0f : m_ebuInfo->fps(); }
 
 float FileInput::calculateZoom(int width) const
 {
@@ -448,10 +432,7 @@ float FileInput::timecodeRate() const
     return int(fFps) > 0 ? fFps : Production::fps();
 }
 
-long long FileInput::timeReference() const
-{
-    return m_ebuInfo.isNull() ? 0 : m_ebuInfo->timeReference();
-}
+long long FileInput::timeReference() const { return m_ebuInfo.isNull() ? 0 : m_ebuInfo->timeReference(); }
 
 QString FileInput::timecodeOfSamples(double samples) const
 {
@@ -468,10 +449,7 @@ QString FileInput::duration() const
     return timecodeOfSamples(std::trunc(float(fileInfo().numSamples()) / float(channels())));
 }
 
-QString FileInput::start() const
-{
-    return timecodeOfSamples(double(timeReference()));
-}
+QString FileInput::start() const { return timecodeOfSamples(double(timeReference())); }
 
 QString FileInput::end() const
 {
@@ -483,20 +461,11 @@ QString FileInput::absoluteTimecode(const long long& sampleFrame) const
     return timecodeOfSamples(double(sampleFrame + timeReference()));
 }
 
-QString FileInput::timecode(const long long& sampleFrame) const
-{
-    return timecodeOfSamples(double(sampleFrame));
-}
+QString FileInput::timecode(const long long& sampleFrame) const { return timecodeOfSamples(double(sampleFrame)); }
 
-QString FileInput::scene() const
-{
-    return m_ebuInfo.isNull() ? QString() : m_ebuInfo->scene();
-}
+QString FileInput::scene() const { return m_ebuInfo.isNull() ? QString() : m_ebuInfo->scene(); }
 
-QString FileInput::take() const
-{
-    return m_ebuInfo.isNull() ? QString() : m_ebuInfo->take();
-}
+QString FileInput::take() const { return m_ebuInfo.isNull() ? QString() : m_ebuInfo->take(); }
 
 void FileInput::dump() const
 {

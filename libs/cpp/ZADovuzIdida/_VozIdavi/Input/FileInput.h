@@ -16,11 +16,11 @@
 #include <cstdio>
 #include <list>
 
-namespace ZADovuzIdida
-{
+namespace ZADovuzIdida {
 
 // A chunk header as stored: 4-character identifier, 32-bit size.
-struct Chunk {
+struct Chunk
+{
     char id[4];
     unsigned int size;
 };

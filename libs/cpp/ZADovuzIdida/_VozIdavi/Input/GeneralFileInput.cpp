@@ -3,8 +3,7 @@
 #include <ZADovuzIdida/_VozIdavi/Input/AiffInput.h>
 #include <ZADovuzIdida/_VozIdavi/Input/WaveInput.h>
 
-namespace ZADovuzIdida
-{
+namespace ZADovuzIdida {
 
 const FileInfo GeneralFileInput::sm_emptyFileInfo;
 const PeakInfo GeneralFileInput::sm_zeroPeakInfo;
@@ -31,15 +30,9 @@ void GeneralFileInput::dump() const
         m_delegate->dump();
 }
 
-QString GeneralFileInput::name() const
-{
-    return m_delegate.isNull() ? QString() : m_delegate->name();
-}
+QString GeneralFileInput::name() const { return m_delegate.isNull() ? QString() : m_delegate->name(); }
 
-short GeneralFileInput::fmt() const
-{
-    return m_delegate.isNull() ? 0 : m_delegate->fmt();
-}
+short GeneralFileInput::fmt() const { return m_delegate.isNull() ? 0 : m_delegate->fmt(); }
 
 void GeneralFileInput::createPeakVector()
 {
@@ -52,10 +45,7 @@ const PeakInfo& GeneralFileInput::peakInfo(int x, int ch, float zoom)
     return m_delegate.isNull() ? sm_zeroPeakInfo : m_delegate->peakInfo(x, ch, zoom);
 }
 
-int GeneralFileInput::read(char* data, int n)
-{
-    return m_delegate.isNull() ? 0 : m_delegate->read(data, n);
-}
+int GeneralFileInput::read(char* data, int n) { return m_delegate.isNull() ? 0 : m_delegate->read(data, n); }
 
 int GeneralFileInput::read(MTools::Handle<RawBuffer> buffer)
 {
@@ -72,45 +62,24 @@ int GeneralFileInput::read(MTools::Handle<AudioFloatBuffer> buffer, unsigned lon
     return m_delegate.isNull() ? 0 : m_delegate->read(buffer, frame);
 }
 
-int GeneralFileInput::read(float* out, int n)
-{
-    return m_delegate.isNull() ? 0 : m_delegate->read(out, n);
-}
+int GeneralFileInput::read(float* out, int n) { return m_delegate.isNull() ? 0 : m_delegate->read(out, n); }
 
-int GeneralFileInput::seek(int bytes)
-{
-    return m_delegate.isNull() ? 0 : m_delegate->seek(bytes);
-}
+int GeneralFileInput::seek(int bytes) { return m_delegate.isNull() ? 0 : m_delegate->seek(bytes); }
 
-int GeneralFileInput::tell()
-{
-    return m_delegate.isNull() ? 0 : m_delegate->tell();
-}
+int GeneralFileInput::tell() { return m_delegate.isNull() ? 0 : m_delegate->tell(); }
 
-int GeneralFileInput::flush()
-{
-    return m_delegate.isNull() ? 0 : m_delegate->flush();
-}
+int GeneralFileInput::flush() { return m_delegate.isNull() ? 0 : m_delegate->flush(); }
 
-int GeneralFileInput::rewind()
-{
-    return m_delegate.isNull() ? 0 : m_delegate->rewind();
-}
+int GeneralFileInput::rewind() { return m_delegate.isNull() ? 0 : m_delegate->rewind(); }
 
-qint64 GeneralFileInput::position() const
-{
-    return m_delegate.isNull() ? 0 : m_delegate->position();
-}
+qint64 GeneralFileInput::position() const { return m_delegate.isNull() ? 0 : m_delegate->position(); }
 
 int GeneralFileInput::gotoFrame(const int& frame, const int& channels)
 {
     return m_delegate.isNull() ? 0 : m_delegate->gotoFrame(frame, channels);
 }
 
-int GeneralFileInput::gotoFrame(const int& frame)
-{
-    return m_delegate.isNull() ? 0 : m_delegate->gotoFrame(frame);
-}
+int GeneralFileInput::gotoFrame(const int& frame) { return m_delegate.isNull() ? 0 : m_delegate->gotoFrame(frame); }
 
 int GeneralFileInput::readFrames(const int& frame, float* out, const int& n, const int& channels)
 {
@@ -166,30 +135,15 @@ MTools::Handle<PeakVector> GeneralFileInput::peakVector() const
     return m_delegate.isNull() ? MTools::Handle<PeakVector>() : m_delegate->peakVector();
 }
 
-FILE* GeneralFileInput::filePointer()
-{
-    return m_delegate.isNull() ? nullptr : m_delegate->filePointer();
-}
+FILE* GeneralFileInput::filePointer() { return m_delegate.isNull() ? nullptr : m_delegate->filePointer(); }
 
-int GeneralFileInput::close()
-{
-    return m_delegate.isNull() ? 0 : m_delegate->close();
-}
+int GeneralFileInput::close() { return m_delegate.isNull() ? 0 : m_delegate->close(); }
 
-unsigned GeneralFileInput::sampleRate() const
-{
-    return m_delegate.isNull() ? 0 : m_delegate->sampleRate();
-}
+unsigned GeneralFileInput::sampleRate() const { return m_delegate.isNull() ? 0 : m_delegate->sampleRate(); }
 
-short GeneralFileInput::channels() const
-{
-    return m_delegate.isNull() ? 0 : m_delegate->channels();
-}
+short GeneralFileInput::channels() const { return m_delegate.isNull() ? 0 : m_delegate->channels(); }
 
-short GeneralFileInput::bitsPerSample() const
-{
-    return m_delegate.isNull() ? 0 : m_delegate->bitsPerSample();
-}
+short GeneralFileInput::bitsPerSample() const { return m_delegate.isNull() ? 0 : m_delegate->bitsPerSample(); }
 
 QString GeneralFileInput::formatString() const
 {

@@ -3,8 +3,7 @@
 
 #include <ZADovuzIdida/_VozIdavi/Input/FileInput.h>
 
-namespace ZADovuzIdida
-{
+namespace ZADovuzIdida {
 
 class GeneralFileInput : public FileInput
 {

@@ -7,16 +7,11 @@
 #include <cstring>
 #include <sys/stat.h>
 
-namespace ZADovuzIdida
-{
+namespace ZADovuzIdida {
 
-namespace
-{
+namespace {
 
-quint64 even(quint64 n)
-{
-    return (n + 1) & ~quint64(1);
-}
+quint64 even(quint64 n) { return (n + 1) & ~quint64(1); }
 
 off_t fileLength(FILE* file)
 {

@@ -10,10 +10,7 @@ namespace ZADovuzIdida {
 namespace {
 
 // The header of a float file says IEEE floats, every other code says PCM.
-bool isFloatFormat(short fmt)
-{
-    return fmt == 32;
-}
+bool isFloatFormat(short fmt) { return fmt == 32; }
 
 } // namespace
 
@@ -46,10 +43,7 @@ void FileOutput::setSettings(const Settings& settings)
         m_vecChannelPeaks.assign(std::max<int>(settings.channels(), 0), ChannelPeakState());
 }
 
-MTools::Handle<EBUInfo> FileOutput::ebuInfo() const
-{
-    return m_hEbuInfo;
-}
+MTools::Handle<EBUInfo> FileOutput::ebuInfo() const { return m_hEbuInfo; }
 
 void FileOutput::fail(const QString& message)
 {

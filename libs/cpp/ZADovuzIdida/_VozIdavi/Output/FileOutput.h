@@ -17,7 +17,8 @@
 namespace ZADovuzIdida {
 
 // Running minimum and maximum of one channel's current peak block.
-struct ChannelPeakState {
+struct ChannelPeakState
+{
     float max = 0.0f;
     float min = 0.0f;
     int count = 0;

@@ -34,10 +34,7 @@ short fmtForBits(short bits)
     }
 }
 
-quint64 roundUpEven(quint64 n)
-{
-    return n + (n & 1);
-}
+quint64 roundUpEven(quint64 n) { return n + (n & 1); }
 
 } // namespace
 
@@ -329,15 +326,9 @@ quint64 WaveOutput::numSamples() const
     return bytes > 0 ? m_fileInfo.dataSize() / quint64(bytes) : 0;
 }
 
-float WaveOutput::fps() const
-{
-    return m_hEbuInfo.isNull() ? 0.0f : m_hEbuInfo->fps();
-}
+float WaveOutput::fps() const { return m_hEbuInfo.isNull() ? 0.0f : m_hEbuInfo->fps(); }
 
-bool WaveOutput::saveEnvelope(const char* path)
-{
-    return m_hEnvelope->save(path, m_peaks, m_envelopeFormat);
-}
+bool WaveOutput::saveEnvelope(const char* path) { return m_hEnvelope->save(path, m_peaks, m_envelopeFormat); }
 
 float WaveOutput::timecodeFps() const
 {
@@ -364,10 +355,7 @@ QString WaveOutput::duration() const
     return timecodeOfSamples(std::trunc(double(numSamples()) / channels));
 }
 
-QString WaveOutput::timecode(int frame) const
-{
-    return timecodeOfSamples(frame);
-}
+QString WaveOutput::timecode(int frame) const { return timecodeOfSamples(frame); }
 
 QString WaveOutput::start() const
 {
