@@ -2,9 +2,16 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDialog>
 #include <QtTest>
 
 namespace TestKit {
+
+namespace {
+// How long a window may stay open after its action before the action runs again, and how often it does.
+const int kAnswerWaitMs = 2000;
+const int kMaxActions = 3;
+} // namespace
 
 ModalCloser::ModalCloser(Action action, const QByteArray& className, int intervalMs)
     : m_action(std::move(action)), m_baClassName(className)
@@ -48,14 +55,40 @@ void ModalCloser::pressKey(QWidget* window, Qt::Key key)
     QTest::keyClick(receiver, key);
 }
 
+bool ModalCloser::hasFired() const { return m_bFired && (m_pTarget.isNull() || !m_pTarget->isVisible()); }
+
 void ModalCloser::slotPoll()
 {
+    if (m_bFired) {
+        if (m_pTarget.isNull() || !m_pTarget->isVisible()) {
+            m_timer.stop();
+            return;
+        }
+        if (m_elapsedSinceAction.elapsed() < kAnswerWaitMs)
+            return;
+        if (m_nActions < kMaxActions) {
+            ++m_nActions;
+            m_elapsedSinceAction.restart();
+            m_action(m_pTarget);
+            return;
+        }
+        qWarning("ModalCloser: %s still open after %d answers; rejected", m_pTarget->metaObject()->className(),
+                 m_nActions);
+        m_timer.stop();
+        m_bFired = false;
+        if (auto* dialog = qobject_cast<QDialog*>(m_pTarget.data()))
+            dialog->reject();
+        else
+            m_pTarget->close();
+        return;
+    }
     QWidget* modal = findModal(m_baClassName);
     if (!modal)
         return;
-    m_timer.stop();
     m_bFired = true;
     m_pTarget = modal;
+    m_nActions = 1;
+    m_elapsedSinceAction.start();
     m_action(modal);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
-// Drives modal dialogs in tests: polls for the active modal window and runs an action on it once.
+// Drives modal dialogs in tests: polls for the active modal window, runs an action on it and watches it close.
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -18,10 +19,13 @@ class ModalCloser : public QObject
 public:
     using Action = std::function<void(QWidget*)>;
 
-    // Runs action on the first visible modal window that inherits className (any class when empty).
+    // Runs action on the first visible modal window that inherits className (any class when empty). A window
+    // still open a while after its action gets the action again, a bounded number of times, and is then rejected
+    // with a warning, so that a missed answer fails the test instead of blocking it.
     explicit ModalCloser(Action action, const QByteArray& className = QByteArray(), int intervalMs = 10);
 
-    bool hasFired() const { return m_bFired; }
+    // True once the action ran and its window has closed since.
+    bool hasFired() const;
     // The window the action ran on (null when it was deleted since).
     QWidget* target() const { return m_pTarget; }
 
@@ -39,6 +43,8 @@ private:
     Action m_action;
     QByteArray m_baClassName;
     QTimer m_timer;
+    QElapsedTimer m_elapsedSinceAction;
+    int m_nActions = 0;
     bool m_bFired = false;
     QPointer<QWidget> m_pTarget;
 };
