@@ -1,12 +1,19 @@
 #!/usr/bin/env bash
-# Installs what Trelvanic needs, builds it with AddressSanitizer and UndefinedBehaviorSanitizer and runs every test.
+# Installs what Trelvanic needs, builds it and runs every test: with AddressSanitizer and UndefinedBehaviorSanitizer
+# by default, or as the plain optimised build that packagers make when called with "release".
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
-cmake -S . -B build/test -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" -DTRELVANIC_SANITIZE=ON "${launcher[@]}"
-cmake --build build/test -j "$(nproc)"
+if [ "${1:-}" = release ]; then
+  build=build/release
+  cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release "${launcher[@]}"
+else
+  build=build/test
+  cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" -DTRELVANIC_SANITIZE=ON "${launcher[@]}"
+fi
+cmake --build "$build" -j "$(nproc)"
 # Playback and recording tests need a sound server: a private PulseAudio with a null sink.
 # Sound suites depend on a responsive sound server: leave the machine some headroom.
-scripts/with-null-sound ctest --test-dir build/test --output-on-failure -j 6
+scripts/with-null-sound ctest --test-dir "$build" --output-on-failure -j 6
