@@ -87,7 +87,7 @@ bool NativeMetaTags::readFromCO(const QString& path)
         m_nTempo = -1;
     if (!m_strTrackNumber.contains(QLatin1Char('/'))) {
         const int track = m_strTrackNumber.toInt(&ok);
-        m_strTrackNumber = ok ? QString("%1/%1").arg(track) : QString();
+        m_strTrackNumber = ok ? QString::number(track) : QString();
     }
 
     if (file.infoStatus != 0)
