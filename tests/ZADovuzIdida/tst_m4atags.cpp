@@ -205,8 +205,6 @@ private slots:
         QTest::addColumn<QStringList>("items");
         QTest::newRow("mp3 alone") << "mp3" << QStringList{"TRCK=3", "TPOS=1"}
                                    << QStringList{"disk (1, 0)", "trkn (3, 0)"};
-        QTest::newRow("mp3 with totals") << "mp3" << QStringList{"TRCK=3/9", "TPOS=1/2"}
-                                         << QStringList{"disk (1, 2)", "trkn (3, 9)"};
         QTest::newRow("flac alone") << "flac" << QStringList{"TRACKNUMBER=3", "DISCNUMBER=1"}
                                     << QStringList{"disk (1, 0)", "trkn (3, 0)"};
         QTest::newRow("flac with totals") << "flac" << QStringList{"TRACKNUMBER=3", "TRACKTOTAL=9", "DISCNUMBER=1"}
