@@ -25,6 +25,8 @@ packages=(
   imagemagick
   # XML oracle: well-formedness of written settings files
   libxml2-utils
+  # script oracle: minimised JavaScript still runs the same
+  nodejs
 )
 
 missing=()

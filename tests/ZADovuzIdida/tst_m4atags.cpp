@@ -78,7 +78,7 @@ private slots:
 
     void testNormalizedTrackDiscNumber()
     {
-        const QList<QPair<QString, QString>> cases{{"3/12", "3/12"}, {"5", "5/5"},   {"3/", "3/0"}, {"/12", "0/12"},
+        const QList<QPair<QString, QString>> cases{{"3/12", "3/12"}, {"5", "5/0"},   {"3/", "3/0"}, {"/12", "0/12"},
                                                    {"1/2/3", "1/3"}, {"a/b", "0/0"}, {"x", "0/0"},  {"", "0/0"}};
         for (const auto& c : cases)
             QCOMPARE(TagModel().normalizedTrackDiscNumber(c.first), c.second);
@@ -88,7 +88,7 @@ private slots:
     {
         TagModel tags;
         QCOMPARE(tags.countPair("3/12", 8).toHex(' '), QByteArray("00 00 00 03 00 0c 00 00"));
-        QCOMPARE(tags.countPair("5", 8).toHex(' '), QByteArray("00 00 00 05 00 05 00 00"));
+        QCOMPARE(tags.countPair("5", 8).toHex(' '), QByteArray("00 00 00 05 00 00 00 00"));
         QCOMPARE(tags.countPair("1/2", 6).toHex(' '), QByteArray("00 00 00 01 00 02"));
         QCOMPARE(tags.countPair("x", 6).toHex(' '), QByteArray("00 00 00 00 00 00"));
         QCOMPARE(tags.countPair("65539/1", 8).toHex(' '), QByteArray("00 00 00 03 00 01 00 00"));
@@ -181,7 +181,7 @@ private slots:
         QCOMPARE(int(QFileInfo(target).permissions() & 0x0FFF), 0x0644);
     }
 
-    // An ID3 source gives the genre name, a completed track pair and a JPEG cover.
+    // An ID3 source gives the genre name, the track without a total and a JPEG cover.
     void testMp3SourceIntoM4a()
     {
         const QString source = m_dir.filePath("source.mp3");
@@ -194,7 +194,46 @@ private slots:
         QVERIFY(tags.readFrom(source));
         QVERIFY(tags.writeTo(target));
         QCOMPARE(mp4Items(target).replaceInStrings(QRegularExpression("^(covr jpeg) \\d+$"), "\\1"),
-                 (QStringList{"covr jpeg", "trkn (7, 7)", "\u00a9gen Rock", "\u00a9nam Mp3 Title"}));
+                 (QStringList{"covr jpeg", "trkn (7, 0)", "\u00a9gen Rock", "\u00a9nam Mp3 Title"}));
+    }
+
+    // A source track or disc number without a total keeps the total unknown in the M4A.
+    void testTrackWithoutTotal_data()
+    {
+        QTest::addColumn<QString>("suffix");
+        QTest::addColumn<QStringList>("tags");
+        QTest::addColumn<QStringList>("items");
+        QTest::newRow("mp3 alone") << "mp3" << QStringList{"TRCK=3", "TPOS=1"}
+                                   << QStringList{"disk (1, 0)", "trkn (3, 0)"};
+        QTest::newRow("flac alone") << "flac" << QStringList{"TRACKNUMBER=3", "DISCNUMBER=1"}
+                                    << QStringList{"disk (1, 0)", "trkn (3, 0)"};
+        QTest::newRow("flac with totals") << "flac" << QStringList{"TRACKNUMBER=3", "TRACKTOTAL=9", "DISCNUMBER=1"}
+                                          << QStringList{"disk (1, 0)", "trkn (3, 9)"};
+    }
+
+    void testTrackWithoutTotal()
+    {
+        QFETCH(QString, suffix);
+        QFETCH(QStringList, tags);
+        QFETCH(QStringList, items);
+        const QString source = m_dir.filePath("numbered." + suffix);
+        QFile::remove(source);
+        QVERIFY(TestKit::makeTone(source, 0.5, 44100, 1));
+        TestKit::ToolResult tagged;
+        if (suffix == "mp3") {
+            tagged = TagKit::mutagenId3(source, 4, tags);
+        } else {
+            QStringList args{"--remove-all-tags"};
+            for (const QString& tag : tags)
+                args << "--set-tag=" + tag;
+            tagged = TestKit::runTool("metaflac", args << source);
+        }
+        QVERIFY2(tagged.exitCode == 0, tagged.err.constData());
+        const QString target = makeTarget("numbered.m4a");
+        TagModel model;
+        QVERIFY(model.readFrom(source));
+        QVERIFY(model.writeTo(target));
+        QCOMPARE(mp4Items(target), items);
     }
 
     // writeTo puts ID3 in front of an MP3 (by suffix, any case) and MP4 items into anything else.

@@ -31,6 +31,28 @@ MetaItem genreData(const char* bytes, int size)
     return item(fourCC(copyrightSign, 'g', 'e', 'n'), QByteArray(bytes, size));
 }
 
+QStringList g_lstWarnings;
+
+void collectWarning(QtMsgType type, const QMessageLogContext&, const QString& message)
+{
+    if (type == QtWarningMsg)
+        g_lstWarnings << message;
+}
+
+// A 1.4 KB cut of a real JPEG whose frame header claims side x side pixels.
+QByteArray hugeJpeg(const QByteArray& jpeg, int side)
+{
+    QByteArray bytes = jpeg.left(1400);
+    const int frame = bytes.indexOf(QByteArray("\xFF\xC0", 2));
+    if (frame < 0)
+        return QByteArray();
+    for (int offset : {frame + 5, frame + 7}) {
+        bytes[offset] = char(side >> 8);
+        bytes[offset + 1] = char(side & 0xFF);
+    }
+    return bytes;
+}
+
 struct Field
 {
     const char* probeKey; // ffprobe's name, or nullptr when ffprobe does not show the field
@@ -310,6 +332,84 @@ private slots:
                                {nullptr, tags.comments(), "Note"}});
             QCOMPARE(tags.tempo(), 88);
             QCOMPARE(tags.albumArtwork(), flac ? QImage(m_strPng) : QImage());
+        }
+    }
+
+    // Covers above 8000x8000 pixels or 20 MB are not decoded, whatever carries them; one warning names the file.
+    void testOversizedCovers_data()
+    {
+        QTest::addColumn<QString>("suffix");
+        QTest::addColumn<QString>("picture");
+        QTest::addColumn<bool>("infoRoad");
+        QTest::newRow("ID3 picture, 9000x9000") << "mp3"
+                                                << "huge" << false;
+        QTest::newRow("ID3 picture, 21 MB") << "mp3"
+                                            << "heavy" << false;
+        QTest::newRow("FLAC picture, 9000x9000") << "flac"
+                                                 << "huge" << false;
+        QTest::newRow("M4A cover, 9000x9000") << "m4a"
+                                              << "huge" << false;
+        QTest::newRow("attached picture, 9000x9000") << "mkv"
+                                                     << "huge" << false;
+        QTest::newRow("info dictionary, 9000x9000") << "mp3"
+                                                    << "huge" << true;
+        QTest::newRow("ID3 picture, real size") << "mp3"
+                                                << "real" << false;
+    }
+
+    void testOversizedCovers()
+    {
+        QFETCH(QString, suffix);
+        QFETCH(QString, picture);
+        QFETCH(bool, infoRoad);
+        const QByteArray jpeg = MediaKit::readAll(m_strJpeg);
+        QByteArray bytes = jpeg;
+        if (picture == "huge")
+            bytes = hugeJpeg(jpeg, 9000);
+        else if (picture == "heavy")
+            bytes += QByteArray(21 << 20, '\0');
+        const QString cover = m_dir.filePath("picture.jpg");
+        QVERIFY(MediaKit::writeFile(cover, bytes));
+        if (picture == "huge")
+            QCOMPARE(TestKit::runTool("identify", {"-ping", "-format", "%wx%h", cover}).out, QByteArray("9000x9000"));
+
+        const QString path = m_dir.filePath("covered." + suffix);
+        QFile::remove(path);
+        TestKit::ToolResult tagged;
+        if (suffix == "mkv") {
+            QVERIFY(MediaKit::ffmpeg(
+                {"-f", "lavfi", "-i", "sine=d=0.5", "-attach", cover, "-metadata:s:t", "mimetype=image/jpeg", path}));
+        } else {
+            QVERIFY(
+                TestKit::makeTone(path, 0.5, 44100, 1, suffix == "m4a" ? QStringList{"-c:a", "aac"} : QStringList()));
+            if (suffix == "mp3")
+                tagged = TagKit::mutagenId3(path, 4, {"TIT2=Covered", "APIC=" + cover});
+            else if (suffix == "m4a")
+                tagged = TagKit::mutagenMp4(path, {"@nam=Covered", "covr=" + cover});
+            else
+                tagged = MediaKit::python("import sys\nfrom mutagen.flac import FLAC, Picture\nf = FLAC(sys.argv[1])\n"
+                                          "p = Picture()\np.type = 3\np.mime = 'image/jpeg'\n"
+                                          "p.data = open(sys.argv[2], 'rb').read()\nf.add_picture(p)\nf.save()\n",
+                                          {path, cover});
+            QVERIFY2(tagged.exitCode == 0, tagged.err.constData());
+        }
+
+        TagModel tags;
+        g_lstWarnings.clear();
+        const QtMessageHandler previous = qInstallMessageHandler(collectWarning);
+        if (infoRoad)
+            tags.readFromCO(path);
+        else
+            tags.readFrom(path);
+        qInstallMessageHandler(previous);
+        if (picture == "real") {
+            QCOMPARE(tags.albumArtwork(), QImage(m_strJpeg));
+            QCOMPARE(g_lstWarnings, QStringList());
+        } else {
+            QVERIFY(tags.albumArtwork().isNull());
+            QCOMPARE(g_lstWarnings.size(), 1);
+            QVERIFY2(g_lstWarnings.first().startsWith("Cover art skipped") && g_lstWarnings.first().endsWith(path),
+                     qPrintable(g_lstWarnings.first()));
         }
     }
 

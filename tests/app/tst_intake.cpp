@@ -11,6 +11,8 @@
 #include <ZADovuzIdida/MediaSearchDialog.h>
 #include <ZADovuzIdida/PlayListModel.h>
 
+#include <QApplication>
+#include <QElapsedTimer>
 #include <QFileOpenEvent>
 #include <QLabel>
 #include <QMessageBox>
@@ -38,18 +40,38 @@ public:
     }
 };
 
-// Runs step every 20 ms until it answers true; stops with the returned object.
-std::unique_ptr<QTimer> pollUntil(const std::function<bool()>& step)
+// Runs a step every 20 ms until it answers true. After a minute it gives up and rejects every visible dialog, so
+// that the modal loops under test return instead of waiting for a click that never comes.
+class Poller : public QTimer
 {
-    std::unique_ptr<QTimer> timer(new QTimer);
-    QTimer* raw = timer.get();
-    QObject::connect(raw, &QTimer::timeout, [raw, step]() {
-        if (step())
-            raw->stop();
-    });
-    raw->start(20);
-    return timer;
-}
+public:
+    explicit Poller(const std::function<bool()>& step)
+    {
+        connect(this, &QTimer::timeout, [this, step]() {
+            if (step()) {
+                stop();
+            } else if (m_clock.elapsed() > kGiveUpMs) {
+                stop();
+                m_bGaveUp = true;
+                for (QWidget* window : QApplication::topLevelWidgets()) {
+                    if (auto* dialog = qobject_cast<QDialog*>(window); dialog && dialog->isVisible())
+                        dialog->reject();
+                }
+            }
+        });
+        m_clock.start();
+        start(20);
+    }
+
+    bool gaveUp() const { return m_bGaveUp; }
+
+private:
+    static constexpr qint64 kGiveUpMs = 60000;
+    QElapsedTimer m_clock;
+    bool m_bGaveUp = false;
+};
+
+std::unique_ptr<Poller> pollUntil(const std::function<bool()>& step) { return std::make_unique<Poller>(step); }
 
 BatchDialog* visibleBatchDialog(MainPage* page)
 {
@@ -219,14 +241,20 @@ private slots:
         page.findChild<ZADovuzIdida::PlayListModel*>()->setPlayList({in("Loose/long.wav")});
         auto* convert = page.findChild<QPushButton*>("RunBatchButton");
 
-        // Stop as soon as the file is under way.
-        const auto stopper = pollUntil([&page]() {
+        // Stop as soon as the file is under way; a run that ends before (the file was skipped) is closed.
+        bool endedEarly = false;
+        const auto stopper = pollUntil([&page, &endedEarly]() {
             BatchDialog* dialog = visibleBatchDialog(&page);
-            if (!dialog || dialog->findChild<VUVararer::SimpleProgress*>()->value() < 1)
+            if (!dialog)
                 return false;
-            return TestKit::ModalCloser::clickButton(dialog, "Stop");
+            if (TestKit::ModalCloser::clickButton(dialog, "Close"))
+                return endedEarly = true;
+            return dialog->findChild<VUVararer::SimpleProgress*>()->value() >= 1 &&
+                   TestKit::ModalCloser::clickButton(dialog, "Stop");
         });
         page.slotDoIt();
+        QVERIFY2(!endedEarly, "the run ended before the file was under way");
+        QVERIFY2(!stopper->gaveUp(), "the file did not get under way within a minute");
         QVERIFY(!stopper->isActive());
 
         // The file is still being finished: a second Convert is refused, without a dialog.
@@ -265,6 +293,7 @@ private slots:
             return true;
         });
         page->slotDoIt();
+        QVERIFY2(!closer->gaveUp(), "the file did not get under way within a minute");
         QVERIFY(page->isRunAlive());
         delete page;
 

@@ -17,6 +17,14 @@ namespace {
 // Longest stretch of work between two event-loop turns inside one folder.
 constexpr qint64 kEventsIntervalMs = 40;
 
+// Whether the canonical path lies in the canonical folder root (or is root itself).
+bool isInside(const QString& path, const QString& root)
+{
+    if (path == root)
+        return true;
+    return path.startsWith(root.endsWith(QLatin1Char('/')) ? root : root + QLatin1Char('/'));
+}
+
 } // namespace
 
 MediaSearchDialog::MediaSearchDialog(QWidget* parent)
@@ -116,7 +124,17 @@ void MediaSearchDialog::doSearch(const QDir& dir)
             return;
         m_setVisited.insert(canonical);
     }
+    // The outermost call sets the folder that links may not lead out of.
+    const bool bOutermost = m_strRoot.isEmpty();
+    if (bOutermost)
+        m_strRoot = canonical;
+    walk(dir, canonical);
+    if (bOutermost)
+        m_strRoot.clear();
+}
 
+void MediaSearchDialog::walk(const QDir& dir, const QString& canonical)
+{
     const QStringList files = dir.entryList({QStringLiteral("*")}, QDir::Files | QDir::Hidden, QDir::NoSort);
     for (const QString& name : files) {
         const QString path = dir.absoluteFilePath(name);
@@ -140,7 +158,7 @@ void MediaSearchDialog::doSearch(const QDir& dir)
         ++nSubDirs;
         const QString path = dir.absoluteFilePath(name);
         const QString subCanonical = QFileInfo(path).canonicalFilePath();
-        if (subCanonical.isEmpty() || m_setVisited.contains(subCanonical))
+        if (subCanonical.isEmpty() || m_setVisited.contains(subCanonical) || !isInside(subCanonical, m_strRoot))
             continue;
         m_vecFolders.append(path);
         doSearch(QDir(path));

@@ -25,7 +25,8 @@ public:
     void setUrls(const QList<QUrl>& urls);
     // Empties every result list and the file counter.
     void reset();
-    // Walks dir's files, then its sub-folders depth first; each real folder is walked once per search.
+    // Walks dir's files, then its sub-folders depth first; each real folder is walked once per search, and a
+    // link to a folder is followed only when its target lies inside the outermost folder walked.
     void doSearch(const QDir& dir);
     // Files one path into a list by its media kind.
     void addFile(const QString& path);
@@ -50,6 +51,8 @@ public slots:
     void slotCancel();
 
 private:
+    // The files and sub-folders of dir, whose canonical path is canonical.
+    void walk(const QDir& dir, const QString& canonical);
     void updateLabels(const QString& fileName);
     // Lets pending events run (repaint, Cancel) at most every few tens of milliseconds.
     void keepResponsive();
@@ -68,6 +71,7 @@ private:
     QList<QUrl> m_lstUrls;
     int m_nCounted = 0;
     QSet<QString> m_setVisited;
+    QString m_strRoot;
     QElapsedTimer m_timerEvents;
 };
 

@@ -1,6 +1,8 @@
 #include "MetaTagsBase.h"
 
+#include <QBuffer>
 #include <QDebug>
+#include <QImageReader>
 
 namespace ZADovuzIdida {
 
@@ -26,6 +28,32 @@ const char* const id3v1GenreNames[] = {
     "Club", "Tango", "Samba", "Folklore", "Ballad", "Power Ballad", "Rhythmic Soul", "Freestyle", "Duet",
     "Punk Rock", "Drum Solo", "A Capella", "Euro-House", "Dance Hall"};
 // clang-format on
+
+// Real covers stay far below these; a picture above them is refused before it is decoded.
+constexpr int kMaxPictureSide = 8000;
+constexpr int kMaxPictureBytes = 20 << 20;
+
+// Decodes picture bytes only when they and the size their header declares are within the limits; otherwise a
+// null image, with *refusal saying what was too large.
+QImage boundedImage(const QByteArray& bytes, QString* refusal)
+{
+    if (bytes.size() > kMaxPictureBytes) {
+        *refusal = QStringLiteral("%1 bytes").arg(bytes.size());
+        return QImage();
+    }
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    const QSize size = reader.size();
+    if (!size.isValid())
+        return QImage();
+    if (size.width() > kMaxPictureSide || size.height() > kMaxPictureSide) {
+        *refusal = QStringLiteral("%1x%2 pixels").arg(size.width()).arg(size.height());
+        return QImage();
+    }
+    return reader.read();
+}
 
 static_assert(sizeof(tvGenreNames) / sizeof(tvGenreNames[0]) == 11, "TV genre list");
 static_assert(sizeof(id3v1GenreNames) / sizeof(id3v1GenreNames[0]) == 126, "ID3v1 genre list");
@@ -95,14 +123,21 @@ QByteArray MetaTagsBase::decodeMp3Pic(const QByteArray& bytes)
     return result;
 }
 
-QImage MetaTagsBase::byteArrayToImage(const QByteArray& bytes, bool id3)
+QImage MetaTagsBase::byteArrayToImage(const QByteArray& bytes, bool id3, const QString& source)
 {
-    QImage image = QImage::fromData(bytes);
-    if (!id3 || !image.isNull())
-        return image;
-    const QByteArray decoded = decodeMp3Pic(bytes);
-    if (decoded.size() < bytes.size())
-        image = QImage::fromData(decoded);
+    QString refusal;
+    QImage image = boundedImage(bytes, &refusal);
+    if (id3 && image.isNull()) {
+        const QByteArray decoded = decodeMp3Pic(bytes);
+        if (decoded.size() < bytes.size())
+            image = boundedImage(decoded, &refusal);
+    }
+    if (image.isNull() && !refusal.isEmpty())
+        qWarning().noquote() << QStringLiteral("Cover art skipped (%1, the limit is %2x%2 pixels and %3 MB): %4")
+                                    .arg(refusal)
+                                    .arg(kMaxPictureSide)
+                                    .arg(kMaxPictureBytes >> 20)
+                                    .arg(source);
     return image;
 }
 

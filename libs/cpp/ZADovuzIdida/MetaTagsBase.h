@@ -59,8 +59,9 @@ public:
     // Reverses ID3v2 unsynchronisation: every 0xFF 0x00 pair of the input becomes 0xFF.
     static QByteArray decodeMp3Pic(const QByteArray& bytes);
     // Decodes picture bytes of a tag; with id3 the bytes as given are tried first, then with
-    // unsynchronisation removed.
-    static QImage byteArrayToImage(const QByteArray& bytes, bool id3);
+    // unsynchronisation removed. A picture above 8000x8000 pixels or 20 MB is not decoded: a null image and one
+    // warning naming source.
+    static QImage byteArrayToImage(const QByteArray& bytes, bool id3, const QString& source = QString());
 
     // True when at least one tag value is held (the input path and the picture type do not count).
     bool isMetaDataAvailable() const;

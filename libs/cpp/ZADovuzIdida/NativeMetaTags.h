@@ -39,7 +39,7 @@ public:
     bool copyAVAssets(const QString& source, const QString& target);
     void clearGarbage();
 
-    // "3/12" stays, "5" gives "5/5", "3/" gives "3/0", "1/2/3" gives "1/3", not numbers count as 0.
+    // "3/12" stays, "5" gives "5/0" (no total), "3/" gives "3/0", "1/2/3" gives "1/3", not numbers count as 0.
     QString normalizedTrackDiscNumber(const QString& text) const;
     // The 8-byte (track) or 6-byte (disc) count pair of a track or disc text.
     QByteArray countPair(const QString& text, int size) const;

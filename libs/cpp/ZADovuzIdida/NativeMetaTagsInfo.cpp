@@ -87,7 +87,7 @@ bool NativeMetaTags::readFromCO(const QString& path)
         m_nTempo = -1;
     if (!m_strTrackNumber.contains(QLatin1Char('/'))) {
         const int track = m_strTrackNumber.toInt(&ok);
-        m_strTrackNumber = ok ? QString("%1/%1").arg(track) : QString();
+        m_strTrackNumber = ok ? QString::number(track) : QString();
     }
 
     if (file.infoStatus != 0)
@@ -96,9 +96,9 @@ bool NativeMetaTags::readFromCO(const QString& path)
     if (file.artworkStatus != 0) {
         const QByteArray bytes = imageDataFromID3Tag(file.id3Frames);
         if (!bytes.isEmpty())
-            m_imgArtwork = byteArrayToImage(bytes, true);
+            m_imgArtwork = byteArrayToImage(bytes, true, path);
     } else if (!file.artwork.isEmpty()) {
-        m_imgArtwork = byteArrayToImage(file.artwork, false);
+        m_imgArtwork = byteArrayToImage(file.artwork, false, path);
     }
     return true;
 }

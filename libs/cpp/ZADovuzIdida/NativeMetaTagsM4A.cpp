@@ -208,10 +208,9 @@ QString NativeMetaTags::normalizedTrackDiscNumber(const QString& text) const
         const long long value = part.toLongLong(&ok);
         return ok ? value : 0LL;
     };
-    if (!text.contains(QLatin1Char('/'))) {
-        const long long n = number(text);
-        return QString("%1/%1").arg(n);
-    }
+    // A number without a total keeps the total unknown (0) rather than claiming it is the last.
+    if (!text.contains(QLatin1Char('/')))
+        return QString("%1/0").arg(number(text));
     const QStringList parts = text.split(QLatin1Char('/'));
     if (parts.size() < 2)
         return text;

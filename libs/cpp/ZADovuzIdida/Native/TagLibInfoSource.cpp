@@ -100,8 +100,8 @@ QByteArray albumArtwork(TagLib::File* file, TagLib::ID3v2::Tag* id3)
         return toBytes(pictures.front()->data());
     if (id3) {
         for (TagLib::ID3v2::Frame* frame : id3->frameList("APIC")) {
-            auto* picture = static_cast<TagLib::ID3v2::AttachedPictureFrame*>(frame);
-            if (picture->type() == TagLib::ID3v2::AttachedPictureFrame::FrontCover)
+            auto* picture = dynamic_cast<TagLib::ID3v2::AttachedPictureFrame*>(frame);
+            if (picture && picture->type() == TagLib::ID3v2::AttachedPictureFrame::FrontCover)
                 return toBytes(picture->picture());
         }
     }
@@ -115,7 +115,10 @@ QVariantMap pictureFrames(TagLib::ID3v2::Tag* id3)
     QVariantMap entries;
     int index = 0;
     for (TagLib::ID3v2::Frame* frame : id3->frameList("APIC")) {
-        auto* picture = static_cast<TagLib::ID3v2::AttachedPictureFrame*>(frame);
+        // An "APIC" frame TagLib cannot parse (encrypted, for one) is an unknown frame: skipped.
+        auto* picture = dynamic_cast<TagLib::ID3v2::AttachedPictureFrame*>(frame);
+        if (!picture)
+            continue;
         QVariantMap entry;
         entry.insert("data", toBytes(picture->picture()));
         entry.insert("MIME", toQString(picture->mimeType()));

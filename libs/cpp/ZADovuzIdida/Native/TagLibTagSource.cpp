@@ -98,6 +98,9 @@ void addId3Items(TagLib::ID3v2::Tag* tag, MetaItemList* items)
                                                        KeySpaceID3, id));
             continue;
         }
+        // A picture frame TagLib could not parse (encrypted, for one) carries no picture to read.
+        if (commonKey == QLatin1String(CommonArtwork))
+            continue;
         QString text;
         if (auto* textFrame = dynamic_cast<TagLib::ID3v2::TextIdentificationFrame*>(frame))
             text = toQString(textFrame->fieldList().toString("/"));
