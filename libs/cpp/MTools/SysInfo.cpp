@@ -80,4 +80,15 @@ __attribute__((noinline)) void SysInfo::printStackTrace(int nDepth, int nSkip)
     qDebug().noquote() << work.data();
 }
 
+QString SysInfo::buildText(const char* compilerDate)
+{
+    static const char* const months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                         "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    QString strBuild = QString::fromLatin1(compilerDate).simplified();
+    strBuild.replace(QLatin1Char(' '), QLatin1Char('/'));
+    for (int i = 0; i < 12; ++i)
+        strBuild.replace(QLatin1String(months[i]), QString::number(i + 1));
+    return strBuild;
+}
+
 } // namespace MTools

@@ -1,4 +1,4 @@
-// Call stack of the current thread as text.
+// Facts about the running program: its call stack as text and its build date.
 #pragma once
 
 #include <QString>
@@ -16,6 +16,8 @@ public:
     static QString stackTrace(int nDepth = 0, int nSkip = 0);
     // The same text as one debug line.
     static void printStackTrace(int nDepth = 0, int nSkip = 0);
+    // A compiler date ("Mmm dd yyyy", as __DATE__) as the build text "M/d/yyyy".
+    static QString buildText(const char* compilerDate);
 };
 
 } // namespace MTools

@@ -2,6 +2,8 @@
 
 #include "TranslationsManager.h"
 
+#include <MTools/SysInfo.h>
+
 #include <QScreen>
 #include <QSysInfo>
 
@@ -17,16 +19,7 @@ QRect desktopGeometry()
 
 } // namespace
 
-QString App::buildTextFromCompilerDate(const char* compilerDate)
-{
-    static const char* const months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                         "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-    QString strBuild = QString::fromLatin1(compilerDate).simplified();
-    strBuild.replace(QLatin1Char(' '), QLatin1Char('/'));
-    for (int i = 0; i < 12; ++i)
-        strBuild.replace(QLatin1String(months[i]), QString::number(i + 1));
-    return strBuild;
-}
+QString App::buildTextFromCompilerDate(const char* compilerDate) { return MTools::SysInfo::buildText(compilerDate); }
 
 QString App::build() const { return buildTextFromCompilerDate(__DATE__); }
 

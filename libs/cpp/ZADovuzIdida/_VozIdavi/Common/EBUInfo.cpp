@@ -3,7 +3,7 @@
 #include <ZADovuzIdida/_VozIdavi/Common/ProductionParameters.h>
 
 #include <MTools/QByteArrayExtensions.h>
-#include <VUVararer/App.h>
+#include <MTools/SysInfo.h>
 
 #include <QCoreApplication>
 #include <QDate>
@@ -17,13 +17,8 @@ namespace ZADovuzIdida {
 
 namespace {
 
-// The frame's build text; without a running frame application, the frame's rule on this library's date.
-QString buildText()
-{
-    if (const VUVararer::App* pApp = qobject_cast<VUVararer::App*>(QCoreApplication::instance()))
-        return pApp->build();
-    return VUVararer::App::buildTextFromCompilerDate(__DATE__);
-}
+// The build text of this library, which is built with the rest of the program.
+QString buildText() { return MTools::SysInfo::buildText(__DATE__); }
 
 bool writeField(const QString& text, int width, FILE* file)
 {
