@@ -51,7 +51,7 @@ public:
     qint64 firstSound() const { return m_nFirstSound; }
     qint64 lastSound() const { return m_nLastSound; }
     bool soundFound() const { return m_bSoundFound; }
-    // Values by which the second pass may differ from the first before the file counts as changed, per channel.
+    // Frames by which the second pass may differ in length from the first before the file counts as changed.
     static constexpr int PassToleranceFrames = 16;
     QString errors() const { return m_strErrors; }
 

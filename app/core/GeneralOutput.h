@@ -31,7 +31,8 @@ public:
     // The intermediate file until close() has chosen the ".m4a" name.
     QString outputFile() const { return m_strOutputFile; }
     // Completes the intermediate file; in the "m4a" variant encodes it to a free ".m4a" name beside it (encodeStep).
-    // A failure emits one errorsLog line and leaves no file behind. True when the result is complete.
+    // A failed write or encode emits one errorsLog line and leaves no file behind; a failed tag write keeps the
+    // result and emits one line. True when the result is complete.
     virtual bool close();
     // Drops what was written: the intermediate file is closed and removed, nothing is made.
     void discard();

@@ -29,11 +29,9 @@ AVSampleFormat avFormat(FfmpegDecoder::SampleFormat format)
     return AV_SAMPLE_FMT_FLT;
 }
 
-bool plausible(int rate, int channels)
-{
-    return rate >= FfmpegDecoder::MinSourceRate && rate <= FfmpegDecoder::MaxSourceRate && channels >= 1 &&
-           channels <= FfmpegDecoder::MaxSourceChannels;
-}
+bool plausibleRate(int rate) { return rate >= FfmpegDecoder::MinSourceRate && rate <= FfmpegDecoder::MaxSourceRate; }
+
+bool plausibleChannels(int channels) { return channels >= 1 && channels <= FfmpegDecoder::MaxSourceChannels; }
 
 // A stream may end this much before its declared length: encoder delay, padding, a lost packet or two.
 constexpr qint64 ShortEndToleranceMs = 250;
@@ -77,11 +75,11 @@ int FfmpegDecoder::openFile()
     }
     m_nStream = rc;
     const AVCodecParameters* parameters = m_pFormat->streams[m_nStream]->codecpar;
-    if (parameters->sample_rate != 0 || parameters->ch_layout.nb_channels != 0) {
-        if (!plausible(parameters->sample_rate, parameters->ch_layout.nb_channels)) {
-            avformat_close_input(&m_pFormat);
-            return kStatusUnsupportedDataFormat;
-        }
+    // A value the header leaves open is checked on the first decoded frame.
+    if ((parameters->sample_rate != 0 && !plausibleRate(parameters->sample_rate)) ||
+        (parameters->ch_layout.nb_channels != 0 && !plausibleChannels(parameters->ch_layout.nb_channels))) {
+        avformat_close_input(&m_pFormat);
+        return kStatusUnsupportedDataFormat;
     }
     for (unsigned i = 0; i < m_pFormat->nb_streams; ++i)
         m_pFormat->streams[i]->discard = int(i) == m_nStream ? AVDISCARD_DEFAULT : AVDISCARD_ALL;
@@ -194,7 +192,7 @@ int FfmpegDecoder::makeResampler(const AVFrame* frame)
 
 int FfmpegDecoder::pushConverted(const AVFrame* frame)
 {
-    if (!plausible(frame->sample_rate, frame->ch_layout.nb_channels))
+    if (!plausibleRate(frame->sample_rate) || !plausibleChannels(frame->ch_layout.nb_channels))
         return kStatusUnsupportedDataFormat;
     if (frame->decode_error_flags != 0 || (frame->flags & AV_FRAME_FLAG_CORRUPT))
         ++m_nDamagedPackets;
