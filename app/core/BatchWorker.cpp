@@ -1,6 +1,7 @@
 #include "BatchWorker.h"
 
 #include "ConversionSettings.h"
+#include "FreeSpace.h"
 #include "GeneralOutput.h"
 #include "OutputNames.h"
 #include "ProductVariant.h"
@@ -11,12 +12,12 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QDebug>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStorageInfo>
 
-BatchWorker::BatchWorker(QObject* parent) : QObject(parent) { m_pDecoder = new ZADovuzIdida::NativeAudioDecoder(this); }
+BatchWorker::BatchWorker(QObject* parent) : QObject(parent) { setDecoder(new ZADovuzIdida::NativeAudioDecoder(this)); }
 
 BatchWorker::~BatchWorker() = default;
 
@@ -37,6 +38,7 @@ void BatchWorker::setDecoder(ZADovuzIdida::NativeAudioDecoderBase* pDecoder)
     delete m_pDecoder;
     m_pDecoder = pDecoder;
     m_pDecoder->setParent(this);
+    connect(m_pDecoder, SIGNAL(error(QString)), this, SLOT(slotDecoderError(QString)));
 }
 
 void BatchWorker::stop() { m_bStop = true; }
@@ -44,6 +46,12 @@ void BatchWorker::stop() { m_bStop = true; }
 void BatchWorker::pause(bool bPause) { m_bPause = bPause; }
 
 void BatchWorker::slotAppendError(const QString& text) { m_strErrors += text; }
+
+void BatchWorker::slotDecoderError(const QString& message)
+{
+    qDebug().noquote() << "decoder:" << message;
+    m_bDecoderFailed = true;
+}
 
 void BatchWorker::slotDoWork()
 {
@@ -174,12 +182,6 @@ void BatchWorker::copyFiles(const QVector<QString>& files, const QString& runFol
     }
 }
 
-qint64 BatchWorker::availableBytes(const QString& folder) const
-{
-    const QStorageInfo storage(folder);
-    if (!storage.isValid() || !storage.isReady())
-        return -1;
-    return storage.bytesAvailable();
-}
+qint64 BatchWorker::availableBytes(const QString& folder) const { return FreeSpace::available(folder); }
 
 GeneralOutput* BatchWorker::createOutput(const QString& target) { return new GeneralOutput(target, m_format, nullptr); }

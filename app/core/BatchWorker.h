@@ -51,6 +51,8 @@ public:
     qint64 firstSound() const { return m_nFirstSound; }
     qint64 lastSound() const { return m_nLastSound; }
     bool soundFound() const { return m_bSoundFound; }
+    // Frames by which the second pass may differ in length from the first before the file counts as changed.
+    static constexpr int PassToleranceFrames = 16;
     QString errors() const { return m_strErrors; }
 
     // The mirrored target folder of source under runFolder (ending in "/"): the last dropped folder holding the
@@ -71,6 +73,10 @@ public slots:
     void slotDoWork();
     void slotAppendError(const QString& text);
 
+private slots:
+    // The decoder could not open or read the file: the pass under way is void.
+    void slotDecoderError(const QString& message);
+
 signals:
     void finished(const QString& runFolder);
     void fileProgress(int percent);
@@ -89,6 +95,11 @@ private:
     // Waits while there is not enough space for needed bytes in folder; false when the file is to be skipped.
     bool waitForFreeSpace(const QString& folder, qint64 needed);
     void waitWhilePaused();
+    // Starts a decoding pass of source with the target's rate, bits and channels.
+    void openSource(const QString& source);
+    // The second pass: decodes, processes and writes the file; false when the source failed or changed.
+    bool writeProcessed(const QString& source, GeneralOutput* pOutput);
+    QString damagedLine(const QString& source) const;
     // Target folder of a source or copy, created; empty (and an error line) when it cannot be created.
     QString targetFolder(const QString& path, const QString& runFolder);
     void emitTotalProgress(int nDone, int nSteps);
@@ -107,5 +118,6 @@ private:
     qint64 m_nFirstSound = 0;
     qint64 m_nLastSound = 0;
     bool m_bSoundFound = false;
+    bool m_bDecoderFailed = false;
     QString m_strErrors;
 };

@@ -1,5 +1,6 @@
 #include "BatchWorker.h"
 
+#include "BlockProcessor.h"
 #include "ConversionSettings.h"
 #include "GeneralOutput.h"
 
@@ -11,7 +12,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -34,6 +34,12 @@ int readBlock(ZADovuzIdida::NativeAudioDecoderBase* pDecoder, float* buffer)
 
 } // namespace
 
+void BatchWorker::openSource(const QString& source)
+{
+    m_bDecoderFailed = false;
+    m_pDecoder->setFile(source, m_format.sampleRate, m_format.bitsPerSample, m_format.channels);
+}
+
 void BatchWorker::initAudioFileInfo(const QString& source)
 {
     m_nNumSamples = 0;
@@ -42,7 +48,7 @@ void BatchWorker::initAudioFileInfo(const QString& source)
     m_nLastSound = 0;
     m_bSoundFound = false;
 
-    m_pDecoder->setFile(source, m_format.sampleRate, m_format.bitsPerSample, m_format.channels);
+    openSource(source);
     std::vector<float> buffer(BlockSize);
     float fMin = 0.0f;
     float fMax = 0.0f;
@@ -93,6 +99,10 @@ void BatchWorker::convert(const QString& source, const QString& target)
         slotAppendError(tr("Can not convert: ") + source + tr("\n"));
         return;
     }
+    if (m_bDecoderFailed) {
+        slotAppendError(damagedLine(source));
+        return;
+    }
 
     const int channels = std::max(m_format.channels, 1);
     const qint64 valuesPerSecond = qint64(std::max(m_format.sampleRate, 1)) * channels;
@@ -105,81 +115,66 @@ void BatchWorker::convert(const QString& source, const QString& target)
     std::unique_ptr<GeneralOutput> output(createOutput(target));
     output->setMetaInfoFile(source);
     connect(output.get(), SIGNAL(errorsLog(QString)), this, SLOT(slotAppendError(QString)));
+    if (!writeProcessed(source, output.get())) {
+        output->discard();
+        slotAppendError(damagedLine(source));
+        return;
+    }
+    if (m_pDecoder->damagedPackets() > 0)
+        slotAppendError(tr("Converted with damaged parts skipped: ") + source + tr("\n"));
+    output->close();
+}
 
-    const bool bNormalize = ConversionSettings::normalizationActive() && m_fPeak > SilentPeak;
-    const float fGain = bNormalize ? float(ConversionSettings::normalization()) / 100.0f / m_fPeak : 1.0f;
+QString BatchWorker::damagedLine(const QString& source) const
+{
+    return tr("Can not convert: ") + source + tr(" (the file is damaged or changed during the conversion)\n");
+}
 
-    const bool bFades = ConversionSettings::fadeInOutActive();
-    const qint64 fadeInLength = bFades ? std::min(ConversionSettings::fadeIn() * valuesPerSecond, count) : 0;
-    const qint64 fadeOutStart =
-        bFades ? std::max(count - ConversionSettings::fadeOut() * valuesPerSecond, qint64(0)) : count;
-    const bool bFadeIn = fadeInLength > 0;
-    const bool bFadeOut = fadeOutStart < count;
-    const float fFadeInStep = bFadeIn ? 1.0f / float(fadeInLength) : 0.0f;
-    const float fFadeOutStep = bFadeOut ? 1.0f / float(count - fadeOutStart) : 0.0f;
+bool BatchWorker::writeProcessed(const QString& source, GeneralOutput* pOutput)
+{
+    const qint64 count = m_nNumSamples;
+    const int channels = std::max(m_format.channels, 1);
+    const qint64 valuesPerSecond = qint64(std::max(m_format.sampleRate, 1)) * channels;
 
+    BlockProcessor::Params params;
+    params.count = count;
+    params.channels = channels;
+    params.end = count;
+    if (ConversionSettings::normalizationActive() && m_fPeak > SilentPeak) {
+        const float fLimit = float(ConversionSettings::normalization()) / 100.0f;
+        params.gain = fLimit / m_fPeak;
+        pOutput->setPeakLimit(fLimit);
+    }
+    if (ConversionSettings::fadeInOutActive()) {
+        params.fadeIn = ConversionSettings::fadeIn() * valuesPerSecond;
+        params.fadeOut = ConversionSettings::fadeOut() * valuesPerSecond;
+    }
     // Trimming keeps whole frames: from the frame of the first sound to the end of the frame of the last.
-    const bool bTrim = ConversionSettings::trimSilenceActive() && m_bSoundFound;
-    const qint64 first = bTrim ? m_nFirstSound - m_nFirstSound % channels : 0;
-    const qint64 end = bTrim ? std::min(m_nLastSound - m_nLastSound % channels + channels, count) : count;
-    const qint64 fadeInEnd = first + fadeInLength;
-    const qint64 fadeOutFrom = bTrim ? fadeOutStart - count + end : fadeOutStart;
+    if (ConversionSettings::trimSilenceActive() && m_bSoundFound) {
+        params.first = m_nFirstSound - m_nFirstSound % channels;
+        params.end = std::min(m_nLastSound - m_nLastSound % channels + channels, count);
+    }
+    BlockProcessor processor(params);
 
-    m_pDecoder->setFile(source, m_format.sampleRate, m_format.bitsPerSample, m_format.channels);
+    openSource(source);
     std::vector<float> buffer(BlockSize);
     float* data = buffer.data();
-    qint64 position = 0;
     int nLastPercent = 0;
-    // Values faded so far; each gain is its count times its step, so no rounding piles up.
-    qint64 nFadedIn = 0;
-    qint64 nFadedOut = 0;
-    for (;;) {
+    // Read to the end even past the last kept value, so that the count can be compared with the first pass.
+    for (int n = 1; n > 0;) {
         waitWhilePaused();
-        const int n = readBlock(m_pDecoder, data);
-        const qint64 newPosition = position + n;
-        const int nPercent = std::min(100, int(float(newPosition) * 100.0f / float(count)));
+        n = readBlock(m_pDecoder, data);
+        const int kept = processor.process(data, n);
+        const int nPercent = int(std::min<qint64>(100, processor.position() * 100 / count));
         if (nPercent != nLastPercent) {
             emit fileProgress(nPercent);
             nLastPercent = nPercent;
         }
-        if (n > 0) {
-            if (bNormalize)
-                for (int i = 0; i < n; ++i)
-                    data[i] *= fGain;
-            if (bFadeIn && newPosition >= first && newPosition <= fadeInEnd) {
-                for (int i = 0; i < n; ++i)
-                    data[i] *= std::min(float(nFadedIn++) * fFadeInStep, 1.0f);
-            }
-            if (bFadeOut && newPosition >= fadeOutFrom) {
-                for (int i = 0; i < n; ++i)
-                    data[i] *= std::max(1.0f - float(nFadedOut++) * fFadeOutStep, 0.0f);
-            }
-        }
-        qint64 kept = n;
-        if (bTrim) {
-            if (position < first && newPosition < first) {
-                position = newPosition;
-                if (n == 0)
-                    break;
-                continue;
-            }
-            if (end <= position)
-                break;
-            if (position <= first && first <= newPosition) {
-                kept = newPosition - first;
-                std::memmove(data, data + (first - position), size_t(kept) * sizeof(float));
-            }
-            if (end <= newPosition)
-                kept -= newPosition - end;
-        }
         if (kept > 0)
-            output->write(data, kept);
-        position = newPosition;
-        if (n == 0)
-            break;
+            pOutput->write(data, kept);
     }
-    output->close();
     m_pDecoder->finish();
+    return !m_bDecoderFailed && std::abs(processor.position() - count) <= qint64(PassToleranceFrames) * channels;
 }
 
 bool BatchWorker::waitForFreeSpace(const QString& folder, qint64 needed)

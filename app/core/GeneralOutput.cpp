@@ -5,28 +5,48 @@
 #include "ProductVariant.h"
 
 #include <ZADovuzIdida/AFTransCoder.h>
+#include <ZADovuzIdida/NativeAudioTools.h>
 #include <ZADovuzIdida/NativeMetaTags.h>
 #include <ZADovuzIdida/_VozIdavi/Common/Settings.h>
+#include <ZADovuzIdida/_VozIdavi/Input/WaveInput.h>
 #include <ZADovuzIdida/_VozIdavi/Output/WaveOutput.h>
 
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryFile>
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
+#include <vector>
+
+namespace {
+
+// The window of the decoded peak below the limit, the level aimed at inside it, and the encodes it may take.
+const float PeakWindow = std::pow(10.0f, -1.0f / 20.0f);
+const float PeakAim = std::pow(10.0f, -0.5f / 20.0f);
+constexpr int MaxEncodes = 5;
+constexpr int ScaleBlock = 32000;
+
+} // namespace
 
 GeneralOutput::GeneralOutput(const QString& fileName, ZADovuzIdida::MAudioFormat format, QObject* parent)
     : QObject(parent), m_strFileName(fileName), m_format(format), m_strOutputFile(fileName)
 {
-    ZADovuzIdida::Settings settings(48000, 2, 1, 16);
-    settings.setSampleRate(unsigned(std::max(format.sampleRate, 0)));
-    settings.setBitsPerSample(short(format.bitsPerSample));
-    settings.setChannels(short(format.channels));
-    m_pWave = std::make_unique<ZADovuzIdida::WaveOutput>(QFile::encodeName(fileName).constData(), settings, QString(),
-                                                         MTools::Handle<ZADovuzIdida::EBUInfo>(), true);
+    m_pWave = makeWriter(fileName);
 }
 
 GeneralOutput::~GeneralOutput() = default;
+
+std::unique_ptr<ZADovuzIdida::WaveOutput> GeneralOutput::makeWriter(const QString& path) const
+{
+    ZADovuzIdida::Settings settings(48000, 2, 1, 16);
+    settings.setSampleRate(unsigned(std::max(m_format.sampleRate, 0)));
+    settings.setBitsPerSample(short(m_format.bitsPerSample));
+    settings.setChannels(short(m_format.channels));
+    return std::make_unique<ZADovuzIdida::WaveOutput>(QFile::encodeName(path).constData(), settings, QString(),
+                                                      MTools::Handle<ZADovuzIdida::EBUInfo>(), true);
+}
 
 void GeneralOutput::setMetaInfoFile(const QString& path) { m_strMetaInfoFile = path; }
 
@@ -40,6 +60,16 @@ void GeneralOutput::write(float* data, qint64 count)
         data += n;
         count -= n;
     } while (count > 0);
+}
+
+void GeneralOutput::discard()
+{
+    if (m_bClosed)
+        return;
+    m_bClosed = true;
+    m_pWave->close();
+    m_pWave.reset();
+    QFile::remove(m_strFileName);
 }
 
 bool GeneralOutput::close()
@@ -59,32 +89,99 @@ bool GeneralOutput::close()
         m_bResult = true;
         return true;
     }
-
     const QFileInfo info(m_strFileName);
-    const QString result = OutputNames::freeName(info.absolutePath(), info.completeBaseName(), QStringLiteral(".m4a"));
-    m_strOutputFile = result;
-    if (!encode(m_strFileName, result)) {
+    m_strOutputFile = OutputNames::freeName(info.absolutePath(), info.completeBaseName(), QStringLiteral(".m4a"));
+    m_bResult = encodeStep(m_strOutputFile);
+    return m_bResult;
+}
+
+bool GeneralOutput::encodeStep(const QString& result)
+{
+    QString reason;
+    const bool bEncoded = encodeWithinPeak(result, &reason);
+    QFile::remove(m_strFileName);
+    if (!bEncoded) {
         QFile::remove(result);
-        emit errorsLog(tr("Settings error, can not create: ") + result + tr(", the intermediate file stays: ") +
-                       m_strFileName + tr("\n"));
+        const QString source = m_strMetaInfoFile.isEmpty() ? m_strFileName : m_strMetaInfoFile;
+        emit errorsLog(tr("Can not encode: ") + source + tr(" (the encoder failed: ") + reason + tr(")\n"));
         return false;
     }
-    QFile::remove(m_strFileName);
     if (ConversionSettings::copyMetaTagsActive() && !m_strMetaInfoFile.isEmpty()) {
         ZADovuzIdida::NativeMetaTags tags;
         tags.readFrom(m_strMetaInfoFile);
-        tags.writeTo(result);
+        if (tags.isMetaDataAvailable() && !tags.writeTo(result))
+            emit errorsLog(tr("Can not write the tags: ") + result + tr("\n"));
     }
-    m_bResult = true;
     return true;
 }
 
-bool GeneralOutput::encode(const QString& input, const QString& output)
+bool GeneralOutput::encodeWithinPeak(const QString& result, QString* pReason)
+{
+    if (!encode(m_strFileName, result, pReason))
+        return false;
+    if (m_fPeakLimit <= 0.0f)
+        return true;
+    const auto measure = [&](float* pPeak) {
+        *pPeak = ZADovuzIdida::NativeAudioTools::peak(result);
+        if (*pPeak < 0.0f)
+            *pReason = tr("the result can not be decoded");
+        return *pPeak >= 0.0f;
+    };
+    float peak = 0.0f;
+    if (!measure(&peak))
+        return false;
+    // Lower the level while the peak is above the window, raise it back (never above the intermediate's own
+    // level) when a step went below it; the encoder's overshoot is not linear, so each step aims at the middle.
+    float gain = 1.0f;
+    for (int nEncodes = 1; nEncodes < MaxEncodes && peak > 0.0f; ++nEncodes) {
+        const bool bAbove = peak > m_fPeakLimit;
+        const bool bBelow = peak < m_fPeakLimit * PeakWindow && gain < 1.0f;
+        if (!bAbove && !bBelow)
+            break;
+        gain = std::min(1.0f, gain * m_fPeakLimit * PeakAim / peak);
+        const QFileInfo info(m_strFileName);
+        QTemporaryFile scaled(info.absolutePath() + "/" + info.completeBaseName() + ".XXXXXX.wav");
+        if (!scaled.open()) {
+            *pReason = tr("can not write a file beside ") + m_strFileName;
+            return false;
+        }
+        scaled.close();
+        if (!writeScaled(scaled.fileName(), gain)) {
+            *pReason = tr("can not write ") + scaled.fileName();
+            return false;
+        }
+        QFile::remove(result);
+        if (!encode(scaled.fileName(), result, pReason) || !measure(&peak))
+            return false;
+    }
+    return true;
+}
+
+bool GeneralOutput::writeScaled(const QString& path, float gain) const
+{
+    ZADovuzIdida::WaveInput input;
+    if (!input.load(QFile::encodeName(m_strFileName).constData(), false))
+        return false;
+    const std::unique_ptr<ZADovuzIdida::WaveOutput> output = makeWriter(path);
+    std::vector<float> buffer(ScaleBlock);
+    for (int n = input.read(buffer.data(), ScaleBlock); n > 0; n = input.read(buffer.data(), ScaleBlock)) {
+        for (int i = 0; i < n; ++i)
+            buffer[size_t(i)] *= gain;
+        output->write(buffer.data(), n);
+    }
+    input.close();
+    return output->close() && output->ok();
+}
+
+bool GeneralOutput::encode(const QString& input, const QString& output, QString* pReason)
 {
     ZADovuzIdida::AFTransCoder coder;
     coder.setQuality(ConversionSettings::quality());
     coder.setBitrate(ConversionSettings::bitRate());
     coder.convert(input, output);
     const QFileInfo info(output);
-    return info.isFile() && info.size() > 0;
+    if (coder.errorText().isEmpty() && info.isFile() && info.size() > 0)
+        return true;
+    *pReason = coder.errorText().isEmpty() ? tr("no result was written") : coder.errorText();
+    return false;
 }

@@ -23,28 +23,42 @@ public:
 
     // The source whose tags the result receives.
     void setMetaInfoFile(const QString& path);
+    // When above 0, the decoded peak of the M4A result is held at most limit and, where the level allows,
+    // within 1 dB below it: a result above the window is encoded again from the intermediate at a lower level.
+    void setPeakLimit(float limit) { m_fPeakLimit = limit; }
     // count interleaved values.
     virtual void write(float* data, qint64 count);
     // The intermediate file until close() has chosen the ".m4a" name.
     QString outputFile() const { return m_strOutputFile; }
-    // Completes the intermediate file; in the "m4a" variant encodes it to a free ".m4a" name beside it, removes
-    // it and copies the tags. A failure emits one errorsLog line: an incomplete intermediate is removed, a failed
-    // encode removes its partial result and keeps the intermediate. True when the result is complete.
+    // Completes the intermediate file; in the "m4a" variant encodes it to a free ".m4a" name beside it (encodeStep).
+    // A failed write or encode emits one errorsLog line and leaves no file behind; a failed tag write keeps the
+    // result and emits one line. True when the result is complete.
     virtual bool close();
+    // Drops what was written: the intermediate file is closed and removed, nothing is made.
+    void discard();
 
 signals:
     void errorsLog(const QString& line);
 
 protected:
-    // Encodes input into output with the stored quality and bit rate; true when output is there.
-    virtual bool encode(const QString& input, const QString& output);
+    // Encodes input into output with the stored quality and bit rate; true when output is there, else the reason.
+    virtual bool encode(const QString& input, const QString& output, QString* pReason);
 
 private:
+    std::unique_ptr<ZADovuzIdida::WaveOutput> makeWriter(const QString& path) const;
+    // The closed intermediate in, the tagged result out; removes the intermediate in any case.
+    bool encodeStep(const QString& result);
+    // encode(), then the peak check and at most a few encodes at a lower level.
+    bool encodeWithinPeak(const QString& result, QString* pReason);
+    // Writes the intermediate file, every value multiplied by gain, to path.
+    bool writeScaled(const QString& path, float gain) const;
+
     QString m_strFileName;
     QString m_strMetaInfoFile;
     ZADovuzIdida::MAudioFormat m_format;
     std::unique_ptr<ZADovuzIdida::WaveOutput> m_pWave;
     QString m_strOutputFile;
+    float m_fPeakLimit = 0.0f;
     bool m_bClosed = false;
     bool m_bResult = false;
 };

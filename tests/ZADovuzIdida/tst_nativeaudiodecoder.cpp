@@ -81,6 +81,9 @@ private slots:
                 "0.5*sin(2*PI*700*t)|0.5*sin(2*PI*800*t):c=5.1:s=44100:d=2",
                 "-c:a", "flac", path("surround.flac")});
         QVERIFY(MediaKit::writeFile(path("notes.txt"), "just some words, no sound\n"));
+        QVERIFY(TestKit::patchWavFormat(path("stereo.wav"), path("hugerate.wav"), 603987776, 2));
+        QVERIFY(TestKit::patchWavFormat(path("stereo.wav"), path("lowrate.wav"), 999, 2));
+        QVERIFY(TestKit::patchWavFormat(path("stereo.wav"), path("channels.wav"), 48000, 65));
     }
 
     // The decoded 16-bit samples match ffmpeg's own conversion within 2 LSB, and the length within a few frames;
@@ -229,12 +232,30 @@ private slots:
         }
     }
 
-    // A file that cannot be opened gives the open, the format and then a read message per read.
+    // A file cut short of the length it declares ends with one read error.
+    void testTruncated()
+    {
+        for (const QString& file : QStringList{"stereo.flac", "stereo.mp3"}) {
+            const QByteArray bytes = MediaKit::readAll(path(file));
+            QVERIFY(MediaKit::writeFile(path("cut-" + file), bytes.left(bytes.size() / 3)));
+            NativeAudioDecoder decoder;
+            QSignalSpy errors(&decoder, SIGNAL(error(QString)));
+            QVERIFY(!decodeAll(decoder, path("cut-" + file), 44100, 16, 2).empty());
+            QCOMPARE(errors.count(), 1);
+            QVERIFY2(errors[0][0].toString().endsWith("Couldn't read from input file 'eof?'"), qPrintable(file));
+        }
+    }
+
+    // A file that cannot be opened, or declares a rate or channel count no real file has, gives the open, the
+    // format and then a read message per read.
     void testFailures()
     {
         const QList<QPair<QString, QString>> cases{
             {"missing.wav", "ExtAudioFileOpenURL failed (No such file or directory)"},
-            {"notes.txt", "ExtAudioFileOpenURL failed"}};
+            {"notes.txt", "ExtAudioFileOpenURL failed"},
+            {"hugerate.wav", "ExtAudioFileOpenURL failed 'fmt?'"},
+            {"lowrate.wav", "ExtAudioFileOpenURL failed 'fmt?'"},
+            {"channels.wav", "ExtAudioFileOpenURL failed 'fmt?'"}};
         for (const auto& c : cases) {
             NativeAudioDecoder decoder;
             QSignalSpy errors(&decoder, SIGNAL(error(QString)));

@@ -1,10 +1,13 @@
 #include "TestMain.h"
+#include "Tools.h"
 
 #include <core/BatchWorker.h>
+#include <core/ConversionSettings.h>
+#include <core/FreeSpace.h>
 #include <core/GeneralOutput.h>
 
 #include <VUVararer/App.h>
-#include <ZADovuzIdida/NativeAudioDecoderBase.h>
+#include <ZADovuzIdida/NativeAudioDecoder.h>
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -55,11 +58,32 @@ private:
     QVector<float>* m_pSink;
 };
 
+// The real decoder; before the second pass the source vanishes or is replaced.
+class ChangingDecoder : public ZADovuzIdida::NativeAudioDecoder
+{
+public:
+    QString strReplacement;
+
+    void setFile(const QString& path, const int& rate, const int& bits, const int& channels) override
+    {
+        if (++m_nOpened == 2) {
+            QFile::remove(path);
+            if (!strReplacement.isEmpty())
+                QFile::copy(strReplacement, path);
+        }
+        NativeAudioDecoder::setFile(path, rate, bits, channels);
+    }
+
+private:
+    int m_nOpened = 0;
+};
+
 class TestWorker : public BatchWorker
 {
 public:
     QVector<float> output;
     int nOutputs = 0;
+    bool bRealOutput = false;
     // Free-space answers, the last one repeating.
     mutable QList<qint64> spaceAnswers{qint64(1) << 40};
 
@@ -71,7 +95,7 @@ protected:
     GeneralOutput* createOutput(const QString& target) override
     {
         ++nOutputs;
-        return new CapturingOutput(target, &output);
+        return bRealOutput ? BatchWorker::createOutput(target) : new CapturingOutput(target, &output);
     }
 };
 
@@ -82,13 +106,24 @@ public:
     using GeneralOutput::GeneralOutput;
 
 protected:
-    bool encode(const QString&, const QString& output) override
+    bool encode(const QString&, const QString& output, QString* pReason) override
     {
         QFile file(output);
         if (file.open(QIODevice::WriteOnly))
             file.write("partial");
+        *pReason = "disk full";
         return false;
     }
+};
+
+// An encoder that makes a result no tag writer can read: a copy of the intermediate.
+class CopyingOutput : public GeneralOutput
+{
+public:
+    using GeneralOutput::GeneralOutput;
+
+protected:
+    bool encode(const QString& input, const QString& output, QString*) override { return QFile::copy(input, output); }
 };
 
 void store(const QVariantMap& values)
@@ -128,6 +163,30 @@ private slots:
     {
         QVERIFY(m_dir.isValid());
         qputenv("PATH", qgetenv("TRELVANIC_BIN_DIR") + ":" + qgetenv("PATH"));
+        const QString in = m_dir.filePath("in/");
+        QVERIFY(QDir().mkpath(in));
+        QString error;
+        QVERIFY2(TestKit::makeTone(in + "tone.wav", 3, 44100, 2, {"-c:a", "pcm_s16le"}, &error), qPrintable(error));
+        QVERIFY2(TestKit::makeTone(in + "short.wav", 1, 44100, 2, {"-c:a", "pcm_s16le"}, &error), qPrintable(error));
+        QVERIFY2(TestKit::makeTone(in + "long.flac", 6, 44100, 2, {}, &error), qPrintable(error));
+        QVERIFY2(TestKit::makeTone(in + "tagged.mp3", 1, 44100, 2, {"-metadata", "title=T"}, &error),
+                 qPrintable(error));
+        const qint64 third = QFileInfo(in + "long.flac").size() / 3;
+        const TestKit::ToolResult cut =
+            TestKit::runTool("sh", {"-c", QString("head -c %1 '%2long.flac' > '%2cut.flac'").arg(third).arg(in)});
+        QCOMPARE(cut.exitCode, 0);
+        // 50 bytes flipped inside one FLAC frame: the decoder drops that frame and goes on.
+        QFile flac(in + "long.flac");
+        QVERIFY(flac.open(QIODevice::ReadOnly));
+        QByteArray bytes = flac.readAll();
+        for (int i = bytes.size() / 2; i < bytes.size() / 2 + 50; ++i)
+            bytes[i] = char(~bytes[i]);
+        QFile bad(in + "bad.flac");
+        QVERIFY(bad.open(QIODevice::WriteOnly) && bad.write(bytes) == bytes.size());
+        bad.close();
+        QVERIFY(TestKit::patchWavFormat(in + "short.wav", in + "hugerate.wav", 603987776, 2));
+        QVERIFY(TestKit::patchWavFormat(in + "short.wav", in + "lowrate.wav", 999, 2));
+        QVERIFY(TestKit::patchWavFormat(in + "short.wav", in + "channels.wav", 44100, 65));
     }
 
     void init()
@@ -136,40 +195,16 @@ private slots:
         store({{"KeyNormalizationActive", false}});
     }
 
-    void testFadeInBlocks()
-    {
-        store({{"KeyFadeInOutActive", true}, {"KeyFadeIn", 3}, {"KeyFadeOut", 0}});
-        TestWorker worker;
-        const QVector<float> out = convert(worker, constant(20 * 32000, 0.5f), 44100, 2);
-        QCOMPARE(out.size(), 20 * 32000);
-        QCOMPARE(out[0], 0.0f);
-        // 3 s are 264600 values: the first 8 blocks fade, the ninth block is at full level.
-        QVERIFY(std::fabs(out[255999] / 0.5f - 0.9675f) < 5e-4f);
-        QCOMPARE(out[256000], 0.5f);
-        for (int i = 1; i < out.size(); ++i)
-            QVERIFY2(std::isfinite(out[i]) && out[i] >= out[i - 1] && out[i] <= 0.5f, qPrintable(QString::number(i)));
-    }
-
-    void testFadeOutLongerThanFile()
-    {
-        store({{"KeyFadeInOutActive", true}, {"KeyFadeIn", 0}, {"KeyFadeOut", 3}});
-        TestWorker worker;
-        const QVector<float> out = convert(worker, constant(1500, 0.5f), 1000, 1);
-        QCOMPARE(out.size(), 1500);
-        QCOMPARE(out[0], 0.5f);
-        QVERIFY(std::fabs(out[750] - 0.25f) < 1e-3f);
-        for (int i = 1; i < out.size(); ++i)
-            QVERIFY(out[i] <= out[i - 1] && out[i] >= 0.0f);
-    }
-
-    void testFadeWithTrimStaysAtUnity()
+    // A one-second fade-in with trimming starts at 0 on the first kept value, inside the first block.
+    void testFadeWithTrim()
     {
         store({{"KeyFadeInOutActive", true}, {"KeyFadeIn", 1}, {"KeyFadeOut", 1}, {"KeyTrimSilenceActive", true}});
         TestWorker worker;
         const QVector<float> out = convert(worker, constant(31999, 0.0f) + constant(100000, 0.5f), 32001, 1);
         QCOMPARE(out.size(), 100000);
-        for (float x : out)
-            QVERIFY(x >= 0.0f && x <= 0.5f);
+        QCOMPARE(out.first(), 0.0f);
+        QVERIFY(std::fabs(out[16000] - 0.25f) < 1e-4f);
+        QCOMPARE(out[50000], 0.5f);
         QCOMPARE(out.last(), 0.0f);
     }
 
@@ -273,6 +308,66 @@ private slots:
         QTEST(worker.errors(), "errors");
     }
 
+    void testFreeSpaceFallback()
+    {
+        const TestKit::ToolResult df = TestKit::runTool("df", {"-B1", "--output=avail", m_dir.path()});
+        QCOMPARE(df.exitCode, 0);
+        const qint64 reference = df.out.split('\n').value(1).trimmed().toLongLong();
+        QVERIFY(reference > 0);
+        QVERIFY(std::llabs(FreeSpace::fromFileSystem(m_dir.path()) - reference) < (qint64(64) << 20));
+        QCOMPARE(FreeSpace::fromFileSystem(m_dir.filePath("missing")), qint64(-1));
+    }
+
+    void testDamagedSource_data()
+    {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<bool>("converted");
+        const QString damaged = "Can not convert: %1 (the file is damaged or changed during the conversion)\n";
+        const QString refused = "Can not convert: %1\n";
+        QTest::newRow("cut to a third") << "cut.flac"
+                                        << "" << damaged << false;
+        QTest::newRow("vanished between passes") << "tone.wav"
+                                                 << "vanish" << damaged << false;
+        QTest::newRow("replaced by a shorter file") << "tone.wav"
+                                                    << "short.wav" << damaged << false;
+        QTest::newRow("rate 603987776 Hz") << "hugerate.wav"
+                                           << "" << refused << false;
+        QTest::newRow("rate 999 Hz") << "lowrate.wav"
+                                     << "" << refused << false;
+        QTest::newRow("65 channels") << "channels.wav"
+                                     << "" << refused << false;
+        QTest::newRow("one damaged frame") << "bad.flac"
+                                           << ""
+                                           << "Converted with damaged parts skipped: %1\n"
+                                           << true;
+    }
+
+    void testDamagedSource()
+    {
+        QFETCH(QString, source);
+        QFETCH(QString, change);
+        QFETCH(QString, line);
+        QFETCH(bool, converted);
+        store({{"KeyNormalizationActive", true}});
+        const QString folder = m_dir.filePath(QString("damaged/%1/").arg(QTest::currentDataTag()));
+        QVERIFY(QDir().mkpath(folder + "src"));
+        const QString path = folder + "src/" + source;
+        QVERIFY(QFile::copy(m_dir.filePath("in/" + source), path));
+        TestWorker worker;
+        worker.bRealOutput = true;
+        worker.setSettings(ConversionSettings::targetFormat());
+        if (!change.isEmpty()) {
+            auto* pDecoder = new ChangingDecoder;
+            pDecoder->strReplacement = change == "vanish" ? QString() : m_dir.filePath("in/" + change);
+            worker.setDecoder(pDecoder);
+        }
+        worker.convert(path, folder + "x.wav");
+        QCOMPARE(worker.errors(), line.arg(path));
+        QCOMPARE(QDir(folder).entryList(QDir::Files), converted ? QStringList{"x.m4a"} : QStringList());
+    }
+
     void testMirroring_data()
     {
         QTest::addColumn<QStringList>("dropped");
@@ -316,32 +411,57 @@ private slots:
         QCOMPARE(worker.newPathForForlderStructure(root + source, run), run + expected);
     }
 
-    void testOutputStage()
+    void testOutputFaults_data()
     {
-        const QVector<float> tone = constant(44100, 0.25f);
-        const QString wav = m_dir.filePath("out.wav");
-        {
-            FailingOutput output(wav, {});
-            QSignalSpy errors(&output, SIGNAL(errorsLog(QString)));
-            output.write(const_cast<float*>(tone.data()), tone.size());
-            QVERIFY(!output.close());
-            QCOMPARE(errors.size(), 1);
-            QVERIFY(errors[0][0].toString().startsWith("Settings error, can not create: " + m_dir.filePath("out.m4a")));
-            QVERIFY(errors[0][0].toString().contains(wav));
-            QVERIFY(!QFile::exists(m_dir.filePath("out.m4a")));
-            QVERIFY(QFileInfo(wav).size() >= 44100 * 2);
-        }
-        const QString full = m_dir.filePath("full.wav");
-        QVERIFY(QFile::link("/dev/full", full));
-        {
-            GeneralOutput output(full, {});
-            QSignalSpy errors(&output, SIGNAL(errorsLog(QString)));
-            output.write(const_cast<float*>(tone.data()), tone.size());
-            QVERIFY(!output.close());
-            QCOMPARE(errors.size(), 1);
-            QCOMPARE(errors[0][0].toString(), "Can not write: " + full + "\n");
-            QVERIFY(!QFileInfo(full).isSymLink());
-        }
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QStringList>("files");
+        QTest::newRow("encoder fails") << "failing"
+                                       << "Can not encode: %1 (the encoder failed: disk full)\n"
+                                       << QStringList();
+        QTest::newRow("encoder missing") << "missing"
+                                         << "Can not encode: %1 (the encoder failed: afconvert can not be started)\n"
+                                         << QStringList();
+        QTest::newRow("tags not written") << "copying"
+                                          << "Can not write the tags: %2out.m4a\n"
+                                          << QStringList{"out.m4a"};
+        QTest::newRow("intermediate not written") << "full"
+                                                  << "Can not write: %2out.wav\n"
+                                                  << QStringList();
+    }
+
+    void testOutputFaults()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, line);
+        QFETCH(QStringList, files);
+        store({{"KeyCopyMetaTagsActive", true}});
+        const QString folder = m_dir.filePath(QString("faults/%1/").arg(QTest::currentDataTag()));
+        QVERIFY(QDir().mkpath(folder));
+        const QString wav = folder + "out.wav";
+        if (kind == "full")
+            QVERIFY(QFile::link("/dev/full", wav));
+        const QByteArray path = qgetenv("PATH");
+        if (kind == "missing")
+            qputenv("PATH", "/nonexistent");
+        std::unique_ptr<GeneralOutput> output;
+        if (kind == "failing")
+            output = std::make_unique<FailingOutput>(wav, ZADovuzIdida::MAudioFormat());
+        else if (kind == "copying")
+            output = std::make_unique<CopyingOutput>(wav, ZADovuzIdida::MAudioFormat());
+        else
+            output = std::make_unique<GeneralOutput>(wav, ZADovuzIdida::MAudioFormat());
+        const QString source = m_dir.filePath("in/tagged.mp3");
+        output->setMetaInfoFile(source);
+        QSignalSpy errors(output.get(), SIGNAL(errorsLog(QString)));
+        QVector<float> tone = constant(44100, 0.25f);
+        output->write(tone.data(), tone.size());
+        const bool bResult = output->close();
+        qputenv("PATH", path);
+        QCOMPARE(bResult, !files.isEmpty());
+        QCOMPARE(errors.size(), 1);
+        QCOMPARE(errors[0][0].toString(), line.replace("%1", source).replace("%2", folder));
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::System), files);
     }
 };
 

@@ -319,6 +319,48 @@ private slots:
         QVERIFY(stat(r->runFolder + "padded.m4a")["peak"] <= 0.53);
     }
 
+    void testEncodedPeak_data()
+    {
+        QTest::addColumn<QString>("graph");
+        QTest::addColumn<int>("level");
+        QTest::addColumn<double>("low");
+        QTest::addColumn<double>("high");
+        const QString square = "aevalsrc=if(lt(mod(t*441\\,1)\\,0.5)\\,1\\,-1)";
+        QTest::newRow("full-scale sine") << "aevalsrc=sin(2*PI*997*t)" << 100 << -1.0 << 0.0;
+        QTest::newRow("square") << square << 100 << -1.0 << 0.0;
+        QTest::newRow("pink noise") << "anoisesrc=c=pink:a=1" << 100 << -1.0 << 0.0;
+        QTest::newRow("clipped mix") << "aevalsrc=clip(0.9*sin(2*PI*220*t)+0.9*sin(2*PI*331*t)\\,-1\\,1)" << 100 << -1.0
+                                     << 0.0;
+        QTest::newRow("square at 50 %") << square << 50 << -7.02 << -6.02;
+        QTest::newRow("normalization off") << "aevalsrc=0.5*sin(2*PI*997*t)|0.5*sin(2*PI*997*t)" << 0 << -7.5 << -4.5;
+    }
+
+    // The decoded peak of the result as ffmpeg's astats measures it.
+    void testEncodedPeak()
+    {
+        QFETCH(QString, graph);
+        QFETCH(int, level);
+        QFETCH(double, low);
+        QFETCH(double, high);
+        const QString name = QString("peak/%1.wav").arg(QTest::currentDataTag());
+        QVERIFY(QDir().mkpath(m_strIn + "peak"));
+        QVERIFY(tool("ffmpeg", {"-v", "error", "-y", "-f", "lavfi", "-i", graph + ":d=3:s=44100", "-ac", "2", "-c:a",
+                                "pcm_s16le", m_strIn + name}));
+        store(
+            {{"KeyNormalizationActive", level > 0}, {"KeyNormalization", level}, {"KeyFolderStructureActive", false}});
+        const Recorder* r = run({{name}, {}, {}, {}, {}});
+        QVERIFY(r->bFinished && r->errors.isEmpty());
+        const QString result = r->runFolder + QFileInfo(name).completeBaseName() + ".m4a";
+        const TestKit::ToolResult astats = TestKit::runTool(
+            "ffmpeg",
+            {"-i", result, "-af", "astats=measure_perchannel=none:measure_overall=Peak_level", "-f", "null", "-"});
+        const QRegularExpressionMatch match =
+            QRegularExpression("Peak level dB: (\\S+)").match(QString::fromLocal8Bit(astats.err));
+        QVERIFY2(match.hasMatch(), astats.err.constData());
+        const double peak = match.captured(1).toDouble();
+        QVERIFY2(peak >= low && peak <= high, qPrintable(QString::number(peak)));
+    }
+
     void testStopAndPause()
     {
         store({{"KeyFolderStructureActive", false}, {"KeyCopyImagesActive", true}});

@@ -1,6 +1,8 @@
 #include "Tools.h"
 
+#include <QFile>
 #include <QProcess>
+#include <QtEndian>
 #include <QStandardPaths>
 
 namespace TestKit {
@@ -56,6 +58,24 @@ bool makeTone(const QString& path, double seconds, int rate, int channels, const
     if (result.exitCode != 0 && error)
         *error = QString("ffmpeg failed (%1): %2").arg(result.exitCode).arg(QString::fromLocal8Bit(result.err));
     return result.exitCode == 0;
+}
+
+bool patchWavFormat(const QString& source, const QString& target, quint32 rate, quint16 channels)
+{
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly))
+        return false;
+    QByteArray bytes = in.readAll();
+    const int fmt = bytes.indexOf("fmt ");
+    if (fmt < 0 || bytes.size() < fmt + 24)
+        return false;
+    const quint16 blockAlign = quint16(channels * 2);
+    qToLittleEndian(channels, bytes.data() + fmt + 10);
+    qToLittleEndian(rate, bytes.data() + fmt + 12);
+    qToLittleEndian(quint32(rate * blockAlign), bytes.data() + fmt + 16);
+    qToLittleEndian(blockAlign, bytes.data() + fmt + 20);
+    QFile out(target);
+    return out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size();
 }
 
 } // namespace TestKit

@@ -28,4 +28,8 @@ bool haveTool(const QString& program);
 bool makeTone(const QString& path, double seconds, int rate, int channels, const QStringList& extra = {},
               QString* error = nullptr, int frequency = 440);
 
+// Copies the 16-bit WAV file source to target with the rate and channel count of its header replaced (the
+// samples stay as they are): a hostile header made at test time.
+bool patchWavFormat(const QString& source, const QString& target, quint32 rate, quint16 channels);
+
 } // namespace TestKit

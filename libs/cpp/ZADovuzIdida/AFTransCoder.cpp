@@ -54,8 +54,20 @@ void AFTransCoder::convert(const QString& input, const QString& output)
     QProcess process;
     process.start(program, arguments, QIODevice::ReadWrite);
     process.waitForFinished(-1);
-    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
-        qDebug() << "afconvert:" << process.readAllStandardError().trimmed();
+    m_strErrorText.clear();
+    if (process.error() == QProcess::FailedToStart) {
+        m_strErrorText = QCoreApplication::translate("AFTransCoder", "afconvert can not be started");
+    } else if (process.exitStatus() != QProcess::NormalExit) {
+        m_strErrorText = QCoreApplication::translate("AFTransCoder", "afconvert crashed");
+    } else if (process.exitCode() != 0) {
+        const QString message = QString::fromLocal8Bit(process.readAllStandardError()).trimmed().section('\n', -1);
+        m_strErrorText =
+            message.isEmpty()
+                ? QCoreApplication::translate("AFTransCoder", "afconvert ended with code %1").arg(process.exitCode())
+                : message;
+    }
+    if (!m_strErrorText.isEmpty())
+        qDebug() << "afconvert:" << m_strErrorText;
     qDebug() << "!!!END";
 }
 

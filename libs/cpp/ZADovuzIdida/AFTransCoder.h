@@ -21,10 +21,13 @@ public:
 
     // Runs afconvert on input and blocks until it exits; success shows only as the output file existing.
     void convert(const QString& input, const QString& output);
+    // Why the last convert failed, as the tool or the system tells it; empty after a run that ended well.
+    QString errorText() const { return m_strErrorText; }
 
 private:
     int m_nQuality = 127;
     int m_nBitrate = 128000;
+    QString m_strErrorText;
 };
 
 class LameTransCoder : public QObject

@@ -104,6 +104,8 @@ int NativeAudioDecoder::read(float* buffer, int count)
     return got;
 }
 
+int NativeAudioDecoder::damagedPackets() const { return m_pFile->damagedPackets(); }
+
 void NativeAudioDecoder::finish()
 {
     m_pFile->close();

@@ -24,6 +24,7 @@ public:
     // Returns 2 x frames in stereo, frames in mono; 0 at the end, on failure, without a file and after finish().
     int read(float* buffer, int count) override;
     void finish() override;
+    int damagedPackets() const override;
 
     QString path() const { return m_strPath; }
 

@@ -17,6 +17,8 @@ public:
     // Fills buffer (capacity count floats); returns the floats written, 0 at the end or on failure.
     virtual int read(float* buffer, int count) = 0;
     virtual void finish() = 0;
+    // Damaged packets skipped or concealed since setFile; the stream went on past them.
+    virtual int damagedPackets() const { return 0; }
 
 signals:
     void error(const QString& message);

@@ -18,8 +18,24 @@ namespace {
 
 AVSampleFormat avFormat(FfmpegDecoder::SampleFormat format)
 {
-    return format == FfmpegDecoder::SampleFormat::S16 ? AV_SAMPLE_FMT_S16 : AV_SAMPLE_FMT_S32;
+    switch (format) {
+    case FfmpegDecoder::SampleFormat::S16:
+        return AV_SAMPLE_FMT_S16;
+    case FfmpegDecoder::SampleFormat::S32:
+        return AV_SAMPLE_FMT_S32;
+    case FfmpegDecoder::SampleFormat::F32:
+        break;
+    }
+    return AV_SAMPLE_FMT_FLT;
 }
+
+bool plausibleRate(int rate) { return rate >= FfmpegDecoder::MinSourceRate && rate <= FfmpegDecoder::MaxSourceRate; }
+
+bool plausibleChannels(int channels) { return channels >= 1 && channels <= FfmpegDecoder::MaxSourceChannels; }
+
+// A stream may end this much before its declared length: encoder delay, padding, a lost packet or two.
+constexpr qint64 ShortEndToleranceMs = 250;
+constexpr qint64 ShortEndTolerancePerMille = 10;
 
 uint64_t layoutMask(const AVChannelLayout& layout)
 {
@@ -36,6 +52,7 @@ int FfmpegDecoder::open(const QString& path)
 {
     close();
     m_strPath = path;
+    m_nDamagedPackets = 0;
     return openFile();
 }
 
@@ -57,10 +74,19 @@ int FfmpegDecoder::openFile()
         return rc == AVERROR_DECODER_NOT_FOUND ? kStatusUnsupportedDataFormat : rc;
     }
     m_nStream = rc;
+    const AVCodecParameters* parameters = m_pFormat->streams[m_nStream]->codecpar;
+    // A value the header leaves open is checked on the first decoded frame.
+    if ((parameters->sample_rate != 0 && !plausibleRate(parameters->sample_rate)) ||
+        (parameters->ch_layout.nb_channels != 0 && !plausibleChannels(parameters->ch_layout.nb_channels))) {
+        avformat_close_input(&m_pFormat);
+        return kStatusUnsupportedDataFormat;
+    }
     for (unsigned i = 0; i < m_pFormat->nb_streams; ++i)
         m_pFormat->streams[i]->discard = int(i) == m_nStream ? AVDISCARD_DEFAULT : AVDISCARD_ALL;
 
     const AVStream* stream = m_pFormat->streams[m_nStream];
+    if (stream->duration > 0 && m_pFormat->duration_estimation_method != AVFMT_DURATION_FROM_BITRATE)
+        m_nDeclaredDuration = stream->duration;
     m_pCodec = avcodec_alloc_context3(codec);
     rc = m_pCodec ? avcodec_parameters_to_context(m_pCodec, stream->codecpar) : AVERROR(ENOMEM);
     if (rc >= 0) {
@@ -114,6 +140,21 @@ void FfmpegDecoder::close()
     m_bDecoderDone = false;
     m_nDropFrames = 0;
     m_nSeekTarget = -1;
+    m_nDeclaredDuration = -1;
+    m_nFramesOut = 0;
+    m_bSeeked = false;
+}
+
+int FfmpegDecoder::sourceRate() const { return m_pCodec ? m_pCodec->sample_rate : 0; }
+
+bool FfmpegDecoder::endsShort() const
+{
+    if (m_nDeclaredDuration < 0 || m_bSeeked || m_nRate <= 0)
+        return false;
+    const qint64 declared =
+        av_rescale_q(m_nDeclaredDuration, m_pFormat->streams[m_nStream]->time_base, AVRational{1, m_nRate});
+    const qint64 tolerance = qint64(m_nRate) * ShortEndToleranceMs / 1000 + declared * ShortEndTolerancePerMille / 1000;
+    return m_nFramesOut + tolerance < declared;
 }
 
 bool FfmpegDecoder::atEnd() const { return !m_pFifo || (m_bDecoderDone && av_audio_fifo_size(m_pFifo) == 0); }
@@ -151,6 +192,10 @@ int FfmpegDecoder::makeResampler(const AVFrame* frame)
 
 int FfmpegDecoder::pushConverted(const AVFrame* frame)
 {
+    if (!plausibleRate(frame->sample_rate) || !plausibleChannels(frame->ch_layout.nb_channels))
+        return kStatusUnsupportedDataFormat;
+    if (frame->decode_error_flags != 0 || (frame->flags & AV_FRAME_FLAG_CORRUPT))
+        ++m_nDamagedPackets;
     if (!m_pResampler || frame->sample_rate != m_nInRate || frame->format != m_nInFormat ||
         frame->ch_layout.nb_channels != m_nInChannels || layoutMask(frame->ch_layout) != m_nInMask) {
         if (m_pResampler)
@@ -224,8 +269,10 @@ int FfmpegDecoder::decodeMore()
             m_bDecoderDone = true;
             return 0;
         }
-        if (rc == AVERROR_INVALIDDATA)
+        if (rc == AVERROR_INVALIDDATA) {
+            ++m_nDamagedPackets;
             continue;
+        }
         if (rc != AVERROR(EAGAIN))
             return rc;
 
@@ -238,8 +285,8 @@ int FfmpegDecoder::decodeMore()
         if (rc < 0)
             return rc;
         // A damaged packet is dropped by the decoder; decoding goes on with the next one.
-        if (m_pPacket->stream_index == m_nStream)
-            avcodec_send_packet(m_pCodec, m_pPacket);
+        if (m_pPacket->stream_index == m_nStream && avcodec_send_packet(m_pCodec, m_pPacket) == AVERROR_INVALIDDATA)
+            ++m_nDamagedPackets;
         av_packet_unref(m_pPacket);
     }
 }
@@ -261,10 +308,15 @@ int FfmpegDecoder::read(void* dst, int frames, int* status)
         }
     }
     const int count = std::min(frames, av_audio_fifo_size(m_pFifo));
-    if (count <= 0)
+    if (count <= 0) {
+        if (status && endsShort())
+            *status = kStatusTruncated;
         return 0;
+    }
     void* planes[1] = {dst};
-    return av_audio_fifo_read(m_pFifo, planes, count);
+    const int got = av_audio_fifo_read(m_pFifo, planes, count);
+    m_nFramesOut += std::max(got, 0);
+    return got;
 }
 
 int FfmpegDecoder::seek(qint64 ms)
@@ -287,6 +339,7 @@ int FfmpegDecoder::seek(qint64 ms)
             m_bDecoderDone = false;
             m_nDropFrames = 0;
             m_nSeekTarget = target;
+            m_bSeeked = true;
             return 0;
         }
     }
@@ -299,8 +352,10 @@ int FfmpegDecoder::seek(qint64 ms)
     m_nRate = rate;
     m_eFormat = format;
     const int rc = openFile();
-    if (rc == 0)
+    if (rc == 0) {
         m_nDropFrames = target;
+        m_bSeeked = target > 0;
+    }
     return rc;
 }
 

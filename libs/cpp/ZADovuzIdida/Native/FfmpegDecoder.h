@@ -19,14 +19,19 @@ namespace ZADovuzIdida {
 class FfmpegDecoder
 {
 public:
-    enum class SampleFormat { S16, S32 };
+    enum class SampleFormat { S16, S32, F32 };
+    // Sources outside these ranges are refused at open.
+    static constexpr int MinSourceRate = 1000;
+    static constexpr int MaxSourceRate = 768000;
+    static constexpr int MaxSourceChannels = 64;
 
     FfmpegDecoder();
     ~FfmpegDecoder();
     FfmpegDecoder(const FfmpegDecoder&) = delete;
     FfmpegDecoder& operator=(const FfmpegDecoder&) = delete;
 
-    // Opens the best audio stream of path (the sound track of a video too). Returns 0 or a status.
+    // Opens the best audio stream of path (the sound track of a video too). Returns 0 or a status; a rate or
+    // channel count outside the ranges above gives kStatusUnsupportedDataFormat.
     int open(const QString& path);
     // Fixes the output: stereo at sampleRate. Fails when no file is open. Returns 0 or a status.
     int setOutputFormat(int sampleRate, SampleFormat format);
@@ -37,10 +42,15 @@ public:
     bool atEnd() const;
     int bytesPerFrame() const { return m_eFormat == SampleFormat::S16 ? 4 : 8; }
     int sampleRate() const { return m_nRate; }
+    // The rate of the open stream as the file declares it; 0 without a file.
+    int sourceRate() const;
 
     // Fills dst with up to frames stereo frames; fewer only at the end of the stream. A damaged packet is
-    // skipped; a read or demux error ends the stream and is left in *status (0 otherwise).
+    // skipped and counted; a read or demux error ends the stream and is left in *status (0 otherwise). So is
+    // kStatusTruncated when a stream read from its start ends clearly before the length its file declares.
     int read(void* dst, int frames, int* status = nullptr);
+    // Packets since open that the codec refused or concealed; kept after close.
+    int damagedPackets() const { return m_nDamagedPackets; }
 
     // Moves to the exact frame at ms (output rate) and continues from there. Returns 0 or a status.
     int seek(qint64 ms);
@@ -49,6 +59,7 @@ private:
     int openFile();
     int makeResampler(const AVFrame* frame);
     int decodeMore();
+    bool endsShort() const;
     int pushConverted(const AVFrame* frame);
     void drainResampler();
 
@@ -70,6 +81,11 @@ private:
     bool m_bDecoderDone = false;
     qint64 m_nDropFrames = 0;
     qint64 m_nSeekTarget = -1;
+    // The declared length in stream time base units; -1 when the file gives none it knows exactly.
+    qint64 m_nDeclaredDuration = -1;
+    qint64 m_nFramesOut = 0;
+    bool m_bSeeked = false;
+    int m_nDamagedPackets = 0;
     std::vector<uint8_t> m_vecScratch;
 };
 

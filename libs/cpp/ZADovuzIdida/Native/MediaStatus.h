@@ -16,6 +16,8 @@ constexpr int kStatusUnsupportedFileType = fourCharStatus('t', 'y', 'p', '?');
 constexpr int kStatusUnsupportedDataFormat = fourCharStatus('f', 'm', 't', '?');
 constexpr int kStatusPropertyNotPresent = fourCharStatus('p', 't', 'y', '?');
 constexpr int kStatusUnspecified = fourCharStatus('w', 'h', 't', '?');
+// The stream ended well before the length its file declares.
+constexpr int kStatusTruncated = fourCharStatus('e', 'o', 'f', '?');
 
 // "<status> : <operation> <tag>": the tag is the four status bytes in single quotes when all are printable,
 // otherwise FFmpeg's description of the status in parentheses.
