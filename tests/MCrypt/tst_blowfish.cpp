@@ -2,6 +2,7 @@
 #include "TestMain.h"
 
 #include <MCrypt/BlowFish.h>
+#include <MCrypt/BlowFishCrypt.h>
 
 #include <QRandomGenerator>
 #include <QtTest>
@@ -137,6 +138,59 @@ private slots:
         const QByteArray longKey = CipherOracles::randomBytes(generator, 90);
         QCOMPARE(encipher(BlowFish(longKey.constData(), 90), 42), encipher(BlowFish(longKey.constData(), 72), 42));
         QVERIFY(encipher(BlowFish(longKey.constData(), 71), 42) != encipher(BlowFish(longKey.constData(), 72), 42));
+    }
+
+    // The text front end against openssl: its output deciphers to the data padded with blanks to whole blocks plus
+    // one. The keys are 16 bytes, the openssl tool's key length.
+    void testFrontEnd_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QByteArray>("keyBytes");
+        QTest::addColumn<int>("length");
+        const QString latin1 = QString::fromUtf8("Schl\u00fcssel 16 B.!");
+        const QString wide = QString::fromUtf8("\u9375\u30ad\u30fc1234567");
+        QTest::newRow("latin-1, empty data") << latin1 << latin1.toLatin1() << 0;
+        QTest::newRow("latin-1, 7 bytes") << latin1 << latin1.toLatin1() << 7;
+        QTest::newRow("latin-1, 8 bytes") << latin1 << latin1.toLatin1() << 8;
+        QTest::newRow("latin-1, 29 bytes") << latin1 << latin1.toLatin1() << 29;
+        QTest::newRow("utf-8 key") << wide << wide.toUtf8() << 13;
+    }
+
+    void testFrontEnd()
+    {
+        QFETCH(QString, key);
+        QFETCH(QByteArray, keyBytes);
+        QFETCH(int, length);
+        QCOMPARE(keyBytes.size(), 16);
+        QRandomGenerator generator(length);
+        const QByteArray data = CipherOracles::randomBytes(generator, length);
+        const QByteArray padded = data + QByteArray(8 - length % 8, ' ');
+        const QByteArray crypted = MCrypt::BlowFishCrypt::encrypt(key, data);
+        QCOMPARE(crypted.size(), padded.size());
+        QCOMPARE(CipherOracles::opensslEcb("bf-ecb", keyBytes, crypted, true).toHex(), padded.toHex());
+        QCOMPARE(MCrypt::BlowFishCrypt::decrypt(key, crypted), padded);
+    }
+
+    void testFrontEndRefusals_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QByteArray>("data");
+        QTest::addColumn<bool>("encrypt");
+        QTest::newRow("encrypt, empty key") << QString() << QByteArray("plain") << true;
+        QTest::newRow("decrypt, empty key") << QString() << QByteArray(8, 'x') << false;
+        QTest::newRow("decrypt, empty data") << QString("key") << QByteArray() << false;
+        QTest::newRow("decrypt, partial block") << QString("key") << QByteArray(7, 'x') << false;
+        QTest::newRow("decrypt, block and a byte") << QString("key") << QByteArray(9, 'x') << false;
+    }
+
+    void testFrontEndRefusals()
+    {
+        QFETCH(QString, key);
+        QFETCH(QByteArray, data);
+        QFETCH(bool, encrypt);
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^BlowFishCrypt: "));
+        QCOMPARE(encrypt ? MCrypt::BlowFishCrypt::encrypt(key, data) : MCrypt::BlowFishCrypt::decrypt(key, data),
+                 QByteArray());
     }
 
     void testCopy()

@@ -1,4 +1,5 @@
-// FTP client against a real FTP server started on 127.0.0.1 for the test, serving a temporary folder.
+// FTP client against real FTP servers started on 127.0.0.1 for the test (pyftpdlib and vsftpd), each serving a
+// temporary folder. Both announce 127.0.0.2 in their passive replies, which the client must not follow.
 #include "TestMain.h"
 
 #include <QMRequest/FtpClient.h>
@@ -9,6 +10,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QStandardPaths>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -22,6 +24,47 @@ namespace {
 
 const char* const kUser = "tester";
 const char* const kPassword = "secret";
+
+// pyftpdlib with a write-enabled user; its passive replies name another address.
+const char* const kPyftpdlibScript = R"(
+import sys
+from pyftpdlib.authorizers import DummyAuthorizer
+from pyftpdlib.handlers import FTPHandler
+from pyftpdlib.servers import FTPServer
+port, root, user, password = int(sys.argv[1]), sys.argv[2], sys.argv[3], sys.argv[4]
+authorizer = DummyAuthorizer()
+authorizer.add_user(user, password, root, perm="elradfmwMT")
+FTPHandler.authorizer = authorizer
+FTPHandler.masquerade_address = "127.0.0.2"
+FTPServer(("127.0.0.1", port), FTPHandler).serve_forever()
+)";
+
+// vsftpd in the foreground as the user who runs the test, anonymous with write rights, announcing UTF8.
+const char* const kVsftpdConfig = R"(listen=YES
+listen_ipv6=NO
+listen_address=127.0.0.1
+listen_port=%1
+background=NO
+run_as_launching_user=YES
+anonymous_enable=YES
+local_enable=NO
+anon_root=%2
+no_anon_password=YES
+write_enable=YES
+anon_upload_enable=YES
+anon_mkdir_write_enable=YES
+anon_other_write_enable=YES
+anon_umask=022
+pasv_address=127.0.0.2
+connect_from_port_20=NO
+utf8_filesystem=YES
+seccomp_sandbox=NO
+secure_chroot_dir=%3
+xferlog_enable=NO
+dirmessage_enable=NO
+)";
+
+enum ServerKind { Pyftpdlib = 0, Vsftpd = 1 };
 
 quint16 freePort()
 {
@@ -70,6 +113,50 @@ struct CommandLog : public QObject
     QList<UrlInfo> entries;
 };
 
+// A device that fails after its first 4 KiB either way, like a disk that breaks.
+class FailingDevice : public QIODevice
+{
+public:
+    FailingDevice()
+    {
+        open(QIODevice::ReadWrite | QIODevice::Unbuffered);
+        setErrorString(QStringLiteral("Input/output error"));
+    }
+    qint64 size() const override { return 100000; }
+
+protected:
+    qint64 readData(char* data, qint64 len) override
+    {
+        const qint64 n = qMin(len, 4096 - m_nRead);
+        if (n <= 0)
+            return -1;
+        memset(data, 'u', size_t(n));
+        m_nRead += n;
+        return n;
+    }
+    qint64 writeData(const char*, qint64 len) override
+    {
+        m_nWritten += len;
+        return m_nWritten <= 4096 ? len : -1;
+    }
+
+private:
+    qint64 m_nRead = 0;
+    qint64 m_nWritten = 0;
+};
+
+bool waitForPort(quint16 port)
+{
+    for (int n = 0; n < 100; ++n) {
+        QTcpSocket probe;
+        probe.connectToHost(QHostAddress::LocalHost, port);
+        if (probe.waitForConnected(100))
+            return true;
+        QTest::qWait(100);
+    }
+    return false;
+}
+
 } // namespace
 
 class TestFtpClient : public QObject
@@ -83,8 +170,13 @@ private slots:
     void testListingMatchesFolder();
     void testTransfersAndFileCommands_data();
     void testTransfersAndFileCommands();
+    void testUtf8Names_data();
+    void testUtf8Names();
     void testDownloadWithoutDevice();
     void testSequentialUpload();
+    void testUnreadableUploadSource();
+    void testDeviceFailures_data();
+    void testDeviceFailures();
     void testDestroyWhileBusy();
     void testFailedCdDropsQueue();
     void testMissingFileAndRawCommand();
@@ -93,12 +185,20 @@ private slots:
     void testBlockingClientFailedConnect();
 
 private:
-    bool connectAndLogin(FtpCore& ftp);
+    bool connectAndLogin(FtpCore& ftp, int server = Pyftpdlib);
+    // Skips the running test when vsftpd could not start here.
+    void requireServer(int server);
     QString rootPath(const QString& name) const { return m_root.filePath(name); }
+    QString serverRoot(int server) const { return server == Vsftpd ? m_vsftpdRoot.path() : m_root.path(); }
 
     QTemporaryDir m_root;
     QProcess m_server;
     quint16 m_nPort = 0;
+    QTemporaryDir m_vsftpdRoot;
+    QTemporaryDir m_vsftpdHome;
+    QProcess m_vsftpd;
+    quint16 m_nVsftpdPort = 0;
+    QString m_strVsftpdProblem;
 };
 
 void TestFtpClient::initTestCase()
@@ -108,33 +208,54 @@ void TestFtpClient::initTestCase()
     QVERIFY(m_nPort != 0);
     m_server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_server.start(QStringLiteral("/usr/bin/python3"),
-                   {QStringLiteral("-m"), QStringLiteral("pyftpdlib"), QStringLiteral("-i"),
-                    QStringLiteral("127.0.0.1"), QStringLiteral("-p"), QString::number(m_nPort), QStringLiteral("-w"),
-                    QStringLiteral("-d"), m_root.path(), QStringLiteral("-u"), QLatin1String(kUser),
-                    QStringLiteral("-P"), QLatin1String(kPassword)});
+                   {QStringLiteral("-c"), QLatin1String(kPyftpdlibScript), QString::number(m_nPort), m_root.path(),
+                    QLatin1String(kUser), QLatin1String(kPassword)});
     QVERIFY2(m_server.waitForStarted(), "python3-pyftpdlib is installed by scripts/install-deps.sh");
-    bool bUp = false;
-    for (int n = 0; n < 100 && !bUp; ++n) {
-        QTcpSocket probe;
-        probe.connectToHost(QHostAddress::LocalHost, m_nPort);
-        bUp = probe.waitForConnected(100);
-        if (!bUp)
-            QTest::qWait(100);
+    QVERIFY2(waitForPort(m_nPort), "pyftpdlib did not come up");
+
+    QVERIFY(m_vsftpdRoot.isValid() && m_vsftpdHome.isValid());
+    m_nVsftpdPort = freePort();
+    const QString empty = m_vsftpdHome.filePath(QStringLiteral("empty"));
+    QDir().mkpath(empty);
+    QFile config(m_vsftpdHome.filePath(QStringLiteral("vsftpd.conf")));
+    QVERIFY(config.open(QIODevice::WriteOnly));
+    config.write(QString::fromLatin1(kVsftpdConfig).arg(m_nVsftpdPort).arg(m_vsftpdRoot.path(), empty).toLocal8Bit());
+    config.close();
+    const QString program = QStandardPaths::findExecutable(QStringLiteral("vsftpd"), {QStringLiteral("/usr/sbin")});
+    if (program.isEmpty()) {
+        m_strVsftpdProblem = QStringLiteral("vsftpd is not installed (scripts/install-deps.sh installs it)");
+        return;
     }
-    QVERIFY2(bUp, "the FTP server did not come up");
+    m_vsftpd.setProcessChannelMode(QProcess::ForwardedChannels);
+    m_vsftpd.start(program, {config.fileName()});
+    if (!m_vsftpd.waitForStarted() || !waitForPort(m_nVsftpdPort))
+        m_strVsftpdProblem = QStringLiteral("vsftpd could not start: ") + m_vsftpd.errorString();
 }
 
 void TestFtpClient::cleanupTestCase()
 {
     m_server.kill();
     m_server.waitForFinished();
+    m_vsftpd.kill();
+    m_vsftpd.waitForFinished();
 }
 
-bool TestFtpClient::connectAndLogin(FtpCore& ftp)
+void TestFtpClient::requireServer(int server)
+{
+    if (server == Vsftpd && !m_strVsftpdProblem.isEmpty())
+        QSKIP(qPrintable(m_strVsftpdProblem));
+}
+
+bool TestFtpClient::connectAndLogin(FtpCore& ftp, int server)
 {
     QSignalSpy done(&ftp, SIGNAL(done(bool)));
-    ftp.connectToHost(QStringLiteral("127.0.0.1"), m_nPort);
-    ftp.login(QLatin1String(kUser), QLatin1String(kPassword));
+    if (server == Vsftpd) {
+        ftp.connectToHost(QStringLiteral("127.0.0.1"), m_nVsftpdPort);
+        ftp.login(QStringLiteral("anonymous"), QStringLiteral("tester@"));
+    } else {
+        ftp.connectToHost(QStringLiteral("127.0.0.1"), m_nPort);
+        ftp.login(QLatin1String(kUser), QLatin1String(kPassword));
+    }
     return done.wait(10000) && !done.at(0).at(0).toBool() && ftp.state() == FtpCore::LoggedIn;
 }
 
@@ -228,22 +349,28 @@ void TestFtpClient::testListingMatchesFolder()
 
 void TestFtpClient::testTransfersAndFileCommands_data()
 {
+    QTest::addColumn<int>("server");
     QTest::addColumn<int>("mode");
-    QTest::newRow("passive") << int(FtpCore::Passive);
-    QTest::newRow("active") << int(FtpCore::Active);
+    QTest::newRow("pyftpdlib, passive") << int(Pyftpdlib) << int(FtpCore::Passive);
+    QTest::newRow("pyftpdlib, active") << int(Pyftpdlib) << int(FtpCore::Active);
+    QTest::newRow("vsftpd, passive") << int(Vsftpd) << int(FtpCore::Passive);
+    QTest::newRow("vsftpd, active") << int(Vsftpd) << int(FtpCore::Active);
 }
 
 void TestFtpClient::testTransfersAndFileCommands()
 {
+    QFETCH(int, server);
     QFETCH(int, mode);
+    requireServer(server);
     const QString folder = mode == FtpCore::Passive ? QStringLiteral("passive") : QStringLiteral("active");
+    const QDir root(serverRoot(server));
     const QByteArray small = "hello, server\r\nline two\n";
     const QByteArray large = randomBytes(100 * 1024 + 123);
     const QString largeLocal = QDir(QDir::tempPath()).filePath(QStringLiteral("ftp-upload-%1.bin").arg(folder));
     QVERIFY(writeFile(largeLocal, large));
 
     FtpCore ftp;
-    QVERIFY(connectAndLogin(ftp));
+    QVERIFY(connectAndLogin(ftp, server));
     CommandLog log(&ftp);
     QSignalSpy progress(&ftp, SIGNAL(dataTransferProgress(qint64, qint64)));
     QSignalSpy done(&ftp, SIGNAL(done(bool)));
@@ -265,11 +392,11 @@ void TestFtpClient::testTransfersAndFileCommands()
     QCOMPARE(log.doneErrors, QList<bool>() << false);
     QVERIFY2(!log.failed.contains(true), qPrintable(ftp.errorString()));
 
-    QCOMPARE(readFile(rootPath(folder + QStringLiteral("/renamed.txt"))), small);
-    QVERIFY(!QFile::exists(rootPath(folder + QStringLiteral("/small.txt"))));
-    QCOMPARE(readFile(rootPath(folder + QStringLiteral("/large.bin"))), large);
+    QCOMPARE(readFile(root.filePath(folder + QStringLiteral("/renamed.txt"))), small);
+    QVERIFY(!QFile::exists(root.filePath(folder + QStringLiteral("/small.txt"))));
+    QCOMPARE(readFile(root.filePath(folder + QStringLiteral("/large.bin"))), large);
     QCOMPARE(download.data(), large);
-    QVERIFY(!QFileInfo::exists(rootPath(folder + QStringLiteral("/gone"))));
+    QVERIFY(!QFileInfo::exists(root.filePath(folder + QStringLiteral("/gone"))));
     QStringList names;
     for (const UrlInfo& info : qAsConst(log.entries))
         names << info.name();
@@ -288,8 +415,41 @@ void TestFtpClient::testTransfersAndFileCommands()
     ftp.remove(QStringLiteral("large.bin"));
     QVERIFY(done.wait(10000));
     QCOMPARE(log.failed, QList<bool>() << false << false);
-    QVERIFY(QDir(rootPath(folder)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
+    QVERIFY(QDir(root.filePath(folder)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
     QFile::remove(largeLocal);
+}
+
+void TestFtpClient::testUtf8Names_data()
+{
+    QTest::addColumn<int>("server");
+    QTest::newRow("pyftpdlib") << int(Pyftpdlib);
+    QTest::newRow("vsftpd") << int(Vsftpd);
+}
+
+void TestFtpClient::testUtf8Names()
+{
+    QFETCH(int, server);
+    requireServer(server);
+    const QString folder = QString::fromUtf8("Ordner ♫");
+    const QString name = QString::fromUtf8("Grüße 音楽.bin");
+    const QByteArray payload = randomBytes(30000);
+    FtpCore ftp;
+    QVERIFY(connectAndLogin(ftp, server));
+    CommandLog log(&ftp);
+    QSignalSpy done(&ftp, SIGNAL(done(bool)));
+    QBuffer back;
+    back.open(QIODevice::WriteOnly);
+    ftp.mkdir(folder);
+    ftp.cd(folder);
+    ftp.put(payload, name);
+    ftp.get(name, &back);
+    ftp.list();
+    QVERIFY(done.wait(20000));
+    QVERIFY2(!done.at(0).at(0).toBool(), qPrintable(ftp.errorString()));
+    QCOMPARE(readFile(QDir(serverRoot(server)).filePath(folder + QLatin1Char('/') + name)), payload);
+    QCOMPARE(back.data(), payload);
+    QCOMPARE(log.entries.count(), 1);
+    QCOMPARE(log.entries.at(0).name(), name);
 }
 
 void TestFtpClient::testDownloadWithoutDevice()
@@ -324,10 +484,57 @@ void TestFtpClient::testSequentialUpload()
     QSignalSpy done(&ftp, SIGNAL(done(bool)));
     ftp.put(&cat, QStringLiteral("sequential.bin"));
     QVERIFY(done.wait(20000));
-    QCOMPARE(done.at(0).at(0).toBool(), false);
+    QVERIFY2(!done.at(0).at(0).toBool(), qPrintable(ftp.errorString()));
     QCOMPARE(readFile(rootPath(QStringLiteral("sequential.bin"))), payload);
     cat.waitForFinished();
     QFile::remove(source);
+}
+
+void TestFtpClient::testUnreadableUploadSource()
+{
+    // Nothing is sent: the remote file keeps its content, and the command ends at once instead of waiting for data.
+    QVERIFY(writeFile(rootPath(QStringLiteral("keep.txt")), "precious"));
+    FtpCore ftp;
+    QVERIFY(connectAndLogin(ftp));
+    CommandLog log(&ftp);
+    QSignalSpy done(&ftp, SIGNAL(done(bool)));
+    QFile missing(QDir(m_root.path()).filePath(QStringLiteral("no-such-local-file")));
+    ftp.setTransferMode(FtpCore::Active);
+    ftp.put(&missing, QStringLiteral("keep.txt"));
+    QVERIFY(done.wait(10000));
+    QCOMPARE(log.failed, QList<bool>() << false << true);
+    QVERIFY2(ftp.errorString().startsWith(QStringLiteral("Uploading file failed:\n")), qPrintable(ftp.errorString()));
+    QCOMPARE(readFile(rootPath(QStringLiteral("keep.txt"))), QByteArray("precious"));
+}
+
+void TestFtpClient::testDeviceFailures_data()
+{
+    QTest::addColumn<bool>("download");
+    QTest::newRow("download") << true;
+    QTest::newRow("upload") << false;
+}
+
+void TestFtpClient::testDeviceFailures()
+{
+    QFETCH(bool, download);
+    QVERIFY(writeFile(rootPath(QStringLiteral("sizable.bin")), randomBytes(300000)));
+    FtpCore ftp;
+    QVERIFY(connectAndLogin(ftp));
+    FailingDevice device;
+    QSignalSpy done(&ftp, SIGNAL(done(bool)));
+    if (download)
+        ftp.get(QStringLiteral("sizable.bin"), &device);
+    else
+        ftp.put(&device, QStringLiteral("cut.bin"));
+    QVERIFY(done.wait(10000));
+    QCOMPARE(done.at(0).at(0).toBool(), true);
+    QVERIFY2(ftp.errorString().contains(QStringLiteral("Input/output error")), qPrintable(ftp.errorString()));
+
+    // The connection serves the next command.
+    done.clear();
+    ftp.cd(QStringLiteral("/"));
+    QVERIFY(done.wait(10000));
+    QCOMPARE(done.at(0).at(0).toBool(), false);
 }
 
 void TestFtpClient::testDestroyWhileBusy()

@@ -16,6 +16,7 @@ private slots:
     void testRejected_data();
     void testRejected();
     void testYearlessDate();
+    void testUtf8Names();
     void testOwnerRights();
 };
 
@@ -47,6 +48,13 @@ void TestFtpListing::testParse_data()
                                    << qint64(10) << false << true << false << 0666 << true << true << QDate(2010, 6, 5);
     QTest::newRow("dos lower exe") << QByteArray("06-05-10  01:00PM             10 setup.exe") << "setup.exe"
                                    << qint64(10) << false << true << false << 0777 << true << true << QDate(2010, 6, 5);
+    QTest::newRow("dos year 70") << QByteArray("01-16-70  11:14AM       <DIR>          old") << "old" << qint64(0)
+                                 << true << false << false << 0666 << true << false << QDate(1970, 1, 16);
+    QTest::newRow("dos year 69") << QByteArray("01-16-69  11:14AM       <DIR>          new") << "new" << qint64(0)
+                                 << true << false << false << 0666 << true << false << QDate(2069, 1, 16);
+    QTest::newRow("dos four-digit year") << QByteArray("02-29-2024  01:00PM             10 leap.txt") << "leap.txt"
+                                         << qint64(10) << false << true << false << 0666 << true << true
+                                         << QDate(2024, 2, 29);
     QTest::newRow("dos link") << QByteArray("06-05-10  01:00PM             10 Short Cut.LNK") << "Short Cut.LNK"
                               << qint64(10) << false << true << true << 0666 << true << true << QDate(2010, 6, 5);
 }
@@ -75,6 +83,12 @@ void TestFtpListing::testRejected_data()
     QTest::newRow("total") << QByteArray("total 12\r\n");
     QTest::newRow("mlsd") << QByteArray("type=file;size=12;modify=20200101000000; a.txt\r\n");
     QTest::newRow("bad type") << QByteArray("xrw-r--r--   1 ftp  ftp  512 Aug 10  2004 a\r\n");
+    // Names a caller could not join to its folder without climbing out of it.
+    QTest::newRow("dot") << QByteArray("drwxr-xr-x   2 ftp  ftp  4096 Aug 10  2004 .\r\n");
+    QTest::newRow("dot dot") << QByteArray("drwxr-xr-x   2 ftp  ftp  4096 Aug 10  2004 ..\r\n");
+    QTest::newRow("slash") << QByteArray("-rw-r--r--   1 ftp  ftp  1 Aug 10  2004 ../../etc/passwd\r\n");
+    QTest::newRow("dos dot dot") << QByteArray("01-16-02  11:14AM       <DIR>          ..");
+    QTest::newRow("link to parent") << QByteArray("lrwxrwxrwx 1 ftp ftp 9 Oct 29  2005 .. -> /etc");
 }
 
 void TestFtpListing::testRejected()
@@ -105,6 +119,24 @@ void TestFtpListing::testYearlessDate()
     QVERIFY(FtpCoreDTP::parseDir(aheadLine, QString(), &ahead));
     // A date that would lie ahead belongs to the year before.
     QCOMPARE(ahead.lastModified().date(), future.addYears(-1));
+
+    // 29 February belongs to the latest leap year that is not ahead.
+    UrlInfo leap;
+    QVERIFY(FtpCoreDTP::parseDir("-rw-r--r-- 1 a b 1 Feb 29 08:15 leap.txt", QString(), &leap));
+    int nYear = now.date().year();
+    while (!QDate::isLeapYear(nYear) || now.secsTo(QDateTime(QDate(nYear, 2, 29), QTime(8, 15))) > 86400)
+        --nYear;
+    QCOMPARE(leap.lastModified(), QDateTime(QDate(nYear, 2, 29), QTime(8, 15)));
+}
+
+void TestFtpListing::testUtf8Names()
+{
+    const QByteArray line = QString::fromUtf8("-rw-r--r-- 1 a b 5 Aug 10  2004 Grüße 音楽.txt").toUtf8();
+    UrlInfo info;
+    QVERIFY(FtpCoreDTP::parseDir(line, QString(), &info, true));
+    QCOMPARE(info.name(), QString::fromUtf8("Grüße 音楽.txt"));
+    QVERIFY(FtpCoreDTP::parseDir(line, QString(), &info));
+    QCOMPARE(info.name(), QString::fromLatin1(line.mid(line.indexOf("Gr"))));
 }
 
 void TestFtpListing::testOwnerRights()

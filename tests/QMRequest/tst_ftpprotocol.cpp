@@ -57,6 +57,12 @@ class TestFtpProtocol : public QObject
 private slots:
     void testDefaultLogin();
     void testMultiLineReplies();
+    void testReplyBounds_data();
+    void testReplyBounds();
+    void testLineBreaksRefused_data();
+    void testLineBreaksRefused();
+    void testNamesBeyondLatin1_data();
+    void testNamesBeyondLatin1();
     void testProxyLogin();
     void testTransferCompleteHeldUntilDataClose();
     void testExtendedPassiveReply();
@@ -94,8 +100,6 @@ void TestFtpProtocol::testMultiLineReplies()
             return "230-first\r\n230-second\r\n230 last\r\n";
         if (line == QLatin1String("STAT"))
             return "211-status\r\nno marker here\r\n211 end\r\n";
-        if (line == QLatin1String("NOOP"))
-            return "x1\r\n42\r\n200 fine\r\n";
         return "502 no\r\n";
     });
     FtpCore ftp;
@@ -104,19 +108,155 @@ void TestFtpProtocol::testMultiLineReplies()
     ftp.connectToHost(QStringLiteral("127.0.0.1"), server.port());
     ftp.login(QStringLiteral("joe"), QStringLiteral("pw"));
     ftp.rawCommand(QStringLiteral("STAT"));
-    ftp.rawCommand(QStringLiteral("NOOP"));
     QVERIFY(done.wait(5000));
     QCOMPARE(done.at(0).at(0).toBool(), false);
     // A 230 to USER makes the PASS line unnecessary.
-    QCOMPARE(server.lines,
-             QStringList() << QStringLiteral("USER joe") << QStringLiteral("STAT") << QStringLiteral("NOOP"));
+    QCOMPARE(server.lines, QStringList() << QStringLiteral("USER joe") << QStringLiteral("STAT"));
     QCOMPARE(ftp.state(), FtpCore::LoggedIn);
-    QCOMPARE(raw.count(), 2);
+    QCOMPARE(raw.count(), 1);
     QCOMPARE(raw.at(0).at(0).toInt(), 211);
     QCOMPARE(raw.at(0).at(1).toString(), QStringLiteral("status\r\nno marker here\r\nend"));
-    // Malformed lines before a reply are dropped.
-    QCOMPARE(raw.at(1).at(0).toInt(), 200);
-    QCOMPARE(raw.at(1).at(1).toString(), QStringLiteral("fine"));
+}
+
+void TestFtpProtocol::testReplyBounds_data()
+{
+    QTest::addColumn<QByteArray>("reply");
+    QTest::newRow("line over the bound") << "200 " + QByteArray(9000, 'x') + "\r\n";
+    QByteArray manyLines = "211-start\r\n";
+    for (int n = 0; n < 300; ++n)
+        manyLines += " " + QByteArray(1000, 'y') + "\r\n";
+    QTest::newRow("multi-line reply over the bound") << manyLines + "211 end\r\n";
+    QTest::newRow("line without end") << QByteArray(20000, 'z');
+    QTest::newRow("malformed") << QByteArray("hello\r\n200 fine\r\n");
+    QTest::newRow("malformed code") << QByteArray("x1\r\n42\r\n200 fine\r\n");
+    QTest::newRow("code out of range") << QByteArray("290 odd\r\n");
+}
+
+void TestFtpProtocol::testReplyBounds()
+{
+    QFETCH(QByteArray, reply);
+    ScriptedServer server([&](const QString& line) -> QByteArray {
+        if (line.startsWith(QLatin1String("USER ")))
+            return "230 ok\r\n";
+        return line == QLatin1String("NOOP") ? reply : QByteArray("502 no\r\n");
+    });
+    FtpCore ftp;
+    QSignalSpy done(&ftp, SIGNAL(done(bool)));
+    ftp.connectToHost(QStringLiteral("127.0.0.1"), server.port());
+    ftp.login(QStringLiteral("u"), QStringLiteral("p"));
+    QVERIFY(done.wait(5000));
+    QCOMPARE(done.at(0).at(0).toBool(), false);
+    done.clear();
+    ftp.rawCommand(QStringLiteral("NOOP"));
+    // The command fails and the connection, no longer in step, is dropped.
+    QVERIFY(done.wait(5000));
+    QCOMPARE(done.at(0).at(0).toBool(), true);
+    QCOMPARE(ftp.error(), FtpCore::UnknownError);
+    QTRY_COMPARE(ftp.state(), FtpCore::Unconnected);
+}
+
+void TestFtpProtocol::testLineBreaksRefused_data()
+{
+    QTest::addColumn<int>("operation");
+    QTest::addColumn<QString>("argument");
+    const QString crlf = QStringLiteral("x\r\nDELE important.txt");
+    QTest::newRow("cd") << 0 << crlf;
+    QTest::newRow("list, LF") << 1 << QStringLiteral("x\nDELE important.txt");
+    QTest::newRow("get, NUL") << 2 << QString::fromUtf8("x\0DELE important.txt", 20);
+    QTest::newRow("put, CR") << 3 << QStringLiteral("x\rDELE important.txt");
+    QTest::newRow("rename") << 4 << crlf;
+    QTest::newRow("raw command") << 5 << QStringLiteral("NOOP\r\nDELE important.txt");
+    QTest::newRow("login") << 6 << crlf;
+}
+
+void TestFtpProtocol::testLineBreaksRefused()
+{
+    QFETCH(int, operation);
+    QFETCH(QString, argument);
+    ScriptedServer server([](const QString& line) -> QByteArray {
+        return line.startsWith(QLatin1String("USER ")) ? "230 ok\r\n" : "200 ok\r\n";
+    });
+    FtpCore ftp;
+    QSignalSpy done(&ftp, SIGNAL(done(bool)));
+    ftp.connectToHost(QStringLiteral("127.0.0.1"), server.port());
+    ftp.login(QStringLiteral("u"), QStringLiteral("p"));
+    QVERIFY(done.wait(5000));
+    server.lines.clear();
+    done.clear();
+    QBuffer sink;
+    sink.open(QIODevice::WriteOnly);
+    switch (operation) {
+    case 0:
+        ftp.cd(argument);
+        break;
+    case 1:
+        ftp.list(argument);
+        break;
+    case 2:
+        ftp.get(argument, &sink);
+        break;
+    case 3:
+        ftp.put(QByteArray("data"), argument);
+        break;
+    case 4:
+        ftp.rename(QStringLiteral("a"), argument);
+        break;
+    case 5:
+        ftp.rawCommand(argument);
+        break;
+    default:
+        ftp.login(argument, QStringLiteral("p"));
+        break;
+    }
+    ftp.mkdir(QStringLiteral("dropped with the queue"));
+    QVERIFY(done.wait(5000));
+    QCOMPARE(done.at(0).at(0).toBool(), true);
+    QVERIFY2(ftp.errorString().endsWith(QStringLiteral("Refused: a name or command must not contain CR, LF or NUL")),
+             qPrintable(ftp.errorString()));
+    // Nothing reached the server: the next command is the first line it sees.
+    done.clear();
+    ftp.rawCommand(QStringLiteral("NOOP"));
+    QVERIFY(done.wait(5000));
+    QCOMPARE(server.lines, QStringList() << QStringLiteral("NOOP"));
+}
+
+void TestFtpProtocol::testNamesBeyondLatin1_data()
+{
+    QTest::addColumn<QByteArray>("features");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("sent");
+    const QByteArray plain = "211-Features:\r\n SIZE\r\n MDTM\r\n211 End\r\n";
+    const QByteArray utf8 = "211-Features:\r\n SIZE\r\n UTF8\r\n211 End\r\n";
+    const QString wide = QString::fromUtf8("音楽 ♫.txt");
+    const QString latin1 = QString::fromUtf8("café.txt");
+    QTest::newRow("no UTF8: refused") << plain << wide << QByteArray();
+    QTest::newRow("FEAT refused: refused") << QByteArray("500 unknown\r\n") << wide << QByteArray();
+    QTest::newRow("no UTF8: Latin-1 name as Latin-1") << plain << latin1 << latin1.toLatin1();
+    QTest::newRow("UTF8: as UTF-8") << utf8 << wide << wide.toUtf8();
+    QTest::newRow("UTF8: Latin-1 name as UTF-8") << utf8 << latin1 << latin1.toUtf8();
+}
+
+void TestFtpProtocol::testNamesBeyondLatin1()
+{
+    QFETCH(QByteArray, features);
+    QFETCH(QString, name);
+    QFETCH(QByteArray, sent);
+    ScriptedServer server([&](const QString& line) -> QByteArray {
+        if (line.startsWith(QLatin1String("USER ")))
+            return "230 ok\r\n";
+        return line == QLatin1String("FEAT") ? features : QByteArray("250 deleted\r\n");
+    });
+    FtpCore ftp;
+    QSignalSpy done(&ftp, SIGNAL(done(bool)));
+    ftp.connectToHost(QStringLiteral("127.0.0.1"), server.port());
+    ftp.login(QStringLiteral("u"), QStringLiteral("p"));
+    ftp.remove(name);
+    QVERIFY(done.wait(5000));
+    QCOMPARE(done.at(0).at(0).toBool(), sent.isEmpty());
+    QStringList expected{QStringLiteral("USER u"), QStringLiteral("FEAT")};
+    if (!sent.isEmpty())
+        expected << QString::fromLatin1("DELE " + sent);
+    QCOMPARE(server.lines, expected);
 }
 
 void TestFtpProtocol::testProxyLogin()
@@ -149,7 +289,8 @@ void TestFtpProtocol::testTransferCompleteHeldUntilDataClose()
         if (line.startsWith(QLatin1String("TYPE")))
             return "200 type\r\n";
         if (line == QLatin1String("PASV"))
-            return QStringLiteral("227 Entering Passive Mode (127,0,0,1,%1,%2).\r\n")
+            // The announced address is not the control peer's; the client must not follow it.
+            return QStringLiteral("227 Entering Passive Mode (127,0,0,2,%1,%2).\r\n")
                 .arg(nPort >> 8)
                 .arg(nPort & 0xff)
                 .toLatin1();
@@ -222,6 +363,7 @@ void TestFtpProtocol::testExtendedPassiveReply()
 
 void TestFtpProtocol::testActivePortLine()
 {
+    QTcpSocket rogue;
     QTcpSocket dataOut;
     quint16 nPort = 0;
     ScriptedServer server([&](const QString& line) -> QByteArray {
@@ -237,6 +379,12 @@ void TestFtpProtocol::testActivePortLine()
             return "200 port ok\r\n";
         }
         if (line == QLatin1String("LIST")) {
+            // Another host gets in first; only the control peer may deliver the listing.
+            rogue.bind(QHostAddress(QStringLiteral("127.0.0.2")));
+            rogue.connectToHost(QHostAddress::LocalHost, nPort);
+            rogue.waitForConnected(2000);
+            rogue.write("drwxr-xr-x   2 ftp  ftp  4096 Aug 10  2004 planted\r\n");
+            rogue.waitForBytesWritten(2000);
             dataOut.connectToHost(QHostAddress::LocalHost, nPort);
             dataOut.waitForConnected(2000);
             dataOut.write("drwxr-xr-x   2 ftp  ftp  4096 Aug 10  2004 folder\r\n");

@@ -196,16 +196,37 @@ private slots:
     {
         // An unconfigured build never contacts anyone.
         const Endpoints e = Endpoints::defaults();
-        for (const QString& address :
-             {e.m_strUpdateServer, e.m_strUpdateServerFallback, e.m_strMetricsBase, e.m_strProductSite, e.m_strMainSite,
-              e.regionalSite(QStringLiteral("de")), e.m_strRatingPage, e.m_strSocialRelay,
-              e.videoUrl(QStringLiteral("de"), QStringLiteral("1")), e.m_strAboutAddress, e.m_strFacebookPage,
-              e.m_strTwitterPage, e.m_strVkontaktePage, e.m_strYoutubePage, e.serverCom(), e.serverNet(), e.serverDe(),
-              e.m_strDeveloperPage}) {
+        for (const QString& address : {e.m_strUpdateServer,
+                                       e.m_strUpdateServerFallback,
+                                       e.m_strMetricsBase,
+                                       e.m_strProductSite,
+                                       e.m_strMainSite,
+                                       e.regionalSite(QStringLiteral("de")),
+                                       e.m_strRatingPage,
+                                       e.m_strSocialRelay,
+                                       e.videoUrl(QStringLiteral("de"), QStringLiteral("1")),
+                                       e.m_strAboutAddress,
+                                       e.m_strFacebookPage,
+                                       e.m_strTwitterPage,
+                                       e.m_strVkontaktePage,
+                                       e.m_strYoutubePage,
+                                       e.serverCom(),
+                                       e.serverNet(),
+                                       e.serverDe(),
+                                       e.m_strFacebookSharer,
+                                       e.m_strTwitterStatus,
+                                       e.m_strVideoShortPrefix,
+                                       e.m_strVideoWatchPrefix}) {
+            // Web endpoints default to https: plain http lets a record or page be replaced on the way.
             const QUrl url(address);
-            QVERIFY2(url.isValid() && !url.scheme().isEmpty(), qPrintable(address));
+            QVERIFY2(url.isValid() && url.scheme() == QStringLiteral("https"), qPrintable(address));
             QVERIFY2(url.host().endsWith(QStringLiteral(".invalid")), qPrintable(address));
+            QVERIFY2(Endpoints::isUnconfigured(address), qPrintable(address));
         }
+        QVERIFY(QUrl(e.m_strDeveloperPage).host().endsWith(QStringLiteral(".invalid")));
+        QVERIFY(!Endpoints::isUnconfigured(QStringLiteral("127.0.0.1:8080")));
+        QVERIFY(!Endpoints::isUnconfigured(QStringLiteral("https://invalid.example/x.invalid")));
+        QVERIFY(Endpoints::isUnconfigured(QStringLiteral("updates.example.INVALID.")));
         QVERIFY(e.m_strSupportMail.endsWith(QStringLiteral(".invalid")));
         QCOMPARE(e.m_strPlatformSuffix, QStringLiteral("_linux"));
         // The stored server bases are the standard Base64 of the addresses (Qt's own encoder as reference).

@@ -6,9 +6,12 @@
 #include "TestMain.h"
 #include "UrlRecorder.h"
 
+#include <QMWebView/NativeWebView.h>
+
 #include <QDir>
 #include <QNetworkProxy>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QUrlQuery>
 #include <QtTest>
 
@@ -66,16 +69,21 @@ class TestRelease : public QObject
         QVERIFY2(result.out.contains("PASS   : TestRelease::testStartUpTimers()"), result.out.constData());
     }
 
-private slots:
-    void initTestCase()
+    void useLocalServer()
     {
-        QVERIFY(s_bSandboxOff);
         QNetworkProxy::setApplicationProxy(QNetworkProxy::NoProxy);
         VUVararer::Endpoints e = VUVararer::Endpoints::defaults();
         e.m_strUpdateServer = m_server.hostAndPort();
         e.m_strUpdateServerFallback = m_server.base();
         e.m_strMetricsBase = m_server.base();
         VUVararer::Endpoints::setOverride(e);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(s_bSandboxOff);
+        useLocalServer();
         m_server.setAnswer("/", LocalHttpServer::ok("<html><body>thanks</body></html>", "text/html"));
     }
 
@@ -120,6 +128,28 @@ private slots:
         // Through the base class, as the frame's menus call it.
         VUVararer::App* pBase = pApp;
         QCOMPARE(pBase->storeLink("quorvel"), QString("quorvel"));
+    }
+
+    // Endpoints on the reserved .invalid domain are never looked up or requested: the ping and the update check
+    // stay local. Requests would reach the local server, set as the proxy.
+    void testUnconfiguredEndpointsStayLocal()
+    {
+        ReleaseApp* pApp = static_cast<ReleaseApp*>(VUVararer::App::theApp());
+        QMWebView::NativeWebView* pView = nullptr;
+        for (QWidget* pWidget : QApplication::topLevelWidgets())
+            pView = pView ? pView : qobject_cast<QMWebView::NativeWebView*>(pWidget);
+        QVERIFY(pView);
+        QSignalSpy pings(pView, SIGNAL(loadStarted()));
+        LocalHttpServer proxy;
+        QNetworkProxy::setApplicationProxy(QNetworkProxy(QNetworkProxy::HttpProxy, "127.0.0.1", proxy.port()));
+        VUVararer::Endpoints::clearOverride();
+        pApp->slotDoWebMetrics();
+        const QString strRecord = ReleaseApp::getUpdateRequest();
+        useLocalServer();
+        QTest::qWait(200);
+        QCOMPARE(pings.count(), 0);
+        QVERIFY(strRecord.isEmpty());
+        QCOMPARE(proxy.requestLines(), QStringList());
     }
 
     void testShowMoreApps()

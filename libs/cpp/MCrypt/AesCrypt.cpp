@@ -14,9 +14,9 @@ constexpr int BlockBytes = 32;
 // The first 32 key bytes, filled up with blanks.
 void makeKey(const QString& key, unsigned char* out)
 {
-    const QByteArray bytes = keyBytes(key.left(BlockBytes));
+    const QByteArray bytes = keyBytes(key).left(BlockBytes);
     std::memset(out, 0x20, BlockBytes);
-    std::memcpy(out, bytes.constData(), bytes.size());
+    std::memcpy(out, bytes.constData(), size_t(bytes.size()));
 }
 
 void runBlock(Rijndael& cipher, bool forward, const char* in, QByteArray& result)
@@ -60,7 +60,7 @@ QByteArray AesCrypt::encrypt(const QString& key, const QByteArray& data)
 
 QByteArray AesCrypt::decrypt(const QString& key, const QByteArray& data)
 {
-    if (!CreateRijndaelTables(true, false))
+    if (refuseBlocks("AesCrypt", data, BlockBytes) || !CreateRijndaelTables(true, false))
         return QByteArray();
     unsigned char keyData[BlockBytes];
     makeKey(key, keyData);

@@ -11,7 +11,7 @@ class AesCrypt
 public:
     // Always appends a final block padded with blanks: 32 x (length / 32 + 1) bytes out.
     static QByteArray encrypt(const QString& key, const QByteArray& data);
-    // Deciphers whole blocks only; the padding blanks stay in the result.
+    // Refuses data that is not whole blocks (empty result); the padding blanks stay in the result.
     static QByteArray decrypt(const QString& key, const QByteArray& data);
 };
 

@@ -1,5 +1,5 @@
 #pragma once
-// Front end reserved for the Blowfish cipher; it does not encipher yet.
+// Text-keyed front end for Blowfish in electronic-codebook mode with blank padding.
 
 #include <QByteArray>
 #include <QString>
@@ -9,9 +9,9 @@ namespace MCrypt {
 class BlowFishCrypt
 {
 public:
-    // Returns as many zero bytes as data has.
+    // Always appends a final block padded with blanks: 8 x (length / 8 + 1) bytes out. An empty key is refused.
     static QByteArray encrypt(const QString& key, const QByteArray& data);
-    // Returns an empty array.
+    // Refuses data that is not whole blocks (empty result); the padding blanks stay in the result.
     static QByteArray decrypt(const QString& key, const QByteArray& data);
 };
 

@@ -1,15 +1,24 @@
 #include "KeyBytes.h"
 
+#include <QDebug>
+
+#include <algorithm>
+
 namespace MCrypt {
 
 QByteArray keyBytes(const QString& key)
 {
-    QByteArray bytes(key.size(), '\0');
-    for (int i = 0; i < key.size(); ++i) {
-        const ushort unit = key.at(i).unicode();
-        bytes[i] = static_cast<char>(unit > 255 ? 0 : unit);
-    }
-    return bytes;
+    // Characters above 255 have no Latin-1 byte; dropping them would let different keys collide.
+    const bool bLatin1 = std::all_of(key.cbegin(), key.cend(), [](QChar c) { return c.unicode() <= 255; });
+    return bLatin1 ? key.toLatin1() : key.toUtf8();
+}
+
+bool refuseBlocks(const char* cipher, const QByteArray& data, int blockBytes)
+{
+    if (!data.isEmpty() && data.size() % blockBytes == 0)
+        return false;
+    qWarning("%s: %d bytes are not a positive multiple of the %d-byte block", cipher, data.size(), blockBytes);
+    return true;
 }
 
 } // namespace MCrypt

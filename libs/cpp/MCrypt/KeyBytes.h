@@ -1,5 +1,5 @@
 #pragma once
-// Turns a key text into bytes: one byte per UTF-16 code unit, units above 255 count as 0.
+// Turns a key text into bytes: Latin-1 when every character fits, else the key's UTF-8 bytes.
 
 #include <QByteArray>
 #include <QString>
@@ -7,5 +7,8 @@
 namespace MCrypt {
 
 QByteArray keyBytes(const QString& key);
+
+// True (with a diagnostic line naming cipher) when data is empty or not made of whole blocks.
+bool refuseBlocks(const char* cipher, const QByteArray& data, int blockBytes);
 
 } // namespace MCrypt

@@ -1,7 +1,7 @@
 #include "SiO2.h"
 
 #include <QDebug>
-#include <QTime>
+#include <QRandomGenerator>
 
 #include <algorithm>
 #include <cstring>
@@ -105,21 +105,15 @@ void SiO2::mask(unsigned char** from, unsigned char** to) const
 
 void SiO2::createKeysInternal()
 {
-    QT_WARNING_PUSH
-    QT_WARNING_DISABLE_DEPRECATED
-    qsrand(static_cast<uint>(QTime::currentTime().msec()));
+    // Fisher-Yates over the identity, drawn from the system's random source.
+    QRandomGenerator* generator = QRandomGenerator::system();
     for (unsigned int t = 0; t < m_nTableCount; ++t) {
-        bool used[256] = {};
-        for (unsigned int j = 0; j < m_nTableSize; ++j) {
-            unsigned int v;
-            do {
-                v = (static_cast<unsigned int>(qrand()) & 255) % m_nTableSize;
-            } while (used[v]);
-            used[v] = true;
-            m_ppTables[t][j] = static_cast<unsigned char>(v);
-        }
+        unsigned char* table = m_ppTables[t];
+        for (unsigned int j = 0; j < m_nTableSize; ++j)
+            table[j] = static_cast<unsigned char>(j);
+        for (unsigned int j = m_nTableSize - 1; j > 0; --j)
+            std::swap(table[j], table[generator->bounded(j + 1)]);
     }
-    QT_WARNING_POP
     mask(m_ppTables, m_ppCryptedTables);
 }
 
@@ -148,8 +142,22 @@ QByteArray SiO2::keyToByteArray(unsigned char** tables)
     return result;
 }
 
+bool SiO2::fitsTables(const QByteArray& data) const
+{
+    for (const char c : data) {
+        if (static_cast<unsigned char>(c) >= m_nTableSize) {
+            qWarning("SiO2: byte %u lies outside tables of %u entries", unsigned(static_cast<unsigned char>(c)),
+                     m_nTableSize);
+            return false;
+        }
+    }
+    return true;
+}
+
 QByteArray SiO2::createProjection(const QByteArray& data, unsigned char** tables) const
 {
+    if (!fitsTables(data))
+        return QByteArray();
     QByteArray result;
     result.reserve(data.size());
     for (int i = 0; i < data.size(); ++i) {
@@ -165,13 +173,13 @@ QByteArray SiO2::createProjection(const QByteArray& data, unsigned char** tables
 
 QByteArray SiO2::createInvertedProjection(const QByteArray& data, unsigned char** tables) const
 {
+    if (!fitsTables(data))
+        return QByteArray();
     QByteArray result;
     result.reserve(data.size());
     for (int i = 0; i < data.size(); ++i) {
         const unsigned char* table = tables[static_cast<unsigned int>(i) % m_nTableCount];
-        const unsigned char byte = static_cast<unsigned char>(data.at(i));
-        if (byte < m_nTableSize)
-            result.append(static_cast<char>(table[byte]));
+        result.append(static_cast<char>(table[static_cast<unsigned char>(data.at(i))]));
     }
     return result;
 }

@@ -20,14 +20,15 @@ public:
     SiO2& operator=(const SiO2& other);
     virtual ~SiO2();
 
-    // Makes new random tables and returns their masked form (count x size bytes).
+    // Makes new tables from the system's random source and returns their masked form (count x size bytes).
     QByteArray createCryptedKey();
     // Takes the masked form of another object's tables; an array of another length is ignored.
     void setCryptedKey(const QByteArray& masked);
 
-    // Each byte becomes its index in the table of its position; bytes of size or more give nothing.
+    // Each byte becomes its index in the table of its position. Data with a byte of size or more is refused
+    // (empty result and a diagnostic line).
     QByteArray encrypt(const QByteArray& data) const;
-    // Each byte becomes the entry it indexes; bytes of size or more give nothing.
+    // Each byte becomes the entry it indexes; refuses bytes of size or more like encrypt.
     QByteArray decrypt(const QByteArray& data) const;
 
     // Enciphers bytes 0 to 99 with one object and deciphers them with another; writes diagnostic lines.
@@ -45,6 +46,8 @@ protected:
     void deinit();
 
 private:
+    // False (with a diagnostic line) when a byte of data has no table entry.
+    bool fitsTables(const QByteArray& data) const;
     // Walks all entries in order, masking (or unmasking) from into to with the repeated key.
     void mask(unsigned char** from, unsigned char** to) const;
 

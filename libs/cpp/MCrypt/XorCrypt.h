@@ -9,7 +9,7 @@ namespace MCrypt {
 class XorCrypt
 {
 public:
-    // An empty key leaves the data unchanged.
+    // An empty key is refused: empty result and a diagnostic line.
     static QByteArray encrypt(const QString& key, const QByteArray& data);
     static QByteArray decrypt(const QString& key, const QByteArray& data);
 };

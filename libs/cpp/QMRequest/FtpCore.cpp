@@ -40,6 +40,20 @@ FtpCorePrivate::~FtpCorePrivate()
     qDeleteAll(m_pending);
 }
 
+int FtpCorePrivate::addCommand(FtpCoreCommand* cmd, std::initializer_list<QString> arguments)
+{
+    // A line break or NUL in an argument would let it carry further commands to the server.
+    for (const QString& argument : arguments) {
+        if (argument.contains(QLatin1Char('\r')) || argument.contains(QLatin1Char('\n')) ||
+            argument.contains(QChar(0))) {
+            cmd->m_strRefusal = QCoreApplication::translate(
+                "QMRequest::FtpCore", "Refused: a name or command must not contain CR, LF or NUL");
+            break;
+        }
+    }
+    return addCommand(cmd);
+}
+
 int FtpCorePrivate::addCommand(FtpCoreCommand* cmd)
 {
     m_pending.append(cmd);
@@ -59,7 +73,13 @@ void FtpCorePrivate::_q_startNextCommand()
 
     if (m_pi.m_dtp.bytesAvailable() > 0)
         m_pi.m_dtp.readAll();
+    m_pi.m_dtp.clearError();
     emit m_pOwner->commandStarted(c->m_nId);
+
+    if (!c->m_strRefusal.isEmpty()) {
+        _q_piError(FtpCore::UnknownError, c->m_strRefusal);
+        return;
+    }
 
     if (c->m_command == FtpCore::Login && !m_strProxyHost.isEmpty() && !c->m_rawCmds.isEmpty()) {
         QString loginString = c->m_rawCmds.first().trimmed();
@@ -94,7 +114,14 @@ void FtpCorePrivate::_q_startNextCommand()
         if (c->m_bIsByteArray) {
             m_pi.m_dtp.setData(c->m_pBytes);
             m_pi.m_dtp.setBytesTotal(c->m_pBytes->size());
-        } else if (c->m_pDevice && (c->m_pDevice->isOpen() || c->m_pDevice->open(QIODevice::ReadOnly))) {
+        } else if (!c->m_pDevice || !(c->m_pDevice->isOpen() || c->m_pDevice->open(QIODevice::ReadOnly)) ||
+                   !c->m_pDevice->isReadable()) {
+            // Sending STOR without a source would cut the remote file to nothing.
+            _q_piError(FtpCore::UnknownError,
+                       QCoreApplication::translate("QMRequest::FtpCore", "Cannot read the upload source: %1")
+                           .arg(c->m_pDevice ? c->m_pDevice->errorString() : QStringLiteral("no device")));
+            return;
+        } else {
             m_pi.m_dtp.setDevice(c->m_pDevice);
             if (c->m_pDevice->isSequential()) {
                 m_pi.m_dtp.setBytesTotal(0);
@@ -106,6 +133,11 @@ void FtpCorePrivate::_q_startNextCommand()
         }
         break;
     case FtpCore::Get:
+        if (c->m_pDevice && !c->m_pDevice->isWritable()) {
+            _q_piError(FtpCore::UnknownError, QCoreApplication::translate(
+                                                  "QMRequest::FtpCore", "The download device is not open for writing"));
+            return;
+        }
         if (c->m_pDevice)
             m_pi.m_dtp.setDevice(c->m_pDevice);
         else
@@ -253,7 +285,8 @@ int FtpCore::setProxy(const QString& host, quint16 port)
 
 int FtpCore::connectToHost(const QString& host, quint16 port)
 {
-    const int nId = d->addCommand(new FtpCoreCommand(ConnectToHost, QStringList() << host << QString::number(port)));
+    const int nId =
+        d->addCommand(new FtpCoreCommand(ConnectToHost, QStringList() << host << QString::number(port)), {host});
     d->m_pi.m_bTransferConnectionExtended = true;
     return nId;
 }
@@ -264,7 +297,7 @@ int FtpCore::login(const QString& user, const QString& password)
     cmds << (QStringLiteral("USER ") + (user.isNull() ? QStringLiteral("anonymous") : user) + QStringLiteral("\r\n"));
     cmds << (QStringLiteral("PASS ") + (password.isNull() ? QStringLiteral("plainsong@") : password) +
              QStringLiteral("\r\n"));
-    return d->addCommand(new FtpCoreCommand(Login, cmds));
+    return d->addCommand(new FtpCoreCommand(Login, cmds), {user, password});
 }
 
 int FtpCore::close() { return d->addCommand(new FtpCoreCommand(Close, QStringList(QStringLiteral("QUIT\r\n")))); }
@@ -288,12 +321,13 @@ int FtpCore::list(const QString& dir)
     QStringList cmds;
     cmds << QStringLiteral("TYPE A\r\n") << transferLine(d->m_transferMode);
     cmds << (dir.isEmpty() ? QStringLiteral("LIST\r\n") : QStringLiteral("LIST ") + dir + QStringLiteral("\r\n"));
-    return d->addCommand(new FtpCoreCommand(List, cmds));
+    return d->addCommand(new FtpCoreCommand(List, cmds), {dir});
 }
 
 int FtpCore::cd(const QString& dir)
 {
-    return d->addCommand(new FtpCoreCommand(Cd, QStringList(QStringLiteral("CWD ") + dir + QStringLiteral("\r\n"))));
+    return d->addCommand(new FtpCoreCommand(Cd, QStringList(QStringLiteral("CWD ") + dir + QStringLiteral("\r\n"))),
+                         {dir});
 }
 
 int FtpCore::get(const QString& file, QIODevice* dev, TransferType type)
@@ -301,7 +335,7 @@ int FtpCore::get(const QString& file, QIODevice* dev, TransferType type)
     QStringList cmds;
     cmds << typeLine(type) << (QStringLiteral("SIZE ") + file + QStringLiteral("\r\n"))
          << transferLine(d->m_transferMode) << (QStringLiteral("RETR ") + file + QStringLiteral("\r\n"));
-    return d->addCommand(new FtpCoreCommand(Get, cmds, dev));
+    return d->addCommand(new FtpCoreCommand(Get, cmds, dev), {file});
 }
 
 int FtpCore::put(const QByteArray& data, const QString& file, TransferType type)
@@ -310,7 +344,7 @@ int FtpCore::put(const QByteArray& data, const QString& file, TransferType type)
     cmds << typeLine(type) << transferLine(d->m_transferMode)
          << (QStringLiteral("ALLO ") + QString::number(data.size()) + QStringLiteral("\r\n"))
          << (QStringLiteral("STOR ") + file + QStringLiteral("\r\n"));
-    return d->addCommand(new FtpCoreCommand(Put, cmds, data));
+    return d->addCommand(new FtpCoreCommand(Put, cmds, data), {file});
 }
 
 int FtpCore::put(QIODevice* dev, const QString& file, TransferType type)
@@ -320,23 +354,25 @@ int FtpCore::put(QIODevice* dev, const QString& file, TransferType type)
     if (dev && !dev->isSequential())
         cmds << (QStringLiteral("ALLO ") + QString::number(dev->size()) + QStringLiteral("\r\n"));
     cmds << (QStringLiteral("STOR ") + file + QStringLiteral("\r\n"));
-    return d->addCommand(new FtpCoreCommand(Put, cmds, dev));
+    return d->addCommand(new FtpCoreCommand(Put, cmds, dev), {file});
 }
 
 int FtpCore::remove(const QString& file)
 {
     return d->addCommand(
-        new FtpCoreCommand(Remove, QStringList(QStringLiteral("DELE ") + file + QStringLiteral("\r\n"))));
+        new FtpCoreCommand(Remove, QStringList(QStringLiteral("DELE ") + file + QStringLiteral("\r\n"))), {file});
 }
 
 int FtpCore::mkdir(const QString& dir)
 {
-    return d->addCommand(new FtpCoreCommand(Mkdir, QStringList(QStringLiteral("MKD ") + dir + QStringLiteral("\r\n"))));
+    return d->addCommand(new FtpCoreCommand(Mkdir, QStringList(QStringLiteral("MKD ") + dir + QStringLiteral("\r\n"))),
+                         {dir});
 }
 
 int FtpCore::rmdir(const QString& dir)
 {
-    return d->addCommand(new FtpCoreCommand(Rmdir, QStringList(QStringLiteral("RMD ") + dir + QStringLiteral("\r\n"))));
+    return d->addCommand(new FtpCoreCommand(Rmdir, QStringList(QStringLiteral("RMD ") + dir + QStringLiteral("\r\n"))),
+                         {dir});
 }
 
 int FtpCore::rename(const QString& oldname, const QString& newname)
@@ -344,12 +380,13 @@ int FtpCore::rename(const QString& oldname, const QString& newname)
     QStringList cmds;
     cmds << (QStringLiteral("RNFR ") + oldname + QStringLiteral("\r\n"))
          << (QStringLiteral("RNTO ") + newname + QStringLiteral("\r\n"));
-    return d->addCommand(new FtpCoreCommand(Rename, cmds));
+    return d->addCommand(new FtpCoreCommand(Rename, cmds), {oldname, newname});
 }
 
 int FtpCore::rawCommand(const QString& command)
 {
-    return d->addCommand(new FtpCoreCommand(RawCommand, QStringList(command.trimmed() + QStringLiteral("\r\n"))));
+    const QString line = command.trimmed();
+    return d->addCommand(new FtpCoreCommand(RawCommand, QStringList(line + QStringLiteral("\r\n"))), {line});
 }
 
 qint64 FtpCore::bytesAvailable() const { return d->m_pi.m_dtp.bytesAvailable(); }

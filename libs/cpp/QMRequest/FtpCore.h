@@ -40,6 +40,9 @@ public:
     enum TransferMode { Active = 0, Passive = 1 };
     enum TransferType { Binary = 0, Ascii = 1 };
 
+    // A command whose name or text argument holds CR, LF or NUL fails when its turn comes, without sending
+    // anything; so does a name outside Latin-1 unless the server announces UTF8 (then names go as UTF-8). An
+    // upload source that cannot be read, or a download device not open for writing, fails before any line is sent.
     explicit FtpCore(QObject* parent = nullptr);
     ~FtpCore() override;
 

@@ -13,10 +13,33 @@ namespace {
 
 const qint64 kBlockSize = 16384;
 
-QString latin1UpToZero(const QByteArray& bytes)
+// A listing date with a year, or without one (then the latest year that makes it valid and not more than a day
+// ahead, so that 29 February finds its leap year).
+QDateTime unixDate(const QString& text)
 {
-    const int nZero = bytes.indexOf('\0');
-    return QString::fromLatin1(nZero < 0 ? bytes : bytes.left(nZero));
+    static const char* const withYear[] = {"MMM dd  yyyy", "MMM  d  yyyy", "MMM  d yyyy", "MMM dd yyyy"};
+    static const char* const withTime[] = {"MMM dd hh:mm", "MMM  d hh:mm"};
+    const QLocale c = QLocale::c();
+    for (const char* format : withYear) {
+        const QDateTime dateTime = c.toDateTime(text, QLatin1String(format));
+        if (dateTime.isValid())
+            return dateTime;
+    }
+    for (const char* format : withTime) {
+        // Parsed in a leap year; the real year is chosen below.
+        const QDateTime parsed =
+            c.toDateTime(text + QStringLiteral(" 2000"), QLatin1String(format) + QStringLiteral(" yyyy"));
+        if (!parsed.isValid())
+            continue;
+        const QDateTime now = QDateTime::currentDateTime();
+        for (int year = now.date().year(); year > now.date().year() - 8; --year) {
+            const QDate date(year, parsed.date().month(), parsed.date().day());
+            const QDateTime candidate(date, parsed.time());
+            if (date.isValid() && now.secsTo(candidate) <= 86400)
+                return candidate;
+        }
+    }
+    return QDateTime();
 }
 
 bool parseUnixLine(const QString& text, const QString& userName, UrlInfo* info)
@@ -56,22 +79,7 @@ bool parseUnixLine(const QString& text, const QString& userName, UrlInfo* info)
     QString dateText = match.captured(6);
     if (!dateText.isEmpty())
         dateText[0] = dateText.at(0).toUpper();
-    static const char* const formats[] = {"MMM dd  yyyy", "MMM dd hh:mm", "MMM  d  yyyy",
-                                          "MMM  d hh:mm", "MMM  d yyyy",  "MMM dd yyyy"};
-    const QLocale c = QLocale::c();
-    QDateTime dateTime;
-    for (int n = 0; n < 6; ++n) {
-        dateTime = c.toDateTime(dateText, QLatin1String(formats[n]));
-        if (!dateTime.isValid())
-            continue;
-        if (n == 1 || n == 3) {
-            const QDateTime now = QDateTime::currentDateTime();
-            dateTime.setDate(QDate(now.date().year(), dateTime.date().month(), dateTime.date().day()));
-            if (now.secsTo(dateTime) > 86400)
-                dateTime = dateTime.addYears(-1);
-        }
-        break;
-    }
+    const QDateTime dateTime = unixDate(dateText);
     if (dateTime.isValid())
         info->setLastModified(dateTime);
 
@@ -124,8 +132,12 @@ bool parseDosLine(const QString& text, UrlInfo* info)
     info->setReadable(true);
     info->setWritable(info->isFile());
 
-    QDateTime dateTime = QLocale::c().toDateTime(match.captured(1), QStringLiteral("MM-dd-yy  hh:mmAP"));
-    if (dateTime.date().year() <= 1970)
+    // Two-digit years from 70 are 1970 to 1999, below 70 they are 2000 to 2069; four-digit years stand as given.
+    const QString dateText = match.captured(1);
+    const bool bFullYear = dateText.indexOf(QLatin1Char(' ')) == 10;
+    QDateTime dateTime = QLocale::c().toDateTime(dateText, bFullYear ? QStringLiteral("MM-dd-yyyy  hh:mmAP")
+                                                                     : QStringLiteral("MM-dd-yy  hh:mmAP"));
+    if (!bFullYear && dateTime.date().year() < 1970)
         dateTime = dateTime.addYears(100);
     info->setLastModified(dateTime);
     return true;
@@ -221,6 +233,12 @@ void FtpCoreDTP::setupSocket()
     QTcpSocket* pSocket = m_listener.nextPendingConnection();
     if (!pSocket)
         return;
+    // Only the server on the control connection may deliver or take the data; anyone else is turned away.
+    if (!pSocket->peerAddress().isEqual(m_pPI->peerAddress(), QHostAddress::TolerantConversion)) {
+        pSocket->abort();
+        pSocket->deleteLater();
+        return;
+    }
     if (m_pSocket) {
         m_pSocket->disconnect(this);
         m_pSocket->deleteLater();
@@ -291,14 +309,19 @@ void FtpCoreDTP::writeData()
     m_bCallWriteData = false;
     QByteArray block(int(kBlockSize), '\0');
     const qint64 nRead = m_pDevice->read(block.data(), kBlockSize);
+    const bool bSourceEnded =
+        m_pDevice->isSequential() ? m_bSourceFinished && m_pDevice->bytesAvailable() == 0 : m_pDevice->atEnd();
     if (nRead > 0) {
         m_pSocket->write(block.constData(), nRead);
-    } else if (nRead == -1 || (!m_pDevice->isSequential() && m_pDevice->atEnd()) ||
-               (m_pDevice->isSequential() && m_bSourceFinished && m_pDevice->bytesAvailable() == 0)) {
+    } else if (bSourceEnded) {
         if (m_nBytesDone == 0 && m_pSocket->bytesToWrite() == 0)
             emit dataTransferProgress(0, m_nBytesTotal);
         m_pSocket->close();
         clearData();
+    } else if (nRead == -1) {
+        // Closing now would hand the server a cut file as if complete.
+        failTransfer(tr("Reading the upload failed: %1").arg(m_pDevice->errorString()));
+        return;
     }
     m_bCallWriteData = !m_pDevice.isNull();
 }
@@ -311,6 +334,12 @@ void FtpCoreDTP::dataReadChannelFinished()
     writeData();
 }
 
+void FtpCoreDTP::failTransfer(const QString& text)
+{
+    m_strError = text;
+    abortConnection();
+}
+
 void FtpCoreDTP::abortConnection()
 {
     m_bCallWriteData = false;
@@ -319,14 +348,22 @@ void FtpCoreDTP::abortConnection()
         m_pSocket->abort();
 }
 
-bool FtpCoreDTP::parseDir(const QByteArray& buffer, const QString& userName, UrlInfo* info)
+bool FtpCoreDTP::parseDir(const QByteArray& buffer, const QString& userName, UrlInfo* info, bool bUtf8)
 {
     if (buffer.isEmpty())
         return false;
-    const QString text = latin1UpToZero(buffer).trimmed();
-    if (parseUnixLine(text, userName, info))
-        return true;
-    return parseDosLine(text, info);
+    const int nZero = buffer.indexOf('\0');
+    const QByteArray bytes = nZero < 0 ? buffer : buffer.left(nZero);
+    const QString text = (bUtf8 ? QString::fromUtf8(bytes) : QString::fromLatin1(bytes)).trimmed();
+    UrlInfo entry;
+    if (!parseUnixLine(text, userName, &entry) && !parseDosLine(text, &entry))
+        return false;
+    // A caller joins names to its folder: none may name the folder itself, its parent or another folder.
+    const QString name = entry.name();
+    if (name == QLatin1String(".") || name == QLatin1String("..") || name.contains(QLatin1Char('/')))
+        return false;
+    *info = entry;
+    return true;
 }
 
 void FtpCoreDTP::socketConnected()
@@ -353,7 +390,7 @@ void FtpCoreDTP::socketReadyRead()
         while (m_pSocket->canReadLine()) {
             UrlInfo info;
             const QByteArray line = m_pSocket->readLine();
-            if (parseDir(line, QString(), &info))
+            if (parseDir(line, QString(), &info, m_pPI->isUtf8()))
                 emit listInfo(info);
             else if (line.endsWith("No such file or directory\r\n"))
                 m_strError = QString::fromLatin1(line);
@@ -366,8 +403,10 @@ void FtpCoreDTP::socketReadyRead()
             if (bytes.isEmpty())
                 return;
             m_nBytesDone += bytes.size();
-            if (m_pDevice)
-                m_pDevice->write(bytes);
+            if (m_pDevice && m_pDevice->write(bytes) != bytes.size()) {
+                failTransfer(tr("Writing the download failed: %1").arg(m_pDevice->errorString()));
+                return;
+            }
             emit dataTransferProgress(m_nBytesDone, m_nBytesTotal);
         }
         return;

@@ -33,9 +33,10 @@ public:
     // Sets the total, resets the count and reports progress 0 of bytes.
     void setBytesTotal(qint64 bytes);
 
-    // Passive mode: connects a new data socket to the server's data port.
+    // Passive mode: connects a new data socket to the server's data port (the interpreter gives the control peer).
     void connectToHost(const QString& host, quint16 port);
-    // Active mode: listens on address; the port, or -1 when listening fails.
+    // Active mode: listens on address; the port, or -1 when listening fails. Only the control connection's peer
+    // may connect.
     int setupListener(const QHostAddress& address);
     void waitForConnection();
 
@@ -46,8 +47,9 @@ public:
 
     void abortConnection();
 
-    // One listing line (Unix or DOS form) to an entry; false when the line is neither.
-    static bool parseDir(const QByteArray& buffer, const QString& userName, UrlInfo* info);
+    // One listing line (Unix or DOS form, Latin-1 or UTF-8) to an entry; false when the line is neither, or names
+    // ".", ".." or something with "/" (info is then left alone).
+    static bool parseDir(const QByteArray& buffer, const QString& userName, UrlInfo* info, bool bUtf8 = false);
 
     QString errorMessage() const { return m_strError; }
     void clearError() { m_strError.clear(); }
@@ -74,6 +76,8 @@ private slots:
 
 private:
     void connectSocket();
+    // Ends the transfer; the text fails the command when its reply comes.
+    void failTransfer(const QString& text);
 
     QTcpSocket* m_pSocket = nullptr;
     QTcpServer m_listener;

@@ -10,6 +10,30 @@ namespace {
 
 QString trFtp(const char* text) { return QCoreApplication::translate("QMRequest::FtpCore", text); }
 
+// Bounds of one reply line (bytes) and of a whole multi-line reply (characters).
+const int kMaxLineBytes = 8 * 1024;
+const int kMaxReplyChars = 256 * 1024;
+
+bool needsMoreThanAscii(const QStringList& lines)
+{
+    for (const QString& line : lines) {
+        for (const QChar c : line) {
+            if (c.unicode() > 127)
+                return true;
+        }
+    }
+    return false;
+}
+
+bool fitsLatin1(const QString& line)
+{
+    for (const QChar c : line) {
+        if (c.unicode() > 255)
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 FtpCorePI::FtpCorePI(QObject* parent) : QObject(parent), m_dtp(this)
@@ -33,6 +57,8 @@ FtpCorePI::~FtpCorePI()
 void FtpCorePI::connectToHost(const QString& host, quint16 port)
 {
     emit connectState(1);
+    m_features = FeaturesUnknown;
+    m_bFeatureProbe = false;
     const QVariant session = property("_q_networksession");
     m_commandSocket.setProperty("_q_networksession", session);
     m_dtp.setProperty("_q_networksession", session);
@@ -48,13 +74,60 @@ bool FtpCorePI::sendCommands(const QStringList& lines)
         return true;
     }
     m_pendingCommands = lines;
+    if (m_features == FeaturesUnknown && needsMoreThanAscii(lines)) {
+        m_bFeatureProbe = true;
+        m_pendingCommands.prepend(QStringLiteral("FEAT\r\n"));
+    } else if (!checkEncodable()) {
+        return true;
+    }
     startNextCmd();
+    return true;
+}
+
+bool FtpCorePI::checkEncodable()
+{
+    if (m_features == FeaturesUtf8)
+        return true;
+    for (const QString& line : qAsConst(m_pendingCommands)) {
+        if (!fitsLatin1(line)) {
+            m_pendingCommands.clear();
+            emit error(1, trFtp("The server does not announce UTF8, so names outside Latin-1 cannot be sent"));
+            return false;
+        }
+    }
+    return true;
+}
+
+void FtpCorePI::failReply(const QString& text)
+{
+    m_strReplyText.clear();
+    m_pendingCommands.clear();
+    m_bWaitForDtpToConnect = false;
+    m_bWaitForDtpToClose = false;
+    m_dtp.abortConnection();
+    emit error(1, text);
+    // Nothing later on this connection can be trusted to line up with the commands.
+    m_commandSocket.abort();
+}
+
+bool FtpCorePI::readReplyLine(QString* line)
+{
+    // readLine stops one short of its limit: a result longer than the bound means the line is.
+    const QByteArray bytes = m_commandSocket.readLine(kMaxLineBytes + 2);
+    if (bytes.size() > kMaxLineBytes) {
+        failReply(trFtp("The server sent a reply line longer than %1 bytes").arg(kMaxLineBytes));
+        return false;
+    }
+    const int nZero = bytes.indexOf('\0');
+    const QByteArray text = nZero < 0 ? bytes : bytes.left(nZero);
+    *line = isUtf8() ? QString::fromUtf8(text) : QString::fromLatin1(text);
     return true;
 }
 
 void FtpCorePI::clearPendingCommands()
 {
     m_pendingCommands.clear();
+    m_bFeatureProbe = false;
     m_dtp.abortConnection();
     m_strCurrentCmd.clear();
     m_nState = Idle;
@@ -109,24 +182,21 @@ void FtpCorePI::readyRead()
     if (m_bWaitForDtpToClose)
         return;
     while (m_commandSocket.canReadLine()) {
-        QByteArray bytes = m_commandSocket.readLine();
-        int nZero = bytes.indexOf('\0');
-        QString line = QString::fromLatin1(nZero < 0 ? bytes : bytes.left(nZero));
-        // A malformed line is dropped; the lines after it are still read.
+        QString line;
+        if (!readReplyLine(&line))
+            return;
         if (m_strReplyText.isEmpty()) {
-            if (line.length() < 3)
-                continue;
-            const char c0 = line.at(0).toLatin1();
-            const char c1 = line.at(1).toLatin1();
-            const char c2 = line.at(2).toLatin1();
-            if (c0 < '1' || c0 > '5' || c1 < '0' || c1 > '5' || c2 < '0' || c2 > '9')
-                continue;
-            m_replyCode[0] = static_cast<signed char>(c0 - '0');
-            m_replyCode[1] = static_cast<signed char>(c1 - '0');
-            m_replyCode[2] = static_cast<signed char>(c2 - '0');
+            const auto digit = [&line](int n, char low, char high) {
+                return line.length() > n && line.at(n) >= QLatin1Char(low) && line.at(n) <= QLatin1Char(high);
+            };
+            if (!digit(0, '1', '5') || !digit(1, '0', '5') || !digit(2, '0', '9')) {
+                failReply(trFtp("The server sent a malformed reply"));
+                return;
+            }
+            for (int n = 0; n < 3; ++n)
+                m_replyCode[n] = static_cast<signed char>(line.at(n).toLatin1() - '0');
         }
-        const QString code = QString::number(100 * m_replyCode[0] + 10 * m_replyCode[1] + m_replyCode[2])
-                                 .rightJustified(3, QLatin1Char('0'));
+        const QString code = QString::number(100 * m_replyCode[0] + 10 * m_replyCode[1] + m_replyCode[2]);
         const QString endMarker = code + QLatin1Char(' ');
         const QString continuationMarker = code + QLatin1Char('-');
         while (line.left(4) != endMarker) {
@@ -134,12 +204,17 @@ void FtpCorePI::readyRead()
                 m_strReplyText += line.mid(4);
             else
                 m_strReplyText += line;
-            if (!m_commandSocket.canReadLine())
+            if (m_strReplyText.size() > kMaxReplyChars) {
+                failReply(trFtp("The server sent a reply longer than %1 characters").arg(kMaxReplyChars));
                 return;
-            bytes = m_commandSocket.readLine();
-            nZero = bytes.indexOf('\0');
-            line = QString::fromLatin1(nZero < 0 ? bytes : bytes.left(nZero));
+            }
+            if (!m_commandSocket.canReadLine())
+                break;
+            if (!readReplyLine(&line))
+                return;
         }
+        if (line.left(4) != endMarker)
+            break;
         m_strReplyText += line.mid(4);
         if (m_strReplyText.endsWith(QLatin1String("\r\n")))
             m_strReplyText.chop(2);
@@ -148,6 +223,8 @@ void FtpCorePI::readyRead()
         else
             return;
     }
+    if (m_commandSocket.bytesAvailable() > kMaxLineBytes)
+        failReply(trFtp("The server sent a reply line longer than %1 bytes").arg(kMaxLineBytes));
 }
 
 bool FtpCorePI::processReply()
@@ -185,19 +262,35 @@ bool FtpCorePI::processReply()
         return true;
     }
 
+    const bool bFeatureProbe = m_bFeatureProbe && m_strCurrentCmd.startsWith(QLatin1String("FEAT"));
+    if (bFeatureProbe) {
+        // Only the probe's own answer decides; a server that refuses FEAT announces nothing.
+        m_bFeatureProbe = false;
+        m_features = FeaturesPlain;
+        if (m_nState != Failure) {
+            for (const QString& feature : m_strReplyText.split(QLatin1Char('\n'))) {
+                if (feature.trimmed().compare(QLatin1String("UTF8"), Qt::CaseInsensitive) == 0)
+                    m_features = FeaturesUtf8;
+            }
+        }
+        m_nState = Idle;
+        if (checkEncodable())
+            startNextCmd();
+        return true;
+    }
+
     emit rawFtpReply(nCode, m_strReplyText);
 
     if (m_bRawCommand) {
         m_bRawCommand = false;
     } else if (nCode == 227) {
+        // Only the port is taken: the announced address could point the data connection at any other host.
         static const QRegularExpression address(QStringLiteral("(\\d+),(\\d+),(\\d+),(\\d+),(\\d+),(\\d+)"));
         const QRegularExpressionMatch match = address.match(m_strReplyText);
         if (match.hasMatch()) {
-            const QString host = match.captured(1) + QLatin1Char('.') + match.captured(2) + QLatin1Char('.') +
-                                 match.captured(3) + QLatin1Char('.') + match.captured(4);
             const quint16 port = quint16((match.captured(5).toUInt() << 8) + match.captured(6).toUInt());
             m_bWaitForDtpToConnect = true;
-            m_dtp.connectToHost(host, port);
+            m_dtp.connectToHost(m_commandSocket.peerAddress().toString(), port);
         }
     } else if (nCode == 229) {
         const int nParen = m_strReplyText.indexOf(QLatin1Char('('));
@@ -241,7 +334,10 @@ bool FtpCorePI::processReply()
             m_bTransferConnectionExtended = false;
             m_pendingCommands.prepend(QStringLiteral("PORT\r\n"));
         } else {
-            emit error(1, m_strReplyText);
+            // A transfer this side ended (a device that failed) is better told by its own reason.
+            const QString text = m_dtp.errorMessage().isNull() ? m_strReplyText : m_dtp.errorMessage();
+            m_dtp.clearError();
+            emit error(1, text);
         }
         if (m_nState != Waiting) {
             m_nState = Idle;
@@ -295,7 +391,7 @@ bool FtpCorePI::startNextCmd()
 
     m_pendingCommands.removeFirst();
     m_nState = Waiting;
-    m_commandSocket.write(m_strCurrentCmd.toLatin1());
+    m_commandSocket.write(isUtf8() ? m_strCurrentCmd.toUtf8() : m_strCurrentCmd.toLatin1());
     return true;
 }
 

@@ -5,6 +5,7 @@
 #include "FtpCoreDTP.h"
 
 #include <QAbstractSocket>
+#include <QHostAddress>
 #include <QObject>
 #include <QStringList>
 #include <QTcpSocket>
@@ -31,6 +32,10 @@ public:
     // The line sent last, empty when none.
     QString currentCommand() const { return m_strCurrentCmd; }
     int abortState() const { return m_nAbortState; }
+    // The server's address on the control connection: the only host data connections may go to or come from.
+    QHostAddress peerAddress() const { return m_commandSocket.peerAddress(); }
+    // True once the server has announced UTF8: lines, replies and listings are then UTF-8, else Latin-1.
+    bool isUtf8() const { return m_features == FeaturesUtf8; }
 
     bool m_bRawCommand = false;
     bool m_bTransferConnectionExtended = true;
@@ -53,9 +58,17 @@ private slots:
 
 private:
     enum State { Begin = 0, Idle = 1, Waiting = 2, Success = 3, Failure = 4 };
+    // What the FEAT reply told; asked for only when a line needs more than ASCII.
+    enum Features { FeaturesUnknown, FeaturesPlain, FeaturesUtf8 };
 
     bool processReply();
     bool startNextCmd();
+    // Reads one line of a reply; false (after failing) when it is longer than the bound.
+    bool readReplyLine(QString* line);
+    // A reply that breaks the protocol or its bounds: the command fails and the connection is dropped.
+    void failReply(const QString& text);
+    // False (after failing the command) when a pending line needs UTF-8 and the server did not announce it.
+    bool checkEncodable();
 
     QTcpSocket m_commandSocket;
     QString m_strReplyText;
@@ -66,6 +79,8 @@ private:
     QString m_strCurrentCmd;
     bool m_bWaitForDtpToConnect = false;
     bool m_bWaitForDtpToClose = false;
+    Features m_features = FeaturesUnknown;
+    bool m_bFeatureProbe = false;
 };
 
 } // namespace QMRequest

@@ -8,6 +8,8 @@
 #include <QObject>
 #include <QStringList>
 
+#include <initializer_list>
+
 namespace QMRequest {
 
 class FtpCoreCommand
@@ -26,6 +28,8 @@ public:
     QByteArray* m_pBytes = nullptr;
     QIODevice* m_pDevice = nullptr;
     bool m_bIsByteArray;
+    // Why the command must not be sent (an argument with CR, LF or NUL); empty when it may.
+    QString m_strRefusal;
 
     static QAtomicInt sm_idCounter;
 };
@@ -39,6 +43,8 @@ public:
     ~FtpCorePrivate() override;
 
     int addCommand(FtpCoreCommand* cmd);
+    // Queues a command whose arguments are checked first; see FtpCoreCommand::m_strRefusal.
+    int addCommand(FtpCoreCommand* cmd, std::initializer_list<QString> arguments);
 
     FtpCorePI m_pi;
     QList<FtpCoreCommand*> m_pending;

@@ -15,12 +15,15 @@ class SingleAppCheck : public QObject
     Q_OBJECT
 
 public:
-    // Attaches to or creates the marker segment named by key; the first instance also listens under key.
+    // Attaches to or creates the marker segment named by key; the first instance also listens under key. A marker
+    // whose instance no longer listens (it was killed) is taken over.
     explicit SingleAppCheck(const QString& key);
 
     // True when another instance held the key at construction.
     bool isRunning() const { return m_bRunning; }
-    // Sends the message (UTF-8) to the first instance; false for a first instance or on a 1000 ms time-out.
+    // Sends the message (UTF-8, ended by a zero byte) to the first instance; true only once the first has confirmed
+    // the whole message. False for a first instance or when any step makes no progress for 1000 ms. The first
+    // instance answers from its event loop, so it must run in another process or thread.
     bool sendMessage(const QString& message);
 
 signals:
@@ -30,6 +33,9 @@ public slots:
     void slotReceiveMessage();
 
 private:
+    // True when a first instance accepts connections under the key.
+    bool isServerAlive() const;
+
     bool m_bRunning = false;
     QString m_strKey;
     QSharedMemory m_sharedMemory;

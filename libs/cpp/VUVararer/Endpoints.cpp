@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QMutex>
 #include <QMutexLocker>
+#include <QUrl>
 
 namespace VUVararer {
 
@@ -66,6 +67,14 @@ void Endpoints::clearOverride()
 {
     QMutexLocker lock(&s_mtxOverride);
     s_bOverridden = false;
+}
+
+bool Endpoints::isUnconfigured(const QString& strAddress)
+{
+    QString strHost = QUrl::fromUserInput(strAddress).host().toLower();
+    if (strHost.endsWith(QLatin1Char('.')))
+        strHost.chop(1);
+    return strHost == QLatin1String("invalid") || strHost.endsWith(QLatin1String(".invalid"));
 }
 
 QString Endpoints::serverCom() const { return decodeBase64(m_strServerComBase64); }

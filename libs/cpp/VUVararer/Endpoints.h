@@ -41,6 +41,10 @@ struct Endpoints
     static void setOverride(const Endpoints& endpoints);
     static void clearOverride();
 
+    // True for an address on the reserved ".invalid" domain (an endpoint this build was not given): nothing may
+    // look it up or request it. The scheme may be missing.
+    static bool isUnconfigured(const QString& strAddress);
+
     // Server bases decoded from their Base64 text.
     QString serverCom() const;
     QString serverNet() const;

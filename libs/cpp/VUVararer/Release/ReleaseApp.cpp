@@ -51,7 +51,8 @@ void ReleaseApp::slotDoWebMetrics()
 {
     const QString strAddress =
         VUVararer::Endpoints::current().metricsUrl(isFirstStart(), QCoreApplication::applicationName());
-    m_pWebView->load(QUrl(strAddress));
+    if (!VUVararer::Endpoints::isUnconfigured(strAddress))
+        m_pWebView->load(QUrl(strAddress));
 }
 
 } // namespace MRelease

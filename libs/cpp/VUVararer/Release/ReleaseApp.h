@@ -34,7 +34,8 @@ public:
     static UpdateState updateState();
     // The record text from the primary server, else from the fallback; empty when neither gives one.
     static QString getUpdateRequest();
-    // The record text from one server (a 2xx reply, at most 64 KiB, cut at the first NUL); empty on failure.
+    // The record text from one server (a 2xx reply, at most 64 KiB, cut at the first NUL); empty on failure and,
+    // without any request, for an unconfigured server.
     static QString getUpdateRequest(const QString& server);
     // The system version in the record's form; always empty here, so only "macos:all" qualifies.
     static QString macVersionNumber();
@@ -56,7 +57,7 @@ public slots:
     void slotCheckUpdate() override;
     // The automatic check: at most once in six days, silent unless an update is found.
     void nop_cuos();
-    // The usage ping: loads the metrics address in the hidden web view.
+    // The usage ping: loads the metrics address in the hidden web view, unless it is unconfigured.
     void slotDoWebMetrics();
 
 private:

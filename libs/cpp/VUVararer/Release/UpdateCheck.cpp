@@ -23,6 +23,8 @@ const qint64 s_nMaxRecordSize = 64 * 1024;
 
 QString ReleaseApp::getUpdateRequest(const QString& server)
 {
+    if (VUVararer::Endpoints::isUnconfigured(server))
+        return QString();
     QMRequest::Downloader downloader;
     downloader.setMaximumSize(s_nMaxRecordSize);
     const QString strPath = VUVararer::Endpoints::current().buildsInfoPath(QCoreApplication::applicationName());
