@@ -17,6 +17,8 @@ packages=(
   # test tools: reference decoders and a null sound server
   ffmpeg sox flac mediainfo python3 python3-mutagen python3-mido pulseaudio pulseaudio-utils dbus
   sndfile-programs locales python3-pyftpdlib python3-vobject
+  # timecode oracle: libltc encodes the test signals and decodes the reference (test helper only)
+  libltc-dev
   # a virtual X display for screenshot tests
   xvfb xauth x11-utils xdotool
   # cipher oracles: AES and Blowfish (openssl), Rijndael with 256-bit blocks (libmcrypt)

@@ -4,6 +4,7 @@
 #include <ZADovuzIdida/_VozIdavi/Common/FileUtil.h>
 #include <ZADovuzIdida/_VozIdavi/Common/ProductionParameters.h>
 #include <ZADovuzIdida/_VozIdavi/Common/Util.h>
+#include <ZADovuzIdida/_VozIdavi/Input/LTCDecoder.h>
 
 #include <QCryptographicHash>
 #include <QDebug>
@@ -103,6 +104,7 @@ void FileInput::resetState()
     m_fileInfo.setURL(QUrl());
     m_ebuInfo = MTools::Handle<EBUInfo>();
     m_ebuEnvelope = MTools::Handle<EBUEnvelope>();
+    m_ltcDecoder = MTools::Handle<LTCDecoder>();
     m_peakVector = MTools::Handle<PeakVector>(new PeakVector());
     m_peakResult = PeakInfo();
     m_peakCache.reset();
@@ -608,6 +610,53 @@ QString FileInput::scene() const { return m_ebuInfo.isNull() ? QString() : m_ebu
 
 QString FileInput::take() const { return m_ebuInfo.isNull() ? QString() : m_ebuInfo->take(); }
 
+LTCDecoder& FileInput::ltcDecoder()
+{
+    if (m_ltcDecoder.isNull())
+        m_ltcDecoder = MTools::Handle<LTCDecoder>(new LTCDecoder(this));
+    return *m_ltcDecoder;
+}
+
+int FileInput::createLTCData(const int& ch)
+{
+    LTCDecoder& decoder = ltcDecoder();
+    const int nTrack = ch >= 0 ? ch : decoder.getLTCTrack();
+    if (nTrack < 0)
+        return -1;
+    decoder.process(nTrack);
+    return 0;
+}
+
+LTCData FileInput::getLTC(const qint64& audioFrame) const
+{
+    return m_ltcDecoder.isNull() ? LTCData(-1, QString(), 30.0f) : m_ltcDecoder->getLTC(audioFrame);
+}
+
+int FileInput::getAudioFrameLTC(int h, int m, int s, int f) const
+{
+    return m_ltcDecoder.isNull() ? -1 : m_ltcDecoder->getAudioFrame(h, m, s, f);
+}
+
+int FileInput::getAudioFrameLTC(const QString& timecode) const
+{
+    const QStringList parts = timecode.split(QLatin1Char(':'));
+    if (m_ltcDecoder.isNull() || parts.size() < 4)
+        return -1;
+    const auto number = [&parts](int i) { return atoi(parts.at(i).toLocal8Bit().constData()); };
+    return getAudioFrameLTC(number(0), number(1), number(2), number(3));
+}
+
+bool FileInput::isLTCDataAvailable() { return ltcDecoder().isLTCDataAvailable(); }
+
+int FileInput::getLTCTrack() { return ltcDecoder().getLTCTrack(); }
+
+QString FileInput::ltcTimeCode(const qint64& audioFrame, bool userBits)
+{
+    return getLTC(audioFrame).timecode(timecodeRate(), userBits);
+}
+
+float FileInput::ltcFps() { return ltcDecoder().ltcFps(); }
+
 void FileInput::dump() const
 {
     qDebug() << "========== Input Info Begin =========";
@@ -618,6 +667,8 @@ void FileInput::dump() const
         m_ebuInfo->dump();
     if (!m_ebuEnvelope.isNull())
         m_ebuEnvelope->dump();
+    if (!m_ltcDecoder.isNull())
+        m_ltcDecoder->dump();
     qDebug() << "----------- TimeCode Begin ----------";
     qDebug().nospace() << "FPS=" << fps();
     qDebug().nospace().noquote() << "START=" << start();

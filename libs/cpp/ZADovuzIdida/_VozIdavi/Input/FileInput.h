@@ -10,6 +10,7 @@
 #include <ZADovuzIdida/_VozIdavi/Common/PeakVector.h>
 #include <ZADovuzIdida/_VozIdavi/Common/RawBuffer.h>
 #include <ZADovuzIdida/_VozIdavi/Input/BaseInput.h>
+#include <ZADovuzIdida/_VozIdavi/Input/LTCData.h>
 
 #include <QString>
 
@@ -17,6 +18,8 @@
 #include <list>
 
 namespace ZADovuzIdida {
+
+class LTCDecoder;
 
 // A chunk header as stored: 4-character identifier, 32-bit size.
 struct Chunk
@@ -77,6 +80,17 @@ public:
     virtual MTools::Handle<PeakVector> peakVector() const { return m_peakVector; }
     virtual FILE* filePointer() { return m_pFile; }
     virtual int close();
+    // Makes the timecode decoder when there is none; ch >= 0 decodes that channel, ch < 0 the detected one
+    // (-1 when none was found).
+    virtual int createLTCData(const int& ch);
+    virtual LTCData getLTC(const qint64& audioFrame) const;
+    virtual int getAudioFrameLTC(int h, int m, int s, int f) const;
+    // From "hh:mm:ss:ff"; -1 with fewer than four parts.
+    virtual int getAudioFrameLTC(const QString& timecode) const;
+    virtual bool isLTCDataAvailable();
+    virtual int getLTCTrack();
+    virtual QString ltcTimeCode(const qint64& audioFrame, bool userBits);
+    virtual float ltcFps();
 
     // True for sample layouts the readers can convert: 8, 16, 24 or 32 bits, 1 to MaxChannels channels,
     // a finite rate above 0 and up to MaxSampleRate.
@@ -112,6 +126,7 @@ protected:
     FileInfo m_fileInfo;
     MTools::Handle<EBUInfo> m_ebuInfo;
     MTools::Handle<EBUEnvelope> m_ebuEnvelope;
+    MTools::Handle<LTCDecoder> m_ltcDecoder;
     FILE* m_pFile = nullptr;
     qint64 m_nDataEnd = 0;
     int m_nBlockSize = 256;
@@ -126,6 +141,7 @@ protected:
     static QString absolutePath(const char* path);
 
 private:
+    LTCDecoder& ltcDecoder();
     // Forgets everything learnt from a previous file.
     void resetState();
     void readEnvelope(FILE* file);

@@ -140,6 +140,29 @@ FILE* GeneralFileInput::filePointer() { return m_delegate.isNull() ? nullptr : m
 
 int GeneralFileInput::close() { return m_delegate.isNull() ? 0 : m_delegate->close(); }
 
+int GeneralFileInput::createLTCData(const int& ch) { return m_delegate.isNull() ? -1 : m_delegate->createLTCData(ch); }
+
+LTCData GeneralFileInput::getLTC(const qint64& audioFrame) const
+{
+    return m_delegate.isNull() ? LTCData(-1, QString(), 30.0f) : m_delegate->getLTC(audioFrame);
+}
+
+int GeneralFileInput::getAudioFrameLTC(int h, int m, int s, int f) const
+{
+    return m_delegate.isNull() ? -1 : m_delegate->getAudioFrameLTC(h, m, s, f);
+}
+
+int GeneralFileInput::getAudioFrameLTC(const QString& timecode) const
+{
+    return m_delegate.isNull() ? -1 : m_delegate->getAudioFrameLTC(timecode);
+}
+
+bool GeneralFileInput::isLTCDataAvailable() { return !m_delegate.isNull() && m_delegate->isLTCDataAvailable(); }
+
+int GeneralFileInput::getLTCTrack() { return m_delegate.isNull() ? -1 : m_delegate->getLTCTrack(); }
+
+float GeneralFileInput::ltcFps() { return m_delegate.isNull() ? 0.0f : m_delegate->ltcFps(); }
+
 unsigned GeneralFileInput::sampleRate() const { return m_delegate.isNull() ? 0 : m_delegate->sampleRate(); }
 
 short GeneralFileInput::channels() const { return m_delegate.isNull() ? 0 : m_delegate->channels(); }

@@ -44,6 +44,13 @@ public:
     MTools::Handle<PeakVector> peakVector() const override;
     FILE* filePointer() override;
     int close() override;
+    int createLTCData(const int& ch) override;
+    LTCData getLTC(const qint64& audioFrame) const override;
+    int getAudioFrameLTC(int h, int m, int s, int f) const override;
+    int getAudioFrameLTC(const QString& timecode) const override;
+    bool isLTCDataAvailable() override;
+    int getLTCTrack() override;
+    float ltcFps() override;
 
     unsigned sampleRate() const;
     short channels() const;
