@@ -344,8 +344,8 @@ void TestReaders::testSparseLargeWav()
     QCOMPARE(header.size(), 44);
     const quint32 riffSize = quint32(dataSize + 36);
     const quint32 chunkSize = quint32(dataSize);
-    memcpy(header.data() + 4, &riffSize, 4);
-    memcpy(header.data() + 40, &chunkSize, 4);
+    header.replace(4, 4, reinterpret_cast<const char*>(&riffSize), 4);
+    header.replace(40, 4, reinterpret_cast<const char*>(&chunkSize), 4);
     QVERIFY(VozIdaviTest::writeAll(path, header));
     QCOMPARE(TestKit::runTool("truncate", {"-s", QString::number(44 + dataSize), path}).exitCode, 0);
     QFile file(path);
