@@ -19,6 +19,8 @@ packages=(
   sndfile-programs locales python3-pyftpdlib python3-vobject
   # a second real FTP server for the FTP client's checks
   vsftpd
+  # timecode oracle: libltc encodes the test signals and decodes the reference (test helper only)
+  libltc-dev
   # a virtual X display for screenshot tests
   xvfb xauth x11-utils xdotool
   # cipher oracles: AES and Blowfish (openssl), Rijndael with 256-bit blocks (libmcrypt)

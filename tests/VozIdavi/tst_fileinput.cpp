@@ -2,8 +2,12 @@
 #include "Helpers.h"
 #include "TestMain.h"
 
+#include <ZADovuzIdida/_VozIdavi/Input/GeneralFileInput.h>
 #include <ZADovuzIdida/_VozIdavi/Input/WaveInput.h>
 
+#include <QCryptographicHash>
+#include <QDateTime>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -35,10 +39,42 @@ QByteArray chunk(const char* id, const QByteArray& body, quint32 size = 0xFFFFFF
 QByteArray fmtBody(int tag, int channels, int rate, int bits)
 {
     return le(quint32(tag), 2) + le(quint32(channels), 2) + le(quint32(rate), 4) +
-           le(quint32(rate * channels * bits / 8), 4) + le(quint32(channels * bits / 8), 2) + le(quint32(bits), 2);
+           le(quint32(quint64(rate) * quint64(channels) * quint64(bits) / 8), 4) + le(quint32(channels * bits / 8), 2) +
+           le(quint32(bits), 2);
 }
 
 QByteArray riff(const QByteArray& chunks) { return "RIFF" + le(quint32(chunks.size() + 4), 4) + "WAVE" + chunks; }
+
+QByteArray be(quint64 value, int bytes)
+{
+    QByteArray out;
+    for (int i = bytes - 1; i >= 0; --i)
+        out.append(char((value >> (8 * i)) & 0xFF));
+    return out;
+}
+
+// An 80-bit extended number: sign and exponent, then the 64-bit mantissa with its leading one.
+QByteArray extended(int exponent, quint64 mantissa) { return be(quint64(exponent), 2) + be(mantissa, 8); }
+
+QByteArray extendedRate(unsigned rate)
+{
+    int e = 31;
+    while (!(rate & (1u << e)))
+        --e;
+    return extended(16383 + e, quint64(rate) << (63 - e));
+}
+
+QByteArray aiffChunk(const char* id, const QByteArray& body)
+{
+    return QByteArray(id, 4) + be(quint64(body.size()), 4) + body + QByteArray(body.size() % 2, '\0');
+}
+
+QByteArray aiff(const QByteArray& chunks) { return "FORM" + be(quint64(chunks.size() + 4), 4) + "AIFF" + chunks; }
+
+QByteArray commBody(int channels, int bits, const QByteArray& rate)
+{
+    return be(quint64(channels), 2) + be(4, 4) + be(quint64(bits), 2) + rate;
+}
 
 QByteArray pcm16(const std::vector<float>& samples)
 {
@@ -98,6 +134,12 @@ private slots:
     void testStoredPeakValues();
     void testPeakLookups();
     void testNames();
+    void testHeaderChecks_data();
+    void testHeaderChecks();
+    void testCleanReload();
+    void testPeakCacheFiles();
+    void testPeakOfPeaksAcrossChannels();
+    void testTimeReferenceBeyondDay();
 
 private:
     QString write(const QString& name, const QByteArray& bytes);
@@ -269,12 +311,12 @@ void TestFileInput::testPeaksFromSamples()
 {
     const std::vector<float> half(600 * 2, 0.5f);
     const QString path = write("half.wav", riff(chunk("fmt ", fmtBody(1, 2, 8000, 16)) + chunk("data", pcm16(half))));
+    QString location;
     {
         WaveInput input;
         QVERIFY(input.load(local(path).constData(), false));
-        QCOMPARE(input.envelopeLocation(),
-                 m_dir.path() + "/Envelopes/" + QString(path).replace('/', '_').replace('.', '_') + ".bef");
-        QVERIFY(!QFile::exists(input.envelopeLocation()));
+        location = input.envelopeLocation();
+        QVERIFY(!QFile::exists(location));
         input.createPeakVector();
         const PeakVector& peaks = *input.peakVector();
         QCOMPARE(peaks.numPeakFrames(), 3);
@@ -291,8 +333,7 @@ void TestFileInput::testPeaksFromSamples()
         QCOMPARE(input.tell(), 0);
     }
     // The side file serves the next opening, with one byte per value.
-    const QByteArray side = VozIdaviTest::readAll(m_dir.path() + "/Envelopes/" +
-                                                  QString(path).replace('/', '_').replace('.', '_') + ".bef");
+    const QByteArray side = VozIdaviTest::readAll(location);
     QVERIFY(side.startsWith("levl"));
     QCOMPARE(side.size(), 8 + 120 + 3 * 2 * 2);
     QVERIFY(std::abs(int(quint8(side[8 + 120 + 1])) - 127) <= 1);
@@ -372,11 +413,11 @@ void TestFileInput::testNames()
     const QString path = dir + "/c.d.wav";
     VozIdaviTest::writeAll(path, QByteArray(64, '\0'));
     QVERIFY(input.load(local(path).constData(), true));
-    const QString flat = QString(m_dir.path()).replace('/', '_');
-    QCOMPARE(input.envelopeLocation(),
-             m_dir.path() + "/Envelopes/" + QString(flat).replace('.', '_') + "_a_b_c_d_wav.bef");
-    QCOMPARE(input.tempFilePathAndName(), m_dir.path() + "/AudioTemp/" + flat + "_a_b_c.d.wav");
-    QVERIFY(QFileInfo(m_dir.path() + "/AudioTemp").isDir());
+    // Names come from a hash of the absolute path, in folders only this user can enter.
+    const QString hash = QCryptographicHash::hash(path.toUtf8(), QCryptographicHash::Sha256).toHex();
+    QCOMPARE(input.envelopeLocation(), m_dir.path() + "/Envelopes/" + hash + ".bef");
+    QCOMPARE(input.tempFilePathAndName(), m_dir.path() + "/AudioTemp/" + hash + "_c.d.wav");
+    QCOMPARE(QFileInfo(m_dir.path() + "/AudioTemp").permissions() & 0x0077, QFileDevice::Permissions());
     QCOMPARE(input.scene(), QString());
     QCOMPARE(input.take(), QString());
     QCOMPARE(input.fps(), 0.0f);
@@ -384,6 +425,166 @@ void TestFileInput::testNames()
     QTest::ignoreMessage(QtDebugMsg, "Name = FileInput");
     QTest::ignoreMessage(QtDebugMsg, "========== Input Info End =========");
     input.dump();
+}
+
+void TestFileInput::testHeaderChecks_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("opens");
+    const QByteArray data = chunk("data", QByteArray(16, '\1'));
+    const QByteArray ssnd = aiffChunk("SSND", QByteArray(8, 0) + QByteArray(16, 1));
+    QTest::newRow("wav") << riff(chunk("fmt ", fmtBody(1, 2, 8000, 16)) + data) << true;
+    QTest::newRow("wav 29516 channels of 16664 bits")
+        << riff(chunk("fmt ", fmtBody(1, 29516, 8000, 16664)) + data) << false;
+    QTest::newRow("wav 1794 channels") << riff(chunk("fmt ", fmtBody(1, 1794, 8000, 16)) + data) << false;
+    QTest::newRow("wav 12 bits") << riff(chunk("fmt ", fmtBody(1, 1, 8000, 12)) + data) << false;
+    QTest::newRow("wav rate 0") << riff(chunk("fmt ", fmtBody(1, 1, 0, 16)) + data) << false;
+    QTest::newRow("wav no channels") << riff(chunk("fmt ", fmtBody(1, 0, 8000, 16)) + data) << false;
+    QTest::newRow("wav fmt of 14 bytes") << riff(chunk("fmt ", fmtBody(1, 1, 8000, 16).left(14)) + data) << false;
+    QTest::newRow("wav without fmt") << riff(chunk("junk", QByteArray(30, 'j')) + data) << false;
+    // A sub-chunk claiming more than its list: the walk goes on after the list.
+    QTest::newRow("wav list overrun") << riff(chunk("LIST", "INFO" + chunk("ICMT", "abcd", 100)) +
+                                              chunk("fmt ", fmtBody(1, 1, 8000, 16)) + data)
+                                      << true;
+    QTest::newRow("aiff") << aiff(aiffChunk("COMM", commBody(2, 16, extendedRate(44100))) + ssnd) << true;
+    QTest::newRow("aiff rate inf") << aiff(aiffChunk("COMM", commBody(2, 16, extended(0x7FFF, 0))) + ssnd) << false;
+    QTest::newRow("aiff rate NaN") << aiff(aiffChunk("COMM", commBody(2, 16, extended(0x7FFF, 1ull << 62))) + ssnd)
+                                   << false;
+    QTest::newRow("aiff rate 0") << aiff(aiffChunk("COMM", commBody(2, 16, extended(0, 0))) + ssnd) << false;
+    QTest::newRow("aiff rate 800k") << aiff(aiffChunk("COMM", commBody(2, 16, extendedRate(800000))) + ssnd) << false;
+    QTest::newRow("aiff rate -44100")
+        << aiff(aiffChunk("COMM", commBody(2, 16, extendedRate(44100).replace(0, 1, "\xC0"))) + ssnd) << false;
+    QTest::newRow("aiff no channels") << aiff(aiffChunk("COMM", commBody(0, 16, extendedRate(44100))) + ssnd) << false;
+    QTest::newRow("aiff 20 bits") << aiff(aiffChunk("COMM", commBody(1, 20, extendedRate(44100))) + ssnd) << false;
+    QTest::newRow("aiff without COMM") << aiff(aiffChunk("ANNO", "note") + ssnd) << false;
+    QTest::newRow("aiff without SSND") << aiff(aiffChunk("COMM", commBody(2, 16, extendedRate(44100))) +
+                                               aiffChunk("ANNO", QByteArray(30, 'n')))
+                                       << false;
+}
+
+void TestFileInput::testHeaderChecks()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, opens);
+    GeneralFileInput input;
+    QCOMPARE(input.load(local(write("header.bin", bytes)).constData(), true), opens);
+    if (opens) {
+        QCOMPARE(input.fileInfo().numSamples(), quint64(8));
+        std::vector<float> samples(8);
+        QCOMPARE(input.read(samples.data(), 8), 8);
+    }
+}
+
+void TestFileInput::testCleanReload()
+{
+    const QString loud =
+        write("loud.wav", riff(chunk("bext", QByteArray(602, '\0')) + chunk("fmt ", fmtBody(1, 1, 8000, 16)) +
+                               chunk("data", pcm16(std::vector<float>(600, 0.9f)))));
+    const QString quiet = write("quiet.wav", riff(chunk("fmt ", fmtBody(1, 1, 8000, 16)) +
+                                                  chunk("data", pcm16(std::vector<float>(600, 0.01f)))));
+    WaveInput input;
+    QVERIFY(input.load(local(loud).constData(), false));
+    QVERIFY(std::fabs(input.peakInfo(0, 0, 256.0f).max - 0.9f) < 1e-3f);
+    QVERIFY(!input.ebuInfo().isNull());
+    QVERIFY(input.load(local(quiet).constData(), false));
+    QVERIFY(input.ebuInfo().isNull());
+    QVERIFY(std::fabs(input.peakInfo(0, 0, 256.0f).max - 0.01f) < 1e-3f);
+}
+
+void TestFileInput::testPeakCacheFiles()
+{
+    const auto tone = [](float level, int frames) {
+        return riff(chunk("fmt ", fmtBody(1, 1, 8000, 16)) + chunk("data", pcm16(std::vector<float>(frames, level))));
+    };
+    const auto peak = [this](const QString& path) {
+        WaveInput input;
+        input.load(local(path).constData(), false);
+        input.createPeakVector();
+        return input.peakVector()->peakInfo(0, 0).max;
+    };
+    const auto locationOf = [](const QString& path) {
+        WaveInput input;
+        input.load(local(path).constData(), false);
+        return input.envelopeLocation();
+    };
+    // Names that flatten alike still get their own side files.
+    const QString loud = write("a.b.wav", tone(0.9f, 600));
+    const QString quiet = write("a_b.wav", tone(0.01f, 600));
+    QVERIFY(std::fabs(peak(loud) - 0.9f) < 0.01f);
+    QVERIFY(std::fabs(peak(quiet) - 0.01f) < 0.01f);
+    QVERIFY(std::fabs(peak(quiet) - 0.01f) < 0.01f);
+    QVERIFY(locationOf(loud) != locationOf(quiet));
+
+    // A side file older than the audio is rebuilt.
+    write("a_b.wav", tone(0.5f, 600));
+    QFile audio(quiet);
+    QVERIFY(audio.open(QIODevice::ReadWrite));
+    QVERIFY(audio.setFileTime(QDateTime::currentDateTime().addSecs(60), QFileDevice::FileModificationTime));
+    audio.close();
+    QVERIFY(std::fabs(peak(quiet) - 0.5f) < 0.01f);
+
+    // A side file of another shape is rebuilt.
+    const QString longer = write("longer.wav", tone(0.3f, 6000));
+    QFile::remove(locationOf(longer));
+    QVERIFY(QFile::copy(locationOf(loud), locationOf(longer)));
+    WaveInput input;
+    QVERIFY(input.load(local(longer).constData(), false));
+    input.createPeakVector();
+    QCOMPARE(input.peakVector()->numPeakFrames(), 24);
+    QVERIFY(std::fabs(input.peakVector()->peakInfo(0, 0).max - 0.3f) < 0.01f);
+
+    // A planted link is neither read nor written through: the loud side file stays as it was.
+    const QByteArray loudSide = VozIdaviTest::readAll(locationOf(loud));
+    QVERIFY(QFile::remove(locationOf(quiet)));
+    QVERIFY(QFile::link(locationOf(loud), locationOf(quiet)));
+    QVERIFY(std::fabs(peak(quiet) - 0.5f) < 0.01f);
+    QVERIFY(!QFileInfo(locationOf(quiet)).isSymLink());
+    QCOMPARE(VozIdaviTest::readAll(locationOf(loud)), loudSide);
+
+    // By default the cache is the user's own cache folder, closed to others.
+    FileInput::setTempPath(QString());
+    const QString cache = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+    QCOMPARE(FileInput::tempPath(), cache);
+    QVERIFY(std::fabs(peak(loud) - 0.9f) < 0.01f);
+    QVERIFY(locationOf(loud).startsWith(cache + "/Envelopes/"));
+    QVERIFY(QFile::exists(locationOf(loud)));
+    QCOMPARE(int(QFileInfo(cache + "/Envelopes").permissions() & 0x0077), 0);
+    FileInput::setTempPath(m_dir.path());
+}
+
+void TestFileInput::testPeakOfPeaksAcrossChannels()
+{
+    // Three channels: the largest magnitude appears in channel 1 first, in channel 0 later; channel 0 counts.
+    std::vector<float> samples(600 * 3, 0.1f);
+    samples[100 * 3 + 1] = -0.8f;
+    samples[500 * 3 + 0] = 0.8f;
+    samples[550 * 3 + 2] = 0.5f;
+    const QString path =
+        write("three.wav", riff(chunk("fmt ", fmtBody(1, 3, 8000, 16)) + chunk("data", pcm16(samples))));
+    WaveInput input;
+    QVERIFY(input.load(local(path).constData(), false));
+    input.createPeakVector();
+    const PeakVector& peaks = *input.peakVector();
+    QCOMPARE(peaks.peakChannels(), 3);
+    QCOMPARE(input.ebuEnvelope()->posPeakOfPeaks(), 500);
+    QVERIFY(std::fabs(peaks.peakInfo(0, 1).min + 0.8f) < 1e-3f);
+    QVERIFY(std::fabs(peaks.peakInfo(1, 0).max - 0.8f) < 1e-3f);
+    QVERIFY(std::fabs(peaks.peakInfo(2, 2).max - 0.5f) < 1e-3f);
+    QVERIFY(std::fabs(peaks.peakInfo(2, 0).max - 0.1f) < 1e-3f);
+}
+
+void TestFileInput::testTimeReferenceBeyondDay()
+{
+    // 2^50 samples at 48 kHz and 30 fps are 703,687,441,776 frames: 08:27:39:06 within the day.
+    QByteArray bext(602, '\0');
+    bext.replace(342, 4, le(1u << 18, 4));
+    const QString path = write("far.wav", riff(chunk("bext", bext) + chunk("fmt ", fmtBody(1, 1, 48000, 16)) +
+                                               chunk("data", pcm16({0.0f, 0.0f}))));
+    WaveInput input;
+    QVERIFY(input.load(local(path).constData(), false));
+    QCOMPARE(input.ebuInfo()->timeReference(), 1ll << 50);
+    QCOMPARE(input.start(), QString("08:27:39:06"));
+    QCOMPARE(input.absoluteTimecode(48000 * 3600), QString("09:27:39:06"));
 }
 
 TRELVANIC_TEST_MAIN(TestFileInput)

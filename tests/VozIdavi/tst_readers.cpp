@@ -55,6 +55,9 @@ private slots:
     void testOwnBroadcastWave_data();
     void testOwnBroadcastWave();
     void testGeneralInput();
+    void testSoxSamples_data();
+    void testSoxSamples();
+    void testSparseLargeWav();
 
 private:
     QTemporaryDir m_dir;
@@ -297,6 +300,74 @@ void TestReaders::testGeneralInput()
     QCOMPARE(input.fileInfo().numSamples(), quint64(1600));
     float s[4];
     QCOMPARE(input.read(s, 4), 4);
+}
+
+void TestReaders::testSoxSamples_data()
+{
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<int>("bits");
+    for (const char* type : {"wavpcm", "aiff"}) {
+        for (int bits : {8, 16, 24, 32})
+            QTest::newRow(qPrintable(QString("%1 %2").arg(type).arg(bits))) << QString(type) << bits;
+    }
+}
+
+void TestReaders::testSoxSamples()
+{
+    QFETCH(QString, type);
+    QFETCH(int, bits);
+    const QString path = m_dir.filePath(QString("sox%1.%2").arg(bits).arg(type == "aiff" ? "aif" : "wav"));
+    const auto made = TestKit::runTool("sox", {"-n", "-r", "44100", "-b", QString::number(bits), "-c", "2", "-t", type,
+                                               path, "synth", "0.1", "sine", "300", "noise", "vol", "0.9"});
+    QVERIFY2(made.exitCode == 0, made.err.constData());
+    const auto decoded = TestKit::runTool("sox", {path, "-t", "f32", "-"});
+    QCOMPARE(decoded.exitCode, 0);
+    GeneralFileInput input;
+    QVERIFY(input.load(local(path).constData(), false));
+    std::vector<float> samples(input.fileInfo().numSamples());
+    QCOMPARE(size_t(input.read(samples.data(), int(samples.size()))) * 4, size_t(decoded.out.size()));
+    // Up to 24 bits a float holds every sample exactly; 32-bit samples may round in the last float bit.
+    const float tolerance = bits == 32 ? 1.0f / float(1 << 23) : 0.0f;
+    const float* expected = reinterpret_cast<const float*>(decoded.out.constData());
+    for (size_t i = 0; i < samples.size(); ++i)
+        QVERIFY2(std::fabs(samples[i] - expected[i]) <= tolerance, qPrintable(QString::number(i)));
+}
+
+void TestReaders::testSparseLargeWav()
+{
+    // A real header from sox, grown to 3 GiB of stereo 16-bit data by truncate, with known last frames.
+    const QString path = m_dir.filePath("large.wav");
+    QVERIFY(TestKit::runTool("sox", {"-n", "-r", "8000", "-b", "16", "-c", "2", "-t", "wavpcm", path, "trim", "0", "0"})
+                .exitCode == 0);
+    const qint64 dataSize = 3ll << 30;
+    QByteArray header = VozIdaviTest::readAll(path);
+    QCOMPARE(header.size(), 44);
+    const quint32 riffSize = quint32(dataSize + 36);
+    const quint32 chunkSize = quint32(dataSize);
+    header.replace(4, 4, reinterpret_cast<const char*>(&riffSize), 4);
+    header.replace(40, 4, reinterpret_cast<const char*>(&chunkSize), 4);
+    QVERIFY(VozIdaviTest::writeAll(path, header));
+    QCOMPARE(TestKit::runTool("truncate", {"-s", QString::number(44 + dataSize), path}).exitCode, 0);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.seek(44 + dataSize - 8));
+    QCOMPARE(file.write(QByteArray("\x10\x27\xF0\xD8\x00\x40\x00\xC0", 8)), qint64(8));
+    file.close();
+
+    const qint64 frames = dataSize / 4;
+    QCOMPARE(TestKit::runTool("sox", {"--i", "-s", path}).out.trimmed(), QByteArray::number(frames));
+    const auto tail = TestKit::runTool("sox", {path, "-t", "f32", "-", "trim", QString("%1s").arg(frames - 2)});
+    QCOMPARE(tail.out.size(), 16);
+    WaveInput input;
+    QVERIFY(input.load(local(path).constData(), false));
+    QCOMPARE(qint64(input.fileInfo().numSamples()), 2 * frames);
+    float last[4] = {};
+    QCOMPARE(input.readFrames(frames - 2, last, 2, 2), 2);
+    QCOMPARE(QByteArray(reinterpret_cast<const char*>(last), 16), tail.out);
+    QCOMPARE(input.tell(), dataSize);
+    QVERIFY(input.gotoFrame(frames - 1) == 0);
+    QCOMPARE(input.readChannel(last, 1, 1), 1);
+    QCOMPARE(last[0], -0.5f);
 }
 
 TRELVANIC_TEST_MAIN(TestReaders)

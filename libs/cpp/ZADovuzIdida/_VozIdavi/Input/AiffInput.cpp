@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 
+#include <algorithm>
 #include <cstring>
 #include <sys/stat.h>
 
@@ -45,64 +46,71 @@ bool AiffInput::open(const char* path)
     struct stat info;
     const off_t nLength = fstat(fileno(m_pFile), &info) == 0 ? info.st_size : 0;
     quint64 nRemaining = ((quint64(chunk.size) + 1) & ~quint64(1)) - 4;
-    while (nRemaining > 8) {
+    bool bCommon = false;
+    // The walk ends at the FORM size or at the end of the file; every chunk body is cut at the end of the file.
+    while (nRemaining > 8 && ftello(m_pFile) + 8 <= nLength) {
         if (readChunk(&chunk, 1) != 1)
             break;
-        const off_t nStart = ftello(m_pFile) - 8;
-        const quint64 nSize = chunk.size;
-        const quint64 nEven = (nSize + 1) & ~quint64(1);
+        const off_t nBody = ftello(m_pFile);
+        const quint64 nEven = (quint64(chunk.size) + 1) & ~quint64(1);
+        const quint64 nSize = std::min<quint64>(chunk.size, quint64(nLength - nBody));
         if (memcmp(chunk.id, "COMM", 4) == 0) {
-            const short nChannels = short(FileUtil::readS(m_pFile, true));
-            const unsigned nFrames = FileUtil::readL(m_pFile, true);
-            const short nBits = short(FileUtil::readS(m_pFile, true));
-            char achRate[10];
-            if (fread(achRate, 1, 10, m_pFile) != 10)
+            if (nSize < 18 || !readCommon())
                 return fail();
-            Settings held = settings();
-            held.setChannels(nChannels);
-            held.setBitsPerSample(nBits);
-            held.setSampleRate(unsigned(Util::convertFromIeeeExtended(achRate)));
-            setSettings(held);
-            m_fileInfo.setNumSamples(quint64(quint16(nChannels)) * nFrames);
-            held.setFmt(fmt());
-            setSettings(held);
-            fseeko(m_pFile, nStart + 8 + off_t(nEven), SEEK_SET);
+            bCommon = true;
         } else if (memcmp(chunk.id, "SSND", 4) == 0) {
-            const unsigned nOffset = FileUtil::readL(m_pFile, true);
+            if (nSize < 8)
+                return fail();
+            const quint64 nOffset = FileUtil::readL(m_pFile, true);
             FileUtil::readL(m_pFile, true);
-            m_fileInfo.setDataOffset(quint64(nStart) + 16 + nOffset - 8);
-            m_fileInfo.setDataSize(nSize >= 8 ? nSize - 8 : 0);
-            fseeko(m_pFile, nStart + 8 + off_t(nEven), SEEK_SET);
-        } else if (memcmp(chunk.id, "COMT", 4) == 0) {
+            // The samples follow the offset and end with the chunk.
+            const quint64 nSkip = std::min<quint64>(nOffset, nSize - 8);
+            m_fileInfo.setDataOffset(quint64(nBody) + 8 + nSkip - 8);
+            m_fileInfo.setDataSize(nSize - 8 - nSkip);
+        } else if (memcmp(chunk.id, "COMT", 4) == 0 && nSize >= 10) {
             const unsigned short nCount = FileUtil::readS(m_pFile, true);
-            if (nCount == 0) {
-                fseeko(m_pFile, off_t(nSize) - 2, SEEK_CUR);
-            } else {
+            if (nCount > 0) {
                 FileUtil::readL(m_pFile, true);
                 FileUtil::readS(m_pFile, true);
-                const unsigned short nText = FileUtil::readS(m_pFile, true);
-                if (off_t(nText) > nLength - ftello(m_pFile))
-                    return fail();
+                const quint64 nText = std::min<quint64>(FileUtil::readS(m_pFile, true), nSize - 10);
                 QByteArray text(int(nText), '\0');
                 if (nText > 0 && fread(text.data(), 1, nText, m_pFile) != nText)
                     return fail();
                 m_fileInfo.setComment(QString::fromLatin1(text.constData(), text.size()));
-                const qint64 nSkip = qint64(nSize) - 10 - qint64((nText + 1) & ~1);
-                if (nSkip != 0)
-                    fseeko(m_pFile, off_t(nSkip), SEEK_CUR);
             }
-        } else {
-            fseeko(m_pFile, off_t(nEven), SEEK_CUR);
         }
+        fseeko(m_pFile, nBody + off_t(std::min<quint64>(nEven, quint64(nLength - nBody))), SEEK_SET);
         if (nRemaining < 8 + nEven)
             break;
         nRemaining -= 8 + nEven;
     }
-    // A sample narrower than a byte cannot be read.
-    if (m_fileInfo.dataOffset() == 0 || bitsPerSample() < 8)
+    // Without the common chunk nothing about the samples is known.
+    if (!bCommon || m_fileInfo.dataOffset() == 0)
         return fail();
     m_fileInfo.setNumSamples(m_fileInfo.dataSize() / quint64(bitsPerSample() / 8));
     rewind();
+    return true;
+}
+
+bool AiffInput::readCommon()
+{
+    const unsigned short nChannels = FileUtil::readS(m_pFile, true);
+    const unsigned nFrames = FileUtil::readL(m_pFile, true);
+    const unsigned short nBits = FileUtil::readS(m_pFile, true);
+    char achRate[10];
+    if (fread(achRate, 1, 10, m_pFile) != 10)
+        return false;
+    const double fRate = Util::convertFromIeeeExtended(achRate);
+    if (!isReadableLayout(fRate, nChannels, nBits))
+        return false;
+    Settings held = settings();
+    held.setChannels(short(nChannels));
+    held.setBitsPerSample(short(nBits));
+    held.setSampleRate(unsigned(fRate));
+    setSettings(held);
+    m_fileInfo.setNumSamples(quint64(nChannels) * nFrames);
+    held.setFmt(fmt());
+    setSettings(held);
     return true;
 }
 

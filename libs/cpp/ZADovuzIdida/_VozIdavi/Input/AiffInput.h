@@ -18,6 +18,8 @@ public:
 
 private:
     bool fail();
+    // Channels, frames, bits and rate of the COMM chunk; false for a layout that cannot be read.
+    bool readCommon();
 };
 
 } // namespace ZADovuzIdida

@@ -4,22 +4,47 @@
 #include <ZADovuzIdida/_VozIdavi/Common/FileUtil.h>
 #include <ZADovuzIdida/_VozIdavi/Common/ProductionParameters.h>
 #include <ZADovuzIdida/_VozIdavi/Common/Util.h>
+#include <ZADovuzIdida/_VozIdavi/Input/LTCDecoder.h>
 
+#include <QCryptographicHash>
 #include <QDebug>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
 #include <QStringList>
 
+#include <algorithm>
+#include <cerrno>
+#include <climits>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace ZADovuzIdida {
 
 std::list<FileInput*> FileInput::sm_filesInUse;
-QString FileInput::sm_strTempPath = QStringLiteral("/tmp");
+QString FileInput::sm_strTempPath;
+
+namespace {
+
+QString pathHash(const QString& path)
+{
+    return QString::fromLatin1(QCryptographicHash::hash(path.toUtf8(), QCryptographicHash::Sha256).toHex());
+}
+
+bool earlier(const timespec& a, const timespec& b)
+{
+    return a.tv_sec < b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec < b.tv_nsec);
+}
+
+} // namespace
 
 FileInput::FileInput()
     : m_peakVector(new PeakVector()), m_peakCache(6000), m_strEnvelopeFolder(QStringLiteral("Envelopes"))
@@ -32,6 +57,15 @@ FileInput::~FileInput()
     close();
     sm_filesInUse.remove(this);
 }
+
+bool FileInput::isReadableLayout(double sampleRate, int channels, int bitsPerSample)
+{
+    const bool bBits = bitsPerSample == 8 || bitsPerSample == 16 || bitsPerSample == 24 || bitsPerSample == 32;
+    return bBits && channels >= 1 && channels <= MaxChannels && std::isfinite(sampleRate) && sampleRate >= 1.0 &&
+           sampleRate <= MaxSampleRate;
+}
+
+QString FileInput::absolutePath(const char* path) { return QFileInfo(QString::fromLocal8Bit(path)).absoluteFilePath(); }
 
 bool FileInput::hasSupportedExtention(const char* path)
 {
@@ -53,12 +87,30 @@ bool FileInput::load(const char* path, bool force)
         return false;
     if (m_pFile)
         close();
+    resetState();
     if (!open(path))
         return false;
     m_fileInfo = fileInfo();
     m_nDataEnd = qint64(m_fileInfo.dataOffset() + m_fileInfo.dataSize() + 8);
     m_fileInfo.setURL(QUrl(QString::fromLocal8Bit(path)));
+    m_strPath = absolutePath(path);
     return true;
+}
+
+void FileInput::resetState()
+{
+    setSettings(AudioIO().settings());
+    m_fileInfo = FileInfo();
+    m_fileInfo.setURL(QUrl());
+    m_ebuInfo = MTools::Handle<EBUInfo>();
+    m_ebuEnvelope = MTools::Handle<EBUEnvelope>();
+    m_ltcDecoder = MTools::Handle<LTCDecoder>();
+    m_peakVector = MTools::Handle<PeakVector>(new PeakVector());
+    m_peakResult = PeakInfo();
+    m_peakCache.reset();
+    m_nDataEnd = 0;
+    m_nLastPosition = 0;
+    m_strPath.clear();
 }
 
 int FileInput::readChunk(Chunk* chunk, int swap)
@@ -94,18 +146,18 @@ int FileInput::rewind()
     return fseeko(m_pFile, off_t(m_fileInfo.dataOffset() + 8), SEEK_SET);
 }
 
-int FileInput::seek(int bytes)
+int FileInput::seek(qint64 bytes)
 {
     if (!m_pFile)
         return -1;
     return fseeko(m_pFile, off_t(bytes) + off_t(m_fileInfo.dataOffset() + 8), SEEK_SET);
 }
 
-int FileInput::tell()
+qint64 FileInput::tell()
 {
     if (!m_pFile)
         return -1;
-    return int(ftello(m_pFile) - off_t(m_fileInfo.dataOffset()) - 8);
+    return qint64(ftello(m_pFile) - off_t(m_fileInfo.dataOffset()) - 8);
 }
 
 int FileInput::flush()
@@ -122,16 +174,16 @@ qint64 FileInput::position() const
     return qint64(ftello(m_pFile));
 }
 
-int FileInput::gotoFrame(const int& frame, const int& channels)
+int FileInput::gotoFrame(const qint64& frame, const int& channels)
 {
     return seek(frame * channels * (bitsPerSample() / 8));
 }
 
-int FileInput::gotoFrame(const int& frame) { return gotoFrame(frame, channels()); }
+int FileInput::gotoFrame(const qint64& frame) { return gotoFrame(frame, channels()); }
 
 int FileInput::readFrames(float* out, const int& n, const int& channels) { return read(out, n * channels) / channels; }
 
-int FileInput::readFrames(const int& frame, float* out, const int& n, const int& channels)
+int FileInput::readFrames(const qint64& frame, float* out, const int& n, const int& channels)
 {
     gotoFrame(frame, channels);
     return readFrames(out, n, channels);
@@ -146,7 +198,7 @@ int FileInput::read(MTools::Handle<AudioFloatBuffer> buffer)
 
 int FileInput::read(MTools::Handle<AudioFloatBuffer> buffer, unsigned long frame)
 {
-    return readFrames(int(frame), buffer->data(), buffer->frames(), buffer->frameSize());
+    return readFrames(qint64(frame), buffer->data(), buffer->frames(), buffer->frameSize());
 }
 
 int FileInput::read(char* data, int n)
@@ -225,27 +277,39 @@ void FileInput::buildPeakVectorFromAudioData()
 {
     m_peakVector->clear();
     m_ebuEnvelope->setBlockSize(m_nBlockSize);
-    float fLargest = 0.0f;
-    std::vector<float> block(size_t(m_nBlockSize), 0.0f);
-    for (int c = 0; c < channels(); ++c) {
-        seek(0);
-        int nIndex = 0;
-        int k;
-        while ((k = readChannel(block.data(), m_nBlockSize, c)) > 0) {
+    const int nChannels = channels();
+    if (nChannels < 1)
+        return;
+    // Each block is read once for all channels; the peak of peaks is the first position of the largest
+    // magnitude in the lowest channel that holds it.
+    std::vector<float> block(size_t(m_nBlockSize) * size_t(nChannels), 0.0f);
+    std::vector<float> largest(size_t(nChannels), 0.0f);
+    std::vector<qint64> where(size_t(nChannels), 0);
+    seek(0);
+    qint64 nFrame = 0;
+    int k;
+    while ((k = readFrames(block.data(), m_nBlockSize, nChannels)) > 0) {
+        for (int c = 0; c < nChannels; ++c) {
             float fMin = 0.0f;
             float fMax = 0.0f;
-            for (int i = 0; i < k; ++i, ++nIndex) {
-                const float s = block[size_t(i)];
-                if (s < fMin)
-                    fMin = s;
-                if (s > fMax)
-                    fMax = s;
-                if (std::fabs(s) > fLargest) {
-                    fLargest = std::fabs(s);
-                    m_ebuEnvelope->setPosPeakOfPeaks(nIndex);
+            for (int i = 0; i < k; ++i) {
+                const float s = block[size_t(i) * size_t(nChannels) + size_t(c)];
+                fMin = std::min(fMin, s);
+                fMax = std::max(fMax, s);
+                if (std::fabs(s) > largest[size_t(c)]) {
+                    largest[size_t(c)] = std::fabs(s);
+                    where[size_t(c)] = nFrame + i;
                 }
             }
             m_peakVector->addPeak(fMin, fMax, c);
+        }
+        nFrame += k;
+    }
+    float fLargest = 0.0f;
+    for (int c = 0; c < nChannels; ++c) {
+        if (largest[size_t(c)] > fLargest) {
+            fLargest = largest[size_t(c)];
+            m_ebuEnvelope->setPosPeakOfPeaks(int(std::min<qint64>(where[size_t(c)], INT_MAX)));
         }
     }
 }
@@ -300,22 +364,92 @@ void FileInput::createPeakVector()
         return;
     }
     m_ebuEnvelope = MTools::Handle<EBUEnvelope>(new EBUEnvelope());
+    // The cache lives only in a folder of this user's that no one else can enter.
+    const bool bCache = !tempPath().isEmpty() && makePrivateFolder(tempPath() + QLatin1Char('/') + m_strEnvelopeFolder);
     const QString strLocation = envelopeLocation();
-    if (QFileInfo(strLocation).isFile()) {
-        loadEnvelope(strLocation.toLocal8Bit().constData());
+    if (bCache && loadCachedEnvelope(strLocation))
         return;
-    }
     buildPeakVectorFromAudioData();
     seek(0);
-    QDir().mkdir(sm_strTempPath + QLatin1Char('/') + m_strEnvelopeFolder);
-    saveEnvelope(strLocation.toLocal8Bit().constData(), EBUEnvelope::EightBit);
+    if (bCache)
+        saveCachedEnvelope(strLocation);
+}
+
+bool FileInput::loadCachedEnvelope(const QString& path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat side;
+    struct stat audio;
+    const bool bFresh = fstat(fd, &side) == 0 && S_ISREG(side.st_mode) &&
+                        stat(QFile::encodeName(m_strPath).constData(), &audio) == 0 &&
+                        !earlier(side.st_mtim, audio.st_mtim);
+    FILE* file = fdopen(fd, "rb");
+    if (!file) {
+        ::close(fd);
+        return false;
+    }
+    if (bFresh)
+        readEnvelope(file);
+    fclose(file);
+    // A side file of another shape than the audio is not used.
+    const int nChannels = channels();
+    const qint64 nFrames = nChannels > 0 ? qint64(fileInfo().numSamples()) / nChannels : 0;
+    const qint64 nPeaks = (nFrames + m_nBlockSize - 1) / m_nBlockSize;
+    if (bFresh && m_ebuEnvelope->blockSize() == m_nBlockSize && m_peakVector->peakChannels() == nChannels &&
+        m_peakVector->numPeakFrames() == nPeaks)
+        return true;
+    m_peakVector->clear();
+    m_ebuEnvelope = MTools::Handle<EBUEnvelope>(new EBUEnvelope());
+    return false;
+}
+
+void FileInput::saveCachedEnvelope(const QString& path)
+{
+    // Only a regular file is replaced; anything else planted there is removed first.
+    struct stat entry;
+    const QByteArray baPath = QFile::encodeName(path);
+    if (lstat(baPath.constData(), &entry) == 0 && !S_ISREG(entry.st_mode))
+        unlink(baPath.constData());
+    saveEnvelope(baPath.constData(), EBUEnvelope::EightBit);
+}
+
+bool FileInput::makePrivateFolder(const QString& path)
+{
+    // Missing folders are made with mode 0700, the last one included.
+    const QString strClean = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    QString strCurrent;
+    for (const QString& part : strClean.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        strCurrent += QLatin1Char('/') + part;
+        if (::mkdir(QFile::encodeName(strCurrent).constData(), 0700) != 0 && errno != EEXIST)
+            return false;
+    }
+    const QByteArray baPath = QFile::encodeName(strClean);
+    struct stat info;
+    if (lstat(baPath.constData(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != geteuid())
+        return false;
+    return (info.st_mode & 077) == 0 || chmod(baPath.constData(), 0700) == 0;
 }
 
 void FileInput::saveEnvelope(const char* path, const EBUEnvelope::Format& format)
 {
     if (m_peakVector->numPeakFrames() == 0)
         createPeakVector();
-    m_ebuEnvelope->save(path, *m_peakVector, format);
+    // Written whole under a temporary name, then renamed over the target.
+    char* bytes = nullptr;
+    size_t nBytes = 0;
+    FILE* memory = open_memstream(&bytes, &nBytes);
+    if (!memory)
+        return;
+    const bool bMade = m_ebuEnvelope->save(memory, *m_peakVector, format);
+    fclose(memory);
+    QSaveFile file(QString::fromLocal8Bit(path));
+    const bool bSaved = bMade && file.open(QIODevice::WriteOnly) &&
+                        file.write(bytes, qint64(nBytes)) == qint64(nBytes) && file.commit();
+    free(bytes);
+    if (!bSaved)
+        fprintf(stderr, "EBUEnvelope::save: file create error\n");
 }
 
 void FileInput::loadEnvelope(const char* path)
@@ -326,17 +460,22 @@ void FileInput::loadEnvelope(const char* path)
         fprintf(stderr, "EBUEnvelope:load: file open error\n");
         return;
     }
-    Chunk chunk;
-    if (fread(&chunk, 8, 1, file) == 1) {
-        if (memcmp(chunk.id, "levl", 4) != 0) {
-            qDebug() << "It is not a valid EBUEnvelope file";
-        } else {
-            m_ebuEnvelope->setChunkSize(int((chunk.size + 1) & ~1u));
-            if (m_ebuEnvelope->initFromHeader(file))
-                buildPeakVectorFromChunk(file, long(m_ebuEnvelope->offsetToPeaks()));
-        }
-    }
+    readEnvelope(file);
     fclose(file);
+}
+
+void FileInput::readEnvelope(FILE* file)
+{
+    Chunk chunk;
+    if (fread(&chunk, 8, 1, file) != 1)
+        return;
+    if (memcmp(chunk.id, "levl", 4) != 0) {
+        qDebug() << "It is not a valid EBUEnvelope file";
+        return;
+    }
+    m_ebuEnvelope->setChunkSize(int((chunk.size + 1) & ~1u));
+    if (m_ebuEnvelope->initFromHeader(file))
+        buildPeakVectorFromChunk(file, long(m_ebuEnvelope->offsetToPeaks()));
 }
 
 void FileInput::saveEbuInfo(const char* path)
@@ -370,7 +509,7 @@ const PeakInfo& FileInput::peakInfo(int x, int ch, float zoom)
     if (zoom > fBlock)
         return peaks.peakInfo(int((zoom / fBlock) * float(x)), ch);
     if (zoom < 1.0f) {
-        gotoFrame(int(float(x) * zoom));
+        gotoFrame(qint64(float(x) * zoom));
         return singleSample(ch);
     }
     if (zoom > 1.0f && zoom < fBlock) {
@@ -380,7 +519,7 @@ const PeakInfo& FileInput::peakInfo(int x, int ch, float zoom)
         }
         const int n = int(zoom);
         std::vector<float> samples(size_t(n), 0.0f);
-        gotoFrame(int(float(x) * zoom));
+        gotoFrame(qint64(float(x) * zoom));
         const int nRead = readChannel(samples.data(), n, ch);
         PeakInfo result;
         for (int i = 0; i < nRead; ++i) {
@@ -392,30 +531,29 @@ const PeakInfo& FileInput::peakInfo(int x, int ch, float zoom)
         return m_peakResult;
     }
     if (zoom == 1.0f) {
-        gotoFrame(x, channels());
+        gotoFrame(qint64(x), channels());
         return singleSample(ch);
     }
     return peaks.peakInfo(x, ch);
 }
 
+QString FileInput::tempPath()
+{
+    return sm_strTempPath.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::CacheLocation) : sm_strTempPath;
+}
+
 QString FileInput::envelopeLocation() const
 {
-    QString strPath = fileInfo().url().path(QUrl::FullyDecoded);
-    strPath.replace(QLatin1Char('.'), QLatin1Char('_'))
-        .replace(QLatin1Char('/'), QLatin1Char('_'))
-        .replace(QLatin1Char(':'), QLatin1Char('_'));
-    return sm_strTempPath + QLatin1Char('/') + m_strEnvelopeFolder + QLatin1Char('/') + strPath +
+    return tempPath() + QLatin1Char('/') + m_strEnvelopeFolder + QLatin1Char('/') + pathHash(m_strPath) +
            QStringLiteral(".bef");
 }
 
-QString FileInput::tempFilePath() { return sm_strTempPath + QStringLiteral("/AudioTemp/"); }
+QString FileInput::tempFilePath() { return tempPath() + QStringLiteral("/AudioTemp/"); }
 
 QString FileInput::tempFilePathAndName() const
 {
-    QString strPath = fileInfo().url().path(QUrl::FullyDecoded);
-    strPath.replace(QLatin1Char('/'), QLatin1Char('_')).replace(QLatin1Char(':'), QLatin1Char('_'));
-    QDir().mkdir(tempFilePath());
-    return tempFilePath() + strPath;
+    makePrivateFolder(tempFilePath());
+    return tempFilePath() + pathHash(m_strPath) + QLatin1Char('_') + QFileInfo(m_strPath).fileName();
 }
 
 float FileInput::fps() const { return m_ebuInfo.isNull() ? 0.0f : m_ebuInfo->fps(); }
@@ -429,7 +567,7 @@ float FileInput::timecodeRate() const
 {
     // A chunk read from a file carries no rate (-1): fall back to the production rate then too.
     const float fFps = fps();
-    return int(fFps) > 0 ? fFps : Production::fps();
+    return std::isfinite(fFps) && fFps >= 1.0f ? fFps : Production::fps();
 }
 
 long long FileInput::timeReference() const { return m_ebuInfo.isNull() ? 0 : m_ebuInfo->timeReference(); }
@@ -438,9 +576,14 @@ QString FileInput::timecodeOfSamples(double samples) const
 {
     const float fRate = timecodeRate();
     const float fSampleRate = float(sampleRate());
-    int nFrames = 0;
-    if (fSampleRate != 0.0f)
-        nFrames = int(std::trunc(double(fRate) * samples / double(fSampleRate)));
+    long long nFrames = 0;
+    if (fSampleRate != 0.0f) {
+        // FrameCount reduces the count to one day; a count beyond 64 bits is reduced here first.
+        double fFrames = std::trunc(double(fRate) * samples / double(fSampleRate));
+        if (!(std::fabs(fFrames) < 9.0e18))
+            fFrames = std::fmod(fFrames, double(fRate) * 86400.0);
+        nFrames = std::isfinite(fFrames) ? static_cast<long long>(fFrames) : 0;
+    }
     return MTools::FrameCount(nFrames, fRate).timecodeFromFrameCount(false, false, 0, false);
 }
 
@@ -458,7 +601,7 @@ QString FileInput::end() const
 
 QString FileInput::absoluteTimecode(const long long& sampleFrame) const
 {
-    return timecodeOfSamples(double(sampleFrame + timeReference()));
+    return timecodeOfSamples(double(sampleFrame) + double(timeReference()));
 }
 
 QString FileInput::timecode(const long long& sampleFrame) const { return timecodeOfSamples(double(sampleFrame)); }
@@ -466,6 +609,53 @@ QString FileInput::timecode(const long long& sampleFrame) const { return timecod
 QString FileInput::scene() const { return m_ebuInfo.isNull() ? QString() : m_ebuInfo->scene(); }
 
 QString FileInput::take() const { return m_ebuInfo.isNull() ? QString() : m_ebuInfo->take(); }
+
+LTCDecoder& FileInput::ltcDecoder()
+{
+    if (m_ltcDecoder.isNull())
+        m_ltcDecoder = MTools::Handle<LTCDecoder>(new LTCDecoder(this));
+    return *m_ltcDecoder;
+}
+
+int FileInput::createLTCData(const int& ch)
+{
+    LTCDecoder& decoder = ltcDecoder();
+    const int nTrack = ch >= 0 ? ch : decoder.getLTCTrack();
+    if (nTrack < 0)
+        return -1;
+    decoder.process(nTrack);
+    return 0;
+}
+
+LTCData FileInput::getLTC(const qint64& audioFrame) const
+{
+    return m_ltcDecoder.isNull() ? LTCData(-1, QString(), 30.0f) : m_ltcDecoder->getLTC(audioFrame);
+}
+
+int FileInput::getAudioFrameLTC(int h, int m, int s, int f) const
+{
+    return m_ltcDecoder.isNull() ? -1 : m_ltcDecoder->getAudioFrame(h, m, s, f);
+}
+
+int FileInput::getAudioFrameLTC(const QString& timecode) const
+{
+    const QStringList parts = timecode.split(QLatin1Char(':'));
+    if (m_ltcDecoder.isNull() || parts.size() < 4)
+        return -1;
+    const auto number = [&parts](int i) { return atoi(parts.at(i).toLocal8Bit().constData()); };
+    return getAudioFrameLTC(number(0), number(1), number(2), number(3));
+}
+
+bool FileInput::isLTCDataAvailable() { return ltcDecoder().isLTCDataAvailable(); }
+
+int FileInput::getLTCTrack() { return ltcDecoder().getLTCTrack(); }
+
+QString FileInput::ltcTimeCode(const qint64& audioFrame, bool userBits)
+{
+    return getLTC(audioFrame).timecode(timecodeRate(), userBits);
+}
+
+float FileInput::ltcFps() { return ltcDecoder().ltcFps(); }
 
 void FileInput::dump() const
 {
@@ -477,6 +667,8 @@ void FileInput::dump() const
         m_ebuInfo->dump();
     if (!m_ebuEnvelope.isNull())
         m_ebuEnvelope->dump();
+    if (!m_ltcDecoder.isNull())
+        m_ltcDecoder->dump();
     qDebug() << "----------- TimeCode Begin ----------";
     qDebug().nospace() << "FPS=" << fps();
     qDebug().nospace().noquote() << "START=" << start();

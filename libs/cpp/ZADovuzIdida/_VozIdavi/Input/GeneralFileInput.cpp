@@ -21,6 +21,7 @@ bool GeneralFileInput::load(const char* path, bool force)
     m_fileInfo = m_delegate->fileInfo();
     m_ebuEnvelope = m_delegate->ebuEnvelope();
     m_ebuInfo = m_delegate->ebuInfo();
+    m_strPath = absolutePath(path);
     return true;
 }
 
@@ -64,9 +65,9 @@ int GeneralFileInput::read(MTools::Handle<AudioFloatBuffer> buffer, unsigned lon
 
 int GeneralFileInput::read(float* out, int n) { return m_delegate.isNull() ? 0 : m_delegate->read(out, n); }
 
-int GeneralFileInput::seek(int bytes) { return m_delegate.isNull() ? 0 : m_delegate->seek(bytes); }
+int GeneralFileInput::seek(qint64 bytes) { return m_delegate.isNull() ? 0 : m_delegate->seek(bytes); }
 
-int GeneralFileInput::tell() { return m_delegate.isNull() ? 0 : m_delegate->tell(); }
+qint64 GeneralFileInput::tell() { return m_delegate.isNull() ? 0 : m_delegate->tell(); }
 
 int GeneralFileInput::flush() { return m_delegate.isNull() ? 0 : m_delegate->flush(); }
 
@@ -74,14 +75,14 @@ int GeneralFileInput::rewind() { return m_delegate.isNull() ? 0 : m_delegate->re
 
 qint64 GeneralFileInput::position() const { return m_delegate.isNull() ? 0 : m_delegate->position(); }
 
-int GeneralFileInput::gotoFrame(const int& frame, const int& channels)
+int GeneralFileInput::gotoFrame(const qint64& frame, const int& channels)
 {
     return m_delegate.isNull() ? 0 : m_delegate->gotoFrame(frame, channels);
 }
 
-int GeneralFileInput::gotoFrame(const int& frame) { return m_delegate.isNull() ? 0 : m_delegate->gotoFrame(frame); }
+int GeneralFileInput::gotoFrame(const qint64& frame) { return m_delegate.isNull() ? 0 : m_delegate->gotoFrame(frame); }
 
-int GeneralFileInput::readFrames(const int& frame, float* out, const int& n, const int& channels)
+int GeneralFileInput::readFrames(const qint64& frame, float* out, const int& n, const int& channels)
 {
     return m_delegate.isNull() ? 0 : m_delegate->readFrames(frame, out, n, channels);
 }
@@ -138,6 +139,29 @@ MTools::Handle<PeakVector> GeneralFileInput::peakVector() const
 FILE* GeneralFileInput::filePointer() { return m_delegate.isNull() ? nullptr : m_delegate->filePointer(); }
 
 int GeneralFileInput::close() { return m_delegate.isNull() ? 0 : m_delegate->close(); }
+
+int GeneralFileInput::createLTCData(const int& ch) { return m_delegate.isNull() ? -1 : m_delegate->createLTCData(ch); }
+
+LTCData GeneralFileInput::getLTC(const qint64& audioFrame) const
+{
+    return m_delegate.isNull() ? LTCData(-1, QString(), 30.0f) : m_delegate->getLTC(audioFrame);
+}
+
+int GeneralFileInput::getAudioFrameLTC(int h, int m, int s, int f) const
+{
+    return m_delegate.isNull() ? -1 : m_delegate->getAudioFrameLTC(h, m, s, f);
+}
+
+int GeneralFileInput::getAudioFrameLTC(const QString& timecode) const
+{
+    return m_delegate.isNull() ? -1 : m_delegate->getAudioFrameLTC(timecode);
+}
+
+bool GeneralFileInput::isLTCDataAvailable() { return !m_delegate.isNull() && m_delegate->isLTCDataAvailable(); }
+
+int GeneralFileInput::getLTCTrack() { return m_delegate.isNull() ? -1 : m_delegate->getLTCTrack(); }
+
+float GeneralFileInput::ltcFps() { return m_delegate.isNull() ? 0.0f : m_delegate->ltcFps(); }
 
 unsigned GeneralFileInput::sampleRate() const { return m_delegate.isNull() ? 0 : m_delegate->sampleRate(); }
 

@@ -25,14 +25,14 @@ public:
     int read(MTools::Handle<AudioFloatBuffer> buffer) override;
     int read(MTools::Handle<AudioFloatBuffer> buffer, unsigned long frame) override;
     int read(float* out, int n) override;
-    int seek(int bytes) override;
-    int tell() override;
+    int seek(qint64 bytes) override;
+    qint64 tell() override;
     int flush() override;
     int rewind() override;
     qint64 position() const override;
-    int gotoFrame(const int& frame, const int& channels) override;
-    int gotoFrame(const int& frame) override;
-    int readFrames(const int& frame, float* out, const int& n, const int& channels) override;
+    int gotoFrame(const qint64& frame, const int& channels) override;
+    int gotoFrame(const qint64& frame) override;
+    int readFrames(const qint64& frame, float* out, const int& n, const int& channels) override;
     int readFrames(float* out, const int& n, const int& channels) override;
     void saveEnvelope(const char* path, const EBUEnvelope::Format& format) override;
     void loadEnvelope(const char* path) override;
@@ -44,6 +44,13 @@ public:
     MTools::Handle<PeakVector> peakVector() const override;
     FILE* filePointer() override;
     int close() override;
+    int createLTCData(const int& ch) override;
+    LTCData getLTC(const qint64& audioFrame) const override;
+    int getAudioFrameLTC(int h, int m, int s, int f) const override;
+    int getAudioFrameLTC(const QString& timecode) const override;
+    bool isLTCDataAvailable() override;
+    int getLTCTrack() override;
+    float ltcFps() override;
 
     unsigned sampleRate() const;
     short channels() const;

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 
+#include <algorithm>
 #include <cstring>
 #include <sys/stat.h>
 
@@ -12,6 +13,9 @@ namespace ZADovuzIdida {
 namespace {
 
 quint64 even(quint64 n) { return (n + 1) & ~quint64(1); }
+
+// Longer comments are skipped rather than held in memory.
+constexpr unsigned MaxComment = 1u << 20;
 
 off_t fileLength(FILE* file)
 {
@@ -73,38 +77,39 @@ bool WaveInput::open(const char* path)
         return fail();
     if (readID(m_achId) != 1 || memcmp(m_achId, "WAVE", 4) != 0)
         return fail();
+    const off_t nLength = fileLength(m_pFile);
     const quint64 nRiff = even(m_chunk.size);
     m_fileInfo.setFileSize(nRiff);
     qint64 nRemaining = qint64(nRiff) - 4;
-    while (nRemaining >= 8) {
+    bool bFormat = false;
+    // The walk ends at the RIFF size or at the end of the file, whichever comes first; every chunk body is cut
+    // at the end of the file.
+    while (nRemaining >= 8 && ftello(m_pFile) + 8 <= nLength) {
         if (readChunk(&m_chunk, 0) != 1)
             return fail();
-        const unsigned int nSize = m_chunk.size;
         const off_t nBody = ftello(m_pFile);
+        const quint64 nSize = std::min<quint64>(m_chunk.size, quint64(nLength - nBody));
         if (memcmp(m_chunk.id, "LIST", 4) == 0) {
-            if (!readList(nSize))
-                return fail();
-        } else if (memcmp(m_chunk.id, "fmt ", 4) == 0 && settings().fmt() == 0) {
+            readList(nSize);
+        } else if (memcmp(m_chunk.id, "fmt ", 4) == 0 && !bFormat) {
             if (!readFormat(nSize))
                 return fail();
+            bFormat = true;
         } else if (memcmp(m_chunk.id, "data", 4) == 0 && m_fileInfo.dataOffset() == 0) {
             readData(nSize);
         } else if (memcmp(m_chunk.id, "bext", 4) == 0) {
             m_ebuInfo = MTools::Handle<EBUInfo>(new EBUInfo());
             m_ebuInfo->setChunkSize(int(nSize));
             m_ebuInfo->initFromHeader(m_pFile);
-            fseeko(m_pFile, nBody + off_t(even(nSize)), SEEK_SET);
-        } else if (memcmp(m_chunk.id, "levl", 4) == 0) {
+        } else if (memcmp(m_chunk.id, "levl", 4) == 0 && nSize >= quint64(EBUEnvelope::HeaderSize)) {
             m_ebuEnvelope = MTools::Handle<EBUEnvelope>(new EBUEnvelope());
-            m_ebuEnvelope->setChunkSize(int(even(nSize)));
+            m_ebuEnvelope->setChunkSize(int(even(m_chunk.size)));
             m_ebuEnvelope->initFromHeader(m_pFile);
-            fseeko(m_pFile, nBody + off_t(even(nSize)), SEEK_SET);
-        } else {
-            fseeko(m_pFile, off_t(even(nSize)), SEEK_CUR);
         }
-        nRemaining -= 8 + qint64(even(nSize));
+        fseeko(m_pFile, nBody + off_t(std::min<quint64>(even(nSize), quint64(nLength - nBody))), SEEK_SET);
+        nRemaining -= 8 + qint64(even(m_chunk.size));
     }
-    if (m_fileInfo.dataOffset() == 0)
+    if (!bFormat || m_fileInfo.dataOffset() == 0)
         return fail();
     m_fileInfo.setNumSamples(m_fileInfo.dataSize() / quint64(bitsPerSample() / 8));
     setFmt(fmt());
@@ -112,69 +117,46 @@ bool WaveInput::open(const char* path)
     return true;
 }
 
-bool WaveInput::readFormat(unsigned int size)
+bool WaveInput::readFormat(quint64 size)
 {
-    const short nTag = short(FileUtil::readS(m_pFile, false));
-    const short nChannels = short(FileUtil::readS(m_pFile, false));
+    // A format chunk too short for the bit depth is not read past its end.
+    if (size < 16)
+        return false;
+    const unsigned short nTag = FileUtil::readS(m_pFile, false);
+    const unsigned short nChannels = FileUtil::readS(m_pFile, false);
     const unsigned nRate = FileUtil::readL(m_pFile, false);
     FileUtil::readL(m_pFile, false);
     FileUtil::readS(m_pFile, false);
+    const unsigned short nBits = FileUtil::readS(m_pFile, false);
+    if (nTag != 1 || !isReadableLayout(nRate, nChannels, nBits))
+        return false;
     Settings held = settings();
-    held.setFmt(nTag);
-    held.setChannels(nChannels);
+    held.setFmt(short(nTag));
+    held.setChannels(short(nChannels));
     held.setSampleRate(nRate);
+    held.setBitsPerSample(short(nBits));
     setSettings(held);
-    if (nTag != 1)
-        return false;
-    const short nBits = short(FileUtil::readS(m_pFile, false));
-    held.setBitsPerSample(nBits);
-    setSettings(held);
-    // A sample narrower than a byte or a stream without channels cannot be read.
-    if (nBits < 8 || nChannels < 1)
-        return false;
-    const qint64 nRest = qint64(even(size)) - 16;
-    if (nRest > 0)
-        fseeko(m_pFile, off_t(nRest), SEEK_CUR);
     return true;
 }
 
-void WaveInput::readData(unsigned int size)
+void WaveInput::readData(quint64 size)
 {
-    const off_t nOffset = ftello(m_pFile);
-    m_fileInfo.setDataOffset(quint64(nOffset));
+    m_fileInfo.setDataOffset(quint64(ftello(m_pFile)) - 8);
     m_fileInfo.setDataSize(size);
-    const off_t nLength = fileLength(m_pFile);
-    if (nLength >= nOffset + off_t(even(size))) {
-        fseeko(m_pFile, nOffset + off_t(even(size)), SEEK_SET);
-    } else {
-        m_fileInfo.setDataSize(quint64(nLength > nOffset ? nLength - nOffset : 0));
-        fseeko(m_pFile, 0, SEEK_END);
-    }
-    m_fileInfo.setDataOffset(quint64(nOffset) - 8);
 }
 
-bool WaveInput::readList(unsigned int size)
+void WaveInput::readList(quint64 size)
 {
-    if (readID(m_achId) != 1)
-        return false;
-    if (memcmp(m_achId, "INFO", 4) != 0) {
-        fseeko(m_pFile, off_t(even(size)) - 4, SEEK_CUR);
-        return true;
-    }
+    // Sub-chunks are read only within the list; the walk goes on after the list whatever they claim.
+    if (size < 4 || readID(m_achId) != 1 || memcmp(m_achId, "INFO", 4) != 0)
+        return;
     qint64 nLeft = qint64(size) - 4;
-    if (nLeft == 0)
-        return true;
     Chunk sub;
-    for (;;) {
-        if (readChunk(&sub, 0) != 1)
-            return false;
-        if (memcmp(sub.id, "ICMT", 4) == 0) {
-            // A size beyond the file cannot be read; refuse it before allocating.
-            if (off_t(sub.size) > fileLength(m_pFile) - ftello(m_pFile))
-                return false;
+    while (nLeft >= 8 && readChunk(&sub, 0) == 1 && qint64(sub.size) <= nLeft - 8) {
+        if (memcmp(sub.id, "ICMT", 4) == 0 && sub.size <= MaxComment) {
             QByteArray text(int(sub.size), '\0');
             if (sub.size > 0 && fread(text.data(), 1, sub.size, m_pFile) != sub.size)
-                return false;
+                return;
             const int nNul = text.indexOf('\0');
             m_fileInfo.setComment(QString::fromLatin1(nNul < 0 ? text : text.left(nNul)));
             if (sub.size % 2)
@@ -183,8 +165,6 @@ bool WaveInput::readList(unsigned int size)
             fseeko(m_pFile, off_t(even(sub.size)), SEEK_CUR);
         }
         nLeft -= 8 + qint64(even(sub.size));
-        if (nLeft == 0)
-            return true;
     }
 }
 

@@ -18,9 +18,9 @@ public:
 
 private:
     bool fail();
-    bool readFormat(unsigned int size);
-    void readData(unsigned int size);
-    bool readList(unsigned int size);
+    bool readFormat(quint64 size);
+    void readData(quint64 size);
+    void readList(quint64 size);
     void setFmt(short value);
 
     Chunk m_chunk = {};
