@@ -77,6 +77,10 @@ private slots:
         QTest::mouseClick(&box, Qt::LeftButton);
         QVERIFY(!box.popup()->isVisible());
         QCOMPARE(pressed.count(), 2);
+        QTest::mouseClick(&box, Qt::LeftButton);
+        QEvent deactivate(QEvent::WindowDeactivate);
+        QApplication::sendEvent(box.popup(), &deactivate);
+        QVERIFY(!box.popup()->isVisible());
 
         // A choice through a text button in the popup.
         QSignalSpy chosen(&box, SIGNAL(buttonClicked()));

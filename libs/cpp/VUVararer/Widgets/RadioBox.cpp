@@ -98,6 +98,8 @@ void UltraRadioBox::addButton(QAbstractButton* button, const QString& text)
 
 void UltraRadioBox::setCurrentButton(QAbstractButton* button)
 {
+    if (!button)
+        return;
     m_pCurrentButton = button;
     for (auto it = m_mapTextButtons.cbegin(); it != m_mapTextButtons.cend(); ++it) {
         it.key()->setChecked(false);

@@ -76,7 +76,9 @@ void AniSwitch::init(bool withIcon, bool checked)
     m_pcmdHandle = new QPushButton(m_pwgtArea);
     m_pcmdHandle->setFlat(true);
     m_pcmdHandle->setAutoFillBackground(true);
-    m_pcmdHandle->setBackgroundRole(QPalette::Light);
+    QPalette handlePalette = m_pcmdHandle->palette();
+    handlePalette.setColor(QPalette::Button, handlePalette.color(QPalette::Button).lighter(150));
+    m_pcmdHandle->setPalette(handlePalette);
     Common::extend(m_pcmdHandle, "AniSwitchHandler", QString());
     if (!withIcon)
         m_pcmdIcon->hide();
