@@ -1,4 +1,3 @@
-#include "DialogProbe.h"
 #include "Gallery.h"
 #include "TestMain.h"
 
@@ -9,40 +8,25 @@
 #include <QVBoxLayout>
 #include <QtTest>
 
-namespace {
-
-QList<QComboBox*> combos(VUVararer::DateWidget& date) { return date.findChildren<QComboBox*>(); }
-
-} // namespace
-
 class DateChooserTest : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void testLists_data()
-    {
-        QTest::addColumn<int>("offset");
-        QTest::newRow("this year") << 0;
-        QTest::newRow("five years back") << -5;
-    }
-
     void testLists()
     {
-        QFETCH(int, offset);
-        VUVararer::DateWidget date(offset);
-        QCOMPARE(date.year(), -1);
-        QCOMPARE(date.minimumWidth(), 300);
-        QComboBox* months = combos(date).at(1);
-        QComboBox* years = combos(date).at(2);
-        QCOMPARE(months->count(), 12);
-        for (int m = 1; m <= 12; ++m)
-            QCOMPARE(months->itemText(m - 1), QLocale(QLocale::English).monthName(m));
-        const int nFirst = QDate::currentDate().year() + offset;
-        QCOMPARE(years->count(), 131);
-        QCOMPARE(years->itemText(0), QString());
-        QCOMPARE(years->itemText(1), QString::number(nFirst));
-        QCOMPARE(years->itemText(130), QString::number(nFirst - 129));
+        for (int offset : {0, -5}) {
+            VUVararer::DateWidget date(offset);
+            QCOMPARE(date.year(), -1);
+            const QList<QComboBox*> combos = date.findChildren<QComboBox*>();
+            for (int m = 1; m <= 12; ++m)
+                QCOMPARE(combos[1]->itemText(m - 1), QLocale(QLocale::English).monthName(m));
+            const int nFirst = QDate::currentDate().year() + offset;
+            QCOMPARE(combos[2]->count(), 131);
+            QVERIFY(combos[2]->itemText(0).isEmpty());
+            QCOMPARE(combos[2]->itemText(1), QString::number(nFirst));
+            QCOMPARE(combos[2]->itemText(130), QString::number(nFirst - 129));
+        }
     }
 
     void testDayRanges_data()
@@ -55,7 +39,6 @@ private slots:
         QTest::newRow("century February") << 1900 << 2;
         QTest::newRow("millennium February") << 2000 << 2;
         QTest::newRow("April") << 2010 << 4;
-        QTest::newRow("December") << 1999 << 12;
     }
 
     void testDayRanges()
@@ -66,10 +49,9 @@ private slots:
         date.setDay(31);
         date.setYear(year);
         date.setMonth(month);
-        QCOMPARE(date.year(), year);
-        QCOMPARE(date.month(), month);
+        QVERIFY(date.year() == year && date.month() == month);
         const int nDays = QDate(year, month, 1).daysInMonth();
-        QCOMPARE(combos(date).at(0)->count(), nDays);
+        QCOMPARE(date.findChildren<QComboBox*>().at(0)->count(), nDays);
         QCOMPARE(date.day(), nDays);
         date.setDay(100);
         QCOMPARE(date.day(), nDays);
@@ -89,28 +71,17 @@ private slots:
         date.setYear(1700);
         QCOMPARE(date.year(), -1);
         date.setYear(QDate::currentDate().year());
-        QCOMPARE(date.year(), QDate::currentDate().year());
         QVERIFY(changed.count() > 0);
-
         changed.clear();
         date.clear();
         QCOMPARE(changed.count(), 0);
-        QCOMPARE(date.year(), -1);
-        QCOMPARE(date.month(), 1);
-        QCOMPARE(date.day(), 1);
-        QCOMPARE(combos(date).at(0)->count(), 31);
-        date.setDayMode(true);
-        QVERIFY(combos(date).at(1)->isHidden() && combos(date).at(2)->isHidden());
+        QVERIFY(date.year() == -1 && date.month() == 1 && date.day() == 1);
     }
 
     void testGallery()
     {
-        if (!TestKit::onScreen()) {
-            const QString failure = TestKit::runGallery("testGallery", {"datechooser.png"});
-            QVERIFY2(failure.isEmpty(), qPrintable(failure));
+        if (!TestKit::galleryOnScreen("testGallery", {"datechooser.png"}))
             return;
-        }
-        TestKit::useDarkStyle();
         QWidget window;
         auto* layout = new QVBoxLayout(&window);
         auto* date = new VUVararer::DateWidget(0);
@@ -120,10 +91,7 @@ private slots:
         layout->addWidget(date);
         layout->addWidget(new VUVararer::DateWidget(0));
         window.setGeometry(40, 40, 340, 90);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QTest::qWait(100);
-        QVERIFY(TestKit::saveShot(&window, "datechooser.png"));
+        QVERIFY(TestKit::showAndSave(&window, "datechooser.png"));
     }
 };
 

@@ -1,11 +1,9 @@
-#include "DialogProbe.h"
 #include "Gallery.h"
 #include "TestMain.h"
 
 #include <VUVararer/Widgets/DirView.h>
 #include <VUVararer/Widgets/EmailEdit.h>
 #include <VUVararer/Widgets/EventFilters.h>
-#include <VUVararer/Widgets/ListWidgetItem.h>
 #include <VUVararer/Widgets/SearchFilter.h>
 
 #include <QComboBox>
@@ -13,7 +11,6 @@
 #include <QFile>
 #include <QFileSystemModel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTreeView>
@@ -22,13 +19,13 @@
 
 namespace {
 
-int whitePixels(const QImage& image)
+int lightPixels(const QImage& image, const QRect& area)
 {
-    int nWhite = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            nWhite += image.pixelColor(x, y).lightness() > 200 ? 1 : 0;
-    return nWhite;
+    int nLight = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            nLight += image.pixelColor(x, y).lightness() > 150 ? 1 : 0;
+    return nLight;
 }
 
 } // namespace
@@ -43,13 +40,11 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("valid");
         QTest::newRow("plain") << "anna.berg@example.org" << true;
-        QTest::newRow("sub-domain and dash") << "a_b-c@mail.example.info" << true;
-        QTest::newRow("numeric end") << "root@10.0.0.1" << true;
+        QTest::newRow("dash and underscore") << "a_b-c@mail.example.info" << true;
         QTest::newRow("empty") << "" << false;
         QTest::newRow("leading blank") << " anna@example.org" << false;
         QTest::newRow("trailing text") << "anna@example.org and more" << false;
         QTest::newRow("name before") << "Anna <anna@example.org>" << false;
-        QTest::newRow("no at") << "anna.example.org" << false;
         QTest::newRow("no domain dot") << "anna@localhost" << false;
     }
 
@@ -61,42 +56,37 @@ private slots:
         auto* email = edit.findChild<QPushButton*>("EmailEditButton");
         auto* card = edit.findChild<QPushButton*>("CardEditButton");
         QVERIFY(!email->isEnabled() && !card->isEnabled());
-        edit.setText(text);
-        QCOMPARE(email->isEnabled(), valid);
-        QCOMPARE(card->isEnabled(), valid);
-
-        // Typing gives the same verdict, and the buttons hand the address on.
-        VUVararer::EmailEdit typed;
-        QSignalSpy changed(&typed, SIGNAL(textChanged(QString)));
-        QSignalSpy mail(&typed, SIGNAL(sendEmail(QString))), ecard(&typed, SIGNAL(sendECard(QString)));
-        QTest::keyClicks(typed.findChild<QLineEdit*>(), text);
+        QSignalSpy changed(&edit, SIGNAL(textChanged(QString)));
+        QSignalSpy mail(&edit, SIGNAL(sendEmail(QString))), ecard(&edit, SIGNAL(sendECard(QString)));
+        QTest::keyClicks(edit.findChild<QLineEdit*>(), text);
         QCOMPARE(changed.count(), text.size());
-        typed.findChild<QPushButton*>("EmailEditButton")->click();
-        typed.findChild<QPushButton*>("CardEditButton")->click();
-        QCOMPARE(mail.count(), valid ? 1 : 0);
-        QCOMPARE(ecard.count(), valid ? 1 : 0);
-        if (valid)
-            QCOMPARE(mail.at(0).at(0).toString(), text);
+        QVERIFY(email->isEnabled() == valid && card->isEnabled() == valid);
+        email->click();
+        card->click();
+        QVERIFY(mail.count() == int(valid) && ecard.count() == int(valid));
+        edit.setText(text + " ");
+        QVERIFY(!email->isEnabled());
+        edit.setText(text);
+        QCOMPARE(card->isEnabled(), valid);
     }
 
     void testSearchFilter()
     {
         VUVararer::SearchFilter filter;
+        QPalette palette = filter.palette();
+        palette.setColor(QPalette::Base, Qt::black);
+        filter.setPalette(palette);
         filter.resize(200, 24);
         filter.show();
         QVERIFY(QTest::qWaitForWindowExposed(&filter));
         auto* clear = filter.findChild<QPushButton*>("SearchFilterDel");
         QVERIFY(clear->isHidden());
-        // The hint is painted in white while empty.
-        QPalette palette = filter.palette();
-        palette.setColor(QPalette::Base, Qt::black);
-        filter.setPalette(palette);
-        const int nHint = whitePixels(filter.grab().toImage());
-        QVERIFY(nHint > 10);
-
+        // The white hint shows only while the field is empty.
+        const QRect hint(5, 0, 60, 24);
+        QVERIFY(lightPixels(filter.grab().toImage(), hint) > 10);
         QTest::keyClicks(&filter, "ab");
         QVERIFY(!clear->isHidden());
-        QVERIFY(whitePixels(filter.grab().toImage()) < nHint);
+        QVERIFY(lightPixels(filter.grab().toImage(), QRect(30, 0, 35, 24)) == 0);
         QTest::keyClick(&filter, Qt::Key_Backspace);
         QTest::keyClick(&filter, Qt::Key_Backspace);
         QVERIFY(clear->isHidden());
@@ -104,7 +94,6 @@ private slots:
         clear->click();
         QVERIFY(filter.text().isEmpty() && clear->isHidden());
         QTest::keyClicks(&filter, "q");
-        filter.setFocus();
         QTest::keyClick(&filter, Qt::Key_Escape);
         QVERIFY(filter.text().isEmpty() && clear->isHidden());
     }
@@ -120,10 +109,7 @@ private slots:
         dialog.resize(101, 51);
         dialog.installEventFilter(&centre);
         dialog.show();
-        const QPoint expected = parent.mapToGlobal(QPoint(200 - 50, 150 - 25));
-        QCOMPARE(dialog.pos(), expected);
-
-        // A child widget is centred inside its parent.
+        QCOMPARE(dialog.pos(), parent.mapToGlobal(QPoint(200 - 50, 150 - 25)));
         QWidget child(&parent);
         child.resize(40, 20);
         child.installEventFilter(&centre);
@@ -143,75 +129,41 @@ private slots:
         VUVararer::ComboBoxFilter filter;
         combo.installEventFilter(&filter);
         const QImage image = combo.grab().toImage();
-        // Flat: black base, white frame, text on two or more lines, the corner triangle.
-        QCOMPARE(image.pixelColor(60, 3).lightness() < 60, true);
-        QVERIFY(image.pixelColor(0, 30).lightness() > 200);
-        QVERIFY(image.pixelColor(117, 57).lightness() > 200);
-        int nRowsWithText = 0;
-        for (int y = 4; y < 56; ++y) {
-            bool bText = false;
-            for (int x = 10; x < 100 && !bText; ++x)
-                bText = image.pixelColor(x, y).lightness() > 150;
-            nRowsWithText += bText ? 1 : 0;
-        }
-        QVERIFY2(nRowsWithText > 14, qPrintable(QString::number(nRowsWithText)));
+        // Flat: white frame on black, the corner triangle, the text wrapped over both halves.
+        QVERIFY(image.pixelColor(0, 30).lightness() > 200 && image.pixelColor(117, 57).lightness() > 200);
+        QVERIFY(lightPixels(image, QRect(10, 5, 90, 24)) > 10 && lightPixels(image, QRect(10, 31, 90, 24)) > 10);
     }
 
     void testDirView()
     {
         QTemporaryDir root;
-        QVERIFY(QDir(root.path()).mkpath("folder/inner"));
+        QVERIFY(QDir(root.path()).mkpath("folder"));
         QFile file(root.filePath("folder/note.txt"));
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.close();
-
         VUVararer::DirView view;
-        QCOMPARE(view.minimumSize(), QSize(180, 100));
         view.setRootPath(root.path());
         QSignalSpy content(&view, SIGNAL(showContent(QString))), item(&view, SIGNAL(showItem(QString)));
-        const QModelIndex folder = view.model()->index(root.filePath("folder"));
-        const QModelIndex note = view.model()->index(root.filePath("folder/note.txt"));
-        QVERIFY(folder.isValid() && note.isValid());
-        view.slotTreeViewClicked(folder);
-        view.slotTreeViewClicked(note);
-        QCOMPARE(content.count(), 1);
-        QCOMPARE(content.at(0).at(0).toString(), root.filePath("folder"));
-        QCOMPARE(item.count(), 1);
-        QCOMPARE(item.at(0).at(0).toString(), root.filePath("folder/note.txt"));
-        for (int column : {1, 2, 3})
-            QVERIFY(view.treeView()->isColumnHidden(column));
-    }
-
-    void testListWidgetItem()
-    {
-        QListWidget list;
-        auto* item = new VUVararer::ListWidgetItem("song.wav", &list);
-        QVERIFY(item->fullPath().isEmpty());
-        item->setFullPath("/music/song.wav");
-        QCOMPARE(static_cast<VUVararer::ListWidgetItem*>(list.item(0))->fullPath(), QString("/music/song.wav"));
-        const VUVararer::ListWidgetItem copy(*static_cast<QListWidgetItem*>(item));
-        QCOMPARE(copy.text(), QString("song.wav"));
-        QVERIFY(copy.fullPath().isEmpty());
+        view.slotTreeViewClicked(view.model()->index(root.filePath("folder")));
+        view.slotTreeViewClicked(view.model()->index(root.filePath("folder/note.txt")));
+        QCOMPARE(content, QList<QList<QVariant>>{{root.filePath("folder")}});
+        QCOMPARE(item, QList<QList<QVariant>>{{root.filePath("folder/note.txt")}});
+        QVERIFY(view.treeView()->isColumnHidden(1) && !view.treeView()->isColumnHidden(0));
     }
 
     void testGallery()
     {
-        if (!TestKit::onScreen()) {
-            const QString failure = TestKit::runGallery("testGallery", {"edits.png"});
-            QVERIFY2(failure.isEmpty(), qPrintable(failure));
+        if (!TestKit::galleryOnScreen("testGallery", {"edits.png"}))
             return;
-        }
-        TestKit::useDarkStyle();
         QTemporaryDir root;
         QDir(root.path()).mkpath("Albums/Live");
         QWidget window;
         auto* layout = new QVBoxLayout(&window);
-        auto* valid = new VUVararer::EmailEdit;
-        valid->setText("anna.berg@example.org");
-        layout->addWidget(valid);
-        auto* invalid = new VUVararer::EmailEdit;
-        invalid->setText("not an address");
-        layout->addWidget(invalid);
+        for (const char* text : {"anna.berg@example.org", "not an address"}) {
+            auto* edit = new VUVararer::EmailEdit;
+            edit->setText(text);
+            layout->addWidget(edit);
+        }
         layout->addWidget(new VUVararer::SearchFilter);
         auto* typed = new VUVararer::SearchFilter;
         typed->setText("bell");
@@ -225,10 +177,7 @@ private slots:
         dirs->setRootPath(root.path());
         layout->addWidget(dirs);
         window.setGeometry(40, 40, 320, 330);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QTest::qWait(300);
-        QVERIFY(TestKit::saveShot(&window, "edits.png"));
+        QVERIFY(TestKit::showAndSave(&window, "edits.png"));
     }
 };
 

@@ -1,4 +1,3 @@
-#include "DialogProbe.h"
 #include "Gallery.h"
 #include "TestMain.h"
 
@@ -11,11 +10,15 @@
 
 namespace {
 
-QPushButton* makeChoice(const QString& text)
+QList<QPushButton*> addChoices(VUVararer::UltraRadioBox* box, const QStringList& texts)
 {
-    auto* button = new QPushButton(text);
-    button->setFixedSize(60, 30);
-    return button;
+    QList<QPushButton*> buttons;
+    for (const QString& text : texts) {
+        buttons << new QPushButton(text);
+        buttons.last()->setFixedSize(60, 30);
+        box->addButton(buttons.last(), "Choice " + text);
+    }
+    return buttons;
 }
 
 } // namespace
@@ -28,11 +31,9 @@ private slots:
     void testRadioBoxKeepsOneChecked()
     {
         VUVararer::RadioBox box(QBoxLayout::LeftToRight);
-        QList<QPushButton*> buttons;
-        for (const char* text : {"A", "B", "C"}) {
-            buttons << makeChoice(text);
-            box.addButton(buttons.last());
-        }
+        QList<QPushButton*> buttons{new QPushButton("A"), new QPushButton("B"), new QPushButton("C")};
+        for (QPushButton* button : buttons)
+            box.addButton(button);
         for (int clicked : {1, 2, 2, 0}) {
             buttons[clicked]->click();
             for (int n = 0; n < buttons.size(); ++n)
@@ -43,56 +44,37 @@ private slots:
     void testUltraRadioBox()
     {
         VUVararer::UltraRadioBox box;
-        QList<QPushButton*> buttons;
-        for (const char* text : {"A", "B", "C"}) {
-            buttons << makeChoice(text);
-            box.addButton(buttons.last(), QString("Choice ") + text);
-        }
+        const QList<QPushButton*> buttons = addChoices(&box, {"A", "B", "C"});
         QCOMPARE(box.size(), QSize(60, 30));
-
-        // No current button: the picture stays on enter and leave.
+        // Without a current button the picture stays on enter and leave.
         const qint64 nFirst = box.picture().cacheKey();
-        QEvent enter(QEvent::Enter), leave(QEvent::Leave);
+        QEvent enter(QEvent::Enter), leave(QEvent::Leave), deactivate(QEvent::WindowDeactivate);
         QApplication::sendEvent(&box, &enter);
-        QCOMPARE(box.picture().cacheKey(), nFirst);
         QApplication::sendEvent(&box, &leave);
         QCOMPARE(box.picture().cacheKey(), nFirst);
 
         box.setCurrentButton(buttons[1]);
-        QCOMPARE(box.currentButton(), buttons[1]);
         QCOMPARE(box.toolTip(), QString("Choice B"));
-        for (int n = 0; n < buttons.size(); ++n) {
-            QCOMPARE(buttons[n]->isHidden(), n == 1);
-            QCOMPARE(buttons[n]->isChecked(), n == 1);
-        }
-        QApplication::sendEvent(&box, &enter);
-        const qint64 nHover = box.picture().cacheKey();
-        QApplication::sendEvent(&box, &leave);
-        QVERIFY(box.picture().cacheKey() != nHover);
+        for (int n = 0; n < buttons.size(); ++n)
+            QVERIFY(buttons[n]->isHidden() == (n == 1) && buttons[n]->isChecked() == (n == 1));
 
-        // Two presses open and close the popup; each one is reported.
+        // Two presses open and close the popup; a deactivated popup closes too.
         QSignalSpy pressed(&box, SIGNAL(actionPerformed()));
         QTest::mouseClick(&box, Qt::LeftButton);
         QVERIFY(box.popup()->isVisible());
         QTest::mouseClick(&box, Qt::LeftButton);
         QVERIFY(!box.popup()->isVisible());
-        QCOMPARE(pressed.count(), 2);
         QTest::mouseClick(&box, Qt::LeftButton);
-        QEvent deactivate(QEvent::WindowDeactivate);
         QApplication::sendEvent(box.popup(), &deactivate);
         QVERIFY(!box.popup()->isVisible());
+        QCOMPARE(pressed.count(), 3);
 
-        // A choice through a text button in the popup.
+        // A text button in the popup chooses its button.
         QSignalSpy chosen(&box, SIGNAL(buttonClicked()));
-        QPushButton* textC = nullptr;
-        for (QPushButton* button : box.popup()->findChildren<QPushButton*>())
-            if (button->text() == "Choice C")
-                textC = button;
-        QVERIFY(textC);
-        textC->click();
+        TestKit::buttonWithText(box.popup(), "Choice C")->click();
         QCOMPARE(chosen.count(), 1);
         QCOMPARE(box.currentButton(), buttons[2]);
-        QVERIFY(buttons[2]->isHidden() && textC->isHidden() && !buttons[1]->isHidden());
+        QVERIFY(buttons[2]->isHidden() && !buttons[1]->isHidden());
     }
 
     void testPopupOpacity_data()
@@ -112,45 +94,30 @@ private slots:
         if (setting.isValid())
             VUVararer::App::theApp()->setSettingsValue("TransparencyParameters/UltraRadioPopups", setting);
         VUVararer::UltraRadioBox box;
-        box.addButton(makeChoice("A"), "A");
+        addChoices(&box, {"A"});
         QTest::mouseClick(&box, Qt::LeftButton);
         QVERIFY(qAbs(box.popup()->windowOpacity() - opacity) < 0.01);
-        box.hidePopup();
-        QVERIFY(!box.popup()->isVisible());
     }
 
     void testGallery()
     {
-        if (!TestKit::onScreen()) {
-            const QString failure = TestKit::runGallery("testGallery", {"radioboxes.png"});
-            QVERIFY2(failure.isEmpty(), qPrintable(failure));
+        if (!TestKit::galleryOnScreen("testGallery", {"radioboxes.png", "radioboxes_popup.png"}))
             return;
-        }
-        TestKit::useDarkStyle();
         QWidget window;
         auto* layout = new QVBoxLayout(&window);
         auto* radio = new VUVararer::RadioBox(QBoxLayout::LeftToRight);
         for (const char* text : {"Left", "Centre", "Right"})
             radio->addButton(new QPushButton(text));
-        layout->addWidget(radio);
         auto* ultra = new VUVararer::UltraRadioBox;
-        QList<QPushButton*> buttons;
-        for (const char* text : {"Pen", "Line", "Text"}) {
-            buttons << makeChoice(text);
-            ultra->addButton(buttons.last(), QString("Draw with ") + text);
-        }
-        ultra->setCurrentButton(buttons[0]);
+        ultra->setCurrentButton(addChoices(ultra, {"Pen", "Line", "Text"}).at(0));
+        layout->addWidget(radio);
         layout->addWidget(ultra);
         layout->addStretch();
         window.setGeometry(40, 40, 300, 200);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(TestKit::showAndSave(&window, "radioboxes.png"));
         QTest::mouseClick(ultra, Qt::LeftButton);
-        QVERIFY(QTest::qWaitForWindowExposed(ultra->popup()));
-        QTest::qWait(100);
+        QVERIFY(TestKit::showAndSave(ultra->popup(), "radioboxes_popup.png"));
         QCOMPARE(ultra->popup()->pos(), ultra->mapToGlobal(QPoint(0, ultra->height())));
-        QVERIFY(TestKit::saveShot(&window, "radioboxes.png"));
-        QVERIFY(TestKit::saveShot(ultra->popup(), "radioboxes_popup.png"));
     }
 };
 

@@ -1,4 +1,3 @@
-#include "DialogProbe.h"
 #include "Gallery.h"
 #include "TestMain.h"
 
@@ -18,10 +17,8 @@ private slots:
     {
         VUVararer::CheckButton button;
         QSignalSpy on(&button, SIGNAL(onClicked())), off(&button, SIGNAL(offClicked()));
-        QVERIFY(button.isCheckable() && !button.isChecked());
-        button.click();
-        button.click();
-        button.click();
+        for (int n = 0; n < 3; ++n)
+            button.click();
         QCOMPARE(on.count(), 2);
         QCOMPARE(off.count(), 1);
     }
@@ -44,83 +41,60 @@ private slots:
         const int nChildren = toggle.findChildren<QObject*>().size();
         toggle.init(!withIcon, true);
         QCOMPARE(toggle.findChildren<QObject*>().size(), nChildren);
-        QVERIFY(!toggle.isChecked());
-
         auto* handle = toggle.findChild<QPushButton*>("AniSwitchHandler");
-        QVERIFY(handle);
         QCOMPARE(handle->size(), QSize(handleWidth, 20));
         QCOMPARE(toggle.findChild<QPushButton*>("AniSwitchIcon")->isHidden(), !withIcon);
         QSignalSpy toggled(&toggle, SIGNAL(toggled(bool)));
 
-        // A request made before the switch runs is kept; then the handle slides to the right half.
+        // A request made before the switch runs is kept; a repeated one changes nothing.
         toggle.setOn(true);
         QTRY_COMPARE(handle->pos(), QPoint(handleWidth, 0));
-        QVERIFY(toggle.isChecked());
-        QCOMPARE(toggled.count(), 1);
-        QCOMPARE(toggled.at(0).at(0).toBool(), true);
         toggle.setOn(true);
         QTest::qWait(50);
         QCOMPARE(toggled.count(), 1);
         handle->click();
         QTRY_COMPARE(handle->pos(), QPoint(0, 0));
-        handle->click();
+        QVERIFY(!toggle.isChecked());
+        // The visible area switches to the other state.
+        toggle.findChild<QPushButton*>("AniSwitchOffArea")->click();
         QTRY_COMPARE(handle->pos(), QPoint(handleWidth, 0));
-        QCOMPARE(toggled.count(), 3);
-
-        // The visible area switches to the other state: the on-area turns the switch off.
         toggle.findChild<QPushButton*>("AniSwitchOnArea")->click();
         QTRY_COMPARE(handle->pos(), QPoint(0, 0));
         QCOMPARE(toggled.count(), 4);
-        QCOMPARE(toggled.at(3).at(0).toBool(), false);
-        toggle.findChild<QPushButton*>("AniSwitchOffArea")->click();
-        QTRY_COMPARE(handle->pos(), QPoint(handleWidth, 0));
-        QVERIFY(toggle.isChecked());
+        QCOMPARE(toggled.last().at(0).toBool(), false);
     }
 
     void testComboSlider()
     {
         VUVararer::ComboSlider slider("");
-        QVERIFY(slider.findChildren<QLabel*>().at(0)->isHidden());
+        QLabel* title = slider.findChildren<QLabel*>().at(0);
+        QLabel* postfix = slider.findChildren<QLabel*>().at(1);
+        QVERIFY(title->isHidden() && postfix->isHidden());
+        slider.setPostfix("%");
+        QVERIFY(!postfix->isHidden());
         slider.setRange(0, 50);
         QSignalSpy moved(&slider, SIGNAL(sliderMoved(int)));
         auto* spin = slider.findChild<QSpinBox*>();
         spin->selectAll();
         QTest::keyClicks(spin, "7");
         QCOMPARE(moved.count(), 1);
-        QCOMPARE(moved.at(0).at(0).toInt(), 7);
         QCOMPARE(slider.value(), 7);
-
-        // Values are kept to the range.
+        // Values are kept to the range, also an empty one.
         slider.setValue(90);
-        QCOMPARE(slider.value(), 50);
-        QCOMPARE(spin->value(), 50);
+        QVERIFY(slider.value() == 50 && spin->value() == 50);
         slider.setRange(10, 10);
         slider.setValue(-3);
         QCOMPARE(slider.value(), 10);
-
-        VUVararer::ComboSlider titled("Volume");
-        QLabel* title = titled.findChildren<QLabel*>().at(0);
-        QLabel* postfix = titled.findChildren<QLabel*>().at(1);
-        QVERIFY(!title->isHidden());
-        titled.setPostfix("%");
-        QVERIFY(!postfix->isHidden());
-        titled.setPostfix("");
-        QVERIFY(postfix->isHidden());
     }
 
     void testGallery()
     {
-        if (!TestKit::onScreen()) {
-            const QString failure = TestKit::runGallery("testGallery", {"switches.png"});
-            QVERIFY2(failure.isEmpty(), qPrintable(failure));
+        if (!TestKit::galleryOnScreen("testGallery", {"switches.png"}))
             return;
-        }
-        TestKit::useDarkStyle();
         QWidget window;
         auto* layout = new QVBoxLayout(&window);
         auto* check = new VUVararer::CheckButton;
         check->setText("Check button");
-        check->setChecked(true);
         layout->addWidget(check);
         for (bool withIcon : {false, true}) {
             auto* toggle = new VUVararer::AniSwitch;
@@ -134,10 +108,7 @@ private slots:
         slider->setPostfix(" %");
         layout->addWidget(slider);
         window.setGeometry(40, 40, 320, 200);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QTest::qWait(100);
-        QVERIFY(TestKit::saveShot(&window, "switches.png"));
+        QVERIFY(TestKit::showAndSave(&window, "switches.png"));
     }
 };
 

@@ -9,6 +9,7 @@
 #include <QPalette>
 #include <QStyleFactory>
 #include <QWidget>
+#include <QtTest>
 
 namespace TestKit {
 
@@ -41,6 +42,26 @@ void useDarkStyle()
 }
 
 bool saveShot(QWidget* widget, const QString& name) { return widget->grab().save(shotFolder() + "/" + name); }
+
+bool showAndSave(QWidget* window, const QString& name)
+{
+    window->show();
+    if (!QTest::qWaitForWindowExposed(window))
+        return false;
+    QTest::qWait(150);
+    return saveShot(window, name);
+}
+
+bool galleryOnScreen(const QString& function, const QStringList& names)
+{
+    if (onScreen()) {
+        useDarkStyle();
+        return true;
+    }
+    const QString failure = runGallery(function, names);
+    QTest::qVerify(failure.isEmpty(), "runGallery", qPrintable(failure), __FILE__, __LINE__);
+    return false;
+}
 
 QString runGallery(const QString& function, const QStringList& names, const QSize& screen)
 {

@@ -19,6 +19,8 @@ public:
     // The grid's colours row by row, eight to a row, as "#rrggbb" names.
     static QStringList colorNames();
     bool isInAction() const { return m_bInAction; }
+    // A flat 20 x 20 button showing the colour; a click reports it.
+    QPushButton* createButton(const QColor& color);
 
 public slots:
     void slotColorChanged();
@@ -31,8 +33,6 @@ protected:
     void leaveEvent(QEvent* event) override;
 
 private:
-    QPushButton* createButton(const QColor& color);
-
     bool m_bInAction = false;
 };
 
