@@ -1,0 +1,64 @@
+#pragma once
+// A small window for trying an FTP server by hand: log in, move through folders, list, download and test-upload.
+
+#include <QMRequest/FtpClient.h>
+
+#include <QWidget>
+
+class QLineEdit;
+class QPushButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace QMRequest {
+
+class FtpGuiClient : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit FtpGuiClient(QWidget* parent = nullptr);
+
+    FtpClient* client() const { return m_pClient; }
+    // Where double-clicked files are saved (the user's download folder at first).
+    void setDownloadFolder(const QString& folder) { m_strDownloadFolder = folder; }
+    QString downloadFolder() const { return m_strDownloadFolder; }
+    // True while a command waits for the server; the window then takes no new command.
+    bool isBusy() const { return m_bBusy; }
+
+public slots:
+    // Connects to the host ("name" or "name:port", port 21 by default) and logs in, closing an open session first.
+    void slotLogin();
+    void slotGo();
+    void slotCd(const QString& dir);
+    // Enters a folder (or ".."), downloads a file.
+    void slotItemDoubleClicked(QTreeWidgetItem* item, int column);
+    void slotRefresh();
+    // Uploads "!!!TESTTEST!!!" as "TestFile.txt" into the current folder.
+    void slotTest();
+
+private slots:
+    void slotClientDone(bool error);
+
+private:
+    // Runs one waiting step unless another one waits; false when refused.
+    bool beginCommand();
+    void endCommand();
+    void cdAndRefresh(const QString& dir);
+    void download(const QString& name);
+    void refreshEntries();
+
+    QLineEdit* m_pledHost;
+    QLineEdit* m_pledUser;
+    QLineEdit* m_pledPassword;
+    QPushButton* m_pcmdLogin;
+    QLineEdit* m_pledPath;
+    QPushButton* m_pcmdGo;
+    QTreeWidget* m_ptrwEntries;
+    FtpClient* m_pClient;
+    QString m_strDownloadFolder;
+    bool m_bBusy = false;
+    bool m_bLastError = false;
+};
+
+} // namespace QMRequest

@@ -1,0 +1,183 @@
+// The FTP test window driven against a real FTP server (pyftpdlib) on 127.0.0.1.
+#include "Gallery.h"
+#include "LocalFtpServer.h"
+#include "TestMain.h"
+
+#include <QMRequest/Widgets/FtpGuiClient.h>
+
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QtTest>
+
+using QMRequest::FtpCore;
+using QMRequest::FtpGuiClient;
+
+namespace {
+
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The edits in the order of the window: host, user, password, path.
+QList<QLineEdit*> edits(FtpGuiClient& window) { return window.findChildren<QLineEdit*>(); }
+
+QStringList names(QTreeWidget* tree)
+{
+    QStringList list;
+    for (int n = 0; n < tree->topLevelItemCount(); ++n)
+        list << tree->topLevelItem(n)->text(0);
+    return list;
+}
+
+QTreeWidgetItem* itemNamed(QTreeWidget* tree, const QString& name)
+{
+    const QList<QTreeWidgetItem*> items = tree->findItems(name, Qt::MatchExactly);
+    return items.isEmpty() ? nullptr : items.first();
+}
+
+} // namespace
+
+class FtpGuiClientTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        if (TestKit::onScreen())
+            return;
+        m_pServer.reset(new TestKit::LocalFtpServer);
+        QVERIFY2(m_pServer->isRunning(), qPrintable(m_pServer->error()));
+        QDir root(m_pServer->root());
+        QVERIFY(root.mkpath("share/inner"));
+        m_baPayload.resize(70000);
+        for (char& byte : m_baPayload)
+            byte = char(QRandomGenerator::global()->bounded(256));
+        QVERIFY(writeFile(m_pServer->path("share/track.bin"), m_baPayload));
+        QVERIFY(writeFile(m_pServer->path("share/notes <b>bold<i>.txt"), "notes"));
+        QVERIFY(writeFile(m_pServer->path("share/empty.txt"), QByteArray()));
+    }
+
+    void cleanupTestCase() { m_pServer.reset(); }
+
+    void testConnectListDownloadUpload()
+    {
+        QTemporaryDir downloads;
+        FtpGuiClient window;
+        QVERIFY(edits(window).at(0)->text().isEmpty());
+        window.setDownloadFolder(downloads.path());
+        auto* tree = window.findChild<QTreeWidget*>();
+        // A command asked for while another one waits is refused, not nested.
+        bool bBusyMeanwhile = false;
+        QTimer::singleShot(0, &window, [&] {
+            bBusyMeanwhile = window.isBusy();
+            window.slotRefresh();
+        });
+        QTest::ignoreMessage(QtWarningMsg, "FtpGuiClient: a command is still waiting for the server");
+        login(window);
+        QVERIFY(bBusyMeanwhile && !window.isBusy());
+        QCOMPARE(tree->topLevelItemCount(), 0);
+        QCOMPARE(window.client()->state(), FtpCore::LoggedIn);
+
+        // Go lists the folder: "..", then every entry as the server has it.
+        edits(window).at(3)->setText("share");
+        TestKit::buttonWithText(&window, "&Go")->click();
+        QStringList listed = names(tree);
+        QCOMPARE(listed.takeFirst(), QString(".."));
+        listed.sort();
+        QStringList expected = QDir(m_pServer->path("share")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+        expected.sort();
+        QCOMPARE(listed, expected);
+        QTreeWidgetItem* inner = itemNamed(tree, "inner");
+        QVERIFY(!inner->icon(0).isNull());
+        QVERIFY(itemNamed(tree, "track.bin")->icon(0).isNull());
+        const QDateTime modified = QDateTime::fromString(itemNamed(tree, "track.bin")->text(1), Qt::ISODate);
+        QCOMPARE(modified.date(), QFileInfo(m_pServer->path("share/track.bin")).lastModified().toUTC().date());
+
+        // Double-clicks download files byte for byte and move through folders.
+        emit tree->itemDoubleClicked(itemNamed(tree, "track.bin"), 0);
+        QCOMPARE(readFile(downloads.filePath("track.bin")), m_baPayload);
+        emit tree->itemDoubleClicked(itemNamed(tree, "empty.txt"), 0);
+        QVERIFY(QFileInfo::exists(downloads.filePath("empty.txt")));
+        emit tree->itemDoubleClicked(itemNamed(tree, "inner"), 0);
+        QCOMPARE(names(tree), QStringList{".."});
+        emit tree->itemDoubleClicked(tree->topLevelItem(0), 0);
+        QVERIFY(itemNamed(tree, "track.bin"));
+
+        // A vanished file leaves nothing behind in the download folder.
+        QVERIFY(QFile::remove(m_pServer->path("share/empty.txt")));
+        QFile::remove(downloads.filePath("empty.txt"));
+        emit tree->itemDoubleClicked(itemNamed(tree, "empty.txt"), 0);
+        QVERIFY(QDir(downloads.path()).entryList(QDir::Files) == QStringList{"track.bin"});
+
+        // A server's name never leads out of the download folder.
+        QTreeWidgetItem climbing(QStringList{"../escape.txt"});
+        QTest::ignoreMessage(QtWarningMsg, "FtpGuiClient: refusing to save the remote name \"../escape.txt\"");
+        window.slotItemDoubleClicked(&climbing, 0);
+        QVERIFY(!QFileInfo::exists(downloads.filePath("../escape.txt")));
+
+        // Test uploads its 14 bytes into the current folder; Rfr shows it.
+        TestKit::buttonWithText(&window, "Test")->click();
+        QCOMPARE(readFile(m_pServer->path("share/TestFile.txt")), QByteArray("!!!TESTTEST!!!"));
+        TestKit::buttonWithText(&window, "Rfr")->click();
+        QVERIFY(itemNamed(tree, "TestFile.txt"));
+
+        // A second login closes the session first and starts again at the top.
+        login(window);
+        QCOMPARE(window.client()->state(), FtpCore::LoggedIn);
+        TestKit::buttonWithText(&window, "Rfr")->click();
+        QVERIFY(itemNamed(tree, "share"));
+    }
+
+    void testFailedConnectListsNothing()
+    {
+        FtpGuiClient window;
+        edits(window).at(0)->setText(QString("127.0.0.1:%1").arg(TestKit::LocalFtpServer::freePort()));
+        TestKit::buttonWithText(&window, "&Login")->click();
+        QCOMPARE(window.client()->ftpDevice()->error(), FtpCore::ConnectionRefused);
+        TestKit::buttonWithText(&window, "Rfr")->click();
+        QCOMPARE(names(window.findChild<QTreeWidget*>()), QStringList{".."});
+    }
+
+    void testGallery()
+    {
+        if (!TestKit::galleryOnScreen("testGallery", {"ftpguiclient.png"}))
+            return;
+        TestKit::LocalFtpServer server;
+        QVERIFY(QDir(server.root()).mkpath("Albums") && writeFile(server.path("bell.wav"), QByteArray(1000, 'x')));
+        FtpGuiClient window;
+        window.setGeometry(40, 40, 640, 240);
+        login(window, server.port());
+        TestKit::buttonWithText(&window, "Rfr")->click();
+        QVERIFY(TestKit::showAndSave(&window, "ftpguiclient.png"));
+    }
+
+private:
+    void login(FtpGuiClient& window, quint16 port = 0)
+    {
+        edits(window).at(0)->setText(QString("127.0.0.1:%1").arg(port ? port : m_pServer->port()));
+        edits(window).at(1)->setText(TestKit::LocalFtpServer::user());
+        edits(window).at(2)->setText(TestKit::LocalFtpServer::password());
+        TestKit::buttonWithText(&window, "&Login")->click();
+    }
+
+    QScopedPointer<TestKit::LocalFtpServer> m_pServer;
+    QByteArray m_baPayload;
+};
+
+TRELVANIC_TEST_MAIN(FtpGuiClientTest)
+#include "tst_ftpguiclient.moc"
