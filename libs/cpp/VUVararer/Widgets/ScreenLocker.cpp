@@ -1,0 +1,88 @@
+#include "ScreenLocker.h"
+
+#include <QApplication>
+#include <QDebug>
+#include <QEvent>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace VUVararer {
+
+void setVisibleChildren(QObject* object, bool visible)
+{
+    if (!object)
+        return;
+    for (QWidget* pWidget : object->findChildren<QWidget*>())
+        pWidget->setVisible(visible);
+}
+
+ScreenLocker::ScreenLocker(QWidget* parent)
+    : QLabel(parent), m_pbtnUnlock(new QPushButton("Unlock", this)), m_pTimer(new QTimer(this))
+{
+    m_pbtnUnlock->hide();
+    QVBoxLayout* pLayout = new QVBoxLayout(this);
+    pLayout->addWidget(m_pbtnUnlock);
+    m_pTimer->setInterval(10);
+    connect(m_pTimer, SIGNAL(timeout()), this, SLOT(slotCheck()));
+    connect(m_pbtnUnlock, SIGNAL(clicked()), this, SLOT(slotReleaseInputDevices()));
+    m_pTimer->start();
+}
+
+void ScreenLocker::showUnlockButton() { m_pbtnUnlock->show(); }
+
+void ScreenLocker::slotCheck()
+{
+    const Qt::WindowFlags flags = Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint;
+    // Setting the same flags again would recreate the native window on every tick.
+    if (windowFlags() != flags)
+        setWindowFlags(flags);
+    showFullScreen();
+    raise();
+    m_pbtnUnlock->grabKeyboard();
+    m_pbtnUnlock->grabMouse();
+}
+
+void ScreenLocker::slotReleaseInputDevices()
+{
+    m_pbtnUnlock->releaseKeyboard();
+    m_pbtnUnlock->releaseMouse();
+    emit unlocked();
+}
+
+bool NoScreeShotFilter::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return QObject::eventFilter(watched, event);
+    setVisibleChildren(parent(), false);
+    return true;
+}
+
+NoScreenShotWidget::NoScreenShotWidget(QWidget* parent) : QLabel(parent) { init(QString()); }
+
+NoScreenShotWidget::NoScreenShotWidget(const QString& text, QWidget* parent) : QLabel(parent) { init(text); }
+
+void NoScreenShotWidget::init(const QString& text)
+{
+    connect(qApp, SIGNAL(focusChanged(QWidget*, QWidget*)), this, SLOT(slotFocusChanged(QWidget*, QWidget*)));
+    setText(text.isEmpty() ? "<H1><CENTER>" + tr("No!") + "</CENTER></H1>" : text);
+}
+
+void NoScreenShotWidget::slotFocusChanged(QWidget*, QWidget*)
+{
+    setVisibleChildren(this, QApplication::activeWindow() != nullptr);
+}
+
+void NoScreenShotWidget::installFilters()
+{
+    for (QWidget* pWidget : findChildren<QWidget*>())
+        pWidget->installEventFilter(new NoScreeShotFilter(this));
+}
+
+bool NoScreenShotWidget::excludeFromScreenCapture()
+{
+    qDebug() << "NoScreenShotWidget: this desktop cannot leave a window out of screenshots";
+    return false;
+}
+
+} // namespace VUVararer
