@@ -109,7 +109,7 @@ void ScreenCropper::slotClose()
 void ScreenCropper::retranslateUi()
 {
     if (App::isAppStore() && App::theApp()) {
-        m_strSaveFolder = App::theApp()->picturesDirectory(true);
+        m_strSaveFolder = QDir::cleanPath(App::theApp()->picturesDirectory(true));
         m_strLocation = "in ~/Pictures/" + QCoreApplication::applicationName();
         return;
     }
@@ -276,7 +276,8 @@ void ScreenMeasurer::slotClose()
 QString ScreenMeasurer::measureText() const
 {
     const double ratio = m_dMeasuringRatio / Os::scaleFactor();
-    const QRect r = selection();
+    // Normalized, so that a rectangle dragged backwards measures the same.
+    const QRect r = selection().normalized();
     return QString("%1x%2")
         .arg(int(qAbs((r.right() + 1 - r.left()) * ratio)))
         .arg(int(qAbs((r.bottom() + 1 - r.top()) * ratio)));
@@ -305,7 +306,7 @@ void ScreenMeasurer::paintEvent(QPaintEvent*)
     painter.setBrush(QColor(71, 71, 71));
     painter.drawRect(rect());
     painter.drawPixmap(rect(), m_pixShown);
-    const QRect r = selection();
+    const QRect r = selection().normalized();
     // The rectangle stays after release until the next press.
     if (!m_bSelecting && m_ptStart == m_ptCurrent) {
         drawMessage(painter, 24, int(width() / 3.5));

@@ -64,19 +64,33 @@ NoScreenShotWidget::NoScreenShotWidget(const QString& text, QWidget* parent) : Q
 
 void NoScreenShotWidget::init(const QString& text)
 {
+    m_bApplicationActive = QApplication::activeWindow() != nullptr;
     connect(qApp, SIGNAL(focusChanged(QWidget*, QWidget*)), this, SLOT(slotFocusChanged(QWidget*, QWidget*)));
     setText(text.isEmpty() ? "<H1><CENTER>" + tr("No!") + "</CENTER></H1>" : text);
 }
 
 void NoScreenShotWidget::slotFocusChanged(QWidget*, QWidget*)
 {
-    setVisibleChildren(this, QApplication::activeWindow() != nullptr);
+    // Only a change of the application's activity counts: hiding the focused child moves the focus too.
+    const bool bActive = QApplication::activeWindow() != nullptr;
+    if (bActive == m_bApplicationActive)
+        return;
+    m_bApplicationActive = bActive;
+    setVisibleChildren(this, bActive);
 }
 
 void NoScreenShotWidget::installFilters()
 {
     for (QWidget* pWidget : findChildren<QWidget*>())
         pWidget->installEventFilter(new NoScreeShotFilter(this));
+}
+
+bool NoScreenShotWidget::event(QEvent* e)
+{
+    // A window may be activated again without any change of the focus widget.
+    if (e->type() == QEvent::ActivationChange)
+        slotFocusChanged(nullptr, nullptr);
+    return QLabel::event(e);
 }
 
 bool NoScreenShotWidget::excludeFromScreenCapture()

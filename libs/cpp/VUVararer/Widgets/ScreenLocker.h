@@ -56,7 +56,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 };
 
-// A label whose children show only while one of the application's windows is active.
+// A label whose children hide when the application loses the active window or a key is pressed in them, and
+// show again when the application becomes active again.
 class NoScreenShotWidget : public QLabel
 {
     Q_OBJECT
@@ -76,10 +77,12 @@ public slots:
     void slotFocusChanged(QWidget* old, QWidget* now);
 
 protected:
-    bool event(QEvent* e) override { return QLabel::event(e); }
+    bool event(QEvent* e) override;
 
 private:
     void init(const QString& text);
+
+    bool m_bApplicationActive = false;
 };
 
 } // namespace VUVararer
