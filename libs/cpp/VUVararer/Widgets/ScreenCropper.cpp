@@ -15,6 +15,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QSaveFile>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QtMath>
 
@@ -56,9 +57,12 @@ QPixmap ScreenCropper::takeScreenPicture() const { return Common::grabScreen(); 
 
 void ScreenCropper::showByMode()
 {
-    if (m_nShowMode == ShowFullScreen)
+    if (m_nShowMode == ShowFullScreen) {
+        // Without a window manager full screen does not resize: cover the grabbed screen by hand.
+        if (const QScreen* pScreen = QGuiApplication::primaryScreen())
+            setGeometry(pScreen->geometry());
         showFullScreen();
-    else if (m_nShowMode == ShowMaximized)
+    } else if (m_nShowMode == ShowMaximized)
         showMaximized();
     else
         show();
@@ -225,9 +229,15 @@ void ScreenCropper::drawMessage(QPainter& painter, int pixelSize, int insetX)
     painter.setPen(QPen(QColor(200, 200, 200), 4));
     painter.setBrush(QColor(0, 0, 0, 180));
     const int insetY = qRound(height() / 2.5);
-    const QRect box = rect().adjusted(insetX, insetY, -insetX, -insetY);
+    QRect box = rect().adjusted(insetX, insetY, -insetX, -insetY);
+    const QString text = m_strMessage.isEmpty() ? defaultMessage() : m_strMessage;
+    const int flags = Qt::AlignCenter | Qt::TextWordWrap;
+    // On a small screen the box grows to the text's height rather than cutting it off.
+    const int missing = QFontMetrics(font).boundingRect(box, flags, text).height() + 10 - box.height();
+    if (missing > 0)
+        box.adjust(0, -(missing + 1) / 2, 0, (missing + 1) / 2);
     painter.drawRoundedRect(box, 5, 20);
-    painter.drawText(box, Qt::AlignCenter | Qt::TextWordWrap, m_strMessage.isEmpty() ? defaultMessage() : m_strMessage);
+    painter.drawText(box, flags, text);
 }
 
 void ScreenCropper::paintEvent(QPaintEvent*)

@@ -4,6 +4,7 @@
 #include <QDebug>
 #include <QEvent>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -22,7 +23,8 @@ ScreenLocker::ScreenLocker(QWidget* parent)
 {
     m_pbtnUnlock->hide();
     QVBoxLayout* pLayout = new QVBoxLayout(this);
-    pLayout->addWidget(m_pbtnUnlock);
+    // At the bottom, so that the locker's own text stays readable.
+    pLayout->addWidget(m_pbtnUnlock, 0, Qt::AlignHCenter | Qt::AlignBottom);
     m_pTimer->setInterval(10);
     connect(m_pTimer, SIGNAL(timeout()), this, SLOT(slotCheck()));
     connect(m_pbtnUnlock, SIGNAL(clicked()), this, SLOT(slotReleaseInputDevices()));
@@ -37,10 +39,34 @@ void ScreenLocker::slotCheck()
     // Setting the same flags again would recreate the native window on every tick.
     if (windowFlags() != flags)
         setWindowFlags(flags);
+    // Without a window manager full screen does not resize, so the geometry is set as well.
+    const QList<QScreen*> lstScreens = QGuiApplication::screens();
+    if (!lstScreens.isEmpty() && geometry() != QGuiApplication::primaryScreen()->geometry())
+        setGeometry(QGuiApplication::primaryScreen()->geometry());
     showFullScreen();
     raise();
+    coverOtherScreens(lstScreens);
     m_pbtnUnlock->grabKeyboard();
     m_pbtnUnlock->grabMouse();
+}
+
+void ScreenLocker::coverOtherScreens(const QList<QScreen*>& screens)
+{
+    QList<QScreen*> lstOthers = screens;
+    lstOthers.removeAll(QGuiApplication::primaryScreen());
+    while (m_lstCovers.size() > lstOthers.size())
+        delete m_lstCovers.takeLast();
+    while (m_lstCovers.size() < lstOthers.size()) {
+        QWidget* pCover = new QWidget(this, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+        pCover->setStyleSheet("background: black;");
+        m_lstCovers.append(pCover);
+    }
+    for (int i = 0; i < lstOthers.size(); ++i) {
+        if (m_lstCovers[i]->geometry() != lstOthers[i]->geometry())
+            m_lstCovers[i]->setGeometry(lstOthers[i]->geometry());
+        m_lstCovers[i]->show();
+        m_lstCovers[i]->raise();
+    }
 }
 
 void ScreenLocker::slotReleaseInputDevices()

@@ -2,9 +2,11 @@
 // Keeps the screen's content to the application: a full-screen locker and a label that hides its children.
 
 #include <QLabel>
+#include <QList>
 #include <QObject>
 
 class QPushButton;
+class QScreen;
 class QTimer;
 
 namespace VUVararer {
@@ -12,7 +14,8 @@ namespace VUVararer {
 // Calls setVisible(visible) on every widget among the object's children, searched recursively.
 void setVisibleChildren(QObject* object, bool visible);
 
-// A full-screen, stays-on-top label that holds keyboard and mouse until its unlock button is pressed.
+// A full-screen, stays-on-top label (with a black cover over every other screen) that holds keyboard and mouse
+// until its unlock button is pressed.
 class ScreenLocker : public QLabel
 {
     Q_OBJECT
@@ -40,8 +43,12 @@ protected:
     bool event(QEvent* e) override { return QLabel::event(e); }
 
 private:
+    // One frameless black window over each screen but the primary one, which the locker covers itself.
+    void coverOtherScreens(const QList<QScreen*>& screens);
+
     QPushButton* m_pbtnUnlock;
     QTimer* m_pTimer;
+    QList<QWidget*> m_lstCovers;
 };
 
 // Hides all children of its parent on a key press and consumes the press.

@@ -51,6 +51,15 @@ VirtualResolutionWidget::VirtualResolutionWidget(QWidget* parent)
     pLayout->setContentsMargins(0, 0, 0, 0);
     pLayout->setSpacing(0);
     pLayout->addWidget(m_pView);
+    m_pView->viewport()->installEventFilter(this);
+}
+
+bool VirtualResolutionWidget::eventFilter(QObject* watched, QEvent* event)
+{
+    // The viewport may get its size after this widget's resize (at the first show): fit again then.
+    if (watched == m_pView->viewport() && event->type() == QEvent::Resize)
+        fitView();
+    return QWidget::eventFilter(watched, event);
 }
 
 void VirtualResolutionWidget::setWidget(QWidget* w)
