@@ -318,19 +318,19 @@ void ImageViewer::setFolder(const QString& folder, const QString& current)
 {
     QStringList lstPatterns;
     for (const QByteArray& format : QImageReader::supportedImageFormats())
-        lstPatterns << "*." + QString::fromLatin1(format);
+        lstPatterns << "*." + QString::fromLatin1(format) << "*." + QString::fromLatin1(format).toUpper();
     QStringList lstNames = QDir(folder).entryList(lstPatterns, QDir::Files | QDir::Readable);
     QCollator collator;
     collator.setNumericMode(true);
     std::sort(lstNames.begin(), lstNames.end(), collator);
+    m_strFolder = folder;
     m_lstFiles.clear();
     for (const QString& name : lstNames)
         m_lstFiles << QDir(folder).filePath(name);
     const int nCurrent = current.isEmpty() ? -1 : m_lstFiles.indexOf(QDir(folder).filePath(current));
     // Starts one before the wanted file so that the first step lands on it.
     m_nCurrent = nCurrent < 0 ? -1 : nCurrent - 1;
-    if (!m_lstFiles.isEmpty())
-        step(+1);
+    step(+1);
 }
 
 void ImageViewer::slotShowNext() { step(+1); }
@@ -339,6 +339,9 @@ void ImageViewer::slotShowPrevious() { step(-1); }
 
 void ImageViewer::step(int direction)
 {
+    // Without a folder the owner answers next() and previous() itself.
+    if (m_strFolder.isEmpty())
+        return;
     QStringList lstSkipped;
     while (!m_lstFiles.isEmpty()) {
         const int nCount = m_lstFiles.size();

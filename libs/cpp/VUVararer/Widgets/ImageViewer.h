@@ -130,6 +130,7 @@ private:
     QPushButton* m_pbtnSysPreview;
     QPushButton* m_pbtnZoomIn;
     QPushButton* m_pbtnZoomOut;
+    QString m_strFolder;
     QStringList m_lstFiles;
     int m_nCurrent = -1;
 };
