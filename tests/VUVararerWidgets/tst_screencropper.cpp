@@ -63,7 +63,6 @@ private slots:
         QTest::addColumn<QRect>("expected");
         QTest::newRow("forward") << QPoint(10, 20) << QPoint(110, 70) << QRect(10, 20, 100, 50);
         QTest::newRow("backward") << QPoint(110, 70) << QPoint(10, 20) << QRect(10, 20, 100, 50);
-        QTest::newRow("up and right") << QPoint(10, 70) << QPoint(110, 20) << QRect(10, 20, 100, 50);
         QTest::newRow("click") << QPoint(30, 30) << QPoint(30, 30) << QRect();
     }
 

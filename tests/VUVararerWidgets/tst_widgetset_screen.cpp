@@ -112,26 +112,15 @@ private slots:
 private:
     void runOnDisplay()
     {
+        // A dark palette; Qt derives light text from the dark window colour.
         QApplication::setStyle(QStyleFactory::create("Fusion"));
-        QPalette dark;
-        dark.setColor(QPalette::Window, QColor(53, 53, 53));
-        dark.setColor(QPalette::WindowText, Qt::white);
-        dark.setColor(QPalette::Base, QColor(35, 35, 35));
-        dark.setColor(QPalette::Text, Qt::white);
-        dark.setColor(QPalette::Button, QColor(60, 60, 60));
-        dark.setColor(QPalette::ButtonText, Qt::white);
-        QApplication::setPalette(dark);
-
-        cropAndMeasure();
-        if (QTest::currentTestFailed())
-            return;
-        scaledViews();
-        if (QTest::currentTestFailed())
-            return;
-        viewerAndTitle();
-        if (QTest::currentTestFailed())
-            return;
-        lockLast();
+        QApplication::setPalette(QPalette(QColor(60, 60, 60), QColor(53, 53, 53)));
+        for (auto step : {&WidgetSetScreenTest::cropAndMeasure, &WidgetSetScreenTest::scaledViews,
+                          &WidgetSetScreenTest::viewerAndTitle, &WidgetSetScreenTest::lockLast}) {
+            (this->*step)();
+            if (QTest::currentTestFailed())
+                return;
+        }
     }
 
     void cropAndMeasure()
