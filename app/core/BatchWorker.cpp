@@ -76,7 +76,7 @@ void BatchWorker::slotDoWork()
         OutputNames::freeFolder(destination + QDateTime::currentDateTime().toString("yyyy-MM-dd_hh-mm-ss")) + "/";
     if (OutputNames::makeFolder(runFolder)) {
         const QString ext = ProductVariant::intermediateExtension();
-        const bool bKeepTarget = ProductVariant::name() == QLatin1String("m4a");
+        const bool bKeepTarget = ProductVariant::kind() == ProductVariant::M4a;
         int nDone = 0;
         for (const QString& source : qAsConst(m_vecInputFiles)) {
             const QString folder = targetFolder(source, runFolder);

@@ -2,6 +2,8 @@
 
 #include <VUVararer/App.h>
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <cmath>
 
@@ -54,19 +56,77 @@ int fadeSeconds(const char* key)
 
 } // namespace
 
-QList<int> ConversionSettings::sampleRates() { return {96000, 88200, 48000, 44100, 32000, 24000, 22050, 16000, 11025}; }
+namespace {
 
-QList<int> ConversionSettings::bitRates()
+struct OptionRow
 {
-    return {320000, 256000, 224000, 192000, 160000, 128000, 112000, 96000,
-            80000,  64000,  56000,  48000,  40000,  32000,  24000,  16000};
+    int nValue;
+    const char* pszText;
+};
+
+// clang-format off
+const OptionRow kSampleRates[] = {
+    {96000, QT_TRANSLATE_NOOP("ConversionSettings", "96000 Hz (Studio Quality)")},
+    {88200, QT_TRANSLATE_NOOP("ConversionSettings", "88200 Hz (Professional Quality)")},
+    {48000, QT_TRANSLATE_NOOP("ConversionSettings", "48000 Hz (DVD Quality)")},
+    {44100, QT_TRANSLATE_NOOP("ConversionSettings", "44100 Hz (CD Quality)")},
+    {32000, QT_TRANSLATE_NOOP("ConversionSettings", "32000 Hz (Tape Quality)")},
+    {24000, QT_TRANSLATE_NOOP("ConversionSettings", "24000 Hz (Low PCM Quality)")},
+    {22050, QT_TRANSLATE_NOOP("ConversionSettings", "22050 Hz (Radio Quality)")},
+    {16000, QT_TRANSLATE_NOOP("ConversionSettings", "16000 Hz (VoIP Quality)")},
+    {11025, QT_TRANSLATE_NOOP("ConversionSettings", "11025 Hz (Voice Quality)")}};
+const int kBitRatesKbps[] = {320, 256, 224, 192, 160, 128, 112, 96, 80, 64, 56, 48, 40, 32, 24, 16};
+const OptionRow kQualities[] = {{127, QT_TRANSLATE_NOOP("ConversionSettings", "High")},
+                                {64, QT_TRANSLATE_NOOP("ConversionSettings", "Medium")},
+                                {0, QT_TRANSLATE_NOOP("ConversionSettings", "Low")}};
+const OptionRow kChannels[] = {{1, QT_TRANSLATE_NOOP("ConversionSettings", "1 (Mono)")},
+                               {2, QT_TRANSLATE_NOOP("ConversionSettings", "2 (Stereo)")}};
+const OptionRow kBitDepths[] = {{16, "16 Bits"}, {24, "24 Bits"}, {32, "32 Bits"}};
+// clang-format on
+
+template <size_t N> ConversionSettings::Options options(const OptionRow (&rows)[N])
+{
+    ConversionSettings::Options result;
+    for (const OptionRow& row : rows)
+        result << qMakePair(QCoreApplication::translate("ConversionSettings", row.pszText), row.nValue);
+    return result;
 }
 
-QList<int> ConversionSettings::qualities() { return {127, 64, 0}; }
+QList<int> values(const ConversionSettings::Options& options)
+{
+    QList<int> result;
+    for (const auto& option : options)
+        result << option.second;
+    return result;
+}
 
-QList<int> ConversionSettings::channelCounts() { return {1, 2}; }
+} // namespace
 
-QList<int> ConversionSettings::bitDepths() { return {16, 24, 32}; }
+ConversionSettings::Options ConversionSettings::sampleRateOptions() { return options(kSampleRates); }
+
+ConversionSettings::Options ConversionSettings::bitRateOptions()
+{
+    Options result;
+    for (int kbps : kBitRatesKbps)
+        result << qMakePair(QCoreApplication::translate("ConversionSettings", "%1 kbps").arg(kbps), kbps * 1000);
+    return result;
+}
+
+ConversionSettings::Options ConversionSettings::qualityOptions() { return options(kQualities); }
+
+ConversionSettings::Options ConversionSettings::channelOptions() { return options(kChannels); }
+
+ConversionSettings::Options ConversionSettings::bitDepthOptions() { return options(kBitDepths); }
+
+QList<int> ConversionSettings::sampleRates() { return values(sampleRateOptions()); }
+
+QList<int> ConversionSettings::bitRates() { return values(bitRateOptions()); }
+
+QList<int> ConversionSettings::qualities() { return values(qualityOptions()); }
+
+QList<int> ConversionSettings::channelCounts() { return values(channelOptions()); }
+
+QList<int> ConversionSettings::bitDepths() { return values(bitDepthOptions()); }
 
 int ConversionSettings::sampleRate() { return listedValue(KeySampleRate, DefaultSampleRate, sampleRates()); }
 

@@ -4,6 +4,7 @@
 #include <ZADovuzIdida/MAudioFormat.h>
 
 #include <QList>
+#include <QPair>
 #include <QString>
 
 class ConversionSettings
@@ -31,7 +32,14 @@ public:
     static const char* const KeyOpenFolderAfter;
     static const char* const KeyClearListAfter;
 
-    // The values the settings dialog offers; a stored value outside its list reads as the default.
+    // What the settings dialog offers: each value with the text its box shows, in the box's order.
+    using Options = QList<QPair<QString, int>>;
+    static Options sampleRateOptions();
+    static Options bitRateOptions();
+    static Options qualityOptions();
+    static Options channelOptions();
+    static Options bitDepthOptions();
+    // The values of those options; a stored value outside its list reads as the default.
     static QList<int> sampleRates();
     static QList<int> bitRates();
     static QList<int> qualities();

@@ -85,7 +85,7 @@ bool GeneralOutput::close()
         emit errorsLog(tr("Can not write: ") + m_strFileName + tr("\n"));
         return false;
     }
-    if (ProductVariant::name() != QLatin1String("m4a")) {
+    if (ProductVariant::kind() != ProductVariant::M4a) {
         m_bResult = true;
         return true;
     }

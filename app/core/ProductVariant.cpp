@@ -1,29 +1,36 @@
 #include "ProductVariant.h"
 
+#include <optional>
+
 namespace {
 
-QString& overriddenName()
+// The variant of this build.
+constexpr ProductVariant::Kind kBuiltVariant = ProductVariant::M4a;
+
+std::optional<ProductVariant::Kind>& overriddenKind()
 {
-    static QString strName;
-    return strName;
+    static std::optional<ProductVariant::Kind> kind;
+    return kind;
 }
 
 } // namespace
 
-QString ProductVariant::name()
-{
-    const QString& strName = overriddenName();
-    return strName.isEmpty() ? QStringLiteral("m4a") : strName;
-}
+ProductVariant::Kind ProductVariant::kind() { return overriddenKind().value_or(kBuiltVariant); }
 
-void ProductVariant::setName(const QString& strName) { overriddenName() = strName; }
+void ProductVariant::setKind(Kind variant) { overriddenKind() = variant; }
+
+void ProductVariant::reset() { overriddenKind().reset(); }
 
 QString ProductVariant::intermediateExtension()
 {
-    const QString strName = name();
-    if (strName == QLatin1String("mp3"))
+    switch (kind()) {
+    case Mp3:
         return QStringLiteral(".mp3");
-    if (strName == QLatin1String("flac"))
+    case Flac:
         return QStringLiteral(".flac");
+    case M4a:
+    case Wav:
+        break;
+    }
     return QStringLiteral(".wav");
 }

@@ -1,14 +1,17 @@
 #pragma once
-// The product's output format word ("m4a" here; the code also knows "wav", "mp3" and "flac").
+// The output format this build makes (M4A); the code also knows the WAV, MP3 and FLAC variants.
 
 #include <QString>
 
 class ProductVariant
 {
 public:
-    static QString name();
-    // Test seam: replaces the built-in word; an empty word restores it.
-    static void setName(const QString& strName);
+    enum Kind { M4a, Wav, Mp3, Flac };
+
+    static Kind kind();
+    // Test seam: kind() answers variant until reset().
+    static void setKind(Kind variant);
+    static void reset();
     // Extension of the file the worker writes per source: ".mp3", ".flac", else ".wav".
     static QString intermediateExtension();
 };

@@ -19,11 +19,13 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 const QPair<int, int> FadeRange(0, ConversionSettings::MaxFadeSeconds);
 
-bool isM4a() { return ProductVariant::name() == QLatin1String("m4a"); }
+bool isM4a() { return ProductVariant::kind() == ProductVariant::M4a; }
 
 // Selects the row holding value, else the row holding fallback.
 void selectData(QComboBox* box, const QVariant& value, const QVariant& fallback)
@@ -122,14 +124,14 @@ QWidget* AppSettingsDialog::generalTab()
     m_pchbFolderStructure = new QCheckBox(tr("Preserve folder structure of the source"));
     buildAfterConversionGroup();
 
-    const QString variant = ProductVariant::name();
-    if (variant == QLatin1String("wav")) {
+    const ProductVariant::Kind variant = ProductVariant::kind();
+    if (variant == ProductVariant::Wav) {
         m_pgbxFormatSettings->setTitle(tr("WAV Settings"));
         for (QWidget* widget : std::initializer_list<QWidget*>{m_plblQuality, m_plblBitRate, m_pcbxQuality,
                                                                m_pcbxBitRate, m_pchbCopyMetaTags})
             widget->hide();
-    } else if (variant == QLatin1String("m4a") || variant == QLatin1String("mp3")) {
-        m_pgbxFormatSettings->setTitle(variant == QLatin1String("m4a") ? tr("M4A Settings") : tr("MP3 Settings"));
+    } else if (variant == ProductVariant::M4a || variant == ProductVariant::Mp3) {
+        m_pgbxFormatSettings->setTitle(variant == ProductVariant::M4a ? tr("M4A Settings") : tr("MP3 Settings"));
         for (QWidget* widget :
              std::initializer_list<QWidget*>{m_plblBitsPerSample, m_plblChannels, m_pcbxBitsPerSample, m_pcbxChannels})
             widget->hide();
@@ -175,28 +177,17 @@ QWidget* AppSettingsDialog::generalTab()
     layout->addStretch(1);
     layout->addWidget(m_pgbxAfterConversion);
 
-    addRows(m_pcbxChannels, {{tr("1 (Mono)"), 1}, {tr("2 (Stereo)"), 2}});
-    addRows(m_pcbxBitsPerSample,
-            {{QStringLiteral("16 Bits"), 16}, {QStringLiteral("24 Bits"), 24}, {QStringLiteral("32 Bits"), 32}});
-    QList<QPair<QString, int>> rates;
-    if (variant != QLatin1String("mp3"))
-        rates << qMakePair(QStringLiteral("96000 Hz (Studio Quality)"), 96000)
-              << qMakePair(QStringLiteral("88200 Hz (Professional Quality)"), 88200);
-    rates << qMakePair(QStringLiteral("48000 Hz (DVD Quality)"), 48000)
-          << qMakePair(QStringLiteral("44100 Hz (CD Quality)"), 44100)
-          << qMakePair(QStringLiteral("32000 Hz (Tape Quality)"), 32000)
-          << qMakePair(QStringLiteral("24000 Hz (Low PCM Quality)"), 24000)
-          << qMakePair(QStringLiteral("22050 Hz (Radio Quality)"), 22050)
-          << qMakePair(QStringLiteral("16000 Hz (VoIP Quality)"), 16000)
-          << qMakePair(QStringLiteral("11025 Hz (Voice Quality)"), 11025);
+    addRows(m_pcbxChannels, channelOptions());
+    addRows(m_pcbxBitsPerSample, bitDepthOptions());
+    Options rates = sampleRateOptions();
+    if (variant == ProductVariant::Mp3)
+        rates.erase(std::remove_if(rates.begin(), rates.end(), [](const auto& rate) { return rate.second > 48000; }),
+                    rates.end());
     addRows(m_pcbxSampleRate, rates);
     connect(m_pcbxSampleRate, SIGNAL(currentIndexChanged(int)), this, SLOT(slotSampleRateChanged()));
-    QList<QPair<QString, int>> bitRates;
-    for (int kbps : {320, 256, 224, 192, 160, 128, 112, 96, 80, 64, 56, 48, 40, 32, 24, 16})
-        bitRates << qMakePair(tr("%1 kbps").arg(kbps), kbps * 1000);
-    addRows(m_pcbxBitRate, bitRates);
+    addRows(m_pcbxBitRate, bitRateOptions());
     connect(m_pcbxBitRate, SIGNAL(currentIndexChanged(int)), this, SLOT(slotBitRateChanged()));
-    addRows(m_pcbxQuality, {{tr("High"), 127}, {tr("Medium"), 64}, {tr("Low"), 0}});
+    addRows(m_pcbxQuality, qualityOptions());
     m_pcbxFormat->addItem(codec(), codec());
     return page;
 }

@@ -83,7 +83,7 @@ BatchDialog::BatchDialog(QWidget* parent) : QDialog(parent)
 QString BatchDialog::settingsSummary()
 {
     QString text;
-    if (ProductVariant::name() == QLatin1String("wav")) {
+    if (ProductVariant::kind() == ProductVariant::Wav) {
         text = QStringLiteral(
                    "<H2><CENTER>Conversion Settings</CENTER></H2><CENTER> <TABLE>    <TR>        <TD>Sample "
                    "Rate</TD><TD>: %1 Hz</TD>    </TR>    <TR>        <TD>Bits per Sample</TD><TD>: %2</TD>    "

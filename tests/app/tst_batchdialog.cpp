@@ -51,7 +51,7 @@ private slots:
     {
         VUVararer::App::theApp()->settings()->clear();
         VUVararer::App::theApp()->setMainWidget(nullptr);
-        ProductVariant::setName(QString());
+        ProductVariant::reset();
     }
 
     void testSummaryDefaults()
@@ -88,7 +88,7 @@ private slots:
         QVERIFY(text.contains("<TD>: 96 kbps</TD>"));
         QVERIFY(text.contains("normalization</TD><TD>: OFF</TD>") && text.contains("Out</TD><TD>: ON</TD>"));
 
-        ProductVariant::setName("wav");
+        ProductVariant::setKind(ProductVariant::Wav);
         store("KeyChanels", 1);
         QVERIFY(summary().contains("<TD>Channels</TD><TD>: 1</TD>") && !summary().contains("kbps"));
     }

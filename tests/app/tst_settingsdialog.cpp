@@ -73,7 +73,7 @@ private slots:
     void cleanup()
     {
         VUVararer::App::theApp()->settings()->clear();
-        ProductVariant::setName(QString());
+        ProductVariant::reset();
     }
 
     void testFirstOpenDefaults()
@@ -155,7 +155,7 @@ private slots:
 
     void testCouplingOnlyForM4a()
     {
-        ProductVariant::setName("flac");
+        ProductVariant::setKind(ProductVariant::Flac);
         AppSettingsDialog dialog;
         QVERIFY(group(&dialog, "Unknown Settings"));
         choose(&dialog, "m_pcbxSampleRate", 11025);
@@ -209,7 +209,7 @@ private slots:
         QCOMPARE(stored("KeyBitRate").toInt(), 128000);
 
         // The "mp3" list lacks 96000, which the getter accepts.
-        ProductVariant::setName("mp3");
+        ProductVariant::setKind(ProductVariant::Mp3);
         store("KeySampleRate", 96000);
         AppSettingsDialog mp3;
         QVERIFY(group(&mp3, "MP3 Settings") && box(&mp3, "m_pcbxSampleRate")->count() == 7);

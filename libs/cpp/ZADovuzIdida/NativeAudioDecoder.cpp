@@ -65,7 +65,8 @@ int NativeAudioDecoder::read(float* buffer, int count)
     if (frames == 0)
         return 0;
 
-    std::vector<char> raw(size_t(frames) * (m_pFile->bytesPerFrame()));
+    m_vecRaw.resize(size_t(frames) * size_t(m_pFile->bytesPerFrame()));
+    std::vector<char>& raw = m_vecRaw;
     int status = 0;
     const int got = m_pFile->read(raw.data(), int(frames), &status);
     if (!checkResult(status, "Couldn't read from input file") || got <= 0)

@@ -4,6 +4,7 @@
 #include "NativeAudioDecoderBase.h"
 
 #include <memory>
+#include <vector>
 
 namespace ZADovuzIdida {
 
@@ -35,6 +36,8 @@ private:
 
     qint64 m_nSourceDuration = 0;
     std::unique_ptr<FfmpegDecoder> m_pFile;
+    // Raw frames of one read, kept between reads so that a read allocates nothing once it has grown.
+    std::vector<char> m_vecRaw;
     int m_nOpenStatus = 0;
     bool m_bFinished = false;
     quint32 m_nFramesRead = 0;
