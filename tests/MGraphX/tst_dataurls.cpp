@@ -1,0 +1,131 @@
+#include "ImageOracle.h"
+#include "TestMain.h"
+#include "Tools.h"
+
+#include <MGraphX/DrawTools.h>
+
+#include <QPainter>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace MGraphX;
+
+class TestDataUrls : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void testReferenceDecoding_data()
+    {
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<QString>("type");
+        QTest::newRow("PNG") << "PNG"
+                             << "png";
+        QTest::newRow("JPG") << "JPG"
+                             << "jpg";
+        QTest::newRow("bmp") << "bmp"
+                             << "bmp";
+    }
+
+    // Python's base64 module decodes the payload to the very bytes the encoder writes; pngcheck accepts a PNG.
+    void testReferenceDecoding()
+    {
+        QFETCH(QString, format);
+        QFETCH(QString, type);
+        const QImage picture = GraphXTest::samplePicture(23, 17);
+        const QString url = DrawTools::imageToBase64(picture, format, -1);
+        const QString prefix = "data:image/" + type + ";base64,";
+        QVERIFY(url.startsWith(prefix));
+        QTemporaryDir dir;
+        const QString out = dir.filePath("payload");
+        QFile payload(dir.filePath("url"));
+        QVERIFY(payload.open(QIODevice::WriteOnly));
+        payload.write(url.mid(prefix.size()).toLatin1());
+        payload.close();
+        const TestKit::ToolResult decoded = TestKit::runTool(
+            "python3", {"-c",
+                        "import base64,sys; open(sys.argv[2],'wb').write(base64.b64decode(open(sys.argv[1]).read(),"
+                        " validate=True))",
+                        payload.fileName(), out});
+        QVERIFY2(decoded.exitCode == 0, decoded.err.constData());
+        QFile bytes(out);
+        QVERIFY(bytes.open(QIODevice::ReadOnly));
+        QByteArray expected;
+        {
+            QBuffer buffer(&expected);
+            buffer.open(QIODevice::WriteOnly);
+            QVERIFY(picture.save(&buffer, format.toLatin1().constData()));
+        }
+        QCOMPARE(bytes.readAll(), expected);
+        if (format == "PNG") {
+            const TestKit::ToolResult check = TestKit::runTool("pngcheck", {out});
+            QVERIFY2(check.exitCode == 0, check.out.constData());
+        }
+        const QImage back = DrawTools::imageFromBase64(url);
+        QCOMPARE(back.size(), picture.size());
+        if (format != "JPG")
+            QCOMPARE(back.convertToFormat(QImage::Format_RGB32), picture);
+    }
+
+    void testMalformedUrls_data()
+    {
+        const QString png = DrawTools::imageToBase64(GraphXTest::samplePicture(4, 3), "PNG", -1);
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("decodes");
+        QTest::newRow("as written") << png << true;
+        QTest::newRow("without the scheme") << png.mid(4) << true;
+        QTest::newRow("upper-case markers") << png.toUpper() << false;
+        QTest::newRow("no image marker") << QString(png).replace(":image/", ":imag/") << false;
+        QTest::newRow("no base64 marker") << QString(png).replace(";base64,", ";b64,") << false;
+        QTest::newRow("marker before the type") << "data;base64,:image/png" << false;
+        QTest::newRow("empty payload") << "data:image/png;base64," << false;
+        QTest::newRow("garbage payload") << "data:image/png;base64,!!!!AAAA" << false;
+        QTest::newRow("empty") << QString() << false;
+    }
+
+    void testMalformedUrls()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, decodes);
+        QCOMPARE(!DrawTools::imageFromBase64(text).isNull(), decodes);
+    }
+
+    void testRealPreview()
+    {
+        const QImage picture = GraphXTest::samplePicture(40, 30);
+        QCOMPARE(DrawTools::realPreview(picture, "PNG", -1).convertToFormat(QImage::Format_RGB32), picture);
+        const QImage jpeg = DrawTools::realPreview(picture, "JPEG", 10);
+        QCOMPARE(jpeg.size(), picture.size());
+        QVERIFY(GraphXTest::meanError(jpeg, picture) > 1.0);
+        QVERIFY(DrawTools::realPreview(picture, "XYZ", -1).isNull());
+    }
+
+    // The face is tw + 12 wide, the shadow tw + 15; the painter comes back as it was given.
+    void testBadge()
+    {
+        QImage canvas(60, 40, QImage::Format_ARGB32);
+        canvas.fill(Qt::transparent);
+        QPainter painter(&canvas);
+        painter.setOpacity(0.25);
+        painter.setPen(Qt::red);
+        DrawTools::drawInfo(&painter, QPoint(5, 5), QString(), QFont("DejaVu Sans", 9), Qt::blue, true, 1.0f);
+        QCOMPARE(painter.opacity(), 0.25);
+        QCOMPARE(painter.pen().color(), QColor(Qt::red));
+        QVERIFY(!painter.testRenderHint(QPainter::Antialiasing));
+        painter.end();
+        const int th = QFontMetrics(QFont("DejaVu Sans", 9)).height();
+        auto opaqueColumns = [&](int y) {
+            int n = 0;
+            for (int x = 0; x < canvas.width(); ++x)
+                n += qAlpha(canvas.pixel(x, y)) > 0 ? 1 : 0;
+            return n;
+        };
+        // Shadow (15 wide) and face (12 wide, at most) on the middle row; nothing left of the position.
+        QVERIFY(opaqueColumns(5 + th / 2) >= 13 && opaqueColumns(5 + th / 2) <= 16);
+        for (int y = 0; y < canvas.height(); ++y)
+            QCOMPARE(qAlpha(canvas.pixel(3, y)), 0);
+    }
+};
+
+TRELVANIC_TEST_MAIN(TestDataUrls)
+#include "tst_dataurls.moc"

@@ -1,0 +1,301 @@
+#include "ImageOracle.h"
+#include "TestMain.h"
+#include "Tools.h"
+
+#include <MGraphX/Xani.h>
+
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace MGraphX;
+
+namespace {
+
+XaniImageData frameOf(const QImage& image, const QString& name, const QString& format = "PNG")
+{
+    XaniImageData frame;
+    frame.setImage(image);
+    frame.setName(name);
+    frame.setFormat(format);
+    return frame;
+}
+
+QImage solid(QRgb colour)
+{
+    QImage image(5, 4, QImage::Format_RGB32);
+    image.fill(colour);
+    return image;
+}
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeAll(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+} // namespace
+
+class TestXani : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void testEmptyAnimationFile()
+    {
+        QTemporaryDir dir;
+        Xani animation;
+        QVERIFY(animation.save(dir.filePath("empty.xani"), -1));
+        const QByteArray expected = "XANI79              BIND0               XMLD3d              "
+                                    "<Xani loop = \"1\" frameduration=\"1000\" framecount=\"0\">\n</Xani>";
+        QCOMPARE(expected.size(), 121);
+        QCOMPARE(readAll(dir.filePath("empty.xani")), expected);
+    }
+
+    // Every slice the XML names is a complete PNG by pngcheck, back to back from offset 40.
+    void testFramesAreCompletePictures()
+    {
+        QTemporaryDir dir;
+        Xani animation;
+        animation.appendFrame(frameOf(GraphXTest::samplePicture(31, 17), "a.png"));
+        animation.appendFrame(frameOf(GraphXTest::samplePicture(8, 40), "b.png"));
+        const QString path = dir.filePath("two.xani");
+        QVERIFY(animation.save(path, -1));
+        const QByteArray bytes = readAll(path);
+        QCOMPARE(bytes.mid(4, 16).trimmed().toLongLong(nullptr, 16), qint64(bytes.size()));
+        const qint64 pictures = bytes.mid(24, 16).trimmed().toLongLong(nullptr, 16);
+        QCOMPARE(bytes.mid(40 + pictures, 4), QByteArray("XMLD"));
+        const QString xml = QString::fromLatin1(bytes.mid(60 + pictures));
+        QVERIFY(xml.startsWith("<Xani loop = \"1\" frameduration=\"1000\" framecount=\"2\">\n<Image index=\"0\" "
+                               "name=\"a.png\" format=\"PNG\" duration=\"-1\" background=\"false\">\n  <data "
+                               "start=\"40\" size=\""));
+        qint64 next = 40;
+        auto records = QRegularExpression("<data start=\"(\\d+)\" size=\"(\\d+)\">").globalMatch(xml);
+        for (int i = 0; i < 2; ++i) {
+            QVERIFY(records.hasNext());
+            const QRegularExpressionMatch record = records.next();
+            QCOMPARE(record.captured(1).toLongLong(), next);
+            const QString slice = dir.filePath(QString("frame%1.png").arg(i));
+            QVERIFY(writeAll(slice, bytes.mid(int(next), record.captured(2).toInt())));
+            const TestKit::ToolResult check = TestKit::runTool("pngcheck", {slice});
+            QVERIFY2(check.exitCode == 0, check.out.constData());
+            next += record.captured(2).toLongLong();
+        }
+        QCOMPARE(next, 40 + pictures);
+    }
+
+    void testNamesRoundTrip_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("plain") << "a.png"
+                               << "a.png";
+        QTest::newRow("markup") << "a&b<c>\"d'e&amp;"
+                                << "a&b<c>\"d'e&amp;";
+        QTest::newRow("marker") << "<!SIZE!><!START!>"
+                                << "<!SIZE!><!START!>";
+        QTest::newRow("latin-1") << "Grüße"
+                                 << "Grüße";
+        QTest::newRow("beyond latin-1") << "日本.png"
+                                        << "??.png";
+        QTest::newRow("empty") << ""
+                               << "";
+    }
+
+    void testNamesRoundTrip()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, stored);
+        QTemporaryDir dir;
+        Xani animation;
+        animation.setLoop(3);
+        animation.setFrameDuration(250);
+        XaniImageData first = frameOf(solid(qRgb(200, 10, 10)), name);
+        first.setDuration(40);
+        first.setBackground(true);
+        animation.appendFrame(first);
+        animation.appendFrame(frameOf(solid(qRgb(10, 10, 200)), "second", "BMP"));
+        QVERIFY(animation.save(dir.filePath("names.xani"), -1));
+        Xani back;
+        QVERIFY(back.load(dir.filePath("names.xani")));
+        QCOMPARE(back.fileName(), dir.filePath("names.xani"));
+        QCOMPARE(back.count(), 2);
+        QCOMPARE(back.loop(), 3);
+        QCOMPARE(back.frameDuration(), 250);
+        QCOMPARE(back.frame(0).name(), stored);
+        QCOMPARE(back.frame(0).duration(), 40);
+        QVERIFY(back.frame(0).isBackground());
+        QCOMPARE(back.frame(0).start(), qint64(40));
+        QCOMPARE(back.frame(0).image().convertToFormat(QImage::Format_RGB32), first.image());
+        QCOMPARE(back.frame(1).format(), QString("BMP"));
+        QCOMPARE(back.frame(1).image().convertToFormat(QImage::Format_RGB32), solid(qRgb(10, 10, 200)));
+    }
+
+    void testHostileFiles_data()
+    {
+        QTest::addColumn<QByteArray>("from");
+        QTest::addColumn<QByteArray>("to");
+        QTest::addColumn<int>("keep"); // bytes kept from the start; -1 for all
+        QTest::newRow("valid") << QByteArray() << QByteArray() << -1;
+        QTest::newRow("empty") << QByteArray() << QByteArray() << 0;
+        QTest::newRow("header only") << QByteArray() << QByteArray() << 40;
+        QTest::newRow("last byte missing") << QByteArray() << QByteArray() << -2;
+        QTest::newRow("file tag") << QByteArray("XANI") << QByteArray("XANJ") << -1;
+        QTest::newRow("picture tag") << QByteArray("BIND") << QByteArray("bind") << -1;
+        QTest::newRow("xml tag") << QByteArray("XMLD") << QByteArray("XMLX") << -1;
+        QTest::newRow("huge xml size") << QByteArray("XMLD") << QByteArray("XMLDfffffffffffffff ") << -1;
+        QTest::newRow("huge picture size") << QByteArray("BIND") << QByteArray("BINDfffffffffffffff ") << -1;
+        QTest::newRow("unparsable size") << QByteArray("BIND") << QByteArray("BINDzz              ") << -1;
+        QTest::newRow("negative size") << QByteArray("BIND") << QByteArray("BIND-1              ") << -1;
+        QTest::newRow("total too large") << QByteArray("XANI") << QByteArray("XANIffff            ") << -1;
+        QTest::newRow("frame beyond pictures") << QByteArray("start=\"40\"") << QByteArray("start=\"99\"") << -1;
+        QTest::newRow("frame not a picture") << QByteArray("format=\"PNG\"") << QByteArray("format=\"XPM\"") << -1;
+    }
+
+    // Rewrites a valid two-frame file (from -> to, same length) or cuts it; only the valid one loads.
+    void testHostileFiles()
+    {
+        QFETCH(QByteArray, from);
+        QFETCH(QByteArray, to);
+        QFETCH(int, keep);
+        QTemporaryDir dir;
+        Xani animation;
+        animation.appendFrame(frameOf(solid(qRgb(1, 2, 3)), "a"));
+        animation.appendFrame(frameOf(solid(qRgb(4, 5, 6)), "b"));
+        const QString path = dir.filePath("x.xani");
+        QVERIFY(animation.save(path, -1));
+        QByteArray bytes = readAll(path);
+        if (!from.isEmpty()) {
+            const int at = bytes.indexOf(from);
+            QVERIFY(at >= 0);
+            bytes.replace(at, to.size(), to);
+        }
+        if (keep != -1)
+            bytes.truncate(keep < 0 ? bytes.size() + keep + 1 : keep);
+        QVERIFY(writeAll(path, bytes));
+        Xani loaded;
+        loaded.appendFrame(frameOf(solid(0), "kept"));
+        const bool valid = from.isEmpty() && keep == -1;
+        QCOMPARE(loaded.load(path), valid);
+        QCOMPARE(loaded.count(), valid ? 2 : 1);
+        QVERIFY(!loaded.load(dir.filePath("missing.xani")));
+    }
+
+    void testFailedSaveLeavesNoFile_data()
+    {
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<bool>("nullImage");
+        QTest::addColumn<QString>("file");
+        QTest::newRow("no writer") << "XYZ" << false << "x.xani";
+        QTest::newRow("null picture") << "PNG" << true << "x.xani";
+        QTest::newRow("missing folder") << "PNG" << false << "no/such/folder/x.xani";
+    }
+
+    void testFailedSaveLeavesNoFile()
+    {
+        QFETCH(QString, format);
+        QFETCH(bool, nullImage);
+        QFETCH(QString, file);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(file);
+        writeAll(path, "earlier");
+        Xani animation;
+        animation.appendFrame(frameOf(solid(qRgb(1, 2, 3)), "good"));
+        animation.appendFrame(frameOf(nullImage ? QImage() : solid(qRgb(1, 2, 3)), "bad", format));
+        QVERIFY(!animation.save(path, -1));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QFile::exists(path) ? QStringList{"x.xani"} : QStringList());
+        if (QFile::exists(path))
+            QCOMPARE(readAll(path), QByteArray("earlier"));
+    }
+
+    void testFrameList()
+    {
+        Xani animation;
+        QCOMPARE(animation.appendFrame(frameOf(solid(qRgb(10, 0, 0)), "one.two.png")), 1);
+        QCOMPARE(animation.appendFrame(frameOf(solid(qRgb(20, 0, 0)), ".hidden")), 2);
+        QCOMPARE(animation.frame(0).baseName(), QString("one"));
+        QCOMPARE(animation.frame(1).baseName(), QString());
+        QCOMPARE(frameOf(QImage(), "plain").baseName(), QString("plain"));
+        const XaniImageData none = animation.frame(5);
+        QVERIFY(none.image().isNull() && none.name().isEmpty());
+        QCOMPARE(none.format(), QString("PNG"));
+        QCOMPARE(none.duration(), -1);
+        QCOMPARE(none.start(), qint64(-1));
+        QCOMPARE(none.size(), qint64(-1));
+        QVERIFY(!none.isBackground());
+        animation.setFrame(2, frameOf(solid(0), "ignored"));
+        animation.setFrame(-1, frameOf(solid(0), "ignored"));
+        animation.setFrame(1, frameOf(solid(qRgb(30, 0, 0)), "three"));
+        QCOMPARE(animation.count(), 2);
+        QCOMPARE(animation.frame(1).name(), QString("three"));
+    }
+
+    // Frames 0, 1, 2, 0, 1; removing frames restarts at 0; an empty list stops the timer without a signal.
+    void testStepping()
+    {
+        Xani animation;
+        for (int k = 0; k < 3; ++k)
+            animation.appendFrame(frameOf(solid(qRgb(k, 0, 0)), QString::number(k)));
+        QSignalSpy changed(&animation, SIGNAL(frameChanged()));
+        QList<int> shown;
+        for (int k = 0; k < 5; ++k) {
+            animation.nextFrame();
+            shown << qRed(animation.pixel(0, 0));
+        }
+        QCOMPARE(shown, (QList<int>{0, 1, 2, 0, 1}));
+        QCOMPARE(changed.count(), 5);
+        animation.setFrame(0, frameOf(solid(qRgb(9, 0, 0)), "nine"));
+        animation.nextFrame();
+        animation.clearFrames();
+        animation.appendFrame(frameOf(solid(qRgb(7, 0, 0)), "seven"));
+        animation.nextFrame();
+        QCOMPARE(qRed(animation.pixel(0, 0)), 7);
+        animation.setCurrentIndex(4);
+        QVERIFY(animation.isNull());
+        animation.clearFrames();
+        animation.start();
+        changed.clear();
+        animation.nextFrame();
+        QVERIFY(!animation.isRunning());
+        QCOMPARE(changed.count(), 0);
+    }
+
+    void testCopies()
+    {
+        Xani animation;
+        animation.setLoop(4);
+        animation.setFrameDuration(70);
+        animation.appendFrame(frameOf(solid(qRgb(1, 0, 0)), "a"));
+        animation.appendFrame(frameOf(solid(qRgb(2, 0, 0)), "b"));
+        animation.nextFrame();
+        Xani copy(animation);
+        QCOMPARE(copy.count(), 2);
+        QCOMPARE(copy.loop(), 4);
+        QCOMPARE(copy.frameDuration(), 70);
+        QVERIFY(copy.isNull());
+        Xani target;
+        target.appendFrame(frameOf(solid(qRgb(5, 0, 0)), "x"));
+        target.nextFrame();
+        target = animation;
+        QCOMPARE(target.count(), 2);
+        QCOMPARE(qRed(target.pixel(0, 0)), 5);
+        target.nextFrame();
+        QCOMPARE(qRed(target.pixel(0, 0)), 2);
+        // A copy plays on its own timer.
+        QSignalSpy changed(&copy, SIGNAL(frameChanged()));
+        copy.start();
+        QVERIFY(changed.wait(5000));
+        copy.stop();
+        QCOMPARE(qRed(copy.pixel(0, 0)), 1);
+    }
+};
+
+TRELVANIC_TEST_MAIN(TestXani)
+#include "tst_xani.moc"
