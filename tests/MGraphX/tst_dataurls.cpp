@@ -18,53 +18,35 @@ private slots:
     void testReferenceDecoding_data()
     {
         QTest::addColumn<QString>("format");
-        QTest::addColumn<QString>("type");
-        QTest::newRow("PNG") << "PNG"
-                             << "png";
-        QTest::newRow("JPG") << "JPG"
-                             << "jpg";
-        QTest::newRow("bmp") << "bmp"
-                             << "bmp";
+        QTest::newRow("PNG") << "PNG";
+        QTest::newRow("JPG") << "JPG";
     }
 
     // Python's base64 module decodes the payload to the very bytes the encoder writes; pngcheck accepts a PNG.
     void testReferenceDecoding()
     {
         QFETCH(QString, format);
-        QFETCH(QString, type);
         const QImage picture = GraphXTest::samplePicture(23, 17);
         const QString url = DrawTools::imageToBase64(picture, format, -1);
-        const QString prefix = "data:image/" + type + ";base64,";
+        const QString prefix = "data:image/" + format.toLower() + ";base64,";
         QVERIFY(url.startsWith(prefix));
         QTemporaryDir dir;
         const QString out = dir.filePath("payload");
-        QFile payload(dir.filePath("url"));
-        QVERIFY(payload.open(QIODevice::WriteOnly));
-        payload.write(url.mid(prefix.size()).toLatin1());
-        payload.close();
         const TestKit::ToolResult decoded = TestKit::runTool(
-            "python3", {"-c",
-                        "import base64,sys; open(sys.argv[2],'wb').write(base64.b64decode(open(sys.argv[1]).read(),"
-                        " validate=True))",
-                        payload.fileName(), out});
+            "python3",
+            {"-c", "import base64,sys; open(sys.argv[2],'wb').write(base64.b64decode(sys.argv[1], validate=True))",
+             url.mid(prefix.size()), out});
         QVERIFY2(decoded.exitCode == 0, decoded.err.constData());
+        QByteArray expected;
+        QBuffer buffer(&expected);
+        QVERIFY(buffer.open(QIODevice::WriteOnly) && picture.save(&buffer, format.toLatin1().constData()));
         QFile bytes(out);
         QVERIFY(bytes.open(QIODevice::ReadOnly));
-        QByteArray expected;
-        {
-            QBuffer buffer(&expected);
-            buffer.open(QIODevice::WriteOnly);
-            QVERIFY(picture.save(&buffer, format.toLatin1().constData()));
-        }
         QCOMPARE(bytes.readAll(), expected);
-        if (format == "PNG") {
-            const TestKit::ToolResult check = TestKit::runTool("pngcheck", {out});
-            QVERIFY2(check.exitCode == 0, check.out.constData());
-        }
+        QCOMPARE(TestKit::runTool("pngcheck", {out}).exitCode == 0, format == "PNG");
         const QImage back = DrawTools::imageFromBase64(url);
         QCOMPARE(back.size(), picture.size());
-        if (format != "JPG")
-            QCOMPARE(back.convertToFormat(QImage::Format_RGB32), picture);
+        QCOMPARE(back.convertToFormat(QImage::Format_RGB32) == picture, format == "PNG");
     }
 
     void testMalformedUrls_data()
@@ -73,14 +55,11 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("decodes");
         QTest::newRow("as written") << png << true;
-        QTest::newRow("without the scheme") << png.mid(4) << true;
         QTest::newRow("upper-case markers") << png.toUpper() << false;
         QTest::newRow("no image marker") << QString(png).replace(":image/", ":imag/") << false;
         QTest::newRow("no base64 marker") << QString(png).replace(";base64,", ";b64,") << false;
-        QTest::newRow("marker before the type") << "data;base64,:image/png" << false;
         QTest::newRow("empty payload") << "data:image/png;base64," << false;
         QTest::newRow("garbage payload") << "data:image/png;base64,!!!!AAAA" << false;
-        QTest::newRow("empty") << QString() << false;
     }
 
     void testMalformedUrls()

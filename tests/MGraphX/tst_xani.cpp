@@ -94,25 +94,14 @@ private slots:
     void testNamesRoundTrip_data()
     {
         QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("stored");
-        QTest::newRow("plain") << "a.png"
-                               << "a.png";
-        QTest::newRow("markup") << "a&b<c>\"d'e&amp;"
-                                << "a&b<c>\"d'e&amp;";
-        QTest::newRow("marker") << "<!SIZE!><!START!>"
-                                << "<!SIZE!><!START!>";
-        QTest::newRow("latin-1") << "Grüße"
-                                 << "Grüße";
-        QTest::newRow("beyond latin-1") << "日本.png"
-                                        << "??.png";
-        QTest::newRow("empty") << ""
-                               << "";
+        for (const char* name : {"a&b<c>\"d'e&amp;", "<!SIZE!><!START!>", "Grüße", "日本.png"})
+            QTest::newRow(name) << QString::fromUtf8(name);
     }
 
+    // Names come back as written in Latin-1 ("?" for other characters), markup and markers included.
     void testNamesRoundTrip()
     {
         QFETCH(QString, name);
-        QFETCH(QString, stored);
         QTemporaryDir dir;
         Xani animation;
         animation.setLoop(3);
@@ -125,16 +114,10 @@ private slots:
         QVERIFY(animation.save(dir.filePath("names.xani"), -1));
         Xani back;
         QVERIFY(back.load(dir.filePath("names.xani")));
-        QCOMPARE(back.fileName(), dir.filePath("names.xani"));
-        QCOMPARE(back.count(), 2);
-        QCOMPARE(back.loop(), 3);
-        QCOMPARE(back.frameDuration(), 250);
-        QCOMPARE(back.frame(0).name(), stored);
-        QCOMPARE(back.frame(0).duration(), 40);
-        QVERIFY(back.frame(0).isBackground());
-        QCOMPARE(back.frame(0).start(), qint64(40));
+        QVERIFY(back.count() == 2 && back.loop() == 3 && back.frameDuration() == 250);
+        QCOMPARE(back.frame(0).name(), QString::fromLatin1(name.toLatin1()));
+        QVERIFY(back.frame(0).duration() == 40 && back.frame(0).isBackground() && back.frame(0).start() == 40);
         QCOMPARE(back.frame(0).image().convertToFormat(QImage::Format_RGB32), first.image());
-        QCOMPARE(back.frame(1).format(), QString("BMP"));
         QCOMPARE(back.frame(1).image().convertToFormat(QImage::Format_RGB32), solid(qRgb(10, 10, 200)));
     }
 
@@ -145,7 +128,6 @@ private slots:
         QTest::addColumn<int>("keep"); // bytes kept from the start; -1 for all
         QTest::newRow("valid") << QByteArray() << QByteArray() << -1;
         QTest::newRow("empty") << QByteArray() << QByteArray() << 0;
-        QTest::newRow("header only") << QByteArray() << QByteArray() << 40;
         QTest::newRow("last byte missing") << QByteArray() << QByteArray() << -2;
         QTest::newRow("file tag") << QByteArray("XANI") << QByteArray("XANJ") << -1;
         QTest::newRow("picture tag") << QByteArray("BIND") << QByteArray("bind") << -1;
@@ -215,34 +197,14 @@ private slots:
             QCOMPARE(readAll(path), QByteArray("earlier"));
     }
 
-    void testFrameList()
+    // Frames 0, 1, 2, 0, 1; an empty list stops the timer without a signal; copies keep the frames and play.
+    void testModel()
     {
         Xani animation;
-        QCOMPARE(animation.appendFrame(frameOf(solid(qRgb(10, 0, 0)), "one.two.png")), 1);
-        QCOMPARE(animation.appendFrame(frameOf(solid(qRgb(20, 0, 0)), ".hidden")), 2);
-        QCOMPARE(animation.frame(0).baseName(), QString("one"));
-        QCOMPARE(animation.frame(1).baseName(), QString());
-        QCOMPARE(frameOf(QImage(), "plain").baseName(), QString("plain"));
-        const XaniImageData none = animation.frame(5);
-        QVERIFY(none.image().isNull() && none.name().isEmpty());
-        QCOMPARE(none.format(), QString("PNG"));
-        QCOMPARE(none.duration(), -1);
-        QCOMPARE(none.start(), qint64(-1));
-        QCOMPARE(none.size(), qint64(-1));
-        QVERIFY(!none.isBackground());
-        animation.setFrame(2, frameOf(solid(0), "ignored"));
-        animation.setFrame(-1, frameOf(solid(0), "ignored"));
-        animation.setFrame(1, frameOf(solid(qRgb(30, 0, 0)), "three"));
-        QCOMPARE(animation.count(), 2);
-        QCOMPARE(animation.frame(1).name(), QString("three"));
-    }
-
-    // Frames 0, 1, 2, 0, 1; removing frames restarts at 0; an empty list stops the timer without a signal.
-    void testStepping()
-    {
-        Xani animation;
+        animation.setLoop(4);
         for (int k = 0; k < 3; ++k)
-            animation.appendFrame(frameOf(solid(qRgb(k, 0, 0)), QString::number(k)));
+            animation.appendFrame(frameOf(solid(qRgb(k, 0, 0)), k == 0 ? "one.two.png" : QString::number(k)));
+        QCOMPARE(animation.frame(0).baseName(), QString("one"));
         QSignalSpy changed(&animation, SIGNAL(frameChanged()));
         QList<int> shown;
         for (int k = 0; k < 5; ++k) {
@@ -251,49 +213,26 @@ private slots:
         }
         QCOMPARE(shown, (QList<int>{0, 1, 2, 0, 1}));
         QCOMPARE(changed.count(), 5);
-        animation.setFrame(0, frameOf(solid(qRgb(9, 0, 0)), "nine"));
-        animation.nextFrame();
-        animation.clearFrames();
-        animation.appendFrame(frameOf(solid(qRgb(7, 0, 0)), "seven"));
-        animation.nextFrame();
-        QCOMPARE(qRed(animation.pixel(0, 0)), 7);
-        animation.setCurrentIndex(4);
-        QVERIFY(animation.isNull());
+        const XaniImageData none = animation.frame(5);
+        QVERIFY(none.image().isNull() && none.format() == "PNG" && none.duration() == -1);
+        QVERIFY(none.start() == -1 && none.size() == -1 && !none.isBackground());
+
+        Xani copy(animation), target;
+        target.appendFrame(frameOf(solid(qRgb(5, 0, 0)), "x"));
+        target.nextFrame();
+        target = animation;
+        QVERIFY(copy.isNull() && copy.count() == 3 && copy.loop() == 4);
+        QVERIFY(qRed(target.pixel(0, 0)) == 5 && target.count() == 3 && target.loop() == 4);
+        QSignalSpy copyChanged(&copy, SIGNAL(frameChanged()));
+        copy.start();
+        QVERIFY(copyChanged.wait(5000));
+
         animation.clearFrames();
         animation.start();
         changed.clear();
         animation.nextFrame();
         QVERIFY(!animation.isRunning());
         QCOMPARE(changed.count(), 0);
-    }
-
-    void testCopies()
-    {
-        Xani animation;
-        animation.setLoop(4);
-        animation.setFrameDuration(70);
-        animation.appendFrame(frameOf(solid(qRgb(1, 0, 0)), "a"));
-        animation.appendFrame(frameOf(solid(qRgb(2, 0, 0)), "b"));
-        animation.nextFrame();
-        Xani copy(animation);
-        QCOMPARE(copy.count(), 2);
-        QCOMPARE(copy.loop(), 4);
-        QCOMPARE(copy.frameDuration(), 70);
-        QVERIFY(copy.isNull());
-        Xani target;
-        target.appendFrame(frameOf(solid(qRgb(5, 0, 0)), "x"));
-        target.nextFrame();
-        target = animation;
-        QCOMPARE(target.count(), 2);
-        QCOMPARE(qRed(target.pixel(0, 0)), 5);
-        target.nextFrame();
-        QCOMPARE(qRed(target.pixel(0, 0)), 2);
-        // A copy plays on its own timer.
-        QSignalSpy changed(&copy, SIGNAL(frameChanged()));
-        copy.start();
-        QVERIFY(changed.wait(5000));
-        copy.stop();
-        QCOMPARE(qRed(copy.pixel(0, 0)), 1);
     }
 };
 
