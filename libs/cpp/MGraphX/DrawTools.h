@@ -80,7 +80,8 @@ public:
 
     // Recursive exponential blur of rect (clipped to the picture) on an ARGB32 premultiplied copy; radius 1 .. 17.
     static QImage blurred(const QImage& image, const QRect& rect, int radius, bool alphaOnly);
-    // Fixed 3 x 3 edge filter of the interior; the kernel is not used. Unprocessed pixels keep the source.
+    // Fixed 3 x 3 edge filter of the interior; the kernel is not used. Unprocessed pixels keep the source;
+    // indexed pictures come back as ARGB32.
     static QImage filtered(const QImage& image, const QVector<int>& kernel);
 
     // Rounded badge with a shadow at pos; the painter's state is kept.
@@ -92,6 +93,10 @@ public:
     static QImage imageFromBase64(const QString& text);
     // The picture as it comes back from encoding with format and quality.
     static QImage realPreview(const QImage& image, const QString& format, const int& quality);
+
+private:
+    // Formats whose pixels are palette indices: QPainter and QImage::setPixel(QRgb) cannot write them.
+    static bool isIndexed(QImage::Format format);
 };
 
 } // namespace MGraphX

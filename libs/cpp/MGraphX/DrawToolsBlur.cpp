@@ -64,7 +64,7 @@ QImage DrawTools::filtered(const QImage& image, const QVector<int>& kernel)
 {
     Q_UNUSED(kernel);
     // The unprocessed border keeps the source's pixels; setPixel needs a format that takes colours.
-    QImage result = image.depth() < 16 ? image.convertToFormat(QImage::Format_ARGB32) : image.copy();
+    QImage result = isIndexed(image.format()) ? image.convertToFormat(QImage::Format_ARGB32) : image.copy();
     const int width = result.width(), height = result.height();
     if (width < 4)
         return result;

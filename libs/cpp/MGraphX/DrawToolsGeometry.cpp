@@ -82,13 +82,12 @@ QImage interleaved(const QImage& a, const QImage& b, std::initializer_list<QPoin
     return a2.scaled(a.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 
-// QPainter draws on neither indexed nor one-bit pictures.
-bool paintable(QImage::Format format)
-{
-    return format != QImage::Format_Indexed8 && format != QImage::Format_Mono && format != QImage::Format_MonoLSB;
-}
-
 } // namespace
+
+bool DrawTools::isIndexed(QImage::Format format)
+{
+    return format == QImage::Format_Indexed8 || format == QImage::Format_Mono || format == QImage::Format_MonoLSB;
+}
 
 QImage DrawTools::mirror(const QImage& image, bool horizontal, bool vertical)
 {
@@ -132,7 +131,7 @@ QImage DrawTools::framed(const QImage& image, int percent, const QColor& colour)
 QImage DrawTools::embed(const QImage& image, const QSize& size, const QColor& colour)
 {
     const QImage scaled = image.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-    QImage result(size, paintable(image.format()) ? image.format() : QImage::Format_ARGB32);
+    QImage result(size, isIndexed(image.format()) ? QImage::Format_ARGB32 : image.format());
     if (result.isNull())
         return result;
     result.fill(colour);

@@ -39,7 +39,6 @@ void DrawTools::drawInfo(QPainter* painter, const QPoint& pos, const QString& te
     painter->setBrush(QBrush(Qt::black, Qt::SolidPattern));
     painter->drawRoundedRect(QRect(x, y, tw + 15, th + 6), 100, 100, Qt::RelativeSize);
 
-    painter->setOpacity(1.0);
     painter->setOpacity(qreal(opacity));
     QRadialGradient gradient(QPointF(x + 2, y + 2), tw + 12, QPointF(x + 2, y + 2));
     gradient.setColorAt(0.0, Qt::white);
