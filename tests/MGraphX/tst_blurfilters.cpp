@@ -76,7 +76,9 @@ private slots:
         QTest::addColumn<QRect>("changed"); // the only pixels that may differ from the converted source
         QTest::newRow("radius 0 is the identity") << QRect(0, 0, 30, 20) << 0 << QRect();
         QTest::newRow("right of the picture") << QRect(35, 0, 10, 10) << 17 << QRect();
+        QTest::newRow("right of the last row") << QRect(30, 15, 10, 10) << 17 << QRect();
         QTest::newRow("below the picture") << QRect(0, 25, 10, 10) << 17 << QRect();
+        QTest::newRow("just below the picture") << QRect(0, 20, 10, 10) << 17 << QRect();
         QTest::newRow("far outside") << QRect(-50, -50, 10, 10) << 5 << QRect();
         QTest::newRow("clipped") << QRect(20, 10, 40, 40) << 9 << QRect(20, 10, 10, 10);
         QTest::newRow("reversed") << QRect(QPoint(9, 9), QPoint(4, 4)) << 9 << QRect(4, 4, 6, 6);
