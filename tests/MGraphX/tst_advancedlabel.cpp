@@ -1,3 +1,4 @@
+#include "ImageOracle.h"
 #include "TestMain.h"
 
 #include <MGraphX/AdvancedLabel.h>
@@ -11,13 +12,6 @@
 using VUVararer::AdvancedLabel;
 
 namespace {
-
-QPixmap solid(int width, int height, QRgb colour)
-{
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(colour);
-    return QPixmap::fromImage(image);
-}
 
 void hover(QWidget& widget, bool in)
 {
@@ -59,7 +53,7 @@ private slots:
         AdvancedLabel label;
         label.resize(100, 60);
         label.setMargin(10);
-        label.setBackgroundPixmap(solid(7, 3, qRgb(250, 100, 0)));
+        label.setBackgroundPixmap(QPixmap::fromImage(GraphXTest::filled(7, 3, qRgb(250, 100, 0))));
         hover(label, hovered);
         QCOMPARE(label.isHovered(), hovered);
         QCOMPARE(label.cursor().shape(), hovered ? Qt::PointingHandCursor : Qt::ArrowCursor);

@@ -10,6 +10,7 @@
 #include <functional>
 
 using namespace MGraphX;
+using GraphXTest::filled;
 
 namespace {
 
@@ -20,13 +21,6 @@ QImage noise(int width, int height)
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
             image.setPixel(x, y, 0xFF000000u | (random.generate() & 0xFFFFFFu));
-    return image;
-}
-
-QImage filled(int width, int height, QRgb colour, QImage::Format format = QImage::Format_ARGB32)
-{
-    QImage image(width, height, format);
-    image.fill(colour);
     return image;
 }
 

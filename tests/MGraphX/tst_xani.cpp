@@ -13,6 +13,12 @@ using namespace MGraphX;
 
 namespace {
 
+QImage solid(QRgb colour) { return GraphXTest::filled(5, 4, colour, QImage::Format_RGB32); }
+
+} // namespace
+
+namespace {
+
 XaniImageData frameOf(const QImage& image, const QString& name, const QString& format = "PNG")
 {
     XaniImageData frame;
@@ -20,13 +26,6 @@ XaniImageData frameOf(const QImage& image, const QString& name, const QString& f
     frame.setName(name);
     frame.setFormat(format);
     return frame;
-}
-
-QImage solid(QRgb colour)
-{
-    QImage image(5, 4, QImage::Format_RGB32);
-    image.fill(colour);
-    return image;
 }
 
 QByteArray readAll(const QString& path)
