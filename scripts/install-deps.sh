@@ -25,8 +25,8 @@ packages=(
   xvfb xauth x11-utils xdotool
   # cipher oracles: AES and Blowfish (openssl), Rijndael with 256-bit blocks (libmcrypt)
   openssl libmcrypt-dev
-  # image oracle: grayscale, negate and colour reduction
-  imagemagick
+  # image oracle: grayscale, negate and colour reduction; PNG validator for stored frames
+  imagemagick pngcheck
   # XML oracle: well-formedness of written settings files
   libxml2-utils
   # script oracle: minimised JavaScript still runs the same

@@ -25,6 +25,13 @@ QImage samplePicture(int width, int height)
     return image;
 }
 
+QImage filled(int width, int height, QRgb colour, QImage::Format format)
+{
+    QImage image(width, height, format);
+    image.fill(colour);
+    return image;
+}
+
 QImage referenceConvert(const QImage& image, const QStringList& args, const QString& folder)
 {
     const QString in = QDir(folder).filePath("oracle-in.png");
