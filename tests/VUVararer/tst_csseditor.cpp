@@ -64,8 +64,7 @@ public:
                   if (path.isEmpty()) {
                       dialog->reject();
                   } else {
-                      dialog->selectFile(path);
-                      QMetaObject::invokeMethod(dialog, "accept");
+                      ModalCloser::answerFileDialog(dialog, path);
                   }
               },
               "QFileDialog")
@@ -253,8 +252,7 @@ private slots:
             ModalCloser vanish(
                 [folder](QWidget* modal) {
                     auto* dialog = qobject_cast<QFileDialog*>(modal);
-                    dialog->selectFile(folder + "/new.css");
-                    QMetaObject::invokeMethod(dialog, "accept");
+                    ModalCloser::answerFileDialog(dialog, folder + "/new.css");
                     QVERIFY(QDir(folder).removeRecursively());
                 },
                 "QFileDialog");

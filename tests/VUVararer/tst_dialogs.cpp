@@ -173,11 +173,8 @@ private slots:
                 auto* dialog = qobject_cast<QFileDialog*>(modal);
                 modes << dialog->fileMode() << dialog->acceptMode()
                       << (dialog->parentWidget() ? int(dialog->windowModality()) : -1);
-                if (dialog->fileMode() == QFileDialog::ExistingFiles)
-                    dialog->findChild<QLineEdit*>("fileNameEdit")->setText("\"b.txt\" \"a.txt\"");
-                else
-                    dialog->selectFile(file);
-                QMetaObject::invokeMethod(dialog, "accept");
+                const bool bMany = dialog->fileMode() == QFileDialog::ExistingFiles;
+                ModalCloser::answerFileDialog(dialog, bMany ? QString("\"b.txt\" \"a.txt\"") : file);
             };
         };
         QString filter = "untouched";
@@ -212,8 +209,7 @@ private slots:
                 auto* dialog = qobject_cast<QFileDialog*>(modal);
                 QVERIFY(!dialog->parentWidget());
                 dialog->selectNameFilter("Text (*.txt)");
-                dialog->selectFile(a);
-                QMetaObject::invokeMethod(dialog, "accept");
+                ModalCloser::answerFileDialog(dialog, a);
             },
             "QFileDialog");
         QCOMPARE(VUVararer::FileDialog::getOpenFileName(nullptr, "Open", m_dir.path(), "All (*);;Text (*.txt)", &filter,

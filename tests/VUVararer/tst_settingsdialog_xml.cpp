@@ -68,8 +68,7 @@ public:
                   if (path.isEmpty()) {
                       dialog->reject();
                   } else {
-                      dialog->selectFile(path);
-                      QMetaObject::invokeMethod(dialog, "accept");
+                      ModalCloser::answerFileDialog(dialog, path);
                   }
               },
               "QFileDialog")

@@ -137,9 +137,10 @@ private slots:
             [&](QWidget* window) {
                 auto* dialog = qobject_cast<QFileDialog*>(window);
                 dialog->setDirectory(dir.path());
-                if (!folder)
-                    dialog->selectFile(file);
-                QMetaObject::invokeMethod(dialog, "accept");
+                if (folder)
+                    QMetaObject::invokeMethod(dialog, "accept");
+                else
+                    TestKit::ModalCloser::answerFileDialog(dialog, file);
             },
             "QFileDialog");
         area->slotOpenClicked();

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
+#include <QLineEdit>
 #include <QtTest>
 
 namespace TestKit {
@@ -47,6 +48,14 @@ bool ModalCloser::clickButton(QWidget* window, const QString& text)
         }
     }
     return false;
+}
+
+void ModalCloser::answerFileDialog(QWidget* window, const QString& path)
+{
+    auto* nameEdit = window->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    QVERIFY2(nameEdit, "not a file dialog with a name field");
+    nameEdit->setText(path);
+    QMetaObject::invokeMethod(window, "accept", Qt::QueuedConnection);
 }
 
 void ModalCloser::pressKey(QWidget* window, Qt::Key key)

@@ -33,6 +33,9 @@ public:
     static QWidget* findModal(const QByteArray& className = QByteArray());
     // Clicks the button whose text (without "&") is text; false when there is none.
     static bool clickButton(QWidget* window, const QString& text);
+    // Types path into a file dialog's name field and accepts it. Unlike QFileDialog::selectFile, this does not
+    // depend on the dialog's folder model having loaded.
+    static void answerFileDialog(QWidget* window, const QString& path);
     // Sends a key press and release to the window's focus widget (or the window).
     static void pressKey(QWidget* window, Qt::Key key);
 
