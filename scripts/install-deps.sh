@@ -16,7 +16,7 @@ packages=(
   fonts-dejavu-core fonts-liberation
   # test tools: reference decoders and a null sound server
   ffmpeg sox flac mediainfo python3 python3-mutagen python3-mido pulseaudio pulseaudio-utils dbus
-  sndfile-programs locales python3-pyftpdlib python3-vobject
+  sndfile-programs locales python3-pyftpdlib python3-vobject nodejs
   # a virtual X display for screenshot tests
   xvfb xauth x11-utils xdotool
   # cipher oracles: AES and Blowfish (openssl), Rijndael with 256-bit blocks (libmcrypt)
