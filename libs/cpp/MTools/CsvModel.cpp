@@ -1,7 +1,8 @@
 #include "CsvModel.h"
 
+#include <MTools/ToolsCommon.h>
+
 #include <QFile>
-#include <QSaveFile>
 #include <QSize>
 #include <QTextStream>
 
@@ -80,21 +81,16 @@ bool CsvModel::loadData(const QString& strFileName)
 
 bool CsvModel::saveData(const QString& strFileName)
 {
-    QSaveFile file(strFileName);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    QTextStream stream(&file);
-    stream.setCodec("UTF-8");
+    QString strText;
     for (const QStringList& line : qAsConst(*m_pLines)) {
         QStringList quoted;
         for (QString strField : line)
             quoted.append(QLatin1Char('"') + strField.replace(QLatin1Char('"'), QLatin1String("\"\"")) +
                           QLatin1Char('"'));
         // A record without fields still needs one empty field to be a line of its own.
-        stream << (quoted.isEmpty() ? QStringLiteral("\"\"") : quoted.join(QLatin1Char(','))) << '\n';
+        strText += (quoted.isEmpty() ? QStringLiteral("\"\"") : quoted.join(QLatin1Char(','))) + QLatin1Char('\n');
     }
-    stream.flush();
-    return stream.status() == QTextStream::Ok && file.commit();
+    return ToolsCommon::saveFile(strFileName, strText.toUtf8());
 }
 
 int CsvModel::rowCount(const QModelIndex& parent) const
