@@ -16,6 +16,7 @@ constexpr int kStatusUnsupportedFileType = fourCharStatus('t', 'y', 'p', '?');
 constexpr int kStatusUnsupportedDataFormat = fourCharStatus('f', 'm', 't', '?');
 constexpr int kStatusPropertyNotPresent = fourCharStatus('p', 't', 'y', '?');
 constexpr int kStatusUnspecified = fourCharStatus('w', 'h', 't', '?');
+constexpr int kStatusNotOpen = fourCharStatus('w', 'r', 'p', 'm');
 
 // "<status> : <operation> <tag>": the tag is the four status bytes in single quotes when all are printable,
 // otherwise FFmpeg's description of the status in parentheses.
