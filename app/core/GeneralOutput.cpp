@@ -5,6 +5,8 @@
 #include "ProductVariant.h"
 
 #include <ZADovuzIdida/AFTransCoder.h>
+#include <ZADovuzIdida/EncoderBase.h>
+#include <ZADovuzIdida/EncoderFactory.h>
 #include <ZADovuzIdida/NativeMetaTags.h>
 #include <ZADovuzIdida/_VozIdavi/Common/Settings.h>
 #include <ZADovuzIdida/_VozIdavi/Output/WaveOutput.h>
@@ -18,6 +20,18 @@
 GeneralOutput::GeneralOutput(const QString& fileName, ZADovuzIdida::MAudioFormat format, QObject* parent)
     : QObject(parent), m_strFileName(fileName), m_format(format), m_strOutputFile(fileName)
 {
+    if (ZADovuzIdida::EncoderFactory* pFactory = ZADovuzIdida::Encoders::factory()) {
+        m_pEncoder.reset(pFactory->encoder(QStringLiteral("mp3")));
+        if (!m_pEncoder)
+            m_pEncoder.reset(pFactory->encoder(QStringLiteral("flac")));
+    }
+    if (m_pEncoder) {
+        connect(m_pEncoder.get(), SIGNAL(errorsLog(QString)), this, SIGNAL(errorsLog(QString)));
+        m_pEncoder->setFile(fileName);
+        m_pEncoder->setFormat(format);
+        m_pEncoder->setCopyMetaTags(ConversionSettings::copyMetaTagsActive());
+        return;
+    }
     ZADovuzIdida::Settings settings(48000, 2, 1, 16);
     settings.setSampleRate(unsigned(std::max(format.sampleRate, 0)));
     settings.setBitsPerSample(short(format.bitsPerSample));
@@ -28,10 +42,19 @@ GeneralOutput::GeneralOutput(const QString& fileName, ZADovuzIdida::MAudioFormat
 
 GeneralOutput::~GeneralOutput() = default;
 
-void GeneralOutput::setMetaInfoFile(const QString& path) { m_strMetaInfoFile = path; }
+void GeneralOutput::setMetaInfoFile(const QString& path)
+{
+    m_strMetaInfoFile = path;
+    if (m_pEncoder)
+        m_pEncoder->setMetaInfoFile(path);
+}
 
 void GeneralOutput::write(float* data, qint64 count)
 {
+    if (m_pEncoder) {
+        m_pEncoder->write(data, count);
+        return;
+    }
     if (!m_pWave)
         return;
     do {
@@ -47,6 +70,11 @@ bool GeneralOutput::close()
     if (m_bClosed)
         return m_bResult;
     m_bClosed = true;
+    if (m_pEncoder) {
+        m_pEncoder->close();
+        m_bResult = m_pEncoder->status() >= 0;
+        return m_bResult;
+    }
 
     const bool bWaveOk = m_pWave->close() && m_pWave->ok();
     m_pWave.reset();
