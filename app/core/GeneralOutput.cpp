@@ -6,6 +6,8 @@
 
 #include <ZADovuzIdida/AFTransCoder.h>
 #include <ZADovuzIdida/NativeAudioTools.h>
+#include <ZADovuzIdida/EncoderBase.h>
+#include <ZADovuzIdida/EncoderFactory.h>
 #include <ZADovuzIdida/NativeMetaTags.h>
 #include <ZADovuzIdida/_VozIdavi/Common/Settings.h>
 #include <ZADovuzIdida/_VozIdavi/Input/WaveInput.h>
@@ -33,6 +35,18 @@ constexpr int ScaleBlock = 32000;
 GeneralOutput::GeneralOutput(const QString& fileName, ZADovuzIdida::MAudioFormat format, QObject* parent)
     : QObject(parent), m_strFileName(fileName), m_format(format), m_strOutputFile(fileName)
 {
+    if (ZADovuzIdida::EncoderFactory* pFactory = ZADovuzIdida::Encoders::factory()) {
+        m_pEncoder.reset(pFactory->encoder(QStringLiteral("mp3")));
+        if (!m_pEncoder)
+            m_pEncoder.reset(pFactory->encoder(QStringLiteral("flac")));
+    }
+    if (m_pEncoder) {
+        connect(m_pEncoder.get(), SIGNAL(errorsLog(QString)), this, SIGNAL(errorsLog(QString)));
+        m_pEncoder->setFile(fileName);
+        m_pEncoder->setFormat(format);
+        m_pEncoder->setCopyMetaTags(ConversionSettings::copyMetaTagsActive());
+        return;
+    }
     m_pWave = makeWriter(fileName);
 }
 
@@ -48,10 +62,19 @@ std::unique_ptr<ZADovuzIdida::WaveOutput> GeneralOutput::makeWriter(const QStrin
                                                       MTools::Handle<ZADovuzIdida::EBUInfo>(), true);
 }
 
-void GeneralOutput::setMetaInfoFile(const QString& path) { m_strMetaInfoFile = path; }
+void GeneralOutput::setMetaInfoFile(const QString& path)
+{
+    m_strMetaInfoFile = path;
+    if (m_pEncoder)
+        m_pEncoder->setMetaInfoFile(path);
+}
 
 void GeneralOutput::write(float* data, qint64 count)
 {
+    if (m_pEncoder) {
+        m_pEncoder->write(data, count);
+        return;
+    }
     if (!m_pWave)
         return;
     do {
@@ -67,8 +90,12 @@ void GeneralOutput::discard()
     if (m_bClosed)
         return;
     m_bClosed = true;
-    m_pWave->close();
-    m_pWave.reset();
+    if (m_pEncoder) {
+        m_pEncoder->close();
+    } else {
+        m_pWave->close();
+        m_pWave.reset();
+    }
     QFile::remove(m_strFileName);
 }
 
@@ -77,6 +104,11 @@ bool GeneralOutput::close()
     if (m_bClosed)
         return m_bResult;
     m_bClosed = true;
+    if (m_pEncoder) {
+        m_pEncoder->close();
+        m_bResult = m_pEncoder->status() >= 0;
+        return m_bResult;
+    }
 
     const bool bWaveOk = m_pWave->close() && m_pWave->ok();
     m_pWave.reset();

@@ -9,15 +9,17 @@
 #include <memory>
 
 namespace ZADovuzIdida {
+class EncoderBase;
 class WaveOutput;
-}
+} // namespace ZADovuzIdida
 
 class GeneralOutput : public QObject
 {
     Q_OBJECT
 
 public:
-    // Creates the intermediate file fileName at once, with the format's rate, channels and bits.
+    // Creates the intermediate file fileName at once, with the format's rate, channels and bits; when an encoder
+    // factory is installed and gives an encoder ("mp3", else "flac"), that encoder takes the samples instead.
     GeneralOutput(const QString& fileName, ZADovuzIdida::MAudioFormat format, QObject* parent = nullptr);
     ~GeneralOutput() override;
 
@@ -57,6 +59,7 @@ private:
     QString m_strMetaInfoFile;
     ZADovuzIdida::MAudioFormat m_format;
     std::unique_ptr<ZADovuzIdida::WaveOutput> m_pWave;
+    std::unique_ptr<ZADovuzIdida::EncoderBase> m_pEncoder;
     QString m_strOutputFile;
     float m_fPeakLimit = 0.0f;
     bool m_bClosed = false;

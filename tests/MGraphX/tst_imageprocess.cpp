@@ -60,6 +60,18 @@ private slots:
         QCOMPARE(missing.width(), 0);
         QCOMPARE(missing.height(), 0);
         QVERIFY(missing.toImage().isNull());
+
+        // A file name beyond Latin-1 opens.
+        QTemporaryDir dir;
+        const QString path = dir.filePath(
+            QString::fromUtf8("\xD0\xBA\xD0\xB0\xD1\x80\xD1\x82\xD0\xB8\xD0\xBD\xD0\xB0 \xE7\x94\xBB.png"));
+        QImage picture(3, 2, QImage::Format_RGB32);
+        picture.fill(qRgb(1, 2, 3));
+        QVERIFY(picture.save(path));
+        ImageProcess loaded(path);
+        QCOMPARE(loaded.width(), 3);
+        QCOMPARE(loaded.height(), 2);
+        QCOMPARE(loaded.getPixel(2, 1), 0x010203u);
     }
 
     void testFlagsAndCopies()

@@ -1,4 +1,5 @@
 #include "TestMain.h"
+#include "FileSizeLimit.h"
 #include "Tools.h"
 
 #include <MTools/CsvModel.h>
@@ -51,6 +52,20 @@ Table fromJson(const QByteArray& json)
     return table;
 }
 
+// Writes table with Python's csv module, default dialect.
+bool pythonWrite(const Table& table, const QString& strJson, const QString& strCsv)
+{
+    if (!writeFile(strJson, QJsonDocument(toJson(table)).toJson()))
+        return false;
+    return TestKit::runTool(kPython, {"-c",
+                                      "import csv, json, sys\n"
+                                      "rows = json.load(open(sys.argv[1], encoding='utf-8'))\n"
+                                      "with open(sys.argv[2], 'w', newline='', encoding='utf-8') as f:\n"
+                                      "    csv.writer(f).writerows(rows)\n",
+                                      strJson, strCsv})
+               .exitCode == 0;
+}
+
 // Header plus data rows of the model, as the model shows them.
 Table modelTable(const MTools::CsvModel& model)
 {
@@ -68,10 +83,12 @@ Table modelTable(const MTools::CsvModel& model)
     return table;
 }
 
+// Fields drawn from pieces that need quoting (separator, quotes, line breaks) and from non-ASCII text.
 Table randomTable(quint32 uSeed, int nColumns, int nRows)
 {
     QRandomGenerator rng(uSeed);
-    const QString strAlphabet = QStringLiteral("abcXYZ019 ,;'|\\-_.");
+    const QStringList pieces{"a",    "X",  "0",    " ",  ",",  ";",      "'",      "\"",
+                             "\"\"", "\n", "\r\n", "\\", "\t", "\u00e9", "\u65e5", "\U0001F3B5"};
     Table table;
     for (int r = 0; r <= nRows; ++r) {
         QStringList line;
@@ -79,7 +96,7 @@ Table randomTable(quint32 uSeed, int nColumns, int nRows)
             QString strField;
             const int nLength = int(rng.bounded(8));
             for (int i = 0; i < nLength; ++i)
-                strField.append(strAlphabet.at(int(rng.bounded(strAlphabet.size()))));
+                strField.append(pieces.at(int(rng.bounded(pieces.size()))));
             line.append(strField);
         }
         table.append(line);
@@ -100,11 +117,14 @@ private slots:
     {
         QTest::addColumn<QString>("line");
         QTest::addColumn<QStringList>("fields");
-        QTest::newRow("three") << "\"a\",\"b,c\", \"d\"" << QStringList{"a", "b,c", "d"};
-        QTest::newRow("unquoted") << "a,b,c" << QStringList{};
-        QTest::newRow("doubled quote") << "\"a\"\"b\"" << QStringList{"a", "b"};
-        QTest::newRow("empty field") << "\"\"" << QStringList{""};
-        QTest::newRow("unclosed") << "\"a\",\"b" << QStringList{"a"};
+        QTest::newRow("quoted") << "\"a\",\"b,c\",\"d\"" << QStringList{"a", "b,c", "d"};
+        QTest::newRow("unquoted") << "a,b,c" << QStringList{"a", "b", "c"};
+        QTest::newRow("doubled quote") << "\"a\"\"b\",x" << QStringList{"a\"b", "x"};
+        QTest::newRow("quote inside unquoted") << "a\"b,c" << QStringList{"a\"b", "c"};
+        QTest::newRow("empty quoted field") << "\"\"" << QStringList{""};
+        QTest::newRow("empty fields") << ",," << QStringList{"", "", ""};
+        QTest::newRow("unclosed quote keeps text") << "\"a\",\"b" << QStringList{"a", "b"};
+        QTest::newRow("line break in quotes") << "\"a\nb\",c\nnext" << QStringList{"a\nb", "c"};
         QTest::newRow("empty line") << "" << QStringList{};
     }
 
@@ -143,21 +163,12 @@ private slots:
         QVERIFY(!model.saveData(m_dir.filePath("missing/none.csv")));
     }
 
-    // Files written by Python's csv module with every field quoted load field for field.
+    // Files written by Python's csv module with its default dialect load field for field.
     void loadWhatPythonWrites()
     {
         const Table table = randomTable(7, 4, 30);
-        const QString strJson = m_dir.filePath("in.json");
         const QString strCsv = m_dir.filePath("python.csv");
-        QVERIFY(writeFile(strJson, QJsonDocument(toJson(table)).toJson()));
-        const TestKit::ToolResult result = TestKit::runTool(
-            kPython, {"-c",
-                      "import csv, json, sys\n"
-                      "rows = json.load(open(sys.argv[1]))\n"
-                      "with open(sys.argv[2], 'w', newline='') as f:\n"
-                      "    csv.writer(f, quoting=csv.QUOTE_ALL, lineterminator='\\n').writerows(rows)\n",
-                      strJson, strCsv});
-        QCOMPARE(result.exitCode, 0);
+        QVERIFY(pythonWrite(table, m_dir.filePath("in.json"), strCsv));
 
         MTools::CsvModel model;
         QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
@@ -180,11 +191,7 @@ private slots:
     {
         const Table table = randomTable(99, 3, 12);
         const QString strCsv = m_dir.filePath("model.csv");
-        QByteArray content;
-        for (const QStringList& line : table)
-            content += "\"" + line.join("\",\"").toUtf8() + "\"\n";
-        QVERIFY(writeFile(strCsv, content));
-
+        QVERIFY(pythonWrite(table, m_dir.filePath("model.json"), strCsv));
         MTools::CsvModel model;
         QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
         QVERIFY(model.loadData(strCsv));
@@ -212,7 +219,8 @@ private slots:
         const TestKit::ToolResult result =
             TestKit::runTool(kPython, {"-c",
                                        "import csv, json, sys\n"
-                                       "print(json.dumps(list(csv.reader(open(sys.argv[1], newline='')))))\n",
+                                       "rows = csv.reader(open(sys.argv[1], newline='', encoding='utf-8'))\n"
+                                       "sys.stdout.buffer.write(json.dumps(list(rows)).encode())\n",
                                        strSaved});
         QCOMPARE(result.exitCode, 0);
         QCOMPARE(fromJson(result.out), expected);
@@ -221,19 +229,31 @@ private slots:
     void quotesAndEmptyRows()
     {
         const QString strPath = m_dir.filePath("quotes.csv");
-        QVERIFY(writeFile(strPath, "\"H1\",\"H2\"\nno quotes here\n\"p\",\"q\"\n"));
+        QVERIFY(writeFile(strPath, "H1,H2\n\n\"p\",q\n"));
         MTools::CsvModel model;
         QVERIFY(model.loadData(strPath));
         QCOMPARE(model.rowCount(), 2);
         QCOMPARE(model.data(model.index(0, 0)).toString(), QString()); // row without fields reads empty
+        QVERIFY(model.setData(model.index(1, 0), QStringLiteral("a,b\r\nc")));
         QVERIFY(model.setData(model.index(1, 1), QStringLiteral("say \"hi\"")));
         QVERIFY(model.saveData(strPath));
-        QCOMPARE(readFile(strPath), QByteArray("\"H1\",\"H2\"\n\"\"\n\"p\",\"say \"hi\"\"\n"));
+        const QByteArray saved("\"H1\",\"H2\"\n\"\"\n\"a,b\r\nc\",\"say \"\"hi\"\"\"\n");
+        QCOMPARE(readFile(strPath), saved);
 
         QVERIFY(model.loadData(strPath));
+        QCOMPARE(model.rowCount(), 2);
         QCOMPARE(model.data(model.index(0, 0)).toString(), QString());
-        QCOMPARE(model.data(model.index(1, 1)).toString(), QStringLiteral("say "));
-        QCOMPARE(model.data(model.index(1, 0)).toString(), QStringLiteral("p"));
+        QCOMPARE(model.data(model.index(1, 0)).toString(), QStringLiteral("a,b\r\nc"));
+        QCOMPARE(model.data(model.index(1, 1)).toString(), QStringLiteral("say \"hi\""));
+
+        // A save that cannot be completed reports it and leaves the earlier file as it was.
+        QVERIFY(model.setData(model.index(1, 0), QString(4096, QLatin1Char('x'))));
+        {
+            TestKit::FileSizeLimit limit(1024);
+            QVERIFY(limit.isActive());
+            QVERIFY(!model.saveData(strPath));
+        }
+        QCOMPARE(readFile(strPath), saved);
 
         // Writing a cell beyond a short row widens the row.
         QVERIFY(model.setData(model.index(0, 1), QStringLiteral("w")));

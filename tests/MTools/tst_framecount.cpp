@@ -307,6 +307,9 @@ void TestFrameCount::testPulldownConversions()
     QCOMPARE(t, (Fields{0, 0, 9, 28}));
     FrameCount(23, 59, 59, 23, 24.0f).timecodeFromFrameCount(&t.h, &t.m, &t.s, &t.f, false, 0, true, 4);
     QCOMPARE(t, (Fields{0, 0, 0, 0}));
+    // An offset near INT_MAX: video frame 1 + 2147483647 = 2^31 is 71582788 s (12:06:28 past whole days) and 8 frames.
+    FrameCount(1, 24.0f).timecodeFromFrameCount(&t.h, &t.m, &t.s, &t.f, false, INT_MAX, true, 1);
+    QCOMPARE(t, (Fields{12, 6, 28, 8}));
 
     // Look-ups outside the tables leave the values as they are.
     QTest::ignoreMessage(QtDebugMsg, QRegularExpression("pulldown value out of range"));

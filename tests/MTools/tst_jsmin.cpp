@@ -3,14 +3,20 @@
 
 #include <MTools/JSMinimizer.h>
 
+#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
 
-// Runs a script with Node.js and returns what it printed (exit code -1 when it failed).
+// Runs a script, stored as UTF-8, with Node.js and returns what it printed (exit code -1 when it failed).
 TestKit::ToolResult runNode(const QString& strScript)
 {
-    return TestKit::runTool(QStringLiteral("node"), {QStringLiteral("-e"), strScript}, 60000);
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("script.js")));
+    if (!file.open(QIODevice::WriteOnly) || file.write(strScript.toUtf8()) < 0)
+        return {};
+    file.close();
+    return TestKit::runTool(QStringLiteral("node"), {file.fileName()}, 60000);
 }
 
 } // namespace
@@ -56,8 +62,8 @@ private slots:
                              << "\nx=1";
         QTest::newRow("latin1 letter") << QString("caf") + QChar(0xE9) + " = 1"
                                        << QString("\ncaf") + QChar(0xE9) + "=1";
-        QTest::newRow("outside latin1") << QString("s = '") + QChar(0x20AC) + "'"
-                                        << "\ns='?'";
+        QTest::newRow("outside latin1") << QString::fromUtf8("s = '\xE2\x82\xAC \xF0\x9F\x8E\xB5';\nt = 1")
+                                        << QString::fromUtf8("\ns='\xE2\x82\xAC \xF0\x9F\x8E\xB5';t=1");
         QTest::newRow("open comment") << "a = 1; /* never closed"
                                       << "\na=1;";
         QTest::newRow("open string") << "a = 'abc"
@@ -75,12 +81,15 @@ private slots:
         QCOMPARE(MTools::JSMinimizer::minimize(source), expected);
     }
 
-    void outputAccumulates()
+    // Each call answers for its own source only, whatever ran before on this or another object.
+    void callsAreIndependent()
     {
         MTools::JSMinimizer minimizer;
         QCOMPARE(minimizer.minimizeJSCode(QStringLiteral("var a = 1;")), QStringLiteral("\nvar a=1;"));
-        QCOMPARE(minimizer.minimizeJSCode(QStringLiteral("b = 2")), QStringLiteral("\nvar a=1;\nb=2"));
-        QCOMPARE(MTools::JSMinimizer::minimize(QStringLiteral("c = 3")), QStringLiteral("\nc=3"));
+        QCOMPARE(minimizer.minimizeJSCode(QStringLiteral("b = 2")), QStringLiteral("\nb=2"));
+        // An unterminated literal leaves no state behind for the next run.
+        QCOMPARE(MTools::JSMinimizer::minimize(QStringLiteral("x = 'open")), QStringLiteral("\nx='open"));
+        QCOMPARE(minimizer.minimizeJSCode(QStringLiteral("'a' + b")), QStringLiteral("'a'+b"));
     }
 
     // The minified program prints exactly what the original prints.
@@ -104,6 +113,12 @@ private slots:
                "\treturn fib(n - 1) + fib(n - 2);\r\n}\r\n"
                "for (var i = 0; i < 10; i++) {\r\n\tconsole.log(i, fib(i));\r\n}\r\n"
                "var o = { k: !true, l: ~5, m: typeof o };\r\nconsole.log(JSON.stringify(o));\r\n";
+        QTest::newRow("beyond latin1") << QString::fromUtf8(
+            "// \xD0\xBA\xD0\xBE\xD0\xBC\xD0\xBC\xD0\xB5\xD0\xBD\xD1\x82\xD0\xB0\xD1\x80\xD0\xB8\xD0\xB9\n"
+            "const \xCF\x80 = 3.14, \xE5\x90\x8D\xE5\x89\x8D = '\xE6\x9D\xB1\xE4\xBA\xAC \xE2\x82\xAC';\n"
+            "var s = \"\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82 \xF0\x9F\x8E\xB5\" + "
+            "`${\xE5\x90\x8D\xE5\x89\x8D}  \xCF\x80`;\n"
+            "console.log(s, s.length, /[\xCE\xB1-\xCF\x89]+/.test('\xCE\xBB'), \xCF\x80 * 2);\n");
     }
 
     void nodeRunsTheSame()

@@ -1,6 +1,7 @@
 #include <MTools/vCard.h>
 
 #include "TestMain.h"
+#include "FileSizeLimit.h"
 #include "Tools.h"
 
 #include <QJsonArray>
@@ -37,6 +38,8 @@ for card in vobject.readComponents(text):
             v = [v.family, v.given, v.additional, v.prefix, v.suffix]
         elif ch.name == 'ADR':
             v = [v.box, v.extended, v.street, v.city, v.region, v.code, v.country]
+        elif ch.name == 'GEO':
+            v = v.split(';')
         elif not isinstance(v, list):
             v = [v]
         props.append({'name': ch.name, 'params': ch.params, 'single': ch.singletonparams, 'value': v})
@@ -204,10 +207,10 @@ void TestVCard::propertyParse()
     QCOMPARE(props[0].values(), QStringList{"http://a.example/x:y\r"});
     QCOMPARE(describe(props[0].params()), QStringList{"O:X-A=1"});
 
-    // A group prefix stays part of the name here, and an escaped separator still separates.
-    props = vCardProperty::fromByteArray("item1.ORG:A\\;B");
+    // A group prefix stays part of the name here; escaped separators and commas are part of the value.
+    props = vCardProperty::fromByteArray("item1.ORG:A\\;B;C\\, Inc.\\\\;D");
     QCOMPARE(props[0].name(), QString("item1.ORG"));
-    QCOMPARE(props[0].values(), (QStringList{"A\\", "B"}));
+    QCOMPARE(props[0].values(), (QStringList{"A;B", "C, Inc.\\", "D"}));
     QCOMPARE(vCardProperty::fromByteArray(QByteArray()).size(), 0);
 }
 
@@ -223,7 +226,12 @@ void TestVCard::propertyWrite()
     QCOMPARE(tel.toByteArray(Version30), QByteArray("TEL;TYPE=HOME,WORK:555"));
 
     const vCardProperty note("note", QString::fromUtf8("Mixed Case; caf\xC3\xA9, a:b"));
-    QCOMPARE(note.toByteArray(Version30), QByteArray("NOTE:Mixed Case; caf\xC3\xA9, a:b"));
+    QCOMPARE(note.toByteArray(Version30), QByteArray("NOTE:Mixed Case; caf\xC3\xA9\\, a:b"));
+    // Commas separate list items in N and stay as they are there.
+    QCOMPARE(vCardProperty("N", QStringList{"Doe", "John,Paul", "a;b"}).toByteArray(Version30),
+             QByteArray("N:Doe;John,Paul;a\\;b"));
+    QCOMPARE(vCardProperty::createOrganization("Acme, Inc.", {"R&D; Lab"}).toByteArray(Version21),
+             QByteArray("ORG:Acme\\, Inc.;R&D\\; Lab"));
     QCOMPARE(vCardProperty(QString(), "x").toByteArray(Version21), QByteArray(":x"));
 
     const vCardProperty fromText("EMAIL", "a@b.c", QString("type=internet;PREF"));
@@ -271,21 +279,26 @@ void TestVCard::propertyFactories()
 
     QCOMPARE(vCardProperty::createBirthday(QDate(1996, 4, 5)).values(), QStringList{"1996-04-05"});
     QCOMPARE(vCardProperty::createBirthday(QDate()).values(), QStringList{""});
-    const vCardProperty dateTime = vCardProperty::createBirthday(QDateTime(QDate(1953, 10, 15), QTime(23, 10, 0)));
+    // A birthday with a time is written in UTC.
+    const vCardProperty dateTime =
+        vCardProperty::createBirthday(QDateTime(QDate(1953, 10, 15), QTime(1, 10, 0), Qt::OffsetFromUTC, 5 * 3600));
     QCOMPARE(dateTime.name(), QString("BDAY"));
-    QCOMPARE(dateTime.values(), QStringList{"1953-10-15T23:10:00Z"});
+    QCOMPARE(dateTime.values(), QStringList{"1953-10-14T20:10:00Z"});
+    QCOMPARE(vCardProperty::createBirthday(QDateTime(QDate(1953, 10, 15), QTime(23, 10, 0), Qt::UTC)).values(),
+             QStringList{"1953-10-15T23:10:00Z"});
     QCOMPARE(vCardProperty::createBirthday(QDateTime()).values(), QStringList{""});
     const QList<vCardProperty> reread = vCardProperty::fromByteArray(dateTime.toByteArray(Version30));
     QCOMPARE(reread.size(), 1);
-    QCOMPARE(reread[0].values(), QStringList{"1953-10-15T23:10:00Z"});
+    QCOMPARE(reread[0].values(), QStringList{"1953-10-14T20:10:00Z"});
 
-    QCOMPARE(vCardProperty::createGeographicPosition(52.520008, 13.404954).values(), (QStringList{"52.52", "13.405"}));
-    QCOMPARE(vCardProperty::createGeographicPosition(0, 0).values(), (QStringList{"0", "0"}));
-    QCOMPARE(vCardProperty::createGeographicPosition(0.00005, -1234567.0).values(),
-             (QStringList{"5e-05", "-1.23457e+06"}));
-    // The same numbers through the C library's %g.
-    QCOMPARE(QString::asprintf("%g;%g", 37.386013, -122.082932),
-             vCardProperty::createGeographicPosition(37.386013, -122.082932).value());
+    // Coordinates with six decimals, as the C library's %.6f writes them.
+    for (const auto& position : {qMakePair(52.520008, 13.404954), qMakePair(0.0, 0.0), qMakePair(0.00005, -1234567.0),
+                                 qMakePair(37.386013, -122.082932)}) {
+        QCOMPARE(vCardProperty::createGeographicPosition(position.first, position.second).value(),
+                 QString::asprintf("%.6f;%.6f", position.first, position.second));
+    }
+    QCOMPARE(vCardProperty::createGeographicPosition(52.520008, 13.404954).values(),
+             (QStringList{"52.520008", "13.404954"}));
 }
 
 void TestVCard::propertyEscapesLineBreaks()
@@ -367,9 +380,11 @@ void TestVCard::cardReadStructure()
 {
     const QByteArray text = "junk before\nBEGIN:VCARD\nVERSION:3.0\nFN:One\nEND:VCARD\nFN:between\n"
                             "BEGIN:VCARD\nVERSION:2.1\nFN:Two\nTEL:2\nBEGIN:VCARD\nEND:VCARD\nFN:after\n"
-                            "begin:vcard\nFN:lower\nEND:VCARD\nBEGIN:VCARD\nFN:never closed\n";
+                            "begin:vcard\nversion:3.0\nFN:lower\nend:vCard\nBEGIN:VCARD\nFN:never closed\n";
     const QList<vCard> cards = vCard::fromByteArray(text);
-    QCOMPARE(cards.size(), 2);
+    QCOMPARE(cards.size(), 3);
+    QCOMPARE(cards[2].count(), 1);
+    QCOMPARE(cards[2].properties()[0].value(), QString("lower"));
     QCOMPARE(cards[0].count(), 1);
     QCOMPARE(cards[0].properties()[0].value(), QString("One"));
     QCOMPARE(cards[1].count(), 2);
@@ -390,6 +405,8 @@ void TestVCard::cardReadLineHandling()
                             "  ODlh\n"
                             " AAAA  \n"
                             " BBBB\n"
+                            "PHOTO;ENCODING=b:CCCC\n"
+                            " DDDD\n"
                             "END:VCARD\n"
                             "BEGIN:VCARD\n"
                             "PHOTO;VALUE=uri:http://x/p.gif  \n"
@@ -398,21 +415,26 @@ void TestVCard::cardReadLineHandling()
                             "Item1.TEL:2\n"
                             "itemA.TEL:3\n"
                             "ITEM22.EMAIL:m@x\n"
-                            "NOTE:first part\n"
-                            " second: part\n"
+                            "NOTE:first part\r\n"
+                            "  second: part,\r\n"
+                            "\tthird\r\n"
+                            "PHOTO;ENCODING=b:AAAA\n"
+                            "    BBBB\n"
                             "END:VCARD";
     const QList<vCard> cards = vCard::fromByteArray(text);
     QCOMPARE(cards.size(), 2);
-    QCOMPARE(cards[0].count(), 1);
+    QCOMPARE(cards[0].count(), 2);
     const vCardProperty photo = cards[0].properties()[0];
     QCOMPARE(photo.value(), QString("R0lGODlhAAAABBBB"));
+    QCOMPARE(cards[0].properties()[1].value(), QString("CCCCDDDD"));
     QCOMPARE(describe(photo.params()), (QStringList{"E:BASE64", "T:GIF"}));
 
     QStringList lines;
     for (const vCardProperty& prop : cards[1].properties())
         lines << QString::fromUtf8(prop.toByteArray(Version30));
     QCOMPARE(lines, (QStringList{"PHOTO;VALUE=URI:http://x/p.gif", "TEL;TYPE=CELL:123", "ITEM.TEL:1", "ITEM1.TEL:2",
-                                 "ITEMA.TEL:3", "EMAIL:m@x", "NOTE:first part", "SECOND: part"}));
+                                 "ITEMA.TEL:3", "EMAIL:m@x", "NOTE:first part second: part\\,third",
+                                 "PHOTO;ENCODING=B:AAAABBBB"}));
     QCOMPARE(cards[1].properties()[2].name(), QString("item.TEL"));
 
     // A photo block still open at the end is left as it was.
@@ -462,6 +484,16 @@ void TestVCard::cardFiles()
 
     QVERIFY(!card.saveToFile(dir.filePath("missing/dir/card.vcf")));
     QVERIFY(vCard::fromFile(dir.filePath("missing.vcf")).isEmpty());
+
+    // Write errors are reported; a failed save leaves the earlier file as it was.
+    QVERIFY(!card.saveToFile("/dev/full"));
+    const vCard big({vCardProperty("NOTE", QString(4096, QLatin1Char('x')))});
+    {
+        TestKit::FileSizeLimit limit(1024);
+        QVERIFY(limit.isActive());
+        QVERIFY(!big.saveToFile(path));
+    }
+    QCOMPARE(vCard::fromFile(path).value(0).properties().value(0).value(), QString::fromUtf8("J\xC3\xBCrgen"));
 }
 
 void TestVCard::cardRoundTrip()
@@ -522,29 +554,54 @@ void TestVCard::vCard21Example()
 
 void TestVCard::rfc2426Example()
 {
-    // The first example of RFC 2426, section 7, with the begin and end lines in capitals and
-    // the folded address on one line (folded lines other than PHOTO data are not joined).
-    const QByteArray text = "BEGIN:VCARD\r\n"
+    // The two example cards of RFC 2426, section 7, as printed there (with CRLF line ends).
+    const QByteArray text = "BEGIN:vCard\r\n"
                             "VERSION:3.0\r\n"
                             "FN:Frank Dawson\r\n"
                             "ORG:Lotus Development Corporation\r\n"
-                            "ADR;TYPE=WORK,POSTAL,PARCEL:;;6544 Battleford Drive;Raleigh;NC;27615-6544;U.S.A.\r\n"
+                            "ADR;TYPE=WORK,POSTAL,PARCEL:;;6544 Battleford Drive\r\n"
+                            " ;Raleigh;NC;27613-3502;U.S.A.\r\n"
                             "TEL;TYPE=VOICE,MSG,WORK:+1-919-676-9515\r\n"
                             "TEL;TYPE=FAX,WORK:+1-919-676-9564\r\n"
                             "EMAIL;TYPE=INTERNET,PREF:Frank_Dawson@Lotus.com\r\n"
                             "EMAIL;TYPE=INTERNET:fdawson@earthlink.net\r\n"
                             "URL:http://home.earthlink.net/~fdawson\r\n"
-                            "END:VCARD\r\n";
+                            "END:vCard\r\n"
+                            "\r\n"
+                            "\r\n"
+                            "BEGIN:vCard\r\n"
+                            "VERSION:3.0\r\n"
+                            "FN:Tim Howes\r\n"
+                            "ORG:Netscape Communications Corp.\r\n"
+                            "ADR;TYPE=WORK:;;501 E. Middlefield Rd.;Mountain View;\r\n"
+                            " CA; 94043;U.S.A.\r\n"
+                            "TEL;TYPE=VOICE,MSG,WORK:+1-415-937-3419\r\n"
+                            "TEL;TYPE=FAX,WORK:+1-415-528-4164\r\n"
+                            "EMAIL;TYPE=INTERNET:howes@netscape.com\r\n"
+                            "END:vCard\r\n";
     const QList<vCard> cards = vCard::fromByteArray(text);
-    QCOMPARE(cards.size(), 1);
-    const vCard& card = cards[0];
-    QCOMPARE(card.count(), 8);
-    QCOMPARE(card.property("ADR").values(),
-             (QStringList{"", "", "6544 Battleford Drive", "Raleigh", "NC", "27615-6544", "U.S.A."}));
-    QCOMPARE(card.property("TEL", {type("FAX")}).value(), QString("+1-919-676-9564"));
-    QCOMPARE(card.property("EMAIL", {type("INTERNET")}, true).value(), QString("fdawson@earthlink.net"));
-    QCOMPARE(card.property("URL").value(), QString("http://home.earthlink.net/~fdawson"));
-    QCOMPARE(card.toByteArray(Version30), QByteArray(text).replace("\r", "").chopped(1));
+    QCOMPARE(cards.size(), 2);
+
+    QStringList lines;
+    for (const vCard& card : cards) {
+        for (const vCardProperty& prop : card.properties())
+            lines << QString::fromUtf8(prop.toByteArray(Version30));
+        lines << "--";
+    }
+    QCOMPARE(lines, (QStringList{"FN:Frank Dawson", "ORG:Lotus Development Corporation",
+                                 "ADR;TYPE=WORK,POSTAL,PARCEL:;;6544 Battleford Drive;Raleigh;NC;27613-3502;U.S.A.",
+                                 "TEL;TYPE=VOICE,MSG,WORK:+1-919-676-9515", "TEL;TYPE=FAX,WORK:+1-919-676-9564",
+                                 "EMAIL;TYPE=INTERNET,PREF:Frank_Dawson@Lotus.com",
+                                 "EMAIL;TYPE=INTERNET:fdawson@earthlink.net", "URL:http://home.earthlink.net/~fdawson",
+                                 "--", "FN:Tim Howes", "ORG:Netscape Communications Corp.",
+                                 "ADR;TYPE=WORK:;;501 E. Middlefield Rd.;Mountain View;CA; 94043;U.S.A.",
+                                 "TEL;TYPE=VOICE,MSG,WORK:+1-415-937-3419", "TEL;TYPE=FAX,WORK:+1-415-528-4164",
+                                 "EMAIL;TYPE=INTERNET:howes@netscape.com", "--"}));
+    QCOMPARE(cards[0].property("ADR").values(),
+             (QStringList{"", "", "6544 Battleford Drive", "Raleigh", "NC", "27613-3502", "U.S.A."}));
+    QCOMPARE(cards[1].property("ADR").values(),
+             (QStringList{"", "", "501 E. Middlefield Rd.", "Mountain View", "CA", " 94043", "U.S.A."}));
+    QCOMPARE(cards[0].property("EMAIL", {type("INTERNET")}, true).value(), QString("fdawson@earthlink.net"));
 }
 
 void TestVCard::vobjectReadsWrittenCards()
@@ -555,9 +612,12 @@ void TestVCard::vobjectReadsWrittenCards()
                                                            "e")));
     card.addProperty(vCardProperty("TEL", "+1 555 0100", QList<vCardParam>{type("home"), type("voice")}));
     card.addProperty(vCardProperty::createAddress("Main St 1", "Town", "ST", "12345", "Land", "", "", {type("work")}));
-    card.addProperty(vCardProperty::createOrganization("Acme", {"R&D", "Lab"}));
+    card.addProperty(vCardProperty::createOrganization("Acme, Inc.", {"R&D; Lab", "Unit"}));
     card.addProperty(vCardProperty::createBirthday(QDate(1970, 1, 2)));
-    card.addProperty(vCardProperty("NOTE", "line one\nline two \\ end"));
+    card.addProperty(
+        vCardProperty::createBirthday(QDateTime(QDate(1970, 1, 2), QTime(3, 4, 5), Qt::OffsetFromUTC, -7200)));
+    card.addProperty(vCardProperty::createGeographicPosition(52.520008, -13.404954));
+    card.addProperty(vCardProperty("NOTE", "line one, still\nline two \\ end"));
 
     for (vCardVersion version : {Version21, Version30}) {
         QByteArray text = card.toByteArray(version);

@@ -1,3 +1,4 @@
+#include "FileSizeLimit.h"
 #include "ModalCloser.h"
 #include "TestMain.h"
 
@@ -244,11 +245,19 @@ private slots:
         QCOMPARE(doc->fileName(), copy);
         QCOMPARE(editor.windowTitle(), copy);
 
-        // A target that cannot be written (its folder vanishes after the choice) keeps file name and title.
+        // A target that cannot be written (its folder vanishes after the choice) keeps file name and title, and
+        // the user is told.
         const QString folder = m_dir.filePath("gone");
         QVERIFY(QDir().mkpath(folder));
         const int before = titles.count();
+        QString strWarning;
+        const auto dismiss = [&strWarning](QWidget* box) {
+            for (const QLabel* label : box->findChildren<QLabel*>())
+                strWarning += label->text();
+            qobject_cast<QDialog*>(box)->reject();
+        };
         {
+            ModalCloser warning(dismiss, "VUVararer::MMessageBox");
             ModalCloser vanish(
                 [folder](QWidget* modal) {
                     auto* dialog = qobject_cast<QFileDialog*>(modal);
@@ -260,9 +269,24 @@ private slots:
             QVERIFY(vanish.hasFired());
         }
         QVERIFY(!QFileInfo::exists(folder));
+        QVERIFY2(strWarning.contains(folder + "/new.css"), qPrintable(strWarning));
         QCOMPARE(doc->fileName(), copy);
         QCOMPARE(titles.count(), before);
         QCOMPARE(editor.windowTitle(), copy);
+
+        // A save that fails while writing leaves the earlier file as it was.
+        strWarning.clear();
+        doc->setPlainText(QString(4096, QLatin1Char('x')));
+        {
+            ModalCloser warning(dismiss, "VUVararer::MMessageBox");
+            TestKit::FileSizeLimit limit(1024);
+            QVERIFY(limit.isActive());
+            doc->slotSave();
+            QVERIFY(warning.hasFired());
+        }
+        QVERIFY(strWarning.contains(copy));
+        QCOMPARE(readAll(copy), QByteArray("QLabel { color: blue; }"));
+        QCOMPARE(titles.count(), before);
     }
 
     void testWindow()

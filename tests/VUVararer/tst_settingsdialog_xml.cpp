@@ -1,3 +1,4 @@
+#include "FileSizeLimit.h"
 #include "ModalCloser.h"
 #include "TestMain.h"
 #include "Tools.h"
@@ -8,6 +9,7 @@
 
 #include <QDomDocument>
 #include <QFileDialog>
+#include <QLabel>
 #include <QPointer>
 #include <QPushButton>
 #include <QTabWidget>
@@ -83,6 +85,27 @@ private:
 };
 
 QPushButton* button(QWidget* dialog, const QString& name) { return dialog->findChild<QPushButton*>(name); }
+
+// Dismisses the next message box and keeps its text.
+class WarningCatcher
+{
+public:
+    WarningCatcher()
+        : m_closer(
+              [this](QWidget* box) {
+                  for (const QLabel* label : box->findChildren<QLabel*>())
+                      m_strText += label->text();
+                  qobject_cast<QDialog*>(box)->reject();
+              },
+              "VUVararer::MMessageBox")
+    {
+    }
+    bool fired() const { return m_closer.hasFired(); }
+    QString m_strText;
+
+private:
+    ModalCloser m_closer;
+};
 
 } // namespace
 
@@ -281,13 +304,35 @@ private slots:
         QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files), filesBefore);
         QCOMPARE(App::theApp()->saveDirPath(), remembered);
 
-        // The completed name is taken by a folder: nothing written, the folder is remembered all the same.
+        // The completed name is taken by a folder: nothing written, the user is told, the folder is remembered
+        // all the same.
         const QString blocked = m_dir.filePath("blocked.vqsettings");
         QVERIFY(QDir().mkpath(blocked));
-        save(dialog, m_dir.filePath("blocked"));
+        {
+            WarningCatcher warning;
+            save(dialog, m_dir.filePath("blocked"));
+            QVERIFY(warning.fired());
+            QVERIFY2(warning.m_strText.contains(blocked), qPrintable(warning.m_strText));
+        }
         QVERIFY(QFileInfo(blocked).isDir());
         QVERIFY(!QFileInfo::exists(m_dir.filePath("blocked")));
         QCOMPARE(QDir(App::theApp()->saveDirPath()).canonicalPath(), QDir(m_dir.path()).canonicalPath());
+
+        // A save that fails while writing leaves the earlier file as it was (the answer without extension
+        // names it without the file dialog asking to replace it).
+        const QString earlier = writeRaw("earlier.vqsettings", "<Settings/>\n");
+        QVERIFY(!earlier.isEmpty());
+        setValues(QString(4096, QLatin1Char('v')), "a", "g");
+        {
+            WarningCatcher warning;
+            TestKit::FileSizeLimit limit(1024);
+            QVERIFY(limit.isActive());
+            save(dialog, m_dir.filePath("earlier"));
+            QVERIFY(warning.fired());
+        }
+        QFile file(earlier);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("<Settings/>\n"));
     }
 
     void testLoad()

@@ -1,8 +1,10 @@
+#include "FileSizeLimit.h"
 #include "MediaTestKit.h"
 #include "TestMain.h"
 
 #include <ZADovuzIdida/EncoderBase.h>
 #include <ZADovuzIdida/EncoderFactory.h>
+#include <ZADovuzIdida/Native/FlacStreamWriter.h>
 #include <ZADovuzIdida/NativeAudioEncoder.h>
 
 #include <QSignalSpy>
@@ -217,15 +219,70 @@ private slots:
         QCOMPARE(metaflac(flac).value(3), QString::number(frames));
     }
 
-    void testUncreatableFile()
+    // Creation and writing report their failures: an uncreatable file, and a disk that fills up while writing.
+    void testFailures()
     {
-        const QString flac = path("no/such/folder/x.flac");
-        NativeAudioEncoder encoder(flac, MAudioFormat());
-        float samples[4] = {};
-        QTest::ignoreMessage(QtDebugMsg, "Couldn't write packets to file");
-        QVERIFY(encoder.write(samples, 4));
+        const QString missing = path("no/such/folder/x.flac");
+        QTest::ignoreMessage(QtDebugMsg, QRegularExpression("ExtAudioFileCreateWithURL"));
+        NativeAudioEncoder uncreated(missing, MAudioFormat());
+        QVERIFY(!uncreated.isOpen());
+        QSignalSpy errors(&uncreated, SIGNAL(error(QString)));
+        float silence[4] = {};
+        QTest::ignoreMessage(QtDebugMsg, QRegularExpression("ExtAudioFileWrite"));
+        QVERIFY(!uncreated.write(silence, 4));
+        QCOMPARE(errors.count(), 1);
+        QVERIFY(!QFile::exists(missing));
+
+        std::vector<float> noise(88200 * 2);
+        for (size_t i = 0; i < noise.size(); ++i)
+            noise[i] = float((i * 7919 % 2001) / 1000.0 - 1.0);
+        NativeAudioEncoder encoder(path("full.flac"), MAudioFormat());
+        QVERIFY(encoder.isOpen());
+        QSignalSpy writeErrors(&encoder, SIGNAL(error(QString)));
+        bool bWritten = true;
+        {
+            TestKit::FileSizeLimit limit(4096);
+            QVERIFY(limit.isActive());
+            QTest::ignoreMessage(QtDebugMsg, QRegularExpression("ExtAudioFileWrite|ExtAudioFileDispose"));
+            bWritten = encoder.write(noise.data(), int(noise.size())) && encoder.finish();
+        }
+        QVERIFY(!bWritten);
+        QCOMPARE(writeErrors.count(), 1);
+    }
+
+    void testStreamFormats()
+    {
+        MAudioFormat format;
+        format.sampleRate = 48000;
+        format.channels = 6;
+        format.bitsPerSample = 24;
+        NativeAudioEncoder encoder(path("formats.flac"), format);
+        EncoderStreamFormat output;
+        output.reserved = 7;
+        encoder.createOutputFormat(&output);
+        QCOMPARE(output.sampleRate, 48000.0);
+        QCOMPARE(output.formatID, 0x666C6163u); // 'flac'
+        QCOMPARE(
+            QList<unsigned>({output.formatFlags, output.bytesPerPacket, output.framesPerPacket, output.bytesPerFrame,
+                             output.channelsPerFrame, output.bitsPerChannel, output.reserved}),
+            QList<unsigned>({1, 0, 1024, 0, 6, 24, 0}));
+        EncoderStreamFormat client;
+        client.reserved = 7;
+        encoder.createCanonicalFormat(&client);
+        QCOMPARE(client.sampleRate, 48000.0);
+        QCOMPARE(client.formatID, 0x6C70636Du); // 'lpcm'
+        QCOMPARE(
+            QList<unsigned>({client.formatFlags, client.bytesPerPacket, client.framesPerPacket, client.bytesPerFrame,
+                             client.channelsPerFrame, client.bitsPerChannel, client.reserved}),
+            QList<unsigned>({9, 24, 1, 24, 6, 32, 7}));
+
+        // A lossless stream has no bit rate to set; a file that is not open says so.
+        FlacStreamWriter file;
+        QCOMPARE(setBitRate(&file, 128000), 0x7772706D); // 'wrpm'
+        QCOMPARE(file.open(path("rate.flac"), 44100, 2, 16), 0);
+        QCOMPARE(setBitRate(&file, 128000), 0x7074793F); // 'pty?'
+        QCOMPARE(file.finish(), 0);
         encoder.finish();
-        QVERIFY(!QFile::exists(flac));
     }
 
     void testCheckResult()

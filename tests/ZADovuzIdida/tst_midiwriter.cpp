@@ -205,6 +205,11 @@ private slots:
                                                       "note_on channel=0 note=69 time=0 velocity=80",
                                                       "note_off channel=0 note=69 time=384 velocity=0",
                                                       "end_of_track time=0"};
+        QTest::newRow("no instrument") << QStringList{"C4"} << 0
+                                       << QStringList{"instrument_name name=None time=0",
+                                                      "note_on channel=0 note=60 time=0 velocity=80",
+                                                      "note_off channel=0 note=60 time=384 velocity=0",
+                                                      "end_of_track time=0"};
         QTest::newRow("empty") << QStringList{} << 41
                                << QStringList{"instrument_name name=Violin time=0",
                                               "program_change channel=0 program=40 time=0", "end_of_track time=0"};

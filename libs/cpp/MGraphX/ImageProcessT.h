@@ -20,10 +20,10 @@ public:
     enum Flag : unsigned char { FlagCopied = 1, FlagGray = 2 };
 
     // Loads the picture at path; a file that does not load gives a 0 x 0 buffer.
-    explicit ImageProcessT(const char* path, ProgressLine* progress = nullptr)
+    explicit ImageProcessT(const QString& path, ProgressLine* progress = nullptr)
     {
         Q_UNUSED(progress);
-        fromImage(QImage(QString::fromLatin1(path)));
+        fromImage(QImage(path));
     }
 
     // Planes from the picture, which is kept (as Format_RGB32) for the alpha of toImage().

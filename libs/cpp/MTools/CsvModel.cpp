@@ -1,5 +1,7 @@
 #include "CsvModel.h"
 
+#include <MTools/ToolsCommon.h>
+
 #include <QFile>
 #include <QSize>
 #include <QTextStream>
@@ -12,33 +14,65 @@ CsvModel::~CsvModel() { delete m_pLines; }
 
 QStringList CsvModel::splitCSVLine(const QString& strLine)
 {
+    int nPos = 0;
+    return readRecord(strLine, &nPos);
+}
+
+QStringList CsvModel::readRecord(const QString& strText, int* pPos)
+{
+    const QChar quote = QLatin1Char('"');
     QStringList fields;
-    QString strCollector;
+    QString strField;
     bool bInside = false;
-    for (const QChar ch : strLine) {
-        if (ch == QLatin1Char('"')) {
-            if (bInside) {
-                fields.append(strCollector);
-                strCollector.clear();
-            }
-            bInside = !bInside;
-        } else if (bInside) {
-            strCollector.append(ch);
+    bool bFieldStart = true;
+    bool bAny = false;
+    int& i = *pPos;
+    while (i < strText.size()) {
+        const QChar ch = strText.at(i++);
+        if (bInside) {
+            if (ch != quote)
+                strField.append(ch);
+            else if (i < strText.size() && strText.at(i) == quote)
+                strField.append(strText.at(i++));
+            else
+                bInside = false;
+            continue;
         }
+        if (ch == QLatin1Char('\n') || ch == QLatin1Char('\r')) {
+            if (ch == QLatin1Char('\r') && i < strText.size() && strText.at(i) == QLatin1Char('\n'))
+                ++i;
+            break;
+        }
+        bAny = true;
+        if (ch == QLatin1Char(',')) {
+            fields.append(strField);
+            strField.clear();
+            bFieldStart = true;
+            continue;
+        }
+        if (ch == quote && bFieldStart)
+            bInside = true;
+        else
+            strField.append(ch);
+        bFieldStart = false;
     }
+    if (bAny)
+        fields.append(strField);
     return fields;
 }
 
 bool CsvModel::loadData(const QString& strFileName)
 {
     QFile file(strFileName);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+    if (!file.open(QIODevice::ReadOnly))
         return false;
     beginResetModel();
     m_pLines->clear();
     QTextStream stream(&file);
-    while (!stream.atEnd())
-        m_pLines->append(splitCSVLine(stream.readLine()));
+    stream.setCodec("UTF-8");
+    const QString strText = stream.readAll();
+    for (int nPos = 0; nPos < strText.size();)
+        m_pLines->append(readRecord(strText, &nPos));
     const bool bOk = stream.status() == QTextStream::Ok;
     file.close();
     endResetModel();
@@ -47,16 +81,16 @@ bool CsvModel::loadData(const QString& strFileName)
 
 bool CsvModel::saveData(const QString& strFileName)
 {
-    QFile file(strFileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
-        return false;
-    QTextStream stream(&file);
-    for (const QStringList& line : *m_pLines)
-        stream << '"' << line.join(QStringLiteral("\",\"")) << "\"\n";
-    stream.flush();
-    const bool bOk = stream.status() == QTextStream::Ok;
-    file.close();
-    return bOk;
+    QString strText;
+    for (const QStringList& line : qAsConst(*m_pLines)) {
+        QStringList quoted;
+        for (QString strField : line)
+            quoted.append(QLatin1Char('"') + strField.replace(QLatin1Char('"'), QLatin1String("\"\"")) +
+                          QLatin1Char('"'));
+        // A record without fields still needs one empty field to be a line of its own.
+        strText += (quoted.isEmpty() ? QStringLiteral("\"\"") : quoted.join(QLatin1Char(','))) + QLatin1Char('\n');
+    }
+    return ToolsCommon::saveFile(strFileName, strText.toUtf8());
 }
 
 int CsvModel::rowCount(const QModelIndex& parent) const

@@ -1,4 +1,4 @@
-// Editable table model over a CSV file whose first line is the header and whose fields are all quoted.
+// Editable table model over a CSV file (RFC 4180) whose first record is the header.
 #pragma once
 
 #include <QAbstractTableModel>
@@ -15,12 +15,15 @@ public:
     explicit CsvModel(QObject* pParent = nullptr);
     ~CsvModel() override;
 
-    // Fields are the texts between pairs of double quotes; everything outside quotes is ignored.
+    // The fields of the first record of strLine: separated by commas, optionally enclosed in double quotes,
+    // a doubled quote inside quotes standing for one; an empty line has no fields.
     static QStringList splitCSVLine(const QString& strLine);
 
-    // Replaces the table with the file's lines; false when the file can't be opened or the stream failed.
+    // Replaces the table with the records of the UTF-8 file (quoted fields may span lines); false when the
+    // file can't be opened or the stream failed.
     bool loadData(const QString& strFileName);
-    // Writes every line, header first, each field in double quotes; false on open or stream failure.
+    // Writes every record, header first, each field in double quotes with inner quotes doubled, through a
+    // temporary file; false when the file could not be written completely (an earlier file then stays).
     bool saveData(const QString& strFileName);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -34,6 +37,8 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
 private:
+    // Reads the record starting at *pPos and moves *pPos past its line end.
+    static QStringList readRecord(const QString& strText, int* pPos);
     bool isCell(const QModelIndex& index) const;
 
     QList<QStringList>* m_pLines;

@@ -233,7 +233,8 @@ void FrameCount::timecodeFromFrameCount(int* hours, int* minutes, int* seconds, 
                                           QString::number(phase);
             } else if (const auto entry = Pulldown::filmToVideo(int(f), phase)) {
                 // An entry below the film frame (film 23 in phase 4) is a video frame of the next second.
-                const long long video = offset + *entry + (*entry < f ? Pulldown::VideoFrames : 0);
+                const long long video =
+                    static_cast<long long>(offset) + *entry + (*entry < f ? Pulldown::VideoFrames : 0);
                 const long long shift = floorDiv(video, Pulldown::VideoFrames);
                 f = video - shift * Pulldown::VideoFrames;
                 if (shift != 0) {

@@ -33,12 +33,6 @@ bool opensRegExp(int c)
 }
 } // namespace
 
-qint32 JSMinimizer::sm_theA = 0;
-qint32 JSMinimizer::sm_theB = 0;
-qint32 JSMinimizer::sm_theLookahead = kEof;
-qint32 JSMinimizer::sm_theX = kEof;
-qint32 JSMinimizer::sm_theY = kEof;
-
 JSMinimizer::JSMinimizer() = default;
 
 QString JSMinimizer::minimize(const QString& strSource)
@@ -49,8 +43,14 @@ QString JSMinimizer::minimize(const QString& strSource)
 
 QString JSMinimizer::minimizeJSCode(const QString& strSource)
 {
+    m_strOutput.clear();
     m_nPos = 0;
     m_strInput = strSource;
+    m_nTheA = 0;
+    m_nTheB = 0;
+    m_nTheLookahead = kEof;
+    m_nTheX = kEof;
+    m_nTheY = kEof;
     minimizeInternal();
     return m_strOutput;
 }
@@ -59,13 +59,12 @@ int JSMinimizer::getci()
 {
     if (m_nPos >= m_strInput.size())
         return kEof;
-    const ushort uCode = m_strInput.at(m_nPos++).unicode();
-    return uCode > 0xFF ? '?' : int(uCode);
+    return int(m_strInput.at(m_nPos++).unicode());
 }
 
 int JSMinimizer::putci(int c)
 {
-    m_strOutput.append(QChar(ushort(c & 0xFF)));
+    m_strOutput.append(QChar(ushort(c)));
     return c;
 }
 
@@ -79,8 +78,8 @@ bool JSMinimizer::isAlphanum(int c)
 
 int JSMinimizer::get()
 {
-    int c = sm_theLookahead;
-    sm_theLookahead = kEof;
+    int c = m_nTheLookahead;
+    m_nTheLookahead = kEof;
     if (c == kEof)
         c = getci();
     if (c >= ' ' || c == '\n' || c == kEof)
@@ -92,8 +91,8 @@ int JSMinimizer::get()
 
 int JSMinimizer::peek()
 {
-    sm_theLookahead = get();
-    return sm_theLookahead;
+    m_nTheLookahead = get();
+    return m_nTheLookahead;
 }
 
 int JSMinimizer::next()
@@ -129,8 +128,8 @@ int JSMinimizer::next()
             break;
         }
     }
-    sm_theY = sm_theX;
-    sm_theX = c;
+    m_nTheY = m_nTheX;
+    m_nTheX = c;
     return c;
 }
 
@@ -138,23 +137,23 @@ void JSMinimizer::action(int d)
 {
     switch (d) {
     case 1:
-        putci(sm_theA);
-        if ((sm_theY == '\n' || sm_theY == ' ') && isOperator(sm_theA) && isOperator(sm_theB))
-            putci(sm_theY);
+        putci(m_nTheA);
+        if ((m_nTheY == '\n' || m_nTheY == ' ') && isOperator(m_nTheA) && isOperator(m_nTheB))
+            putci(m_nTheY);
         [[fallthrough]];
     case 2:
-        sm_theA = sm_theB;
-        if (sm_theA == '\'' || sm_theA == '"' || sm_theA == '`') {
+        m_nTheA = m_nTheB;
+        if (m_nTheA == '\'' || m_nTheA == '"' || m_nTheA == '`') {
             for (;;) {
-                putci(sm_theA);
-                sm_theA = get();
-                if (sm_theA == sm_theB)
+                putci(m_nTheA);
+                m_nTheA = get();
+                if (m_nTheA == m_nTheB)
                     break;
-                if (sm_theA == '\\') {
-                    putci(sm_theA);
-                    sm_theA = get();
+                if (m_nTheA == '\\') {
+                    putci(m_nTheA);
+                    m_nTheA = get();
                 }
-                if (sm_theA == kEof) {
+                if (m_nTheA == kEof) {
                     // What was read of an unterminated literal is kept; the scan ends.
                     error("Unterminated string literal.");
                     break;
@@ -163,41 +162,41 @@ void JSMinimizer::action(int d)
         }
         [[fallthrough]];
     case 3:
-        sm_theB = next();
-        if (sm_theB == '/' && opensRegExp(sm_theA)) {
-            putci(sm_theA);
-            if (sm_theA == '/' || sm_theA == '*')
+        m_nTheB = next();
+        if (m_nTheB == '/' && opensRegExp(m_nTheA)) {
+            putci(m_nTheA);
+            if (m_nTheA == '/' || m_nTheA == '*')
                 putci(' ');
-            putci(sm_theB);
+            putci(m_nTheB);
             for (;;) {
-                sm_theA = get();
-                if (sm_theA == '[') {
+                m_nTheA = get();
+                if (m_nTheA == '[') {
                     for (;;) {
-                        putci(sm_theA);
-                        sm_theA = get();
-                        if (sm_theA == ']')
+                        putci(m_nTheA);
+                        m_nTheA = get();
+                        if (m_nTheA == ']')
                             break;
-                        if (sm_theA == '\\') {
-                            putci(sm_theA);
-                            sm_theA = get();
+                        if (m_nTheA == '\\') {
+                            putci(m_nTheA);
+                            m_nTheA = get();
                         }
-                        if (sm_theA == kEof)
+                        if (m_nTheA == kEof)
                             break;
                     }
-                } else if (sm_theA == '/') {
+                } else if (m_nTheA == '/') {
                     break;
-                } else if (sm_theA == '\\') {
-                    putci(sm_theA);
-                    sm_theA = get();
+                } else if (m_nTheA == '\\') {
+                    putci(m_nTheA);
+                    m_nTheA = get();
                 }
-                if (sm_theA == kEof) {
+                if (m_nTheA == kEof) {
                     error("Unterminated Regular Expression literal.");
                     break;
                 }
-                putci(sm_theA);
+                putci(m_nTheA);
             }
             peek();
-            sm_theB = next();
+            m_nTheB = next();
         }
         break;
     default:
@@ -212,15 +211,15 @@ void JSMinimizer::minimizeInternal()
         get();
         get();
     }
-    sm_theA = '\n';
+    m_nTheA = '\n';
     action(3);
-    while (sm_theA != kEof) {
-        switch (sm_theA) {
+    while (m_nTheA != kEof) {
+        switch (m_nTheA) {
         case ' ':
-            action(isAlphanum(sm_theB) ? 1 : 2);
+            action(isAlphanum(m_nTheB) ? 1 : 2);
             break;
         case '\n':
-            switch (sm_theB) {
+            switch (m_nTheB) {
             case '{':
             case '[':
             case '(':
@@ -234,17 +233,17 @@ void JSMinimizer::minimizeInternal()
                 action(3);
                 break;
             default:
-                action(isAlphanum(sm_theB) ? 1 : 2);
+                action(isAlphanum(m_nTheB) ? 1 : 2);
                 break;
             }
             break;
         default:
-            switch (sm_theB) {
+            switch (m_nTheB) {
             case ' ':
-                action(isAlphanum(sm_theA) ? 1 : 3);
+                action(isAlphanum(m_nTheA) ? 1 : 3);
                 break;
             case '\n':
-                switch (sm_theA) {
+                switch (m_nTheA) {
                 case '}':
                 case ']':
                 case ')':
@@ -256,7 +255,7 @@ void JSMinimizer::minimizeInternal()
                     action(1);
                     break;
                 default:
-                    action(isAlphanum(sm_theA) ? 1 : 3);
+                    action(isAlphanum(m_nTheA) ? 1 : 3);
                     break;
                 }
                 break;

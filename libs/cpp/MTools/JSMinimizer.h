@@ -12,8 +12,7 @@ public:
 
     // Minimises source on a fresh object.
     static QString minimize(const QString& strSource);
-    // Minimises source and returns everything this object has emitted so far, earlier runs included.
-    // The scan state is shared by all objects: only one run may be in progress in the process.
+    // Minimises source; each call starts from a clean state and returns only its own result.
     QString minimizeJSCode(const QString& strSource);
 
 private:
@@ -31,11 +30,12 @@ private:
     QString m_strInput;
     qint32 m_nPos = 0;
 
-    static qint32 sm_theA;
-    static qint32 sm_theB;
-    static qint32 sm_theLookahead;
-    static qint32 sm_theX;
-    static qint32 sm_theY;
+    // Scan registers: characters as UTF-16 code units, -1 for the end of the input.
+    qint32 m_nTheA = 0;
+    qint32 m_nTheB = 0;
+    qint32 m_nTheLookahead = -1;
+    qint32 m_nTheX = -1;
+    qint32 m_nTheY = -1;
 };
 
 } // namespace MTools

@@ -1,5 +1,7 @@
 #include "vCard.h"
 
+#include <MTools/ToolsCommon.h>
+
 #include <QFile>
 #include <QLocale>
 
@@ -8,30 +10,31 @@ namespace {
 const char* const s_szBegin = "BEGIN:VCARD";
 const char* const s_szEnd = "END:VCARD";
 
-// Joins the blank-indented lines that follow a PHOTO line onto it; a block still open at the
-// end of the text stays as it is.
-QList<QByteArray> joinPhotoLines(const QList<QByteArray>& lstIn)
+// Photo lines and base64 values carry data in which white space means nothing.
+bool isBase64Line(const QByteArray& line)
+{
+    const QByteArray head = vCardText::asciiUpper(line.left(line.indexOf(':')));
+    return head.startsWith("PHOTO") || head.contains("ENCODING=B") || head.contains("BASE64");
+}
+
+// Joins every line that begins with a blank or tab onto the line before it: the line break and that one
+// character go (RFC 2425 unfolding); base64 data drops all white space around its pieces instead.
+QList<QByteArray> unfoldLines(const QList<QByteArray>& lstIn)
 {
     QList<QByteArray> lstOut;
-    int nPhoto = -1;
-    QByteArray collector;
     for (const QByteArray& line : lstIn) {
-        if (nPhoto < 0) {
+        const QByteArray upper = vCardText::asciiUpper(line.simplified());
+        // An indented begin or end line still delimits a card.
+        if (lstOut.isEmpty() || !(line.startsWith(' ') || line.startsWith('\t')) || upper == s_szBegin ||
+            upper == s_szEnd) {
             lstOut << line;
-            if (line.startsWith("PHOTO")) {
-                nPhoto = lstOut.size() - 1;
-                collector.clear();
-            }
-        } else if (line.startsWith(' ')) {
-            lstOut << line;
-            collector += line.simplified();
-        } else {
-            lstOut[nPhoto] = lstOut.at(nPhoto).simplified() + collector;
-            while (lstOut.size() > nPhoto + 1)
-                lstOut.removeLast();
-            lstOut << line;
-            nPhoto = -1;
+            continue;
         }
+        QByteArray& logical = lstOut.last();
+        const bool bBase64 = isBase64Line(logical);
+        while (logical.endsWith('\r') || (bBase64 && (logical.endsWith(' ') || logical.endsWith('\t'))))
+            logical.chop(1);
+        logical += bBase64 ? line.trimmed() : line.mid(1);
     }
     return lstOut;
 }
@@ -133,17 +136,12 @@ QByteArray vCard::toByteArray(vCardVersion eVersion) const
 
 bool vCard::saveToFile(const QString& strFileName) const
 {
-    QFile file(strFileName);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.write(toByteArray(Version21));
-    file.close();
-    return true;
+    return MTools::ToolsCommon::saveFile(strFileName, toByteArray(Version21));
 }
 
 QList<vCard> vCard::fromByteArray(const QByteArray& data)
 {
-    QList<QByteArray> lstLines = joinPhotoLines(data.split('\n'));
+    QList<QByteArray> lstLines = unfoldLines(data.split('\n'));
     for (QByteArray& line : lstLines)
         line = stripGroup(line);
 
@@ -152,16 +150,20 @@ QList<vCard> vCard::fromByteArray(const QByteArray& data)
     vCard card;
     for (const QByteArray& rawLine : qAsConst(lstLines)) {
         const QByteArray line = rawLine.simplified();
+        const QByteArray upper = vCardText::asciiUpper(line);
         if (!bOpen) {
-            if (line == s_szBegin) {
+            if (upper == s_szBegin) {
                 card = vCard();
                 bOpen = true;
             }
-        } else if (line == s_szEnd) {
+        } else if (upper == s_szEnd) {
             result << card;
             bOpen = false;
-        } else {
-            card.addProperties(vCardProperty::fromByteArray(line));
+        } else if (upper != s_szBegin) {
+            for (const vCardProperty& property : vCardProperty::fromByteArray(line)) {
+                if (property.name().compare(QLatin1String("VERSION"), Qt::CaseInsensitive) != 0)
+                    card.addProperty(property);
+            }
         }
     }
     return result;

@@ -31,10 +31,12 @@ public:
 
     // The card from BEGIN:VCARD to END:VCARD, lines joined by "\n"; empty for an unknown version.
     QByteArray toByteArray(vCardVersion eVersion = Version21) const;
-    // Writes the version 2.1 text.
+    // Writes the version 2.1 text through a temporary file; false when it could not be written completely
+    // (an earlier file then stays as it was).
     bool saveToFile(const QString& strFileName) const;
 
-    // Every complete card (BEGIN:VCARD to END:VCARD) of the text, in order.
+    // Every complete card (BEGIN:VCARD to END:VCARD, in any case) of the text, in order, with folded lines
+    // unfolded.
     static QList<vCard> fromByteArray(const QByteArray& data);
     static QList<vCard> fromFile(const QString& strFileName);
 

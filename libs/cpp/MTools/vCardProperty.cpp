@@ -2,14 +2,23 @@
 
 namespace {
 
-QString escapeComponent(const QString& strComponent)
+// Properties whose components are comma-separated lists: a comma there separates items and stays as it is.
+bool hasListComponents(const QString& strName)
+{
+    static const QStringList lstNames{QStringLiteral("N"), QStringLiteral("NICKNAME"), QStringLiteral("CATEGORIES")};
+    return lstNames.contains(strName, Qt::CaseInsensitive);
+}
+
+// Backslash, ";" (and "," outside lists) are escaped with a backslash; a line break becomes "\n".
+QString escapeComponent(const QString& strComponent, bool bEscapeComma)
 {
     QString strOut;
     strOut.reserve(strComponent.size());
     for (int i = 0; i < strComponent.size(); ++i) {
         const QChar c = strComponent.at(i);
-        if (c == QLatin1Char('\\')) {
-            strOut += QLatin1String("\\\\");
+        if (c == QLatin1Char('\\') || c == QLatin1Char(';') || (bEscapeComma && c == QLatin1Char(','))) {
+            strOut += QLatin1Char('\\');
+            strOut += c;
         } else if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
             if (c == QLatin1Char('\r') && i + 1 < strComponent.size() && strComponent.at(i + 1) == QLatin1Char('\n'))
                 ++i;
@@ -21,27 +30,31 @@ QString escapeComponent(const QString& strComponent)
     return strOut;
 }
 
-// Reverses escapeComponent; any other backslash sequence stays as it is.
-QString unescapeComponent(const QString& strComponent)
+// Splits a value at the ";" that are not escaped and reverses escapeComponent in each component; any other
+// backslash sequence stays as it is.
+QStringList splitValue(const QString& strValue)
 {
-    if (!strComponent.contains(QLatin1Char('\\')))
-        return strComponent;
-    QString strOut;
-    strOut.reserve(strComponent.size());
-    for (int i = 0; i < strComponent.size(); ++i) {
-        const QChar c = strComponent.at(i);
-        const QChar next = i + 1 < strComponent.size() ? strComponent.at(i + 1) : QChar();
-        if (c == QLatin1Char('\\') && next == QLatin1Char('\\')) {
-            strOut += c;
+    QStringList lstOut;
+    QString strCurrent;
+    for (int i = 0; i < strValue.size(); ++i) {
+        const QChar c = strValue.at(i);
+        const QChar next = i + 1 < strValue.size() ? strValue.at(i + 1) : QChar();
+        if (c == QLatin1Char(';')) {
+            lstOut << strCurrent;
+            strCurrent.clear();
+        } else if (c == QLatin1Char('\\') &&
+                   (next == QLatin1Char('\\') || next == QLatin1Char(';') || next == QLatin1Char(','))) {
+            strCurrent += next;
             ++i;
         } else if (c == QLatin1Char('\\') && (next == QLatin1Char('n') || next == QLatin1Char('N'))) {
-            strOut += QLatin1Char('\n');
+            strCurrent += QLatin1Char('\n');
             ++i;
         } else {
-            strOut += c;
+            strCurrent += c;
         }
     }
-    return strOut;
+    lstOut << strCurrent;
+    return lstOut;
 }
 
 } // namespace
@@ -104,9 +117,10 @@ QByteArray vCardProperty::toByteArray(vCardVersion eVersion) const
     if (!params.isEmpty())
         line += ';' + params;
     line += ':';
+    const bool bEscapeComma = !hasListComponents(m_strName);
     QStringList lstEscaped;
     for (const QString& strValue : m_lstValues)
-        lstEscaped << escapeComponent(strValue);
+        lstEscaped << escapeComponent(strValue, bEscapeComma);
     line += lstEscaped.join(QLatin1Char(';')).toUtf8();
     return line;
 }
@@ -126,10 +140,7 @@ QList<vCardProperty> vCardProperty::fromByteArray(const QByteArray& data)
         if (strName == QLatin1String("VERSION"))
             continue;
         const QList<vCardParam> params = vCardParam::fromByteArray(lstHead.join(QLatin1Char(';')).toUtf8());
-        QStringList lstValues = strLine.mid(nColon + 1).split(QLatin1Char(';'));
-        for (QString& strValue : lstValues)
-            strValue = unescapeComponent(strValue);
-        result << vCardProperty(strName, lstValues, params);
+        result << vCardProperty(strName, splitValue(strLine.mid(nColon + 1)), params);
     }
     return result;
 }
@@ -152,17 +163,15 @@ vCardProperty vCardProperty::createBirthday(const QDate& date, const QList<vCard
 
 vCardProperty vCardProperty::createBirthday(const QDateTime& dateTime, const QList<vCardParam>& params)
 {
-    return vCardProperty(QStringLiteral("BDAY"), dateTime.toString(QStringLiteral("yyyy-MM-dd'T'hh:mm:ss'Z'")), params);
+    return vCardProperty(QStringLiteral("BDAY"), dateTime.toUTC().toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss'Z'")),
+                         params);
 }
 
 vCardProperty vCardProperty::createGeographicPosition(double dLatitude, double dLongitude,
                                                       const QList<vCardParam>& params)
 {
-    const QString strPattern = QStringLiteral("%1");
     return vCardProperty(QStringLiteral("GEO"),
-                         QStringList{strPattern.arg(QString::number(dLatitude, 'g', 6)),
-                                     strPattern.arg(QString::number(dLongitude, 'g', 6))},
-                         params);
+                         QStringList{QString::number(dLatitude, 'f', 6), QString::number(dLongitude, 'f', 6)}, params);
 }
 
 vCardProperty vCardProperty::createName(const QString& strGivenName, const QString& strFamilyName,

@@ -30,10 +30,12 @@ public:
     bool operator==(const vCardProperty& other) const;
     bool operator!=(const vCardProperty& other) const;
 
-    // The line text without line end; empty for an unknown version. Backslashes and line
-    // breaks inside components are escaped as "\\" and "\n".
+    // The line text without line end; empty for an unknown version. Inside components backslashes,
+    // semicolons and line breaks are escaped ("\\", "\;", "\n"), and commas ("\,") except in the
+    // comma-list properties N, NICKNAME and CATEGORIES.
     QByteArray toByteArray(vCardVersion eVersion) const;
-    // Parses one or more lines; skips BEGIN/END:VCARD, VERSION and lines without a colon.
+    // Parses one or more lines; skips BEGIN/END:VCARD, VERSION and lines without a colon. Components are
+    // split at unescaped ";" and unescaped.
     static QList<vCardProperty> fromByteArray(const QByteArray& data);
 
     static vCardProperty createAddress(const QString& strStreet, const QString& strLocality, const QString& strRegion,
@@ -41,8 +43,10 @@ public:
                                        const QString& strPostOfficeBox, const QString& strExtendedAddress,
                                        const QList<vCardParam>& params = QList<vCardParam>());
     static vCardProperty createBirthday(const QDate& date, const QList<vCardParam>& params = QList<vCardParam>());
+    // The date and time in UTC, "yyyy-MM-ddTHH:mm:ssZ".
     static vCardProperty createBirthday(const QDateTime& dateTime,
                                         const QList<vCardParam>& params = QList<vCardParam>());
+    // Both coordinates with six decimals.
     static vCardProperty createGeographicPosition(double dLatitude, double dLongitude,
                                                   const QList<vCardParam>& params = QList<vCardParam>());
     static vCardProperty createName(const QString& strGivenName, const QString& strFamilyName,

@@ -2,6 +2,9 @@
 
 #include "CssSyntaxHighlighter.h"
 #include "FileDialog.h"
+#include "MMessageBox.h"
+
+#include <MTools/ToolsCommon.h>
 
 #include <QFile>
 #include <QTextStream>
@@ -61,14 +64,12 @@ void CssDoc::slotSaveAs()
 
 bool CssDoc::writeFile(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    QTextStream stream(&file);
-    stream << toPlainText();
-    stream.flush();
-    file.close();
-    return file.error() == QFileDevice::NoError;
+    if (MTools::ToolsCommon::saveFile(path, toPlainText().toUtf8()))
+        return true;
+    MMessageBox::warning(
+        this, QStringLiteral("Save"),
+        QStringLiteral("<center>The style sheet could not be saved to<br>%1</center>").arg(path.toHtmlEscaped()));
+    return false;
 }
 
 } // namespace VUVararer

@@ -26,6 +26,7 @@ public slots:
     void slotSaveAs();
 
 private:
+    // Replaces the file with the text; a failure is shown to the user and leaves an earlier file as it was.
     bool writeFile(const QString& path);
 
     QString m_strFileName;

@@ -3,6 +3,7 @@
 #include "App.h"
 #include "Common.h"
 #include "FileDialog.h"
+#include "MMessageBox.h"
 #include "SettingsWidget.h"
 
 #include <QCoreApplication>
@@ -12,8 +13,9 @@
 #include <QPushButton>
 #include <QSet>
 #include <QTabWidget>
-#include <QTextStream>
 #include <QVBoxLayout>
+
+#include <MTools/ToolsCommon.h>
 
 namespace VUVararer {
 
@@ -140,14 +142,11 @@ void SettingsDialog::slotSaveSettings()
             root.appendChild(settings->writeSettings(document));
 
     const QString fileName = answer.endsWith(s_strExtension) ? answer : answer + s_strExtension;
-    QFile file(fileName);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        QTextStream stream(&file);
-        stream << document.toString(1);
-        stream.flush();
-        file.close();
-    }
     App::theApp()->setSaveDirPath(answer);
+    if (!MTools::ToolsCommon::saveFile(fileName, document.toString(1).toUtf8()))
+        MMessageBox::warning(
+            this, tr("Save Settings"),
+            tr("<center>The settings could not be saved to<br>%1</center>").arg(fileName.toHtmlEscaped()));
 }
 
 void SettingsDialog::slotLoadSettings()

@@ -343,8 +343,9 @@ void MidiFile::saveChord(const QStringList& notes, const QString& path, const Gm
     QByteArray instrumentName = m_vecInstrumentNames.at(index).toLocal8Bit();
     metaEvent(4, static_cast<unsigned int>(instrumentName.size()),
               reinterpret_cast<unsigned char*>(instrumentName.data()));
-    // Entry p + 1 of the names is program p; "None" keeps the default program 0.
-    makeProgramChange(0, index > 0 ? index - 1 : 0);
+    // Entry p + 1 of the names is program p; "None" leaves the player's program as it is.
+    if (index > 0)
+        makeProgramChange(0, index - 1);
 
     QVector<unsigned char> chord;
     for (const QString& note : notes) {

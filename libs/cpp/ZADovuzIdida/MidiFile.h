@@ -39,7 +39,8 @@ public:
     // Position of name in the note names, -1 when absent (exact, case-sensitive).
     int noteToMidi(const QString& name) const;
     int makeProgramChange(int channel, int program);
-    // Writes a complete file: the notes start together and last one 4/4 bar at 120 bpm.
+    // Writes a complete file: the notes start together and last one 4/4 bar at 120 bpm; with None no program
+    // change is written.
     void saveChord(const QStringList& notes, const QString& path, const GmInstrumentIndex& instrument);
     // Writes "testMelodie.mid" in the current directory.
     void test();

@@ -11,22 +11,51 @@ NativeAudioEncoder::NativeAudioEncoder(const QString& path, const MAudioFormat& 
     : QObject(parent), m_strPath(path), m_nBitsPerSample(format.bitsPerSample), m_nChannels(format.channels),
       m_nSampleRate(format.sampleRate), m_pFile(new FlacStreamWriter)
 {
-    m_pFile->open(m_strPath, m_nSampleRate, m_nChannels, m_nBitsPerSample);
+    EncoderStreamFormat output;
+    createOutputFormat(&output);
+    checkResult(
+        m_pFile->open(m_strPath, int(output.sampleRate), int(output.channelsPerFrame), int(output.bitsPerChannel)),
+        "ExtAudioFileCreateWithURL");
 }
 
 NativeAudioEncoder::~NativeAudioEncoder() { finish(); }
+
+bool NativeAudioEncoder::isOpen() const { return m_pFile->isOpen(); }
 
 bool NativeAudioEncoder::write(float* samples, int count)
 {
     if (count <= 0 || m_nChannels <= 0)
         return true;
     const unsigned frames = unsigned(count) / unsigned(m_nChannels);
-    if (m_pFile->write(samples, frames) != 0)
-        qDebug() << "Couldn't write packets to file";
-    return true;
+    return checkResult(m_pFile->write(samples, frames), "ExtAudioFileWrite");
 }
 
-void NativeAudioEncoder::finish() { checkResult(m_pFile->finish(), "ExtAudioFileDispose"); }
+bool NativeAudioEncoder::finish() { return checkResult(m_pFile->finish(), "ExtAudioFileDispose"); }
+
+void NativeAudioEncoder::createOutputFormat(EncoderStreamFormat* d) const
+{
+    d->sampleRate = double(m_nSampleRate);
+    d->formatID = EncoderStreamFormat::FormatFlac;
+    d->formatFlags = 1;
+    d->bytesPerPacket = 0;
+    d->framesPerPacket = 1024;
+    d->bytesPerFrame = 0;
+    d->channelsPerFrame = unsigned(m_nChannels);
+    d->bitsPerChannel = unsigned(m_nBitsPerSample);
+    d->reserved = 0;
+}
+
+void NativeAudioEncoder::createCanonicalFormat(EncoderStreamFormat* d) const
+{
+    d->sampleRate = double(m_nSampleRate);
+    d->formatID = EncoderStreamFormat::FormatLinearPCM;
+    d->formatFlags = 9; // float, packed
+    d->bytesPerPacket = 4 * unsigned(m_nChannels);
+    d->framesPerPacket = 1;
+    d->bytesPerFrame = 4 * unsigned(m_nChannels);
+    d->channelsPerFrame = unsigned(m_nChannels);
+    d->bitsPerChannel = 32;
+}
 
 bool NativeAudioEncoder::checkResult(int status, const char* operation)
 {
@@ -47,6 +76,12 @@ void NativeAudioEncoder::dump() const
     qDebug() << "sample rate =" << m_nSampleRate;
     qDebug() << "file =" << m_pFile->isOpen();
     qDebug() << "---------- End NativeAudioEncoder ----------";
+}
+
+int setBitRate(FlacStreamWriter* file, unsigned bitRate)
+{
+    Q_UNUSED(bitRate)
+    return file && file->isOpen() ? kStatusPropertyNotPresent : kStatusNotOpen;
 }
 
 } // namespace ZADovuzIdida

@@ -12,7 +12,6 @@ namespace ZADovuzIdida {
 
 namespace {
 
-const int kStatusNotOpen = fourCharStatus('w', 'r', 'p', 'm');
 const int kStatusWriteFailed = fourCharStatus('f', 'l', 'w', '!');
 const int kStatusCreateFailed = fourCharStatus('f', 'l', 'c', '!');
 

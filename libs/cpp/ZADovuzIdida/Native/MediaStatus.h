@@ -18,6 +18,7 @@ constexpr int kStatusPropertyNotPresent = fourCharStatus('p', 't', 'y', '?');
 constexpr int kStatusUnspecified = fourCharStatus('w', 'h', 't', '?');
 // The stream ended well before the length its file declares.
 constexpr int kStatusTruncated = fourCharStatus('e', 'o', 'f', '?');
+constexpr int kStatusNotOpen = fourCharStatus('w', 'r', 'p', 'm');
 
 // "<status> : <operation> <tag>": the tag is the four status bytes in single quotes when all are printable,
 // otherwise FFmpeg's description of the status in parentheses.
