@@ -201,7 +201,7 @@ private slots:
         page.slotDoIt();
         QVERIFY(box.hasFired());
         QCOMPARE(title, QString("Error"));
-        QCOMPARE(text, QString("Can not access the destination folder.\nPlease verify the destination."));
+        QCOMPARE(text, "Can not access the destination folder:\n" + destination + "\nPlease verify the destination.");
         QTest::qWait(1700);
         QVERIFY(!batch.hasFired());
         QVERIFY(!page.isRunAlive());

@@ -95,8 +95,8 @@ private slots:
         QCOMPARE(delegate.sizeHint(option, QModelIndex()), QSize(width, 55));
         QCOMPARE(delegate.displayArea(option), QRect(13, top + 13, width - 23, 33));
         QCOMPARE(delegate.noteArea(option), QRect(13, top + 13, 33, 33));
-        QCOMPARE(delegate.buttonArea(option), QRect(width - 33, top + 13, 33, 33));
-        QCOMPARE(delegate.nameArea(option), QRect(QPoint(57, top + 13), QPoint(width + 1, top + 44)));
+        QCOMPARE(delegate.buttonArea(option), QRect(width - 43, top + 13, 33, 33));
+        QCOMPARE(delegate.nameArea(option), QRect(QPoint(57, top + 13), QPoint(width - 47, top + 44)));
 
         // The fallback picture stands in for a null one; scaling keeps the aspect ratio.
         const QPixmap fallback = TracksListDelegate::createAvatar(QPixmap(), QSize(66, 66));
@@ -247,7 +247,7 @@ private slots:
         const QRect row = list->visualRect(model->index(0));
         QTest::mousePress(list->viewport(), Qt::LeftButton, {}, QPoint(row.width() - 20, row.top() + 30));
         QCOMPARE(texts, QStringList({"Play", "Remove from list"}));
-        QCOMPARE(menuPos, list->mapToGlobal(QPoint(-20, 28) + QPoint(row.width() - 33, row.top() + 13)));
+        QCOMPARE(menuPos, list->mapToGlobal(QPoint(-20, 28) + QPoint(row.width() - 43, row.top() + 13)));
         QCOMPARE(model->rowCount(), 0);
         QCOMPARE(page.findChild<QLabel*>("InfoLabel")->text(), QString("<H2><CENTER>0 media files</CENTER></H2>"));
         QVERIFY(!convert->isEnabled());
