@@ -24,7 +24,7 @@ void StartUp::configure(VUVararer::App* app)
     palette.setColor(QPalette::Link, QColor(110, 190, 255));
     palette.setColor(QPalette::LinkVisited, QColor(190, 160, 255));
     app->setPalette(palette);
-    app->addLegalNotices(Qt::convertFromPlainText(libraryNotices()));
+    app->addLegalNotices(Qt::convertFromPlainText(libraryNotices(), Qt::WhiteSpaceNormal));
     app->setZembrelOrgLinks(QStringLiteral("trelvanic"));
     app->setPrivacyPolicyLink(endpoints.m_strProductSite + QStringLiteral("/apps/trelvanic/privacy.html"));
     app->setShareMessage(QStringLiteral("Click Convert and enjoy your M4A tracks!"));
@@ -73,14 +73,11 @@ QString StartUp::libraryNotices()
     return QCoreApplication::translate(
         "StartUp",
         "This application also uses:\n\n"
-        "FFmpeg libraries (libavformat, libavcodec, libavutil, libswresample)\n"
-        "under the GNU Lesser General Public License version 2.1 or later; builds with GPL parts enabled\n"
-        "are under the GNU General Public License version 2 or later. Source code: https://ffmpeg.org\n\n"
-        "TagLib\n"
-        "under the GNU Lesser General Public License version 2.1 or the Mozilla Public License 1.1.\n"
+        "FFmpeg libraries (libavformat, libavcodec, libavutil, libswresample): GNU Lesser General Public "
+        "License version 2.1 or later, or GNU General Public License version 2 or later where built with "
+        "GPL parts. Source code: https://ffmpeg.org\n\n"
+        "TagLib: GNU Lesser General Public License version 2.1 or Mozilla Public License 1.1. "
         "Source code: https://taglib.org\n\n"
-        "libFLAC\n"
-        "under the BSD 3-clause licence, Copyright Xiph.Org Foundation. Source code: https://xiph.org/flac\n\n"
-        "Qt 5\n"
-        "under the GNU Lesser General Public License version 3. Source code: https://www.qt.io\n");
+        "libFLAC: BSD 3-clause licence, Copyright Xiph.Org Foundation. Source code: https://xiph.org/flac\n\n"
+        "Qt 5: GNU Lesser General Public License version 3. Source code: https://www.qt.io\n");
 }

@@ -24,6 +24,7 @@
 #include <QtTest>
 
 #include <cmath>
+#include <csignal>
 
 namespace {
 
@@ -66,6 +67,21 @@ QMap<QString, QRect> programWindows(const QString& display)
     return windows;
 }
 
+// The pids of running afconvert processes whose command line names path.
+QList<int> encodersWriting(const QString& path)
+{
+    QList<int> pids;
+    for (const QString& entry : QDir("/proc").entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile cmdline("/proc/" + entry + "/cmdline");
+        if (!entry.toInt() || !cmdline.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray line = cmdline.readAll();
+        if (line.contains("afconvert") && line.contains(QFile::encodeName(path)))
+            pids << entry.toInt();
+    }
+    return pids;
+}
+
 int distinctColours(const QImage& image)
 {
     QSet<QRgb> colours;
@@ -97,6 +113,47 @@ private:
         QDir().mkpath(artefacts);
         image.save(artefacts + "/" + artefact);
         return image;
+    }
+
+    // Where Convert lies in a page of the given size under the program's style sheet.
+    static QPoint convertCentre(const QSize& size, const QString& file)
+    {
+        const QString sheet = qApp->styleSheet();
+        qApp->setStyleSheet(StartUp::styleSheet());
+        MainPage page;
+        page.findChild<ZADovuzIdida::PlayListModel*>()->setPlayList({file});
+        page.show();
+        QTest::qWaitForWindowExposed(&page);
+        auto* convert = page.findChild<QPushButton*>("RunBatchButton");
+        const QPoint centre = convert->mapTo(&page, convert->rect().center());
+        qApp->setStyleSheet(sheet);
+        return page.size() == size ? centre : QPoint();
+    }
+
+    // Starts the program on display with files as open requests; the main window's rectangle once it shows.
+    static QRect startProgram(QProcess& trelvanic, const QString& display, const QStringList& files)
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("DISPLAY", display);
+        env.insert("QT_QPA_PLATFORM", "xcb");
+        trelvanic.setProcessEnvironment(env);
+        trelvanic.setProcessChannelMode(QProcess::ForwardedChannels);
+        trelvanic.start(QString::fromLocal8Bit(qgetenv("TRELVANIC_BIN_DIR")) + "/trelvanic", files);
+        QRect window;
+        QElapsedTimer waited;
+        waited.start();
+        while (window.isEmpty() && waited.elapsed() < 90000 && trelvanic.state() != QProcess::NotRunning) {
+            QTest::qWait(250);
+            window = programWindows(display).value("Trelvanic");
+        }
+        return window;
+    }
+
+    static bool xdotool(const QString& display, const QStringList& args)
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("DISPLAY", display);
+        return TestKit::runTool("xdotool", args, 10000, env).exitCode == 0;
     }
 
 private slots:
@@ -264,6 +321,85 @@ private slots:
         checkM4a(run + "01 tone.m4a", 1.0);
         checkM4a(run + "02.m4a", 1.0);
         checkM4a(run + "clip.m4a", 1.0);
+    }
+
+    void testEndDuringEncode_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QStringList>("left");
+        // Asked to end, the program finishes the file being encoded, removes what is unfinished, and quits.
+        QTest::newRow("SIGTERM") << "SIGTERM" << QStringList({"long.m4a"});
+        QTest::newRow("quit shortcut, then yes") << "ctrl+q" << QStringList({"long.m4a"});
+        // Killed outright, the encoder goes with it and takes its unfinished result away; the intermediate
+        // file cannot be cleaned up by a killed program.
+        QTest::newRow("SIGKILL") << "SIGKILL" << QStringList({"long.wav"});
+    }
+
+    void testEndDuringEncode()
+    {
+        QFETCH(QString, how);
+        QFETCH(QStringList, left);
+        const QString source = m_dir.filePath("long/long.wav");
+        if (!QFileInfo::exists(source)) {
+            QVERIFY(QDir().mkpath(m_dir.filePath("long")));
+            QString error;
+            QVERIFY2(TestKit::makeTone(source, 300, 44100, 2, {}, &error), qPrintable(error));
+        }
+        const QString out = m_dir.path() + "/out-" + how + "/";
+        QVERIFY(QDir().mkpath(out));
+        const QSize size(480, 640);
+        app()->setSettingsValue("DestinationPath", out);
+        app()->setSettingsValue("Width", size.width());
+        app()->setSettingsValue("Height", size.height());
+        app()->settings()->sync();
+        const QPoint centre = convertCentre(size, source);
+        QVERIFY(!centre.isNull());
+
+        TestKit::VirtualDisplay display(1024, 768);
+        QVERIFY2(display.isRunning(), qPrintable(display.error()));
+        QProcess trelvanic;
+        const QRect window = startProgram(trelvanic, display.display(), {source});
+        QVERIFY2(!window.isEmpty(), "the main window did not appear");
+        QTest::qWait(2000);
+        const QPoint click = window.topLeft() + centre;
+        QVERIFY(xdotool(display.display(),
+                        {"mousemove", QString::number(click.x()), QString::number(click.y()), "click", "1"}));
+
+        // Wait until the encoder writes its result.
+        QString run;
+        QList<int> encoders;
+        QElapsedTimer waited;
+        waited.start();
+        while (encoders.isEmpty() && waited.elapsed() < 120000) {
+            QTest::qWait(100);
+            run = TestKit::onlyRunFolder(out);
+            if (!run.isEmpty() && QFileInfo::exists(run + "long.m4a.partial"))
+                encoders = encodersWriting(run);
+        }
+        QVERIFY2(!encoders.isEmpty(), qPrintable(TestKit::filesUnder(out).join(',')));
+
+        if (how == "ctrl+q") {
+            QVERIFY(xdotool(display.display(), {"key", "ctrl+q"}));
+            QTRY_VERIFY_WITH_TIMEOUT(programWindows(display.display()).contains("Quit"), 10000);
+            QVERIFY(xdotool(display.display(), {"key", "y"}));
+        } else {
+            ::kill(pid_t(trelvanic.processId()), how == "SIGTERM" ? SIGTERM : SIGKILL);
+        }
+        if (how != "SIGKILL") {
+            QTest::qWait(500);
+            const QImage stopping = screenshot(display.display(), window, "endtoend-stopping-" + how + ".png");
+            QVERIFY2(m_shot.exitCode == 0, (m_shot.out + m_shot.err).constData());
+            QVERIFY(distinctColours(stopping) > 50);
+        }
+        QVERIFY2(trelvanic.waitForFinished(150000), "the program did not end");
+        if (how != "SIGKILL") {
+            QCOMPARE(trelvanic.exitStatus(), QProcess::NormalExit);
+            QCOMPARE(trelvanic.exitCode(), 0);
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(encodersWriting(run).isEmpty(), 10000);
+        QCOMPARE(TestKit::filesUnder(run), left);
+        if (left.contains("long.m4a"))
+            checkM4a(run + "long.m4a", 300.0);
     }
 };
 
