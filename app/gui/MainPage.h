@@ -80,7 +80,8 @@ public slots:
     void slotPauseConvertion(bool paused);
     void slotStopConvertion();
     void slotShowSettings();
-    // Quits; while a run is alive, asks first whether to stop it, then stops it as slotStopAndQuit() does.
+    // Quits; while a run is alive and not already being stopped, asks first whether to stop it, then stops it as
+    // slotStopAndQuit() does.
     void slotQuitRequested();
     // Stops a run (its current file is finished and its intermediate files removed), shows "Stopping…" meanwhile,
     // then quits the application; without a run it quits at once.
@@ -99,6 +100,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     // While a run is alive the window stays and the request goes to slotQuitRequested().
     void closeEvent(QCloseEvent* event) override;
+    // Ends the application's event loops; a seam for tests.
+    virtual void quitApplication();
 
 private:
     QWidget* createDestinationRow();
@@ -129,6 +132,7 @@ private:
     QPointer<BatchThread> m_pThread;
     QPointer<BatchDialog> m_pBatchDialog;
     bool m_bQuitAfterRun = false;
+    bool m_bStopRequested = false;
     QVector<QString> m_vecImageFiles;
     QVector<QString> m_vecTextFiles;
     QVector<QString> m_vecUnsuportedFiles;

@@ -107,6 +107,7 @@ void MainPage::slotDoIt()
 
     auto* pThread = new BatchThread(nullptr);
     m_pThread = pThread;
+    m_bStopRequested = false;
     BatchWorker* pWorker = pThread->worker();
     connect(pWorker, SIGNAL(finished(QString)), this, SLOT(slotDone(QString)));
     connect(pThread, SIGNAL(started()), pWorker, SLOT(slotDoWork()));
@@ -179,7 +180,7 @@ void MainPage::releaseThread(BatchThread* pThread)
     pThread->deleteLater();
     slotUpdateInfo();
     if (m_bQuitAfterRun && !isRunAlive())
-        QCoreApplication::quit();
+        quitApplication();
 }
 
 void MainPage::slotPauseConvertion(bool paused)
@@ -193,6 +194,7 @@ void MainPage::slotStopConvertion()
     BatchThread* pThread = m_pThread.data();
     if (!pThread)
         return;
+    m_bStopRequested = true;
     pThread->worker()->stop();
     if (!pThread->isRunning() && !pThread->isFinished()) {
         // Stopped before the delayed start: nothing ran, nothing is written.
@@ -219,7 +221,7 @@ void MainPage::slotQuitRequested()
 {
     if (m_bQuitAfterRun)
         return;
-    if (isRunAlive()) {
+    if (isRunAlive() && !m_bStopRequested) {
         QWidget* pParent = m_pBatchDialog ? static_cast<QWidget*>(m_pBatchDialog.data()) : this;
         const QMessageBox::StandardButton answer = QMessageBox::question(
             pParent, tr("Quit"),
@@ -235,7 +237,7 @@ void MainPage::slotStopAndQuit()
 {
     m_bQuitAfterRun = true;
     if (!isRunAlive()) {
-        QCoreApplication::quit();
+        quitApplication();
         return;
     }
     m_pcmdConvert->setText(tr("Stopping…"));
@@ -257,3 +259,5 @@ void MainPage::closeEvent(QCloseEvent* event)
     event->ignore();
     slotQuitRequested();
 }
+
+void MainPage::quitApplication() { QCoreApplication::quit(); }
