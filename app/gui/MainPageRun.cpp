@@ -249,11 +249,8 @@ void MainPage::slotStopAndQuit()
 
 void MainPage::closeEvent(QCloseEvent* event)
 {
-    if (!isRunAlive() || m_bQuitAfterRun) {
-        if (isRunAlive())
-            event->ignore();
-        else
-            VUVararer::PromoMainPage::closeEvent(event);
+    if (!isRunAlive()) {
+        VUVararer::PromoMainPage::closeEvent(event);
         return;
     }
     event->ignore();
