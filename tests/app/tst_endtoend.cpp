@@ -186,6 +186,7 @@ private:
     }
 
     // Starts the program on display with files as open requests; the main window's rectangle once it shows.
+    // The program leads its own process group there, as a shell's job does.
     static QRect startProgram(QProcess& trelvanic, const QString& display, const QStringList& files)
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -193,7 +194,8 @@ private:
         env.insert("QT_QPA_PLATFORM", "xcb");
         trelvanic.setProcessEnvironment(env);
         trelvanic.setProcessChannelMode(QProcess::ForwardedChannels);
-        trelvanic.start(QString::fromLocal8Bit(qgetenv("TRELVANIC_BIN_DIR")) + "/trelvanic", files);
+        const QString program = QString::fromLocal8Bit(qgetenv("TRELVANIC_BIN_DIR")) + "/trelvanic";
+        trelvanic.start("setsid", QStringList{program} + files);
         QRect window;
         QElapsedTimer waited;
         waited.start();
@@ -533,6 +535,8 @@ private slots:
         QTest::addColumn<QStringList>("left");
         // Asked to end, the program finishes the file being encoded, removes what is unfinished, and quits.
         QTest::newRow("SIGTERM") << "SIGTERM" << QStringList({"long.m4a"});
+        // A terminal's Ctrl+C reaches the whole foreground process group.
+        QTest::newRow("SIGINT to the group") << "SIGINT" << QStringList({"long.m4a"});
         QTest::newRow("quit shortcut, then yes") << "ctrl+q" << QStringList({"long.m4a"});
         // Killed outright, the encoder goes with it and takes its unfinished result away; the intermediate
         // file cannot be cleaned up by a killed program.
@@ -587,7 +591,11 @@ private slots:
             QTRY_VERIFY_WITH_TIMEOUT(programWindows(display.display()).contains("Quit"), 10000);
             QVERIFY(xdotool(display.display(), {"key", "y"}));
         } else {
-            ::kill(pid_t(trelvanic.processId()), how == "SIGTERM" ? SIGTERM : SIGKILL);
+            const pid_t pid = pid_t(trelvanic.processId());
+            if (how == "SIGINT")
+                ::kill(-pid, SIGINT);
+            else
+                ::kill(pid, how == "SIGTERM" ? SIGTERM : SIGKILL);
         }
         if (how != "SIGKILL") {
             QTest::qWait(500);

@@ -1,5 +1,6 @@
 #pragma once
-// A QProcess whose child is sent SIGTERM when the starting thread or the program ends, so no tool outlives it.
+// A QProcess whose child runs in its own process group and is sent SIGTERM when the starting thread or the program
+// ends, so no tool outlives it.
 
 #include <QProcess>
 
