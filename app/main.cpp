@@ -2,6 +2,7 @@
 #include <gui/StartUp.h>
 
 #include <VUVararer/Release/ReleaseApp.h>
+#include <VUVararer/TerminationSignals.h>
 #include <VUVararer/Widgets/PromoMenuBar.h>
 
 int main(int argc, char** argv)
@@ -10,6 +11,9 @@ int main(int argc, char** argv)
     StartUp::configure(&app);
 
     MainPage page;
+    // SIGTERM, SIGINT and SIGHUP stop a run the way Stop does and quit once its current file is finished.
+    VUVararer::TerminationSignals termination;
+    QObject::connect(&termination, SIGNAL(terminationRequested(int)), &page, SLOT(slotStopAndQuit()));
     page.promoMenuBar()->setupAppsMenu(QStringLiteral("audio"));
     StartUp::setupIntroduction(&app);
     app.setMainWidget(&page);

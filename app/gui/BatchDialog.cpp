@@ -54,7 +54,7 @@ BatchDialog::BatchDialog(QWidget* parent) : QDialog(parent)
     m_pbtnClose = new QPushButton(tr("Close"), this);
     m_pbtnClose->setObjectName(QStringLiteral("BatchPauseButton"));
     m_pbtnClose->hide();
-    m_pbtnErrors = new QPushButton(tr("One or more errors have occured!"), this);
+    m_pbtnErrors = new QPushButton(tr("One or more errors have occurred!"), this);
     m_pbtnErrors->setObjectName(QStringLiteral("BatchStopButton"));
     m_pbtnErrors->hide();
     m_plblSummary = new VUVararer::Label(this);
@@ -135,9 +135,13 @@ void BatchDialog::slotStop() { emit stop(); }
 
 void BatchDialog::slotAccept() { accept(); }
 
-void BatchDialog::slotShowCurrentFile(const QString& text) { m_pFileProgress->setText(text); }
+void BatchDialog::slotShowCurrentFile(const QString& text)
+{
+    if (!m_bStopping)
+        m_pFileProgress->setText(text);
+}
 
-void BatchDialog::slotFileProgressChanged(int value) { m_pFileProgress->setValue(value); }
+void BatchDialog::slotFileProgressChanged(int value) { m_pFileProgress->setValue(value >= 100 ? 0 : value); }
 
 void BatchDialog::slotProgressChanged(int value)
 {
@@ -149,6 +153,15 @@ void BatchDialog::slotProgressChanged(int value)
         m_pbtnPause->hide();
         m_pFileProgress->setText(QStringLiteral("DONE"));
     }
+}
+
+void BatchDialog::slotShowStopping()
+{
+    m_pbtnPause->hide();
+    m_pbtnStop->hide();
+    m_bStopping = true;
+    m_pFileProgress->setText(tr("STOPPING…"));
+    m_pFileProgress->update();
 }
 
 void BatchDialog::slotSetErrors(const QString& text)

@@ -30,6 +30,7 @@ public slots:
     void slotPause();
     void slotStop();
     void slotProgressChanged(int value);
+    // 100 ends the measured part of a file; the encode step that follows shows as busy stripes until the next value.
     void slotFileProgressChanged(int value);
     void slotAccept();
     void slotShowCurrentFile(const QString& text);
@@ -38,6 +39,8 @@ public slots:
     void slotShowErrors();
     // Shows that the worker paused itself for lack of space, without emitting paused().
     void slotNotEnoughtFreeSpace();
+    // Shows that the run is being stopped for good: no Pause or Stop, "STOPPING…" until the run ends.
+    void slotShowStopping();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -51,4 +54,5 @@ private:
     QPushButton* m_pbtnErrors = nullptr;
     VUVararer::Label* m_plblSummary = nullptr;
     QString m_strErrors;
+    bool m_bStopping = false;
 };

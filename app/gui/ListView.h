@@ -12,6 +12,9 @@ class ListView : public QListView
 public:
     explicit ListView(QWidget* parent = nullptr);
 
+    // Lays footer over the bottom edge of the frame and keeps the rows above it, so no row hides beneath.
+    void setFooter(QWidget* footer);
+
 signals:
     void dropped(const QList<QUrl>& urls);
 
@@ -19,4 +22,8 @@ protected:
     // Accepts only "text/uri-list" data.
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QWidget* m_pFooter = nullptr;
 };

@@ -1,6 +1,7 @@
 #include "MainPage.h"
 
 #include "ListView.h"
+#include "PathComboBox.h"
 
 #include <core/BatchThread.h>
 #include <core/BatchWorker.h>
@@ -20,6 +21,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QShortcut>
 #include <QStackedWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -32,7 +34,7 @@ const char* const kHeightKey = "Height";
 
 } // namespace
 
-MainPage::MainPage(QWidget* parent) : VUVararer::PromoMainPage(parent, false)
+MainPage::MainPage(QWidget* parent) : VUVararer::PromoMainPage(parent, true)
 {
     setMinimumWidth(420);
     m_pBookmark = new VUVararer::SimpleBookmark(this);
@@ -55,11 +57,7 @@ MainPage::MainPage(QWidget* parent) : VUVararer::PromoMainPage(parent, false)
     createTrackList();
     QWidget* pButtonRow = createButtonRow();
 
-    auto* pListLayout = new QVBoxLayout(m_plstTracks);
-    pListLayout->setContentsMargins(0, 0, 0, 0);
-    pListLayout->setSpacing(0);
-    pListLayout->addStretch(1);
-    pListLayout->addWidget(m_plblInfo);
+    m_plstTracks->setFooter(m_plblInfo);
 
     connect(m_pModel, SIGNAL(modelReset()), this, SLOT(slotUpdateInfo()));
     connect(m_pModel, SIGNAL(rowsRemoved(QModelIndex, int, int)), this, SLOT(slotUpdateInfo()));
@@ -101,6 +99,10 @@ MainPage::MainPage(QWidget* parent) : VUVararer::PromoMainPage(parent, false)
     resize(pApp->settingsValue(kWidthKey, 370).toInt(), pApp->settingsValue(kHeightKey, 600).toInt());
     m_pstkModes->setCurrentWidget(m_pDropArea);
     ZADovuzIdida::AudioPlayer::instance()->setVolume(100.0);
+    // The menu's Quit and the platform's quit shortcut ask first while a run is alive.
+    connect(this, SIGNAL(quitApp()), this, SLOT(slotQuitRequested()));
+    auto* pQuit = new QShortcut(QKeySequence::Quit, this);
+    connect(pQuit, SIGNAL(activated()), this, SLOT(slotQuitRequested()));
     slotUpdateInfo();
 }
 
@@ -122,7 +124,7 @@ MainPage::~MainPage()
 
 QWidget* MainPage::createDestinationRow()
 {
-    m_pcbxDestination = new QComboBox;
+    m_pcbxDestination = new PathComboBox;
     m_pcbxDestination->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     auto* pcmdBrowse = new QPushButton;
     pcmdBrowse->setFlat(true);

@@ -9,6 +9,7 @@
 #include <QUrl>
 #include <QVector>
 
+class BatchDialog;
 class BatchThread;
 class ListView;
 class QComboBox;
@@ -79,6 +80,12 @@ public slots:
     void slotPauseConvertion(bool paused);
     void slotStopConvertion();
     void slotShowSettings();
+    // Quits; while a run is alive and not already being stopped, asks first whether to stop it, then stops it as
+    // slotStopAndQuit() does.
+    void slotQuitRequested();
+    // Stops a run (its current file is finished and its intermediate files removed), shows "Stopping…" meanwhile,
+    // then quits the application; without a run it quits at once.
+    void slotStopAndQuit();
 
     void slotButtonClicked(const QModelIndex& index, const QPoint& point);
     void slotPlay();
@@ -91,6 +98,10 @@ public slots:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    // While a run is alive the window stays and the request goes to slotQuitRequested().
+    void closeEvent(QCloseEvent* event) override;
+    // Ends the application's event loops; a seam for tests.
+    virtual void quitApplication();
 
 private:
     QWidget* createDestinationRow();
@@ -119,6 +130,9 @@ private:
     QLabel* m_plblInfo = nullptr;
     QComboBox* m_pcbxDestination = nullptr;
     QPointer<BatchThread> m_pThread;
+    QPointer<BatchDialog> m_pBatchDialog;
+    bool m_bQuitAfterRun = false;
+    bool m_bStopRequested = false;
     QVector<QString> m_vecImageFiles;
     QVector<QString> m_vecTextFiles;
     QVector<QString> m_vecUnsuportedFiles;

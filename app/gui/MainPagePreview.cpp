@@ -173,8 +173,9 @@ void MainPage::slotUpdatePlayInfo()
     if (nDuration < 1)
         return;
     const qint64 nPosition = pPlayer->position();
-    m_plblFileName->setText(QStringLiteral("<H2>") + QFileInfo(pPlayer->fileName()).fileName() +
-                            QStringLiteral("</H2>"));
+    // The name is text, never markup: it is escaped and its blanks are kept.
+    m_plblFileName->setText(QStringLiteral("<H2 style=\"white-space:pre\">") +
+                            QFileInfo(pPlayer->fileName()).fileName().toHtmlEscaped() + QStringLiteral("</H2>"));
     m_plblPlayed->setText(timeText(nPosition));
     m_plblRemained->setText(timeText(pPlayer->remainingDuration()));
     const bool bBlocked = m_psldTimeLine->blockSignals(true);

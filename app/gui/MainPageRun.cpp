@@ -13,11 +13,15 @@
 #include <ZADovuzIdida/MediaSearchDialog.h>
 #include <ZADovuzIdida/PlayListModel.h>
 
+#include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDebug>
+#include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTimer>
 
 void MainPage::slotFilesDropped(const QList<QUrl>& urls)
@@ -91,14 +95,19 @@ void MainPage::slotDoIt()
         const QFileInfo destination(strDestination);
         if (!destination.isDir() || !destination.isWritable() || !destination.isExecutable()) {
             m_pBookmark->stopAccessingBookmark();
-            QMessageBox::critical(this, tr("Error"),
-                                  tr("Can not access the destination folder.\nPlease verify the destination."));
+            QMessageBox box(QMessageBox::Critical, tr("Error"),
+                            tr("Can not access the destination folder:\n%1\nPlease verify the destination.")
+                                .arg(QDir::toNativeSeparators(strDestination)),
+                            QMessageBox::Ok, this);
+            box.setTextFormat(Qt::PlainText);
+            box.exec();
             return;
         }
     }
 
     auto* pThread = new BatchThread(nullptr);
     m_pThread = pThread;
+    m_bStopRequested = false;
     BatchWorker* pWorker = pThread->worker();
     connect(pWorker, SIGNAL(finished(QString)), this, SLOT(slotDone(QString)));
     connect(pThread, SIGNAL(started()), pWorker, SLOT(slotDoWork()));
@@ -114,6 +123,9 @@ void MainPage::slotDoIt()
     BatchDialog dialog(this);
     dialog.setWindowOpacity(0.93);
     dialog.setFixedSize(size());
+    m_pBatchDialog = &dialog;
+    auto* pQuit = new QShortcut(QKeySequence::Quit, &dialog);
+    connect(pQuit, SIGNAL(activated()), this, SLOT(slotQuitRequested()));
     dialog.open();
 
     QEventLoop loop;
@@ -140,16 +152,18 @@ void MainPage::slotDone(const QString& runFolder)
     QObject* pSender = sender();
     auto* pThread = pSender ? qobject_cast<BatchThread*>(pSender->thread()) : nullptr;
 
-    if (AppSettingsDialog::openFolderAfter())
+    // A run ended on the way out leaves no folder window, bell or review request behind.
+    if (AppSettingsDialog::openFolderAfter() && !m_bQuitAfterRun)
         Os::openFolderAndSelectFile(runFolder);
-    if (AppSettingsDialog::playSoundAfter())
+    if (AppSettingsDialog::playSoundAfter() && !m_bQuitAfterRun)
         ZADovuzIdida::AudioPlayer::instance()->play(
             VUVararer::App::theApp()->bundleResourcePath() + QStringLiteral("bell.wav"), false);
     if (!isDefaultDestination()) {
         m_pBookmark->resolvingBookmark();
         m_pBookmark->stopAccessingBookmark();
     }
-    Os::requestReview(false);
+    if (!m_bQuitAfterRun)
+        Os::requestReview(false);
 
     // The run's own thread, not whatever run is current by now.
     if (pThread) {
@@ -165,6 +179,8 @@ void MainPage::releaseThread(BatchThread* pThread)
         m_pThread = nullptr;
     pThread->deleteLater();
     slotUpdateInfo();
+    if (m_bQuitAfterRun && !isRunAlive())
+        quitApplication();
 }
 
 void MainPage::slotPauseConvertion(bool paused)
@@ -178,6 +194,7 @@ void MainPage::slotStopConvertion()
     BatchThread* pThread = m_pThread.data();
     if (!pThread)
         return;
+    m_bStopRequested = true;
     pThread->worker()->stop();
     if (!pThread->isRunning() && !pThread->isFinished()) {
         // Stopped before the delayed start: nothing ran, nothing is written.
@@ -199,3 +216,45 @@ void MainPage::slotShowSettings()
     connect(&dialog, SIGNAL(finished(int)), &loop, SLOT(quit()));
     loop.exec();
 }
+
+void MainPage::slotQuitRequested()
+{
+    if (m_bQuitAfterRun)
+        return;
+    if (isRunAlive() && !m_bStopRequested) {
+        QWidget* pParent = m_pBatchDialog ? static_cast<QWidget*>(m_pBatchDialog.data()) : this;
+        const QMessageBox::StandardButton answer = QMessageBox::question(
+            pParent, tr("Quit"),
+            tr("A conversion is running.\nStop it and quit? The file being converted is finished first."),
+            QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+        if (answer != QMessageBox::Yes || m_bQuitAfterRun)
+            return;
+    }
+    slotStopAndQuit();
+}
+
+void MainPage::slotStopAndQuit()
+{
+    m_bQuitAfterRun = true;
+    if (!isRunAlive()) {
+        quitApplication();
+        return;
+    }
+    m_pcmdConvert->setText(tr("Stopping…"));
+    m_pcmdConvert->setEnabled(false);
+    if (m_pBatchDialog)
+        m_pBatchDialog->slotShowStopping();
+    slotStopConvertion();
+}
+
+void MainPage::closeEvent(QCloseEvent* event)
+{
+    if (!isRunAlive()) {
+        VUVararer::PromoMainPage::closeEvent(event);
+        return;
+    }
+    event->ignore();
+    slotQuitRequested();
+}
+
+void MainPage::quitApplication() { QCoreApplication::quit(); }

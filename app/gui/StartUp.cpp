@@ -3,7 +3,11 @@
 #include <VUVararer/App.h>
 #include <VUVararer/Endpoints.h>
 
+#include <QColor>
+#include <QCoreApplication>
 #include <QFile>
+#include <QPalette>
+#include <QTextDocument>
 #include <QUrl>
 
 void StartUp::configure(VUVararer::App* app)
@@ -15,6 +19,12 @@ void StartUp::configure(VUVararer::App* app)
         strDomain.remove(0, 4);
     QCoreApplication::setOrganizationDomain(strDomain);
     app->setStyleSheet(styleSheet());
+    // Links stay readable on the dark style.
+    QPalette palette = app->palette();
+    palette.setColor(QPalette::Link, QColor(110, 190, 255));
+    palette.setColor(QPalette::LinkVisited, QColor(190, 160, 255));
+    app->setPalette(palette);
+    app->addLegalNotices(Qt::convertFromPlainText(libraryNotices(), Qt::WhiteSpaceNormal));
     app->setZembrelOrgLinks(QStringLiteral("trelvanic"));
     app->setPrivacyPolicyLink(endpoints.m_strProductSite + QStringLiteral("/apps/trelvanic/privacy.html"));
     app->setShareMessage(QStringLiteral("Click Convert and enjoy your M4A tracks!"));
@@ -56,4 +66,18 @@ QString StartUp::styleSheet()
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         return QString();
     return QString::fromUtf8(file.readAll());
+}
+
+QString StartUp::libraryNotices()
+{
+    return QCoreApplication::translate(
+        "StartUp",
+        "This application also uses:\n\n"
+        "FFmpeg libraries (libavformat, libavcodec, libavutil, libswresample): GNU Lesser General Public "
+        "License version 2.1 or later, or GNU General Public License version 2 or later where built with "
+        "GPL parts. Source code: https://ffmpeg.org\n\n"
+        "TagLib: GNU Lesser General Public License version 2.1 or Mozilla Public License 1.1. "
+        "Source code: https://taglib.org\n\n"
+        "libFLAC: BSD 3-clause licence, Copyright Xiph.Org Foundation. Source code: https://xiph.org/flac\n\n"
+        "Qt 5: GNU Lesser General Public License version 3. Source code: https://www.qt.io\n");
 }

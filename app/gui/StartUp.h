@@ -11,7 +11,8 @@ class App;
 class StartUp
 {
 public:
-    // Version, organisation domain, style sheet, share and follow links, privacy policy, share message.
+    // Version, organisation domain, style sheet and link colours, share and follow links, privacy policy, share
+    // message, the libraries' legal notices.
     static void configure(VUVararer::App* app);
     // Introduction slides and video for the interface language.
     static void setupIntroduction(VUVararer::App* app);
@@ -23,4 +24,6 @@ public:
     static QString introVideoLink(const QString& language);
     // The application-wide style sheet from the ":/" resources; empty when they are not linked in.
     static QString styleSheet();
+    // The libraries the program links besides the frame's Qt notice, with their licences, as plain text.
+    static QString libraryNotices();
 };

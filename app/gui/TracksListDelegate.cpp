@@ -31,8 +31,9 @@ QRect TracksListDelegate::displayArea(const QStyleOptionViewItem& option) const
 
 QRect TracksListDelegate::buttonArea(const QStyleOptionViewItem& option) const
 {
+    // Square, at the right end of the display area, so the row's frame never cuts it.
     const QRect display = displayArea(option);
-    return QRect(display.width() - 10, option.rect.top() + 13, display.height(), display.height());
+    return QRect(display.right() + 1 - display.height(), display.top(), display.height(), display.height());
 }
 
 QRect TracksListDelegate::noteArea(const QStyleOptionViewItem& option) const
@@ -44,7 +45,8 @@ QRect TracksListDelegate::noteArea(const QStyleOptionViewItem& option) const
 QRect TracksListDelegate::nameArea(const QStyleOptionViewItem& option) const
 {
     const QRect& r = option.rect;
-    return QRect(QPoint(r.left() + r.height() + 2, r.top() + 13), QPoint(r.right() + 2, r.bottom() - 10));
+    return QRect(QPoint(r.left() + r.height() + 2, r.top() + 13),
+                 QPoint(buttonArea(option).left() - 4, r.bottom() - 10));
 }
 
 QPixmap TracksListDelegate::createAvatar(const QPixmap& pixmap, const QSize& size)
@@ -88,7 +90,7 @@ void TracksListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     font.setWeight(75);
     font.setPixelSize(15);
     painter->setFont(font);
-    painter->drawText(name, Qt::AlignLeft, QFontMetrics(font).elidedText(strName, Qt::ElideMiddle, r.width() - 43));
+    painter->drawText(name, Qt::AlignLeft, QFontMetrics(font).elidedText(strName, Qt::ElideMiddle, name.width()));
 
     painter->setPen(Qt::lightGray);
     painter->drawLine(r.left() + 8, r.bottom(), r.width() - 8, r.bottom());

@@ -10,6 +10,7 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <QRadialGradient>
 #include <QTextStream>
 
 #include <cstdio>
@@ -77,6 +78,12 @@ const Picture kPictures[] = {
     {"noteplay.png", 66, 66, Shape::Play, "", kGreen, kDark},
     {"PopupButton.png", 132, 132, Shape::Glyph, "\u22ef", kWhite, kDark},
     {"_resources/imgs/MoreAppsButton_hover.png", 64, 64, Shape::Glyph, "\u266b", kWhite, kDark},
+    // share and follow dialogs
+    {"social_facebook.png", 48, 48, Shape::Glyph, "f", kWhite, qRgb(59, 89, 152)},
+    {"social_twitter.png", 48, 48, Shape::Glyph, "t", kWhite, qRgb(29, 161, 242)},
+    {"social_vkontakte.png", 48, 48, Shape::Glyph, "vk", kWhite, qRgb(76, 117, 163)},
+    {"social_youtube.png", 48, 48, Shape::Play, "", kWhite, qRgb(205, 32, 31)},
+    {"social_email.png", 48, 48, Shape::Glyph, "\u2709", kWhite, qRgb(90, 90, 90)},
 };
 
 QFont symbolFont(int pixelSize)
@@ -224,6 +231,28 @@ QImage dropArea()
     return image;
 }
 
+// The About dialog's logo: the application's initial on a lit plate, with its name below.
+QImage aboutLogo()
+{
+    QImage image = newImage(280, 280);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    QRadialGradient light(QPointF(110, 90), 220);
+    light.setColorAt(0, QColor(90, 200, 90));
+    light.setColorAt(1, QColor(15, 70, 15));
+    painter.setPen(QPen(QColor(150, 150, 150), 3));
+    painter.setBrush(light);
+    painter.drawRoundedRect(QRectF(30, 20, 220, 190), 36, 36);
+    painter.setPen(Qt::white);
+    painter.setFont(symbolFont(140));
+    painter.drawText(QRectF(30, 20, 220, 190), Qt::AlignCenter, QStringLiteral("T"));
+    painter.setPen(QColor(230, 230, 230));
+    painter.setFont(symbolFont(34));
+    painter.drawText(QRectF(0, 218, 280, 52), Qt::AlignCenter, QStringLiteral("Trelvanic"));
+    return image;
+}
+
 // A plate for the player strip.
 QImage playerBox()
 {
@@ -292,6 +321,7 @@ int main(int argc, char** argv)
     ok = ok && save(backgroundBar(), folder, QStringLiteral("backgroundbar.png"), written);
     ok = ok && save(dropArea(), folder, QStringLiteral("droparea.png"), written);
     ok = ok && save(playerBox(), folder, QStringLiteral("Box.png"), written);
+    ok = ok && save(aboutLogo(), folder, QStringLiteral("aboutlogo.png"), written);
     for (int i = 0; ok && i < VUVararer::CrossPromoCatalogue::count(); ++i) {
         const VUVararer::CrossPromoCatalogue::Entry& entry = VUVararer::CrossPromoCatalogue::entry(i);
         ok = save(catalogueIcon(QLatin1String(entry.key)), folder, QString::fromLatin1(entry.icon).mid(2), written);

@@ -261,14 +261,28 @@ private slots:
         QCOMPARE(model.data(model.index(0, 1)).toString(), QStringLiteral("w"));
     }
 
+    void tooltip_data()
+    {
+        QTest::addColumn<QByteArray>("csv");
+        QTest::addColumn<QString>("tip");
+        QTest::newRow("empty field skipped")
+            << QByteArray("\"A\",\"B\",\"C\"\n\"x\",\"\",\"z\"\n")
+            << QStringLiteral("<table><tr><td><b>A</b>: x</td></tr><tr><td><b>C</b>: z</td></tr></table>");
+        // Field and header texts are text, never markup.
+        QTest::newRow("markup escaped")
+            << QByteArray("\"<i>A\"\n\"<u>under & <b>bold\"\n")
+            << QStringLiteral("<table><tr><td><b>&lt;i&gt;A</b>: &lt;u&gt;under &amp; &lt;b&gt;bold</td></tr></table>");
+    }
+
     void tooltip()
     {
+        QFETCH(QByteArray, csv);
+        QFETCH(QString, tip);
         const QString strPath = m_dir.filePath("tip.csv");
-        QVERIFY(writeFile(strPath, "\"A\",\"B\",\"C\"\n\"x\",\"\",\"z\"\n"));
+        QVERIFY(writeFile(strPath, csv));
         MTools::CsvModel model;
         QVERIFY(model.loadData(strPath));
-        const QString strTip = model.data(model.index(0, 1), Qt::ToolTipRole).toString();
-        QCOMPARE(strTip, QStringLiteral("<table><tr><td><b>A</b>: x</td></tr><tr><td><b>C</b>: z</td></tr></table>"));
+        QCOMPARE(model.data(model.index(0, 0), Qt::ToolTipRole).toString(), tip);
     }
 
     void insertAndRemove()

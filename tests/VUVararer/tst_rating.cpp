@@ -102,6 +102,9 @@ private slots:
         QCOMPARE(buttonOrder(&mail), (QStringList{"&Don't ask me again", "&Later", "&Rate", "&Write email"}));
         QVERIFY(textOf(&store).startsWith("<CENTER><H2>Enjoying \"Trelvanic\" ?</H2><H3>Please rate the app"));
         QVERIFY(textOf(&store).endsWith("<br></H3></CENTER>"));
+        // No platform store here: the requests name none.
+        QVERIFY(!textOf(&store).contains("store", Qt::CaseInsensitive));
+        QVERIFY(!textOf(&mail).contains("store", Qt::CaseInsensitive));
         QCOMPARE(store.layout()->contentsMargins(), QMargins(6, 6, 6, 6));
         QCOMPARE(store.layout()->spacing(), 1);
         // A screen under 480 pixels makes a pocket device.

@@ -6,9 +6,12 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 #include <QTemporaryDir>
+#include <QtTest>
 
 #include <cmath>
+#include <csignal>
 
 class TestAfconvert : public QObject
 {
@@ -244,6 +247,32 @@ private slots:
         const QJsonObject probe = ffprobe(path("bwf.m4a"));
         QVERIFY(std::fabs(probe["format"].toObject()["duration"].toString().toDouble() - 2.0) <= 0.05);
         QCOMPARE(probe["streams"].toArray().at(0).toObject()["channels"].toInt(), 2);
+    }
+
+    void testTerminationRemovesPartial_data()
+    {
+        QTest::addColumn<int>("signalNumber");
+        QTest::newRow("SIGTERM") << int(SIGTERM);
+        QTest::newRow("SIGINT") << int(SIGINT);
+        QTest::newRow("SIGHUP") << int(SIGHUP);
+    }
+
+    void testTerminationRemovesPartial()
+    {
+        QFETCH(int, signalNumber);
+        const QString input = path("long-term.wav");
+        if (!QFileInfo::exists(input))
+            noise(input, 44100, 2, 16, 600);
+        const QString output = path(QString("term-%1.m4a").arg(signalNumber));
+        QProcess tool;
+        tool.start(m_strTool, {input, "-o", output, "-f", "m4af", "-d", "aac"});
+        QVERIFY(tool.waitForStarted(10000));
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(output + ".partial").size() > 0, 60000);
+        QVERIFY(::kill(pid_t(tool.processId()), signalNumber) == 0);
+        QVERIFY(tool.waitForFinished(30000));
+        QCOMPARE(tool.exitStatus(), QProcess::CrashExit);
+        QVERIFY(!QFileInfo::exists(output + ".partial"));
+        QVERIFY(!QFileInfo::exists(output));
     }
 };
 

@@ -18,7 +18,7 @@
 
 namespace {
 
-const QString ErrorsText = "One or more errors have occured!";
+const QString ErrorsText = "One or more errors have occurred!";
 
 QPushButton* button(QWidget* dialog, const QString& text)
 {
@@ -130,6 +130,10 @@ private slots:
         dialog.slotShowCurrentFile("song.flac");
         dialog.slotFileProgressChanged(40);
         QVERIFY(bar->text() == "song.flac" && bar->value() == 40);
+        QTRY_VERIFY(!bar->isAnimating());
+        // The decoded end of a file starts its encode, which nothing measures: busy stripes until the next value.
+        dialog.slotFileProgressChanged(100);
+        QVERIFY(bar->isAnimating() && bar->value() == 0);
         dialog.slotProgressChanged(20);
         QVERIFY(bar->value() == 20 && dialog.findChild<VUVararer::RoundProgress*>()->value() == 20);
 
@@ -137,6 +141,12 @@ private slots:
         dialog.hide();
         dialog.show();
         QVERIFY(!pause->isChecked() && pause->text() == "Pause" && bar->value() == 0);
+
+        // Stopping for good: no Pause or Stop, and the worker's later file names do not replace the state.
+        dialog.slotShowStopping();
+        dialog.slotShowCurrentFile("next.flac");
+        QVERIFY(!pause->isVisible() && !button(&dialog, "Stop")->isVisible());
+        QCOMPARE(bar->text(), QString("STOPPING…"));
     }
 
     void testErrorsButton()

@@ -1,3 +1,4 @@
+#include "DialogProbe.h"
 #include "MediaCorpus.h"
 #include "SelfRun.h"
 #include "TestMain.h"
@@ -7,14 +8,26 @@
 #include <core/ConversionSettings.h>
 #include <gui/BatchDialog.h>
 #include <gui/MainPage.h>
+#include <gui/PathComboBox.h>
 #include <gui/StartUp.h>
+#include <gui/AppSettingsDialog.h>
 
+#include <VUVararer/AboutDialog.h>
 #include <VUVararer/App.h>
+#include <VUVararer/FollowDialog.h>
+#include <VUVararer/ShareDialog.h>
+#include <VUVararer/Widgets/RoundProgress.h>
+#include <ZADovuzIdida/MediaSearchDialog.h>
 #include <VUVararer/Label.h>
 #include <VUVararer/Widgets/SimpleProgress.h>
 #include <ZADovuzIdida/PlayListModel.h>
 
+#include <QComboBox>
+#include <QDial>
 #include <QElapsedTimer>
+#include <QLabel>
+#include <QListView>
+#include <QTabWidget>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -24,6 +37,7 @@
 #include <QtTest>
 
 #include <cmath>
+#include <csignal>
 
 namespace {
 
@@ -66,6 +80,63 @@ QMap<QString, QRect> programWindows(const QString& display)
     return windows;
 }
 
+// The pids of running afconvert processes whose command line names path.
+QList<int> encodersWriting(const QString& path)
+{
+    QList<int> pids;
+    for (const QString& entry : QDir("/proc").entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile cmdline("/proc/" + entry + "/cmdline");
+        if (!entry.toInt() || !cmdline.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray line = cmdline.readAll();
+        if (line.contains("afconvert") && line.contains(QFile::encodeName(path)))
+            pids << entry.toInt();
+    }
+    return pids;
+}
+
+double luminance(QRgb rgb) { return 0.2126 * qRed(rgb) + 0.7152 * qGreen(rgb) + 0.0722 * qBlue(rgb); }
+
+// The mean luminance difference between text and background: the background is the median luminance, text every
+// pixel more than 24 away from it; 0 when there is (almost) no text at all.
+double textContrast(const QImage& image)
+{
+    QVector<double> values;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            values << luminance(image.pixel(x, y));
+    if (values.isEmpty())
+        return 0;
+    QVector<double> sorted = values;
+    std::nth_element(sorted.begin(), sorted.begin() + sorted.size() / 2, sorted.end());
+    const double background = sorted[sorted.size() / 2];
+    double sum = 0;
+    int count = 0;
+    for (double value : qAsConst(values))
+        if (std::fabs(value - background) > 24) {
+            sum += std::fabs(value - background);
+            ++count;
+        }
+    return count * 200 < values.size() ? 0 : sum / count;
+}
+
+// Rows of image that hold anything but the background colour of its top-left pixel, grouped into text lines.
+QVector<QPair<int, int>> textLines(const QImage& image)
+{
+    QVector<QPair<int, int>> lines;
+    const double background = luminance(image.pixel(0, 0));
+    for (int y = 0; y < image.height(); ++y) {
+        bool bInk = false;
+        for (int x = 0; x < image.width() && !bInk; ++x)
+            bInk = std::fabs(luminance(image.pixel(x, y)) - background) > 8;
+        if (bInk && !lines.isEmpty() && lines.last().second == y - 1)
+            lines.last().second = y;
+        else if (bInk)
+            lines.append({y, y});
+    }
+    return lines;
+}
+
 int distinctColours(const QImage& image)
 {
     QSet<QRgb> colours;
@@ -97,6 +168,49 @@ private:
         QDir().mkpath(artefacts);
         image.save(artefacts + "/" + artefact);
         return image;
+    }
+
+    // Where Convert lies in a page of the given size under the program's style sheet.
+    static QPoint convertCentre(const QSize& size, const QString& file)
+    {
+        const QString sheet = qApp->styleSheet();
+        qApp->setStyleSheet(StartUp::styleSheet());
+        MainPage page;
+        page.findChild<ZADovuzIdida::PlayListModel*>()->setPlayList({file});
+        page.show();
+        QTest::qWaitForWindowExposed(&page);
+        auto* convert = page.findChild<QPushButton*>("RunBatchButton");
+        const QPoint centre = convert->mapTo(&page, convert->rect().center());
+        qApp->setStyleSheet(sheet);
+        return page.size() == size ? centre : QPoint();
+    }
+
+    // Starts the program on display with files as open requests; the main window's rectangle once it shows.
+    // The program leads its own process group there, as a shell's job does.
+    static QRect startProgram(QProcess& trelvanic, const QString& display, const QStringList& files)
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("DISPLAY", display);
+        env.insert("QT_QPA_PLATFORM", "xcb");
+        trelvanic.setProcessEnvironment(env);
+        trelvanic.setProcessChannelMode(QProcess::ForwardedChannels);
+        const QString program = QString::fromLocal8Bit(qgetenv("TRELVANIC_BIN_DIR")) + "/trelvanic";
+        trelvanic.start("setsid", QStringList{program} + files);
+        QRect window;
+        QElapsedTimer waited;
+        waited.start();
+        while (window.isEmpty() && waited.elapsed() < 90000 && trelvanic.state() != QProcess::NotRunning) {
+            QTest::qWait(250);
+            window = programWindows(display).value("Trelvanic");
+        }
+        return window;
+    }
+
+    static bool xdotool(const QString& display, const QStringList& args)
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("DISPLAY", display);
+        return TestKit::runTool("xdotool", args, 10000, env).exitCode == 0;
     }
 
 private slots:
@@ -264,6 +378,240 @@ private slots:
         checkM4a(run + "01 tone.m4a", 1.0);
         checkM4a(run + "02.m4a", 1.0);
         checkM4a(run + "clip.m4a", 1.0);
+    }
+
+    // Drop-downs, dialogs and widgets of the window under the program's style sheet on a real X display: text
+    // contrasts with its background, nothing is blank or clipped. Screenshots go to the artefacts.
+    void testLookOnScreen()
+    {
+        if (!TestKit::onScreen()) {
+            const QString artefacts = QCoreApplication::applicationDirPath() + "/artefacts";
+            QDir().mkpath(artefacts);
+            const QString failure = TestKit::runOnScreen("testLookOnScreen", QSize(1024, 768), artefacts);
+            QVERIFY2(failure.isEmpty(), qPrintable(failure));
+            return;
+        }
+        StartUp::configure(app());
+        const QString shots = TestKit::shotFolder() + "/look-";
+        const double minimum = 60;
+        auto save = [&](const QImage& image, const QString& name) { QVERIFY(image.save(shots + name + ".png")); };
+
+        // Drop-downs: the destination box and every box of the settings dialog.
+        app()->setSettingsValue("DestinationPath", m_dir.path() + "/a folder with a rather long name/and more/end/");
+        MainPage page;
+        page.resize(480, 640);
+        page.findChild<ZADovuzIdida::PlayListModel*>()->setPlayList(
+            QVector<QString>(9, m_strIn + "Album/CD1/01 tone.wav").toList());
+        page.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&page));
+        QList<QComboBox*> boxes{page.findChild<QComboBox*>()};
+        AppSettingsDialog settings;
+        boxes += settings.findChildren<QComboBox*>();
+        settings.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&settings));
+        for (int i = 0; i < boxes.size(); ++i) {
+            boxes[i]->window()->activateWindow();
+            boxes[i]->showPopup();
+            QTest::qWait(300);
+            QAbstractItemView* view = boxes[i]->view();
+            QVERIFY(view->isVisible());
+            const QImage popup = view->viewport()->grab().toImage();
+            save(popup, QString("dropdown-%1").arg(i));
+            // Each item, the selected one too, on its own background.
+            for (int row = 0; row < view->model()->rowCount(); ++row) {
+                const QRect item = view->visualRect(view->model()->index(row, 0)).intersected(popup.rect());
+                if (item.isEmpty())
+                    continue;
+                const double contrast = textContrast(popup.copy(item));
+                QVERIFY2(contrast > minimum,
+                         qPrintable(QString("drop-down %1 item %2: %3").arg(i).arg(row).arg(contrast)));
+            }
+            boxes[i]->hidePopup();
+        }
+
+        // The destination path keeps both ends and shows where it was shortened.
+        auto* destination = page.findChild<PathComboBox*>();
+        QVERIFY(destination->shownText().contains(QChar(0x2026)));
+        QVERIFY(destination->shownText().endsWith("/end/"));
+
+        // The last row of the list shows above the file count, its row button inside the list.
+        auto* list = page.findChild<QListView*>();
+        list->scrollToBottom();
+        QTest::qWait(100);
+        const QRect last = list->visualRect(list->model()->index(list->model()->rowCount() - 1, 0));
+        const QWidget* count = page.findChild<QLabel*>("InfoLabel");
+        QVERIFY2(list->viewport()->mapTo(&page, last.bottomLeft()).y() < count->mapTo(&page, QPoint()).y(),
+                 "the last row lies under the file count");
+        QVERIFY(last.right() < list->viewport()->width());
+        save(page.grab().toImage(), "page");
+
+        // The level dial's "min max" line.
+        settings.findChild<QTabWidget*>()->setCurrentIndex(1);
+        QTest::qWait(100);
+        auto* dial = settings.findChild<QDial*>("DecoratedDial");
+        const QImage dialImage = dial->grab().toImage();
+        save(settings.grab().toImage(), "settings-operations");
+        const QImage minMax = dialImage.copy(0, dialImage.height() - dial->fontMetrics().height(), dialImage.width(),
+                                             dial->fontMetrics().height());
+        QVERIFY2(textContrast(minMax) > minimum, qPrintable(QString::number(textContrast(minMax))));
+
+        // Share and follow dialogs: each button has its picture and its text, readable.
+        VUVararer::TellDialog share;
+        VUVararer::JoinDialog follow;
+        for (QDialog* dialog : {static_cast<QDialog*>(&share), static_cast<QDialog*>(&follow)}) {
+            dialog->show();
+            QVERIFY(QTest::qWaitForWindowExposed(dialog));
+            save(dialog->grab().toImage(), dialog == &share ? "share" : "follow");
+            int nButtons = 0;
+            for (QPushButton* button : dialog->findChildren<QPushButton*>()) {
+                if (!button->isVisible() || !button->objectName().contains(QRegularExpression("(Share|Join)Button$")))
+                    continue;
+                ++nButtons;
+                QVERIFY2(!button->text().isEmpty() && !button->icon().isNull(), qPrintable(button->objectName()));
+                const QImage face = button->grab().toImage().copy(button->rect().adjusted(4, 4, -4, -4));
+                QVERIFY2(textContrast(face) > minimum, qPrintable(button->objectName()));
+            }
+            QVERIFY(nButtons >= 3);
+        }
+
+        // About: a drawn logo, and every line of the information, the link too, readable.
+        VUVararer::AboutDialog about;
+        about.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&about));
+        save(about.grab().toImage(), "about");
+        QVERIFY(distinctColours(about.findChild<QLabel*>("LogoLabel")->grab().toImage()) > 50);
+        const QImage info = about.findChild<QLabel*>("AboutInfoLabel")->grab().toImage();
+        const QVector<QPair<int, int>> lines = textLines(info);
+        QVERIFY2(lines.size() >= 3, qPrintable(QString::number(lines.size())));
+        for (const auto& line : lines) {
+            const QImage text = info.copy(0, line.first, info.width(), line.second - line.first + 1);
+            QVERIFY2(textContrast(text) > minimum, qPrintable(QString("line at %1").arg(line.first)));
+        }
+
+        // The media search dialog as the page opens it shows its heading and all five counters.
+        ZADovuzIdida::MediaSearchDialog search;
+        search.setFixedWidth(350);
+        search.setUrls({QUrl::fromLocalFile(m_strIn)});
+        search.show();
+        search.slotStart();
+        search.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&search));
+        QTest::qWait(200);
+        save(search.grab().toImage(), "mediasearch");
+        for (QLabel* label : search.findChildren<QLabel*>()) {
+            QVERIFY2(label->height() >= label->sizeHint().height(), qPrintable(label->text()));
+            QVERIFY(search.rect().contains(label->geometry()));
+        }
+        QString counters;
+        for (QLabel* label : search.findChildren<QLabel*>())
+            counters += label->text();
+        QVERIFY2(counters.contains("Other Files"), qPrintable(counters));
+
+        // "100%" inside the ring: nothing of the text crosses the hub's edge.
+        BatchDialog batch;
+        batch.setFixedSize(480, 640);
+        batch.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&batch));
+        batch.slotProgressChanged(100);
+        QTest::qWait(100);
+        auto* ring = batch.findChild<VUVararer::RoundProgress*>();
+        const QImage ringImage = ring->grab().toImage();
+        save(ringImage, "ring-100");
+        const int side = std::min(ring->width(), ring->height());
+        const double hubRadius = (side - side / 10) / 2.0 - 3;
+        const QPointF centre(ring->width() / 2.0, ring->height() / 2.0);
+        int nCrossing = 0;
+        for (int degree = 0; degree < 360; ++degree) {
+            const QPointF point =
+                centre + hubRadius * QPointF(std::cos(degree * M_PI / 180), std::sin(degree * M_PI / 180));
+            nCrossing += qGreen(ringImage.pixel(point.toPoint())) > 100 ? 1 : 0;
+        }
+        QCOMPARE(nCrossing, 0);
+    }
+
+    void testEndDuringEncode_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QStringList>("left");
+        // Asked to end, the program finishes the file being encoded, removes what is unfinished, and quits.
+        QTest::newRow("SIGTERM") << "SIGTERM" << QStringList({"long.m4a"});
+        // A terminal's Ctrl+C reaches the whole foreground process group.
+        QTest::newRow("SIGINT to the group") << "SIGINT" << QStringList({"long.m4a"});
+        QTest::newRow("quit shortcut, then yes") << "ctrl+q" << QStringList({"long.m4a"});
+        // Killed outright, the encoder goes with it and takes its unfinished result away; the intermediate
+        // file cannot be cleaned up by a killed program.
+        QTest::newRow("SIGKILL") << "SIGKILL" << QStringList({"long.wav"});
+    }
+
+    void testEndDuringEncode()
+    {
+        QFETCH(QString, how);
+        QFETCH(QStringList, left);
+        const QString source = m_dir.filePath("long/long.wav");
+        if (!QFileInfo::exists(source)) {
+            QVERIFY(QDir().mkpath(m_dir.filePath("long")));
+            QString error;
+            QVERIFY2(TestKit::makeTone(source, 300, 44100, 2, {}, &error), qPrintable(error));
+        }
+        const QString out = m_dir.path() + "/out-" + how + "/";
+        QVERIFY(QDir().mkpath(out));
+        const QSize size(480, 640);
+        app()->setSettingsValue("DestinationPath", out);
+        app()->setSettingsValue("Width", size.width());
+        app()->setSettingsValue("Height", size.height());
+        app()->settings()->sync();
+        const QPoint centre = convertCentre(size, source);
+        QVERIFY(!centre.isNull());
+
+        TestKit::VirtualDisplay display(1024, 768);
+        QVERIFY2(display.isRunning(), qPrintable(display.error()));
+        QProcess trelvanic;
+        const QRect window = startProgram(trelvanic, display.display(), {source});
+        QVERIFY2(!window.isEmpty(), "the main window did not appear");
+        QTest::qWait(2000);
+        const QPoint click = window.topLeft() + centre;
+        QVERIFY(xdotool(display.display(),
+                        {"mousemove", QString::number(click.x()), QString::number(click.y()), "click", "1"}));
+
+        // Wait until the encoder writes its result.
+        QString run;
+        QList<int> encoders;
+        QElapsedTimer waited;
+        waited.start();
+        while (encoders.isEmpty() && waited.elapsed() < 120000) {
+            QTest::qWait(100);
+            run = TestKit::onlyRunFolder(out);
+            if (!run.isEmpty() && QFileInfo::exists(run + "long.m4a.partial"))
+                encoders = encodersWriting(run);
+        }
+        QVERIFY2(!encoders.isEmpty(), qPrintable(TestKit::filesUnder(out).join(',')));
+
+        if (how == "ctrl+q") {
+            QVERIFY(xdotool(display.display(), {"key", "ctrl+q"}));
+            QTRY_VERIFY_WITH_TIMEOUT(programWindows(display.display()).contains("Quit"), 10000);
+            QVERIFY(xdotool(display.display(), {"key", "y"}));
+        } else {
+            const pid_t pid = pid_t(trelvanic.processId());
+            if (how == "SIGINT")
+                ::kill(-pid, SIGINT);
+            else
+                ::kill(pid, how == "SIGTERM" ? SIGTERM : SIGKILL);
+        }
+        if (how != "SIGKILL") {
+            QTest::qWait(500);
+            const QImage stopping = screenshot(display.display(), window, "endtoend-stopping-" + how + ".png");
+            QVERIFY2(m_shot.exitCode == 0, (m_shot.out + m_shot.err).constData());
+            QVERIFY(distinctColours(stopping) > 50);
+        }
+        QVERIFY2(trelvanic.waitForFinished(150000), "the program did not end");
+        if (how != "SIGKILL") {
+            QCOMPARE(trelvanic.exitStatus(), QProcess::NormalExit);
+            QCOMPARE(trelvanic.exitCode(), 0);
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(encodersWriting(run).isEmpty(), 10000);
+        QCOMPARE(TestKit::filesUnder(run), left);
+        if (left.contains("long.m4a"))
+            checkM4a(run + "long.m4a", 300.0);
     }
 };
 

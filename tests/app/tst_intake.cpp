@@ -223,7 +223,7 @@ private slots:
         page.slotDoIt();
         QVERIFY(box.hasFired());
         QCOMPARE(title, QString("Error"));
-        QCOMPARE(text, QString("Can not access the destination folder.\nPlease verify the destination."));
+        QCOMPARE(text, "Can not access the destination folder:\n" + destination + "\nPlease verify the destination.");
         QTest::qWait(1700);
         QVERIFY(!batch.hasFired());
         QVERIFY(!page.isRunAlive());
@@ -272,6 +272,41 @@ private slots:
         QCOMPARE(info["codec_name"].toString(), QString("aac"));
         QVERIFY2(std::fabs(info["duration"].toString().toDouble() - 6.0) < 0.05,
                  qPrintable(info["duration"].toString()));
+    }
+
+    void testCloseWhileStopping()
+    {
+        // The page as the program runs it, but quitting only counts.
+        struct QuittingPage : MainPage
+        {
+            int nQuits = 0;
+            void quitApplication() override { ++nQuits; }
+        };
+        const QString out = m_dir.path() + "/out-close/";
+        QVERIFY(QDir().mkpath(out));
+        QuittingPage page;
+        page.show();
+        page.setDestinationPath(out);
+        page.findChild<ZADovuzIdida::PlayListModel*>()->setPlayList({in("Loose/long.wav"), in("Album/CD2/02.mp3")});
+        const auto stopper = pollUntil([&page]() {
+            BatchDialog* dialog = visibleBatchDialog(&page);
+            if (!dialog || dialog->findChild<VUVararer::SimpleProgress*>()->value() < 1)
+                return false;
+            return TestKit::ModalCloser::clickButton(dialog, "Stop");
+        });
+        page.slotDoIt();
+        QVERIFY(page.isRunAlive());
+
+        // Closed while the stopped run finishes its file: no question, the window stays and says so, then quits.
+        TestKit::ModalCloser question([](QWidget* window) { static_cast<QDialog*>(window)->reject(); }, "QMessageBox");
+        QVERIFY(!page.close());
+        QVERIFY(page.isVisible());
+        QCOMPARE(page.findChild<QPushButton*>("RunBatchButton")->text(), QString("Stopping…"));
+        QCOMPARE(page.nQuits, 0);
+        QTRY_VERIFY_WITH_TIMEOUT(!page.isRunAlive(), 120000);
+        QCOMPARE(page.nQuits, 1);
+        QVERIFY(!question.hasFired());
+        QCOMPARE(TestKit::filesUnder(TestKit::onlyRunFolder(out)), QStringList{"long.m4a"});
     }
 
     void testQuitDuringRun()

@@ -19,6 +19,7 @@
 #include <QSet>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QTextDocument>
 #include <QtTest>
 
 namespace {
@@ -111,6 +112,14 @@ private slots:
         QVERIFY(QUrl(app()->privacyPolicyLink()).isValid());
         QVERIFY(!app()->privacyPolicyLink().isEmpty());
         QVERIFY(app()->appSupportPage().endsWith("/trelvanic"));
+        // The legal notices name every library the program links, with its licence, as text.
+        QTextDocument notices;
+        notices.setHtml(app()->legalNotices());
+        for (const char* name : {"libavformat", "libavcodec", "libavutil", "libswresample", "TagLib", "libFLAC", "Qt 5",
+                                 "GNU Lesser General Public License", "BSD 3-clause"})
+            QVERIFY2(notices.toPlainText().contains(name), name);
+        // Links show light on the dark style.
+        QVERIFY(app()->palette().color(QPalette::Link).lightness() > 150);
 
         app()->setCurrentLanguage("fr");
         StartUp::setupIntroduction(app());

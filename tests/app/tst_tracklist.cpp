@@ -15,6 +15,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
+#include <QTextDocument>
 #include <QSlider>
 #include <QStackedWidget>
 #include <QTemporaryDir>
@@ -95,8 +96,8 @@ private slots:
         QCOMPARE(delegate.sizeHint(option, QModelIndex()), QSize(width, 55));
         QCOMPARE(delegate.displayArea(option), QRect(13, top + 13, width - 23, 33));
         QCOMPARE(delegate.noteArea(option), QRect(13, top + 13, 33, 33));
-        QCOMPARE(delegate.buttonArea(option), QRect(width - 33, top + 13, 33, 33));
-        QCOMPARE(delegate.nameArea(option), QRect(QPoint(57, top + 13), QPoint(width + 1, top + 44)));
+        QCOMPARE(delegate.buttonArea(option), QRect(width - 43, top + 13, 33, 33));
+        QCOMPARE(delegate.nameArea(option), QRect(QPoint(57, top + 13), QPoint(width - 47, top + 44)));
 
         // The fallback picture stands in for a null one; scaling keeps the aspect ratio.
         const QPixmap fallback = TracksListDelegate::createAvatar(QPixmap(), QSize(66, 66));
@@ -144,7 +145,7 @@ private slots:
             QCOMPARE(played.first().first().value<QModelIndex>(), index);
         if (popups) {
             QCOMPARE(triggered.first().at(0).value<QModelIndex>(), index);
-            QCOMPARE(triggered.first().at(1).toPoint(), QPoint(367, 68));
+            QCOMPARE(triggered.first().at(1).toPoint(), QPoint(357, 68));
         }
     }
 
@@ -247,7 +248,7 @@ private slots:
         const QRect row = list->visualRect(model->index(0));
         QTest::mousePress(list->viewport(), Qt::LeftButton, {}, QPoint(row.width() - 20, row.top() + 30));
         QCOMPARE(texts, QStringList({"Play", "Remove from list"}));
-        QCOMPARE(menuPos, list->mapToGlobal(QPoint(-20, 28) + QPoint(row.width() - 33, row.top() + 13)));
+        QCOMPARE(menuPos, list->mapToGlobal(QPoint(-20, 28) + QPoint(row.width() - 43, row.top() + 13)));
         QCOMPARE(model->rowCount(), 0);
         QCOMPARE(page.findChild<QLabel*>("InfoLabel")->text(), QString("<H2><CENTER>0 media files</CENTER></H2>"));
         QVERIFY(!convert->isEnabled());
@@ -308,7 +309,7 @@ private slots:
         QVERIFY(player->duration() > 1900);
         QTRY_VERIFY_WITH_TIMEOUT(player->position() > 200, 15000);
         page.slotUpdatePlayInfo();
-        QCOMPARE(page.findChild<QLabel*>("m_plblFileName")->text(), QString("<H2>tone.wav</H2>"));
+        QVERIFY(page.findChild<QLabel*>("m_plblFileName")->text().contains(">tone.wav</H2>"));
         QVERIFY(page.findChild<QLabel*>("m_plblPlayed")->text().startsWith("00:00:0"));
         QVERIFY(timeLine->value() > 0);
 
@@ -329,6 +330,17 @@ private slots:
 
         // The player's end brings the drop area back.
         QTRY_COMPARE_WITH_TIMEOUT(modes->currentIndex(), 0, 15000);
+
+        // A file name is shown as it is, never as markup.
+        const QString markup = QFileInfo(m_strTone).absolutePath() + "/<u>under & <b>bold.wav";
+        QVERIFY(QFile::copy(m_strTone, markup));
+        player->play(markup, false);
+        QTRY_VERIFY_WITH_TIMEOUT(player->duration() > 1900, 15000);
+        page.slotUpdatePlayInfo();
+        QTextDocument shown;
+        shown.setHtml(page.findChild<QLabel*>("m_plblFileName")->text());
+        QCOMPARE(shown.toPlainText(), QString("<u>under & <b>bold.wav"));
+        player->stop();
     }
 };
 

@@ -6,8 +6,40 @@ extern "C" {
 #include <libavutil/log.h>
 }
 
+#include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <string>
+
+#include <unistd.h>
+
+namespace {
+
+// The file being written, for the termination handler; it may only touch this buffer.
+char sPartialPath[4096];
+
+extern "C" void removePartialAndExit(int signalNumber)
+{
+    if (sPartialPath[0] != '\0')
+        unlink(sPartialPath);
+    signal(signalNumber, SIG_DFL);
+    raise(signalNumber);
+}
+
+// A termination signal removes the unfinished target before the tool ends.
+void removePartialOnTermination(const std::string& partial)
+{
+    if (partial.size() >= sizeof(sPartialPath))
+        return;
+    std::memcpy(sPartialPath, partial.c_str(), partial.size() + 1);
+    struct sigaction action = {};
+    action.sa_handler = removePartialAndExit;
+    sigemptyset(&action.sa_mask);
+    for (int signalNumber : {SIGTERM, SIGINT, SIGHUP})
+        sigaction(signalNumber, &action, nullptr);
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -19,6 +51,7 @@ int main(int argc, char** argv)
         return 1;
     }
     const std::string partial = options.output + ".partial";
+    removePartialOnTermination(partial);
     AacEncoder encoder;
     const AacEncoder::Result result =
         encoder.run(options.input, partial, options.output, options.quality, options.bitRate, &error);

@@ -127,7 +127,8 @@ QVariant CsvModel::data(const QModelIndex& index, int nRole) const
             if (line.at(i).isEmpty())
                 continue;
             strTip += QStringLiteral("<tr><td><b>%1</b>: %2</td></tr>")
-                          .arg(headerData(i, Qt::Horizontal, Qt::DisplayRole).toString(), line.at(i));
+                          .arg(headerData(i, Qt::Horizontal, Qt::DisplayRole).toString().toHtmlEscaped(),
+                               line.at(i).toHtmlEscaped());
         }
         return strTip + QStringLiteral("</table>");
     }

@@ -18,7 +18,7 @@ RateAppStoreDialog::RateAppStoreDialog(QWidget* parent) : ReminderDialog(parent)
     m_pbtnRate->setText(tr("&Rate It Now"));
     m_plblText->setText(QStringLiteral("<CENTER>") + (bPocket ? "<H3>" : "<H2>") + tr("Enjoying \"") + strName +
                         tr("\" ?") + (bPocket ? "</H3>" : "</H2>") + (bPocket ? "<H4>" : "<H3>") +
-                        tr("Please rate the app on the App Store.<br>This will help us improve <br>the app's "
+                        tr("Please rate the app.<br>This will help us improve <br>the app's "
                            "features in the future.") +
                         "<br>" + (bPocket ? "</H4>" : "</H3>") + "</CENTER>");
     m_pbtnRate->setFocus(Qt::OtherFocusReason);
@@ -35,7 +35,7 @@ RateMailDialog::RateMailDialog(QWidget* parent) : ReminderDialog(parent)
     m_pbtnRate->setText(tr("&Rate"));
     m_pbtnMail->setText(tr("&Write email"));
     m_plblText->setText(QStringLiteral("<CENTER>") + (bPocket ? "<H4>" : "<H3>") +
-                        tr("Please rate it on the app store or send us a quick e-mail<br>and tell us what you "
+                        tr("Please rate it or send us a quick e-mail<br>and tell us what you "
                            "didn't enjoy. <br>Your feedback will help us improve this app.") +
                         (bPocket ? "</H4>" : "</H3>") + "</CENTER>");
     m_pbtnRate->setFocus(Qt::OtherFocusReason);

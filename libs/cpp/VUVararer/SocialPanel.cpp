@@ -5,6 +5,7 @@
 #include "Endpoints.h"
 
 #include <QBoxLayout>
+#include <QCoreApplication>
 #include <QDialog>
 #include <QPushButton>
 #include <QUrl>
@@ -12,8 +13,24 @@
 namespace VUVararer {
 namespace SocialPanel {
 
+QString networkName(const QString& buttonName)
+{
+    static const struct
+    {
+        const char* prefix;
+        const char* name;
+    } kNetworks[] = {{"FaceBook", "Facebook"}, {"Twitter", "Twitter"},
+                     {"Linkedin", "LinkedIn"}, {"VKontakte", "VKontakte"},
+                     {"YouTube", "YouTube"},   {"Email", QT_TRANSLATE_NOOP("SocialPanel", "E-mail")}};
+    for (const auto& network : kNetworks)
+        if (buttonName.startsWith(QLatin1String(network.prefix)))
+            return QCoreApplication::translate("SocialPanel", network.name);
+    return QString();
+}
+
 void applyButtonProperties(QPushButton* button, const QString& name)
 {
+    button->setText(networkName(name));
     button->setFlat(true);
     button->setFixedSize(190, 35);
     button->setCheckable(true);

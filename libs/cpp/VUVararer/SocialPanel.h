@@ -24,8 +24,11 @@ struct Button
     bool visible;
 };
 
-// Flat, 190 x 35, checkable, with its object name (the style sheet draws the network's image).
+// Flat, 190 x 35, checkable, with its object name (the style sheet gives the network's picture) and the
+// network's name as its text.
 void applyButtonProperties(QPushButton* button, const QString& name);
+// The network a button object name stands for ("FaceBookShareButton" gives "Facebook"); empty when unknown.
+QString networkName(const QString& buttonName);
 // One new button per entry, in order, into layout; each clicked() goes to its slot on receiver.
 void addButtons(QObject* receiver, QBoxLayout* layout, std::initializer_list<Button> buttons);
 // In builds sold outside the store the networks are reached through the maker's relay.

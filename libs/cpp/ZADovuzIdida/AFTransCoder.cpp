@@ -1,5 +1,7 @@
 #include "AFTransCoder.h"
 
+#include "TiedProcess.h"
+
 #include <VUVararer/App.h>
 
 #include <QCoreApplication>
@@ -51,7 +53,8 @@ void AFTransCoder::convert(const QString& input, const QString& output)
                                 format(),
                                 "-d",
                                 dataFormat.trimmed()};
-    QProcess process;
+    // The encoder ends with the program: no untagged result appears after the program is gone.
+    TiedProcess process;
     process.start(program, arguments, QIODevice::ReadWrite);
     process.waitForFinished(-1);
     m_strErrorText.clear();

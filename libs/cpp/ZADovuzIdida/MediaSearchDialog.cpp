@@ -31,6 +31,7 @@ MediaSearchDialog::MediaSearchDialog(QWidget* parent)
     : QDialog(parent), m_plblFile(new QLabel(this)), m_plblCount(new QLabel(this))
 {
     setObjectName(QStringLiteral("MediaSearchDialog"));
+    m_plblFile->setTextFormat(Qt::PlainText);
     QPushButton* pbtnStop = new QPushButton(tr("&Cancel"), this);
     pbtnStop->setObjectName(QStringLiteral("SearchStopButton"));
     connect(pbtnStop, SIGNAL(clicked()), this, SLOT(slotCancel()));

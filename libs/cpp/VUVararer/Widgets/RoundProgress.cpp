@@ -1,9 +1,11 @@
 #include "RoundProgress.h"
 
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QRadialGradient>
 
 #include <algorithm>
+#include <cmath>
 
 namespace VUVararer {
 
@@ -55,9 +57,16 @@ void RoundProgress::paintEvent(QPaintEvent*)
     font.setPixelSize(std::max(side / 3, 1));
     font.setWeight(QFont::Normal);
     font.setItalic(false);
+    // Whatever it reads, the text's box stays inside the hub: its diagonal is shrunk to a share of the hub.
+    const QString text = QString::number(m_nValue) + QLatin1Char('%');
+    const QRectF ink = QFontMetricsF(font).tightBoundingRect(text);
+    const qreal diagonal = std::hypot(ink.width(), ink.height());
+    const qreal room = hubSide * 0.85;
+    if (diagonal > room)
+        font.setPixelSize(std::max(int(font.pixelSize() * room / diagonal), 1));
     painter.setFont(font);
     painter.setPen(QColor(0, 210, 0));
-    painter.drawText(rect(), Qt::AlignCenter, QString::number(m_nValue) + QLatin1Char('%'));
+    painter.drawText(rect(), Qt::AlignCenter, text);
 }
 
 } // namespace VUVararer
