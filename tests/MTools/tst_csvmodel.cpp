@@ -20,17 +20,8 @@ using Table = QList<QStringList>;
 
 const char* const kPython = "/usr/bin/python3";
 
-bool writeFile(const QString& strPath, const QByteArray& content)
-{
-    QFile file(strPath);
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
-}
-
-QByteArray readFile(const QString& strPath)
-{
-    QFile file(strPath);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+using TestKit::readFile;
+using TestKit::writeFile;
 
 QJsonArray toJson(const Table& table)
 {

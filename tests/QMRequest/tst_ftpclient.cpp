@@ -1,5 +1,6 @@
 // FTP client against real FTP servers started on 127.0.0.1 for the test (pyftpdlib and vsftpd), each serving a
 // temporary folder. Both announce 127.0.0.2 in their passive replies, which the client must not follow.
+#include "Tools.h"
 #include "TestMain.h"
 
 #include <QMRequest/FtpClient.h>
@@ -81,17 +82,8 @@ QByteArray randomBytes(int count)
     return bytes;
 }
 
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+using TestKit::readFile;
+using TestKit::writeFile;
 
 // Collects the command ids in the order of the client's signals.
 struct CommandLog : public QObject

@@ -2,6 +2,7 @@
 #include "Gallery.h"
 #include "LocalFtpServer.h"
 #include "TestMain.h"
+#include "Tools.h"
 
 #include <QMRequest/Widgets/FtpGuiClient.h>
 
@@ -20,17 +21,8 @@ using QMRequest::FtpGuiClient;
 
 namespace {
 
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+using TestKit::readFile;
+using TestKit::writeFile;
 
 // The edits in the order of the window: host, user, password, path.
 QList<QLineEdit*> edits(FtpGuiClient& window) { return window.findChildren<QLineEdit*>(); }

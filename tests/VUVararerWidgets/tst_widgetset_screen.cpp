@@ -1,3 +1,4 @@
+#include "DialogProbe.h"
 #include "SelfRun.h"
 #include "TestMain.h"
 #include "VirtualDisplay.h"
@@ -14,7 +15,6 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
-#include <QSet>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QStyleFactory>
@@ -38,15 +38,6 @@ QImage testPattern(int width, int height)
         for (int x = 0; x < width; ++x)
             image.setPixel(x, y, qRgb((x * 3) % 256, (y * 5) % 256, (x + y) % 256));
     return image;
-}
-
-int distinctColours(const QImage& image)
-{
-    QSet<QRgb> colours;
-    for (int y = 0; y < image.height(); y += 2)
-        for (int x = 0; x < image.width(); x += 2)
-            colours.insert(image.pixel(x, y));
-    return colours.size();
 }
 
 void mouse(QWidget* widget, QEvent::Type type, const QPoint& pos)
@@ -105,7 +96,7 @@ private slots:
         QVERIFY(child.out.contains("PASS   : WidgetSetScreenTest::testOnVirtualDisplay()"));
         for (const QString& name : Shots) {
             const QImage image(artefacts() + name + ".png");
-            QVERIFY2(!image.isNull() && distinctColours(image) > 8, qPrintable(name));
+            QVERIFY2(!image.isNull() && TestKit::distinctColours(image) > 8, qPrintable(name));
         }
     }
 

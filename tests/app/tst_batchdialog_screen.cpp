@@ -1,3 +1,4 @@
+#include "DialogProbe.h"
 #include "SelfRun.h"
 #include "TestMain.h"
 #include "VirtualDisplay.h"
@@ -8,7 +9,6 @@
 #include <VUVararer/App.h>
 
 #include <QPushButton>
-#include <QSet>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -16,15 +16,6 @@
 namespace {
 
 const QStringList Shots{"batch_running", "batch_paused", "batch_done", "settings_general", "settings_operations"};
-
-int distinctColours(const QImage& image)
-{
-    QSet<QRgb> colours;
-    for (int y = 0; y < image.height(); y += 2)
-        for (int x = 0; x < image.width(); x += 2)
-            colours.insert(image.pixel(x, y));
-    return colours.size();
-}
 
 int greenPixels(const QImage& image)
 {
@@ -62,7 +53,7 @@ private slots:
         QList<QImage> images;
         for (const QString& name : Shots) {
             images << QImage(shots.path() + "/" + name + ".png");
-            QVERIFY2(!images.last().isNull() && distinctColours(images.last()) > 20, qPrintable(name));
+            QVERIFY2(!images.last().isNull() && TestKit::distinctColours(images.last()) > 20, qPrintable(name));
         }
         for (int i = 1; i < images.size(); ++i)
             QVERIFY(images[i] != images[i - 1]);

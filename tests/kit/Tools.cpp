@@ -78,4 +78,16 @@ bool patchWavFormat(const QString& source, const QString& target, quint32 rate, 
     return out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size();
 }
 
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 } // namespace TestKit

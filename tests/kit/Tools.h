@@ -32,4 +32,9 @@ bool makeTone(const QString& path, double seconds, int rate, int channels, const
 // samples stay as they are): a hostile header made at test time.
 bool patchWavFormat(const QString& source, const QString& target, quint32 rate, quint16 channels);
 
+// Writes bytes to path; false when the file cannot be written whole.
+bool writeFile(const QString& path, const QByteArray& bytes);
+// The bytes of path; empty when it cannot be read.
+QByteArray readFile(const QString& path);
+
 } // namespace TestKit
