@@ -57,6 +57,21 @@ BatchDialog* visibleBatchDialog(MainPage* page)
     return dialog && dialog->isVisible() ? dialog : nullptr;
 }
 
+// The run's dialog once its first file is being written (its name shows), else null. A run that ended before
+// has its dialog closed, so that the caller fails instead of waiting for ever.
+BatchDialog* dialogWhileWriting(MainPage* page)
+{
+    BatchDialog* dialog = visibleBatchDialog(page);
+    if (!dialog)
+        return nullptr;
+    const QString text = dialog->findChild<VUVararer::SimpleProgress*>()->text();
+    if (text == "DONE") {
+        dialog->accept();
+        return nullptr;
+    }
+    return text == "ANALYZING" ? nullptr : dialog;
+}
+
 QStringList names(const QVector<QString>& paths)
 {
     QStringList list;
@@ -221,8 +236,8 @@ private slots:
 
         // Stop as soon as the file is under way.
         const auto stopper = pollUntil([&page]() {
-            BatchDialog* dialog = visibleBatchDialog(&page);
-            if (!dialog || dialog->findChild<VUVararer::SimpleProgress*>()->value() < 1)
+            BatchDialog* dialog = dialogWhileWriting(&page);
+            if (!dialog)
                 return false;
             return TestKit::ModalCloser::clickButton(dialog, "Stop");
         });
@@ -261,8 +276,8 @@ private slots:
         page.setDestinationPath(out);
         page.findChild<ZADovuzIdida::PlayListModel*>()->setPlayList({in("Loose/long.wav"), in("Album/CD2/02.mp3")});
         const auto stopper = pollUntil([&page]() {
-            BatchDialog* dialog = visibleBatchDialog(&page);
-            if (!dialog || dialog->findChild<VUVararer::SimpleProgress*>()->value() < 1)
+            BatchDialog* dialog = dialogWhileWriting(&page);
+            if (!dialog)
                 return false;
             return TestKit::ModalCloser::clickButton(dialog, "Stop");
         });
@@ -293,8 +308,8 @@ private slots:
 
         // The dialog goes away while the run goes on, as when the window closes; then the page is destroyed.
         const auto closer = pollUntil([page]() {
-            BatchDialog* dialog = visibleBatchDialog(page);
-            if (!dialog || dialog->findChild<VUVararer::SimpleProgress*>()->value() < 1)
+            BatchDialog* dialog = dialogWhileWriting(page);
+            if (!dialog)
                 return false;
             dialog->accept();
             return true;
