@@ -79,6 +79,21 @@ BatchDialog* visibleBatchDialog(MainPage* page)
     return dialog && dialog->isVisible() ? dialog : nullptr;
 }
 
+// The run's dialog once its first file is being written (its name shows), else null. A run that ended before
+// has its dialog closed, so that the caller fails instead of waiting for ever.
+BatchDialog* dialogWhileWriting(MainPage* page)
+{
+    BatchDialog* dialog = visibleBatchDialog(page);
+    if (!dialog)
+        return nullptr;
+    const QString text = dialog->findChild<VUVararer::SimpleProgress*>()->text();
+    if (text == "DONE") {
+        dialog->accept();
+        return nullptr;
+    }
+    return text == "ANALYZING" ? nullptr : dialog;
+}
+
 QStringList names(const QVector<QString>& paths)
 {
     QStringList list;
@@ -241,7 +256,7 @@ private slots:
         page.findChild<ZADovuzIdida::PlayListModel*>()->setPlayList({in("Loose/long.wav")});
         auto* convert = page.findChild<QPushButton*>("RunBatchButton");
 
-        // Stop as soon as the file is under way; a run that ends before (the file was skipped) is closed.
+        // Stop as soon as the file is being written; a run that ends before (the file was skipped) is closed.
         bool endedEarly = false;
         const auto stopper = pollUntil([&page, &endedEarly]() {
             BatchDialog* dialog = visibleBatchDialog(&page);
@@ -249,8 +264,7 @@ private slots:
                 return false;
             if (TestKit::ModalCloser::clickButton(dialog, "Close"))
                 return endedEarly = true;
-            return dialog->findChild<VUVararer::SimpleProgress*>()->value() >= 1 &&
-                   TestKit::ModalCloser::clickButton(dialog, "Stop");
+            return dialogWhileWriting(&page) && TestKit::ModalCloser::clickButton(dialog, "Stop");
         });
         page.slotDoIt();
         QVERIFY2(!endedEarly, "the run ended before the file was under way");
@@ -289,8 +303,8 @@ private slots:
         page.setDestinationPath(out);
         page.findChild<ZADovuzIdida::PlayListModel*>()->setPlayList({in("Loose/long.wav"), in("Album/CD2/02.mp3")});
         const auto stopper = pollUntil([&page]() {
-            BatchDialog* dialog = visibleBatchDialog(&page);
-            if (!dialog || dialog->findChild<VUVararer::SimpleProgress*>()->value() < 1)
+            BatchDialog* dialog = dialogWhileWriting(&page);
+            if (!dialog)
                 return false;
             return TestKit::ModalCloser::clickButton(dialog, "Stop");
         });
@@ -321,8 +335,8 @@ private slots:
 
         // The dialog goes away while the run goes on, as when the window closes; then the page is destroyed.
         const auto closer = pollUntil([page]() {
-            BatchDialog* dialog = visibleBatchDialog(page);
-            if (!dialog || dialog->findChild<VUVararer::SimpleProgress*>()->value() < 1)
+            BatchDialog* dialog = dialogWhileWriting(page);
+            if (!dialog)
                 return false;
             dialog->accept();
             return true;
