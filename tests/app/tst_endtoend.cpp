@@ -42,30 +42,6 @@ void checkM4a(const QString& file, double seconds)
              qPrintable(info["duration"].toString()));
 }
 
-// A window of the program as xwininfo reports it: name, geometry.
-QMap<QString, QRect> programWindows(const QString& display)
-{
-    QProcess xwininfo;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("DISPLAY", display);
-    xwininfo.setProcessEnvironment(env);
-    xwininfo.start("xwininfo", {"-root", "-tree"});
-    QMap<QString, QRect> windows;
-    if (!xwininfo.waitForFinished(10000))
-        return windows;
-    static const QRegularExpression line(
-        "\"([^\"]*)\": \\(\"trelvanic\" \"[^\"]*\"\\)\\s+(\\d+)x(\\d+)\\+(-?\\d+)\\+(-?\\d+)");
-    QRegularExpressionMatchIterator it = line.globalMatch(QString::fromLocal8Bit(xwininfo.readAllStandardOutput()));
-    while (it.hasNext()) {
-        const QRegularExpressionMatch match = it.next();
-        const QRect rect(match.captured(4).toInt(), match.captured(5).toInt(), match.captured(2).toInt(),
-                         match.captured(3).toInt());
-        if (rect.width() > 50)
-            windows.insert(match.captured(1), rect);
-    }
-    return windows;
-}
-
 int distinctColours(const QImage& image)
 {
     QSet<QRgb> colours;
@@ -221,7 +197,7 @@ private slots:
         waited.start();
         while (window.isEmpty() && waited.elapsed() < 90000 && trelvanic.state() == QProcess::Running) {
             QTest::qWait(250);
-            window = programWindows(display.display()).value("Trelvanic");
+            window = display.windows("trelvanic").value("Trelvanic");
         }
         QVERIFY2(!window.isEmpty(), "the main window did not appear");
         QCOMPARE(window.size(), size);
@@ -251,7 +227,7 @@ private slots:
         }
         QCOMPARE(files, QStringList({"01 tone.m4a", "02.m4a", "clip.m4a"}));
         QTest::qWait(1500);
-        QVERIFY(programWindows(display.display()).contains("Trelvanic Batch Process"));
+        QVERIFY(display.windows("trelvanic").contains("Trelvanic Batch Process"));
         const QImage batch = screenshot(display.display(), window, "endtoend-batch.png");
         QVERIFY2(m_shot.exitCode == 0, (m_shot.out + m_shot.err).constData());
         QVERIFY(batch != list);
