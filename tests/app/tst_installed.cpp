@@ -8,8 +8,8 @@
 #include <gui/StartUp.h>
 
 #include <VUVararer/App.h>
+#include <VUVararer/FrameMenu.h>
 #include <ZADovuzIdida/MediaCommon.h>
-#include <ZADovuzIdida/PlayListModel.h>
 
 #include <QElapsedTimer>
 #include <QMimeDatabase>
@@ -25,6 +25,7 @@ namespace {
 
 const QString kAppId = "com.zembrel.Trelvanic";
 const int kIconSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
+const QSize kPageSize(480, 640);
 
 VUVararer::App* app() { return VUVararer::App::theApp(); }
 
@@ -74,6 +75,66 @@ private:
 
     QString installed(const QString& relative) const { return m_strPrefix + "/" + relative; }
 
+    // Where a button lies in the program's main page, with the frame's menu, of the size the settings give, under
+    // its style sheet.
+    QPoint buttonCentre(const QString& objectName)
+    {
+        qApp->setStyleSheet(StartUp::styleSheet());
+        QPoint centre;
+        {
+            MainPage page;
+            VUVararer::FrameMenu::install(&page, app());
+            page.show();
+            if (QTest::qWaitForWindowExposed(&page) && page.size() == kPageSize)
+                if (auto* button = page.findChild<QPushButton*>(objectName))
+                    centre = button->mapTo(&page, button->rect().center());
+        }
+        qApp->setStyleSheet(QString());
+        return centre;
+    }
+
+    static QProcessEnvironment programEnvironment(const TestKit::VirtualDisplay& display)
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("DISPLAY", display.display());
+        env.insert("QT_QPA_PLATFORM", "xcb");
+        return env;
+    }
+
+    // Starts the installed program and returns its main window once shown; empty when it does not show.
+    QRect startProgram(QProcess& program, const TestKit::VirtualDisplay& display, const QProcessEnvironment& env,
+                       const QStringList& arguments)
+    {
+        app()->settings()->sync();
+        program.setProcessEnvironment(env);
+        program.setProcessChannelMode(QProcess::ForwardedChannels);
+        program.start(installed("bin/trelvanic"), arguments);
+        QRect window;
+        QElapsedTimer waited;
+        waited.start();
+        while (window.isEmpty() && waited.elapsed() < 90000 && program.state() != QProcess::NotRunning) {
+            QTest::qWait(250);
+            window = display.windows("trelvanic").value("Trelvanic");
+        }
+        return window;
+    }
+
+    static void stopProgram(QProcess& program)
+    {
+        program.terminate();
+        if (!program.waitForFinished(10000)) {
+            program.kill();
+            program.waitForFinished();
+        }
+    }
+
+    static bool click(const QProcessEnvironment& env, const QPoint& point)
+    {
+        const TestKit::ToolResult xdotool = TestKit::runTool(
+            "xdotool", {"mousemove", QString::number(point.x()), QString::number(point.y()), "click", "1"}, 10000, env);
+        return xdotool.exitCode == 0;
+    }
+
 private slots:
     void initTestCase()
     {
@@ -86,6 +147,13 @@ private slots:
             TestKit::runTool("cmake", {"--install", m_strBuild, "--prefix", "/usr"}, 120000, env);
         QVERIFY2(install.exitCode == 0, install.err.constData());
         m_strPrefix = m_dir.filePath("root/usr");
+
+        app()->setSettingsValue(ConversionSettings::KeyPlaySoundAfter, false);
+        app()->setSettingsValue(ConversionSettings::KeyOpenFolderAfter, false);
+        app()->setSettingsValue("AutoReminder", false);
+        app()->setSettingsValue("checkupdates", false);
+        app()->setSettingsValue("Width", kPageSize.width());
+        app()->setSettingsValue("Height", kPageSize.height());
     }
 
     void testLayout()
@@ -152,78 +220,76 @@ private slots:
                  qPrintable(error));
         const QString out = m_dir.filePath("out") + "/";
         QVERIFY(QDir().mkpath(out));
-        const QSize size(480, 640);
-        app()->setSettingsValue(ConversionSettings::KeyPlaySoundAfter, false);
-        app()->setSettingsValue(ConversionSettings::KeyOpenFolderAfter, false);
-        app()->setSettingsValue("AutoReminder", false);
-        app()->setSettingsValue("checkupdates", false);
         app()->setSettingsValue("DestinationPath", out);
-        app()->setSettingsValue("Width", size.width());
-        app()->setSettingsValue("Height", size.height());
-        app()->settings()->sync();
-
-        // Where Convert lies in a page of that size under the program's style sheet.
-        QPoint convertCentre;
-        {
-            qApp->setStyleSheet(StartUp::styleSheet());
-            MainPage page;
-            page.findChild<ZADovuzIdida::PlayListModel*>()->setPlayList({source});
-            page.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&page));
-            QCOMPARE(page.size(), size);
-            auto* convert = page.findChild<QPushButton*>("RunBatchButton");
-            convertCentre = convert->mapTo(&page, convert->rect().center());
-            qApp->setStyleSheet(QString());
-        }
+        const QPoint convertCentre = buttonCentre("RunBatchButton");
 
         TestKit::VirtualDisplay display(1024, 768);
         QVERIFY2(display.isRunning(), qPrintable(display.error()));
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("DISPLAY", display.display());
-        env.insert("QT_QPA_PLATFORM", "xcb");
+        QProcessEnvironment env = programEnvironment(display);
         env.insert("PATH", path.join(':'));
         QProcess trelvanic;
-        trelvanic.setProcessEnvironment(env);
-        trelvanic.setProcessChannelMode(QProcess::ForwardedChannels);
-        trelvanic.start(installed("bin/trelvanic"), {source});
-        QVERIFY(trelvanic.waitForStarted(10000));
-
-        QRect window;
-        QElapsedTimer waited;
-        waited.start();
-        while (window.isEmpty() && waited.elapsed() < 90000 && trelvanic.state() == QProcess::Running) {
-            QTest::qWait(250);
-            window = display.windows("trelvanic").value("Trelvanic");
-        }
+        const QRect window = startProgram(trelvanic, display, env, {source});
         QVERIFY2(!window.isEmpty(), "the main window did not appear");
         // The intake of the open request; its search dialog comes and goes.
         QTest::qWait(3000);
-        const QPoint click = window.topLeft() + convertCentre;
-        QProcess xdotool;
-        xdotool.setProcessEnvironment(env);
-        xdotool.start("xdotool", {"mousemove", QString::number(click.x()), QString::number(click.y()), "click", "1"});
-        QVERIFY(xdotool.waitForFinished(10000));
-        QCOMPARE(xdotool.exitCode(), 0);
+        QVERIFY(click(env, window.topLeft() + convertCentre));
 
         QString run;
         QStringList files;
-        waited.restart();
+        QElapsedTimer waited;
+        waited.start();
         while (waited.elapsed() < 90000 && files != QStringList{"tone.m4a"}) {
             QTest::qWait(250);
             run = TestKit::onlyRunFolder(out);
             files = run.isEmpty() ? QStringList() : TestKit::filesUnder(run);
         }
-        trelvanic.terminate();
-        if (!trelvanic.waitForFinished(10000)) {
-            trelvanic.kill();
-            trelvanic.waitForFinished();
-        }
+        stopProgram(trelvanic);
         QCOMPARE(files, QStringList{"tone.m4a"});
         const QJsonObject info = TestKit::probeMedia(run + "tone.m4a");
         QCOMPARE(info["codec_name"].toString(), QString("aac"));
         QCOMPARE(info["tags"].toObject()["major_brand"].toString(), QString("M4A "));
         QVERIFY2(std::fabs(info["duration"].toString().toDouble() - 1.0) < 0.06,
                  qPrintable(info["duration"].toString()));
+    }
+
+    // The installed program shows its introduction from the installed resource folder, not the build tree's.
+    void testInstalledResources()
+    {
+        QImage marker(1024, 768, QImage::Format_RGB32);
+        marker.fill(QColor(255, 0, 255));
+        QVERIFY(marker.save(installed("share/trelvanic/Slide1_en.jpg"), "JPEG", 95));
+        app()->setSettingsValue("Language", "en");
+        const QPoint introCentre = buttonCentre("IntroButton");
+
+        TestKit::VirtualDisplay display(1024, 768);
+        QVERIFY2(display.isRunning(), qPrintable(display.error()));
+        const QProcessEnvironment env = programEnvironment(display);
+        QProcess trelvanic;
+        const QRect window = startProgram(trelvanic, display, env, {});
+        QVERIFY2(!window.isEmpty(), "the main window did not appear");
+        QVERIFY(click(env, window.topLeft() + introCentre));
+        QRect intro;
+        QElapsedTimer waited;
+        waited.start();
+        while (intro.isEmpty() && waited.elapsed() < 30000) {
+            QTest::qWait(250);
+            intro = display.windows("trelvanic").value("Trelvanic Introduction");
+        }
+        QTest::qWait(1000);
+        const QString shot = m_dir.filePath("intro.png");
+        const TestKit::ToolResult import =
+            TestKit::runTool("import", {"-display", display.display(), "-window", "root", shot});
+        stopProgram(trelvanic);
+        QVERIFY2(!intro.isEmpty(), "the introduction did not appear");
+        QVERIFY2(import.exitCode == 0, import.err.constData());
+        const QImage image = QImage(shot).copy(intro);
+        int marked = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor colour = image.pixelColor(x, y);
+                marked += colour.red() > 200 && colour.green() < 80 && colour.blue() > 200;
+            }
+        QVERIFY2(marked > image.width() * image.height() / 5, qPrintable(QString::number(marked)));
     }
 
     // The Debian package holds the same files and passes lintian without errors.
