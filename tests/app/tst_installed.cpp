@@ -283,6 +283,9 @@ private slots:
         QVERIFY2(!intro.isEmpty(), "the introduction did not appear");
         QVERIFY2(import.exitCode == 0, import.err.constData());
         const QImage image = QImage(shot).copy(intro);
+        const QString artefacts = QCoreApplication::applicationDirPath() + "/artefacts";
+        QDir().mkpath(artefacts);
+        image.save(artefacts + "/installed-intro.png");
         int marked = 0;
         for (int y = 0; y < image.height(); ++y)
             for (int x = 0; x < image.width(); ++x) {
