@@ -4,6 +4,7 @@
 #include <VUVararer/Endpoints.h>
 
 #include <QFile>
+#include <QGuiApplication>
 #include <QUrl>
 
 void StartUp::configure(VUVararer::App* app)
@@ -14,6 +15,8 @@ void StartUp::configure(VUVararer::App* app)
     if (strDomain.startsWith(QLatin1String("www.")))
         strDomain.remove(0, 4);
     QCoreApplication::setOrganizationDomain(strDomain);
+    // The desktop matches the program's windows to its installed desktop entry by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral(TRELVANIC_APP_ID));
     app->setStyleSheet(styleSheet());
     app->setZembrelOrgLinks(QStringLiteral("trelvanic"));
     app->setPrivacyPolicyLink(endpoints.m_strProductSite + QStringLiteral("/apps/trelvanic/privacy.html"));

@@ -111,6 +111,7 @@ private slots:
         QVERIFY(QUrl(app()->privacyPolicyLink()).isValid());
         QVERIFY(!app()->privacyPolicyLink().isEmpty());
         QVERIFY(app()->appSupportPage().endsWith("/trelvanic"));
+        QCOMPARE(QGuiApplication::desktopFileName(), QString("com.zembrel.Trelvanic"));
 
         app()->setCurrentLanguage("fr");
         StartUp::setupIntroduction(app());
