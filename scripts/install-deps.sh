@@ -31,6 +31,8 @@ packages=(
   libxml2-utils
   # script oracle: minimised JavaScript still runs the same
   nodejs
+  # packaging oracles: desktop entry, AppStream metadata and the Debian package
+  desktop-file-utils appstream lintian
 )
 
 missing=()

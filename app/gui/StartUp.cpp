@@ -6,6 +6,7 @@
 #include <QColor>
 #include <QCoreApplication>
 #include <QFile>
+#include <QGuiApplication>
 #include <QPalette>
 #include <QTextDocument>
 #include <QUrl>
@@ -18,6 +19,8 @@ void StartUp::configure(VUVararer::App* app)
     if (strDomain.startsWith(QLatin1String("www.")))
         strDomain.remove(0, 4);
     QCoreApplication::setOrganizationDomain(strDomain);
+    // The desktop matches the program's windows to its installed desktop entry by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral(TRELVANIC_APP_ID));
     app->setStyleSheet(styleSheet());
     // Links stay readable on the dark style.
     QPalette palette = app->palette();

@@ -1,5 +1,5 @@
-// Writes the application's own resources: the introduction slides for each language, the bell sound and the
-// pictures compiled into the ":/" resources.
+// Writes the application's own resources: the introduction slides for each language, the bell sound, the
+// pictures compiled into the ":/" resources and the desktop icon at the sizes asked for.
 
 #include <QDir>
 #include <QFile>
@@ -150,7 +150,9 @@ bool writeLogo(const QString& path, const QSize& size, const QString& text, int 
         gradient.setColorAt(1, QColor(20, 40, 120));
         painter.setBrush(gradient);
         painter.setPen(Qt::NoPen);
-        painter.drawRoundedRect(QRectF(image.rect()).adjusted(4, 4, -4, -4), size.width() / 6, size.width() / 6);
+        const qreal margin = size.width() / 64.0;
+        painter.drawRoundedRect(QRectF(image.rect()).adjusted(margin, margin, -margin, -margin), size.width() / 6,
+                                size.width() / 6);
     }
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setPixelSize(pixelSize);
@@ -169,13 +171,14 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     const QStringList arguments = app.arguments();
-    if (arguments.size() != 3) {
-        std::fprintf(stderr, "usage: make_resources <resource folder> <picture folder>\n");
+    if (arguments.size() < 4) {
+        std::fprintf(stderr, "usage: make_resources <resource folder> <picture folder> <icon folder> <icon size>...\n");
         return 2;
     }
     const QString resources = arguments.at(1);
     const QString pictures = arguments.at(2);
-    if (!QDir().mkpath(resources) || !QDir().mkpath(pictures + "/pix"))
+    const QString icons = arguments.at(3);
+    if (!QDir().mkpath(resources) || !QDir().mkpath(pictures + "/pix") || !QDir().mkpath(icons))
         return 1;
     bool ok = true;
     for (int language = 0; language < 3; ++language)
@@ -187,6 +190,12 @@ int main(int argc, char** argv)
     ok = ok && writeLogo(pictures + "/appicon.png", QSize(256, 256), QStringLiteral("T"), 170);
     ok = ok && writeLogo(pictures + "/app.png", QSize(256, 256), QStringLiteral("T"), 170);
     ok = ok && writeLogo(pictures + "/pix/zembrellogo.png", QSize(160, 32), QStringLiteral("ZEMBREL"), 24);
+    for (const QString& size : arguments.mid(4)) {
+        const int side = size.toInt();
+        ok = ok && side > 0 &&
+             writeLogo(QStringLiteral("%1/%2.png").arg(icons).arg(side), QSize(side, side), QStringLiteral("T"),
+                       side * 170 / 256);
+    }
     if (!ok)
         std::fprintf(stderr, "make_resources: could not write the resources\n");
     return ok ? 0 : 1;

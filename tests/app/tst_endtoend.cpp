@@ -56,30 +56,6 @@ void checkM4a(const QString& file, double seconds)
              qPrintable(info["duration"].toString()));
 }
 
-// A window of the program as xwininfo reports it: name, geometry.
-QMap<QString, QRect> programWindows(const QString& display)
-{
-    QProcess xwininfo;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("DISPLAY", display);
-    xwininfo.setProcessEnvironment(env);
-    xwininfo.start("xwininfo", {"-root", "-tree"});
-    QMap<QString, QRect> windows;
-    if (!xwininfo.waitForFinished(10000))
-        return windows;
-    static const QRegularExpression line(
-        "\"([^\"]*)\": \\(\"trelvanic\" \"[^\"]*\"\\)\\s+(\\d+)x(\\d+)\\+(-?\\d+)\\+(-?\\d+)");
-    QRegularExpressionMatchIterator it = line.globalMatch(QString::fromLocal8Bit(xwininfo.readAllStandardOutput()));
-    while (it.hasNext()) {
-        const QRegularExpressionMatch match = it.next();
-        const QRect rect(match.captured(4).toInt(), match.captured(5).toInt(), match.captured(2).toInt(),
-                         match.captured(3).toInt());
-        if (rect.width() > 50)
-            windows.insert(match.captured(1), rect);
-    }
-    return windows;
-}
-
 // The pids of running afconvert processes whose command line names path.
 QList<int> encodersWriting(const QString& path)
 {
@@ -187,10 +163,10 @@ private:
 
     // Starts the program on display with files as open requests; the main window's rectangle once it shows.
     // The program leads its own process group there, as a shell's job does.
-    static QRect startProgram(QProcess& trelvanic, const QString& display, const QStringList& files)
+    static QRect startProgram(QProcess& trelvanic, const TestKit::VirtualDisplay& display, const QStringList& files)
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("DISPLAY", display);
+        env.insert("DISPLAY", display.display());
         env.insert("QT_QPA_PLATFORM", "xcb");
         trelvanic.setProcessEnvironment(env);
         trelvanic.setProcessChannelMode(QProcess::ForwardedChannels);
@@ -201,7 +177,7 @@ private:
         waited.start();
         while (window.isEmpty() && waited.elapsed() < 90000 && trelvanic.state() != QProcess::NotRunning) {
             QTest::qWait(250);
-            window = programWindows(display).value("Trelvanic");
+            window = display.windows("trelvanic").value("Trelvanic");
         }
         return window;
     }
@@ -335,7 +311,7 @@ private slots:
         waited.start();
         while (window.isEmpty() && waited.elapsed() < 90000 && trelvanic.state() == QProcess::Running) {
             QTest::qWait(250);
-            window = programWindows(display.display()).value("Trelvanic");
+            window = display.windows("trelvanic").value("Trelvanic");
         }
         QVERIFY2(!window.isEmpty(), "the main window did not appear");
         QCOMPARE(window.size(), size);
@@ -365,7 +341,7 @@ private slots:
         }
         QCOMPARE(files, QStringList({"01 tone.m4a", "02.m4a", "clip.m4a"}));
         QTest::qWait(1500);
-        QVERIFY(programWindows(display.display()).contains("Trelvanic Batch Process"));
+        QVERIFY(display.windows("trelvanic").contains("Trelvanic Batch Process"));
         const QImage batch = screenshot(display.display(), window, "endtoend-batch.png");
         QVERIFY2(m_shot.exitCode == 0, (m_shot.out + m_shot.err).constData());
         QVERIFY(batch != list);
@@ -566,7 +542,7 @@ private slots:
         TestKit::VirtualDisplay display(1024, 768);
         QVERIFY2(display.isRunning(), qPrintable(display.error()));
         QProcess trelvanic;
-        const QRect window = startProgram(trelvanic, display.display(), {source});
+        const QRect window = startProgram(trelvanic, display, {source});
         QVERIFY2(!window.isEmpty(), "the main window did not appear");
         QTest::qWait(2000);
         const QPoint click = window.topLeft() + centre;
@@ -588,7 +564,7 @@ private slots:
 
         if (how == "ctrl+q") {
             QVERIFY(xdotool(display.display(), {"key", "ctrl+q"}));
-            QTRY_VERIFY_WITH_TIMEOUT(programWindows(display.display()).contains("Quit"), 10000);
+            QTRY_VERIFY_WITH_TIMEOUT(display.windows("trelvanic").contains("Quit"), 10000);
             QVERIFY(xdotool(display.display(), {"key", "y"}));
         } else {
             const pid_t pid = pid_t(trelvanic.processId());

@@ -120,6 +120,7 @@ private slots:
             QVERIFY2(notices.toPlainText().contains(name), name);
         // Links show light on the dark style.
         QVERIFY(app()->palette().color(QPalette::Link).lightness() > 150);
+        QCOMPARE(QGuiApplication::desktopFileName(), QString("com.zembrel.Trelvanic"));
 
         app()->setCurrentLanguage("fr");
         StartUp::setupIntroduction(app());

@@ -1,5 +1,7 @@
 #include "VirtualDisplay.h"
 
+#include <QRegularExpression>
+
 namespace TestKit {
 
 VirtualDisplay::VirtualDisplay(int width, int height)
@@ -28,6 +30,29 @@ VirtualDisplay::~VirtualDisplay()
             m_process.waitForFinished();
         }
     }
+}
+
+QMap<QString, QRect> VirtualDisplay::windows(const QString& instance) const
+{
+    QProcess xwininfo;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("DISPLAY", m_strDisplay);
+    xwininfo.setProcessEnvironment(env);
+    xwininfo.start("xwininfo", {"-root", "-tree"});
+    QMap<QString, QRect> windows;
+    if (!xwininfo.waitForFinished(10000))
+        return windows;
+    const QRegularExpression line("\"([^\"]*)\": \\(\"" + QRegularExpression::escape(instance) +
+                                  "\" \"[^\"]*\"\\)\\s+(\\d+)x(\\d+)\\+(-?\\d+)\\+(-?\\d+)");
+    QRegularExpressionMatchIterator it = line.globalMatch(QString::fromLocal8Bit(xwininfo.readAllStandardOutput()));
+    while (it.hasNext()) {
+        const QRegularExpressionMatch match = it.next();
+        const QRect rect(match.captured(4).toInt(), match.captured(5).toInt(), match.captured(2).toInt(),
+                         match.captured(3).toInt());
+        if (rect.width() > 50)
+            windows.insert(match.captured(1), rect);
+    }
+    return windows;
 }
 
 } // namespace TestKit

@@ -1,7 +1,9 @@
 #pragma once
 // A private Xvfb display for screenshot tests; stopped when the object goes.
 
+#include <QMap>
 #include <QProcess>
+#include <QRect>
 #include <QString>
 
 namespace TestKit {
@@ -19,6 +21,8 @@ public:
     // ":N", for DISPLAY.
     QString display() const { return m_strDisplay; }
     QString error() const { return m_strError; }
+    // The windows wider than 50 px that a program (its X instance name) shows on the display: title, geometry.
+    QMap<QString, QRect> windows(const QString& instance) const;
 
 private:
     QProcess m_process;

@@ -38,8 +38,11 @@ void AFTransCoder::convert(const QString& input, const QString& output)
                             " -b " + QString::number(m_nBitrate) + " -f " + format() + " -d " + dataFormat;
     qDebug().noquote() << "COMMAND: " + command;
 
-    // The tool installed beside the application comes first, then the search path.
-    QString program = QStandardPaths::findExecutable("afconvert", {QCoreApplication::applicationDirPath()});
+    // The installed program's private helper comes first, then the tool beside a build-tree program, then the
+    // search path.
+    const QString strAppDir = QCoreApplication::applicationDirPath();
+    QString program = QStandardPaths::findExecutable(
+        "afconvert", {strAppDir + QStringLiteral("/" ZADOVUZIDIDA_HELPER_DIR), strAppDir});
     if (program.isEmpty())
         program = "afconvert";
     const QStringList arguments{input,

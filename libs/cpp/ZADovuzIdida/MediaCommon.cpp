@@ -22,7 +22,25 @@ template <size_t N> bool endsWithAny(const QString& text, const char* const (&su
     return false;
 }
 
+template <size_t N> QStringList toList(const char* const (&suffixes)[N])
+{
+    QStringList list;
+    for (const char* suffix : suffixes)
+        list << QLatin1String(suffix);
+    return list;
+}
+
 } // namespace
+
+QStringList MediaCommon::audioSuffixes()
+{
+    QStringList list = toList(kAudioSuffixes);
+    if (flacIsAudio())
+        list << QStringLiteral(".flac");
+    return list;
+}
+
+QStringList MediaCommon::videoSuffixes() { return toList(kVideoSuffixes); }
 
 int MediaCommon::mediaType(const QString& path)
 {

@@ -2,6 +2,7 @@
 // Media kind of a file judged by its path alone, and a formatter for playing times.
 
 #include <QString>
+#include <QStringList>
 
 namespace ZADovuzIdida {
 
@@ -16,6 +17,10 @@ public:
     static bool isVideo(const QString& path);
     static bool isImage(const QString& path);
     static bool isDocument(const QString& path);
+    // The lower-case suffixes, with their dot, that count as audio and as video; the desktop entry's file types
+    // are made from them.
+    static QStringList audioSuffixes();
+    static QStringList videoSuffixes();
     // Always true: playability is decided by probing, not by the name.
     static bool isPlayable(const QString& path);
     // Whether ".flac" counts as audio; the decoder always handles FLAC here.
