@@ -6,6 +6,8 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+# Paths relative to the checkout, so that a fresh clone elsewhere reuses the compiler cache.
+export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 if [ "${1:-}" = release ]; then
   build=build/release
   cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release "${launcher[@]}"
