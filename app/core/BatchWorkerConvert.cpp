@@ -117,7 +117,9 @@ void BatchWorker::convert(const QString& source, const QString& target)
     emit currentFile(QFileInfo(source).completeBaseName());
     std::unique_ptr<GeneralOutput> output(createOutput(target));
     output->setMetaInfoFile(source);
-    output->setResultBaseName(QFileInfo(source).completeBaseName());
+    // Beside earlier files still being encoded, the intermediate's own name may have had to change.
+    if (m_pEncodes)
+        output->setResultBaseName(QFileInfo(source).completeBaseName());
     connect(output.get(), SIGNAL(errorsLog(QString)), this, SLOT(slotAppendError(QString)), Qt::DirectConnection);
     if (!writeProcessed(source, output.get())) {
         output->discard();
