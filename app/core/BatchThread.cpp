@@ -2,7 +2,9 @@
 
 #include "BatchWorker.h"
 
-BatchThread::BatchThread(QObject* parent) : QThread(parent), m_pWorker(new BatchWorker(nullptr))
+BatchThread::BatchThread(QObject* parent) : BatchThread(new BatchWorker(nullptr), parent) {}
+
+BatchThread::BatchThread(BatchWorker* pWorker, QObject* parent) : QThread(parent), m_pWorker(pWorker)
 {
     m_pWorker->moveToThread(this);
 }

@@ -12,6 +12,8 @@ class BatchThread : public QThread
 public:
     // Creates the worker and moves it to this thread; connect started() to its slotDoWork().
     explicit BatchThread(QObject* parent = nullptr);
+    // Takes pWorker (a test's) instead.
+    explicit BatchThread(BatchWorker* pWorker, QObject* parent = nullptr);
     // A running run is stopped and waited for (its current file is finished); then the worker is deleted.
     ~BatchThread() override;
 

@@ -1,6 +1,7 @@
 #include "BatchWorker.h"
 
 #include "ConversionSettings.h"
+#include "EncodeQueue.h"
 #include "FreeSpace.h"
 #include "GeneralOutput.h"
 #include "OutputNames.h"
@@ -16,6 +17,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QThread>
 
 BatchWorker::BatchWorker(QObject* parent) : QObject(parent) { setDecoder(new ZADovuzIdida::NativeAudioDecoder(this)); }
 
@@ -45,7 +47,7 @@ void BatchWorker::stop() { m_bStop = true; }
 
 void BatchWorker::pause(bool bPause) { m_bPause = bPause; }
 
-void BatchWorker::slotAppendError(const QString& text) { m_strErrors += text; }
+void BatchWorker::slotAppendError(const QString& text) { (m_pEncodes ? m_strFileLines : m_strErrors) += text; }
 
 void BatchWorker::slotDecoderError(const QString& message)
 {
@@ -78,19 +80,29 @@ void BatchWorker::slotDoWork()
         const QString ext = ProductVariant::intermediateExtension();
         const bool bKeepTarget = ProductVariant::kind() == ProductVariant::M4a;
         int nDone = 0;
-        for (const QString& source : qAsConst(m_vecInputFiles)) {
-            const QString folder = targetFolder(source, runFolder);
-            QString target;
-            if (!folder.isEmpty()) {
-                target = OutputNames::freeName(folder, QFileInfo(source).completeBaseName(), ext);
-                convert(source, target);
+        {
+            // Files count as done, and their lines join the log, when their encodes have ended, in file order.
+            EncodeQueue encodes(encodeSlots(), [&](const QString& lines) {
+                m_strErrors += lines;
+                emitTotalProgress(++nDone, nSteps);
+            });
+            m_pEncodes = &encodes;
+            for (const QString& source : qAsConst(m_vecInputFiles)) {
+                const QString folder = targetFolder(source, runFolder);
+                QString target;
+                if (!folder.isEmpty()) {
+                    target = OutputNames::freeName(folder, QFileInfo(source).completeBaseName(), ext);
+                    convert(source, target);
+                }
+                endFile();
+                if (m_bStop) {
+                    if (!bKeepTarget && !target.isEmpty())
+                        QFile::remove(target);
+                    break;
+                }
             }
-            if (m_bStop) {
-                if (!bKeepTarget && !target.isEmpty())
-                    QFile::remove(target);
-                break;
-            }
-            emitTotalProgress(++nDone, nSteps);
+            encodes.waitForAll();
+            m_pEncodes = nullptr;
         }
 
         const struct
@@ -185,3 +197,12 @@ void BatchWorker::copyFiles(const QVector<QString>& files, const QString& runFol
 qint64 BatchWorker::availableBytes(const QString& folder) const { return FreeSpace::available(folder); }
 
 GeneralOutput* BatchWorker::createOutput(const QString& target) { return new GeneralOutput(target, m_format, nullptr); }
+
+int BatchWorker::encodeSlots() const { return QThread::idealThreadCount(); }
+
+void BatchWorker::endFile()
+{
+    m_pEncodes->add(std::move(m_pWritten), m_strFileLines, m_nWrittenReserve);
+    m_strFileLines.clear();
+    m_nWrittenReserve = 0;
+}

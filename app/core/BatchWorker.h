@@ -10,7 +10,9 @@
 #include <QVector>
 
 #include <atomic>
+#include <memory>
 
+class EncodeQueue;
 class GeneralOutput;
 
 namespace ZADovuzIdida {
@@ -39,9 +41,11 @@ public:
     // Replaces the decoder (the worker takes ownership); for tests.
     void setDecoder(ZADovuzIdida::NativeAudioDecoderBase* pDecoder);
 
-    // Thread-safe. A stop ends a free-space wait, lets a file in its second pass finish, then ends the run.
+    // Thread-safe. A stop ends a free-space wait, lets a file in its second pass and the running encodes finish,
+    // then ends the run.
     void stop();
-    // Thread-safe. Holds the worker before the next block of the second pass and in the free-space wait.
+    // Thread-safe. Holds the worker before the next block of the second pass and in the free-space wait; running
+    // encodes go on.
     void pause(bool bPause);
 
     // Results of the last analysis: peak magnitude and count of interleaved values.
@@ -90,6 +94,8 @@ protected:
     virtual qint64 availableBytes(const QString& folder) const;
     // The output of one file; the caller owns it.
     virtual GeneralOutput* createOutput(const QString& target);
+    // Encodes that may run at once beside the worker; one or fewer encodes each file before the next.
+    virtual int encodeSlots() const;
 
 private:
     // Waits while there is not enough space for needed bytes in folder; false when the file is to be skipped.
@@ -100,6 +106,8 @@ private:
     // The second pass: decodes, processes and writes the file; false when the source failed or changed.
     bool writeProcessed(const QString& source, GeneralOutput* pOutput);
     QString damagedLine(const QString& source) const;
+    // Hands the file's lines and its written output, if any, to the encodes of the run.
+    void endFile();
     // Target folder of a source or copy, created; empty (and an error line) when it cannot be created.
     QString targetFolder(const QString& path, const QString& runFolder);
     void emitTotalProgress(int nDone, int nSteps);
@@ -120,4 +128,10 @@ private:
     bool m_bSoundFound = false;
     bool m_bDecoderFailed = false;
     QString m_strErrors;
+    // During the files of a run: their encodes, the lines and output of the file at hand, and the space its encode
+    // may take.
+    EncodeQueue* m_pEncodes = nullptr;
+    QString m_strFileLines;
+    std::unique_ptr<GeneralOutput> m_pWritten;
+    qint64 m_nWrittenReserve = 0;
 };

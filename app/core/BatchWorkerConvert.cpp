@@ -2,6 +2,7 @@
 
 #include "BlockProcessor.h"
 #include "ConversionSettings.h"
+#include "EncodeQueue.h"
 #include "GeneralOutput.h"
 
 #include <ZADovuzIdida/NativeAudioDecoderBase.h>
@@ -108,13 +109,18 @@ void BatchWorker::convert(const QString& source, const QString& target)
     const qint64 valuesPerSecond = qint64(std::max(m_format.sampleRate, 1)) * channels;
     const qint64 resultBytes = qint64(double(m_format.bitRate) / 8.0 * double(count) / double(valuesPerSecond));
     const qint64 needed = count * m_format.bitsPerSample / 8 + resultBytes + SpaceMargin;
+    if (m_pEncodes)
+        m_pEncodes->waitForSlot(m_bStop);
     if (!waitForFreeSpace(QFileInfo(target).absolutePath(), needed) || m_bStop)
         return;
 
     emit currentFile(QFileInfo(source).completeBaseName());
     std::unique_ptr<GeneralOutput> output(createOutput(target));
     output->setMetaInfoFile(source);
-    connect(output.get(), SIGNAL(errorsLog(QString)), this, SLOT(slotAppendError(QString)));
+    // Beside earlier files still being encoded, the intermediate's own name may have had to change.
+    if (m_pEncodes)
+        output->setResultBaseName(QFileInfo(source).completeBaseName());
+    connect(output.get(), SIGNAL(errorsLog(QString)), this, SLOT(slotAppendError(QString)), Qt::DirectConnection);
     if (!writeProcessed(source, output.get())) {
         output->discard();
         slotAppendError(damagedLine(source));
@@ -122,7 +128,12 @@ void BatchWorker::convert(const QString& source, const QString& target)
     }
     if (m_pDecoder->damagedPackets() > 0)
         slotAppendError(tr("Converted with damaged parts skipped: ") + source + tr("\n"));
-    output->close();
+    if (m_pEncodes) {
+        m_pWritten = std::move(output);
+        m_nWrittenReserve = needed;
+    } else {
+        output->close();
+    }
 }
 
 QString BatchWorker::damagedLine(const QString& source) const
@@ -181,12 +192,18 @@ bool BatchWorker::waitForFreeSpace(const QString& folder, qint64 needed)
 {
     for (;;) {
         const qint64 available = availableBytes(folder);
+        const qint64 reserved = m_pEncodes ? m_pEncodes->reservedBytes() : 0;
         if (available < 0) {
             slotAppendError(tr("Can not read the free space of the folder: ") + folder + tr("\n"));
             return false;
         }
-        if (needed < available)
+        if (needed + reserved < available)
             return true;
+        // Running encodes may be what fills the disk: the space is told again once they have ended.
+        if (reserved > 0) {
+            m_pEncodes->waitForIdle();
+            continue;
+        }
         m_bPause = true;
         emit notEnoughtFreeSpace();
         while (m_bPause) {

@@ -33,7 +33,9 @@ constexpr int ScaleBlock = 32000;
 } // namespace
 
 GeneralOutput::GeneralOutput(const QString& fileName, ZADovuzIdida::MAudioFormat format, QObject* parent)
-    : QObject(parent), m_strFileName(fileName), m_format(format), m_strOutputFile(fileName)
+    : QObject(parent), m_strFileName(fileName), m_format(format), m_strOutputFile(fileName),
+      m_nQuality(ConversionSettings::quality()), m_nBitRate(ConversionSettings::bitRate()),
+      m_bCopyMetaTags(ConversionSettings::copyMetaTagsActive())
 {
     if (ZADovuzIdida::EncoderFactory* pFactory = ZADovuzIdida::Encoders::factory()) {
         m_pEncoder.reset(pFactory->encoder(QStringLiteral("mp3")));
@@ -44,7 +46,7 @@ GeneralOutput::GeneralOutput(const QString& fileName, ZADovuzIdida::MAudioFormat
         connect(m_pEncoder.get(), SIGNAL(errorsLog(QString)), this, SIGNAL(errorsLog(QString)));
         m_pEncoder->setFile(fileName);
         m_pEncoder->setFormat(format);
-        m_pEncoder->setCopyMetaTags(ConversionSettings::copyMetaTagsActive());
+        m_pEncoder->setCopyMetaTags(m_bCopyMetaTags);
         return;
     }
     m_pWave = makeWriter(fileName);
@@ -101,13 +103,20 @@ void GeneralOutput::discard()
 
 bool GeneralOutput::close()
 {
+    if (!m_bClosed && completeIntermediate({}))
+        encodeResult();
+    return m_bResult;
+}
+
+bool GeneralOutput::completeIntermediate(const QSet<QString>& taken)
+{
     if (m_bClosed)
-        return m_bResult;
+        return false;
     m_bClosed = true;
     if (m_pEncoder) {
         m_pEncoder->close();
         m_bResult = m_pEncoder->status() >= 0;
-        return m_bResult;
+        return false;
     }
 
     const bool bWaveOk = m_pWave->close() && m_pWave->ok();
@@ -119,10 +128,16 @@ bool GeneralOutput::close()
     }
     if (ProductVariant::kind() != ProductVariant::M4a) {
         m_bResult = true;
-        return true;
+        return false;
     }
     const QFileInfo info(m_strFileName);
-    m_strOutputFile = OutputNames::freeName(info.absolutePath(), info.completeBaseName(), QStringLiteral(".m4a"));
+    const QString base = m_strResultBase.isEmpty() ? info.completeBaseName() : m_strResultBase;
+    m_strOutputFile = OutputNames::freeName(info.absolutePath(), base, QStringLiteral(".m4a"), taken);
+    return true;
+}
+
+bool GeneralOutput::encodeResult()
+{
     m_bResult = encodeStep(m_strOutputFile);
     return m_bResult;
 }
@@ -138,7 +153,7 @@ bool GeneralOutput::encodeStep(const QString& result)
         emit errorsLog(tr("Can not encode: ") + source + tr(" (the encoder failed: ") + reason + tr(")\n"));
         return false;
     }
-    if (ConversionSettings::copyMetaTagsActive() && !m_strMetaInfoFile.isEmpty()) {
+    if (m_bCopyMetaTags && !m_strMetaInfoFile.isEmpty()) {
         ZADovuzIdida::NativeMetaTags tags;
         tags.readFrom(m_strMetaInfoFile);
         if (tags.isMetaDataAvailable() && !tags.writeTo(result))
@@ -208,8 +223,8 @@ bool GeneralOutput::writeScaled(const QString& path, float gain) const
 bool GeneralOutput::encode(const QString& input, const QString& output, QString* pReason)
 {
     ZADovuzIdida::AFTransCoder coder;
-    coder.setQuality(ConversionSettings::quality());
-    coder.setBitrate(ConversionSettings::bitRate());
+    coder.setQuality(m_nQuality);
+    coder.setBitrate(m_nBitRate);
     coder.convert(input, output);
     const QFileInfo info(output);
     if (coder.errorText().isEmpty() && info.isFile() && info.size() > 0)

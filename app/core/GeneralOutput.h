@@ -4,6 +4,7 @@
 #include <ZADovuzIdida/MAudioFormat.h>
 
 #include <QObject>
+#include <QSet>
 #include <QString>
 
 #include <memory>
@@ -25,6 +26,9 @@ public:
 
     // The source whose tags the result receives.
     void setMetaInfoFile(const QString& path);
+    // The result's name before the extension; by default the intermediate file's. Intermediates of other files
+    // still being encoded may have taken the source's own name.
+    void setResultBaseName(const QString& base) { m_strResultBase = base; }
     // When above 0, the decoded peak of the M4A result is held at most limit and, where the level allows,
     // within 1 dB below it: a result above the window is encoded again from the intermediate at a lower level.
     void setPeakLimit(float limit) { m_fPeakLimit = limit; }
@@ -36,6 +40,11 @@ public:
     // A failed write or encode emits one errorsLog line and leaves no file behind; a failed tag write keeps the
     // result and emits one line. True when the result is complete.
     virtual bool close();
+    // The first half of close(), on the writing thread: completes the intermediate file and, in the "m4a" variant,
+    // chooses the result's free name, avoiding taken; true when encodeResult() is to follow.
+    virtual bool completeIntermediate(const QSet<QString>& taken);
+    // The second half of close(), on any thread: encodeStep into the chosen name.
+    bool encodeResult();
     // Drops what was written: the intermediate file is closed and removed, nothing is made.
     void discard();
 
@@ -61,6 +70,11 @@ private:
     std::unique_ptr<ZADovuzIdida::WaveOutput> m_pWave;
     std::unique_ptr<ZADovuzIdida::EncoderBase> m_pEncoder;
     QString m_strOutputFile;
+    QString m_strResultBase;
+    // Read where the output is made, since the encode may run on another thread.
+    int m_nQuality;
+    int m_nBitRate;
+    bool m_bCopyMetaTags;
     float m_fPeakLimit = 0.0f;
     bool m_bClosed = false;
     bool m_bResult = false;

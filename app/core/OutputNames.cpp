@@ -5,15 +5,16 @@
 
 namespace {
 
-bool taken(const QString& path) { return QFileInfo::exists(path) || QFileInfo(path).isSymLink(); }
+bool exists(const QString& path) { return QFileInfo::exists(path) || QFileInfo(path).isSymLink(); }
 
 } // namespace
 
-QString OutputNames::freeName(const QString& folder, const QString& base, const QString& ext)
+QString OutputNames::freeName(const QString& folder, const QString& base, const QString& ext,
+                              const QSet<QString>& taken)
 {
     const QString prefix = folder.endsWith('/') ? folder : folder + '/';
     QString path = prefix + base + ext;
-    for (int n = 2; taken(path); ++n)
+    for (int n = 2; exists(path) || taken.contains(path); ++n)
         path = prefix + base + ' ' + QString::number(n) + ext;
     return path;
 }
@@ -21,7 +22,7 @@ QString OutputNames::freeName(const QString& folder, const QString& base, const 
 QString OutputNames::freeFolder(const QString& path)
 {
     QString candidate = path;
-    for (int n = 2; taken(candidate); ++n)
+    for (int n = 2; exists(candidate); ++n)
         candidate = path + ' ' + QString::number(n);
     return candidate;
 }

@@ -3,7 +3,7 @@
 #include "ListView.h"
 #include "PathComboBox.h"
 
-#include <core/BatchThread.h>
+#include <core/BatchRun.h>
 #include <core/BatchWorker.h>
 
 #include <VUVararer/App.h>
@@ -113,13 +113,8 @@ MainPage::~MainPage()
         pApp->setSettingsValue(kWidthKey, width());
         pApp->setSettingsValue(kHeightKey, height());
     }
-    // No thread may write files once the window is gone: the current file is finished, then the run ends.
-    if (BatchThread* pThread = m_pThread.data()) {
-        pThread->worker()->stop();
-        pThread->quit();
-        pThread->wait();
-        delete pThread;
-    }
+    // No thread may write files once the window is gone: the current file and running encodes are finished.
+    delete m_pRun.data();
 }
 
 QWidget* MainPage::createDestinationRow()

@@ -10,7 +10,7 @@
 #include <QVector>
 
 class BatchDialog;
-class BatchThread;
+class BatchRun;
 class ListView;
 class QComboBox;
 class QLabel;
@@ -53,7 +53,7 @@ public:
     QVector<QString> textFiles() const { return m_vecTextFiles; }
     QVector<QString> unsuportedFiles() const { return m_vecUnsuportedFiles; }
     // True from Convert until the run's thread has ended; Convert is refused meanwhile.
-    bool isRunAlive() const { return !m_pThread.isNull(); }
+    bool isRunAlive() const { return !m_pRun.isNull(); }
 
     // The time line's value for a play position: position * (maximum + 1) / (duration + 1).
     static int timeLineValue(qint64 position, qint64 duration, int maximum);
@@ -112,7 +112,7 @@ private:
     void refreshDestinationBox();
     bool isDefaultDestination() const;
     // Ends the current run's bookkeeping when its thread has ended or never started.
-    void releaseThread(BatchThread* pThread);
+    void releaseRun(BatchRun* pRun);
 
     VUVararer::DropWidget* m_pDropArea = nullptr;
     QList<QUrl> m_lstDroppedUrls;
@@ -129,7 +129,7 @@ private:
     QPersistentModelIndex m_indexPopup;
     QLabel* m_plblInfo = nullptr;
     QComboBox* m_pcbxDestination = nullptr;
-    QPointer<BatchThread> m_pThread;
+    QPointer<BatchRun> m_pRun;
     QPointer<BatchDialog> m_pBatchDialog;
     bool m_bQuitAfterRun = false;
     bool m_bStopRequested = false;

@@ -3,7 +3,7 @@
 #include "AppSettingsDialog.h"
 #include "BatchDialog.h"
 
-#include <core/BatchThread.h>
+#include <core/BatchRun.h>
 #include <core/BatchWorker.h>
 
 #include <VUVararer/App.h>
@@ -105,13 +105,12 @@ void MainPage::slotDoIt()
         }
     }
 
-    auto* pThread = new BatchThread(nullptr);
-    m_pThread = pThread;
+    auto* pRun = new BatchRun;
+    m_pRun = pRun;
     m_bStopRequested = false;
-    BatchWorker* pWorker = pThread->worker();
-    connect(pWorker, SIGNAL(finished(QString)), this, SLOT(slotDone(QString)));
-    connect(pThread, SIGNAL(started()), pWorker, SLOT(slotDoWork()));
+    connect(pRun, SIGNAL(finished(QString)), this, SLOT(slotDone(QString)));
 
+    BatchWorker* pWorker = pRun->worker();
     pWorker->setSettings(AppSettingsDialog::targetFormat());
     pWorker->setInputFiles(m_pModel->playList().toVector());
     pWorker->setImageFiles(m_vecImageFiles);
@@ -132,25 +131,18 @@ void MainPage::slotDoIt()
     connect(&dialog, SIGNAL(finished(int)), &loop, SLOT(quit()));
     connect(&dialog, SIGNAL(paused(bool)), this, SLOT(slotPauseConvertion(bool)));
     connect(&dialog, SIGNAL(stop()), this, SLOT(slotStopConvertion()));
-    connect(pWorker, SIGNAL(totalProgress(int)), &dialog, SLOT(slotProgressChanged(int)));
-    connect(pWorker, SIGNAL(fileProgress(int)), &dialog, SLOT(slotFileProgressChanged(int)));
-    connect(pWorker, SIGNAL(currentFile(QString)), &dialog, SLOT(slotShowCurrentFile(QString)));
-    connect(pWorker, SIGNAL(errorsLog(QString)), &dialog, SLOT(slotSetErrors(QString)));
-    connect(pWorker, SIGNAL(notEnoughtFreeSpace()), &dialog, SLOT(slotNotEnoughtFreeSpace()));
-
-    // A run stopped before its start is called off: its thread is gone or no longer the current one.
-    QPointer<BatchThread> pStarting = pThread;
-    QTimer::singleShot(1500, pThread, [this, pStarting]() {
-        if (pStarting && pStarting == m_pThread)
-            pStarting->start();
-    });
+    connect(pRun, SIGNAL(totalProgress(int)), &dialog, SLOT(slotProgressChanged(int)));
+    connect(pRun, SIGNAL(fileProgress(int)), &dialog, SLOT(slotFileProgressChanged(int)));
+    connect(pRun, SIGNAL(currentFile(QString)), &dialog, SLOT(slotShowCurrentFile(QString)));
+    connect(pRun, SIGNAL(errorsLog(QString)), &dialog, SLOT(slotSetErrors(QString)));
+    connect(pRun, SIGNAL(notEnoughtFreeSpace()), &dialog, SLOT(slotNotEnoughtFreeSpace()));
+    pRun->start(1500);
     loop.exec();
 }
 
 void MainPage::slotDone(const QString& runFolder)
 {
-    QObject* pSender = sender();
-    auto* pThread = pSender ? qobject_cast<BatchThread*>(pSender->thread()) : nullptr;
+    auto* pRun = qobject_cast<BatchRun*>(sender());
 
     // A run ended on the way out leaves no folder window, bell or review request behind.
     if (AppSettingsDialog::openFolderAfter() && !m_bQuitAfterRun)
@@ -165,19 +157,16 @@ void MainPage::slotDone(const QString& runFolder)
     if (!m_bQuitAfterRun)
         Os::requestReview(false);
 
-    // The run's own thread, not whatever run is current by now.
-    if (pThread) {
-        pThread->quit();
-        pThread->wait();
-        releaseThread(pThread);
-    }
+    // The run that ended, not whatever run is current by now.
+    if (pRun)
+        releaseRun(pRun);
 }
 
-void MainPage::releaseThread(BatchThread* pThread)
+void MainPage::releaseRun(BatchRun* pRun)
 {
-    if (m_pThread == pThread)
-        m_pThread = nullptr;
-    pThread->deleteLater();
+    if (m_pRun == pRun)
+        m_pRun = nullptr;
+    pRun->deleteLater();
     slotUpdateInfo();
     if (m_bQuitAfterRun && !isRunAlive())
         quitApplication();
@@ -185,27 +174,24 @@ void MainPage::releaseThread(BatchThread* pThread)
 
 void MainPage::slotPauseConvertion(bool paused)
 {
-    if (m_pThread)
-        m_pThread->worker()->pause(paused);
+    if (m_pRun)
+        m_pRun->pause(paused);
 }
 
 void MainPage::slotStopConvertion()
 {
-    BatchThread* pThread = m_pThread.data();
-    if (!pThread)
+    BatchRun* pRun = m_pRun.data();
+    if (!pRun)
         return;
     m_bStopRequested = true;
-    pThread->worker()->stop();
-    if (!pThread->isRunning() && !pThread->isFinished()) {
+    if (!pRun->stop()) {
         // Stopped before the delayed start: nothing ran, nothing is written.
         if (!isDefaultDestination()) {
             m_pBookmark->resolvingBookmark();
             m_pBookmark->stopAccessingBookmark();
         }
-        releaseThread(pThread);
-        return;
+        releaseRun(pRun);
     }
-    pThread->quit();
 }
 
 void MainPage::slotShowSettings()

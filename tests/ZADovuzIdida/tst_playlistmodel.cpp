@@ -138,6 +138,26 @@ private slots:
         QVERIFY(QFile::remove(a));
     }
 
+    // Many rows measured at once, the list replaced and extended meanwhile: each row gets its own file's time, and a
+    // model destroyed with measurements under way waits for them.
+    void testManyRows()
+    {
+        QStringList paths;
+        for (int i = 0; i < 90; ++i)
+            paths << path(i % 3 ? "tone.wav" : "tone.mp3");
+        auto* pModel = new PlayListModel;
+        pModel->setPlayList(paths);
+        pModel->setPlayList(paths.mid(1));
+        pModel->appendToPlayList(paths.mid(0, 2));
+        QCOMPARE(pModel->rowCount(), 91);
+        for (int row = 0; row < pModel->rowCount(); ++row) {
+            const int seconds = pModel->playList().at(row).endsWith(".mp3") ? 3 : 2;
+            QCOMPARE(duration(*pModel, row), QTime(0, 0, seconds));
+        }
+        pModel->setPlayList(paths);
+        delete pModel;
+    }
+
     // Plain visible files matching the filters, newest first.
     void testFolderPlayList()
     {

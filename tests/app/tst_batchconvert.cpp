@@ -53,6 +53,7 @@ public:
             m_pSink->append(data[i]);
     }
     bool close() override { return true; }
+    bool completeIntermediate(const QSet<QString>&) override { return false; }
 
 private:
     QVector<float>* m_pSink;

@@ -1,13 +1,14 @@
 #include "MediaSearchDialog.h"
 
 #include "MediaCommon.h"
-#include "NativeAudioPlayer.h"
+#include "Native/MediaProbe.h"
 
 #include <QCoreApplication>
 #include <QDebug>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
+#include <QThread>
 #include <QVBoxLayout>
 
 namespace ZADovuzIdida {
@@ -16,6 +17,8 @@ namespace {
 
 // Longest stretch of work between two event-loop turns inside one folder.
 constexpr qint64 kEventsIntervalMs = 40;
+// Files the walk may run ahead of the oldest unfinished probe.
+constexpr size_t kProbesAhead = 256;
 
 // Whether the canonical path lies in the canonical folder root (or is root itself).
 bool isInside(const QString& path, const QString& root)
@@ -42,6 +45,7 @@ MediaSearchDialog::MediaSearchDialog(QWidget* parent)
     pLayout->addWidget(m_plblFile);
     pLayout->addWidget(m_plblCount);
     pLayout->addWidget(pbtnStop);
+    m_poolProbes.setMaxThreadCount(std::max(QThread::idealThreadCount(), 1));
 }
 
 void MediaSearchDialog::setUrls(const QList<QUrl>& urls) { m_lstUrls = urls; }
@@ -76,11 +80,12 @@ void MediaSearchDialog::slotStart()
         if (info.isDir())
             doSearch(QDir(url.path(QUrl::FullyDecoded)));
         else if (info.isFile())
-            addFile(url.toLocalFile());
+            queueFile(url.toLocalFile(), info.fileName(), false);
         else
             qDebug() << "Unknown";
         keepResponsive();
     }
+    fileProbed(0);
     m_setVisited.clear();
     m_bSearching = false;
     if (!m_bCancelled)
@@ -142,10 +147,8 @@ void MediaSearchDialog::walk(const QDir& dir, const QString& canonical)
         // A file removed since the listing is left out.
         if (!QFileInfo::exists(path))
             continue;
-        addFile(path);
-        ++m_nCounted;
-        if (m_nCounted <= 4 || m_nCounted % 10 == 0)
-            updateLabels(name);
+        queueFile(path, name, true);
+        fileProbed(kProbesAhead);
         keepResponsive();
         if (m_bCancelled)
             return;
@@ -192,6 +195,73 @@ void MediaSearchDialog::addFile(const QString& path)
     }
 }
 
+void MediaSearchDialog::queueFile(const QString& path, const QString& name, bool bCounted)
+{
+    Pending pending{path, name, bCounted, {}};
+    const int type = MediaCommon::mediaType(path);
+    if (type == MediaCommon::Audio || type == MediaCommon::Video) {
+        auto probe = std::make_shared<std::promise<bool>>();
+        pending.media = probe->get_future().share();
+        m_poolProbes.start([this, probe, path] { probe->set_value(isMediaFile(path)); });
+    }
+    m_queProbes.push_back(pending);
+}
+
+void MediaSearchDialog::fileProbed(size_t nKeep)
+{
+    while (!m_queProbes.empty() && !m_bCancelled) {
+        const Pending& head = m_queProbes.front();
+        if (head.media.valid()) {
+            const bool bWait = m_queProbes.size() > nKeep;
+            while (head.media.wait_for(std::chrono::milliseconds(bWait ? 5 : 0)) != std::future_status::ready) {
+                if (!bWait)
+                    return;
+                keepResponsive();
+                if (m_bCancelled)
+                    break;
+            }
+            if (m_bCancelled)
+                break;
+        }
+        // A file removed while its probe ran is left out, as one removed since the listing.
+        if (!head.bCounted || QFileInfo::exists(head.path))
+            file(head);
+        m_queProbes.pop_front();
+        keepResponsive();
+    }
+    if (m_bCancelled) {
+        m_queProbes.clear();
+        m_poolProbes.waitForDone();
+    }
+}
+
+void MediaSearchDialog::file(const Pending& pending)
+{
+    const QString& path = pending.path;
+    switch (MediaCommon::mediaType(path)) {
+    case MediaCommon::Audio:
+        (pending.media.get() ? m_vecAudioFiles : m_vecUnsupportedFiles).append(path);
+        break;
+    case MediaCommon::Video:
+        (pending.media.get() ? m_vecVideoFiles : m_vecUnsupportedFiles).append(path);
+        break;
+    case MediaCommon::Image:
+        m_vecArtworkFiles.append(path);
+        break;
+    case MediaCommon::Document:
+        m_vecTextFiles.append(path);
+        break;
+    default:
+        m_vecUnsupportedFiles.append(path);
+        break;
+    }
+    if (!pending.bCounted)
+        return;
+    ++m_nCounted;
+    if (m_nCounted <= 4 || m_nCounted % 10 == 0)
+        updateLabels(pending.name);
+}
+
 void MediaSearchDialog::addEmptyFolder(const QString& path) { m_vecEmptyFolders.append(path); }
 
 bool MediaSearchDialog::isMediaFile(const QString& path)
@@ -203,9 +273,8 @@ bool MediaSearchDialog::isMediaFile(const QString& path)
         bQuick = bQuick || path.endsWith(QLatin1String(suffix));
     if (bQuick)
         return !QFileInfo(path).isHidden();
-    NativeAudioPlayer player;
-    player.setMedia(path);
-    return player.duration() > 0;
+    // What the player's duration() tells, without a player, so that it may run on any thread.
+    return MediaProbe::probe(path).durationMs > 0;
 }
 
 void MediaSearchDialog::updateLabels(const QString& fileName)

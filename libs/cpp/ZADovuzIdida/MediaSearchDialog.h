@@ -7,8 +7,12 @@
 #include <QList>
 #include <QSet>
 #include <QString>
+#include <QThreadPool>
 #include <QUrl>
 #include <QVector>
+
+#include <deque>
+#include <future>
 
 class QLabel;
 
@@ -32,6 +36,7 @@ public:
     void addFile(const QString& path);
     void addEmptyFolder(const QString& path);
     // Audio or video worth listing: a known suffix on a visible file, else a probe that finds a playing time.
+    // During a search it runs on the probe threads, several at once.
     virtual bool isMediaFile(const QString& path);
     // Escape or closing the window during a search cancels it like the Cancel button.
     void reject() override;
@@ -51,6 +56,22 @@ public slots:
     void slotCancel();
 
 private:
+    // A file of the walk whose audio or video probe may still run; filed in walk order once it has ended.
+    struct Pending
+    {
+        QString path;
+        QString name;
+        // Counted and shown as the walk's own files are; a dropped file is not.
+        bool bCounted;
+        std::shared_future<bool> media;
+    };
+
+    // Starts the probe of path if it is audio or video, then files it behind the files before it.
+    void queueFile(const QString& path, const QString& name, bool bCounted);
+    // Files the pending files whose probes have ended, in order, waiting (the window still handles its events)
+    // until at most nKeep are left; a cancelled search drops them and waits for the running probes.
+    void fileProbed(size_t nKeep);
+    void file(const Pending& pending);
     // The files and sub-folders of dir, whose canonical path is canonical.
     void walk(const QDir& dir, const QString& canonical);
     void updateLabels(const QString& fileName);
@@ -73,6 +94,8 @@ private:
     QSet<QString> m_setVisited;
     QString m_strRoot;
     QElapsedTimer m_timerEvents;
+    std::deque<Pending> m_queProbes;
+    QThreadPool m_poolProbes;
 };
 
 } // namespace ZADovuzIdida

@@ -5,11 +5,35 @@
 #include <QDateTime>
 #include <QFileInfo>
 #include <QMimeData>
+#include <QThread>
 #include <QUrl>
+
+#include <memory>
 
 namespace ZADovuzIdida {
 
-PlayListModel::PlayListModel(QObject* parent) : QAbstractListModel(parent) {}
+PlayListModel::PlayListModel(QObject* parent) : QAbstractListModel(parent)
+{
+    m_poolDurations.setMaxThreadCount(std::max(QThread::idealThreadCount(), 1));
+}
+
+PlayListModel::~PlayListModel()
+{
+    m_poolDurations.clear();
+    m_poolDurations.waitForDone();
+}
+
+QVector<std::shared_future<QTime>> PlayListModel::measure(const QStringList& paths)
+{
+    QVector<std::shared_future<QTime>> futures;
+    futures.reserve(paths.size());
+    for (const QString& path : paths) {
+        auto duration = std::make_shared<std::promise<QTime>>();
+        futures << duration->get_future().share();
+        m_poolDurations.start([this, duration, path] { duration->set_value(audioFileDuration(path)); });
+    }
+    return futures;
+}
 
 int PlayListModel::rowCount(const QModelIndex& parent) const
 {
@@ -32,9 +56,7 @@ QVariant PlayListModel::data(const QModelIndex& index, int role) const
     case PathRole:
         return path;
     case DurationRole:
-        if (m_vecDurations.at(row).isNull())
-            m_vecDurations[row] = audioFileDuration(path);
-        return m_vecDurations.at(row);
+        return m_vecDurations.at(row).get();
     default:
         return QVariant();
     }
@@ -106,9 +128,10 @@ Qt::ItemFlags PlayListModel::flags(const QModelIndex& index) const
 void PlayListModel::setPlayList(const QStringList& paths)
 {
     beginResetModel();
-    m_vecDurations.clear();
+    // Measurements of the old rows that have not begun are dropped with their rows.
+    m_poolDurations.clear();
     m_lstPaths = paths;
-    m_vecDurations.fill(QTime(), paths.size());
+    m_vecDurations = measure(paths);
     endResetModel();
 }
 
@@ -126,7 +149,7 @@ void PlayListModel::appendToPlayList(const QStringList& paths)
         return;
     beginResetModel();
     m_lstPaths << paths;
-    m_vecDurations.insert(m_vecDurations.size(), paths.size(), QTime());
+    m_vecDurations << measure(paths);
     endResetModel();
 }
 

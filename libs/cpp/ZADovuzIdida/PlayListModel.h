@@ -1,11 +1,15 @@
 #pragma once
-// Item model of the track list: one row per file path with its name, date, path and lazily measured playing time.
+// Item model of the track list: one row per file path with its name, date, path and playing time, measured on a
+// pool of threads from the moment the row is added.
 
 #include <QAbstractListModel>
 #include <QDir>
 #include <QStringList>
+#include <QThreadPool>
 #include <QTime>
 #include <QVector>
+
+#include <future>
 
 namespace ZADovuzIdida {
 
@@ -17,9 +21,11 @@ public:
     enum Roles { LastModifiedRole = Qt::UserRole + 1, PathRole = Qt::UserRole + 3, DurationRole = Qt::UserRole + 4 };
 
     explicit PlayListModel(QObject* parent = nullptr);
+    // Waits for the running measurements.
+    ~PlayListModel() override;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
-    // Roles 0 and 2 file name, 257 modification time, 259 path, 260 playing time (measured once, cached).
+    // Roles 0 and 2 file name, 257 modification time, 259 path, 260 playing time (measured once; waits for it).
     QVariant data(const QModelIndex& index, int role) const override;
     // Playing time as a time of day from 00:00:00 in whole seconds; 00:00:00 when the file cannot be played.
     QTime audioFileDuration(const QString& path) const;
@@ -41,8 +47,12 @@ public:
     QStringList playList() const;
 
 private:
+    // Measures the playing times of paths on the pool, one future each.
+    QVector<std::shared_future<QTime>> measure(const QStringList& paths);
+
     QStringList m_lstPaths;
-    mutable QVector<QTime> m_vecDurations;
+    QVector<std::shared_future<QTime>> m_vecDurations;
+    QThreadPool m_poolDurations;
 };
 
 } // namespace ZADovuzIdida

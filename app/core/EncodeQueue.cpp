@@ -1,0 +1,117 @@
+#include "EncodeQueue.h"
+
+#include "GeneralOutput.h"
+
+#include <chrono>
+
+EncodeQueue::EncodeQueue(int nSlots, std::function<void(const QString&)> report)
+    : m_nSlots(std::max(nSlots, 1)), m_report(std::move(report))
+{
+    m_pool.setMaxThreadCount(m_nSlots);
+}
+
+EncodeQueue::~EncodeQueue()
+{
+    waitForAll();
+    m_pool.waitForDone();
+}
+
+void EncodeQueue::waitForSlot(const std::atomic<bool>& bStop)
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    // The stop flag is set without a notification, so it is looked at now and then.
+    while (m_nRunning >= m_nSlots && !bStop)
+        m_changed.wait_for(lock, std::chrono::milliseconds(100));
+}
+
+void EncodeQueue::add(std::unique_ptr<GeneralOutput> pOutput, const QString& lines, qint64 reserve)
+{
+    auto entry = std::make_shared<Entry>();
+    entry->lines = lines;
+    bool bEncode = false;
+    if (pOutput) {
+        QObject::disconnect(pOutput.get(), nullptr, nullptr, nullptr);
+        QObject::connect(pOutput.get(), &GeneralOutput::errorsLog,
+                         [entry](const QString& line) { entry->lines += line; });
+        QSet<QString> taken;
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            taken = m_setResults;
+        }
+        bEncode = pOutput->completeIntermediate(taken);
+        entry->result = pOutput->outputFile();
+        entry->reserve = reserve;
+    }
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        entry->bDone = !bEncode;
+        m_entries.push_back(entry);
+        if (bEncode) {
+            ++m_nRunning;
+            m_setResults.insert(entry->result);
+        }
+        reportEnded();
+    }
+    if (!bEncode)
+        return;
+    GeneralOutput* pEncoding = pOutput.release();
+    if (m_nSlots <= 1)
+        encode(entry, pEncoding);
+    else
+        m_pool.start([this, entry, pEncoding]() { encode(entry, pEncoding); });
+}
+
+void EncodeQueue::encode(const std::shared_ptr<Entry>& entry, GeneralOutput* pOutput)
+{
+    // The lines of the encode go to the entry only after it has ended, under the lock.
+    QString lines;
+    QObject::disconnect(pOutput, nullptr, nullptr, nullptr);
+    QObject::connect(pOutput, &GeneralOutput::errorsLog, [&lines](const QString& line) { lines += line; });
+    pOutput->encodeResult();
+    delete pOutput;
+
+    std::lock_guard<std::mutex> lock(m_mutex);
+    entry->lines += lines;
+    entry->bDone = true;
+    m_setResults.remove(entry->result);
+    --m_nRunning;
+    reportEnded();
+}
+
+void EncodeQueue::reportEnded()
+{
+    while (!m_entries.empty() && m_entries.front()->bDone) {
+        const std::shared_ptr<Entry> entry = m_entries.front();
+        m_entries.pop_front();
+        m_report(entry->lines);
+    }
+    m_changed.notify_all();
+}
+
+qint64 EncodeQueue::reservedBytes() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    qint64 total = 0;
+    for (const auto& entry : m_entries)
+        if (!entry->bDone)
+            total += entry->reserve;
+    return total;
+}
+
+int EncodeQueue::running() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_nRunning;
+}
+
+void EncodeQueue::waitForIdle()
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_changed.wait(lock, [this] { return m_nRunning == 0; });
+}
+
+void EncodeQueue::waitForAll()
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_changed.wait(lock, [this] { return m_entries.empty(); });
+}

@@ -1,0 +1,296 @@
+#include "TestMain.h"
+
+#include <core/BatchRun.h>
+#include <core/BatchWorker.h>
+#include <core/ConversionSettings.h>
+#include <core/GeneralOutput.h>
+
+#include <VUVararer/App.h>
+#include <ZADovuzIdida/NativeAudioDecoderBase.h>
+
+#include <QDirIterator>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <atomic>
+
+namespace {
+
+// Plays a constant for a length told by the name; names with "silent" play nothing.
+class NamedDecoder : public ZADovuzIdida::NativeAudioDecoderBase
+{
+public:
+    void setFile(const QString& path, const int&, const int&, const int&) override
+    {
+        m_nPosition = 0;
+        m_nLength = path.contains("silent") ? 0 : 20000 + 2000 * int(qHash(path) % 16);
+    }
+    int read(float* buffer, int count) override
+    {
+        const int n = std::min(count, m_nLength - m_nPosition);
+        std::fill(buffer, buffer + std::max(n, 0), 0.5f);
+        m_nPosition += std::max(n, 0);
+        return std::max(n, 0);
+    }
+    void finish() override {}
+
+private:
+    int m_nPosition = 0;
+    int m_nLength = 0;
+};
+
+struct EncodeStats
+{
+    std::atomic<int> nStarted{0};
+    std::atomic<int> nEnded{0};
+    std::atomic<int> nRunning{0};
+    std::atomic<int> nMostRunning{0};
+    // What the worker's free-space query answers.
+    qint64 nAvailable = qint64(1) << 40;
+    // Called in the encode's thread as the given encode (from 1) starts.
+    std::function<void(int)> onStart;
+};
+
+// An encoder that takes a random time, refuses sources named "fail..." and else copies the intermediate.
+class SlowOutput : public GeneralOutput
+{
+public:
+    SlowOutput(const QString& target, const ZADovuzIdida::MAudioFormat& format, EncodeStats* pStats)
+        : GeneralOutput(target, format), m_pStats(pStats)
+    {
+    }
+
+protected:
+    bool encode(const QString& input, const QString& output, QString* pReason) override
+    {
+        const int nth = ++m_pStats->nStarted;
+        const int nRunning = ++m_pStats->nRunning;
+        for (int most = m_pStats->nMostRunning; nRunning > most;)
+            m_pStats->nMostRunning.compare_exchange_weak(most, nRunning);
+        if (m_pStats->onStart)
+            m_pStats->onStart(nth);
+        QThread::msleep(20 + QRandomGenerator::global()->bounded(60));
+        const bool bOk = !QFileInfo(input).completeBaseName().startsWith("fail") && QFile::copy(input, output);
+        if (!bOk)
+            *pReason = "refused";
+        --m_pStats->nRunning;
+        ++m_pStats->nEnded;
+        return bOk;
+    }
+
+private:
+    EncodeStats* m_pStats;
+};
+
+class SlowWorker : public BatchWorker
+{
+public:
+    SlowWorker(int nSlots, EncodeStats* pStats) : m_nSlots(nSlots), m_pStats(pStats) { setDecoder(new NamedDecoder); }
+
+protected:
+    GeneralOutput* createOutput(const QString& target) override
+    {
+        return new SlowOutput(target, ConversionSettings::targetFormat(), m_pStats);
+    }
+    int encodeSlots() const override { return m_nSlots; }
+    qint64 availableBytes(const QString&) const override { return m_pStats->nAvailable; }
+
+private:
+    int m_nSlots;
+    EncodeStats* m_pStats;
+};
+
+struct Outcome
+{
+    QString errors;
+    QStringList totals;
+    // Every file of the run folder with its size.
+    QStringList files;
+    bool bFinished = false;
+    bool bSpaceLacking = false;
+};
+
+const QStringList Sources{"d1/a.wav", "d2/a.flac", "fail1.wav", "b.wav",   "silent.wav", "d3/a.mp3",
+                          "c.wav",    "fail2.wav", "d.wav",     "e 2.wav", "e.wav",      "e.ogg"};
+
+} // namespace
+
+class OverlappedEncodesTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+
+    QStringList filesIn(const QString& folder) const
+    {
+        QStringList files;
+        QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString path = it.next();
+            files << path.mid(folder.size()) + " " + QString::number(QFileInfo(path).size());
+        }
+        files.sort();
+        return files;
+    }
+
+    // One run of Sources with nSlots encodes at once; during runs, act(run, worker) is called from the test thread
+    // until it returns true.
+    Outcome run(int nSlots, EncodeStats* pStats, const std::function<bool(BatchRun*&, BatchWorker*)>& act = {})
+    {
+        Outcome outcome;
+        auto* pWorker = new SlowWorker(nSlots, pStats);
+        pWorker->setSettings(ConversionSettings::targetFormat());
+        QVector<QString> sources;
+        for (const QString& source : Sources)
+            sources << m_dir.path() + "/in/" + source;
+        pWorker->setInputFiles(sources);
+        auto* pRun = new BatchRun(pWorker);
+        QString folder;
+        connect(pRun, &BatchRun::totalProgress, this, [&](int percent) { outcome.totals << QString::number(percent); });
+        connect(pRun, &BatchRun::notEnoughtFreeSpace, this, [&] { outcome.bSpaceLacking = true; });
+        connect(pRun, &BatchRun::errorsLog, this, [&](const QString& text) { outcome.errors += text; });
+        connect(pRun, &BatchRun::finished, this, [&](const QString& runFolder) {
+            folder = runFolder;
+            outcome.bFinished = true;
+        });
+        const QString out = m_dir.path() + "/out/";
+        const QStringList before = QDir(out).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+        pRun->start(0);
+        bool bActed = !act;
+        if (!QTest::qWaitFor(
+                [&] {
+                    if (!bActed)
+                        bActed = act(pRun, pWorker);
+                    return !pRun || outcome.bFinished;
+                },
+                60000))
+            qWarning("the run did not end");
+        delete pRun;
+        if (folder.isEmpty()) {
+            const QStringList after = QDir(out).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+            for (const QString& name : after)
+                if (!before.contains(name))
+                    folder = out + name + "/";
+        }
+        outcome.files = filesIn(folder);
+        return outcome;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        VUVararer::App::theApp()->settings()->remove(QCoreApplication::applicationName());
+        const QVariantMap values{{"DestinationPath", m_dir.path() + "/out/"},
+                                 {ConversionSettings::KeyNormalizationActive, false},
+                                 {ConversionSettings::KeyCopyMetaTagsActive, false},
+                                 {ConversionSettings::KeyFolderStructureActive, false}};
+        for (auto it = values.begin(); it != values.end(); ++it)
+            VUVararer::App::theApp()->setSettingsValue(it.key(), it.value());
+    }
+
+    void testAsOneAtATime()
+    {
+        EncodeStats single;
+        const Outcome reference = run(1, &single);
+        EncodeStats overlapped;
+        const Outcome outcome = run(4, &overlapped);
+
+        QCOMPARE(single.nMostRunning.load(), 1);
+        QVERIFY(overlapped.nMostRunning > 1);
+        QVERIFY(reference.bFinished && outcome.bFinished);
+        QCOMPARE(outcome.errors, reference.errors);
+        QCOMPARE(outcome.totals, reference.totals);
+        QCOMPARE(outcome.files, reference.files);
+
+        const QString in = m_dir.path() + "/in/";
+        QCOMPARE(reference.errors, "Can not encode: " + in + "fail1.wav (the encoder failed: refused)\n" +
+                                       "Can not convert: " + in + "silent.wav\n" + "Can not encode: " + in +
+                                       "fail2.wav (the encoder failed: refused)\n");
+        QCOMPARE(reference.totals.join(' '), QString("8 16 25 33 41 50 58 66 75 83 91 100 100"));
+        QStringList names;
+        for (const QString& file : reference.files)
+            names << file.section(' ', 0, -2);
+        QCOMPARE(names, QStringList(
+                            {"a 2.m4a", "a 3.m4a", "a.m4a", "b.m4a", "c.m4a", "d.m4a", "e 2.m4a", "e 3.m4a", "e.m4a"}));
+    }
+
+    // Room for one file at a time: the encodes do not overlap, and the worker does not report a full disk.
+    void testFreeSpace()
+    {
+        EncodeStats single;
+        const Outcome reference = run(1, &single);
+        EncodeStats stats;
+        stats.nAvailable = 2 << 20;
+        const Outcome outcome = run(4, &stats);
+        QCOMPARE(stats.nMostRunning.load(), 1);
+        QVERIFY(!outcome.bSpaceLacking);
+        QCOMPARE(outcome.files, reference.files);
+        QCOMPARE(outcome.errors, reference.errors);
+    }
+
+    void testInterrupted_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("stop") << "stop";
+        QTest::newRow("pause") << "pause";
+        QTest::newRow("destroy") << "destroy";
+    }
+
+    // Interrupted while encodes overlap: the running encodes end, and only complete files are left.
+    void testInterrupted()
+    {
+        QFETCH(QString, how);
+        EncodeStats single;
+        const Outcome reference = run(1, &single);
+
+        EncodeStats stats;
+        std::atomic<bool> bThird{false};
+        BatchWorker* pHeld = nullptr;
+        stats.onStart = [&](int nth) {
+            if (nth == 3)
+                bThird = true;
+            if (nth == 3 && how == "stop")
+                pHeld->stop();
+            if (nth == 3 && how == "pause")
+                pHeld->pause(true);
+        };
+        bool bPausedSeen = false;
+        const Outcome outcome = run(4, &stats, [&](BatchRun*& pRun, BatchWorker* pWorker) {
+            pHeld = pWorker;
+            if (!bThird)
+                return false;
+            if (how == "destroy") {
+                delete pRun;
+                pRun = nullptr;
+                return true;
+            }
+            if (how == "pause") {
+                // The running encodes end while the worker is held, and no other starts.
+                if (stats.nEnded < stats.nStarted)
+                    return false;
+                const int nStarted = stats.nStarted;
+                QTest::qWait(300);
+                bPausedSeen = stats.nStarted == nStarted && stats.nRunning == 0;
+                pWorker->pause(false);
+            }
+            return true;
+        });
+        QCOMPARE(stats.nEnded.load(), stats.nStarted.load());
+        for (const QString& file : outcome.files)
+            QVERIFY2(reference.files.contains(file), qPrintable(file));
+        if (how == "pause") {
+            QVERIFY(bPausedSeen);
+            QCOMPARE(outcome.files, reference.files);
+            QCOMPARE(outcome.errors, reference.errors);
+        } else {
+            QVERIFY(outcome.files.size() < reference.files.size());
+        }
+        QCOMPARE(outcome.bFinished, how != "destroy");
+    }
+};
+
+TRELVANIC_TEST_MAIN_APP(VUVararer::App, OverlappedEncodesTest)
+#include "tst_overlappedencodes.moc"
