@@ -4,6 +4,7 @@
 #include "ConversionSettings.h"
 #include "EncodeQueue.h"
 #include "GeneralOutput.h"
+#include "ProductVariant.h"
 
 #include <ZADovuzIdida/NativeAudioDecoderBase.h>
 #include <ZADovuzIdida/_VozIdavi/Common/EBUEnvelope.h>
@@ -153,7 +154,9 @@ bool BatchWorker::writeProcessed(const QString& source, GeneralOutput* pOutput)
     params.end = count;
     if (ConversionSettings::normalizationActive() && m_fPeak > SilentPeak) {
         const float fLimit = float(ConversionSettings::normalization()) / 100.0f;
-        params.gain = fLimit / m_fPeak;
+        // An M4A result is encoded from an intermediate a little below the limit, room for the encoder's overshoot.
+        const bool bEncoded = ProductVariant::kind() == ProductVariant::M4a;
+        params.gain = fLimit * (bEncoded ? GeneralOutput::headroom() : 1.0f) / m_fPeak;
         pOutput->setPeakLimit(fLimit);
     }
     if (ConversionSettings::fadeInOutActive()) {

@@ -177,15 +177,17 @@ bool GeneralOutput::encodeWithinPeak(const QString& result, QString* pReason)
     float peak = 0.0f;
     if (!measure(&peak))
         return false;
-    // Lower the level while the peak is above the window, raise it back (never above the intermediate's own
-    // level) when a step went below it; the encoder's overshoot is not linear, so each step aims at the middle.
+    // Lower the level while the peak is above the window, raise it (never past the limit itself, which the
+    // intermediate reaches at a gain of 1 / headroom) while it is below; the encoder's overshoot is not linear,
+    // so each step aims at the middle.
+    const float maxGain = 1.0f / headroom();
     float gain = 1.0f;
     for (int nEncodes = 1; nEncodes < MaxEncodes && peak > 0.0f; ++nEncodes) {
         const bool bAbove = peak > m_fPeakLimit;
-        const bool bBelow = peak < m_fPeakLimit * PeakWindow && gain < 1.0f;
+        const bool bBelow = peak < m_fPeakLimit * PeakWindow && gain < maxGain;
         if (!bAbove && !bBelow)
             break;
-        gain = std::min(1.0f, gain * m_fPeakLimit * PeakAim / peak);
+        gain = std::min(maxGain, gain * m_fPeakLimit * PeakAim / peak);
         const QFileInfo info(m_strFileName);
         QTemporaryFile scaled(info.absolutePath() + "/" + info.completeBaseName() + ".XXXXXX.wav");
         if (!scaled.open()) {
@@ -203,6 +205,8 @@ bool GeneralOutput::encodeWithinPeak(const QString& result, QString* pReason)
     }
     return true;
 }
+
+float GeneralOutput::headroom() { return PeakAim; }
 
 bool GeneralOutput::writeScaled(const QString& path, float gain) const
 {

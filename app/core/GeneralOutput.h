@@ -30,8 +30,12 @@ public:
     // still being encoded may have taken the source's own name.
     void setResultBaseName(const QString& base) { m_strResultBase = base; }
     // When above 0, the decoded peak of the M4A result is held at most limit and, where the level allows,
-    // within 1 dB below it: a result above the window is encoded again from the intermediate at a lower level.
+    // within 1 dB below it: a result outside the window is encoded again from the intermediate at another level,
+    // at most limit / headroom().
     void setPeakLimit(float limit) { m_fPeakLimit = limit; }
+    // The factor below the peak limit at which a normalized intermediate is written: the middle of the window,
+    // which leaves the encoder room to overshoot, so that most results need one encode.
+    static float headroom();
     // count interleaved values.
     virtual void write(float* data, qint64 count);
     // The intermediate file until close() has chosen the ".m4a" name.
