@@ -176,12 +176,20 @@ void MediaSearchDialog::walk(const QDir& dir, const QString& canonical)
 
 void MediaSearchDialog::addFile(const QString& path)
 {
-    switch (MediaCommon::mediaType(path)) {
+    const int type = MediaCommon::mediaType(path);
+    sortFile(path, type, isAudioOrVideo(type) && isMediaFile(path));
+}
+
+bool MediaSearchDialog::isAudioOrVideo(int type) { return type == MediaCommon::Audio || type == MediaCommon::Video; }
+
+void MediaSearchDialog::sortFile(const QString& path, int type, bool bMedia)
+{
+    switch (type) {
     case MediaCommon::Audio:
-        (isMediaFile(path) ? m_vecAudioFiles : m_vecUnsupportedFiles).append(path);
+        (bMedia ? m_vecAudioFiles : m_vecUnsupportedFiles).append(path);
         break;
     case MediaCommon::Video:
-        (isMediaFile(path) ? m_vecVideoFiles : m_vecUnsupportedFiles).append(path);
+        (bMedia ? m_vecVideoFiles : m_vecUnsupportedFiles).append(path);
         break;
     case MediaCommon::Image:
         m_vecArtworkFiles.append(path);
@@ -237,24 +245,8 @@ void MediaSearchDialog::fileProbed(size_t nKeep)
 
 void MediaSearchDialog::file(const Pending& pending)
 {
-    const QString& path = pending.path;
-    switch (MediaCommon::mediaType(path)) {
-    case MediaCommon::Audio:
-        (pending.media.get() ? m_vecAudioFiles : m_vecUnsupportedFiles).append(path);
-        break;
-    case MediaCommon::Video:
-        (pending.media.get() ? m_vecVideoFiles : m_vecUnsupportedFiles).append(path);
-        break;
-    case MediaCommon::Image:
-        m_vecArtworkFiles.append(path);
-        break;
-    case MediaCommon::Document:
-        m_vecTextFiles.append(path);
-        break;
-    default:
-        m_vecUnsupportedFiles.append(path);
-        break;
-    }
+    const int type = MediaCommon::mediaType(pending.path);
+    sortFile(pending.path, type, isAudioOrVideo(type) && pending.media.get());
     if (!pending.bCounted)
         return;
     ++m_nCounted;

@@ -72,6 +72,9 @@ private:
     // until at most nKeep are left; a cancelled search drops them and waits for the running probes.
     void fileProbed(size_t nKeep);
     void file(const Pending& pending);
+    // Files path under its media type; bMedia says whether an audio or video file can be played.
+    void sortFile(const QString& path, int type, bool bMedia);
+    static bool isAudioOrVideo(int type);
     // The files and sub-folders of dir, whose canonical path is canonical.
     void walk(const QDir& dir, const QString& canonical);
     void updateLabels(const QString& fileName);
