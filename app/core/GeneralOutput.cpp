@@ -156,6 +156,9 @@ bool GeneralOutput::encodeStep(const QString& result)
     if (m_bCopyMetaTags && !m_strMetaInfoFile.isEmpty()) {
         ZADovuzIdida::NativeMetaTags tags;
         tags.readFrom(m_strMetaInfoFile);
+        if (!tags.artworkRefusal().isEmpty())
+            emit errorsLog(tr("Cover art not copied: ") + m_strMetaInfoFile + tr(" (") + tags.artworkRefusal() +
+                           tr(")\n"));
         if (tags.isMetaDataAvailable() && !tags.writeTo(result))
             emit errorsLog(tr("Can not write the tags: ") + result + tr("\n"));
     }

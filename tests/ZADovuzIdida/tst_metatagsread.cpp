@@ -405,8 +405,10 @@ private slots:
         if (picture == "real") {
             QCOMPARE(tags.albumArtwork(), QImage(m_strJpeg));
             QCOMPARE(g_lstWarnings, QStringList());
+            QVERIFY(tags.artworkRefusal().isEmpty());
         } else {
             QVERIFY(tags.albumArtwork().isNull());
+            QVERIFY(tags.artworkRefusal().contains("8000x8000"));
             QCOMPARE(g_lstWarnings.size(), 1);
             QVERIFY2(g_lstWarnings.first().startsWith("Cover art skipped") && g_lstWarnings.first().endsWith(path),
                      qPrintable(g_lstWarnings.first()));

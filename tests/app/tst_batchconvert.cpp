@@ -9,6 +9,7 @@
 #include <VUVararer/App.h>
 #include <ZADovuzIdida/NativeAudioDecoder.h>
 
+#include <QImage>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -466,6 +467,38 @@ private slots:
         QCOMPARE(errors.size(), 1);
         QCOMPARE(errors[0][0].toString(), line.replace("%1", source).replace("%2", folder));
         QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::System), files);
+    }
+
+    // A cover too large to decode is left out of the result with one line; the result is still tagged.
+    void testRefusedCover()
+    {
+        store({{"KeyCopyMetaTagsActive", true}});
+        const QString folder = m_dir.filePath("cover/");
+        QVERIFY(QDir().mkpath(folder));
+        QImage picture(64, 64, QImage::Format_RGB32);
+        picture.fill(Qt::red);
+        QVERIFY(picture.save(folder + "cover.jpg"));
+        QFile cover(folder + "cover.jpg");
+        QVERIFY(cover.open(QIODevice::Append) && cover.write(QByteArray(21 << 20, '\0')) == 21 << 20);
+        cover.close();
+        const QString source = folder + "covered.mp3";
+        QVERIFY(TestKit::runTool("ffmpeg",
+                                 {"-v", "error", "-i", m_dir.filePath("in/tagged.mp3"), "-i", folder + "cover.jpg",
+                                  "-map", "0", "-map", "1", "-c", "copy", "-id3v2_version", "3", source})
+                    .exitCode == 0);
+        GeneralOutput output(folder + "out.wav", ZADovuzIdida::MAudioFormat());
+        output.setMetaInfoFile(source);
+        QSignalSpy errors(&output, SIGNAL(errorsLog(QString)));
+        QVector<float> tone = constant(44100, 0.25f);
+        output.write(tone.data(), tone.size());
+        QVERIFY(output.close());
+        QCOMPARE(errors.size(), 1);
+        QVERIFY2(errors[0][0].toString().startsWith("Cover art not copied: " + source + " ("),
+                 qPrintable(errors[0][0].toString()));
+        QCOMPARE(TestKit::runTool("ffprobe", {"-v", "error", "-show_entries", "format_tags=title", "-of",
+                                              "default=nw=1:nk=1", folder + "out.m4a"})
+                     .out.trimmed(),
+                 QByteArray("T"));
     }
 };
 

@@ -104,6 +104,7 @@ void MetaTagsBase::reset()
     m_strPicType.clear();
     m_nTempo = -1;
     m_imgArtwork = QImage();
+    m_strArtworkRefusal.clear();
 }
 
 void MetaTagsBase::setEncodingApplication(const QString& application) { m_strEncodingApplication = application; }
@@ -123,7 +124,7 @@ QByteArray MetaTagsBase::decodeMp3Pic(const QByteArray& bytes)
     return result;
 }
 
-QImage MetaTagsBase::byteArrayToImage(const QByteArray& bytes, bool id3, const QString& source)
+QImage MetaTagsBase::byteArrayToImage(const QByteArray& bytes, bool id3, const QString& source, QString* pRefusal)
 {
     QString refusal;
     QImage image = boundedImage(bytes, &refusal);
@@ -132,12 +133,15 @@ QImage MetaTagsBase::byteArrayToImage(const QByteArray& bytes, bool id3, const Q
         if (decoded.size() < bytes.size())
             image = boundedImage(decoded, &refusal);
     }
-    if (image.isNull() && !refusal.isEmpty())
-        qWarning().noquote() << QStringLiteral("Cover art skipped (%1, the limit is %2x%2 pixels and %3 MB): %4")
-                                    .arg(refusal)
-                                    .arg(kMaxPictureSide)
-                                    .arg(kMaxPictureBytes >> 20)
-                                    .arg(source);
+    if (image.isNull() && !refusal.isEmpty()) {
+        const QString reason = QStringLiteral("%1, the limit is %2x%2 pixels and %3 MB")
+                                   .arg(refusal)
+                                   .arg(kMaxPictureSide)
+                                   .arg(kMaxPictureBytes >> 20);
+        qWarning().noquote() << QStringLiteral("Cover art skipped (%1): %2").arg(reason, source);
+        if (pRefusal)
+            *pRefusal = reason;
+    }
     return image;
 }
 

@@ -53,6 +53,8 @@ public:
     QString isrc() const { return m_strISRC; }
     QString subTitle() const { return m_strSubTitle; }
     QImage albumArtwork() const { return m_imgArtwork; }
+    // Why the source's cover was not taken (too large); empty when there was none to refuse.
+    QString artworkRefusal() const { return m_strArtworkRefusal; }
 
     void setEncodingApplication(const QString& application);
 
@@ -60,8 +62,9 @@ public:
     static QByteArray decodeMp3Pic(const QByteArray& bytes);
     // Decodes picture bytes of a tag; with id3 the bytes as given are tried first, then with
     // unsynchronisation removed. A picture above 8000x8000 pixels or 20 MB is not decoded: a null image and one
-    // warning naming source.
-    static QImage byteArrayToImage(const QByteArray& bytes, bool id3, const QString& source = QString());
+    // warning naming source; *pRefusal (when given) then says why.
+    static QImage byteArrayToImage(const QByteArray& bytes, bool id3, const QString& source = QString(),
+                                   QString* pRefusal = nullptr);
 
     // True when at least one tag value is held (the input path and the picture type do not count).
     bool isMetaDataAvailable() const;
@@ -111,6 +114,7 @@ protected:
     QString m_strISRC;
     QString m_strSubTitle;
     QImage m_imgArtwork;
+    QString m_strArtworkRefusal;
     QString m_strPicType;
     QVector<QString> m_vecGenres;
     QVector<QString> m_vecTvGenres;

@@ -185,7 +185,8 @@ void NativeMetaTags::readArtwork(const MetaItem& item)
     else if (item.value.userType() == QMetaType::QVariantMap)
         bytes = item.value.toMap().value(QStringLiteral("data")).toByteArray();
     m_strPicType = item.dataType.endsWith(QLatin1String("PNG")) ? QStringLiteral("PNG") : QStringLiteral("JPEG");
-    m_imgArtwork = byteArrayToImage(bytes, item.keySpace.endsWith(QLatin1String("id3")), m_strInputFile);
+    m_imgArtwork =
+        byteArrayToImage(bytes, item.keySpace.endsWith(QLatin1String("id3")), m_strInputFile, &m_strArtworkRefusal);
 }
 
 QString NativeMetaTags::keyString(const QVariant& key)

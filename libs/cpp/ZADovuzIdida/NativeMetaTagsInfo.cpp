@@ -96,9 +96,9 @@ bool NativeMetaTags::readFromCO(const QString& path)
     if (file.artworkStatus != 0) {
         const QByteArray bytes = imageDataFromID3Tag(file.id3Frames);
         if (!bytes.isEmpty())
-            m_imgArtwork = byteArrayToImage(bytes, true, path);
+            m_imgArtwork = byteArrayToImage(bytes, true, path, &m_strArtworkRefusal);
     } else if (!file.artwork.isEmpty()) {
-        m_imgArtwork = byteArrayToImage(file.artwork, false, path);
+        m_imgArtwork = byteArrayToImage(file.artwork, false, path, &m_strArtworkRefusal);
     }
     return true;
 }
