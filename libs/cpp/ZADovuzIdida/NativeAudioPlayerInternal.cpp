@@ -14,6 +14,9 @@ enum State { Playing = 0, Stopped = 1, Paused = 2 };
 
 qreal outputVolume(double volume) { return qBound(0.0, volume, 1.0); }
 
+// Polls (500 ms each) of an output clock that stands still before the sound counts as lost.
+constexpr int StalledPollsLimit = 20;
+
 } // namespace
 
 NativeAudioPlayerInternal::NativeAudioPlayerInternal(QObject* parent) : QObject(parent)
@@ -101,6 +104,7 @@ void NativeAudioPlayerInternal::play()
         else if (m_pOutput->state() == QAudio::StoppedState)
             startOutput();
     }
+    m_nStalledPolls = 0;
     m_timer.start();
     m_nState = Playing;
 }
@@ -152,19 +156,24 @@ bool NativeAudioPlayerInternal::isPlaying() const
 
 bool NativeAudioPlayerInternal::outputAdvancing()
 {
-    if (!m_pOutput || m_pOutput->state() != QAudio::IdleState || !m_pDevice->decoderAtEnd())
+    if (!m_pOutput)
         return true;
-    // An output clock that stopped between two polls ends the file even short of its end.
     const qint64 played = m_pOutput->processedUSecs();
     const bool moving = played != m_nLastPlayedUSecs;
     m_nLastPlayedUSecs = played;
-    return moving;
+    m_nStalledPolls = moving ? 0 : m_nStalledPolls + 1;
+    // All sound handed over: an output clock that stopped between two polls ends the file even short of its end.
+    if (m_pOutput->state() == QAudio::IdleState && m_pDevice->decoderAtEnd())
+        return moving;
+    // Before that, only a clock that stood still for a long while ends it: a stream the sound server dropped.
+    return m_nStalledPolls < StalledPollsLimit;
 }
 
 void NativeAudioPlayerInternal::startOutput()
 {
     m_pDevice->resetDelivered();
     m_nLastPlayedUSecs = -1;
+    m_nStalledPolls = 0;
     m_pOutput->start(m_pDevice.get());
 }
 

@@ -51,6 +51,7 @@ private slots:
 private:
     bool makeOutput();
     void startOutput();
+    // Called once a poll while playing: false once the output's clock shows the sound ended or was lost.
     bool outputAdvancing();
     void unload();
     double seconds() const;
@@ -62,6 +63,7 @@ private:
     float m_fPan = 0.0f;
     qint64 m_nStartMs = 0;
     qint64 m_nLastPlayedUSecs = -1;
+    int m_nStalledPolls = 0;
     std::unique_ptr<DecoderDevice> m_pDevice;
     std::unique_ptr<QAudioOutput> m_pOutput;
     QTimer m_timer;
