@@ -170,9 +170,7 @@ private slots:
         VUVararer::App::theApp()->setSaveDirPath(folder.path() + "/");
         TestKit::ModalCloser save(
             [&folder](QWidget* dialog) {
-                auto* pDialog = static_cast<QFileDialog*>(dialog);
-                pDialog->selectFile(folder.filePath("clean.png"));
-                QMetaObject::invokeMethod(pDialog, "accept");
+                TestKit::ModalCloser::answerFileDialog(dialog, folder.filePath("clean.png"));
             },
             "QFileDialog");
         editor.workArea()->slotSave();
