@@ -252,6 +252,10 @@ private slots:
 
     void testStreamFormats()
     {
+        const auto fields = [](const EncoderStreamFormat& f) {
+            return QList<unsigned>({f.formatFlags, f.bytesPerPacket, f.framesPerPacket, f.bytesPerFrame,
+                                    f.channelsPerFrame, f.bitsPerChannel, f.reserved});
+        };
         MAudioFormat format;
         format.sampleRate = 48000;
         format.channels = 6;
@@ -262,19 +266,13 @@ private slots:
         encoder.createOutputFormat(&output);
         QCOMPARE(output.sampleRate, 48000.0);
         QCOMPARE(output.formatID, 0x666C6163u); // 'flac'
-        QCOMPARE(
-            QList<unsigned>({output.formatFlags, output.bytesPerPacket, output.framesPerPacket, output.bytesPerFrame,
-                             output.channelsPerFrame, output.bitsPerChannel, output.reserved}),
-            QList<unsigned>({1, 0, 1024, 0, 6, 24, 0}));
+        QCOMPARE(fields(output), QList<unsigned>({1, 0, 1024, 0, 6, 24, 0}));
         EncoderStreamFormat client;
         client.reserved = 7;
         encoder.createCanonicalFormat(&client);
         QCOMPARE(client.sampleRate, 48000.0);
         QCOMPARE(client.formatID, 0x6C70636Du); // 'lpcm'
-        QCOMPARE(
-            QList<unsigned>({client.formatFlags, client.bytesPerPacket, client.framesPerPacket, client.bytesPerFrame,
-                             client.channelsPerFrame, client.bitsPerChannel, client.reserved}),
-            QList<unsigned>({9, 24, 1, 24, 6, 32, 7}));
+        QCOMPARE(fields(client), QList<unsigned>({9, 24, 1, 24, 6, 32, 7}));
 
         // A lossless stream has no bit rate to set; a file that is not open says so.
         FlacStreamWriter file;
