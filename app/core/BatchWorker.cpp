@@ -1,5 +1,6 @@
 #include "BatchWorker.h"
 
+#include "ConversionJob.h"
 #include "ConversionSettings.h"
 #include "EncodeQueue.h"
 #include "FreeSpace.h"
@@ -13,11 +14,13 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QDebug>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QThread>
+#include <QThreadPool>
+
+#include <chrono>
 
 BatchWorker::BatchWorker(QObject* parent) : QObject(parent) { setDecoder(new ZADovuzIdida::NativeAudioDecoder(this)); }
 
@@ -40,20 +43,13 @@ void BatchWorker::setDecoder(ZADovuzIdida::NativeAudioDecoderBase* pDecoder)
     delete m_pDecoder;
     m_pDecoder = pDecoder;
     m_pDecoder->setParent(this);
-    connect(m_pDecoder, SIGNAL(error(QString)), this, SLOT(slotDecoderError(QString)));
 }
 
 void BatchWorker::stop() { m_bStop = true; }
 
 void BatchWorker::pause(bool bPause) { m_bPause = bPause; }
 
-void BatchWorker::slotAppendError(const QString& text) { (m_pEncodes ? m_strFileLines : m_strErrors) += text; }
-
-void BatchWorker::slotDecoderError(const QString& message)
-{
-    qDebug().noquote() << "decoder:" << message;
-    m_bDecoderFailed = true;
-}
+void BatchWorker::slotAppendError(const QString& text) { m_strErrors += text; }
 
 void BatchWorker::slotDoWork()
 {
@@ -77,8 +73,6 @@ void BatchWorker::slotDoWork()
     const QString runFolder =
         OutputNames::freeFolder(destination + QDateTime::currentDateTime().toString("yyyy-MM-dd_hh-mm-ss")) + "/";
     if (OutputNames::makeFolder(runFolder)) {
-        const QString ext = ProductVariant::intermediateExtension();
-        const bool bKeepTarget = ProductVariant::kind() == ProductVariant::M4a;
         int nDone = 0;
         {
             // Files count as done, and their lines join the log, when their encodes have ended, in file order.
@@ -86,23 +80,7 @@ void BatchWorker::slotDoWork()
                 m_strErrors += lines;
                 emitTotalProgress(++nDone, nSteps);
             });
-            m_pEncodes = &encodes;
-            for (const QString& source : qAsConst(m_vecInputFiles)) {
-                const QString folder = targetFolder(source, runFolder);
-                QString target;
-                if (!folder.isEmpty()) {
-                    target = OutputNames::freeName(folder, QFileInfo(source).completeBaseName(), ext);
-                    convert(source, target);
-                }
-                endFile();
-                if (m_bStop) {
-                    if (!bKeepTarget && !target.isEmpty())
-                        QFile::remove(target);
-                    break;
-                }
-            }
-            encodes.waitForAll();
-            m_pEncodes = nullptr;
+            convertInputs(runFolder, encodes);
         }
 
         const struct
@@ -136,14 +114,137 @@ void BatchWorker::emitTotalProgress(int nDone, int nSteps)
     emit totalProgress(int(float(nDone) * 100.0f / float(nSteps)));
 }
 
-QString BatchWorker::targetFolder(const QString& path, const QString& runFolder)
+void BatchWorker::convertInputs(const QString& runFolder, EncodeQueue& encodes)
+{
+    const int nFiles = m_vecInputFiles.size();
+    const int nLanes = std::max(encodeSlots(), 1);
+    {
+        std::lock_guard<std::mutex> lock(m_jobsMutex);
+        m_nShown = 0;
+        m_nGate = 0;
+        m_vecLeftGate.assign(size_t(nFiles), false);
+    }
+    m_pEncodes = &encodes;
+    std::vector<std::unique_ptr<ConversionJob>> jobs(static_cast<size_t>(nFiles));
+    QThreadPool lanes;
+    lanes.setMaxThreadCount(nLanes);
+    int nBegun = 0;
+    int nHanded = 0;
+    while (nHanded < nFiles) {
+        while (nBegun < nFiles && nBegun - nHanded < nLanes && !m_bStop && !m_bPause) {
+            QSet<QString> taken;
+            for (int i = nHanded; i < nBegun; ++i)
+                taken.insert(jobs[size_t(i)]->target);
+            jobs[size_t(nBegun)] = makeJob(nBegun, runFolder, taken);
+            ConversionJob* pJob = jobs[size_t(nBegun)].get();
+            lanes.start([this, pJob] {
+                if (!pJob->target.isEmpty())
+                    convertJob(*pJob);
+                else
+                    leaveGate(*pJob);
+                std::lock_guard<std::mutex> lock(m_jobsMutex);
+                pJob->bDone = true;
+                m_jobsChanged.notify_all();
+            });
+            ++nBegun;
+        }
+        if (nBegun == nHanded) {
+            if (m_bStop)
+                break;
+            waitWhilePaused();
+            continue;
+        }
+        ConversionJob& job = *jobs[size_t(nHanded)];
+        {
+            std::unique_lock<std::mutex> lock(m_jobsMutex);
+            // Pause and stop come without a notification, so they are looked at now and then.
+            if (!m_jobsChanged.wait_for(lock, std::chrono::milliseconds(100), [&job] { return job.bDone; }))
+                continue;
+        }
+        // A paused run starts no encode.
+        waitWhilePaused();
+        m_fPeak = job.analysis.peak;
+        m_nNumSamples = job.analysis.count;
+        encodes.add(std::move(job.pWritten), job.lines, job.reserve, job.bSlot);
+        job.bSlot = false;
+        ++nHanded;
+        if (m_bStop) {
+            if (ProductVariant::kind() != ProductVariant::M4a)
+                QFile::remove(job.target);
+            break;
+        }
+        showJob(nHanded, nHanded < nBegun ? jobs[size_t(nHanded)].get() : nullptr);
+    }
+    lanes.waitForDone();
+    // Files converted beside the shown one when the run was stopped.
+    for (int i = nHanded; i < nBegun; ++i) {
+        ConversionJob& job = *jobs[size_t(i)];
+        if (job.pWritten)
+            job.pWritten->discard();
+        if (job.bSlot)
+            encodes.releaseSlot(job.reserve);
+    }
+    encodes.waitForAll();
+    m_pEncodes = nullptr;
+}
+
+std::unique_ptr<ConversionJob> BatchWorker::makeJob(int index, const QString& runFolder, const QSet<QString>& taken)
+{
+    auto job = std::make_unique<ConversionJob>();
+    job->index = index;
+    job->source = m_vecInputFiles.at(index);
+    job->pOwnDecoder.reset(createDecoder());
+    job->pDecoder = job->pOwnDecoder.get();
+    const QString folder = targetFolder(job->source, runFolder, job->lines);
+    if (!folder.isEmpty())
+        job->target = OutputNames::freeName(folder, QFileInfo(job->source).completeBaseName(),
+                                            ProductVariant::intermediateExtension(), taken);
+    return job;
+}
+
+void BatchWorker::showText(ConversionJob& job, const QString& text)
+{
+    std::lock_guard<std::mutex> lock(m_jobsMutex);
+    job.text = text;
+    if (job.bDirect || job.index == m_nShown)
+        emit currentFile(text);
+}
+
+void BatchWorker::showPercent(ConversionJob& job, int percent)
+{
+    std::lock_guard<std::mutex> lock(m_jobsMutex);
+    job.percent = percent;
+    if (job.bDirect || job.index == m_nShown)
+        emit fileProgress(percent);
+}
+
+bool BatchWorker::isShown(const ConversionJob& job)
+{
+    std::lock_guard<std::mutex> lock(m_jobsMutex);
+    return job.bDirect || job.index == m_nShown;
+}
+
+void BatchWorker::showJob(int index, const ConversionJob* pJob)
+{
+    std::lock_guard<std::mutex> lock(m_jobsMutex);
+    m_nShown = index;
+    if (!pJob)
+        return;
+    emit fileProgress(0);
+    if (!pJob->text.isEmpty())
+        emit currentFile(pJob->text);
+    if (pJob->percent > 0)
+        emit fileProgress(pJob->percent);
+}
+
+QString BatchWorker::targetFolder(const QString& path, const QString& runFolder, QString& lines)
 {
     if (!ConversionSettings::folderStructureActive())
         return runFolder;
     const QString folder = newPathForForlderStructure(path, runFolder);
     if (OutputNames::makeFolder(folder))
         return folder;
-    slotAppendError(tr("Can not create the folder: ") + folder + tr("\n"));
+    lines += tr("Can not create the folder: ") + folder + tr("\n");
     return QString();
 }
 
@@ -181,7 +282,7 @@ void BatchWorker::copyFiles(const QVector<QString>& files, const QString& runFol
     for (const QString& file : files) {
         const QFileInfo info(file);
         const QString ext = info.suffix().isEmpty() ? QString() : "." + info.suffix();
-        const QString folder = targetFolder(file, runFolder);
+        const QString folder = targetFolder(file, runFolder, m_strErrors);
         if (!folder.isEmpty()) {
             const QString target = OutputNames::freeName(folder, info.completeBaseName(), ext);
             if (!QFile::copy(file, target))
@@ -200,9 +301,7 @@ GeneralOutput* BatchWorker::createOutput(const QString& target) { return new Gen
 
 int BatchWorker::encodeSlots() const { return QThread::idealThreadCount(); }
 
-void BatchWorker::endFile()
+ZADovuzIdida::NativeAudioDecoderBase* BatchWorker::createDecoder() const
 {
-    m_pEncodes->add(std::move(m_pWritten), m_strFileLines, m_nWrittenReserve);
-    m_strFileLines.clear();
-    m_nWrittenReserve = 0;
+    return new ZADovuzIdida::NativeAudioDecoder;
 }

@@ -5,15 +5,20 @@
 
 #include <QList>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QUrl>
 #include <QVector>
 
 #include <atomic>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
+#include <vector>
 
 class EncodeQueue;
 class GeneralOutput;
+struct ConversionJob;
 
 namespace ZADovuzIdida {
 class NativeAudioDecoderBase;
@@ -38,23 +43,19 @@ public:
     void setTextFiles(const QVector<QString>& files);
     void setUnsuportedFiles(const QVector<QString>& files);
     void setDroppedUrls(const QList<QUrl>& urls);
-    // Replaces the decoder (the worker takes ownership); for tests.
+    // Replaces the decoder of convert() and initAudioFileInfo() (the worker takes ownership); for tests.
     void setDecoder(ZADovuzIdida::NativeAudioDecoderBase* pDecoder);
 
-    // Thread-safe. A stop ends a free-space wait, lets a file in its second pass and the running encodes finish,
-    // then ends the run.
+    // Thread-safe. A stop ends a free-space wait, lets the shown file finish its second pass and the running
+    // encodes end, drops the files converted beside it, then ends the run.
     void stop();
-    // Thread-safe. Holds the worker before the next block of the second pass and in the free-space wait; running
+    // Thread-safe. Holds the files being converted before their next block and in the free-space wait; running
     // encodes go on.
     void pause(bool bPause);
 
     // Results of the last analysis: peak magnitude and count of interleaved values.
     float maxPeak() const { return m_fPeak; }
     qint64 numSamples() const { return m_nNumSamples; }
-    // First and last value index above the threshold; both 0 when soundFound() is false.
-    qint64 firstSound() const { return m_nFirstSound; }
-    qint64 lastSound() const { return m_nLastSound; }
-    bool soundFound() const { return m_bSoundFound; }
     // Frames by which the second pass may differ in length from the first before the file counts as changed.
     static constexpr int PassToleranceFrames = 16;
     QString errors() const { return m_strErrors; }
@@ -64,9 +65,10 @@ public:
     // gives runFolder; otherwise runFolder.
     QString newPathForForlderStructure(const QString& source, const QString& runFolder) const;
 
-    // Analyses source and writes it, processed as the settings ask, through an output at target.
+    // Analyses source and writes it, processed as the settings ask, through an output at target, with the
+    // worker's own decoder.
     void convert(const QString& source, const QString& target);
-    // First pass: count, peak, first and last sound.
+    // First pass with the worker's own decoder: count, peak, first and last sound.
     void initAudioFileInfo(const QString& source);
     void copyFiles(const QVector<QString>& files, const QString& runFolder);
 
@@ -76,10 +78,6 @@ public:
 public slots:
     void slotDoWork();
     void slotAppendError(const QString& text);
-
-private slots:
-    // The decoder could not open or read the file: the pass under way is void.
-    void slotDecoderError(const QString& message);
 
 signals:
     void finished(const QString& runFolder);
@@ -94,22 +92,47 @@ protected:
     virtual qint64 availableBytes(const QString& folder) const;
     // The output of one file; the caller owns it.
     virtual GeneralOutput* createOutput(const QString& target);
-    // Encodes that may run at once beside the worker; one or fewer encodes each file before the next.
+    // Files converted and encoded at once; one or fewer encodes each file before the next is begun.
     virtual int encodeSlots() const;
+    // The decoder of one file of a run; the caller owns it.
+    virtual ZADovuzIdida::NativeAudioDecoderBase* createDecoder() const;
 
 private:
+    // The input files of a run into runFolder: files are converted side by side on up to encodeSlots() threads,
+    // pass the gate (slot and free space) and reach the encodes in file order; the first file not handed over
+    // is the one shown.
+    void convertInputs(const QString& runFolder, EncodeQueue& encodes);
+    // The job of input file index: its target folder and a free intermediate name that is not in taken.
+    std::unique_ptr<ConversionJob> makeJob(int index, const QString& runFolder, const QSet<QString>& taken);
+    // Both passes of one file; its outcome stays in the job.
+    void convertJob(ConversionJob& job);
+    void convertPasses(ConversionJob& job);
+    void analyse(ConversionJob& job);
+    // The second pass: decodes, processes and writes the file; false when the source failed or changed, or the
+    // file was dropped by a stop.
+    bool writeProcessed(ConversionJob& job, GeneralOutput* pOutput);
+    // Starts a decoding pass of the job's source with the target's rate, bits and channels.
+    void openSource(ConversionJob& job);
+    // Before a block: holds a paused file; false when a stop drops it (every file but the shown one). The shown
+    // file's first pass runs to its end.
+    bool goOn(ConversionJob& job, bool bFirstPass);
+    // In a run, waits for the job's turn at the gate, takes an encode slot and the free space of needed bytes;
+    // false when the file is to be skipped.
+    bool passGate(ConversionJob& job, qint64 needed);
+    // The job is through the gate, or will not reach it; the next file may pass.
+    void leaveGate(const ConversionJob& job);
     // Waits while there is not enough space for needed bytes in folder; false when the file is to be skipped.
-    bool waitForFreeSpace(const QString& folder, qint64 needed);
+    bool waitForFreeSpace(ConversionJob& job, const QString& folder, qint64 needed);
     void waitWhilePaused();
-    // Starts a decoding pass of source with the target's rate, bits and channels.
-    void openSource(const QString& source);
-    // The second pass: decodes, processes and writes the file; false when the source failed or changed.
-    bool writeProcessed(const QString& source, GeneralOutput* pOutput);
     QString damagedLine(const QString& source) const;
-    // Hands the file's lines and its written output, if any, to the encodes of the run.
-    void endFile();
-    // Target folder of a source or copy, created; empty (and an error line) when it cannot be created.
-    QString targetFolder(const QString& path, const QString& runFolder);
+    // What the job shows while it is the file shown; emitted at once when it is.
+    void showText(ConversionJob& job, const QString& text);
+    void showPercent(ConversionJob& job, int percent);
+    bool isShown(const ConversionJob& job);
+    // Makes pJob (null when not begun yet), at index, the file shown, and shows how far it is.
+    void showJob(int index, const ConversionJob* pJob);
+    // Target folder of a source or copy, created; empty (and an error line in lines) when it cannot be created.
+    QString targetFolder(const QString& path, const QString& runFolder, QString& lines);
     void emitTotalProgress(int nDone, int nSteps);
 
     std::atomic<bool> m_bStop{false};
@@ -121,17 +144,16 @@ private:
     QVector<QString> m_vecUnsuportedFiles;
     QList<QUrl> m_lstDroppedUrls;
     ZADovuzIdida::NativeAudioDecoderBase* m_pDecoder = nullptr;
-    qint64 m_nNumSamples = 0;
+    // Of the last analysed file.
     float m_fPeak = 0.0f;
-    qint64 m_nFirstSound = 0;
-    qint64 m_nLastSound = 0;
-    bool m_bSoundFound = false;
-    bool m_bDecoderFailed = false;
+    qint64 m_nNumSamples = 0;
     QString m_strErrors;
-    // During the files of a run: their encodes, the lines and output of the file at hand, and the space its encode
-    // may take.
+    // During the files of a run: their encodes; under the mutex, the jobs' shown state and done flags, the index of
+    // the file shown and the gate: the files through it, and the first that is not.
     EncodeQueue* m_pEncodes = nullptr;
-    QString m_strFileLines;
-    std::unique_ptr<GeneralOutput> m_pWritten;
-    qint64 m_nWrittenReserve = 0;
+    std::mutex m_jobsMutex;
+    std::condition_variable m_jobsChanged;
+    int m_nShown = 0;
+    std::vector<bool> m_vecLeftGate;
+    int m_nGate = 0;
 };

@@ -1,6 +1,7 @@
 #include "BatchWorker.h"
 
 #include "BlockProcessor.h"
+#include "ConversionJob.h"
 #include "ConversionSettings.h"
 #include "EncodeQueue.h"
 #include "GeneralOutput.h"
@@ -9,8 +10,11 @@
 #include <ZADovuzIdida/NativeAudioDecoderBase.h>
 #include <ZADovuzIdida/_VozIdavi/Common/EBUEnvelope.h>
 
+#include <QDebug>
 #include <QFileInfo>
 #include <QThread>
+
+#include <chrono>
 
 #include <algorithm>
 #include <cmath>
@@ -36,25 +40,48 @@ int readBlock(ZADovuzIdida::NativeAudioDecoderBase* pDecoder, float* buffer)
 
 } // namespace
 
-void BatchWorker::openSource(const QString& source)
+void BatchWorker::openSource(ConversionJob& job)
 {
-    m_bDecoderFailed = false;
-    m_pDecoder->setFile(source, m_format.sampleRate, m_format.bitsPerSample, m_format.channels);
+    job.bDecoderFailed = false;
+    job.pDecoder->setFile(job.source, m_format.sampleRate, m_format.bitsPerSample, m_format.channels);
 }
 
 void BatchWorker::initAudioFileInfo(const QString& source)
 {
-    m_nNumSamples = 0;
-    m_fPeak = 0.0f;
-    m_nFirstSound = 0;
-    m_nLastSound = 0;
-    m_bSoundFound = false;
+    ConversionJob job;
+    job.bDirect = true;
+    job.source = source;
+    job.pDecoder = m_pDecoder;
+    analyse(job);
+    m_fPeak = job.analysis.peak;
+    m_nNumSamples = job.analysis.count;
+}
 
-    openSource(source);
+void BatchWorker::convert(const QString& source, const QString& target)
+{
+    ConversionJob job;
+    job.bDirect = true;
+    job.source = source;
+    job.target = target;
+    job.pDecoder = m_pDecoder;
+    convertJob(job);
+    m_fPeak = job.analysis.peak;
+    m_nNumSamples = job.analysis.count;
+    if (job.pWritten)
+        job.pWritten->close();
+    m_strErrors += job.lines;
+}
+
+void BatchWorker::analyse(ConversionJob& job)
+{
+    ConversionJob::Analysis& result = job.analysis;
+    result = ConversionJob::Analysis();
+    openSource(job);
     std::vector<float> buffer(BlockSize);
     float fMin = 0.0f;
     float fMax = 0.0f;
-    for (int n = readBlock(m_pDecoder, buffer.data()); n > 0; n = readBlock(m_pDecoder, buffer.data())) {
+    for (int n = readBlock(job.pDecoder, buffer.data()); n > 0;
+         n = goOn(job, true) ? readBlock(job.pDecoder, buffer.data()) : 0) {
         for (int i = 0; i < n; ++i) {
             const float x = buffer[size_t(i)];
             if (x < fMin)
@@ -62,16 +89,16 @@ void BatchWorker::initAudioFileInfo(const QString& source)
             else if (x > fMax)
                 fMax = x;
             if (std::fabs(x) > SoundThreshold) {
-                if (!m_bSoundFound)
-                    m_nFirstSound = m_nNumSamples + i;
-                m_bSoundFound = true;
-                m_nLastSound = m_nNumSamples + i;
+                if (!result.bSoundFound)
+                    result.firstSound = result.count + i;
+                result.bSoundFound = true;
+                result.lastSound = result.count + i;
             }
         }
-        m_nNumSamples += n;
+        result.count += n;
     }
-    m_pDecoder->finish();
-    m_fPeak = fMax > std::fabs(fMin) ? fMax : std::fabs(fMin);
+    job.pDecoder->finish();
+    result.peak = fMax > std::fabs(fMin) ? fMax : std::fabs(fMin);
 }
 
 bool BatchWorker::fitsIntermediate(qint64 count) const
@@ -84,25 +111,41 @@ bool BatchWorker::fitsIntermediate(qint64 count) const
     return IntermediateHeaderBytes + dataBytes + envelopeBytes <= 0xFFFFFFFFull;
 }
 
-void BatchWorker::convert(const QString& source, const QString& target)
+void BatchWorker::convertJob(ConversionJob& job)
 {
-    emit fileProgress(0);
-    emit currentFile(tr("ANALYZING"));
-    initAudioFileInfo(source);
+    const QMetaObject::Connection failed = connect(
+        job.pDecoder, &ZADovuzIdida::NativeAudioDecoderBase::error, job.pDecoder,
+        [&job](const QString& message) {
+            qDebug().noquote() << "decoder:" << message;
+            job.bDecoderFailed = true;
+        },
+        Qt::DirectConnection);
+    convertPasses(job);
+    disconnect(failed);
+    leaveGate(job);
+}
 
-    const qint64 count = m_nNumSamples;
+void BatchWorker::convertPasses(ConversionJob& job)
+{
+    showPercent(job, 0);
+    showText(job, tr("ANALYZING"));
+    analyse(job);
+    if (job.bDropped)
+        return;
+
+    const qint64 count = job.analysis.count;
     if (!fitsIntermediate(count)) {
-        slotAppendError(tr("Can not convert, because the duration is to long. Please reduce the conversion sample "
-                           "rate and try again: ") +
-                        source + tr("\n"));
+        job.lines += tr("Can not convert, because the duration is to long. Please reduce the conversion sample "
+                        "rate and try again: ") +
+                     job.source + tr("\n");
         return;
     }
     if (count == 0) {
-        slotAppendError(tr("Can not convert: ") + source + tr("\n"));
+        job.lines += tr("Can not convert: ") + job.source + tr("\n");
         return;
     }
-    if (m_bDecoderFailed) {
-        slotAppendError(damagedLine(source));
+    if (job.bDecoderFailed) {
+        job.lines += damagedLine(job.source);
         return;
     }
 
@@ -110,31 +153,27 @@ void BatchWorker::convert(const QString& source, const QString& target)
     const qint64 valuesPerSecond = qint64(std::max(m_format.sampleRate, 1)) * channels;
     const qint64 resultBytes = qint64(double(m_format.bitRate) / 8.0 * double(count) / double(valuesPerSecond));
     const qint64 needed = count * m_format.bitsPerSample / 8 + resultBytes + SpaceMargin;
-    if (m_pEncodes)
-        m_pEncodes->waitForSlot(m_bStop);
-    if (!waitForFreeSpace(QFileInfo(target).absolutePath(), needed) || m_bStop)
+    if (!passGate(job, needed) || m_bStop)
         return;
 
-    emit currentFile(QFileInfo(source).completeBaseName());
-    std::unique_ptr<GeneralOutput> output(createOutput(target));
-    output->setMetaInfoFile(source);
+    showText(job, QFileInfo(job.source).completeBaseName());
+    std::unique_ptr<GeneralOutput> output(createOutput(job.target));
+    output->setMetaInfoFile(job.source);
     // Beside earlier files still being encoded, the intermediate's own name may have had to change.
-    if (m_pEncodes)
-        output->setResultBaseName(QFileInfo(source).completeBaseName());
-    connect(output.get(), SIGNAL(errorsLog(QString)), this, SLOT(slotAppendError(QString)), Qt::DirectConnection);
-    if (!writeProcessed(source, output.get())) {
+    if (!job.bDirect)
+        output->setResultBaseName(QFileInfo(job.source).completeBaseName());
+    connect(
+        output.get(), &GeneralOutput::errorsLog, output.get(), [&job](const QString& line) { job.lines += line; },
+        Qt::DirectConnection);
+    if (!writeProcessed(job, output.get())) {
         output->discard();
-        slotAppendError(damagedLine(source));
+        if (!job.bDropped)
+            job.lines += damagedLine(job.source);
         return;
     }
-    if (m_pDecoder->damagedPackets() > 0)
-        slotAppendError(tr("Converted with damaged parts skipped: ") + source + tr("\n"));
-    if (m_pEncodes) {
-        m_pWritten = std::move(output);
-        m_nWrittenReserve = needed;
-    } else {
-        output->close();
-    }
+    if (job.pDecoder->damagedPackets() > 0)
+        job.lines += tr("Converted with damaged parts skipped: ") + job.source + tr("\n");
+    job.pWritten = std::move(output);
 }
 
 QString BatchWorker::damagedLine(const QString& source) const
@@ -142,9 +181,10 @@ QString BatchWorker::damagedLine(const QString& source) const
     return tr("Can not convert: ") + source + tr(" (the file is damaged or changed during the conversion)\n");
 }
 
-bool BatchWorker::writeProcessed(const QString& source, GeneralOutput* pOutput)
+bool BatchWorker::writeProcessed(ConversionJob& job, GeneralOutput* pOutput)
 {
-    const qint64 count = m_nNumSamples;
+    const ConversionJob::Analysis& analysis = job.analysis;
+    const qint64 count = analysis.count;
     const int channels = std::max(m_format.channels, 1);
     const qint64 valuesPerSecond = qint64(std::max(m_format.sampleRate, 1)) * channels;
 
@@ -152,11 +192,11 @@ bool BatchWorker::writeProcessed(const QString& source, GeneralOutput* pOutput)
     params.count = count;
     params.channels = channels;
     params.end = count;
-    if (ConversionSettings::normalizationActive() && m_fPeak > SilentPeak) {
+    if (ConversionSettings::normalizationActive() && analysis.peak > SilentPeak) {
         const float fLimit = float(ConversionSettings::normalization()) / 100.0f;
         // An M4A result is encoded from an intermediate a little below the limit, room for the encoder's overshoot.
         const bool bEncoded = ProductVariant::kind() == ProductVariant::M4a;
-        params.gain = fLimit * (bEncoded ? GeneralOutput::headroom() : 1.0f) / m_fPeak;
+        params.gain = fLimit * (bEncoded ? GeneralOutput::headroom() : 1.0f) / analysis.peak;
         pOutput->setPeakLimit(fLimit);
     }
     if (ConversionSettings::fadeInOutActive()) {
@@ -164,47 +204,93 @@ bool BatchWorker::writeProcessed(const QString& source, GeneralOutput* pOutput)
         params.fadeOut = ConversionSettings::fadeOut() * valuesPerSecond;
     }
     // Trimming keeps whole frames: from the frame of the first sound to the end of the frame of the last.
-    if (ConversionSettings::trimSilenceActive() && m_bSoundFound) {
-        params.first = m_nFirstSound - m_nFirstSound % channels;
-        params.end = std::min(m_nLastSound - m_nLastSound % channels + channels, count);
+    if (ConversionSettings::trimSilenceActive() && analysis.bSoundFound) {
+        params.first = analysis.firstSound - analysis.firstSound % channels;
+        params.end = std::min(analysis.lastSound - analysis.lastSound % channels + channels, count);
     }
     BlockProcessor processor(params);
 
-    openSource(source);
+    openSource(job);
     std::vector<float> buffer(BlockSize);
     float* data = buffer.data();
     int nLastPercent = 0;
     // Read to the end even past the last kept value, so that the count can be compared with the first pass.
     for (int n = 1; n > 0;) {
-        waitWhilePaused();
-        n = readBlock(m_pDecoder, data);
+        if (!goOn(job, false))
+            break;
+        n = readBlock(job.pDecoder, data);
         const int kept = processor.process(data, n);
         const int nPercent = int(std::min<qint64>(100, processor.position() * 100 / count));
         if (nPercent != nLastPercent) {
-            emit fileProgress(nPercent);
+            showPercent(job, nPercent);
             nLastPercent = nPercent;
         }
         if (kept > 0)
             pOutput->write(data, kept);
     }
-    m_pDecoder->finish();
-    return !m_bDecoderFailed && std::abs(processor.position() - count) <= qint64(PassToleranceFrames) * channels;
+    job.pDecoder->finish();
+    return !job.bDropped && !job.bDecoderFailed &&
+           std::abs(processor.position() - count) <= qint64(PassToleranceFrames) * channels;
 }
 
-bool BatchWorker::waitForFreeSpace(const QString& folder, qint64 needed)
+bool BatchWorker::goOn(ConversionJob& job, bool bFirstPass)
+{
+    if (bFirstPass && isShown(job))
+        return true;
+    waitWhilePaused();
+    job.bDropped = m_bStop && !isShown(job);
+    return !job.bDropped;
+}
+
+bool BatchWorker::passGate(ConversionJob& job, qint64 needed)
+{
+    const QString folder = QFileInfo(job.target).absolutePath();
+    if (job.bDirect)
+        return waitForFreeSpace(job, folder, needed);
+    {
+        std::unique_lock<std::mutex> lock(m_jobsMutex);
+        // The stop flag is set without a notification, so it is looked at now and then.
+        while (m_nGate < job.index && !m_bStop)
+            m_jobsChanged.wait_for(lock, std::chrono::milliseconds(100));
+    }
+    if (m_bStop || !m_pEncodes->takeSlot(m_bStop))
+        return false;
+    job.bSlot = true;
+    if (!waitForFreeSpace(job, folder, needed))
+        return false;
+    m_pEncodes->reserve(needed);
+    job.reserve = needed;
+    leaveGate(job);
+    return true;
+}
+
+void BatchWorker::leaveGate(const ConversionJob& job)
+{
+    if (job.bDirect)
+        return;
+    std::lock_guard<std::mutex> lock(m_jobsMutex);
+    m_vecLeftGate[size_t(job.index)] = true;
+    while (m_nGate < int(m_vecLeftGate.size()) && m_vecLeftGate[size_t(m_nGate)])
+        ++m_nGate;
+    m_jobsChanged.notify_all();
+}
+
+bool BatchWorker::waitForFreeSpace(ConversionJob& job, const QString& folder, qint64 needed)
 {
     for (;;) {
         const qint64 available = availableBytes(folder);
-        const qint64 reserved = m_pEncodes ? m_pEncodes->reservedBytes() : 0;
+        const qint64 reserved = job.bDirect ? 0 : m_pEncodes->reservedBytes();
         if (available < 0) {
-            slotAppendError(tr("Can not read the free space of the folder: ") + folder + tr("\n"));
+            job.lines += tr("Can not read the free space of the folder: ") + folder + tr("\n");
             return false;
         }
         if (needed + reserved < available)
             return true;
-        // Running encodes may be what fills the disk: the space is told again once they have ended.
+        // Files being written or encoded may be what fills the disk: the space is told again once they have ended.
         if (reserved > 0) {
-            m_pEncodes->waitForIdle();
+            m_pEncodes->waitUntilUnreserved(m_bStop);
+            if (m_bStop)
+                return false;
             continue;
         }
         m_bPause = true;

@@ -16,15 +16,33 @@ EncodeQueue::~EncodeQueue()
     m_pool.waitForDone();
 }
 
-void EncodeQueue::waitForSlot(const std::atomic<bool>& bStop)
+bool EncodeQueue::takeSlot(const std::atomic<bool>& bStop)
 {
     std::unique_lock<std::mutex> lock(m_mutex);
     // The stop flag is set without a notification, so it is looked at now and then.
     while (m_nRunning >= m_nSlots && !bStop)
         m_changed.wait_for(lock, std::chrono::milliseconds(100));
+    if (bStop)
+        return false;
+    ++m_nRunning;
+    return true;
 }
 
-void EncodeQueue::add(std::unique_ptr<GeneralOutput> pOutput, const QString& lines, qint64 reserve)
+void EncodeQueue::reserve(qint64 bytes)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_nPending += bytes;
+}
+
+void EncodeQueue::releaseSlot(qint64 reserve)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    --m_nRunning;
+    m_nPending -= reserve;
+    m_changed.notify_all();
+}
+
+void EncodeQueue::add(std::unique_ptr<GeneralOutput> pOutput, const QString& lines, qint64 reserve, bool bSlot)
 {
     auto entry = std::make_shared<Entry>();
     entry->lines = lines;
@@ -46,10 +64,14 @@ void EncodeQueue::add(std::unique_ptr<GeneralOutput> pOutput, const QString& lin
         std::lock_guard<std::mutex> lock(m_mutex);
         entry->bDone = !bEncode;
         m_entries.push_back(entry);
-        if (bEncode) {
+        if (bSlot)
+            m_nPending -= reserve;
+        if (bEncode && !bSlot)
             ++m_nRunning;
+        if (!bEncode && bSlot)
+            --m_nRunning;
+        if (bEncode)
             m_setResults.insert(entry->result);
-        }
         reportEnded();
     }
     if (!bEncode)
@@ -91,23 +113,23 @@ void EncodeQueue::reportEnded()
 qint64 EncodeQueue::reservedBytes() const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    qint64 total = 0;
+    return reservedLocked();
+}
+
+qint64 EncodeQueue::reservedLocked() const
+{
+    qint64 total = m_nPending;
     for (const auto& entry : m_entries)
         if (!entry->bDone)
             total += entry->reserve;
     return total;
 }
 
-int EncodeQueue::running() const
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_nRunning;
-}
-
-void EncodeQueue::waitForIdle()
+void EncodeQueue::waitUntilUnreserved(const std::atomic<bool>& bStop)
 {
     std::unique_lock<std::mutex> lock(m_mutex);
-    m_changed.wait(lock, [this] { return m_nRunning == 0; });
+    while (reservedLocked() > 0 && !bStop)
+        m_changed.wait_for(lock, std::chrono::milliseconds(100));
 }
 
 void EncodeQueue::waitForAll()

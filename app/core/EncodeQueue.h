@@ -23,16 +23,20 @@ public:
     // Waits for every encode.
     ~EncodeQueue();
 
-    // Blocks while every slot is busy, until one is free or bStop is set.
-    void waitForSlot(const std::atomic<bool>& bStop);
-    // The outcome of one file: its lines so far and, when it made one, the output to complete and encode;
-    // reserve is the disk space its encode may still take.
-    void add(std::unique_ptr<GeneralOutput> pOutput, const QString& lines, qint64 reserve);
-    // Disk space the running encodes may still take.
+    // Blocks while every slot is busy; then takes one for a file about to be written, true, or false once bStop
+    // is set. The slot passes to the file's encode or is given back by add() or releaseSlot().
+    bool takeSlot(const std::atomic<bool>& bStop);
+    // Disk space a file holding a slot may take until its encode has ended.
+    void reserve(qint64 bytes);
+    // A file holding a slot and reserve bytes ends without an outcome.
+    void releaseSlot(qint64 reserve);
+    // The outcome of one file, in file order: its lines so far and, when it made one, the output to complete and
+    // encode; reserve is the disk space its encode may still take; bSlot tells whether the file holds a slot.
+    void add(std::unique_ptr<GeneralOutput> pOutput, const QString& lines, qint64 reserve, bool bSlot = false);
+    // Disk space taken by files being written or encoded.
     qint64 reservedBytes() const;
-    int running() const;
-    // Blocks until no encode runs.
-    void waitForIdle();
+    // Blocks until no file holds any disk space, or bStop is set.
+    void waitUntilUnreserved(const std::atomic<bool>& bStop);
     // Blocks until every file is reported.
     void waitForAll();
 
@@ -48,6 +52,7 @@ private:
     void encode(const std::shared_ptr<Entry>& entry, GeneralOutput* pOutput);
     // Under the lock: reports the ended files at the head of the queue.
     void reportEnded();
+    qint64 reservedLocked() const;
 
     const int m_nSlots;
     const std::function<void(const QString&)> m_report;
@@ -56,6 +61,8 @@ private:
     std::deque<std::shared_ptr<Entry>> m_entries;
     // Result names of running encodes, which may not exist on disk yet.
     QSet<QString> m_setResults;
+    // Slots held by files being written or encoded, and the space held by those still being written.
     int m_nRunning = 0;
+    qint64 m_nPending = 0;
     QThreadPool m_pool;
 };

@@ -17,12 +17,36 @@
 
 namespace {
 
-// Plays a constant for a length told by the name; names with "silent" play nothing.
+struct EncodeStats
+{
+    // Files being decoded at once, now and at most.
+    std::atomic<int> nDecoding{0};
+    std::atomic<int> nMostDecoding{0};
+    std::atomic<int> nStarted{0};
+    std::atomic<int> nEnded{0};
+    std::atomic<int> nRunning{0};
+    std::atomic<int> nMostRunning{0};
+    // What the worker's free-space query answers.
+    qint64 nAvailable = qint64(1) << 40;
+    // Called in the encode's thread as the given encode (from 1) starts.
+    std::function<void(int)> onStart;
+};
+
+void raiseMost(std::atomic<int>& most, int value)
+{
+    for (int seen = most; value > seen;)
+        most.compare_exchange_weak(seen, value);
+}
+
+// Plays a constant for a length told by the name, after a short wait; names with "silent" play nothing.
 class NamedDecoder : public ZADovuzIdida::NativeAudioDecoderBase
 {
 public:
+    explicit NamedDecoder(EncodeStats* pStats) : m_pStats(pStats) {}
     void setFile(const QString& path, const int&, const int&, const int&) override
     {
+        raiseMost(m_pStats->nMostDecoding, ++m_pStats->nDecoding);
+        QThread::msleep(5);
         m_nPosition = 0;
         m_nLength = path.contains("silent") ? 0 : 20000 + 2000 * int(qHash(path) % 16);
     }
@@ -33,23 +57,12 @@ public:
         m_nPosition += std::max(n, 0);
         return std::max(n, 0);
     }
-    void finish() override {}
+    void finish() override { --m_pStats->nDecoding; }
 
 private:
+    EncodeStats* m_pStats;
     int m_nPosition = 0;
     int m_nLength = 0;
-};
-
-struct EncodeStats
-{
-    std::atomic<int> nStarted{0};
-    std::atomic<int> nEnded{0};
-    std::atomic<int> nRunning{0};
-    std::atomic<int> nMostRunning{0};
-    // What the worker's free-space query answers.
-    qint64 nAvailable = qint64(1) << 40;
-    // Called in the encode's thread as the given encode (from 1) starts.
-    std::function<void(int)> onStart;
 };
 
 // An encoder that takes a random time, refuses sources named "fail..." and else copies the intermediate.
@@ -65,9 +78,7 @@ protected:
     bool encode(const QString& input, const QString& output, QString* pReason) override
     {
         const int nth = ++m_pStats->nStarted;
-        const int nRunning = ++m_pStats->nRunning;
-        for (int most = m_pStats->nMostRunning; nRunning > most;)
-            m_pStats->nMostRunning.compare_exchange_weak(most, nRunning);
+        raiseMost(m_pStats->nMostRunning, ++m_pStats->nRunning);
         if (m_pStats->onStart)
             m_pStats->onStart(nth);
         QThread::msleep(20 + QRandomGenerator::global()->bounded(60));
@@ -86,9 +97,10 @@ private:
 class SlowWorker : public BatchWorker
 {
 public:
-    SlowWorker(int nSlots, EncodeStats* pStats) : m_nSlots(nSlots), m_pStats(pStats) { setDecoder(new NamedDecoder); }
+    SlowWorker(int nSlots, EncodeStats* pStats) : m_nSlots(nSlots), m_pStats(pStats) {}
 
 protected:
+    ZADovuzIdida::NativeAudioDecoderBase* createDecoder() const override { return new NamedDecoder(m_pStats); }
     GeneralOutput* createOutput(const QString& target) override
     {
         return new SlowOutput(target, ConversionSettings::targetFormat(), m_pStats);
@@ -105,6 +117,8 @@ struct Outcome
 {
     QString errors;
     QStringList totals;
+    // The names shown as the file at hand.
+    QStringList shown;
     // Every file of the run folder with its size.
     QStringList files;
     bool bFinished = false;
@@ -149,6 +163,10 @@ private:
         auto* pRun = new BatchRun(pWorker);
         QString folder;
         connect(pRun, &BatchRun::totalProgress, this, [&](int percent) { outcome.totals << QString::number(percent); });
+        connect(pRun, &BatchRun::currentFile, this, [&](const QString& text) {
+            if (text != "ANALYZING")
+                outcome.shown << text;
+        });
         connect(pRun, &BatchRun::notEnoughtFreeSpace, this, [&] { outcome.bSpaceLacking = true; });
         connect(pRun, &BatchRun::errorsLog, this, [&](const QString& text) { outcome.errors += text; });
         connect(pRun, &BatchRun::finished, this, [&](const QString& runFolder) {
@@ -200,6 +218,9 @@ private slots:
 
         QCOMPARE(single.nMostRunning.load(), 1);
         QVERIFY(overlapped.nMostRunning > 1);
+        QCOMPARE(single.nMostDecoding.load(), 1);
+        QVERIFY(overlapped.nMostDecoding > 1);
+        QCOMPARE(outcome.shown, reference.shown);
         QVERIFY(reference.bFinished && outcome.bFinished);
         QCOMPARE(outcome.errors, reference.errors);
         QCOMPARE(outcome.totals, reference.totals);
