@@ -107,8 +107,8 @@ int main(int argc, char** argv)
 
     std::printf("input: %d tracks of %.0f s, 44.1 kHz stereo, FLAC and MP3; AAC at %d bit/s\n", nTracks, seconds,
                 bitRate);
-    std::printf("run (%d encodes at once at most): %.2f s; without normalization %.2f s\n", QThread::idealThreadCount(),
-                workerSeconds, plainSeconds);
+    std::printf("run (at most %d files converted and encoded at once): %.2f s; without normalization %.2f s\n",
+                QThread::idealThreadCount(), workerSeconds, plainSeconds);
     std::printf("ffmpeg, all at once:      %.2f s\n", parallel);
     std::printf("ffmpeg, one after another: %.2f s\n", reference);
     std::printf("ratio run/ffmpeg all at once: %.3f; without normalization %.3f (goal: at most 1.25)\n",
