@@ -166,11 +166,11 @@ void BatchWorker::convertInputs(const QString& runFolder, EncodeQueue& encodes)
         m_fPeak = job.analysis.peak;
         m_nNumSamples = job.analysis.count;
         encodes.add(std::move(job.pWritten), job.lines, job.reserve, job.bSlot);
-        job.bSlot = false;
-        ++nHanded;
+        const QString target = job.target;
+        jobs[size_t(nHanded++)].reset();
         if (m_bStop) {
             if (ProductVariant::kind() != ProductVariant::M4a)
-                QFile::remove(job.target);
+                QFile::remove(target);
             break;
         }
         showJob(nHanded, nHanded < nBegun ? jobs[size_t(nHanded)].get() : nullptr);
@@ -206,7 +206,7 @@ void BatchWorker::showText(ConversionJob& job, const QString& text)
 {
     std::lock_guard<std::mutex> lock(m_jobsMutex);
     job.text = text;
-    if (job.bDirect || job.index == m_nShown)
+    if (shownLocked(job))
         emit currentFile(text);
 }
 
@@ -214,15 +214,17 @@ void BatchWorker::showPercent(ConversionJob& job, int percent)
 {
     std::lock_guard<std::mutex> lock(m_jobsMutex);
     job.percent = percent;
-    if (job.bDirect || job.index == m_nShown)
+    if (shownLocked(job))
         emit fileProgress(percent);
 }
 
 bool BatchWorker::isShown(const ConversionJob& job)
 {
     std::lock_guard<std::mutex> lock(m_jobsMutex);
-    return job.bDirect || job.index == m_nShown;
+    return shownLocked(job);
 }
+
+bool BatchWorker::shownLocked(const ConversionJob& job) const { return job.bDirect || job.index == m_nShown; }
 
 void BatchWorker::showJob(int index, const ConversionJob* pJob)
 {

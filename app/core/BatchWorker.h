@@ -104,6 +104,9 @@ private:
     void convertInputs(const QString& runFolder, EncodeQueue& encodes);
     // The job of input file index: its target folder and a free intermediate name that is not in taken.
     std::unique_ptr<ConversionJob> makeJob(int index, const QString& runFolder, const QSet<QString>& taken);
+    // A file on the worker's own decoder, at once: the first pass alone without a target, else the whole
+    // conversion; its lines join the errors text.
+    void runOnOwnDecoder(const QString& source, const QString& target);
     // Both passes of one file; its outcome stays in the job.
     void convertJob(ConversionJob& job);
     void convertPasses(ConversionJob& job);
@@ -129,6 +132,8 @@ private:
     void showText(ConversionJob& job, const QString& text);
     void showPercent(ConversionJob& job, int percent);
     bool isShown(const ConversionJob& job);
+    // Under the jobs' mutex.
+    bool shownLocked(const ConversionJob& job) const;
     // Makes pJob (null when not begun yet), at index, the file shown, and shows how far it is.
     void showJob(int index, const ConversionJob* pJob);
     // Target folder of a source or copy, created; empty (and an error line in lines) when it cannot be created.

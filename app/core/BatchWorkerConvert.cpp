@@ -46,25 +46,21 @@ void BatchWorker::openSource(ConversionJob& job)
     job.pDecoder->setFile(job.source, m_format.sampleRate, m_format.bitsPerSample, m_format.channels);
 }
 
-void BatchWorker::initAudioFileInfo(const QString& source)
-{
-    ConversionJob job;
-    job.bDirect = true;
-    job.source = source;
-    job.pDecoder = m_pDecoder;
-    analyse(job);
-    m_fPeak = job.analysis.peak;
-    m_nNumSamples = job.analysis.count;
-}
+void BatchWorker::initAudioFileInfo(const QString& source) { runOnOwnDecoder(source, QString()); }
 
-void BatchWorker::convert(const QString& source, const QString& target)
+void BatchWorker::convert(const QString& source, const QString& target) { runOnOwnDecoder(source, target); }
+
+void BatchWorker::runOnOwnDecoder(const QString& source, const QString& target)
 {
     ConversionJob job;
     job.bDirect = true;
     job.source = source;
     job.target = target;
     job.pDecoder = m_pDecoder;
-    convertJob(job);
+    if (target.isEmpty())
+        analyse(job);
+    else
+        convertJob(job);
     m_fPeak = job.analysis.peak;
     m_nNumSamples = job.analysis.count;
     if (job.pWritten)
