@@ -6,6 +6,7 @@
 #include "EncodeQueue.h"
 #include "GeneralOutput.h"
 #include "ProductVariant.h"
+#include "TruePeak.h"
 
 #include <ZADovuzIdida/NativeAudioDecoderBase.h>
 #include <ZADovuzIdida/_VozIdavi/Common/EBUEnvelope.h>
@@ -76,8 +77,14 @@ void BatchWorker::analyse(ConversionJob& job)
     std::vector<float> buffer(BlockSize);
     float fMin = 0.0f;
     float fMax = 0.0f;
+    // The level of a normalized M4A intermediate is set by its true peak (see writeProcessed).
+    std::unique_ptr<TruePeak> truePeak;
+    if (ConversionSettings::normalizationActive() && ProductVariant::kind() == ProductVariant::M4a)
+        truePeak = std::make_unique<TruePeak>(m_format.channels);
     for (int n = readBlock(job.pDecoder, buffer.data()); n > 0;
          n = goOn(job, true) ? readBlock(job.pDecoder, buffer.data()) : 0) {
+        if (truePeak)
+            truePeak->add(buffer.data(), n);
         for (int i = 0; i < n; ++i) {
             const float x = buffer[size_t(i)];
             if (x < fMin)
@@ -95,6 +102,10 @@ void BatchWorker::analyse(ConversionJob& job)
     }
     job.pDecoder->finish();
     result.peak = fMax > std::fabs(fMin) ? fMax : std::fabs(fMin);
+    if (truePeak) {
+        truePeak->finish();
+        result.truePeak = truePeak->peak();
+    }
 }
 
 bool BatchWorker::fitsIntermediate(qint64 count) const
@@ -190,9 +201,10 @@ bool BatchWorker::writeProcessed(ConversionJob& job, GeneralOutput* pOutput)
     params.end = count;
     if (ConversionSettings::normalizationActive() && analysis.peak > SilentPeak) {
         const float fLimit = float(ConversionSettings::normalization()) / 100.0f;
-        // An M4A result is encoded from an intermediate a little below the limit, room for the encoder's overshoot.
-        const bool bEncoded = ProductVariant::kind() == ProductVariant::M4a;
-        params.gain = fLimit * (bEncoded ? GeneralOutput::headroom() : 1.0f) / analysis.peak;
+        // An M4A result is encoded from an intermediate whose true peak lies in the middle of the result's peak
+        // window: the true peak foretells the decoded peak of the encode far better than the sample peak.
+        const bool bEncoded = ProductVariant::kind() == ProductVariant::M4a && analysis.truePeak > 0.0f;
+        params.gain = bEncoded ? fLimit * GeneralOutput::headroom() / analysis.truePeak : fLimit / analysis.peak;
         pOutput->setPeakLimit(fLimit);
     }
     if (ConversionSettings::fadeInOutActive()) {

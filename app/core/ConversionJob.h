@@ -11,12 +11,14 @@
 
 struct ConversionJob
 {
-    // Results of the first pass: count of interleaved values, peak magnitude, first and last value index above
-    // the sound threshold (both 0 when bSoundFound is false).
+    // Results of the first pass: count of interleaved values, peak magnitude, the true peak (the peak between the
+    // samples too; measured only for a normalized M4A result, else 0), first and last value index above the sound
+    // threshold (both 0 when bSoundFound is false).
     struct Analysis
     {
         qint64 count = 0;
         float peak = 0.0f;
+        float truePeak = 0.0f;
         qint64 firstSound = 0;
         qint64 lastSound = 0;
         bool bSoundFound = false;

@@ -3,6 +3,7 @@
 #include "ConversionSettings.h"
 #include "OutputNames.h"
 #include "ProductVariant.h"
+#include "TruePeak.h"
 
 #include <ZADovuzIdida/AFTransCoder.h>
 #include <ZADovuzIdida/NativeAudioTools.h>
@@ -24,11 +25,26 @@
 
 namespace {
 
-// The window of the decoded peak below the limit, the level aimed at inside it, and the encodes it may take.
+// The window of the decoded peak below the limit and the level aimed at inside it.
 const float PeakWindow = std::pow(10.0f, -1.0f / 20.0f);
 const float PeakAim = std::pow(10.0f, -0.5f / 20.0f);
-constexpr int MaxEncodes = 5;
+// A result above the limit is the worse miss: after one, the second encode aims this much lower, the encoder's peak
+// scattering by a few tenths of a dB between nearby levels.
+const float LoweredAim = std::pow(10.0f, -0.65f / 20.0f);
+// A written true peak nearer the aim than this (0.1 dB) is encoded as it is.
+const float AimTolerance = std::pow(10.0f, 0.1f / 20.0f);
 constexpr int ScaleBlock = 32000;
+
+// How far, in dB, a decoded peak lies outside the window below limit; one above the limit counts as farther
+// than any below it.
+float windowMiss(float peak, float limit)
+{
+    if (peak > limit)
+        return 1000.0f + 20.0f * std::log10(peak / limit);
+    if (peak < limit * PeakWindow)
+        return 20.0f * std::log10(limit * PeakWindow / std::max(peak, 1e-9f));
+    return 0.0f;
+}
 
 } // namespace
 
@@ -71,6 +87,14 @@ void GeneralOutput::setMetaInfoFile(const QString& path)
         m_pEncoder->setMetaInfoFile(path);
 }
 
+void GeneralOutput::setPeakLimit(float limit)
+{
+    m_fPeakLimit = limit;
+    m_pWrittenPeak.reset();
+    if (limit > 0.0f && m_pWave && ProductVariant::kind() == ProductVariant::M4a)
+        m_pWrittenPeak = std::make_unique<TruePeak>(m_format.channels);
+}
+
 void GeneralOutput::write(float* data, qint64 count)
 {
     if (m_pEncoder) {
@@ -79,6 +103,8 @@ void GeneralOutput::write(float* data, qint64 count)
     }
     if (!m_pWave)
         return;
+    if (m_pWrittenPeak)
+        m_pWrittenPeak->add(data, int(std::min<qint64>(count, INT_MAX)));
     do {
         const int n = int(std::min<qint64>(count, INT_MAX));
         m_pWave->write(data, n);
@@ -167,30 +193,50 @@ bool GeneralOutput::encodeStep(const QString& result)
 
 bool GeneralOutput::encodeWithinPeak(const QString& result, QString* pReason)
 {
-    if (!encode(m_strFileName, result, pReason))
-        return false;
-    if (m_fPeakLimit <= 0.0f)
-        return true;
-    const auto measure = [&](float* pPeak) {
-        *pPeak = ZADovuzIdida::NativeAudioTools::peak(result);
-        if (*pPeak < 0.0f)
-            *pReason = tr("the result can not be decoded");
-        return *pPeak >= 0.0f;
-    };
+    if (m_pWrittenPeak)
+        m_pWrittenPeak->finish();
+    if (!m_pWrittenPeak || m_pWrittenPeak->samplePeak() <= 0.0f)
+        return encode(m_strFileName, result, pReason);
+    const float maxGain = m_fPeakLimit / m_pWrittenPeak->samplePeak();
+    // Fades may have lowered the true peak below the aim.
+    float gain = std::min(maxGain, m_fPeakLimit * PeakAim / m_pWrittenPeak->peak());
+    if (gain < AimTolerance && gain > 1.0f / AimTolerance)
+        gain = 1.0f;
     float peak = 0.0f;
-    if (!measure(&peak))
+    if (!encodeScaled(gain, result, &peak, pReason))
         return false;
-    // Lower the level while the peak is above the window, raise it (never past the limit itself, which the
-    // intermediate reaches at a gain of 1 / headroom) while it is below; the encoder's overshoot is not linear,
-    // so each step aims at the middle.
-    const float maxGain = 1.0f / headroom();
-    float gain = 1.0f;
-    for (int nEncodes = 1; nEncodes < MaxEncodes && peak > 0.0f; ++nEncodes) {
-        const bool bAbove = peak > m_fPeakLimit;
-        const bool bBelow = peak < m_fPeakLimit * PeakWindow && gain < maxGain;
-        if (!bAbove && !bBelow)
-            break;
-        gain = std::min(maxGain, gain * m_fPeakLimit * PeakAim / peak);
+    if (windowMiss(peak, m_fPeakLimit) == 0.0f || peak <= 0.0f || (peak < m_fPeakLimit && gain >= maxGain))
+        return true;
+
+    // Once more at the level the overshoot asks for; the nearer of the two results is kept.
+    const QFileInfo info(result);
+    QTemporaryFile second(info.absolutePath() + "/" + info.completeBaseName() + ".XXXXXX.m4a");
+    if (!second.open()) {
+        *pReason = tr("can not write a file beside ") + result;
+        return false;
+    }
+    second.close();
+    float secondPeak = 0.0f;
+    const float secondAim = peak > m_fPeakLimit ? LoweredAim : PeakAim;
+    if (!encodeScaled(std::min(maxGain, gain * m_fPeakLimit * secondAim / peak), second.fileName(), &secondPeak,
+                      pReason))
+        return false;
+    if (windowMiss(secondPeak, m_fPeakLimit) < windowMiss(peak, m_fPeakLimit)) {
+        QFile::remove(result);
+        if (!QFile::rename(second.fileName(), result)) {
+            *pReason = tr("can not write ") + result;
+            return false;
+        }
+    }
+    return true;
+}
+
+bool GeneralOutput::encodeScaled(float gain, const QString& output, float* pPeak, QString* pReason)
+{
+    if (gain == 1.0f) {
+        if (!encode(m_strFileName, output, pReason))
+            return false;
+    } else {
         const QFileInfo info(m_strFileName);
         QTemporaryFile scaled(info.absolutePath() + "/" + info.completeBaseName() + ".XXXXXX.wav");
         if (!scaled.open()) {
@@ -202,11 +248,13 @@ bool GeneralOutput::encodeWithinPeak(const QString& result, QString* pReason)
             *pReason = tr("can not write ") + scaled.fileName();
             return false;
         }
-        QFile::remove(result);
-        if (!encode(scaled.fileName(), result, pReason) || !measure(&peak))
+        if (!encode(scaled.fileName(), output, pReason))
             return false;
     }
-    return true;
+    *pPeak = ZADovuzIdida::NativeAudioTools::peak(output);
+    if (*pPeak < 0.0f)
+        *pReason = tr("the result can not be decoded");
+    return *pPeak >= 0.0f;
 }
 
 float GeneralOutput::headroom() { return PeakAim; }

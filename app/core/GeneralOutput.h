@@ -13,6 +13,7 @@ namespace ZADovuzIdida {
 class EncoderBase;
 class WaveOutput;
 } // namespace ZADovuzIdida
+class TruePeak;
 
 class GeneralOutput : public QObject
 {
@@ -29,12 +30,14 @@ public:
     // The result's name before the extension; by default the intermediate file's. Intermediates of other files
     // still being encoded may have taken the source's own name.
     void setResultBaseName(const QString& base) { m_strResultBase = base; }
-    // When above 0, the decoded peak of the M4A result is held at most limit and, where the level allows,
-    // within 1 dB below it: a result outside the window is encoded again from the intermediate at another level,
-    // at most limit / headroom().
-    void setPeakLimit(float limit) { m_fPeakLimit = limit; }
-    // The factor below the peak limit at which a normalized intermediate is written: the middle of the window,
-    // which leaves the encoder room to overshoot, so that most results need one encode.
+    // When above 0, the M4A result's decoded peak is held in the window [limit - 1 dB, limit] where the level
+    // allows: the intermediate's true peak is measured as it is written and brought to limit * headroom() if it lies
+    // elsewhere; a result outside the window is encoded once more, at the level its overshoot asks for (the middle
+    // of the window, a little lower after a result above limit). Of the two results the one nearer the window is
+    // kept, one above limit counting as the farther. The intermediate is never raised above limit.
+    void setPeakLimit(float limit);
+    // The factor of the peak limit at which a normalized M4A intermediate's true peak is aimed: the middle of the
+    // window, the true peak foretelling the decoded peak of the encode far better than the sample peak.
     static float headroom();
     // count interleaved values.
     virtual void write(float* data, qint64 count);
@@ -63,8 +66,10 @@ private:
     std::unique_ptr<ZADovuzIdida::WaveOutput> makeWriter(const QString& path) const;
     // The closed intermediate in, the tagged result out; removes the intermediate in any case.
     bool encodeStep(const QString& result);
-    // encode(), then the peak check and at most a few encodes at a lower level.
+    // encode(), with the peak window kept when a limit is set: at most two encodes.
     bool encodeWithinPeak(const QString& result, QString* pReason);
+    // Encodes the intermediate, every value multiplied by gain, into output and measures the decoded peak.
+    bool encodeScaled(float gain, const QString& output, float* pPeak, QString* pReason);
     // Writes the intermediate file, every value multiplied by gain, to path.
     bool writeScaled(const QString& path, float gain) const;
 
@@ -80,6 +85,8 @@ private:
     int m_nBitRate;
     bool m_bCopyMetaTags;
     float m_fPeakLimit = 0.0f;
+    // The true peak of what is written, while a peak limit applies to an M4A result.
+    std::unique_ptr<TruePeak> m_pWrittenPeak;
     bool m_bClosed = false;
     bool m_bResult = false;
 };

@@ -8,6 +8,7 @@
 
 #include <VUVararer/App.h>
 #include <ZADovuzIdida/NativeAudioDecoder.h>
+#include <ZADovuzIdida/NativeAudioTools.h>
 
 #include <QImage>
 #include <QTemporaryDir>
@@ -80,12 +81,45 @@ private:
     int m_nOpened = 0;
 };
 
+// An encoder whose result peaks 1.5 dB above the intermediate's true peak (ffmpeg's resampler at four times the
+// rate tells it), and 4 dB above it where that lies above full scale; counts its encodes.
+class OvershootingOutput : public GeneralOutput
+{
+public:
+    OvershootingOutput(const QString& target, const ZADovuzIdida::MAudioFormat& format, int* pEncodes)
+        : GeneralOutput(target, format), m_pEncodes(pEncodes)
+    {
+    }
+
+protected:
+    bool encode(const QString& input, const QString& output, QString*) override
+    {
+        ++*m_pEncodes;
+        const QString upsampled = output + ".4x.wav";
+        const auto ffmpeg = [](const QStringList& args) {
+            return TestKit::runTool("ffmpeg", QStringList{"-v", "error", "-y", "-i"} + args).exitCode == 0;
+        };
+        if (!ffmpeg({input, "-af", "aresample=176400:resampler=soxr", "-c:a", "pcm_f32le", upsampled}))
+            return false;
+        const QString gain = ZADovuzIdida::NativeAudioTools::peak(upsampled) > 1.0f ? "4dB" : "1.5dB";
+        const bool bOk = ffmpeg({upsampled, "-af", "volume=" + gain, "-c:a", "pcm_f32le", "-f", "wav", output});
+        QFile::remove(upsampled);
+        return bOk;
+    }
+
+private:
+    int* m_pEncodes;
+};
+
 class TestWorker : public BatchWorker
 {
 public:
     QVector<float> output;
     int nOutputs = 0;
     bool bRealOutput = false;
+    // When set, the output encodes through OvershootingOutput in this format.
+    int* pEncodes = nullptr;
+    ZADovuzIdida::MAudioFormat format;
     // Free-space answers, the last one repeating.
     mutable QList<qint64> spaceAnswers{qint64(1) << 40};
 
@@ -97,6 +131,8 @@ protected:
     GeneralOutput* createOutput(const QString& target) override
     {
         ++nOutputs;
+        if (pEncodes)
+            return new OvershootingOutput(target, format, pEncodes);
         return bRealOutput ? BatchWorker::createOutput(target) : new CapturingOutput(target, &output);
     }
 };
@@ -135,6 +171,20 @@ void store(const QVariantMap& values)
 }
 
 QVector<float> constant(int n, float value) { return QVector<float>(n, value); }
+
+// count values of a sine of amplitude 0.5 at frequency (in cycles per frame) on every channel, at 45 degrees on its
+// first value, rising over the first ramp frames and falling over the last.
+QVector<float> sine(int count, int channels, double frequency, int ramp = 0)
+{
+    QVector<float> values(count);
+    const int frames = count / channels;
+    for (int i = 0; i < count; ++i) {
+        const int frame = i / channels;
+        const double edge = ramp > 0 ? std::min({1.0, double(frame) / ramp, double(frames - 1 - frame) / ramp}) : 1.0;
+        values[i] = float(0.5 * edge * std::sin(2 * M_PI * frequency * frame + M_PI / 4));
+    }
+    return values;
+}
 
 } // namespace
 
@@ -231,11 +281,6 @@ private slots:
         QTest::newRow("sound to the end") << 1 << lastValue << true << 0 << lastValue.mid(100);
         QTest::newRow("silence trimmed") << 2 << constant(3000, 0.0f) << true << 100 << constant(3000, 0.0f);
         QTest::newRow("silence normalized") << 2 << constant(3000, 0.0f) << false << 100 << constant(3000, 0.0f);
-        // The M4A's intermediate is normalized to the limit less the encoder's headroom.
-        const QVector<float> quiet{0.1f, -0.4f, 0.2f, 0.0f};
-        const float gain = 0.5f * GeneralOutput::headroom() / 0.4f;
-        QTest::newRow("level 50") << 1 << quiet << false << 50
-                                  << QVector<float>{0.1f * gain, -0.4f * gain, 0.2f * gain, 0.0f};
     }
 
     void testTrimAndLevel()
@@ -249,6 +294,54 @@ private slots:
         TestWorker worker;
         QCOMPARE(convert(worker, signal, 44100, channels), expected);
         QVERIFY(worker.errors().isEmpty());
+    }
+
+    void testTruePeakLevel_data()
+    {
+        QTest::addColumn<int>("channels");
+        QTest::addColumn<double>("frequency");
+        QTest::addColumn<double>("expected");
+        // The peaks of a quarter-rate sine at 45 degrees lie between its samples, 3 dB above them.
+        QTest::newRow("between samples") << 1 << 0.25 << std::sqrt(0.5);
+        QTest::newRow("between samples, frames across blocks") << 3 << 0.25 << std::sqrt(0.5);
+        QTest::newRow("on the samples") << 2 << 997.0 / 44100 << 1.0;
+    }
+
+    // The M4A's intermediate is normalized to put its true peak at the limit less the encoder's headroom.
+    void testTruePeakLevel()
+    {
+        QFETCH(int, channels);
+        QFETCH(double, frequency);
+        QFETCH(double, expected);
+        store({{"KeyNormalizationActive", true}, {"KeyNormalization", 50}});
+        TestWorker worker;
+        const QVector<float> out = convert(worker, sine(44100 * channels, channels, frequency), 44100, channels);
+        float peak = 0.0f;
+        for (const float value : out)
+            peak = std::max(peak, std::fabs(value));
+        const double level = peak / (0.5 * GeneralOutput::headroom());
+        QVERIFY2(std::fabs(level - expected) < 0.015 * expected, qPrintable(QString::number(level)));
+    }
+
+    // An encode above the window is followed by one more, at the level its overshoot asks for; the result lies in
+    // the window.
+    void testOvershootingEncode()
+    {
+        store({{"KeyNormalizationActive", true}, {"KeyNormalization", 100}});
+        const QString folder = m_dir.filePath("overshoot/");
+        QVERIFY(QDir().mkpath(folder));
+        int nEncodes = 0;
+        TestWorker worker;
+        worker.pEncodes = &nEncodes;
+        auto* pDecoder = new FakeDecoder;
+        pDecoder->signal = sine(2 * 44100, 2, 0.25, 2000);
+        worker.setDecoder(pDecoder);
+        worker.setSettings(worker.format);
+        worker.convert("fake", folder + "x.wav");
+        QVERIFY2(worker.errors().isEmpty(), qPrintable(worker.errors()));
+        QCOMPARE(nEncodes, 2);
+        const float peak = ZADovuzIdida::NativeAudioTools::peak(folder + "x.m4a");
+        QVERIFY2(peak >= std::pow(10.0f, -1.0f / 20) && peak <= 1.0f, qPrintable(QString::number(peak)));
     }
 
     void testLimits()
