@@ -9,8 +9,10 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeWidget>
@@ -23,6 +25,9 @@ namespace {
 
 using TestKit::readFile;
 using TestKit::writeFile;
+
+// How the window ends while a command waits.
+enum Ending { Closed, ClosedDeletingItself, Deleted };
 
 // The edits in the order of the window: host, user, password, path.
 QList<QLineEdit*> edits(FtpGuiClient& window) { return window.findChildren<QLineEdit*>(); }
@@ -143,6 +148,49 @@ private slots:
         QCOMPARE(window.client()->ftpDevice()->error(), FtpCore::ConnectionRefused);
         TestKit::buttonWithText(&window, "Rfr")->click();
         QCOMPARE(names(window.findChild<QTreeWidget*>()), QStringList{".."});
+    }
+
+    void testCloseWhileWaiting_data()
+    {
+        QTest::addColumn<int>("ending");
+        QTest::newRow("closed") << int(Closed);
+        QTest::newRow("closed, deleting itself") << int(ClosedDeletingItself);
+        QTest::newRow("deleted") << int(Deleted);
+    }
+
+    void testCloseWhileWaiting()
+    {
+        QFETCH(int, ending);
+        // A server that accepts the connection and never answers.
+        QTcpServer silent;
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        QPointer<FtpGuiClient> window = new FtpGuiClient;
+        window->setAttribute(Qt::WA_DeleteOnClose, ending == ClosedDeletingItself);
+        edits(*window).at(0)->setText(QString("127.0.0.1:%1").arg(silent.serverPort()));
+        QTimer::singleShot(300, window, [&] {
+            if (ending == Deleted)
+                delete window;
+            else
+                window->close();
+        });
+        // Should the wait outlast the window's end, this ends it, and the test fails instead of hanging.
+        bool bWaitEndedByHand = false;
+        const QPointer<QMRequest::FtpClient> client = window->client();
+        QTimer::singleShot(30000, &silent, [&] {
+            bWaitEndedByHand = true;
+            if (client)
+                client->slotDone(true);
+        });
+        window->slotLogin();
+        QVERIFY(!bWaitEndedByHand);
+        QCOMPARE(window.isNull(), ending == Deleted);
+        if (ending == Deleted)
+            return;
+        QVERIFY(!window->isBusy());
+        if (ending == ClosedDeletingItself)
+            QTRY_VERIFY(window.isNull());
+        else
+            delete window;
     }
 
     void testGallery()

@@ -41,6 +41,13 @@ int FtpClient::wait(const std::function<int()>& queueCommand)
     return nId;
 }
 
+void FtpClient::abort()
+{
+    m_pFtp->abort();
+    if (m_pLoop)
+        m_pLoop->exit();
+}
+
 int FtpClient::connectToHost(const QString& host, quint16 port) { return m_pFtp->connectToHost(host, port); }
 
 int FtpClient::login(const QString& user, const QString& password)

@@ -41,6 +41,8 @@ public:
 
     FtpCore::State state() const { return m_pFtp->state(); }
     FtpCore* ftpDevice() const { return m_pFtp; }
+    // Aborts the running command and ends the waiting call at once.
+    void abort();
 
 signals:
     void done(bool error);
