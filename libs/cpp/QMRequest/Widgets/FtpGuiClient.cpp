@@ -22,6 +22,43 @@ const QString kParentFolder = QStringLiteral("..");
 // Item data: true for folders.
 const int kIsDirRole = Qt::UserRole + 1;
 
+// Host and port from "name", "name:port", a bare IPv6 address, "[v6]" or "[v6]:port"; the port is 21 unless given.
+// A text that fits none of these is taken whole as the host.
+void splitHostAndPort(const QString& text, QString* host, quint16* port)
+{
+    *host = text;
+    *port = kDefaultPort;
+    QString strHost;
+    QString strPort;
+    if (text.startsWith('[')) {
+        const int nClose = text.indexOf(']');
+        if (nClose < 0)
+            return;
+        strHost = text.mid(1, nClose - 1);
+        const QString strRest = text.mid(nClose + 1);
+        if (strRest.isEmpty()) {
+            *host = strHost;
+            return;
+        }
+        if (!strRest.startsWith(':'))
+            return;
+        strPort = strRest.mid(1);
+    } else {
+        // With more than one colon the text is an IPv6 address without a port.
+        const int nColon = text.indexOf(':');
+        if (nColon <= 0 || text.indexOf(':', nColon + 1) >= 0)
+            return;
+        strHost = text.left(nColon);
+        strPort = text.mid(nColon + 1);
+    }
+    bool bOk = false;
+    const uint nGiven = strPort.toUInt(&bOk);
+    if (bOk && nGiven > 0 && nGiven <= 65535) {
+        *host = strHost;
+        *port = quint16(nGiven);
+    }
+}
+
 QHBoxLayout* newRow()
 {
     auto* phbl = new QHBoxLayout;
@@ -124,17 +161,9 @@ void FtpGuiClient::slotLogin()
         if (!command.goesOn())
             return;
     }
-    QString strHost = m_pledHost->text().trimmed();
-    quint16 nPort = kDefaultPort;
-    const int nColon = strHost.lastIndexOf(':');
-    if (nColon > 0) {
-        bool bOk = false;
-        const uint nGiven = strHost.mid(nColon + 1).toUInt(&bOk);
-        if (bOk && nGiven > 0 && nGiven <= 65535) {
-            nPort = quint16(nGiven);
-            strHost.truncate(nColon);
-        }
-    }
+    QString strHost;
+    quint16 nPort = 0;
+    splitHostAndPort(m_pledHost->text().trimmed(), &strHost, &nPort);
     m_pClient->connectToHost(strHost, nPort);
     m_pClient->login(m_pledUser->text(), m_pledPassword->text());
 }

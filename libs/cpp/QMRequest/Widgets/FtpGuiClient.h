@@ -29,7 +29,8 @@ public:
     bool isBusy() const { return m_bBusy; }
 
 public slots:
-    // Connects to the host ("name" or "name:port", port 21 by default) and logs in, closing an open session first.
+    // Connects to the host ("name", "name:port", an IPv6 address, "[v6]" or "[v6]:port"; port 21 by default) and
+    // logs in, closing an open session first.
     void slotLogin();
     void slotGo();
     void slotCd(const QString& dir);
