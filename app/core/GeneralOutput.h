@@ -11,6 +11,7 @@
 
 namespace ZADovuzIdida {
 class EncoderBase;
+class ProcessGroups;
 class WaveOutput;
 } // namespace ZADovuzIdida
 
@@ -36,6 +37,9 @@ public:
     // The factor below the peak limit at which a normalized intermediate is written: the middle of the window,
     // which leaves the encoder room to overshoot, so that most results need one encode.
     static float headroom();
+    // The run's encoder processes: held while it is paused, ended when it is cancelled; a cancelled encode leaves
+    // no file and no line.
+    void setProcessGroups(ZADovuzIdida::ProcessGroups* pGroups) { m_pGroups = pGroups; }
     // count interleaved values.
     virtual void write(float* data, qint64 count);
     // The intermediate file until close() has chosen the ".m4a" name.
@@ -80,6 +84,7 @@ private:
     int m_nBitRate;
     bool m_bCopyMetaTags;
     float m_fPeakLimit = 0.0f;
+    ZADovuzIdida::ProcessGroups* m_pGroups = nullptr;
     bool m_bClosed = false;
     bool m_bResult = false;
 };

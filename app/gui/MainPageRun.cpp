@@ -178,13 +178,15 @@ void MainPage::slotPauseConvertion(bool paused)
         m_pRun->pause(paused);
 }
 
-void MainPage::slotStopConvertion()
+void MainPage::slotStopConvertion() { endRun(false); }
+
+void MainPage::endRun(bool bCancel)
 {
     BatchRun* pRun = m_pRun.data();
     if (!pRun)
         return;
     m_bStopRequested = true;
-    if (!pRun->stop()) {
+    if (!(bCancel ? pRun->cancel() : pRun->stop())) {
         // Stopped before the delayed start: nothing ran, nothing is written.
         if (!isDefaultDestination()) {
             m_pBookmark->resolvingBookmark();
@@ -219,7 +221,11 @@ void MainPage::slotQuitRequested()
     slotStopAndQuit();
 }
 
-void MainPage::slotStopAndQuit()
+void MainPage::slotStopAndQuit() { endRunAndQuit(false); }
+
+void MainPage::slotCancelAndQuit() { endRunAndQuit(true); }
+
+void MainPage::endRunAndQuit(bool bCancel)
 {
     m_bQuitAfterRun = true;
     if (!isRunAlive()) {
@@ -230,7 +236,7 @@ void MainPage::slotStopAndQuit()
     m_pcmdConvert->setEnabled(false);
     if (m_pBatchDialog)
         m_pBatchDialog->slotShowStopping();
-    slotStopConvertion();
+    endRun(bCancel);
 }
 
 void MainPage::closeEvent(QCloseEvent* event)
