@@ -184,6 +184,7 @@ void MainPage::slotStopConvertion()
     if (!pRun)
         return;
     m_bStopRequested = true;
+    slotUpdateInfo();
     if (!pRun->stop()) {
         // Stopped before the delayed start: nothing ran, nothing is written.
         if (!isDefaultDestination()) {
@@ -226,8 +227,6 @@ void MainPage::slotStopAndQuit()
         quitApplication();
         return;
     }
-    m_pcmdConvert->setText(tr("Stopping…"));
-    m_pcmdConvert->setEnabled(false);
     if (m_pBatchDialog)
         m_pBatchDialog->slotShowStopping();
     slotStopConvertion();

@@ -271,15 +271,17 @@ private slots:
         QVERIFY2(!stopper->gaveUp(), "the file did not get under way within a minute");
         QVERIFY(!stopper->isActive());
 
-        // The file is still being finished: a second Convert is refused, without a dialog.
+        // The file is still being finished: Convert says so, and a second Convert is refused, without a dialog.
         QVERIFY(page.isRunAlive());
         QVERIFY(!convert->isEnabled());
+        QCOMPARE(convert->text(), QString("Stopping…"));
         TestKit::ModalCloser second([](QWidget* window) { static_cast<QDialog*>(window)->accept(); }, "BatchDialog");
         page.slotDoIt();
         QVERIFY(!second.hasFired());
 
         QTRY_VERIFY_WITH_TIMEOUT(!page.isRunAlive(), 120000);
         QVERIFY(convert->isEnabled());
+        QCOMPARE(convert->text(), QString("Convert"));
         const QString run = TestKit::onlyRunFolder(out);
         QCOMPARE(TestKit::filesUnder(run), QStringList{"long.m4a"});
         const QJsonObject info = TestKit::probeMedia(run + "long.m4a");
