@@ -7,6 +7,7 @@
 #include <core/BatchWorker.h>
 
 #include <VUVararer/App.h>
+#include <VUVararer/MMessageBox.h>
 #include <VUVararer/Os.h>
 #include <VUVararer/SimpleBookmark.h>
 #include <ZADovuzIdida/AudioPlayer.h>
@@ -210,11 +211,12 @@ void MainPage::slotQuitRequested()
         return;
     if (isRunAlive() && !m_bStopRequested) {
         QWidget* pParent = m_pBatchDialog ? static_cast<QWidget*>(m_pBatchDialog.data()) : this;
-        const QMessageBox::StandardButton answer = QMessageBox::question(
+        // No comes first in the frame's box and so is its default button.
+        const int answer = VUVararer::MMessageBox::question(
             pParent, tr("Quit"),
             tr("A conversion is running.\nStop it and quit? The file being converted is finished first."),
-            QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
-        if (answer != QMessageBox::Yes || m_bQuitAfterRun)
+            VUVararer::MMessageBox::Yes | VUVararer::MMessageBox::No);
+        if (answer != VUVararer::MMessageBox::Yes || m_bQuitAfterRun)
             return;
     }
     slotStopAndQuit();

@@ -565,7 +565,8 @@ private slots:
         if (how == "ctrl+q") {
             QVERIFY(xdotool(display.display(), {"key", "ctrl+q"}));
             QTRY_VERIFY_WITH_TIMEOUT(display.windows("trelvanic").contains("Quit"), 10000);
-            QVERIFY(xdotool(display.display(), {"key", "y"}));
+            // From the default No to Yes.
+            QVERIFY(xdotool(display.display(), {"key", "Tab", "space"}));
         } else {
             const pid_t pid = pid_t(trelvanic.processId());
             if (how == "SIGINT")
