@@ -7,6 +7,7 @@
 #include <core/BatchWorker.h>
 
 #include <VUVararer/App.h>
+#include <VUVararer/MMessageBox.h>
 #include <VUVararer/Os.h>
 #include <VUVararer/SimpleBookmark.h>
 #include <ZADovuzIdida/AudioPlayer.h>
@@ -186,6 +187,7 @@ void MainPage::endRun(bool bCancel)
     if (!pRun)
         return;
     m_bStopRequested = true;
+    slotUpdateInfo();
     if (!(bCancel ? pRun->cancel() : pRun->stop())) {
         // Stopped before the delayed start: nothing ran, nothing is written.
         if (!isDefaultDestination()) {
@@ -211,11 +213,12 @@ void MainPage::slotQuitRequested()
         return;
     if (isRunAlive() && !m_bStopRequested) {
         QWidget* pParent = m_pBatchDialog ? static_cast<QWidget*>(m_pBatchDialog.data()) : this;
-        const QMessageBox::StandardButton answer = QMessageBox::question(
+        // No comes first in the frame's box and so is its default button.
+        const int answer = VUVararer::MMessageBox::question(
             pParent, tr("Quit"),
             tr("A conversion is running.\nStop it and quit? The file being converted is finished first."),
-            QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
-        if (answer != QMessageBox::Yes || m_bQuitAfterRun)
+            VUVararer::MMessageBox::Yes | VUVararer::MMessageBox::No);
+        if (answer != VUVararer::MMessageBox::Yes || m_bQuitAfterRun)
             return;
     }
     slotStopAndQuit();
@@ -232,8 +235,6 @@ void MainPage::endRunAndQuit(bool bCancel)
         quitApplication();
         return;
     }
-    m_pcmdConvert->setText(tr("Stopping…"));
-    m_pcmdConvert->setEnabled(false);
     if (m_pBatchDialog)
         m_pBatchDialog->slotShowStopping();
     endRun(bCancel);
