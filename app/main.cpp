@@ -11,9 +11,9 @@ int main(int argc, char** argv)
     StartUp::configure(&app);
 
     MainPage page;
-    // SIGTERM, SIGINT and SIGHUP stop a run the way Stop does and quit once its current file is finished.
+    // SIGTERM, SIGINT and SIGHUP end a run at once, keeping only complete results, and quit within seconds.
     VUVararer::TerminationSignals termination;
-    QObject::connect(&termination, SIGNAL(terminationRequested(int)), &page, SLOT(slotStopAndQuit()));
+    QObject::connect(&termination, SIGNAL(terminationRequested(int)), &page, SLOT(slotCancelAndQuit()));
     page.promoMenuBar()->setupAppsMenu(QStringLiteral("audio"));
     StartUp::setupIntroduction(&app);
     app.setMainWidget(&page);

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   # toolchain
-  cmake g++ make pkg-config ccache clang-format
+  cmake g++ make pkg-config ccache clang-format git
   # Qt 5
   qtbase5-dev qtmultimedia5-dev qttools5-dev-tools libqt5svg5-dev libqt5multimedia5-plugins qttranslations5-l10n
   qtwebengine5-dev

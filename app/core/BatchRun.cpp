@@ -35,8 +35,17 @@ bool BatchRun::stop()
 {
     m_bStopped = true;
     worker()->stop();
-    return m_pThread->isRunning() || m_pThread->isFinished();
+    return hasStarted();
 }
+
+bool BatchRun::cancel()
+{
+    m_bStopped = true;
+    worker()->cancel();
+    return hasStarted();
+}
+
+bool BatchRun::hasStarted() const { return m_pThread->isRunning() || m_pThread->isFinished(); }
 
 void BatchRun::pause(bool bPause) { worker()->pause(bPause); }
 

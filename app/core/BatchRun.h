@@ -24,6 +24,9 @@ public:
     // Thread-safe flags of the worker. False when the run had not started: it never will and finished() is not
     // emitted.
     bool stop();
+    // As stop(), but the run ends at once: the files being converted or encoded are dropped and their encoders
+    // ended.
+    bool cancel();
     void pause(bool bPause);
 
 signals:
@@ -40,6 +43,8 @@ private slots:
     void slotWorkerFinished(const QString& runFolder);
 
 private:
+    bool hasStarted() const;
+
     BatchThread* m_pThread;
     bool m_bStopped = false;
 };

@@ -45,17 +45,34 @@ void BatchWorker::setDecoder(ZADovuzIdida::NativeAudioDecoderBase* pDecoder)
     m_pDecoder->setParent(this);
 }
 
-void BatchWorker::stop() { m_bStop = true; }
+void BatchWorker::stop()
+{
+    m_bStop = true;
+    m_encoders.setHeld(false);
+}
 
-void BatchWorker::pause(bool bPause) { m_bPause = bPause; }
+void BatchWorker::cancel()
+{
+    m_bCancel = true;
+    m_bStop = true;
+    m_encoders.endAll();
+}
+
+void BatchWorker::pause(bool bPause)
+{
+    m_bPause = bPause;
+    m_encoders.setHeld(bPause && !m_bStop);
+}
 
 void BatchWorker::slotAppendError(const QString& text) { m_strErrors += text; }
 
 void BatchWorker::slotDoWork()
 {
     m_strErrors.clear();
-    m_bStop = false;
+    // A run cancelled before it began stays cancelled.
+    m_bStop = m_bCancel.load();
     m_bPause = false;
+    m_encoders.setHeld(false);
 
     VUVararer::App* app = VUVararer::App::theApp();
     const QString defaultDestination =

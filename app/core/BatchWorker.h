@@ -2,6 +2,7 @@
 // One conversion run on the batch thread: run folder, target names, two-pass conversion, copies, progress.
 
 #include <ZADovuzIdida/MAudioFormat.h>
+#include <ZADovuzIdida/ProcessGroups.h>
 
 #include <QList>
 #include <QObject>
@@ -47,10 +48,13 @@ public:
     void setDecoder(ZADovuzIdida::NativeAudioDecoderBase* pDecoder);
 
     // Thread-safe. A stop ends a free-space wait, lets the shown file finish its second pass and the running
-    // encodes end, drops the files converted beside it, then ends the run.
+    // encodes end (a paused run goes on for that), drops the files converted beside it, then ends the run.
     void stop();
-    // Thread-safe. Holds the files being converted before their next block and in the free-space wait; running
-    // encodes go on.
+    // Thread-safe. Ends the run at once: every file being converted or encoded is dropped, its encoder ended and
+    // its files removed; complete results stay.
+    void cancel();
+    // Thread-safe. Holds the files being converted before their next block and in the free-space wait, and
+    // suspends the running encoders.
     void pause(bool bPause);
 
     // Results of the last analysis: peak magnitude and count of interleaved values.
@@ -142,6 +146,8 @@ private:
 
     std::atomic<bool> m_bStop{false};
     std::atomic<bool> m_bPause{false};
+    std::atomic<bool> m_bCancel{false};
+    ZADovuzIdida::ProcessGroups m_encoders;
     ZADovuzIdida::MAudioFormat m_format;
     QVector<QString> m_vecInputFiles;
     QVector<QString> m_vecTextFiles;

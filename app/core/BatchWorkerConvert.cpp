@@ -166,6 +166,7 @@ void BatchWorker::convertPasses(ConversionJob& job)
     showText(job, QFileInfo(job.source).completeBaseName());
     std::unique_ptr<GeneralOutput> output(createOutput(job.target));
     output->setMetaInfoFile(job.source);
+    output->setProcessGroups(&m_encoders);
     // Beside earlier files still being encoded, the intermediate's own name may have had to change.
     if (!job.bDirect)
         output->setResultBaseName(QFileInfo(job.source).completeBaseName());
@@ -243,10 +244,10 @@ bool BatchWorker::writeProcessed(ConversionJob& job, GeneralOutput* pOutput)
 
 bool BatchWorker::goOn(ConversionJob& job, bool bFirstPass)
 {
-    if (bFirstPass && isShown(job))
+    if (!m_bCancel && bFirstPass && isShown(job))
         return true;
     waitWhilePaused();
-    job.bDropped = m_bStop && !isShown(job);
+    job.bDropped = m_bCancel || (m_bStop && !isShown(job));
     return !job.bDropped;
 }
 

@@ -49,9 +49,10 @@ int listedValue(const char* key, int defaultValue, const QList<int>& allowed)
 int fadeSeconds(const char* key)
 {
     const float seconds = value(key, 3).toFloat();
-    if (!std::isfinite(seconds))
+    if (std::isnan(seconds))
         return 0;
-    return std::clamp(int(std::max(seconds, 0.0f)), 0, ConversionSettings::MaxFadeSeconds);
+    // Clamped before the conversion, which is defined only inside int's range.
+    return int(std::clamp(seconds, 0.0f, float(ConversionSettings::MaxFadeSeconds)));
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 #include <ZADovuzIdida/EncoderBase.h>
 #include <ZADovuzIdida/EncoderFactory.h>
 #include <ZADovuzIdida/NativeMetaTags.h>
+#include <ZADovuzIdida/ProcessGroups.h>
 #include <ZADovuzIdida/_VozIdavi/Common/Settings.h>
 #include <ZADovuzIdida/_VozIdavi/Input/WaveInput.h>
 #include <ZADovuzIdida/_VozIdavi/Output/WaveOutput.h>
@@ -171,10 +172,13 @@ bool GeneralOutput::encodeResult()
 bool GeneralOutput::encodeStep(const QString& result)
 {
     QString reason;
-    const bool bEncoded = encodeWithinPeak(result, &reason);
+    // A held run begins no encode, and an ended one none at all.
+    const bool bEncoded = (!m_pGroups || m_pGroups->waitUntilFree()) && encodeWithinPeak(result, &reason);
     QFile::remove(m_strFileName);
     if (!bEncoded) {
         QFile::remove(result);
+        if (m_pGroups && m_pGroups->isEnded())
+            return false;
         const QString source = m_strMetaInfoFile.isEmpty() ? m_strFileName : m_strMetaInfoFile;
         emit errorsLog(tr("Can not encode: ") + source + tr(" (the encoder failed: ") + reason + tr(")\n"));
         return false;
@@ -267,6 +271,8 @@ bool GeneralOutput::writeScaled(const QString& path, float gain) const
     const std::unique_ptr<ZADovuzIdida::WaveOutput> output = makeWriter(path);
     std::vector<float> buffer(ScaleBlock);
     for (int n = input.read(buffer.data(), ScaleBlock); n > 0; n = input.read(buffer.data(), ScaleBlock)) {
+        if (m_pGroups && !m_pGroups->waitUntilFree())
+            return false;
         for (int i = 0; i < n; ++i)
             buffer[size_t(i)] *= gain;
         output->write(buffer.data(), n);
@@ -280,6 +286,7 @@ bool GeneralOutput::encode(const QString& input, const QString& output, QString*
     ZADovuzIdida::AFTransCoder coder;
     coder.setQuality(m_nQuality);
     coder.setBitrate(m_nBitRate);
+    coder.setProcessGroups(m_pGroups);
     coder.convert(input, output);
     const QFileInfo info(output);
     if (coder.errorText().isEmpty() && info.isFile() && info.size() > 0)

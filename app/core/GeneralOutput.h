@@ -11,6 +11,7 @@
 
 namespace ZADovuzIdida {
 class EncoderBase;
+class ProcessGroups;
 class WaveOutput;
 } // namespace ZADovuzIdida
 class TruePeak;
@@ -39,6 +40,9 @@ public:
     // The factor of the peak limit at which a normalized M4A intermediate's true peak is aimed: the middle of the
     // window, the true peak foretelling the decoded peak of the encode far better than the sample peak.
     static float headroom();
+    // The run's encoder processes: held while it is paused, ended when it is cancelled; a cancelled encode leaves
+    // no file and no line.
+    void setProcessGroups(ZADovuzIdida::ProcessGroups* pGroups) { m_pGroups = pGroups; }
     // count interleaved values.
     virtual void write(float* data, qint64 count);
     // The intermediate file until close() has chosen the ".m4a" name.
@@ -87,6 +91,7 @@ private:
     float m_fPeakLimit = 0.0f;
     // The true peak of what is written, while a peak limit applies to an M4A result.
     std::unique_ptr<TruePeak> m_pWrittenPeak;
+    ZADovuzIdida::ProcessGroups* m_pGroups = nullptr;
     bool m_bClosed = false;
     bool m_bResult = false;
 };

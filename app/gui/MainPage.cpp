@@ -148,7 +148,7 @@ QWidget* MainPage::createDestinationRow()
 
 QWidget* MainPage::createButtonRow()
 {
-    m_pcmdConvert = new QPushButton(QStringLiteral("Convert"));
+    m_pcmdConvert = new QPushButton;
     m_pcmdConvert->setFlat(true);
     m_pcmdConvert->setObjectName(QStringLiteral("RunBatchButton"));
     connect(m_pcmdConvert, SIGNAL(clicked()), this, SLOT(slotDoIt()));
@@ -220,6 +220,8 @@ void MainPage::slotGotoFilesLocation() { Os::openFolderAndSelectFile(destination
 void MainPage::slotUpdateInfo()
 {
     const int nCount = m_pModel->rowCount();
+    // A stopped run still finishes its file; the button says so until the run has ended.
+    m_pcmdConvert->setText(isRunAlive() && m_bStopRequested ? tr("Stopping…") : QStringLiteral("Convert"));
     m_pcmdConvert->setEnabled(nCount != 0 && !isRunAlive());
     m_plblInfo->setText(QStringLiteral("<H2><CENTER>") + QString::number(nCount) + QStringLiteral(" media file") +
                         (nCount == 1 ? QString() : QStringLiteral("s")) + QStringLiteral("</CENTER></H2>"));

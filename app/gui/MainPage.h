@@ -86,6 +86,9 @@ public slots:
     // Stops a run (its current file is finished and its intermediate files removed), shows "Stopping…" meanwhile,
     // then quits the application; without a run it quits at once.
     void slotStopAndQuit();
+    // For termination signals: ends a run at once (the files being converted are dropped and their encoders
+    // ended; complete results stay), shows "Stopping…" meanwhile, then quits; without a run it quits at once.
+    void slotCancelAndQuit();
 
     void slotButtonClicked(const QModelIndex& index, const QPoint& point);
     void slotPlay();
@@ -113,6 +116,9 @@ private:
     bool isDefaultDestination() const;
     // Ends the current run's bookkeeping when its thread has ended or never started.
     void releaseRun(BatchRun* pRun);
+    // Stops the current run, or cancels it at once.
+    void endRun(bool bCancel);
+    void endRunAndQuit(bool bCancel);
 
     VUVararer::DropWidget* m_pDropArea = nullptr;
     QList<QUrl> m_lstDroppedUrls;

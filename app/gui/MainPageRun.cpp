@@ -7,6 +7,7 @@
 #include <core/BatchWorker.h>
 
 #include <VUVararer/App.h>
+#include <VUVararer/MMessageBox.h>
 #include <VUVararer/Os.h>
 #include <VUVararer/SimpleBookmark.h>
 #include <ZADovuzIdida/AudioPlayer.h>
@@ -178,13 +179,16 @@ void MainPage::slotPauseConvertion(bool paused)
         m_pRun->pause(paused);
 }
 
-void MainPage::slotStopConvertion()
+void MainPage::slotStopConvertion() { endRun(false); }
+
+void MainPage::endRun(bool bCancel)
 {
     BatchRun* pRun = m_pRun.data();
     if (!pRun)
         return;
     m_bStopRequested = true;
-    if (!pRun->stop()) {
+    slotUpdateInfo();
+    if (!(bCancel ? pRun->cancel() : pRun->stop())) {
         // Stopped before the delayed start: nothing ran, nothing is written.
         if (!isDefaultDestination()) {
             m_pBookmark->resolvingBookmark();
@@ -209,28 +213,31 @@ void MainPage::slotQuitRequested()
         return;
     if (isRunAlive() && !m_bStopRequested) {
         QWidget* pParent = m_pBatchDialog ? static_cast<QWidget*>(m_pBatchDialog.data()) : this;
-        const QMessageBox::StandardButton answer = QMessageBox::question(
+        // No comes first in the frame's box and so is its default button.
+        const int answer = VUVararer::MMessageBox::question(
             pParent, tr("Quit"),
             tr("A conversion is running.\nStop it and quit? The file being converted is finished first."),
-            QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
-        if (answer != QMessageBox::Yes || m_bQuitAfterRun)
+            VUVararer::MMessageBox::Yes | VUVararer::MMessageBox::No);
+        if (answer != VUVararer::MMessageBox::Yes || m_bQuitAfterRun)
             return;
     }
     slotStopAndQuit();
 }
 
-void MainPage::slotStopAndQuit()
+void MainPage::slotStopAndQuit() { endRunAndQuit(false); }
+
+void MainPage::slotCancelAndQuit() { endRunAndQuit(true); }
+
+void MainPage::endRunAndQuit(bool bCancel)
 {
     m_bQuitAfterRun = true;
     if (!isRunAlive()) {
         quitApplication();
         return;
     }
-    m_pcmdConvert->setText(tr("Stopping…"));
-    m_pcmdConvert->setEnabled(false);
     if (m_pBatchDialog)
         m_pBatchDialog->slotShowStopping();
-    slotStopConvertion();
+    endRun(bCancel);
 }
 
 void MainPage::closeEvent(QCloseEvent* event)

@@ -40,6 +40,29 @@ bool writeAll(const QString& path, const QByteArray& bytes)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
+// A file whose records all name the one picture of a single-frame animation file.
+QByteArray sharedPictureFile(const QByteArray& single, int records)
+{
+    const int pictures = single.mid(24, 16).trimmed().toInt(nullptr, 16);
+    const QByteArray xml = single.mid(60 + pictures);
+    const int from = xml.indexOf("<Image"), to = xml.indexOf("</Xani>");
+    const QByteArray many = xml.left(from) + xml.mid(from, to - from).repeated(records) + "</Xani>";
+    const auto field = [](qint64 n) { return QByteArray::number(n, 16).leftJustified(16, ' '); };
+    return "XANI" + field(60 + pictures + many.size()) + "BIND" + field(pictures) + single.mid(40, pictures) + "XMLD" +
+           field(many.size()) + many;
+}
+
+// The process's peak resident memory in kB since the last reset.
+qint64 peakMemoryKb()
+{
+    QFile status("/proc/self/status");
+    status.open(QIODevice::ReadOnly);
+    return QRegularExpression("VmHWM:\\s*(\\d+)").match(QString::fromLatin1(status.readAll())).captured(1).toLongLong();
+}
+
+// False where the system refuses the reset.
+bool resetPeakMemory() { return writeAll("/proc/self/clear_refs", "5"); }
+
 } // namespace
 
 class TestXani : public QObject
@@ -167,6 +190,45 @@ private slots:
         QCOMPARE(loaded.load(path), valid);
         QCOMPARE(loaded.count(), valid ? 2 : 1);
         QVERIFY(!loaded.load(dir.filePath("missing.xani")));
+    }
+
+    void testDecodeBounds_data()
+    {
+        QTest::addColumn<QSize>("picture");
+        QTest::addColumn<int>("records");
+        QTest::addColumn<bool>("loads");
+        const QSize largest(8192, int(Xani::MaxFramePixels / 8192));
+        const int nLargest = int(Xani::MaxLoadPixels / Xani::MaxFramePixels);
+        QTest::newRow("largest frames, all a load holds") << largest << nLargest << true;
+        QTest::newRow("one row more in a frame") << largest + QSize(0, 1) << 1 << false;
+        QTest::newRow("one frame more in a load") << largest << nLargest + 1 << false;
+        QTest::newRow("many records of one picture") << QSize(4096, 4096) << 200 << false;
+    }
+
+    // Records may all name one picture; beyond the bounds a load fails before it decodes a picture.
+    void testDecodeBounds()
+    {
+        QFETCH(QSize, picture);
+        QFETCH(int, records);
+        QFETCH(bool, loads);
+        QTemporaryDir dir;
+        QImage image(picture, QImage::Format_Mono);
+        image.fill(1);
+        Xani single;
+        single.appendFrame(frameOf(image, "one"));
+        const QString path = dir.filePath("shared.xani");
+        QVERIFY(single.save(path, -1));
+        QVERIFY(writeAll(path, sharedPictureFile(readAll(path), records)));
+        const bool bReset = resetPeakMemory();
+        const qint64 nPeakBefore = peakMemoryKb();
+        Xani loaded;
+        if (!loads)
+            QTest::ignoreMessage(QtWarningMsg, "Xani: the pictures would decode beyond the limit of one load");
+        QCOMPARE(loaded.load(path), loads);
+        QCOMPARE(loaded.count(), loads ? records : 0);
+        QCOMPARE(loaded.frame(records - 1).image().size(), loads ? picture : QSize(0, 0));
+        // Decoding every record of the last row would take 400 MB.
+        QVERIFY(loads || !bReset || peakMemoryKb() - nPeakBefore < 64 * 1024);
     }
 
     void testFailedSaveLeavesNoFile_data()

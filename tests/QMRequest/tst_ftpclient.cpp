@@ -16,6 +16,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
+#include <QTimer>
 
 using QMRequest::FtpClient;
 using QMRequest::FtpCore;
@@ -173,6 +174,7 @@ private slots:
     void testFailedCdDropsQueue();
     void testMissingFileAndRawCommand();
     void testLocalCommands();
+    void testBlockingClient_data();
     void testBlockingClient();
     void testBlockingClientFailedConnect();
 
@@ -626,15 +628,31 @@ void TestFtpClient::testLocalCommands()
     QCOMPARE(ftp.errorString(), QStringLiteral("Changing directory failed:\nNot connected"));
 }
 
+void TestFtpClient::testBlockingClient_data()
+{
+    QTest::addColumn<bool>("cdWhileLoginWaits");
+    QTest::newRow("one call after another") << false;
+    QTest::newRow("a cd made while login waits is refused") << true;
+}
+
 void TestFtpClient::testBlockingClient()
 {
+    QFETCH(bool, cdWhileLoginWaits);
     QDir(m_root.path()).mkpath(QStringLiteral("blocking"));
     FtpClient client;
     QSignalSpy percent(&client, SIGNAL(progressPercent(int)));
     QSignalSpy finished(&client, SIGNAL(done(bool)));
+    // Queued, the failing cd would end the session's queue with done(true).
+    int nNestedCd = 0;
+    if (cdWhileLoginWaits) {
+        QTest::ignoreMessage(QtWarningMsg, "FtpClient: refused a waiting call made while another one waits");
+        QTimer::singleShot(0, &client, [&] { nNestedCd = client.cd(QStringLiteral("no-such-folder")); });
+    }
     client.connectToHost(QStringLiteral("127.0.0.1"), m_nPort);
     client.login(QLatin1String(kUser), QLatin1String(kPassword));
     QCOMPARE(client.state(), FtpCore::LoggedIn);
+    if (cdWhileLoginWaits)
+        QCOMPARE(nNestedCd, -1);
     client.cd(QStringLiteral("blocking"));
     const QByteArray payload = randomBytes(40000);
     client.put(payload, QStringLiteral("up.bin"));

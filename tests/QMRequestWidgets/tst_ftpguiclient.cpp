@@ -1,4 +1,4 @@
-// The FTP test window driven against a real FTP server (pyftpdlib) on 127.0.0.1.
+// The FTP test window driven against a real FTP server (pyftpdlib) on 127.0.0.1, and on ::1 where IPv6 is the point.
 #include "Gallery.h"
 #include "LocalFtpServer.h"
 #include "TestMain.h"
@@ -9,8 +9,10 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeWidget>
@@ -23,6 +25,9 @@ namespace {
 
 using TestKit::readFile;
 using TestKit::writeFile;
+
+// How the window ends while a command waits.
+enum Ending { Closed, ClosedDeletingItself, Deleted };
 
 // The edits in the order of the window: host, user, password, path.
 QList<QLineEdit*> edits(FtpGuiClient& window) { return window.findChildren<QLineEdit*>(); }
@@ -143,6 +148,88 @@ private slots:
         QCOMPARE(window.client()->ftpDevice()->error(), FtpCore::ConnectionRefused);
         TestKit::buttonWithText(&window, "Rfr")->click();
         QCOMPARE(names(window.findChild<QTreeWidget*>()), QStringList{".."});
+    }
+
+    void testCloseWhileWaiting_data()
+    {
+        QTest::addColumn<int>("ending");
+        QTest::newRow("closed") << int(Closed);
+        QTest::newRow("closed, deleting itself") << int(ClosedDeletingItself);
+        QTest::newRow("deleted") << int(Deleted);
+    }
+
+    void testCloseWhileWaiting()
+    {
+        QFETCH(int, ending);
+        // A server that accepts the connection and never answers.
+        QTcpServer silent;
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        QPointer<FtpGuiClient> window = new FtpGuiClient;
+        window->setAttribute(Qt::WA_DeleteOnClose, ending == ClosedDeletingItself);
+        edits(*window).at(0)->setText(QString("127.0.0.1:%1").arg(silent.serverPort()));
+        QTimer::singleShot(300, window, [&] {
+            if (ending == Deleted)
+                delete window;
+            else
+                window->close();
+        });
+        // Should the wait outlast the window's end, this ends it, and the test fails instead of hanging.
+        bool bWaitEndedByHand = false;
+        const QPointer<QMRequest::FtpClient> client = window->client();
+        QTimer::singleShot(30000, &silent, [&] {
+            bWaitEndedByHand = true;
+            if (client)
+                client->slotDone(true);
+        });
+        window->slotLogin();
+        QVERIFY(!bWaitEndedByHand);
+        QCOMPARE(window.isNull(), ending == Deleted);
+        if (ending == Deleted)
+            return;
+        QVERIFY(!window->isBusy());
+        if (ending == ClosedDeletingItself)
+            QTRY_VERIFY(window.isNull());
+        else
+            delete window;
+    }
+
+    void testHostSpellings_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<bool>("defaultPort");
+        QTest::addColumn<QString>("typed");
+        QTest::newRow("v4 and port") << "127.0.0.1" << false << "127.0.0.1:%1";
+        QTest::newRow("v4") << "127.0.0.1" << true << "127.0.0.1";
+        QTest::newRow("[v6]:port") << "::1" << false << "[::1]:%1";
+        QTest::newRow("[v6]") << "::1" << true << "[::1]";
+        QTest::newRow("bare v6") << "::1" << true << "::1";
+    }
+
+    void testHostSpellings()
+    {
+        QFETCH(QString, address);
+        QFETCH(bool, defaultPort);
+        QFETCH(QString, typed);
+        const QHostAddress host(address);
+        const quint16 nPort = defaultPort ? 21 : TestKit::LocalFtpServer::freePort(host);
+        {
+            QTcpServer probe;
+            if (!probe.listen(host, nPort))
+                QSKIP(qPrintable(
+                    QString("cannot listen on %1 port %2 here: %3").arg(address).arg(nPort).arg(probe.errorString())));
+        }
+        TestKit::LocalFtpServer server(host, nPort);
+        QVERIFY2(server.isRunning(), qPrintable(server.error()));
+        QVERIFY(writeFile(server.path("here.txt"), "x"));
+        FtpGuiClient window;
+        edits(window).at(0)->setText(typed.contains("%1") ? typed.arg(nPort) : typed);
+        edits(window).at(1)->setText(TestKit::LocalFtpServer::user());
+        edits(window).at(2)->setText(TestKit::LocalFtpServer::password());
+        TestKit::buttonWithText(&window, "&Login")->click();
+        QVERIFY2(window.client()->state() == FtpCore::LoggedIn,
+                 qPrintable(window.client()->ftpDevice()->errorString()));
+        TestKit::buttonWithText(&window, "Rfr")->click();
+        QVERIFY(itemNamed(window.findChild<QTreeWidget*>(), "here.txt"));
     }
 
     void testGallery()

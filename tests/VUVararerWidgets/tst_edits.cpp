@@ -64,10 +64,13 @@ private slots:
         email->click();
         card->click();
         QVERIFY(mail.count() == int(valid) && ecard.count() == int(valid));
+        changed.clear();
         edit.setText(text + " ");
         QVERIFY(!email->isEnabled());
         edit.setText(text);
         QCOMPARE(card->isEnabled(), valid);
+        QCOMPARE(changed.count(), 2); // one signal a call
+        QCOMPARE(changed.last().first().toString(), text);
     }
 
     void testSearchFilter()

@@ -2,8 +2,11 @@
 #include "TestMain.h"
 
 #include <ZADovuzIdida/AFTransCoder.h>
+#include <ZADovuzIdida/ProcessGroups.h>
 
 #include <QTemporaryDir>
+
+#include <thread>
 
 using namespace ZADovuzIdida;
 
@@ -98,6 +101,31 @@ private slots:
                  QString("aac,22050,1"));
         coder.convert(path("missing.wav"), path("missing.m4a"));
         QCOMPARE(QDir(m_dir.path()).entryList({"missing*"}), QStringList());
+    }
+
+    // Ended while it runs, a tool deaf to SIGTERM is killed a little later, with its unfinished target.
+    void testEndedTool()
+    {
+        QVERIFY(MediaKit::writeFile(path("deaf/afconvert"),
+                                    "#!/bin/bash\ntrap '' TERM\ntouch \"$3.partial\"\nwhile :; do sleep 0.1; done\n"));
+        QVERIFY(QFile::setPermissions(path("deaf/afconvert"), QFile::ReadOwner | QFile::ExeOwner));
+        qputenv("PATH", (path("deaf") + ":").toLocal8Bit() + m_baPath);
+        ProcessGroups groups;
+        AFTransCoder coder;
+        coder.setProcessGroups(&groups);
+        std::thread ender([&] {
+            while (!QFile::exists(path("out.m4a.partial")))
+                QThread::msleep(20);
+            groups.endAll();
+        });
+        coder.convert(path("in.wav"), path("out.m4a"));
+        ender.join();
+        QCOMPARE(coder.errorText(), QString("afconvert was ended"));
+        QVERIFY(!QFile::exists(path("out.m4a.partial")));
+        QCOMPARE(TestKit::encodersWriting(path("out.m4a")), QList<int>());
+        // Once ended, no tool starts.
+        coder.convert(path("in.wav"), path("again.m4a"));
+        QVERIFY(!QFile::exists(path("again.m4a.partial")));
     }
 
     void testReverseString()

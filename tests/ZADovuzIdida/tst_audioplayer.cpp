@@ -5,6 +5,7 @@
 #include <VUVararer/App.h>
 #include <ZADovuzIdida/AudioPlayer.h>
 
+#include <QElapsedTimer>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -17,6 +18,9 @@ class TestAudioPlayer : public QObject
     Q_OBJECT
 
 private:
+    // Bound of every wait for real playback; each wait ends as soon as its condition holds.
+    static constexpr int sm_nPlaybackWaitMs = 15000;
+
     QTemporaryDir m_dir;
     TestKit::NullSoundServer m_sound;
     QString m_strNoSound;
@@ -131,16 +135,16 @@ private slots:
         QSignalSpy stopped(player, SIGNAL(stopped()));
         player->play(path("long.wav"), false);
         QVERIFY(player->duration() > 3900 && player->duration() <= 4000);
-        QTRY_VERIFY_WITH_TIMEOUT(player->isPlaying(), 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(player->isPlaying(), sm_nPlaybackWaitMs);
         player->play(path("short.wav"), false);
         QCOMPARE(player->fileName(), path("short.wav"));
         QVERIFY(player->position() < 500);
         QCOMPARE(player->remainingDuration(), player->duration() - player->position());
-        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 15000);
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, sm_nPlaybackWaitMs);
         QCOMPARE(player->remainingDuration(), qint64(0));
 
         player->play(path("long.wav"), false);
-        QTRY_VERIFY_WITH_TIMEOUT(player->isPlaying(), 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(player->isPlaying(), sm_nPlaybackWaitMs);
         player->stop();
         QVERIFY(player->isStopped());
         QTest::qWait(700);
@@ -157,9 +161,10 @@ private slots:
         QSignalSpy finished(player, SIGNAL(finished()));
         // Positions only fall when the file starts again.
         player->play(path("loop.wav"), true);
+        QElapsedTimer waited;
+        waited.start();
         bool restarted = false;
-        qint64 last = 0;
-        for (int i = 0; i < 100 && !restarted; ++i) {
+        for (qint64 last = 0; !restarted && waited.elapsed() < sm_nPlaybackWaitMs;) {
             QTest::qWait(50);
             const qint64 now = player->position();
             restarted = player->duration() > 0 && now + 200 < last;
@@ -181,7 +186,7 @@ private slots:
         // A plain play after a loop is not looped.
         player->play(path("short.wav"), true);
         player->play(path("short.wav"), false);
-        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 15000);
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, sm_nPlaybackWaitMs);
         QTest::qWait(1500);
         QVERIFY(!player->isPlaying());
         QCOMPARE(finished.count(), 1);

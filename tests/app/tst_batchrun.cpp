@@ -410,6 +410,49 @@ private slots:
         checkAac(paused->runFolder + "fade.m4a", 44100, 3.0);
     }
 
+    // Paused during its encode, the encoder is stopped: neither its output nor its CPU time moves; resumed, it
+    // makes the same file as a run that was never paused.
+    void testPauseHoldsEncoder()
+    {
+        store({{"KeyNormalizationActive", false}});
+        const QString source = m_strIn + "Long/long.flac";
+        QVERIFY(QDir().mkpath(m_strIn + "Long"));
+        QString error;
+        QVERIFY2(TestKit::makeTone(source, 300, 44100, 2, {"-c:a", "flac"}, &error), qPrintable(error));
+        const Recorder* plain = run({{"Long/long.flac"}, {}, {}, {}, {}});
+
+        const QString out = m_dir.path() + "/out/";
+        BatchWorker* pWorker = nullptr;
+        QTimer::singleShot(0, this, [&] {
+            QList<int> encoders;
+            QString partial;
+            QVERIFY(QTest::qWaitFor(
+                [&] {
+                    QDirIterator it(out, {"*.partial"}, QDir::Files, QDirIterator::Subdirectories);
+                    partial = it.hasNext() ? it.next() : QString();
+                    encoders = TestKit::encodersWriting(out);
+                    return !partial.isEmpty() && encoders.size() == 1;
+                },
+                120000));
+            pWorker->pause(true);
+            char state = '?';
+            QVERIFY(QTest::qWaitFor([&] { return TestKit::processCpuTicks(encoders[0], &state) >= 0 && state == 'T'; },
+                                    10000));
+            const qint64 ticks = TestKit::processCpuTicks(encoders[0]);
+            const qint64 size = QFileInfo(partial).size();
+            QTest::qWait(2000);
+            QCOMPARE(TestKit::processCpuTicks(encoders[0], &state), ticks);
+            QCOMPARE(state, 'T');
+            QCOMPARE(QFileInfo(partial).size(), size);
+            pWorker->pause(false);
+        });
+        const Recorder* paused =
+            run({{"Long/long.flac"}, {}, {}, {}, {}}, [&](BatchWorker* worker) { pWorker = worker; });
+        QVERIFY(paused->bFinished);
+        QCOMPARE(tree(paused->runFolder), QStringList{"long.m4a"});
+        QVERIFY(contents(paused->runFolder + "long.m4a") == contents(plain->runFolder + "long.m4a"));
+    }
+
     void testDestinations()
     {
         const Recorder* empty = run({});

@@ -64,6 +64,11 @@ private slots:
         QTest::newRow("fade -0.5") << QByteArray("KeyFadeIn") << QVariant(-0.5) << 0;
         QTest::newRow("fade 40") << QByteArray("KeyFadeOut") << QVariant(40.0) << 33;
         QTest::newRow("fade text") << QByteArray("KeyFadeOut") << QVariant("2.9") << 2;
+        QTest::newRow("fade 3e9") << QByteArray("KeyFadeIn") << QVariant("3e9") << 33;
+        QTest::newRow("fade -3e9") << QByteArray("KeyFadeIn") << QVariant("-3e9") << 0;
+        QTest::newRow("fade beyond float") << QByteArray("KeyFadeOut") << QVariant("1e39") << 33;
+        QTest::newRow("fade inf") << QByteArray("KeyFadeOut") << QVariant("inf") << 33;
+        QTest::newRow("fade nan") << QByteArray("KeyFadeIn") << QVariant("nan") << 0;
     }
 
     void testStoredValues()

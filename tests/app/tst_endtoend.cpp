@@ -1,5 +1,6 @@
 #include "DialogProbe.h"
 #include "MediaCorpus.h"
+#include "ModalCloser.h"
 #include "SelfRun.h"
 #include "TestMain.h"
 #include "Tools.h"
@@ -15,6 +16,7 @@
 #include <VUVararer/AboutDialog.h>
 #include <VUVararer/App.h>
 #include <VUVararer/FollowDialog.h>
+#include <VUVararer/IntroductionDialog.h>
 #include <VUVararer/ShareDialog.h>
 #include <VUVararer/Widgets/RoundProgress.h>
 #include <ZADovuzIdida/MediaSearchDialog.h>
@@ -56,36 +58,34 @@ void checkM4a(const QString& file, double seconds)
              qPrintable(info["duration"].toString()));
 }
 
-// The pids of running afconvert processes whose command line names path.
-QList<int> encodersWriting(const QString& path)
-{
-    QList<int> pids;
-    for (const QString& entry : QDir("/proc").entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        QFile cmdline("/proc/" + entry + "/cmdline");
-        if (!entry.toInt() || !cmdline.open(QIODevice::ReadOnly))
-            continue;
-        const QByteArray line = cmdline.readAll();
-        if (line.contains("afconvert") && line.contains(QFile::encodeName(path)))
-            pids << entry.toInt();
-    }
-    return pids;
-}
-
 double luminance(QRgb rgb) { return 0.2126 * qRed(rgb) + 0.7152 * qGreen(rgb) + 0.0722 * qBlue(rgb); }
 
 // The mean luminance difference between text and background: the background is the median luminance, text every
 // pixel more than 24 away from it; 0 when there is (almost) no text at all.
-double textContrast(const QImage& image)
+QVector<double> luminances(const QImage& image)
 {
     QVector<double> values;
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
             values << luminance(image.pixel(x, y));
+    return values;
+}
+
+// The median luminance: the background's where it covers most of the image.
+double medianLuminance(QVector<double> values)
+{
     if (values.isEmpty())
         return 0;
-    QVector<double> sorted = values;
-    std::nth_element(sorted.begin(), sorted.begin() + sorted.size() / 2, sorted.end());
-    const double background = sorted[sorted.size() / 2];
+    std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
+    return values[values.size() / 2];
+}
+
+double textContrast(const QImage& image)
+{
+    const QVector<double> values = luminances(image);
+    if (values.isEmpty())
+        return 0;
+    const double background = medianLuminance(values);
     double sum = 0;
     int count = 0;
     for (double value : qAsConst(values))
@@ -111,6 +111,34 @@ QVector<QPair<int, int>> textLines(const QImage& image)
             lines.append({y, y});
     }
     return lines;
+}
+
+// The narrowest gap between a button's text (light ink in its middle rows) and its left or right edge; -1
+// without text.
+int textMargin(const QImage& button)
+{
+    int nFirst = -1, nLast = -1;
+    for (int x = 0; x < button.width(); ++x)
+        for (int y = button.height() / 4; y < button.height() * 3 / 4; ++y)
+            if (luminance(button.pixel(x, y)) > 170) {
+                nLast = x;
+                nFirst = nFirst < 0 ? x : nFirst;
+            }
+    return nFirst < 0 ? -1 : std::min(nFirst, button.width() - 1 - nLast);
+}
+
+// The largest luminance step between the outline of area in image and the pixels two outside it: a frame drawn
+// around the area shows as a step, a flat area has none beyond the background's own shading.
+double outlineStep(const QImage& image, const QRect& area)
+{
+    double step = 0;
+    for (int x = area.left(); x <= area.right(); ++x)
+        step = std::max(step,
+                        std::fabs(luminance(image.pixel(x, area.top())) - luminance(image.pixel(x, area.top() - 2))));
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        step = std::max(step,
+                        std::fabs(luminance(image.pixel(area.left(), y)) - luminance(image.pixel(area.left() - 2, y))));
+    return step;
 }
 
 int distinctColours(const QImage& image)
@@ -154,9 +182,9 @@ private:
         MainPage page;
         page.findChild<ZADovuzIdida::PlayListModel*>()->setPlayList({file});
         page.show();
-        QTest::qWaitForWindowExposed(&page);
+        const bool bExposed = QTest::qWaitForWindowExposed(&page);
         auto* convert = page.findChild<QPushButton*>("RunBatchButton");
-        const QPoint centre = convert->mapTo(&page, convert->rect().center());
+        const QPoint centre = bExposed ? convert->mapTo(&page, convert->rect().center()) : QPoint();
         qApp->setStyleSheet(sheet);
         return page.size() == size ? centre : QPoint();
     }
@@ -483,13 +511,32 @@ private slots:
             counters += label->text();
         QVERIFY2(counters.contains("Other Files"), qPrintable(counters));
 
-        // "100%" inside the ring: nothing of the text crosses the hub's edge.
+        // The introduction's video button is flat, its text readable.
+        VUVararer::HelpDialog intro;
+        intro.setVideoLink(StartUp::introVideoLink("en"));
+        intro.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&intro));
+        QTest::qWait(100);
+        const QImage introImage = intro.grab().toImage();
+        save(introImage, "intro");
+        auto* video = intro.findChild<QPushButton*>("VideoButton");
+        const QRect videoArea(video->mapTo(&intro, QPoint()), video->size());
+        QVERIFY2(outlineStep(introImage, videoArea) < 12,
+                 qPrintable(QString::number(outlineStep(introImage, videoArea))));
+        QVERIFY(textContrast(introImage.copy(videoArea)) > minimum);
+
+        // "100%" inside the ring: nothing of the text crosses the hub's edge. The errors button keeps its text off
+        // its border.
         BatchDialog batch;
         batch.setFixedSize(480, 640);
         batch.show();
         QVERIFY(QTest::qWaitForWindowExposed(&batch));
+        batch.slotSetErrors("Can not read broken.mp3\n");
         batch.slotProgressChanged(100);
         QTest::qWait(100);
+        save(batch.grab().toImage(), "batch-errors");
+        const QImage errors = TestKit::buttonWithText(&batch, "One or more errors have occurred!")->grab().toImage();
+        QVERIFY2(textMargin(errors) >= 8, qPrintable(QString::number(textMargin(errors))));
         auto* ring = batch.findChild<VUVararer::RoundProgress*>();
         const QImage ringImage = ring->grab().toImage();
         save(ringImage, "ring-100");
@@ -503,31 +550,81 @@ private slots:
             nCrossing += qGreen(ringImage.pixel(point.toPoint())) > 100 ? 1 : 0;
         }
         QCOMPARE(nCrossing, 0);
+
+        // A run of a long file: the quit question while it writes, answered No, then Stop while the file is
+        // still being finished.
+        const QString source = m_dir.filePath("look/long.wav");
+        QVERIFY(QDir().mkpath(m_dir.filePath("look/out")));
+        QString error;
+        QVERIFY2(TestKit::makeTone(source, 20, 44100, 2, {}, &error), qPrintable(error));
+        page.setDestinationPath(m_dir.filePath("look/out"));
+        page.findChild<ZADovuzIdida::PlayListModel*>()->setPlayList({source});
+        QImage question;
+        double buttonShade = 255;
+        QTimer stopper;
+        connect(&stopper, &QTimer::timeout, [&]() {
+            auto* dialog = page.findChild<BatchDialog*>();
+            if (!dialog || !dialog->isVisible() ||
+                dialog->findChild<VUVararer::SimpleProgress*>()->text() == "ANALYZING")
+                return;
+            stopper.stop();
+            TestKit::ModalCloser answer(
+                [&](QWidget* box) {
+                    QTest::qWait(150);
+                    question = box->grab().toImage();
+                    buttonShade = 0;
+                    for (QPushButton* button : box->findChildren<QPushButton*>())
+                        buttonShade = std::max(buttonShade, medianLuminance(luminances(button->grab().toImage())));
+                    TestKit::ModalCloser::pressKey(box, Qt::Key_Return);
+                },
+                "QDialog");
+            page.close();
+            TestKit::ModalCloser::clickButton(dialog, "Stop");
+        });
+        stopper.start(20);
+        page.slotDoIt();
+        QVERIFY(page.isRunAlive());
+        const QImage stopping = page.grab().toImage();
+        save(stopping, "stopping");
+        save(question, "quit-question");
+        // The question is dark, buttons too, and readable.
+        QVERIFY2(medianLuminance(luminances(question)) < 90 && buttonShade < 90,
+                 qPrintable(QString::number(buttonShade)));
+        QVERIFY2(textContrast(question) > minimum, qPrintable(QString::number(textContrast(question))));
+        auto* convert = page.findChild<QPushButton*>("RunBatchButton");
+        const double convertContrast =
+            textContrast(stopping.copy(QRect(convert->mapTo(&page, QPoint()), convert->size()).adjusted(3, 3, -3, -3)));
+        QVERIFY2(convertContrast > minimum, qPrintable(QString::number(convertContrast)));
+        QTRY_VERIFY_WITH_TIMEOUT(!page.isRunAlive(), 120000);
     }
 
     void testEndDuringEncode_data()
     {
         QTest::addColumn<QString>("how");
+        QTest::addColumn<int>("seconds");
         QTest::addColumn<QStringList>("left");
-        // Asked to end, the program finishes the file being encoded, removes what is unfinished, and quits.
-        QTest::newRow("SIGTERM") << "SIGTERM" << QStringList({"long.m4a"});
+        // Asked to end by a signal, the program ends the encode, removes what is unfinished, and quits within
+        // seconds, whatever the length of the file.
+        QTest::newRow("SIGTERM") << "SIGTERM" << 1800 << QStringList();
         // A terminal's Ctrl+C reaches the whole foreground process group.
-        QTest::newRow("SIGINT to the group") << "SIGINT" << QStringList({"long.m4a"});
-        QTest::newRow("quit shortcut, then yes") << "ctrl+q" << QStringList({"long.m4a"});
+        QTest::newRow("SIGINT to the group") << "SIGINT" << 1800 << QStringList();
+        // Asked by the user, it finishes the file being encoded first, as its question says.
+        QTest::newRow("quit shortcut, then yes") << "ctrl+q" << 300 << QStringList({"long.m4a"});
         // Killed outright, the encoder goes with it and takes its unfinished result away; the intermediate
         // file cannot be cleaned up by a killed program.
-        QTest::newRow("SIGKILL") << "SIGKILL" << QStringList({"long.wav"});
+        QTest::newRow("SIGKILL") << "SIGKILL" << 300 << QStringList({"long.wav"});
     }
 
     void testEndDuringEncode()
     {
         QFETCH(QString, how);
+        QFETCH(int, seconds);
         QFETCH(QStringList, left);
-        const QString source = m_dir.filePath("long/long.wav");
+        const QString source = m_dir.filePath(QString("long%1/long.flac").arg(seconds));
         if (!QFileInfo::exists(source)) {
-            QVERIFY(QDir().mkpath(m_dir.filePath("long")));
+            QVERIFY(QDir().mkpath(QFileInfo(source).path()));
             QString error;
-            QVERIFY2(TestKit::makeTone(source, 300, 44100, 2, {}, &error), qPrintable(error));
+            QVERIFY2(TestKit::makeTone(source, seconds, 44100, 2, {"-c:a", "flac"}, &error), qPrintable(error));
         }
         const QString out = m_dir.path() + "/out-" + how + "/";
         QVERIFY(QDir().mkpath(out));
@@ -558,14 +655,21 @@ private slots:
             QTest::qWait(100);
             run = TestKit::onlyRunFolder(out);
             if (!run.isEmpty() && QFileInfo::exists(run + "long.m4a.partial"))
-                encoders = encodersWriting(run);
+                encoders = TestKit::encodersWriting(run);
         }
         QVERIFY2(!encoders.isEmpty(), qPrintable(TestKit::filesUnder(out).join(',')));
 
+        QElapsedTimer ending;
+        ending.start();
         if (how == "ctrl+q") {
             QVERIFY(xdotool(display.display(), {"key", "ctrl+q"}));
             QTRY_VERIFY_WITH_TIMEOUT(display.windows("trelvanic").contains("Quit"), 10000);
-            QVERIFY(xdotool(display.display(), {"key", "y"}));
+            // From the default No to Yes.
+            QVERIFY(xdotool(display.display(), {"key", "Tab", "space"}));
+            QTest::qWait(500);
+            const QImage stopping = screenshot(display.display(), window, "endtoend-stopping-" + how + ".png");
+            QVERIFY2(m_shot.exitCode == 0, (m_shot.out + m_shot.err).constData());
+            QVERIFY(distinctColours(stopping) > 50);
         } else {
             const pid_t pid = pid_t(trelvanic.processId());
             if (how == "SIGINT")
@@ -573,21 +677,17 @@ private slots:
             else
                 ::kill(pid, how == "SIGTERM" ? SIGTERM : SIGKILL);
         }
-        if (how != "SIGKILL") {
-            QTest::qWait(500);
-            const QImage stopping = screenshot(display.display(), window, "endtoend-stopping-" + how + ".png");
-            QVERIFY2(m_shot.exitCode == 0, (m_shot.out + m_shot.err).constData());
-            QVERIFY(distinctColours(stopping) > 50);
-        }
         QVERIFY2(trelvanic.waitForFinished(150000), "the program did not end");
+        if (how.startsWith("SIG"))
+            QVERIFY2(ending.elapsed() < 3000, qPrintable(QString::number(ending.elapsed())));
         if (how != "SIGKILL") {
             QCOMPARE(trelvanic.exitStatus(), QProcess::NormalExit);
             QCOMPARE(trelvanic.exitCode(), 0);
         }
-        QTRY_VERIFY_WITH_TIMEOUT(encodersWriting(run).isEmpty(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(TestKit::encodersWriting(run).isEmpty(), 10000);
         QCOMPARE(TestKit::filesUnder(run), left);
         if (left.contains("long.m4a"))
-            checkM4a(run + "long.m4a", 300.0);
+            checkM4a(run + "long.m4a", seconds);
     }
 };
 

@@ -271,15 +271,17 @@ private slots:
         QVERIFY2(!stopper->gaveUp(), "the file did not get under way within a minute");
         QVERIFY(!stopper->isActive());
 
-        // The file is still being finished: a second Convert is refused, without a dialog.
+        // The file is still being finished: Convert says so, and a second Convert is refused, without a dialog.
         QVERIFY(page.isRunAlive());
         QVERIFY(!convert->isEnabled());
+        QCOMPARE(convert->text(), QString("Stopping…"));
         TestKit::ModalCloser second([](QWidget* window) { static_cast<QDialog*>(window)->accept(); }, "BatchDialog");
         page.slotDoIt();
         QVERIFY(!second.hasFired());
 
         QTRY_VERIFY_WITH_TIMEOUT(!page.isRunAlive(), 120000);
         QVERIFY(convert->isEnabled());
+        QCOMPARE(convert->text(), QString("Convert"));
         const QString run = TestKit::onlyRunFolder(out);
         QCOMPARE(TestKit::filesUnder(run), QStringList{"long.m4a"});
         const QJsonObject info = TestKit::probeMedia(run + "long.m4a");
@@ -302,24 +304,41 @@ private slots:
         page.show();
         page.setDestinationPath(out);
         page.findChild<ZADovuzIdida::PlayListModel*>()->setPlayList({in("Loose/long.wav"), in("Album/CD2/02.mp3")});
-        const auto stopper = pollUntil([&page]() {
+        // Closed during the run, the page asks in the frame's own box, whose default answer (No) lets the run go
+        // on; then the run is stopped.
+        QString question;
+        bool bClosed = true;
+        const auto stopper = pollUntil([&]() {
             BatchDialog* dialog = dialogWhileWriting(&page);
             if (!dialog)
                 return false;
+            TestKit::ModalCloser answer(
+                [&question](QWidget* box) {
+                    question = QString(box->metaObject()->className()) + " " + box->windowTitle() + ":";
+                    for (QLabel* label : box->findChildren<QLabel*>())
+                        question += label->text();
+                    TestKit::ModalCloser::pressKey(box, Qt::Key_Return);
+                },
+                "QDialog");
+            bClosed = page.close();
             return TestKit::ModalCloser::clickButton(dialog, "Stop");
         });
         page.slotDoIt();
+        QCOMPARE(question, QString("VUVararer::MMessageBox Quit:A conversion is running.\nStop it and quit? The file "
+                                   "being converted is finished first."));
+        QVERIFY(!bClosed);
+        QCOMPARE(page.nQuits, 0);
         QVERIFY(page.isRunAlive());
 
         // Closed while the stopped run finishes its file: no question, the window stays and says so, then quits.
-        TestKit::ModalCloser question([](QWidget* window) { static_cast<QDialog*>(window)->reject(); }, "QMessageBox");
+        TestKit::ModalCloser again([](QWidget* window) { static_cast<QDialog*>(window)->reject(); }, "QDialog");
         QVERIFY(!page.close());
         QVERIFY(page.isVisible());
         QCOMPARE(page.findChild<QPushButton*>("RunBatchButton")->text(), QString("Stopping…"));
         QCOMPARE(page.nQuits, 0);
         QTRY_VERIFY_WITH_TIMEOUT(!page.isRunAlive(), 120000);
         QCOMPARE(page.nQuits, 1);
-        QVERIFY(!question.hasFired());
+        QVERIFY(!again.hasFired());
         QCOMPARE(TestKit::filesUnder(TestKit::onlyRunFolder(out)), QStringList{"long.m4a"});
     }
 

@@ -257,6 +257,7 @@ private slots:
         QTest::addColumn<QString>("how");
         QTest::newRow("stop") << "stop";
         QTest::newRow("pause") << "pause";
+        QTest::newRow("cancel") << "cancel";
         QTest::newRow("destroy") << "destroy";
     }
 
@@ -277,6 +278,8 @@ private slots:
                 pHeld->stop();
             if (nth == 3 && how == "pause")
                 pHeld->pause(true);
+            if (nth == 3 && how == "cancel")
+                pHeld->cancel();
         };
         bool bPausedSeen = false;
         const Outcome outcome = run(4, &stats, [&](BatchRun*& pRun, BatchWorker* pWorker) {
@@ -289,7 +292,7 @@ private slots:
                 return true;
             }
             if (how == "pause") {
-                // The running encodes end while the worker is held, and no other starts.
+                // The running encodes, not processes here, end while the worker is held, and no other starts.
                 if (stats.nEnded < stats.nStarted)
                     return false;
                 const int nStarted = stats.nStarted;
@@ -309,6 +312,9 @@ private slots:
         } else {
             QVERIFY(outcome.files.size() < reference.files.size());
         }
+        // Nothing dropped by a cancel is reported.
+        for (const QString& line : outcome.errors.split('\n', Qt::SkipEmptyParts))
+            QVERIFY2(reference.errors.contains(line), qPrintable(line));
         QCOMPARE(outcome.bFinished, how != "destroy");
     }
 };

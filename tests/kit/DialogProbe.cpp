@@ -36,9 +36,11 @@ QString runOnScreen(const QString& function, const QSize& size, const QString& f
         return display.error();
     const ToolResult child =
         runSelf({function}, {"QT_QPA_PLATFORM=xcb", "DISPLAY=" + display.display(), "TRELVANIC_SHOT_DIR=" + folder});
-    if (child.exitCode != 0 || !child.out.contains("PASS   : ") || child.out.contains("FAIL!"))
-        return QString::fromLocal8Bit(child.out + child.err);
-    return QString();
+    if (child.exitCode == 0 && child.out.contains("PASS   : ") && !child.out.contains("FAIL!"))
+        return QString();
+    const QString output = QString::fromLocal8Bit(child.out + child.err);
+    // A child that timed out or crashed leaves no output behind.
+    return output.isEmpty() ? QString("%1 on screen did not finish").arg(function) : output;
 }
 
 } // namespace TestKit

@@ -1,6 +1,8 @@
 #pragma once
-// A real FTP server (pyftpdlib) on 127.0.0.1 at a free port, serving a temporary folder with one user.
+// A real FTP server (pyftpdlib) on a loopback address (127.0.0.1 at a free port unless told), serving a temporary
+// folder with one user.
 
+#include <QHostAddress>
 #include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
@@ -13,8 +15,8 @@ public:
     static const char* user() { return "tester"; }
     static const char* password() { return "secret"; }
 
-    // Starts the server and waits until it accepts connections.
-    LocalFtpServer();
+    // Starts the server and waits until it accepts connections; port 0 takes a free one.
+    explicit LocalFtpServer(const QHostAddress& address = QHostAddress(QHostAddress::LocalHost), quint16 port = 0);
     ~LocalFtpServer();
     LocalFtpServer(const LocalFtpServer&) = delete;
     LocalFtpServer& operator=(const LocalFtpServer&) = delete;
@@ -26,8 +28,8 @@ public:
     QString root() const { return m_root.path(); }
     QString path(const QString& name) const { return m_root.filePath(name); }
 
-    // A port on 127.0.0.1 that nothing listens on at the moment.
-    static quint16 freePort();
+    // A port on address (127.0.0.1 unless told) that nothing listens on at the moment.
+    static quint16 freePort(const QHostAddress& address = QHostAddress(QHostAddress::LocalHost));
 
 private:
     QTemporaryDir m_root;

@@ -1,5 +1,6 @@
 #include "Tools.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QtEndian>
@@ -88,6 +89,37 @@ QByteArray readFile(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QList<int> encodersWriting(const QString& path)
+{
+    QList<int> pids;
+    for (const QString& entry : QDir("/proc").entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile cmdline("/proc/" + entry + "/cmdline");
+        if (!entry.toInt() || !cmdline.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray line = cmdline.readAll();
+        if (line.contains("afconvert") && line.contains(QFile::encodeName(path)))
+            pids << entry.toInt();
+    }
+    return pids;
+}
+
+qint64 processCpuTicks(int pid, char* pState)
+{
+    if (pState)
+        *pState = '?';
+    QFile file(QString("/proc/%1/stat").arg(pid));
+    if (!file.open(QIODevice::ReadOnly))
+        return -1;
+    // After the command name in parentheses: state, then utime and stime as the 12th and 13th fields.
+    const QByteArray stat = file.readAll();
+    const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 1).split(' ');
+    if (fields.size() < 15)
+        return -1;
+    if (pState)
+        *pState = fields.at(1).isEmpty() ? '?' : fields.at(1).at(0);
+    return fields.at(12).toLongLong() + fields.at(13).toLongLong();
 }
 
 } // namespace TestKit

@@ -1,6 +1,7 @@
 #pragma once
 // Runs the reference tools that tests check against (ffmpeg, ffprobe, sox ...).
 
+#include <QList>
 #include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
@@ -31,6 +32,12 @@ bool makeTone(const QString& path, double seconds, int rate, int channels, const
 // Copies the 16-bit WAV file source to target with the rate and channel count of its header replaced (the
 // samples stay as they are): a hostile header made at test time.
 bool patchWavFormat(const QString& source, const QString& target, quint32 rate, quint16 channels);
+
+// The ids of running encoder tools (afconvert) whose arguments name a file under path.
+QList<int> encodersWriting(const QString& path);
+// Clock ticks of CPU time (user and system) process pid has used, and its state letter ('T' when stopped);
+// -1 and '?' once it is gone.
+qint64 processCpuTicks(int pid, char* pState = nullptr);
 
 // Writes bytes to path; false when the file cannot be written whole.
 bool writeFile(const QString& path, const QByteArray& bytes);

@@ -4,6 +4,7 @@
 #include <QHash>
 #include <QDebug>
 #include <QFile>
+#include <QImageReader>
 #include <QRegularExpression>
 #include <QSaveFile>
 
@@ -95,11 +96,29 @@ QHash<QString, QString> attributes(const QString& list)
     return values;
 }
 
-// The frames described by xml, with pictures cut from the picture block that starts at file offset 40.
+// The pixels a picture's header announces, read without decoding it; -1 when it announces no size.
+qint64 announcedPixels(const QByteArray& picture, const QString& format)
+{
+    QBuffer buffer;
+    buffer.setData(picture);
+    buffer.open(QIODevice::ReadOnly);
+    const QSize size = QImageReader(&buffer, format.toLatin1()).size();
+    return size.isValid() ? qint64(size.width()) * size.height() : -1;
+}
+
+// The bytes of frame's picture inside the picture block, which starts at file offset 40.
+QByteArray storedPicture(const XaniImageData& frame, const QByteArray& pictures)
+{
+    return QByteArray::fromRawData(pictures.constData() + (frame.start() - sm_nHeaderSize), int(frame.size()));
+}
+
+// The frames described by xml, with their pictures from the picture block. No picture is decoded unless every
+// record lies inside the block and the announced sizes keep within what one load may decode.
 bool readFrames(const QString& xml, const QByteArray& pictures, QVector<XaniImageData>& frames)
 {
     static const QRegularExpression record(QStringLiteral(
         "<Image((?:\\s+\\w+\\s*=\\s*\"[^\"]*\")*)\\s*>\\s*<data((?:\\s+\\w+\\s*=\\s*\"[^\"]*\")*)\\s*>"));
+    qint64 nPixels = 0;
     for (auto it = record.globalMatch(xml); it.hasNext();) {
         const QRegularExpressionMatch match = it.next();
         const QHash<QString, QString> image = attributes(match.captured(1));
@@ -110,17 +129,26 @@ bool readFrames(const QString& xml, const QByteArray& pictures, QVector<XaniImag
         if (!startOk || !sizeOk || start < 0 || size < 0 || start > pictures.size() - size)
             return false;
         XaniImageData frame;
-        frame.setImage(QImage::fromData(pictures.mid(int(start), int(size)),
-                                        image.value(QStringLiteral("format")).toLatin1().constData()));
-        if (frame.image().isNull())
-            return false;
         frame.setName(image.value(QStringLiteral("name")));
         frame.setFormat(image.value(QStringLiteral("format")));
         frame.setDuration(image.value(QStringLiteral("duration")).toInt());
         frame.setBackground(image.value(QStringLiteral("background")) == QLatin1String("true"));
         frame.setStart(start + sm_nHeaderSize);
         frame.setSize(size);
+        const qint64 nFramePixels = announcedPixels(storedPicture(frame, pictures), frame.format());
+        if (nFramePixels < 0)
+            return false;
+        nPixels += nFramePixels;
+        if (nFramePixels > Xani::MaxFramePixels || nPixels > Xani::MaxLoadPixels) {
+            qWarning() << "Xani: the pictures would decode beyond the limit of one load";
+            return false;
+        }
         frames.append(frame);
+    }
+    for (XaniImageData& frame : frames) {
+        frame.setImage(QImage::fromData(storedPicture(frame, pictures), frame.format().toLatin1().constData()));
+        if (frame.image().isNull())
+            return false;
     }
     return true;
 }

@@ -1,6 +1,7 @@
 #include "FtpClient.h"
 
 #include <QDebug>
+#include <QPointer>
 
 namespace QMRequest {
 
@@ -13,6 +14,8 @@ FtpClient::FtpClient(QObject* parent) : QObject(parent), m_pFtp(new FtpCore(this
 
 FtpClient::~FtpClient()
 {
+    if (m_pLoop)
+        m_pLoop->exit();
     m_pFtp->close();
     qDeleteAll(m_entries);
 }
@@ -21,35 +24,73 @@ bool FtpClient::fetchData(const QString&, QBuffer&) { return true; }
 
 bool FtpClient::fetchData(const QString&, QFile*) { return true; }
 
-int FtpClient::wait(int id)
+int FtpClient::wait(const std::function<int()>& queueCommand)
 {
-    m_loop.exec();
-    return id;
+    if (m_pLoop) {
+        qWarning("FtpClient: refused a waiting call made while another one waits");
+        return -1;
+    }
+    QEventLoop loop;
+    m_pLoop = &loop;
+    const int nId = queueCommand();
+    // A slot that runs meanwhile may delete this client.
+    const QPointer<FtpClient> guard(this);
+    loop.exec();
+    if (guard)
+        m_pLoop = nullptr;
+    return nId;
+}
+
+void FtpClient::abort()
+{
+    m_pFtp->abort();
+    if (m_pLoop)
+        m_pLoop->exit();
 }
 
 int FtpClient::connectToHost(const QString& host, quint16 port) { return m_pFtp->connectToHost(host, port); }
 
-int FtpClient::login(const QString& user, const QString& password) { return wait(m_pFtp->login(user, password)); }
+int FtpClient::login(const QString& user, const QString& password)
+{
+    return wait([&] { return m_pFtp->login(user, password); });
+}
 
-int FtpClient::cd(const QString& dir) { return wait(m_pFtp->cd(dir)); }
+int FtpClient::cd(const QString& dir)
+{
+    return wait([&] { return m_pFtp->cd(dir); });
+}
 
-int FtpClient::close() { return wait(m_pFtp->close()); }
+int FtpClient::close()
+{
+    return wait([&] { return m_pFtp->close(); });
+}
 
-int FtpClient::get(const QString& file, QIODevice* dev) { return wait(m_pFtp->get(file, dev, FtpCore::Binary)); }
+int FtpClient::get(const QString& file, QIODevice* dev)
+{
+    return wait([&] { return m_pFtp->get(file, dev, FtpCore::Binary); });
+}
 
-int FtpClient::put(QIODevice* dev, const QString& file) { return wait(m_pFtp->put(dev, file, FtpCore::Binary)); }
+int FtpClient::put(QIODevice* dev, const QString& file)
+{
+    return wait([&] { return m_pFtp->put(dev, file, FtpCore::Binary); });
+}
 
 int FtpClient::put(const QByteArray& data, const QString& file)
 {
-    return wait(m_pFtp->put(data, file, FtpCore::Binary));
+    return wait([&] { return m_pFtp->put(data, file, FtpCore::Binary); });
 }
 
 QList<UrlInfo> FtpClient::dirEntry(const QString& dir)
 {
-    qDeleteAll(m_entries);
-    m_entries.clear();
-    wait(m_pFtp->list(dir));
+    const QPointer<FtpClient> guard(this);
+    const int nId = wait([&] {
+        qDeleteAll(m_entries);
+        m_entries.clear();
+        return m_pFtp->list(dir);
+    });
     QList<UrlInfo> entries;
+    if (nId < 0 || !guard)
+        return entries;
     for (const UrlInfo* pInfo : qAsConst(m_entries))
         entries.append(*pInfo);
     return entries;
@@ -59,7 +100,8 @@ void FtpClient::slotAddToList(const UrlInfo& info) { m_entries.append(new UrlInf
 
 void FtpClient::slotDone(bool error)
 {
-    m_loop.exit();
+    if (m_pLoop)
+        m_pLoop->exit();
     emit done(error);
 }
 

@@ -10,6 +10,8 @@
 #include <QList>
 #include <QObject>
 
+#include <functional>
+
 namespace QMRequest {
 
 class FtpClient : public QObject
@@ -26,7 +28,8 @@ public:
     // Queues a connect without waiting; the next waiting call waits for it too.
     int connectToHost(const QString& host, quint16 port = 21);
     // The calls below wait until the client's queue is empty and return the command id;
-    // failures come through done(true) and ftpDevice()->error().
+    // failures come through done(true) and ftpDevice()->error(). A waiting call made while another one waits
+    // (from a slot that runs meanwhile) is refused: it queues nothing and returns -1.
     int login(const QString& user, const QString& password);
     int cd(const QString& dir);
     int close();
@@ -38,6 +41,8 @@ public:
 
     FtpCore::State state() const { return m_pFtp->state(); }
     FtpCore* ftpDevice() const { return m_pFtp; }
+    // Aborts the running command and ends the waiting call at once.
+    void abort();
 
 signals:
     void done(bool error);
@@ -50,11 +55,13 @@ public slots:
     void slotReadProgress(qint64 done, qint64 total);
 
 private:
-    int wait(int id);
+    // Queues a command through queueCommand and waits until the client's queue is empty; returns its id.
+    int wait(const std::function<int()>& queueCommand);
 
     FtpCore* m_pFtp;
     QList<UrlInfo*> m_entries;
-    QEventLoop m_loop;
+    // The loop of the call that waits, on that call's stack; null while none waits.
+    QEventLoop* m_pLoop = nullptr;
 };
 
 } // namespace QMRequest

@@ -1,11 +1,13 @@
 #include "AFTransCoder.h"
 
+#include "ProcessGroups.h"
 #include "TiedProcess.h"
 
 #include <VUVararer/App.h>
 
 #include <QCoreApplication>
 #include <QDebug>
+#include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 
@@ -58,10 +60,14 @@ void AFTransCoder::convert(const QString& input, const QString& output)
                                 dataFormat.trimmed()};
     // The encoder ends with the program: no untagged result appears after the program is gone.
     TiedProcess process;
-    process.start(program, arguments, QIODevice::ReadWrite);
-    process.waitForFinished(-1);
+    const bool bRan = process.run(program, arguments, m_pGroups);
     m_strErrorText.clear();
-    if (process.error() == QProcess::FailedToStart) {
+    const bool bSucceeded = bRan && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    if (!bSucceeded && m_pGroups && m_pGroups->isEnded()) {
+        m_strErrorText = QCoreApplication::translate("AFTransCoder", "afconvert was ended");
+        // A tool killed before it could clean up leaves its unfinished target under this name.
+        QFile::remove(output + QStringLiteral(".partial"));
+    } else if (process.error() == QProcess::FailedToStart) {
         m_strErrorText = QCoreApplication::translate("AFTransCoder", "afconvert can not be started");
     } else if (process.exitStatus() != QProcess::NormalExit) {
         m_strErrorText = QCoreApplication::translate("AFTransCoder", "afconvert crashed");

@@ -7,6 +7,8 @@
 
 namespace ZADovuzIdida {
 
+class ProcessGroups;
+
 class AFTransCoder : public QObject
 {
 public:
@@ -14,6 +16,8 @@ public:
 
     void setQuality(const int& quality);
     void setBitrate(const int& bitrate);
+    // The groups the tool joins while it runs (held, let go and ended with them); none by default.
+    void setProcessGroups(ProcessGroups* pGroups) { m_pGroups = pGroups; }
     QString format() const;
     QString formatDescription() const;
     QStringList extensions() const;
@@ -27,6 +31,7 @@ public:
 private:
     int m_nQuality = 127;
     int m_nBitrate = 128000;
+    ProcessGroups* m_pGroups = nullptr;
     QString m_strErrorText;
 };
 

@@ -30,8 +30,7 @@ void put32(char* p, quint32 value) { qToLittleEndian(value, p); }
 // A canonical 44-byte PCM WAVE header for dataBytes of sample data.
 QByteArray waveHeader(const ConverterStreamFormat& format, quint32 dataBytes)
 {
-    QByteArray header(kHeaderBytes, '\0');
-    char* p = header.data();
+    char p[kHeaderBytes] = {};
     memcpy(p, "RIFF", 4);
     put32(p + 4, dataBytes + kHeaderBytes - 8);
     memcpy(p + 8, "WAVEfmt ", 8);
@@ -44,7 +43,7 @@ QByteArray waveHeader(const ConverterStreamFormat& format, quint32 dataBytes)
     put16(p + 34, quint16(format.bitsPerChannel));
     memcpy(p + 36, "data", 4);
     put32(p + 40, dataBytes);
-    return header;
+    return QByteArray(p, kHeaderBytes);
 }
 
 } // namespace

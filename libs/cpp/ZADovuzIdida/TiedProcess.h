@@ -8,10 +8,17 @@
 
 namespace ZADovuzIdida {
 
+class ProcessGroups;
+
 class TiedProcess : public QProcess
 {
 public:
     explicit TiedProcess(QObject* parent = nullptr);
+
+    // Starts program and blocks until it has ended. With groups: waits while they are held, joins them while it
+    // runs, and is killed when they were ended and it has not gone a while later. False when it did not run
+    // because the groups were ended.
+    bool run(const QString& program, const QStringList& arguments, ProcessGroups* pGroups);
 
 protected:
     // Runs in the child between fork and exec.

@@ -22,6 +22,43 @@ const QString kParentFolder = QStringLiteral("..");
 // Item data: true for folders.
 const int kIsDirRole = Qt::UserRole + 1;
 
+// Host and port from "name", "name:port", a bare IPv6 address, "[v6]" or "[v6]:port"; the port is 21 unless given.
+// A text that fits none of these is taken whole as the host.
+void splitHostAndPort(const QString& text, QString* host, quint16* port)
+{
+    *host = text;
+    *port = kDefaultPort;
+    QString strHost;
+    QString strPort;
+    if (text.startsWith('[')) {
+        const int nClose = text.indexOf(']');
+        if (nClose < 0)
+            return;
+        strHost = text.mid(1, nClose - 1);
+        const QString strRest = text.mid(nClose + 1);
+        if (strRest.isEmpty()) {
+            *host = strHost;
+            return;
+        }
+        if (!strRest.startsWith(':'))
+            return;
+        strPort = strRest.mid(1);
+    } else {
+        // With more than one colon the text is an IPv6 address without a port.
+        const int nColon = text.indexOf(':');
+        if (nColon <= 0 || text.indexOf(':', nColon + 1) >= 0)
+            return;
+        strHost = text.left(nColon);
+        strPort = text.mid(nColon + 1);
+    }
+    bool bOk = false;
+    const uint nGiven = strPort.toUInt(&bOk);
+    if (bOk && nGiven > 0 && nGiven <= 65535) {
+        *host = strHost;
+        *port = quint16(nGiven);
+    }
+}
+
 QHBoxLayout* newRow()
 {
     auto* phbl = new QHBoxLayout;
@@ -76,42 +113,59 @@ FtpGuiClient::FtpGuiClient(QWidget* parent)
     connect(m_pClient, SIGNAL(done(bool)), this, SLOT(slotClientDone(bool)));
 }
 
-bool FtpGuiClient::beginCommand()
+FtpGuiClient::Command::Command(FtpGuiClient* window)
 {
-    if (m_bBusy) {
+    if (window->m_bBusy) {
         qWarning() << "FtpGuiClient: a command is still waiting for the server";
-        return false;
+        return;
     }
-    m_bBusy = true;
-    m_bLastError = false;
-    return true;
+    m_window = window;
+    window->m_bBusy = true;
+    window->m_bAborted = false;
+    window->m_bLastError = false;
 }
 
-void FtpGuiClient::endCommand() { m_bBusy = false; }
+FtpGuiClient::Command::~Command()
+{
+    if (!m_window)
+        return;
+    m_window->m_bBusy = false;
+    if (m_window->m_bDeleteWhenIdle)
+        m_window->deleteLater();
+}
+
+void FtpGuiClient::closeEvent(QCloseEvent* event)
+{
+    if (m_bBusy) {
+        m_bAborted = true;
+        // The waiting call is still on the stack: the window goes only once it has returned.
+        if (testAttribute(Qt::WA_DeleteOnClose)) {
+            setAttribute(Qt::WA_DeleteOnClose, false);
+            m_bDeleteWhenIdle = true;
+        }
+        m_pClient->abort();
+    }
+    QWidget::closeEvent(event);
+}
 
 void FtpGuiClient::slotClientDone(bool error) { m_bLastError = m_bLastError || error; }
 
 void FtpGuiClient::slotLogin()
 {
-    if (!beginCommand())
+    const Command command(this);
+    if (!command.goesOn())
         return;
     const FtpCore::State state = m_pClient->state();
-    if (state == FtpCore::Connected || state == FtpCore::LoggedIn)
+    if (state == FtpCore::Connected || state == FtpCore::LoggedIn) {
         m_pClient->close();
-    QString strHost = m_pledHost->text().trimmed();
-    quint16 nPort = kDefaultPort;
-    const int nColon = strHost.lastIndexOf(':');
-    if (nColon > 0) {
-        bool bOk = false;
-        const uint nGiven = strHost.mid(nColon + 1).toUInt(&bOk);
-        if (bOk && nGiven > 0 && nGiven <= 65535) {
-            nPort = quint16(nGiven);
-            strHost.truncate(nColon);
-        }
+        if (!command.goesOn())
+            return;
     }
+    QString strHost;
+    quint16 nPort = 0;
+    splitHostAndPort(m_pledHost->text().trimmed(), &strHost, &nPort);
     m_pClient->connectToHost(strHost, nPort);
     m_pClient->login(m_pledUser->text(), m_pledPassword->text());
-    endCommand();
 }
 
 void FtpGuiClient::slotGo() { cdAndRefresh(m_pledPath->text()); }
@@ -130,27 +184,30 @@ void FtpGuiClient::slotItemDoubleClicked(QTreeWidgetItem* item, int)
 
 void FtpGuiClient::cdAndRefresh(const QString& dir)
 {
-    if (!beginCommand())
+    const Command command(this);
+    if (!command.goesOn())
         return;
     m_pClient->cd(dir);
-    refreshEntries();
-    endCommand();
+    if (command.goesOn())
+        refreshEntries(command);
 }
 
 void FtpGuiClient::slotRefresh()
 {
-    if (!beginCommand())
-        return;
-    refreshEntries();
-    endCommand();
+    const Command command(this);
+    if (command.goesOn())
+        refreshEntries(command);
 }
 
-void FtpGuiClient::refreshEntries()
+void FtpGuiClient::refreshEntries(const Command& command)
 {
     m_ptrwEntries->clear();
     m_ptrwEntries->addTopLevelItem(new QTreeWidgetItem(QStringList{kParentFolder}));
+    const QList<UrlInfo> entries = m_pClient->dirEntry();
+    if (!command.goesOn())
+        return;
     const QIcon folderIcon = style()->standardIcon(QStyle::SP_DirClosedIcon);
-    for (const UrlInfo& info : m_pClient->dirEntry()) {
+    for (const UrlInfo& info : entries) {
         auto* pItem = new QTreeWidgetItem(QStringList{info.name(), info.lastModified().toString(Qt::ISODate)});
         pItem->setData(0, kIsDirRole, info.isDir());
         if (info.isDir())
@@ -167,26 +224,30 @@ void FtpGuiClient::download(const QString& name)
         qWarning() << "FtpGuiClient: refusing to save the remote name" << name;
         return;
     }
-    if (!beginCommand())
+    const Command command(this);
+    if (!command.goesOn())
         return;
     QDir().mkpath(m_strDownloadFolder);
-    QSaveFile file(QDir(m_strDownloadFolder).filePath(strName));
-    if (file.open(QIODevice::WriteOnly)) {
-        m_pClient->get(name, &file);
-        if (m_bLastError || !file.commit())
-            qWarning() << "FtpGuiClient: download failed:" << name << m_pClient->ftpDevice()->errorString();
-    } else {
-        qWarning() << "FtpGuiClient: cannot write" << file.fileName();
+    // Owned by the client: an aborted download may still write into it until the client goes.
+    auto* pFile = new QSaveFile(QDir(m_strDownloadFolder).filePath(strName), m_pClient);
+    if (!pFile->open(QIODevice::WriteOnly)) {
+        qWarning() << "FtpGuiClient: cannot write" << pFile->fileName();
+        delete pFile;
+        return;
     }
-    endCommand();
+    m_pClient->get(name, pFile);
+    if (!command.goesOn())
+        return;
+    if (m_bLastError || !pFile->commit())
+        qWarning() << "FtpGuiClient: download failed:" << name << m_pClient->ftpDevice()->errorString();
+    delete pFile;
 }
 
 void FtpGuiClient::slotTest()
 {
-    if (!beginCommand())
-        return;
-    m_pClient->put(QString("!!!TESTTEST!!!").toLatin1(), "TestFile.txt");
-    endCommand();
+    const Command command(this);
+    if (command.goesOn())
+        m_pClient->put(QString("!!!TESTTEST!!!").toLatin1(), "TestFile.txt");
 }
 
 } // namespace QMRequest

@@ -3,6 +3,7 @@
 
 #include <QMRequest/FtpClient.h>
 
+#include <QPointer>
 #include <QWidget>
 
 class QLineEdit;
@@ -23,11 +24,13 @@ public:
     // Where double-clicked files are saved (the user's download folder at first).
     void setDownloadFolder(const QString& folder) { m_strDownloadFolder = folder; }
     QString downloadFolder() const { return m_strDownloadFolder; }
-    // True while a command waits for the server; the window then takes no new command.
+    // True while a command waits for the server; the window then takes no new command. Closing the window ends
+    // the wait; a window that deletes itself on close is deleted once the waiting call has returned.
     bool isBusy() const { return m_bBusy; }
 
 public slots:
-    // Connects to the host ("name" or "name:port", port 21 by default) and logs in, closing an open session first.
+    // Connects to the host ("name", "name:port", an IPv6 address, "[v6]" or "[v6]:port"; port 21 by default) and
+    // logs in, closing an open session first.
     void slotLogin();
     void slotGo();
     void slotCd(const QString& dir);
@@ -37,16 +40,32 @@ public slots:
     // Uploads "!!!TESTTEST!!!" as "TestFile.txt" into the current folder.
     void slotTest();
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private slots:
     void slotClientDone(bool error);
 
 private:
-    // Runs one waiting step unless another one waits; false when refused.
-    bool beginCommand();
-    void endCommand();
+    // One command of the window, refused while another one waits; it ends when this goes out of scope, unless the
+    // window was deleted meanwhile.
+    class Command
+    {
+    public:
+        explicit Command(FtpGuiClient* window);
+        ~Command();
+        Command(const Command&) = delete;
+        Command& operator=(const Command&) = delete;
+        // After a waiting step: false when the command was refused, or the window closed or deleted meanwhile.
+        bool goesOn() const { return m_window && !m_window->m_bAborted; }
+
+    private:
+        QPointer<FtpGuiClient> m_window;
+    };
+
     void cdAndRefresh(const QString& dir);
     void download(const QString& name);
-    void refreshEntries();
+    void refreshEntries(const Command& command);
 
     QLineEdit* m_pledHost;
     QLineEdit* m_pledUser;
@@ -59,6 +78,9 @@ private:
     QString m_strDownloadFolder;
     bool m_bBusy = false;
     bool m_bLastError = false;
+    // Set when the window closes while a command waits.
+    bool m_bAborted = false;
+    bool m_bDeleteWhenIdle = false;
 };
 
 } // namespace QMRequest

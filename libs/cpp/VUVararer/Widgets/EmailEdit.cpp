@@ -39,11 +39,8 @@ EmailEdit::EmailEdit(QWidget* parent)
     connect(m_pcmdECard, SIGNAL(clicked()), this, SLOT(slotSendECard()));
 }
 
-void EmailEdit::setText(const QString& text)
-{
-    m_pledAddress->setText(text);
-    slotTextChanged();
-}
+// The field's own textChanged signal reaches slotTextChanged, which signals and sets the buttons.
+void EmailEdit::setText(const QString& text) { m_pledAddress->setText(text); }
 
 QString EmailEdit::text() const { return m_pledAddress->text(); }
 
