@@ -77,10 +77,11 @@ void BatchWorker::analyse(ConversionJob& job)
     std::vector<float> buffer(BlockSize);
     float fMin = 0.0f;
     float fMax = 0.0f;
-    // The level of a normalized M4A intermediate is set by its true peak (see writeProcessed).
+    // The level of a normalized M4A intermediate is set by its true peak within what the encoder keeps.
     std::unique_ptr<TruePeak> truePeak;
     if (ConversionSettings::normalizationActive() && ProductVariant::kind() == ProductVariant::M4a)
-        truePeak = std::make_unique<TruePeak>(m_format.channels);
+        truePeak = std::make_unique<TruePeak>(m_format.channels, GeneralOutput::encodedBandwidth(m_format) /
+                                                                     std::max(m_format.sampleRate, 1));
     for (int n = readBlock(job.pDecoder, buffer.data()); n > 0;
          n = goOn(job, true) ? readBlock(job.pDecoder, buffer.data()) : 0) {
         if (truePeak)
@@ -202,11 +203,12 @@ bool BatchWorker::writeProcessed(ConversionJob& job, GeneralOutput* pOutput)
     params.end = count;
     if (ConversionSettings::normalizationActive() && analysis.peak > SilentPeak) {
         const float fLimit = float(ConversionSettings::normalization()) / 100.0f;
-        // An M4A result is encoded from an intermediate whose true peak lies in the middle of the result's peak
-        // window: the true peak foretells the decoded peak of the encode far better than the sample peak.
-        const bool bEncoded = ProductVariant::kind() == ProductVariant::M4a && analysis.truePeak > 0.0f;
-        params.gain = bEncoded ? fLimit * GeneralOutput::headroom() / analysis.truePeak : fLimit / analysis.peak;
-        pOutput->setPeakLimit(fLimit);
+        // An M4A result is encoded from an intermediate aimed by its true peak within what the encoder keeps, which
+        // foretells the decoded peak far better than the sample peak; its samples never pass the limit.
+        params.gain = fLimit / analysis.peak;
+        if (ProductVariant::kind() == ProductVariant::M4a && analysis.truePeak > 0.0f)
+            params.gain = std::min(params.gain, fLimit * GeneralOutput::headroom() / analysis.truePeak);
+        pOutput->setPeakLimit(fLimit, fLimit / (params.gain * analysis.peak));
     }
     if (ConversionSettings::fadeInOutActive()) {
         params.fadeIn = ConversionSettings::fadeIn() * valuesPerSecond;

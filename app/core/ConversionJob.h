@@ -11,9 +11,9 @@
 
 struct ConversionJob
 {
-    // Results of the first pass: count of interleaved values, peak magnitude, the true peak (the peak between the
-    // samples too; measured only for a normalized M4A result, else 0), first and last value index above the sound
-    // threshold (both 0 when bSoundFound is false).
+    // Results of the first pass: count of interleaved values, peak magnitude, the true peak within what the encoder
+    // keeps (between the samples too; measured only for a normalized M4A result, else 0), first and last value index
+    // above the sound threshold (both 0 when bSoundFound is false).
     struct Analysis
     {
         qint64 count = 0;

@@ -3,7 +3,6 @@
 #include "ConversionSettings.h"
 #include "OutputNames.h"
 #include "ProductVariant.h"
-#include "TruePeak.h"
 
 #include <ZADovuzIdida/AFTransCoder.h>
 #include <ZADovuzIdida/NativeAudioTools.h>
@@ -29,11 +28,12 @@ namespace {
 // The window of the decoded peak below the limit and the level aimed at inside it.
 const float PeakWindow = std::pow(10.0f, -1.0f / 20.0f);
 const float PeakAim = std::pow(10.0f, -0.5f / 20.0f);
+// The AAC encoder's noise lifts the decoded peak above the true peak of what it keeps by about this much on average
+// (0.25 dB, from music, speech and loud masters), so the first encode is aimed this much below the middle.
+const float EncoderLift = std::pow(10.0f, 0.25f / 20.0f);
 // A result above the limit is the worse miss: after one, the second encode aims this much lower, the encoder's peak
 // scattering by a few tenths of a dB between nearby levels.
 const float LoweredAim = std::pow(10.0f, -0.65f / 20.0f);
-// A written true peak nearer the aim than this (0.1 dB) is encoded as it is.
-const float AimTolerance = std::pow(10.0f, 0.1f / 20.0f);
 constexpr int ScaleBlock = 32000;
 
 // How far, in dB, a decoded peak lies outside the window below limit; one above the limit counts as farther
@@ -88,14 +88,6 @@ void GeneralOutput::setMetaInfoFile(const QString& path)
         m_pEncoder->setMetaInfoFile(path);
 }
 
-void GeneralOutput::setPeakLimit(float limit)
-{
-    m_fPeakLimit = limit;
-    m_pWrittenPeak.reset();
-    if (limit > 0.0f && m_pWave && ProductVariant::kind() == ProductVariant::M4a)
-        m_pWrittenPeak = std::make_unique<TruePeak>(m_format.channels);
-}
-
 void GeneralOutput::write(float* data, qint64 count)
 {
     if (m_pEncoder) {
@@ -104,8 +96,6 @@ void GeneralOutput::write(float* data, qint64 count)
     }
     if (!m_pWave)
         return;
-    if (m_pWrittenPeak)
-        m_pWrittenPeak->add(data, int(std::min<qint64>(count, INT_MAX)));
     do {
         const int n = int(std::min<qint64>(count, INT_MAX));
         m_pWave->write(data, n);
@@ -197,19 +187,14 @@ bool GeneralOutput::encodeStep(const QString& result)
 
 bool GeneralOutput::encodeWithinPeak(const QString& result, QString* pReason)
 {
-    if (m_pWrittenPeak)
-        m_pWrittenPeak->finish();
-    if (!m_pWrittenPeak || m_pWrittenPeak->samplePeak() <= 0.0f)
+    if (m_fPeakLimit <= 0.0f)
         return encode(m_strFileName, result, pReason);
-    const float maxGain = m_fPeakLimit / m_pWrittenPeak->samplePeak();
-    // Fades may have lowered the true peak below the aim.
-    float gain = std::min(maxGain, m_fPeakLimit * PeakAim / m_pWrittenPeak->peak());
-    if (gain < AimTolerance && gain > 1.0f / AimTolerance)
-        gain = 1.0f;
     float peak = 0.0f;
-    if (!encodeScaled(gain, result, &peak, pReason))
+    if (!encodeScaled(1.0f, result, &peak, pReason))
         return false;
-    if (windowMiss(peak, m_fPeakLimit) == 0.0f || peak <= 0.0f || (peak < m_fPeakLimit && gain >= maxGain))
+    // Less than a hundredth of a dB of room counts as none.
+    const bool bRaisable = m_fMaxRaise > 1.001f;
+    if (peak <= 0.0f || windowMiss(peak, m_fPeakLimit) == 0.0f || (peak < m_fPeakLimit && !bRaisable))
         return true;
 
     // Once more at the level the overshoot asks for; the nearer of the two results is kept.
@@ -221,9 +206,8 @@ bool GeneralOutput::encodeWithinPeak(const QString& result, QString* pReason)
     }
     second.close();
     float secondPeak = 0.0f;
-    const float secondAim = peak > m_fPeakLimit ? LoweredAim : PeakAim;
-    if (!encodeScaled(std::min(maxGain, gain * m_fPeakLimit * secondAim / peak), second.fileName(), &secondPeak,
-                      pReason))
+    const float aim = peak > m_fPeakLimit ? LoweredAim : PeakAim;
+    if (!encodeScaled(std::min(m_fMaxRaise, m_fPeakLimit * aim / peak), second.fileName(), &secondPeak, pReason))
         return false;
     if (windowMiss(secondPeak, m_fPeakLimit) < windowMiss(peak, m_fPeakLimit)) {
         QFile::remove(result);
@@ -261,7 +245,25 @@ bool GeneralOutput::encodeScaled(float gain, const QString& output, float* pPeak
     return *pPeak >= 0.0f;
 }
 
-float GeneralOutput::headroom() { return PeakAim; }
+float GeneralOutput::headroom() { return PeakAim / EncoderLift; }
+
+double GeneralOutput::encodedBandwidth(const ZADovuzIdida::MAudioFormat& format)
+{
+    // As the encoder derives it from the bit rate per channel when it is given no cutoff of its own.
+    const double perChannel = double(format.bitRate) / std::max(format.channels, 1);
+    const double nyquist = std::max(format.sampleRate, 1) / 2.0;
+    if (format.bitRate <= 0)
+        return nyquist;
+    const double fromRate = std::min({std::max(perChannel / 5.0, perChannel * 15.0 / 32.0 - 5500.0),
+                                      3000.0 + perChannel / 4.0, 12000.0 + perChannel / 16.0});
+    return std::min({fromRate, 22000.0, nyquist});
+}
+
+void GeneralOutput::setPeakLimit(float limit, float maxRaise)
+{
+    m_fPeakLimit = limit;
+    m_fMaxRaise = maxRaise;
+}
 
 bool GeneralOutput::writeScaled(const QString& path, float gain) const
 {

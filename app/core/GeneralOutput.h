@@ -14,7 +14,6 @@ class EncoderBase;
 class ProcessGroups;
 class WaveOutput;
 } // namespace ZADovuzIdida
-class TruePeak;
 
 class GeneralOutput : public QObject
 {
@@ -31,15 +30,17 @@ public:
     // The result's name before the extension; by default the intermediate file's. Intermediates of other files
     // still being encoded may have taken the source's own name.
     void setResultBaseName(const QString& base) { m_strResultBase = base; }
-    // When above 0, the M4A result's decoded peak is held in the window [limit - 1 dB, limit] where the level
-    // allows: the intermediate's true peak is measured as it is written and brought to limit * headroom() if it lies
-    // elsewhere; a result outside the window is encoded once more, at the level its overshoot asks for (the middle
-    // of the window, a little lower after a result above limit). Of the two results the one nearer the window is
-    // kept, one above limit counting as the farther. The intermediate is never raised above limit.
-    void setPeakLimit(float limit);
-    // The factor of the peak limit at which a normalized M4A intermediate's true peak is aimed: the middle of the
-    // window, the true peak foretelling the decoded peak of the encode far better than the sample peak.
+    // When limit is above 0, the M4A result's decoded peak is held in the window [limit - 1 dB, limit] where the
+    // level allows: a result outside it is encoded once more, at the level its overshoot asks for (the middle of the
+    // window, a little lower after a result above limit), the intermediate raised by at most maxRaise (which brings
+    // its own peak to limit). Of the two results the one nearer the window is kept, one above limit counting as the
+    // farther.
+    void setPeakLimit(float limit, float maxRaise);
+    // The factor of the peak limit at which a normalized intermediate's true peak within encodedBandwidth() is
+    // aimed: the middle of the window, less what the encoder's noise adds on average.
     static float headroom();
+    // The highest frequency in Hz that the AAC encoder keeps at the format's bit rate and channels.
+    static double encodedBandwidth(const ZADovuzIdida::MAudioFormat& format);
     // The run's encoder processes: held while it is paused, ended when it is cancelled; a cancelled encode leaves
     // no file and no line.
     void setProcessGroups(ZADovuzIdida::ProcessGroups* pGroups) { m_pGroups = pGroups; }
@@ -89,8 +90,7 @@ private:
     int m_nBitRate;
     bool m_bCopyMetaTags;
     float m_fPeakLimit = 0.0f;
-    // The true peak of what is written, while a peak limit applies to an M4A result.
-    std::unique_ptr<TruePeak> m_pWrittenPeak;
+    float m_fMaxRaise = 1.0f;
     ZADovuzIdida::ProcessGroups* m_pGroups = nullptr;
     bool m_bClosed = false;
     bool m_bResult = false;

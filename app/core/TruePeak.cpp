@@ -5,20 +5,48 @@
 
 namespace {
 
-constexpr int Taps = 12;
+constexpr int Phases = 4;
+constexpr int Taps = 24;
 constexpr int History = Taps - 1;
 // Frames interpolated at a time; a chunk well below the peak so far is passed over.
 constexpr int Chunk = 1024;
+// The filter's half-amplitude point lies this far above the bandwidth (as a fraction of the sample rate), so that
+// what lies within it passes whole.
+constexpr double EdgeMargin = 0.025;
+// The Kaiser window's shape: about 50 dB of stop-band attenuation.
+constexpr double KaiserBeta = 5.0;
 
-// The 4x interpolation filter of ITU-R BS.1770, by phase; the other two phases are these reversed.
-constexpr float Phases[2][Taps] = {
-    {0.0017089843750f, 0.0109863281250f, -0.0196533203125f, 0.0332031250000f, -0.0594482421875f, 0.1373291015625f,
-     0.9721679687500f, -0.1022949218750f, 0.0476074218750f, -0.0266113281250f, 0.0148925781250f, -0.0083007812500f},
-    {-0.0291748046875f, 0.0292968750000f, -0.0517578125000f, 0.0891113281250f, -0.1665039062500f, 0.4650878906250f,
-     0.7797851562500f, -0.2003173828125f, 0.1015625000000f, -0.0582275390625f, 0.0330810546875f, -0.0189208984375f}};
+// The modified Bessel function of the first kind and order 0.
+double besselI0(double x)
+{
+    double sum = 1.0;
+    double term = 1.0;
+    for (int k = 1; k < 25; ++k) {
+        term *= (x / (2.0 * k)) * (x / (2.0 * k));
+        sum += term;
+    }
+    return sum;
+}
 
-// The largest sum of magnitudes of the taps of a phase.
-constexpr float MaxGain = 2.03f;
+// The taps of a Kaiser-windowed sinc low-pass at cutoff (a fraction of the oversampled rate), by phase.
+std::vector<float> lowPassPhases(double cutoff)
+{
+    const int length = Phases * Taps;
+    std::vector<float> taps(size_t(length), 0.0f);
+    const double middle = (length - 1) / 2.0;
+    for (int n = 0; n < length; ++n) {
+        const double t = n - middle;
+        const double sinc = t == 0.0 ? 2.0 * cutoff : std::sin(2.0 * M_PI * cutoff * t) / (M_PI * t);
+        const double ratio = t / middle;
+        const double window =
+            besselI0(KaiserBeta * std::sqrt(std::max(0.0, 1.0 - ratio * ratio))) / besselI0(KaiserBeta);
+        // Phase p of output sample i weighs input sample i + k by the prototype's tap at p + Phases * (Taps-1-k).
+        const int phase = n % Phases;
+        const int k = Taps - 1 - n / Phases;
+        taps[size_t(phase * Taps + k)] = float(Phases * sinc * window);
+    }
+    return taps;
+}
 
 // In lanes, so that the compiler can vectorise it.
 float largestMagnitude(const float* data, int count)
@@ -37,10 +65,17 @@ float largestMagnitude(const float* data, int count)
 
 } // namespace
 
-TruePeak::TruePeak(int channels)
-    : m_nChannels(std::max(channels, 1)), m_vecStaged(size_t(m_nChannels), std::vector<float>(History + Chunk, 0.0f)),
-      m_vecFill(size_t(m_nChannels), 0), m_vecPhase(Chunk)
+TruePeak::TruePeak(int channels, double bandwidth)
+    : m_nChannels(std::max(channels, 1)), m_vecTaps(lowPassPhases(std::min(bandwidth + EdgeMargin, 0.5) / Phases)),
+      m_vecStaged(size_t(m_nChannels), std::vector<float>(History + Chunk, 0.0f)), m_vecFill(size_t(m_nChannels), 0),
+      m_vecPhase(Chunk)
 {
+    for (int p = 0; p < Phases; ++p) {
+        float sum = 0.0f;
+        for (int k = 0; k < Taps; ++k)
+            sum += std::fabs(m_vecTaps[size_t(p * Taps + k)]);
+        m_fMaxGain = std::max(m_fMaxGain, sum);
+    }
 }
 
 void TruePeak::add(const float* data, int count)
@@ -84,22 +119,18 @@ void TruePeak::finish()
 void TruePeak::interpolate(int channel, int count)
 {
     float* x = m_vecStaged[size_t(channel)].data();
-    m_fSamplePeak = std::max(m_fSamplePeak, largestMagnitude(x + History, count));
-    m_fPeak = std::max(m_fPeak, m_fSamplePeak);
-    // No value between these samples can exceed the largest of them times the filter's largest sum of magnitudes.
-    const bool bBelowPeak = largestMagnitude(x, History + count) * MaxGain <= m_fPeak;
-    float* y = m_vecPhase.data();
-    for (int p = 0; p < 4 && !bBelowPeak; ++p) {
-        float h[Taps];
-        for (int k = 0; k < Taps; ++k)
-            h[k] = p < 2 ? Phases[p][k] : Phases[3 - p][Taps - 1 - k];
-        for (int i = 0; i < count; ++i) {
-            float sum = 0.0f;
-            for (int k = 0; k < Taps; ++k)
-                sum += h[k] * x[i + k];
-            y[i] = sum;
+    if (largestMagnitude(x, History + count) * m_fMaxGain > m_fPeak) {
+        float* y = m_vecPhase.data();
+        for (int p = 0; p < Phases; ++p) {
+            const float* h = m_vecTaps.data() + p * Taps;
+            for (int i = 0; i < count; ++i) {
+                float sum = 0.0f;
+                for (int k = 0; k < Taps; ++k)
+                    sum += h[k] * x[i + k];
+                y[i] = sum;
+            }
+            m_fPeak = std::max(m_fPeak, largestMagnitude(y, count));
         }
-        m_fPeak = std::max(m_fPeak, largestMagnitude(y, count));
     }
     std::copy(x + count, x + count + History, x);
     m_vecFill[size_t(channel)] = 0;

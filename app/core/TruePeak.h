@@ -1,27 +1,31 @@
 #pragma once
-// Estimate of the true peak of interleaved float samples: the largest magnitude also between the samples, found by
-// 4x oversampling with the interpolation filter of loudness meters.
+// The true peak of interleaved float samples within a bandwidth: the largest magnitude also between the samples,
+// found by 4x oversampling through a low-pass filter at that bandwidth.
 
 #include <vector>
 
 class TruePeak
 {
 public:
-    explicit TruePeak(int channels);
+    // bandwidth: the highest frequency kept, as a fraction of the sample rate (0.5 keeps all).
+    TruePeak(int channels, double bandwidth);
 
     // The next count interleaved values of the stream; a block may end inside a frame.
     void add(const float* data, int count);
     // Ends the stream, followed by silence as it is preceded by it; add() is not called after it.
     void finish();
-    // The largest magnitude of the samples and of the values between them; at least samplePeak().
     float peak() const { return m_fPeak; }
-    float samplePeak() const { return m_fSamplePeak; }
 
 private:
     // Interpolates the count values staged in channel's buffer after its history, then keeps the newest as history.
     void interpolate(int channel, int count);
 
     int m_nChannels;
+    // Taps of the filter's four phases, one after the other.
+    std::vector<float> m_vecTaps;
+    // The largest sum of the magnitudes of one phase's taps: no interpolated value exceeds the largest sample
+    // around it times this.
+    float m_fMaxGain = 0.0f;
     // Per channel: the last samples of the channel (history), then the samples staged since.
     std::vector<std::vector<float>> m_vecStaged;
     // Samples staged per channel.
@@ -31,5 +35,4 @@ private:
     // Interpolated values of one phase.
     std::vector<float> m_vecPhase;
     float m_fPeak = 0.0f;
-    float m_fSamplePeak = 0.0f;
 };

@@ -305,9 +305,12 @@ private slots:
         QTest::newRow("between samples") << 1 << 0.25 << std::sqrt(0.5);
         QTest::newRow("between samples, frames across blocks") << 3 << 0.25 << std::sqrt(0.5);
         QTest::newRow("on the samples") << 2 << 997.0 / 44100 << 1.0;
+        // A tone the encoder drops counts for nothing: the samples alone bound the level.
+        QTest::newRow("above what the encoder keeps") << 2 << 19000.0 / 44100 << 1.0 / GeneralOutput::headroom();
     }
 
-    // The M4A's intermediate is normalized to put its true peak at the limit less the encoder's headroom.
+    // The M4A's intermediate is normalized to put its true peak within what the encoder keeps at the limit less the
+    // encoder's headroom, its samples at most at the limit.
     void testTruePeakLevel()
     {
         QFETCH(int, channels);
