@@ -72,7 +72,8 @@ private slots:
         e.m_strUpdateServerFallback = m_fallback.base();
         e.m_strMetricsBase = m_fallback.base() + "/metrics";
         VUVararer::Endpoints::setOverride(e);
-        ReleaseApp::setRequestTimeout(500);
+        // Long enough for a loaded machine to answer on loopback; only the silent server waits it out.
+        ReleaseApp::setRequestTimeout(5000);
         // The first automatic check (2 s after start) stores today and asks no server.
         QTRY_VERIFY_WITH_TIMEOUT(!ReleaseApp::stamp5().isEmpty(), 10000);
         QCOMPARE(ReleaseApp::stamp5(), QDate::currentDate().toString("yyyy-MM-dd"));
@@ -93,7 +94,7 @@ private slots:
         m_primary.setAnswer(m_strPath, LocalHttpServer::ok(s_baNewer));
         QCOMPARE(ReleaseApp::getUpdateRequest(), QString::fromLatin1(s_baNewer));
         QCOMPARE(m_primary.requestLines(), QStringList{"GET /apps/buildsinfo/trelvanic_linux HTTP/1.1"});
-        QCOMPARE(m_fallback.requestLines().size(), 0);
+        QCOMPARE(m_fallback.countTargets("/apps/"), 0);
     }
 
     void testFallbackIsAsked_data()
@@ -116,7 +117,9 @@ private slots:
         QCOMPARE(ReleaseApp::getUpdateRequest(), QString::fromLatin1(s_baOlder));
         // The network stack retries once when a connection closes without an answer.
         QVERIFY(m_primary.countTargets(m_strPath) >= 1);
-        QCOMPARE(m_fallback.requestLines(), QStringList{"GET /apps/buildsinfo/trelvanic_linux HTTP/1.1"});
+        // The fallback also takes the usage ping, which may come meanwhile.
+        QCOMPARE(m_fallback.requestLines().filter("/apps/"),
+                 QStringList{"GET /apps/buildsinfo/trelvanic_linux HTTP/1.1"});
     }
 
     void testBodyIsCutAtNul()
