@@ -138,6 +138,19 @@ private slots:
         }
     }
 
+    // The gain moves the decoded level by as much.
+    void testGain()
+    {
+        noise(path("gain.wav"), 44100, 2, 16, 2);
+        QCOMPARE(afconvert({path("gain.wav"), "-o", path("plain.m4a")}).exitCode, 0);
+        for (const double decibels : {-7.5, 5.0}) {
+            const QString output = path(QString("gain %1.m4a").arg(decibels));
+            QCOMPARE(afconvert({path("gain.wav"), "-o", output, "--gain", QString::number(decibels)}).exitCode, 0);
+            const double moved = TestKit::decodedLevel(output, "RMS") - TestKit::decodedLevel(path("plain.m4a"), "RMS");
+            QVERIFY2(std::fabs(moved - decibels) < 0.1, qPrintable(QString::number(moved)));
+        }
+    }
+
     void testMediaInfo()
     {
         noise(path("mi.wav"), 44100, 2, 16, 2);
@@ -163,6 +176,8 @@ private slots:
         QTest::newRow("alac") << QStringList{"in.wav", "-o", "out.m4a", "-d", "alac"} << "out.m4a" << 1;
         QTest::newRow("unknown option") << QStringList{"in.wav", "-o", "out.m4a", "-x"} << "out.m4a" << 1;
         QTest::newRow("bad bit rate") << QStringList{"in.wav", "-o", "out.m4a", "-b", "fast"} << "out.m4a" << 1;
+        QTest::newRow("bad gain") << QStringList{"in.wav", "-o", "out.m4a", "--gain", "loud"} << "out.m4a" << 1;
+        QTest::newRow("gain out of range") << QStringList{"in.wav", "-o", "out.m4a", "--gain", "inf"} << "out.m4a" << 1;
         QTest::newRow("no output") << QStringList{"in.wav"} << "out.m4a" << 1;
         QTest::newRow("missing folder") << QStringList{"in.wav", "-o", "nowhere/out.m4a"} << "nowhere/out.m4a" << 3;
         QTest::newRow("folder is a file")

@@ -3,8 +3,11 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QtEndian>
 #include <QStandardPaths>
+
+#include <cmath>
 
 namespace TestKit {
 
@@ -33,6 +36,16 @@ ToolResult runTool(const QString& program, const QStringList& args, int timeoutM
 {
     QProcess process;
     return run(process, program, args, timeoutMs);
+}
+
+double decodedLevel(const QString& path, const QString& measure)
+{
+    const ToolResult result =
+        runTool("ffmpeg", {"-i", path, "-af", "astats=measure_perchannel=none:measure_overall=" + measure + "_level",
+                           "-f", "null", "-"});
+    const QRegularExpressionMatch match =
+        QRegularExpression(measure + " level dB: (\\S+)").match(QString::fromLocal8Bit(result.err));
+    return match.hasMatch() ? match.captured(1).toDouble() : std::nan("");
 }
 
 ToolResult runTool(const QString& program, const QStringList& args, int timeoutMs,

@@ -21,6 +21,10 @@ ToolResult runTool(const QString& program, const QStringList& args, int timeoutM
 ToolResult runTool(const QString& program, const QStringList& args, int timeoutMs,
                    const QProcessEnvironment& environment);
 
+// A level of the whole decoded sound of path in dB as ffmpeg's astats measures it: "Peak" or "RMS"; NaN when
+// ffmpeg tells none.
+double decodedLevel(const QString& path, const QString& measure);
+
 // True when program is found on PATH.
 bool haveTool(const QString& program);
 

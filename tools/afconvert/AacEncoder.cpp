@@ -42,8 +42,9 @@ void AacEncoder::release()
 }
 
 AacEncoder::Result AacEncoder::run(const std::string& input, const std::string& path, const std::string& target,
-                                   int quality, long bitRate, std::string* error)
+                                   int quality, long bitRate, double gain, std::string* error)
 {
+    m_fGain = float(gain);
     int rc = openInput(input);
     if (rc < 0) {
         *error = "cannot read " + input + ": " + describe(rc);
@@ -172,6 +173,13 @@ int AacEncoder::convertFrame(const AVFrame* frame)
     rc =
         swr_convert(m_pResampler, planes, capacity, frame ? const_cast<const uint8_t**>(frame->extended_data) : nullptr,
                     frame ? frame->nb_samples : 0);
+    if (rc > 0 && m_fGain != 1.0f) {
+        for (int channel = 0; channel < m_pEncoder->ch_layout.nb_channels; ++channel) {
+            float* values = reinterpret_cast<float*>(planes[channel]);
+            for (int i = 0; i < rc; ++i)
+                values[i] *= m_fGain;
+        }
+    }
     if (rc > 0)
         rc = av_audio_fifo_write(m_pFifo, reinterpret_cast<void**>(planes), rc);
     av_freep(&planes[0]);

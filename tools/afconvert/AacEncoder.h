@@ -20,9 +20,10 @@ public:
     AacEncoder(const AacEncoder&) = delete;
     AacEncoder& operator=(const AacEncoder&) = delete;
 
-    // Encodes input into path, a working file for target; error gets the reason on failure.
+    // Encodes input, every value multiplied by gain, into path, a working file for target; error gets the reason on
+    // failure.
     Result run(const std::string& input, const std::string& path, const std::string& target, int quality, long bitRate,
-               std::string* error);
+               double gain, std::string* error);
 
 private:
     int openInput(const std::string& input);
@@ -43,5 +44,6 @@ private:
     AVFrame* m_pFrame = nullptr;
     int m_nStream = -1;
     long long m_nNextPts = 0;
+    float m_fGain = 1.0f;
     bool m_bHeaderWritten = false;
 };

@@ -1,6 +1,7 @@
 #include "Options.h"
 
 #include <cerrno>
+#include <cmath>
 #include <cstdlib>
 
 namespace {
@@ -18,6 +19,20 @@ bool parseNumber(const std::string& text, long* value)
     return true;
 }
 
+// A gain in dB within what a level can sensibly be moved by.
+bool parseDecibels(const std::string& text, double* factor)
+{
+    if (text.empty())
+        return false;
+    char* end = nullptr;
+    errno = 0;
+    const double decibels = std::strtod(text.c_str(), &end);
+    if (errno != 0 || *end != '\0' || !(decibels >= -60.0 && decibels <= 60.0))
+        return false;
+    *factor = std::pow(10.0, decibels / 20.0);
+    return true;
+}
+
 } // namespace
 
 bool parseOptions(int argc, char** argv, Options* options, std::string* error)
@@ -25,7 +40,8 @@ bool parseOptions(int argc, char** argv, Options* options, std::string* error)
     int positional = 0;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        const bool takesValue = arg == "-o" || arg == "-q" || arg == "-b" || arg == "-f" || arg == "-d";
+        const bool takesValue =
+            arg == "-o" || arg == "-q" || arg == "-b" || arg == "-f" || arg == "-d" || arg == "--gain";
         if (takesValue && i + 1 >= argc) {
             *error = "option " + arg + " needs a value";
             return false;
@@ -56,6 +72,11 @@ bool parseOptions(int argc, char** argv, Options* options, std::string* error)
                 *error = "unsupported data format: " + format;
                 return false;
             }
+        } else if (arg == "--gain") {
+            if (!parseDecibels(argv[++i], &options->gain)) {
+                *error = "bad gain: " + std::string(argv[i]);
+                return false;
+            }
         } else if (arg.size() > 1 && arg[0] == '-') {
             *error = "unknown option: " + arg;
             return false;
@@ -71,7 +92,7 @@ bool parseOptions(int argc, char** argv, Options* options, std::string* error)
         }
     }
     if (options->input.empty() || options->output.empty()) {
-        *error = "usage: afconvert INPUT -o OUTPUT [-q 0..127] [-b BITS_PER_SECOND] [-f m4af] [-d aac]";
+        *error = "usage: afconvert INPUT -o OUTPUT [-q 0..127] [-b BITS_PER_SECOND] [-f m4af] [-d aac] [--gain DB]";
         return false;
     }
     return true;

@@ -1,5 +1,5 @@
 #pragma once
-// Command line of afconvert: input, output, quality, bit rate, file type and data format.
+// Command line of afconvert: input, output, quality, bit rate, file type, data format and gain.
 
 #include <string>
 
@@ -9,6 +9,7 @@ struct Options
     std::string output;
     int quality = 127;     // 0..127; 32 and above choose the careful coder
     long bitRate = 128000; // bits per second
+    double gain = 1.0;     // factor applied to every value before encoding; given in dB
 };
 
 // Parses argv; on a usage error returns false and leaves the reason in *error.

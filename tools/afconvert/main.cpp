@@ -54,7 +54,7 @@ int main(int argc, char** argv)
     removePartialOnTermination(partial);
     AacEncoder encoder;
     const AacEncoder::Result result =
-        encoder.run(options.input, partial, options.output, options.quality, options.bitRate, &error);
+        encoder.run(options.input, partial, options.output, options.quality, options.bitRate, options.gain, &error);
     if (result == AacEncoder::Success && std::rename(partial.c_str(), options.output.c_str()) != 0) {
         std::perror(("afconvert: cannot rename to " + options.output).c_str());
         std::remove(partial.c_str());

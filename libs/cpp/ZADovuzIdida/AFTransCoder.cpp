@@ -11,6 +11,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+#include <cmath>
 #include <cstring>
 #include <utility>
 
@@ -36,8 +37,24 @@ QStringList AFTransCoder::dataFormats() const
 void AFTransCoder::convert(const QString& input, const QString& output)
 {
     const QString dataFormat = dataFormats().first();
-    const QString command = "afconvert \"" + input + "\" -o \"" + output + "\" -q " + QString::number(m_nQuality) +
-                            " -b " + QString::number(m_nBitrate) + " -f " + format() + " -d " + dataFormat;
+    QStringList arguments{input,
+                          "-o",
+                          output,
+                          "-q",
+                          QString::number(m_nQuality),
+                          "-b",
+                          QString::number(m_nBitrate),
+                          "-f",
+                          format(),
+                          "-d",
+                          dataFormat.trimmed()};
+    QString command = "afconvert \"" + input + "\" -o \"" + output + "\" -q " + QString::number(m_nQuality) + " -b " +
+                      QString::number(m_nBitrate) + " -f " + format() + " -d " + dataFormat;
+    if (m_fGain != 1.0f) {
+        const QString decibels = QString::number(20.0 * std::log10(double(m_fGain)), 'f', 3);
+        arguments << "--gain" << decibels;
+        command += " --gain " + decibels;
+    }
     qDebug().noquote() << "COMMAND: " + command;
 
     // The installed program's private helper comes first, then the tool beside a build-tree program, then the
@@ -47,17 +64,6 @@ void AFTransCoder::convert(const QString& input, const QString& output)
         "afconvert", {strAppDir + QStringLiteral("/" ZADOVUZIDIDA_HELPER_DIR), strAppDir});
     if (program.isEmpty())
         program = "afconvert";
-    const QStringList arguments{input,
-                                "-o",
-                                output,
-                                "-q",
-                                QString::number(m_nQuality),
-                                "-b",
-                                QString::number(m_nBitrate),
-                                "-f",
-                                format(),
-                                "-d",
-                                dataFormat.trimmed()};
     // The encoder ends with the program: no untagged result appears after the program is gone.
     TiedProcess process;
     const bool bRan = process.run(program, arguments, m_pGroups);

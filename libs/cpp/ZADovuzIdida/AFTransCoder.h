@@ -16,6 +16,8 @@ public:
 
     void setQuality(const int& quality);
     void setBitrate(const int& bitrate);
+    // The factor every value is multiplied by before encoding; 1 (the default) leaves the level as it is.
+    void setGain(float gain) { m_fGain = gain; }
     // The groups the tool joins while it runs (held, let go and ended with them); none by default.
     void setProcessGroups(ProcessGroups* pGroups) { m_pGroups = pGroups; }
     QString format() const;
@@ -31,6 +33,7 @@ public:
 private:
     int m_nQuality = 127;
     int m_nBitrate = 128000;
+    float m_fGain = 1.0f;
     ProcessGroups* m_pGroups = nullptr;
     QString m_strErrorText;
 };

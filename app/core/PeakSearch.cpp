@@ -1,0 +1,106 @@
+#include "PeakSearch.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+constexpr double Window = 1.0;
+// Where an encode aims inside the window: its middle, and a little lower where a result above the limit was seen,
+// since the encoder's lift scatters by a few tenths of a dB between nearby levels.
+constexpr double MiddleAim = -0.5;
+constexpr double LoweredAim = -0.65;
+// A third encode after two above the limit allows for this much more lift than the larger one seen.
+constexpr double ThirdMargin = 0.15;
+// The last encode after every aimed one lay above the limit allows for this much more lift than the largest seen.
+constexpr double SafeMargin = 3.0;
+// A result below the window is encoded once more only when that raises it by at least this much.
+constexpr double MinRaise = 0.1;
+// Gains closer than this to one tried give the same result.
+constexpr double SameGain = 0.01;
+
+double toDb(double factor) { return 20.0 * std::log10(factor); }
+
+} // namespace
+
+PeakSearch::PeakSearch(float limit, float maxRaise) : m_dLimit(toDb(limit)), m_dMaxRaise(toDb(std::max(maxRaise, 1.0f)))
+{
+}
+
+float PeakSearch::windowFloor() { return float(std::pow(10.0, -Window / 20.0)); }
+
+void PeakSearch::addPeak(float peak)
+{
+    m_vecEncodes.push_back({toDb(m_fNextGain), peak > 0.0f ? toDb(peak) : -std::numeric_limits<double>::infinity()});
+    const double gain = peak > 0.0f ? plan() : std::numeric_limits<double>::quiet_NaN();
+    const bool bTried = std::any_of(m_vecEncodes.begin(), m_vecEncodes.end(),
+                                    [gain](const Encode& encode) { return std::fabs(encode.gain - gain) < SameGain; });
+    m_fNextGain = std::isnan(gain) || bTried ? 0.0f : float(std::pow(10.0, gain / 20.0));
+}
+
+double PeakSearch::miss(double peak) const
+{
+    if (peak > m_dLimit)
+        return 1000.0 + peak - m_dLimit;
+    return std::max(m_dLimit - Window - peak, 0.0);
+}
+
+int PeakSearch::best() const
+{
+    int nBest = -1;
+    for (int i = 0; i < encodes(); ++i) {
+        const double peak = m_vecEncodes[size_t(i)].peak;
+        if (peak <= m_dLimit && (nBest < 0 || miss(peak) < miss(m_vecEncodes[size_t(nBest)].peak)))
+            nBest = i;
+    }
+    return nBest;
+}
+
+double PeakSearch::aimed(double aim, double lift) const { return std::min(m_dLimit + aim - lift, m_dMaxRaise); }
+
+double PeakSearch::highestLift() const
+{
+    double lift = -std::numeric_limits<double>::infinity();
+    for (const Encode& encode : m_vecEncodes)
+        lift = std::max(lift, encode.lift());
+    return lift;
+}
+
+double PeakSearch::plan() const
+{
+    const double none = std::numeric_limits<double>::quiet_NaN();
+    const Encode& last = m_vecEncodes.back();
+    if (miss(last.peak) == 0.0)
+        return none;
+    const auto above = [this](const Encode& encode) { return encode.peak > m_dLimit; };
+    const int nAbove = int(std::count_if(m_vecEncodes.begin(), m_vecEncodes.end(), above));
+    // Every result so far below the window: raised by what the largest lift says, when that is a step up.
+    const auto raised = [this, none]() {
+        double highestGain = -std::numeric_limits<double>::infinity();
+        for (const Encode& encode : m_vecEncodes)
+            highestGain = std::max(highestGain, encode.gain);
+        const double gain = aimed(MiddleAim, highestLift());
+        return gain >= highestGain + MinRaise ? gain : none;
+    };
+
+    switch (encodes()) {
+    case 1:
+        return nAbove ? aimed(LoweredAim, last.lift()) : raised();
+    case 2: {
+        if (nAbove == 2)
+            return aimed(MiddleAim - ThirdMargin, highestLift());
+        if (nAbove == 0)
+            return raised();
+        // One on each side of the window: the level between them where the line through both meets the aim.
+        const Encode& high = above(m_vecEncodes[0]) ? m_vecEncodes[0] : m_vecEncodes[1];
+        const Encode& low = above(m_vecEncodes[0]) ? m_vecEncodes[1] : m_vecEncodes[0];
+        const double aim = m_dLimit + LoweredAim;
+        return std::min(low.gain + (high.gain - low.gain) * (aim - low.peak) / (high.peak - low.peak), m_dMaxRaise);
+    }
+    case AimedEncodes:
+        return best() < 0 ? m_dLimit - SafeMargin - highestLift() : none;
+    default:
+        return none;
+    }
+}
