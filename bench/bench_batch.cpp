@@ -112,13 +112,13 @@ public:
     }
 
 protected:
-    bool encode(const QString& input, const QString& output, QString* pReason) override
+    bool encode(const QString& input, const QString& output, float gain, QString* pReason) override
     {
         {
             std::lock_guard<std::mutex> lock(m_pCounts->mutex);
             ++m_pCounts->counts[m_strTarget];
         }
-        return GeneralOutput::encode(input, output, pReason);
+        return GeneralOutput::encode(input, output, gain, pReason);
     }
 
 private:

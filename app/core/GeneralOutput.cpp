@@ -2,6 +2,7 @@
 
 #include "ConversionSettings.h"
 #include "OutputNames.h"
+#include "PeakSearch.h"
 #include "ProductVariant.h"
 
 #include <ZADovuzIdida/AFTransCoder.h>
@@ -11,7 +12,6 @@
 #include <ZADovuzIdida/NativeMetaTags.h>
 #include <ZADovuzIdida/ProcessGroups.h>
 #include <ZADovuzIdida/_VozIdavi/Common/Settings.h>
-#include <ZADovuzIdida/_VozIdavi/Input/WaveInput.h>
 #include <ZADovuzIdida/_VozIdavi/Output/WaveOutput.h>
 
 #include <QFile>
@@ -21,31 +21,14 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
-#include <vector>
 
 namespace {
 
-// The window of the decoded peak below the limit and the level aimed at inside it.
-const float PeakWindow = std::pow(10.0f, -1.0f / 20.0f);
+// The middle of the peak window below the limit.
 const float PeakAim = std::pow(10.0f, -0.5f / 20.0f);
 // The AAC encoder's noise lifts the decoded peak above the true peak of what it keeps by about this much on average
 // (0.25 dB, from music, speech and loud masters), so the first encode is aimed this much below the middle.
 const float EncoderLift = std::pow(10.0f, 0.25f / 20.0f);
-// A result above the limit is the worse miss: after one, the second encode aims this much lower, the encoder's peak
-// scattering by a few tenths of a dB between nearby levels.
-const float LoweredAim = std::pow(10.0f, -0.65f / 20.0f);
-constexpr int ScaleBlock = 32000;
-
-// How far, in dB, a decoded peak lies outside the window below limit; one above the limit counts as farther
-// than any below it.
-float windowMiss(float peak, float limit)
-{
-    if (peak > limit)
-        return 1000.0f + 20.0f * std::log10(peak / limit);
-    if (peak < limit * PeakWindow)
-        return 20.0f * std::log10(limit * PeakWindow / std::max(peak, 1e-9f));
-    return 0.0f;
-}
 
 } // namespace
 
@@ -188,30 +171,38 @@ bool GeneralOutput::encodeStep(const QString& result)
 bool GeneralOutput::encodeWithinPeak(const QString& result, QString* pReason)
 {
     if (m_fPeakLimit <= 0.0f)
-        return encode(m_strFileName, result, pReason);
-    float peak = 0.0f;
-    if (!encodeScaled(1.0f, result, &peak, pReason))
-        return false;
-    // Less than a hundredth of a dB of room counts as none.
-    const bool bRaisable = m_fMaxRaise > 1.001f;
-    if (peak <= 0.0f || windowMiss(peak, m_fPeakLimit) == 0.0f || (peak < m_fPeakLimit && !bRaisable))
-        return true;
-
-    // Once more at the level the overshoot asks for; the nearer of the two results is kept.
+        return encode(m_strFileName, result, 1.0f, pReason);
+    // The first encode goes to result, each further one to a file beside it; only the best so far is kept.
+    PeakSearch search(m_fPeakLimit, m_fMaxRaise);
     const QFileInfo info(result);
-    QTemporaryFile second(info.absolutePath() + "/" + info.completeBaseName() + ".XXXXXX.m4a");
-    if (!second.open()) {
-        *pReason = tr("can not write a file beside ") + result;
+    std::unique_ptr<QTemporaryFile> pBest;
+    for (float gain = search.nextGain(); gain > 0.0f; gain = search.nextGain()) {
+        std::unique_ptr<QTemporaryFile> pFile;
+        if (search.encodes() > 0) {
+            pFile =
+                std::make_unique<QTemporaryFile>(info.absolutePath() + "/" + info.completeBaseName() + ".XXXXXX.m4a");
+            if (!pFile->open()) {
+                *pReason = tr("can not write a file beside ") + result;
+                return false;
+            }
+            pFile->close();
+        }
+        float peak = 0.0f;
+        if (!encodeScaled(gain, pFile ? pFile->fileName() : result, &peak, pReason))
+            return false;
+        search.addPeak(peak);
+        if (search.best() == search.encodes() - 1)
+            pBest = std::move(pFile);
+    }
+    if (search.best() < 0) {
+        *pReason = tr("every result decodes above the peak limit");
         return false;
     }
-    second.close();
-    float secondPeak = 0.0f;
-    const float aim = peak > m_fPeakLimit ? LoweredAim : PeakAim;
-    if (!encodeScaled(std::min(m_fMaxRaise, m_fPeakLimit * aim / peak), second.fileName(), &secondPeak, pReason))
-        return false;
-    if (windowMiss(secondPeak, m_fPeakLimit) < windowMiss(peak, m_fPeakLimit)) {
+    if (search.best() > 0) {
+        pBest->setAutoRemove(false);
         QFile::remove(result);
-        if (!QFile::rename(second.fileName(), result)) {
+        if (!QFile::rename(pBest->fileName(), result)) {
+            QFile::remove(pBest->fileName());
             *pReason = tr("can not write ") + result;
             return false;
         }
@@ -221,24 +212,8 @@ bool GeneralOutput::encodeWithinPeak(const QString& result, QString* pReason)
 
 bool GeneralOutput::encodeScaled(float gain, const QString& output, float* pPeak, QString* pReason)
 {
-    if (gain == 1.0f) {
-        if (!encode(m_strFileName, output, pReason))
-            return false;
-    } else {
-        const QFileInfo info(m_strFileName);
-        QTemporaryFile scaled(info.absolutePath() + "/" + info.completeBaseName() + ".XXXXXX.wav");
-        if (!scaled.open()) {
-            *pReason = tr("can not write a file beside ") + m_strFileName;
-            return false;
-        }
-        scaled.close();
-        if (!writeScaled(scaled.fileName(), gain)) {
-            *pReason = tr("can not write ") + scaled.fileName();
-            return false;
-        }
-        if (!encode(scaled.fileName(), output, pReason))
-            return false;
-    }
+    if (!encode(m_strFileName, output, gain, pReason))
+        return false;
     *pPeak = ZADovuzIdida::NativeAudioTools::peak(output);
     if (*pPeak < 0.0f)
         *pReason = tr("the result can not be decoded");
@@ -265,29 +240,12 @@ void GeneralOutput::setPeakLimit(float limit, float maxRaise)
     m_fMaxRaise = maxRaise;
 }
 
-bool GeneralOutput::writeScaled(const QString& path, float gain) const
-{
-    ZADovuzIdida::WaveInput input;
-    if (!input.load(QFile::encodeName(m_strFileName).constData(), false))
-        return false;
-    const std::unique_ptr<ZADovuzIdida::WaveOutput> output = makeWriter(path);
-    std::vector<float> buffer(ScaleBlock);
-    for (int n = input.read(buffer.data(), ScaleBlock); n > 0; n = input.read(buffer.data(), ScaleBlock)) {
-        if (m_pGroups && !m_pGroups->waitUntilFree())
-            return false;
-        for (int i = 0; i < n; ++i)
-            buffer[size_t(i)] *= gain;
-        output->write(buffer.data(), n);
-    }
-    input.close();
-    return output->close() && output->ok();
-}
-
-bool GeneralOutput::encode(const QString& input, const QString& output, QString* pReason)
+bool GeneralOutput::encode(const QString& input, const QString& output, float gain, QString* pReason)
 {
     ZADovuzIdida::AFTransCoder coder;
     coder.setQuality(m_nQuality);
     coder.setBitrate(m_nBitRate);
+    coder.setGain(gain);
     coder.setProcessGroups(m_pGroups);
     coder.convert(input, output);
     const QFileInfo info(output);

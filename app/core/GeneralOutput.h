@@ -30,11 +30,10 @@ public:
     // The result's name before the extension; by default the intermediate file's. Intermediates of other files
     // still being encoded may have taken the source's own name.
     void setResultBaseName(const QString& base) { m_strResultBase = base; }
-    // When limit is above 0, the M4A result's decoded peak is held in the window [limit - 1 dB, limit] where the
-    // level allows: a result outside it is encoded once more, at the level its overshoot asks for (the middle of the
-    // window, a little lower after a result above limit), the intermediate raised by at most maxRaise (which brings
-    // its own peak to limit). Of the two results the one nearer the window is kept, one above limit counting as the
-    // farther.
+    // When limit is above 0, the M4A result's decoded peak never lies above limit and is held in the window
+    // [limit - 1 dB, limit] where the level allows: a result outside it is encoded again at the level the peaks
+    // measured so far ask for (PeakSearch), the intermediate raised by at most maxRaise (which brings its own peak to
+    // limit). The result nearest the window at or below limit is kept; when there is none, the encode fails.
     void setPeakLimit(float limit, float maxRaise);
     // The factor of the peak limit at which a normalized intermediate's true peak within encodedBandwidth() is
     // aimed: the middle of the window, less what the encoder's noise adds on average.
@@ -64,19 +63,18 @@ signals:
     void errorsLog(const QString& line);
 
 protected:
-    // Encodes input into output with the stored quality and bit rate; true when output is there, else the reason.
-    virtual bool encode(const QString& input, const QString& output, QString* pReason);
+    // Encodes input, every value multiplied by gain, into output with the stored quality and bit rate; true when
+    // output is there, else the reason.
+    virtual bool encode(const QString& input, const QString& output, float gain, QString* pReason);
 
 private:
     std::unique_ptr<ZADovuzIdida::WaveOutput> makeWriter(const QString& path) const;
     // The closed intermediate in, the tagged result out; removes the intermediate in any case.
     bool encodeStep(const QString& result);
-    // encode(), with the peak window kept when a limit is set: at most two encodes.
+    // encode(), with the peak kept at or below the limit and in its window when one is set.
     bool encodeWithinPeak(const QString& result, QString* pReason);
     // Encodes the intermediate, every value multiplied by gain, into output and measures the decoded peak.
     bool encodeScaled(float gain, const QString& output, float* pPeak, QString* pReason);
-    // Writes the intermediate file, every value multiplied by gain, to path.
-    bool writeScaled(const QString& path, float gain) const;
 
     QString m_strFileName;
     QString m_strMetaInfoFile;

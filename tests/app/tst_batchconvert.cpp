@@ -15,6 +15,7 @@
 #include <QtTest>
 
 #include <cmath>
+#include <functional>
 
 namespace {
 
@@ -81,33 +82,33 @@ private:
     int m_nOpened = 0;
 };
 
-// An encoder whose result peaks 1.5 dB above the intermediate's true peak (ffmpeg's resampler at four times the
-// rate tells it), and 4 dB above it where that lies above full scale; counts its encodes.
-class OvershootingOutput : public GeneralOutput
+// The decoded peak in dBFS of a fake encoder's result as a function of the gain over the intermediate in dB.
+using PeakCurve = std::function<double(double)>;
+
+// An encoder whose result is its input scaled to the peak its curve gives for the gain, as a float WAV file; counts
+// its encodes.
+class CurveOutput : public GeneralOutput
 {
 public:
-    OvershootingOutput(const QString& target, const ZADovuzIdida::MAudioFormat& format, int* pEncodes)
-        : GeneralOutput(target, format), m_pEncodes(pEncodes)
+    CurveOutput(const QString& target, const ZADovuzIdida::MAudioFormat& format, const PeakCurve& curve, int* pEncodes)
+        : GeneralOutput(target, format), m_curve(curve), m_pEncodes(pEncodes)
     {
     }
 
 protected:
-    bool encode(const QString& input, const QString& output, QString*) override
+    bool encode(const QString& input, const QString& output, float gain, QString*) override
     {
         ++*m_pEncodes;
-        const QString upsampled = output + ".4x.wav";
-        const auto ffmpeg = [](const QStringList& args) {
-            return TestKit::runTool("ffmpeg", QStringList{"-v", "error", "-y", "-i"} + args).exitCode == 0;
-        };
-        if (!ffmpeg({input, "-af", "aresample=176400:resampler=soxr", "-c:a", "pcm_f32le", upsampled}))
-            return false;
-        const QString gain = ZADovuzIdida::NativeAudioTools::peak(upsampled) > 1.0f ? "4dB" : "1.5dB";
-        const bool bOk = ffmpeg({upsampled, "-af", "volume=" + gain, "-c:a", "pcm_f32le", "-f", "wav", output});
-        QFile::remove(upsampled);
-        return bOk;
+        const double decibels =
+            m_curve(20.0 * std::log10(gain)) - 20.0 * std::log10(ZADovuzIdida::NativeAudioTools::peak(input));
+        return TestKit::runTool("ffmpeg", {"-v", "error", "-y", "-i", input, "-af",
+                                           QString("volume=%1dB").arg(decibels, 0, 'f', 4), "-c:a", "pcm_f32le", "-f",
+                                           "wav", output})
+                   .exitCode == 0;
     }
 
 private:
+    PeakCurve m_curve;
     int* m_pEncodes;
 };
 
@@ -117,8 +118,9 @@ public:
     QVector<float> output;
     int nOutputs = 0;
     bool bRealOutput = false;
-    // When set, the output encodes through OvershootingOutput in this format.
+    // When set, the output encodes through CurveOutput in this format.
     int* pEncodes = nullptr;
+    PeakCurve curve;
     ZADovuzIdida::MAudioFormat format;
     // Free-space answers, the last one repeating.
     mutable QList<qint64> spaceAnswers{qint64(1) << 40};
@@ -132,7 +134,7 @@ protected:
     {
         ++nOutputs;
         if (pEncodes)
-            return new OvershootingOutput(target, format, pEncodes);
+            return new CurveOutput(target, format, curve, pEncodes);
         return bRealOutput ? BatchWorker::createOutput(target) : new CapturingOutput(target, &output);
     }
 };
@@ -144,7 +146,7 @@ public:
     using GeneralOutput::GeneralOutput;
 
 protected:
-    bool encode(const QString&, const QString& output, QString* pReason) override
+    bool encode(const QString&, const QString& output, float, QString* pReason) override
     {
         QFile file(output);
         if (file.open(QIODevice::WriteOnly))
@@ -161,7 +163,10 @@ public:
     using GeneralOutput::GeneralOutput;
 
 protected:
-    bool encode(const QString& input, const QString& output, QString*) override { return QFile::copy(input, output); }
+    bool encode(const QString& input, const QString& output, float, QString*) override
+    {
+        return QFile::copy(input, output);
+    }
 };
 
 void store(const QVariantMap& values)
@@ -187,6 +192,8 @@ QVector<float> sine(int count, int channels, double frequency, int ramp = 0)
 }
 
 } // namespace
+
+Q_DECLARE_METATYPE(PeakCurve)
 
 class BatchConvertTest : public QObject
 {
@@ -326,25 +333,53 @@ private slots:
         QVERIFY2(std::fabs(level - expected) < 0.015 * expected, qPrintable(QString::number(level)));
     }
 
-    // An encode above the window is followed by one more, at the level its overshoot asks for; the result lies in
-    // the window.
-    void testOvershootingEncode()
+    void testPeakSearch_data()
     {
+        QTest::addColumn<PeakCurve>("curve");
+        QTest::addColumn<int>("encodes");
+        QTest::addColumn<double>("kept");
+        const double none = 100.0;
+        QTest::newRow("steady lift") << PeakCurve([](double x) { return x + 0.74; }) << 2 << -0.65;
+        QTest::newRow("lift grows as the level drops, twice above")
+            << PeakCurve([](double x) { return 0.5 + 0.3 * x; }) << 3 << -0.09;
+        QTest::newRow("three above, then well below")
+            << PeakCurve([](double x) { return 0.5 + 0.1 * x; }) << 4 << -0.05;
+        // Nothing lies in the window: of a result above and two below, the nearer one below is kept.
+        QTest::newRow("overshoots, then undershoots")
+            << PeakCurve([](double x) { return x > -1.0 ? x + 1.21 : x - 0.62; }) << 3 << -2.48;
+        QTest::newRow("raised above") << PeakCurve([](double x) { return x < 0.5 ? x - 1.5 : x + 1.5; }) << 3 << -1.29;
+        QTest::newRow("never at or below the limit") << PeakCurve([](double x) { return 0.5 - 0.2 * x; }) << 4 << none;
+    }
+
+    // Whatever the encoder adds, the kept result never lies above the limit, after at most three aimed encodes and
+    // one well below the limit; without any such result the file fails and leaves nothing.
+    void testPeakSearch()
+    {
+        QFETCH(PeakCurve, curve);
+        QFETCH(double, kept);
         store({{"KeyNormalizationActive", true}, {"KeyNormalization", 100}});
-        const QString folder = m_dir.filePath("overshoot/");
+        const QString folder = m_dir.filePath(QString("curve/%1/").arg(QTest::currentDataTag()));
         QVERIFY(QDir().mkpath(folder));
         int nEncodes = 0;
         TestWorker worker;
         worker.pEncodes = &nEncodes;
+        worker.curve = curve;
         auto* pDecoder = new FakeDecoder;
         pDecoder->signal = sine(2 * 44100, 2, 0.25, 2000);
         worker.setDecoder(pDecoder);
         worker.setSettings(worker.format);
         worker.convert("fake", folder + "x.wav");
+        QTEST(nEncodes, "encodes");
+        if (kept > 0.0) {
+            QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList());
+            QCOMPARE(worker.errors(),
+                     QString("Can not encode: fake (the encoder failed: every result decodes above the peak limit)\n"));
+            return;
+        }
+        QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{"x.m4a"});
         QVERIFY2(worker.errors().isEmpty(), qPrintable(worker.errors()));
-        QCOMPARE(nEncodes, 2);
-        const float peak = ZADovuzIdida::NativeAudioTools::peak(folder + "x.m4a");
-        QVERIFY2(peak >= std::pow(10.0f, -1.0f / 20) && peak <= 1.0f, qPrintable(QString::number(peak)));
+        const double peak = 20.0 * std::log10(ZADovuzIdida::NativeAudioTools::peak(folder + "x.m4a"));
+        QVERIFY2(std::fabs(peak - kept) < 0.02, qPrintable(QString::number(peak)));
     }
 
     void testLimits()

@@ -331,6 +331,8 @@ private slots:
         QTest::newRow("pink noise") << "anoisesrc=c=pink:a=1" << 100 << -1.0 << 0.0;
         QTest::newRow("clipped mix") << "aevalsrc=clip(0.9*sin(2*PI*220*t)+0.9*sin(2*PI*331*t)\\,-1\\,1)" << 100 << -1.0
                                      << 0.0;
+        // The encoder's lift at an abrupt onset scatters by more than a dB between nearby levels.
+        QTest::newRow("abrupt 1 kHz tone at -20 dBFS") << "aevalsrc=0.1*sin(2*PI*1000*t)" << 100 << -2.0 << 0.0;
         QTest::newRow("square at 50 %") << square << 50 << -7.02 << -6.02;
         QTest::newRow("normalization off") << "aevalsrc=0.5*sin(2*PI*997*t)|0.5*sin(2*PI*997*t)" << 0 << -7.5 << -4.5;
     }
@@ -351,13 +353,7 @@ private slots:
         const Recorder* r = run({{name}, {}, {}, {}, {}});
         QVERIFY(r->bFinished && r->errors.isEmpty());
         const QString result = r->runFolder + QFileInfo(name).completeBaseName() + ".m4a";
-        const TestKit::ToolResult astats = TestKit::runTool(
-            "ffmpeg",
-            {"-i", result, "-af", "astats=measure_perchannel=none:measure_overall=Peak_level", "-f", "null", "-"});
-        const QRegularExpressionMatch match =
-            QRegularExpression("Peak level dB: (\\S+)").match(QString::fromLocal8Bit(astats.err));
-        QVERIFY2(match.hasMatch(), astats.err.constData());
-        const double peak = match.captured(1).toDouble();
+        const double peak = TestKit::decodedLevel(result, "Peak");
         QVERIFY2(peak >= low && peak <= high, qPrintable(QString::number(peak)));
     }
 
