@@ -7,10 +7,12 @@
 #include "GeneralOutput.h"
 #include "OutputNames.h"
 #include "ProductVariant.h"
+#include "RunOrder.h"
 
 #include <MTools/ToolsCommon.h>
 #include <VUVararer/App.h>
 #include <ZADovuzIdida/NativeAudioDecoder.h>
+#include <ZADovuzIdida/NativeAudioTools.h>
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -92,12 +94,20 @@ void BatchWorker::slotDoWork()
     if (OutputNames::makeFolder(runFolder)) {
         int nDone = 0;
         {
-            // Files count as done, and their lines join the log, when their encodes have ended, in file order.
-            EncodeQueue encodes(encodeSlots(), [&](const QString& lines) {
+            // Files count as done when their encodes have ended, in the order they are converted in; their lines
+            // join the log in list order.
+            const std::vector<int> order = RunOrder::longestFirst(
+                m_vecInputFiles, [this](const QString& source) { return sourceSeconds(source); }, encodeSlots());
+            QVector<QString> vecLines(m_vecInputFiles.size());
+            {
+                EncodeQueue encodes(encodeSlots(), [&](const QString& lines) {
+                    vecLines[order[size_t(nDone)]] = lines;
+                    emitTotalProgress(++nDone, nSteps);
+                });
+                convertInputs(runFolder, order, encodes);
+            }
+            for (const QString& lines : qAsConst(vecLines))
                 m_strErrors += lines;
-                emitTotalProgress(++nDone, nSteps);
-            });
-            convertInputs(runFolder, encodes);
         }
 
         const struct
@@ -131,7 +141,7 @@ void BatchWorker::emitTotalProgress(int nDone, int nSteps)
     emit totalProgress(int(float(nDone) * 100.0f / float(nSteps)));
 }
 
-void BatchWorker::convertInputs(const QString& runFolder, EncodeQueue& encodes)
+void BatchWorker::convertInputs(const QString& runFolder, const std::vector<int>& order, EncodeQueue& encodes)
 {
     const int nFiles = m_vecInputFiles.size();
     const int nLanes = std::max(encodeSlots(), 1);
@@ -152,7 +162,7 @@ void BatchWorker::convertInputs(const QString& runFolder, EncodeQueue& encodes)
             QSet<QString> taken;
             for (int i = nHanded; i < nBegun; ++i)
                 taken.insert(jobs[size_t(i)]->target);
-            jobs[size_t(nBegun)] = makeJob(nBegun, runFolder, taken);
+            jobs[size_t(nBegun)] = makeJob(nBegun, order[size_t(nBegun)], runFolder, taken);
             ConversionJob* pJob = jobs[size_t(nBegun)].get();
             lanes.start([this, pJob] {
                 if (!pJob->target.isEmpty())
@@ -205,11 +215,12 @@ void BatchWorker::convertInputs(const QString& runFolder, EncodeQueue& encodes)
     m_pEncodes = nullptr;
 }
 
-std::unique_ptr<ConversionJob> BatchWorker::makeJob(int index, const QString& runFolder, const QSet<QString>& taken)
+std::unique_ptr<ConversionJob> BatchWorker::makeJob(int index, int file, const QString& runFolder,
+                                                    const QSet<QString>& taken)
 {
     auto job = std::make_unique<ConversionJob>();
     job->index = index;
-    job->source = m_vecInputFiles.at(index);
+    job->source = m_vecInputFiles.at(file);
     job->pOwnDecoder.reset(createDecoder());
     job->pDecoder = job->pOwnDecoder.get();
     const QString folder = targetFolder(job->source, runFolder, job->lines);
@@ -315,6 +326,11 @@ void BatchWorker::copyFiles(const QVector<QString>& files, const QString& runFol
 }
 
 qint64 BatchWorker::availableBytes(const QString& folder) const { return FreeSpace::available(folder); }
+
+qint64 BatchWorker::sourceSeconds(const QString& source) const
+{
+    return ZADovuzIdida::NativeAudioTools::duration(QUrl::fromLocalFile(source));
+}
 
 GeneralOutput* BatchWorker::createOutput(const QString& target) { return new GeneralOutput(target, m_format, nullptr); }
 

@@ -94,6 +94,9 @@ signals:
 protected:
     // Bytes available on the volume of folder; -1 when that cannot be told.
     virtual qint64 availableBytes(const QString& folder) const;
+    // Whole seconds of a source, which set the order of a run (the longest first); -1 when it can not be read.
+    // Asked from several threads at once.
+    virtual qint64 sourceSeconds(const QString& source) const;
     // The output of one file; the caller owns it.
     virtual GeneralOutput* createOutput(const QString& target);
     // Files converted and encoded at once; one or fewer encodes each file before the next is begun.
@@ -102,12 +105,13 @@ protected:
     virtual ZADovuzIdida::NativeAudioDecoderBase* createDecoder() const;
 
 private:
-    // The input files of a run into runFolder: files are converted side by side on up to encodeSlots() threads,
-    // pass the gate (slot and free space) and reach the encodes in file order; the first file not handed over
-    // is the one shown.
-    void convertInputs(const QString& runFolder, EncodeQueue& encodes);
-    // The job of input file index: its target folder and a free intermediate name that is not in taken.
-    std::unique_ptr<ConversionJob> makeJob(int index, const QString& runFolder, const QSet<QString>& taken);
+    // The input files of a run into runFolder, in order (list indices): files are converted side by side on up to
+    // encodeSlots() threads, pass the gate (slot and free space) and reach the encodes in that order; the first
+    // file not handed over is the one shown.
+    void convertInputs(const QString& runFolder, const std::vector<int>& order, EncodeQueue& encodes);
+    // The job at place index of the run's order, of input file file: its target folder and a free intermediate
+    // name that is not in taken.
+    std::unique_ptr<ConversionJob> makeJob(int index, int file, const QString& runFolder, const QSet<QString>& taken);
     // A file on the worker's own decoder, at once: the first pass alone without a target, else the whole
     // conversion; its lines join the errors text.
     void runOnOwnDecoder(const QString& source, const QString& target);

@@ -24,7 +24,8 @@ struct ConversionJob
         bool bSoundFound = false;
     };
 
-    // The file's place in the run; a job converted on its own (direct) is always the one shown.
+    // The file's place in the order the run converts its files in; a job converted on its own (direct) is always the
+    // one shown.
     int index = 0;
     bool bDirect = false;
     QString source;

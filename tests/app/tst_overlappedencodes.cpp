@@ -28,6 +28,8 @@ struct EncodeStats
     std::atomic<int> nMostRunning{0};
     // What the worker's free-space query answers.
     qint64 nAvailable = qint64(1) << 40;
+    // The durations the worker is told, by source name; others are unknown.
+    QHash<QString, qint64> seconds;
     // Called in the encode's thread as the given encode (from 1) starts.
     std::function<void(int)> onStart;
 };
@@ -75,7 +77,7 @@ public:
     }
 
 protected:
-    bool encode(const QString& input, const QString& output, QString* pReason) override
+    bool encode(const QString& input, const QString& output, float, QString* pReason) override
     {
         const int nth = ++m_pStats->nStarted;
         raiseMost(m_pStats->nMostRunning, ++m_pStats->nRunning);
@@ -107,6 +109,10 @@ protected:
     }
     int encodeSlots() const override { return m_nSlots; }
     qint64 availableBytes(const QString&) const override { return m_pStats->nAvailable; }
+    qint64 sourceSeconds(const QString& source) const override
+    {
+        return m_pStats->seconds.value(source.section("/in/", -1), -1);
+    }
 
 private:
     int m_nSlots;
@@ -236,6 +242,20 @@ private slots:
             names << file.section(' ', 0, -2);
         QCOMPARE(names, QStringList(
                             {"a 2.m4a", "a 3.m4a", "a.m4a", "b.m4a", "c.m4a", "d.m4a", "e 2.m4a", "e 3.m4a", "e.m4a"}));
+    }
+
+    // The longest files go first; the results' names, the lines and the progress still follow the list.
+    void testLongestFirst()
+    {
+        EncodeStats listed;
+        const Outcome reference = run(4, &listed);
+        EncodeStats stats;
+        stats.seconds = {{"c.wav", 300}, {"d3/a.mp3", 200}, {"fail2.wav", 100}, {"e.ogg", 50}};
+        const Outcome outcome = run(4, &stats);
+        QCOMPARE(outcome.shown.mid(0, 4), QStringList({"c", "a", "fail2", "e 2"}));
+        QCOMPARE(outcome.files, reference.files);
+        QCOMPARE(outcome.errors, reference.errors);
+        QCOMPARE(outcome.totals, reference.totals);
     }
 
     // Room for one file at a time: the encodes do not overlap, and the worker does not report a full disk.
