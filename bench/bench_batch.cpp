@@ -1,5 +1,6 @@
-// Runs on generated music-like material against ffmpeg's own AAC encoding of the same files: the time, the encodes
-// each file took and the decoded peaks of the normalized results.
+// Runs batches of generated music-like material and awkward signals against ffmpeg's own AAC encoding of the same
+// files, plain and with its two-pass peak normalization: the time, the cores kept busy, the encodes each file took
+// and the decoded peaks of the normalized results, by kind of material.
 #include "BenchTools.h"
 
 #include <core/BatchRun.h>
@@ -13,6 +14,7 @@
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QHash>
+#include <QMap>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
@@ -26,17 +28,23 @@
 
 namespace {
 
-// One track of music-like material: sh -c Script sh KIND INDEX SECONDS OUT, with KIND chords (plucked chords with
-// noise), drums (a transient-rich loop), speech (gated band-limited noise with pauses) or master (chords and drums
-// mixed and driven 3 to 9 dB into clipping); SECONDS a multiple of 4 (a fifth of a second of silence comes first);
-// OUT ending in .flac or .mp3.
+// One track: sh -c Script sh KIND VARIANT SECONDS RATE OUT, with KIND one of
+//   chords   plucked chords with pink and brown noise
+//   drums    a transient-rich loop
+//   speech   gated band-limited noise with pauses
+//   master   chords and drums mixed and driven 3 to 9 dB into clipping
+//   notes    two sine notes with white noise at about -18 dBFS
+//   pink     a pink-noise master driven 4 to 10 dB into clipping
+//   bass     a decaying bass drum with noise bursts
+//   chord48  a three-note chord with a little white noise, 24-bit
+//   tone     a sine that starts and stops abruptly, at one of eight frequencies and levels, 16-bit
+// VARIANT (0, 1, 2 ...) varies the notes, levels and tones within a kind; SECONDS a multiple of 4; music gets a fifth
+// of a second of silence first; OUT ends in .flac, .mp3, .ogg, .opus or .wav.
 const char* const Script = R"(set -e
-kind=$1; i=$2; seconds=$3; out=$4; t=$(mktemp -d); trap 'rm -rf "$t"' EXIT
+kind=$1; v=$2; seconds=$3; rate=$4; out=$5; t=$(mktemp -d); trap 'rm -rf "$t"' EXIT
 # The same noise in every run.
 export SOX_OPTS=-R
-# The index within the kind varies the track.
-v=$((i / 4))
-r="-r 44100 -c 2"
+r="-r $rate -c 2"
 note() { awk "BEGIN{print 110*2^((($v*5)%12+$1)/12)}"; }
 chords() {
   third=$((3 + v % 2))
@@ -66,28 +74,73 @@ master() {
   chords $t/c.wav; drums $t/d.wav
   sox -m $t/c.wav $t/d.wav $1 gain $((3 + 2 * (v % 4))) 2>/dev/null
 }
+notes() {
+  sox -n $r $t/n1.wav synth 4 sine $(note 12) gain -9
+  sox -n $r $t/n2.wav synth 4 sine $(note $((16 + v % 2))) gain -11
+  sox -n $r $t/n3.wav synth $seconds whitenoise gain -$((17 + v % 3))
+  sox $t/n1.wav $t/n2.wav $t/n12.wav repeat $((seconds / 8))
+  sox -m $t/n12.wav $t/n3.wav $1 trim 0 $seconds
+}
+pink() {
+  sox -n $r $1 synth $seconds pinknoise gain $((4 + 2 * (v % 4))) 2>/dev/null
+}
+bass() {
+  sox -n $r $t/k.wav synth 0.5 sine $((50 + 5 * (v % 4))) fade q 0.001 0.5 0.45 gain -3
+  sox -n $r $t/b.wav synth 0.1 whitenoise fade q 0.001 0.1 0.09 gain -$((10 + v % 6))
+  sox -m "|sox $t/k.wav -p pad 0 0.5" "|sox $t/b.wav -p pad 0.5 0.4" $t/bar.wav
+  sox $t/bar.wav $1 repeat $((seconds - 1))
+}
+chord48() {
+  r="-r 48000 -c 2"
+  sox -m "|sox -n $r -p synth $seconds sine $(note 15) gain -10" "|sox -n $r -p synth $seconds sine $(note 19) gain -10" \
+    "|sox -n $r -p synth $seconds sine $(note 22) gain -10" "|sox -n $r -p synth $seconds whitenoise gain -40" $1
+}
+tone() {
+  set -- $1 $(echo "1000 -20  440 -6  3000 -12  100 -30  2500 -20  60 -10  5000 -14  8000 -3" | \
+    awk -v k=$((v % 8)) '{print $(2*k+1), $(2*k+2)}')
+  sox -n $r $1 synth $seconds sine $2 gain $3
+}
 $kind $t/x.wav
+case $kind in
+  tone) sox $t/x.wav -b 16 "$out"; exit ;;
+  chord48) sox $t/x.wav -b 24 "$out"; exit ;;
+esac
 # A fifth of a second of silence before the sound, as on released tracks.
 sox $t/x.wav $t/y.wav pad 0.2
 case $out in
   *.mp3) ffmpeg -v error -y -i $t/y.wav -b:a 192k "$out" ;;
+  *.ogg) ffmpeg -v error -y -i $t/y.wav -c:a libvorbis -q:a 5 "$out" ;;
+  *.opus) ffmpeg -v error -y -i $t/y.wav -c:a libopus -b:a 128k "$out" ;;
   *) sox $t/y.wav "$out" ;;
 esac
 )";
 
-const char* const Kinds[] = {"chords", "drums", "speech", "master"};
+struct TrackSpec
+{
+    QString kind;
+    int variant;
+    int seconds;
+    int rate;
+    QString extension;
+};
 
-// Tracks of the four kinds in turn, FLAC and MP3 in turns of four.
-QVector<QString> makeTracks(const QString& folder, int nTracks, int seconds)
+// The files of specs, named "NN kind" so that a result tells its kind.
+QVector<QString> makeTracks(const QString& folder, const QVector<TrackSpec>& specs)
 {
     QDir().mkpath(folder);
     QVector<QString> tracks;
     QList<QStringList> commands;
-    for (int i = 0; i < nTracks; ++i) {
-        const QString kind = Kinds[i % 4];
-        tracks
-            << QString("%1/%2 %3.%4").arg(folder).arg(i, 2, 10, QChar('0')).arg(kind).arg(i / 4 % 2 ? "mp3" : "flac");
-        commands << QStringList{"sh",         "-c", Script, "sh", kind, QString::number(i), QString::number(seconds),
+    for (int i = 0; i < specs.size(); ++i) {
+        const TrackSpec& spec = specs[i];
+        tracks << QString("%1/%2 %3.%4").arg(folder).arg(i, 2, 10, QChar('0')).arg(spec.kind, spec.extension);
+        commands << QStringList{"sh",
+                                "-c",
+                                Script,
+                                "sh",
+                                spec.kind,
+                                QString::number(spec.variant),
+                                QString::number(spec.seconds),
+                                QString::number(spec.rate),
                                 tracks.last()};
     }
     // The tools' warnings (clipped samples) are left out.
@@ -95,6 +148,8 @@ QVector<QString> makeTracks(const QString& folder, int nTracks, int seconds)
     Bench::timeTools(commands, QThread::idealThreadCount(), &warnings);
     return tracks;
 }
+
+QString kindOf(const QString& path) { return QFileInfo(path).completeBaseName().section(' ', 1, 1); }
 
 // The encodes of each file, by its intermediate file.
 struct EncodeCounts
@@ -138,12 +193,45 @@ private:
     EncodeCounts* m_pCounts;
 };
 
-struct RunResult
+// CPU seconds (user and system) of this process and of its ended children.
+double cpuSeconds()
+{
+    double total = 0.0;
+    for (const int who : {RUSAGE_SELF, RUSAGE_CHILDREN}) {
+        rusage usage{};
+        getrusage(who, &usage);
+        total +=
+            usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    }
+    return total;
+}
+
+struct Timing
 {
     double seconds = 0.0;
+    // CPU seconds per second of wall time.
+    double cores = 0.0;
+};
+
+Timing timed(const std::function<void()>& work)
+{
+    const double cpu = cpuSeconds();
+    QElapsedTimer timer;
+    timer.start();
+    work();
+    Timing timing;
+    timing.seconds = timer.nsecsElapsed() / 1e9;
+    timing.cores = (cpuSeconds() - cpu) / timing.seconds;
+    return timing;
+}
+
+struct RunResult
+{
+    Timing timing;
     QString folder;
-    double averageEncodes = 0.0;
-    int nMostEncodes = 0;
+    // Encodes by kind, one entry per file.
+    QMap<QString, std::vector<int>> encodes;
+    int nErrorLines = 0;
 };
 
 // One run of the sources with the stored settings.
@@ -155,121 +243,185 @@ RunResult timeRun(const QVector<QString>& sources)
     run.worker()->setInputFiles(sources);
     RunResult result;
     QEventLoop loop;
+    QObject::connect(&run, &BatchRun::errorsLog, &loop,
+                     [&](const QString& lines) { result.nErrorLines = lines.count('\n'); });
     QObject::connect(&run, &BatchRun::finished, &loop, [&](const QString& folder) {
         result.folder = folder;
         loop.quit();
     });
-    QElapsedTimer timer;
-    timer.start();
-    run.start(0);
-    loop.exec();
-    result.seconds = timer.nsecsElapsed() / 1e9;
-    for (const int n : qAsConst(counts.counts)) {
-        result.averageEncodes += double(n) / sources.size();
-        result.nMostEncodes = std::max(result.nMostEncodes, n);
-    }
+    result.timing = timed([&] {
+        run.start(0);
+        loop.exec();
+    });
+    for (auto it = counts.counts.cbegin(); it != counts.counts.cend(); ++it)
+        result.encodes[kindOf(it.key())].push_back(it.value());
     return result;
 }
 
-// Decoded peaks of the results in folder by ffmpeg's astats, in dBFS.
-std::vector<double> decodedPeaks(const QString& folder)
+// Decoded peaks of the M4A files in folder by ffmpeg's astats, in dBFS, by kind.
+QMap<QString, std::vector<double>> decodedPeaks(const QString& folder)
 {
     QList<QStringList> commands;
-    for (const QFileInfo& info : QDir(folder).entryInfoList({"*.m4a"}, QDir::Files, QDir::Name))
+    QStringList kinds;
+    for (const QFileInfo& info : QDir(folder).entryInfoList({"*.m4a"}, QDir::Files, QDir::Name)) {
         commands << QStringList{"ffmpeg", "-hide_banner",
                                 "-i",     info.filePath(),
                                 "-af",    "astats=measure_perchannel=none:measure_overall=Peak_level",
                                 "-f",     "null",
                                 "-"};
+        kinds << kindOf(info.filePath());
+    }
     QStringList errors;
     Bench::timeTools(commands, QThread::idealThreadCount(), &errors);
-    std::vector<double> peaks;
+    QMap<QString, std::vector<double>> peaks;
     const QRegularExpression peak("Peak level dB: (\\S+)");
-    for (const QString& text : qAsConst(errors))
-        peaks.push_back(peak.match(text).captured(1).toDouble());
+    for (int i = 0; i < errors.size(); ++i)
+        peaks[kinds[i]].push_back(peak.match(errors[i]).captured(1).toDouble());
     return peaks;
 }
 
-// ffmpeg's AAC encodes of the sources, nAtOnce at a time.
-double timeFfmpeg(const QVector<QString>& sources, int nAtOnce, int bitRate, const QString& folder)
+// ffmpeg's AAC encodes of the sources into folder, nAtOnce at a time; with bTwoPass each after volumedetect, at the
+// gain that brings the measured peak to full scale.
+Timing timeFfmpeg(const QVector<QString>& sources, int nAtOnce, int bitRate, bool bTwoPass, const QString& folder)
 {
     QList<QStringList> commands;
-    for (int i = 0; i < sources.size(); ++i)
-        commands << QStringList{"ffmpeg",
-                                "-v",
-                                "error",
-                                "-y",
-                                "-i",
-                                sources.at(i),
-                                "-c:a",
-                                "aac",
-                                "-b:a",
-                                QString::number(bitRate),
-                                QString("%1/reference%2.m4a").arg(folder).arg(i)};
-    return Bench::timeTools(commands, nAtOnce);
+    for (const QString& source : sources) {
+        const QString output = folder + "/" + QFileInfo(source).completeBaseName() + ".m4a";
+        const QString encode = QString("ffmpeg -v error -y -i \"$1\" %1 -c:a aac -b:a %2 \"$2\"")
+                                   .arg(bTwoPass ? "-af volume=${gain}dB" : "")
+                                   .arg(bitRate);
+        const QString measure = "gain=$(ffmpeg -hide_banner -i \"$1\" -af volumedetect -f null - 2>&1 | "
+                                "sed -n 's/.*max_volume: \\(.*\\) dB/\\1/p' | awk '{print -$1}'); ";
+        commands << QStringList{"sh", "-c", (bTwoPass ? measure : QString()) + encode, "sh", source, output};
+    }
+    QDir().mkpath(folder);
+    return timed([&] { Bench::timeTools(commands, nAtOnce); });
 }
 
 struct Spread
 {
     std::vector<double> values;
     void add(double value) { values.push_back(value); }
-    QString text() const
+    QString text(int decimals = 2) const
     {
         const auto [low, high] = std::minmax_element(values.begin(), values.end());
-        return values.size() == 1 ? QString::number(*low, 'f', 2)
-                                  : QString("%1-%2").arg(*low, 0, 'f', 2).arg(*high, 0, 'f', 2);
+        return values.size() == 1 ? QString::number(*low, 'f', decimals)
+                                  : QString("%1-%2").arg(*low, 0, 'f', decimals).arg(*high, 0, 'f', decimals);
     }
 };
 
-// A batch of tracks measured repeats times: the run with and without normalization, ffmpeg nAtOnce at a time and,
-// when bOneAfterAnother, one file after another.
-void measure(const QString& title, const QVector<QString>& sources, int nAtOnce, bool bOneAfterAnother, int repeats,
-             const QString& folder)
+// Peaks and encodes of one kind of material over every repeat.
+struct KindFigures
+{
+    int nFiles = 0;
+    int nEncodes = 0;
+    int nMostEncodes = 0;
+    int nAbove = 0;
+    int nBelow = 0;
+    double lowest = 100.0;
+    double highest = -100.0;
+};
+
+void addPeaks(QMap<QString, KindFigures>& kinds, const QMap<QString, std::vector<double>>& peaks, double limit,
+              int* pInWindow = nullptr)
+{
+    for (auto it = peaks.cbegin(); it != peaks.cend(); ++it) {
+        KindFigures& figures = kinds[it.key()];
+        for (const double peak : it.value()) {
+            figures.nAbove += peak > limit;
+            figures.nBelow += peak < limit - 1.0;
+            if (pInWindow)
+                *pInWindow += peak >= limit - 1.0 && peak <= limit;
+            figures.lowest = std::min(figures.lowest, peak);
+            figures.highest = std::max(figures.highest, peak);
+        }
+    }
+}
+
+// A batch measured repeats times: the run with and without normalization and ffmpeg plain and two-pass, nAtOnce
+// at a time.
+void measure(const QString& title, const QVector<QString>& sources, int nAtOnce, int repeats, const QString& folder)
 {
     VUVararer::App* app = VUVararer::App::theApp();
     const int bitRate = ConversionSettings::bitRate();
     const double limit = 20.0 * std::log10(ConversionSettings::normalization() / 100.0);
-    Spread normalized, plain, reference, serial, ratio, plainRatio, average, most;
-    int nInWindow = 0;
-    int nPeaks = 0;
-    double lowest = 100.0;
-    double highest = -100.0;
+    Spread normalized, plain, reference, twoPass, ratio, plainRatio, twoPassRatio;
+    Spread normalizedCores, plainCores, referenceCores;
+    QMap<QString, KindFigures> kinds;
+    QMap<QString, KindFigures> ffmpegKinds;
+    int nSafe = 0;
+    int nErrorLines = 0;
+    int nFfmpegInWindow = 0;
     for (int n = 0; n < repeats; ++n) {
         app->setSettingsValue(ConversionSettings::KeyNormalizationActive, true);
         const RunResult run = timeRun(sources);
         app->setSettingsValue(ConversionSettings::KeyNormalizationActive, false);
         const RunResult plainRun = timeRun(sources);
-        const double parallel = timeFfmpeg(sources, nAtOnce, bitRate, folder);
-        normalized.add(run.seconds);
-        plain.add(plainRun.seconds);
-        reference.add(parallel);
-        ratio.add(run.seconds / parallel);
-        plainRatio.add(plainRun.seconds / parallel);
-        average.add(run.averageEncodes);
-        most.add(run.nMostEncodes);
-        if (bOneAfterAnother)
-            serial.add(timeFfmpeg(sources, 1, bitRate, folder));
-        for (const double peak : decodedPeaks(run.folder)) {
-            ++nPeaks;
-            nInWindow += peak >= limit - 1.0 && peak <= limit;
-            lowest = std::min(lowest, peak);
-            highest = std::max(highest, peak);
+        const Timing parallel = timeFfmpeg(sources, nAtOnce, bitRate, false, folder + "/plain");
+        const Timing twoPassRun = timeFfmpeg(sources, nAtOnce, bitRate, true, folder + "/twopass");
+        normalized.add(run.timing.seconds);
+        plain.add(plainRun.timing.seconds);
+        reference.add(parallel.seconds);
+        twoPass.add(twoPassRun.seconds);
+        ratio.add(run.timing.seconds / parallel.seconds);
+        plainRatio.add(plainRun.timing.seconds / parallel.seconds);
+        twoPassRatio.add(run.timing.seconds / twoPassRun.seconds);
+        normalizedCores.add(run.timing.cores);
+        plainCores.add(plainRun.timing.cores);
+        referenceCores.add(parallel.cores);
+        nErrorLines += run.nErrorLines;
+        for (auto it = run.encodes.cbegin(); it != run.encodes.cend(); ++it) {
+            KindFigures& figures = kinds[it.key()];
+            for (const int nEncodes : it.value()) {
+                ++figures.nFiles;
+                figures.nEncodes += nEncodes;
+                figures.nMostEncodes = std::max(figures.nMostEncodes, nEncodes);
+                nSafe += nEncodes > 3;
+            }
         }
+        addPeaks(kinds, decodedPeaks(run.folder), limit);
+        addPeaks(ffmpegKinds, decodedPeaks(folder + "/twopass"), limit, &nFfmpegInWindow);
         QDir(run.folder).removeRecursively();
         QDir(plainRun.folder).removeRecursively();
+        QDir(folder + "/twopass").removeRecursively();
+        QDir(folder + "/plain").removeRecursively();
     }
     std::printf("\n%s (%d repeats; each figure as lowest-highest)\n", qPrintable(title), repeats);
-    std::printf("  run, normalized:              %s s\n", qPrintable(normalized.text()));
-    std::printf("  run, not normalized:          %s s\n", qPrintable(plain.text()));
-    std::printf("  ffmpeg, %2d at a time:         %s s\n", nAtOnce, qPrintable(reference.text()));
-    if (bOneAfterAnother)
-        std::printf("  ffmpeg, one after another:    %s s\n", qPrintable(serial.text()));
-    std::printf("  ratio normalized/ffmpeg:      %s (goal: at most 1.3)\n", qPrintable(ratio.text()));
+    std::printf("  run, normalized:              %s s, %s cores busy\n", qPrintable(normalized.text()),
+                qPrintable(normalizedCores.text(1)));
+    std::printf("  run, not normalized:          %s s, %s cores busy\n", qPrintable(plain.text()),
+                qPrintable(plainCores.text(1)));
+    std::printf("  ffmpeg, %2d at a time:         %s s, %s cores busy\n", nAtOnce, qPrintable(reference.text()),
+                qPrintable(referenceCores.text(1)));
+    std::printf("  ffmpeg two-pass, %2d at a time: %s s\n", nAtOnce, qPrintable(twoPass.text()));
+    std::printf("  ratio normalized/ffmpeg:      %s\n", qPrintable(ratio.text()));
+    std::printf("  ratio normalized/two-pass:    %s\n", qPrintable(twoPassRatio.text()));
     std::printf("  ratio not normalized/ffmpeg:  %s\n", qPrintable(plainRatio.text()));
-    std::printf("  encodes per file, average:    %s (goal: at most 1.2)\n", qPrintable(average.text()));
-    std::printf("  encodes per file, most:       %s (goal: at most 2)\n", qPrintable(most.text()));
-    std::printf("  decoded peaks in [%.2f, %.2f] dBFS: %d of %d (lowest %.2f, highest %.2f)\n", limit - 1.0, limit,
-                nInWindow, nPeaks, lowest, highest);
+    int nFiles = 0;
+    int nEncodes = 0;
+    int nInWindow = 0;
+    std::printf("  %-9s %6s %8s %5s %7s %7s %15s\n", "kind", "files", "encodes", "most", "above", "below",
+                "peaks, dBFS");
+    for (auto it = kinds.cbegin(); it != kinds.cend(); ++it) {
+        const KindFigures& f = it.value();
+        nFiles += f.nFiles;
+        nEncodes += f.nEncodes;
+        nInWindow += f.nFiles - f.nAbove - f.nBelow;
+        std::printf("  %-9s %6d %8.2f %5d %7d %7d %7.2f %7.2f\n", qPrintable(it.key()), f.nFiles,
+                    double(f.nEncodes) / std::max(f.nFiles, 1), f.nMostEncodes, f.nAbove, f.nBelow, f.lowest,
+                    f.highest);
+    }
+    std::printf("  all: %.3f encodes per file, %d of %d in the window [%.2f, %.2f], %d safe fourth encodes, %d error "
+                "lines\n",
+                double(nEncodes) / std::max(nFiles, 1), nInWindow, nFiles, limit - 1.0, limit, nSafe, nErrorLines);
+    int nFfmpegAbove = 0;
+    double ffmpegHighest = -100.0;
+    for (const KindFigures& f : ffmpegKinds) {
+        nFfmpegAbove += f.nAbove;
+        ffmpegHighest = std::max(ffmpegHighest, f.highest);
+    }
+    std::printf("  ffmpeg two-pass: %d of %d in the window, %d above the limit, highest %.2f dBFS\n", nFfmpegInWindow,
+                nFiles, nFfmpegAbove, ffmpegHighest);
     std::fflush(stdout);
 }
 
@@ -285,6 +437,49 @@ long peakKiB(int who)
     rusage usage{};
     getrusage(who, &usage);
     return usage.ru_maxrss;
+}
+
+const char* const MusicKinds[] = {"chords", "drums", "speech", "master", "notes", "pink", "bass", "chord48"};
+const char* const Containers[] = {"flac", "mp3", "ogg", "opus"};
+
+// 32 tracks of 60 s, eight kinds of music in turn, in four containers.
+QVector<TrackSpec> musicBatch()
+{
+    QVector<TrackSpec> specs;
+    for (int i = 0; i < 32; ++i) {
+        const QString kind = MusicKinds[i % 8];
+        specs << TrackSpec{kind, i / 8, 60, kind == "chord48" ? 48000 : 44100,
+                           kind == "chord48" ? "flac" : Containers[i / 8]};
+    }
+    return specs;
+}
+
+// Abrupt tones of 6 s at eight frequencies and levels, at 44.1 and 48 kHz, and 20 s of the 24-bit chord and of
+// notes in noise.
+QVector<TrackSpec> awkwardBatch()
+{
+    QVector<TrackSpec> specs;
+    for (int i = 0; i < 16; ++i)
+        specs << TrackSpec{"tone", i / 2, 6, i % 2 ? 48000 : 44100, "wav"};
+    for (int i = 0; i < 2; ++i)
+        specs << TrackSpec{"chord48", i, 20, 48000, "flac"} << TrackSpec{"notes", i, 20, 44100, "flac"};
+    return specs;
+}
+
+// 24 tracks from 5 s to 15 min, their lengths spread evenly on a log scale and shuffled, 44.1 and 48 kHz, in four
+// containers.
+QVector<TrackSpec> mixedBatch()
+{
+    QVector<TrackSpec> specs;
+    const int nTracks = 24;
+    for (int i = 0; i < nTracks; ++i) {
+        // A fixed shuffle: every fifth length, round the list.
+        const int rank = (i * 5) % nTracks;
+        const int seconds = 4 * std::max(1, int(std::lround(5.0 * std::pow(180.0, rank / double(nTracks - 1)) / 4.0)));
+        const QString kind = MusicKinds[i % 7];
+        specs << TrackSpec{kind, i / 7, seconds, i % 2 ? 48000 : 44100, Containers[i % 4]};
+    }
+    return specs;
 }
 
 } // namespace
@@ -305,12 +500,13 @@ int main(int argc, char** argv)
     const int nCores = QThread::idealThreadCount();
     app.setSettingsValue("DestinationPath", dir.filePath("out/"));
 
-    std::printf("input: music-like tracks (plucked chords with noise, a drum loop, gated speech-like noise, a "
-                "clipped master), 44.1 kHz stereo, FLAC and MP3; AAC at %d bit/s; runs convert and encode up to %d "
-                "files at once\n",
+    std::printf("AAC at %d bit/s; runs convert and encode up to %d files at once, as does ffmpeg\n",
                 ConversionSettings::bitRate(), nCores);
-    measure("32 tracks of 60 s", makeTracks(dir.filePath("short"), 32, 60), 8, false, repeats, dir.path());
-    measure("8 tracks of 180 s", makeTracks(dir.filePath("long"), 8, 180), 8, true, repeats, dir.path());
+    measure("32 music tracks of 60 s", makeTracks(dir.filePath("music"), musicBatch()), nCores, repeats, dir.path());
+    measure("awkward signals: 16 abrupt tones of 6 s, 24-bit chords and notes in noise of 20 s",
+            makeTracks(dir.filePath("awkward"), awkwardBatch()), nCores, repeats, dir.path());
+    measure("24 music tracks of 5 s to 15 min", makeTracks(dir.filePath("mixed"), mixedBatch()), nCores, repeats,
+            dir.path());
     std::printf("\npeak memory: run process %ld KiB, largest encoder process %ld KiB\n", peakKiB(RUSAGE_SELF),
                 peakKiB(RUSAGE_CHILDREN));
     return 0;

@@ -179,6 +179,9 @@ bool GeneralOutput::encodeWithinPeak(const QString& result, QString* pReason)
     for (float gain = search.nextGain(); gain > 0.0f; gain = search.nextGain()) {
         std::unique_ptr<QTemporaryFile> pFile;
         if (search.encodes() > 0) {
+            // A held run begins no further encode, and an ended one none at all.
+            if (m_pGroups && !m_pGroups->waitUntilFree())
+                return false;
             pFile =
                 std::make_unique<QTemporaryFile>(info.absolutePath() + "/" + info.completeBaseName() + ".XXXXXX.m4a");
             if (!pFile->open()) {

@@ -7,10 +7,9 @@
 namespace {
 
 constexpr double Window = 1.0;
-// Where an encode aims inside the window: its middle, and a little lower where a result above the limit was seen,
-// since the encoder's lift scatters by a few tenths of a dB between nearby levels.
+// Where an encode aims: the middle of the window, since the encoder's lift scatters by a few tenths of a dB either way
+// between nearby levels.
 constexpr double MiddleAim = -0.5;
-constexpr double LoweredAim = -0.65;
 // A third encode after two above the limit allows for this much more lift than the larger one seen.
 constexpr double ThirdMargin = 0.15;
 // The last encode after every aimed one lay above the limit allows for this much more lift than the largest seen.
@@ -86,7 +85,7 @@ double PeakSearch::plan() const
 
     switch (encodes()) {
     case 1:
-        return nAbove ? aimed(LoweredAim, last.lift()) : raised();
+        return nAbove ? aimed(MiddleAim, last.lift()) : raised();
     case 2: {
         if (nAbove == 2)
             return aimed(MiddleAim - ThirdMargin, highestLift());
@@ -95,7 +94,7 @@ double PeakSearch::plan() const
         // One on each side of the window: the level between them where the line through both meets the aim.
         const Encode& high = above(m_vecEncodes[0]) ? m_vecEncodes[0] : m_vecEncodes[1];
         const Encode& low = above(m_vecEncodes[0]) ? m_vecEncodes[1] : m_vecEncodes[0];
-        const double aim = m_dLimit + LoweredAim;
+        const double aim = m_dLimit + MiddleAim;
         return std::min(low.gain + (high.gain - low.gain) * (aim - low.peak) / (high.peak - low.peak), m_dMaxRaise);
     }
     case AimedEncodes:
