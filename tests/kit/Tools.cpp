@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QtEndian>
 #include <QStandardPaths>
 
@@ -90,6 +91,14 @@ QByteArray readFile(const QString& path)
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
+
+qint64 peakMemoryKb()
+{
+    const QString status = QString::fromLatin1(readFile("/proc/self/status"));
+    return QRegularExpression("VmHWM:\\s*(\\d+)").match(status).captured(1).toLongLong();
+}
+
+bool resetPeakMemory() { return writeFile("/proc/self/clear_refs", "5"); }
 
 QList<int> encodersWriting(const QString& path)
 {
