@@ -602,23 +602,27 @@ private slots:
     {
         QTest::addColumn<QString>("how");
         QTest::addColumn<int>("seconds");
+        QTest::addColumn<QStringList>("others");
         QTest::addColumn<QStringList>("left");
-        // Asked to end by a signal, the program ends the encode, removes what is unfinished, and quits within
-        // seconds, whatever the length of the file.
-        QTest::newRow("SIGTERM") << "SIGTERM" << 1800 << QStringList();
-        // A terminal's Ctrl+C reaches the whole foreground process group.
-        QTest::newRow("SIGINT to the group") << "SIGINT" << 1800 << QStringList();
+        // Asked to end by a signal, the program ends the encode, removes what is unfinished, the run folder too
+        // when nothing is left in it, and quits within seconds, whatever the length of the file.
+        QTest::newRow("SIGTERM") << "SIGTERM" << 1800 << QStringList() << QStringList();
+        // A terminal's Ctrl+C reaches the whole foreground process group. A result made before it stays, and
+        // the run folder with it.
+        QTest::newRow("SIGINT to the group, after a result")
+            << "SIGINT" << 1800 << QStringList({m_strIn + "Album/CD1/01 tone.wav"}) << QStringList({"01 tone.m4a"});
         // Asked by the user, it finishes the file being encoded first, as its question says.
-        QTest::newRow("quit shortcut, then yes") << "ctrl+q" << 300 << QStringList({"long.m4a"});
+        QTest::newRow("quit shortcut, then yes") << "ctrl+q" << 300 << QStringList() << QStringList({"long.m4a"});
         // Killed outright, the encoder goes with it and takes its unfinished result away; the intermediate
         // file cannot be cleaned up by a killed program.
-        QTest::newRow("SIGKILL") << "SIGKILL" << 300 << QStringList({"long.wav"});
+        QTest::newRow("SIGKILL") << "SIGKILL" << 300 << QStringList() << QStringList({"long.wav"});
     }
 
     void testEndDuringEncode()
     {
         QFETCH(QString, how);
         QFETCH(int, seconds);
+        QFETCH(QStringList, others);
         QFETCH(QStringList, left);
         const QString source = m_dir.filePath(QString("long%1/long.flac").arg(seconds));
         if (!QFileInfo::exists(source)) {
@@ -626,7 +630,7 @@ private slots:
             QString error;
             QVERIFY2(TestKit::makeTone(source, seconds, 44100, 2, {"-c:a", "flac"}, &error), qPrintable(error));
         }
-        const QString out = m_dir.path() + "/out-" + how + "/";
+        const QString out = m_dir.path() + "/out-" + QTest::currentDataTag() + "/";
         QVERIFY(QDir().mkpath(out));
         const QSize size(480, 640);
         app()->setSettingsValue("DestinationPath", out);
@@ -639,25 +643,31 @@ private slots:
         TestKit::VirtualDisplay display(1024, 768);
         QVERIFY2(display.isRunning(), qPrintable(display.error()));
         QProcess trelvanic;
-        const QRect window = startProgram(trelvanic, display, {source});
+        const QRect window = startProgram(trelvanic, display, QStringList{source} + others);
         QVERIFY2(!window.isEmpty(), "the main window did not appear");
         QTest::qWait(2000);
         const QPoint click = window.topLeft() + centre;
         QVERIFY(xdotool(display.display(),
                         {"mousemove", QString::number(click.x()), QString::number(click.y()), "click", "1"}));
 
-        // Wait until the encoder writes its result.
+        // Wait until the encoder writes its result, and the other files are done: their results alone are there.
         QString run;
         QList<int> encoders;
+        const QRegularExpression notLong("^(?!long\\.)");
+        const auto done = [&]() {
+            return !run.isEmpty() && TestKit::filesUnder(run).filter(notLong) == left.filter(notLong);
+        };
         QElapsedTimer waited;
         waited.start();
-        while (encoders.isEmpty() && waited.elapsed() < 120000) {
+        while ((encoders.isEmpty() || !done()) && waited.elapsed() < 120000) {
             QTest::qWait(100);
             run = TestKit::onlyRunFolder(out);
             if (!run.isEmpty() && QFileInfo::exists(run + "long.m4a.partial"))
-                encoders = TestKit::encodersWriting(run);
+                encoders = TestKit::encodersWriting(run + "long.m4a");
         }
-        QVERIFY2(!encoders.isEmpty(), qPrintable(TestKit::filesUnder(out).join(',')));
+        QVERIFY2(!encoders.isEmpty() && done(), qPrintable(TestKit::filesUnder(out).join(',')));
+        // Its tags are written once its encoder has ended.
+        QTest::qWait(others.isEmpty() ? 0 : 1000);
 
         QElapsedTimer ending;
         ending.start();
@@ -686,6 +696,7 @@ private slots:
         }
         QTRY_VERIFY_WITH_TIMEOUT(TestKit::encodersWriting(run).isEmpty(), 10000);
         QCOMPARE(TestKit::filesUnder(run), left);
+        QCOMPARE(QFileInfo::exists(run), !left.isEmpty());
         if (left.contains("long.m4a"))
             checkM4a(run + "long.m4a", seconds);
     }
