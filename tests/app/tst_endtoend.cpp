@@ -550,6 +550,9 @@ private slots:
             nCrossing += qGreen(ringImage.pixel(point.toPoint())) > 100 ? 1 : 0;
         }
         QCOMPARE(nCrossing, 0);
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (window != &page)
+                window->close();
 
         // A run of a long file: the quit question while it writes, answered No, then Stop while the file is
         // still being finished.
@@ -581,6 +584,20 @@ private slots:
             page.close();
             TestKit::ModalCloser::clickButton(dialog, "Stop");
         });
+        // The review request due after the stopped run: by then the run is released.
+        app()->setSettingsValue("AutoReminder", true);
+        auto* convert = page.findChild<QPushButton*>("RunBatchButton");
+        QString convertUnderRating;
+        QImage rating;
+        TestKit::ModalCloser review(
+            [&](QWidget* window) {
+                QTest::qWait(150);
+                save(QGuiApplication::primaryScreen()->grabWindow(0).toImage(), "rating");
+                rating = window->grab().toImage();
+                convertUnderRating = convert->text() + (convert->isEnabled() ? " enabled" : " disabled");
+                static_cast<QDialog*>(window)->reject();
+            },
+            "VUVararer::RateAppStoreDialog");
         stopper.start(20);
         page.slotDoIt();
         QVERIFY(page.isRunAlive());
@@ -591,11 +608,13 @@ private slots:
         QVERIFY2(medianLuminance(luminances(question)) < 90 && buttonShade < 90,
                  qPrintable(QString::number(buttonShade)));
         QVERIFY2(textContrast(question) > minimum, qPrintable(QString::number(textContrast(question))));
-        auto* convert = page.findChild<QPushButton*>("RunBatchButton");
         const double convertContrast =
             textContrast(stopping.copy(QRect(convert->mapTo(&page, QPoint()), convert->size()).adjusted(3, 3, -3, -3)));
         QVERIFY2(convertContrast > minimum, qPrintable(QString::number(convertContrast)));
         QTRY_VERIFY_WITH_TIMEOUT(!page.isRunAlive(), 120000);
+        QTRY_VERIFY(review.hasFired());
+        QCOMPARE(convertUnderRating, QString("Convert enabled"));
+        QVERIFY2(textContrast(rating) > minimum, qPrintable(QString::number(textContrast(rating))));
     }
 
     void testEndDuringEncode_data()
