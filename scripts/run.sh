@@ -7,7 +7,8 @@ launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DTRELVANIC_TESTS=OFF -DTRELVANIC_BENCH=OFF "${launcher[@]}"
 cmake --build build/release -j "$(nproc)"
-if [ -x build/release/bin/trelvanic ]; then
-  exec build/release/bin/trelvanic "$@"
+if [ ! -x build/release/bin/trelvanic ]; then
+  echo "run.sh: the build finished without the program build/release/bin/trelvanic; nothing to start." >&2
+  exit 1
 fi
-echo "Built the libraries and tools in build/release; the trelvanic application itself is not part of this build yet."
+exec build/release/bin/trelvanic "$@"

@@ -129,6 +129,9 @@ void BatchWorker::slotDoWork()
     } else {
         slotAppendError(tr("Can not create the folder: ") + runFolder + tr("\n"));
     }
+    // A cancelled run leaves no folder it did not write a file into.
+    if (m_bCancel)
+        OutputNames::removeEmptyFolders(runFolder);
 
     if (!m_strErrors.isEmpty())
         emit errorsLog(m_strErrors);

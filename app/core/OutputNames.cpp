@@ -28,3 +28,12 @@ QString OutputNames::freeFolder(const QString& path)
 }
 
 bool OutputNames::makeFolder(const QString& path) { return QDir().mkpath(path) && QFileInfo(path).isDir(); }
+
+void OutputNames::removeEmptyFolders(const QString& path)
+{
+    const QDir folder(path);
+    for (const QString& name : folder.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::NoSymLinks))
+        removeEmptyFolders(folder.filePath(name));
+    // Refused while anything is left inside.
+    QDir().rmdir(path);
+}

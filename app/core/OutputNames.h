@@ -15,4 +15,6 @@ public:
     static QString freeFolder(const QString& path);
     // Creates the folder and its missing parents; true when it exists as a folder afterwards.
     static bool makeFolder(const QString& path);
+    // Removes the folder and the folders below it that hold no file; whatever holds a file stays.
+    static void removeEmptyFolders(const QString& path);
 };

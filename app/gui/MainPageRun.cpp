@@ -143,7 +143,9 @@ void MainPage::slotDoIt()
 
 void MainPage::slotDone(const QString& runFolder)
 {
-    auto* pRun = qobject_cast<BatchRun*>(sender());
+    // The run that ended, not whatever run is current by now; Convert is back before any window shows.
+    if (auto* pRun = qobject_cast<BatchRun*>(sender()))
+        releaseRun(pRun);
 
     // A run ended on the way out leaves no folder window, bell or review request behind.
     if (AppSettingsDialog::openFolderAfter() && !m_bQuitAfterRun)
@@ -157,10 +159,6 @@ void MainPage::slotDone(const QString& runFolder)
     }
     if (!m_bQuitAfterRun)
         Os::requestReview(false);
-
-    // The run that ended, not whatever run is current by now.
-    if (pRun)
-        releaseRun(pRun);
 }
 
 void MainPage::releaseRun(BatchRun* pRun)

@@ -3,8 +3,10 @@
 #include "Tools.h"
 
 #include <MGraphX/DrawTools.h>
+#include <MGraphX/Xani.h>
 
 #include <QPainter>
+#include <QtEndian>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -67,6 +69,35 @@ private slots:
         QFETCH(QString, text);
         QFETCH(bool, decodes);
         QCOMPARE(!DrawTools::imageFromBase64(text).isNull(), decodes);
+    }
+
+    void testAnnouncedSize_data()
+    {
+        QTest::addColumn<QSize>("announced");
+        QTest::addColumn<bool>("decodes");
+        QTest::newRow("within the limit") << QSize(64, 48) << true;
+        QTest::newRow("one row beyond it") << QSize(8192, int(Xani::MaxFramePixels / 8192) + 1) << false;
+        QTest::newRow("over 2 GB") << QSize(30000, 20000) << false;
+    }
+
+    // A JPEG of 23 x 17 pixels whose header announces another size: the decoder would trust it.
+    void testAnnouncedSize()
+    {
+        QFETCH(QSize, announced);
+        QFETCH(bool, decodes);
+        QByteArray jpeg;
+        QBuffer buffer(&jpeg);
+        QVERIFY(buffer.open(QIODevice::WriteOnly) && GraphXTest::samplePicture(23, 17).save(&buffer, "JPG"));
+        const int frame = jpeg.indexOf("\xFF\xC0");
+        QVERIFY(frame > 0);
+        qToBigEndian(quint16(announced.height()), jpeg.data() + frame + 5);
+        qToBigEndian(quint16(announced.width()), jpeg.data() + frame + 7);
+        const bool bReset = TestKit::resetPeakMemory();
+        const qint64 nPeakBefore = TestKit::peakMemoryKb();
+        const QImage image =
+            DrawTools::imageFromBase64("data:image/jpg;base64," + QString::fromLatin1(jpeg.toBase64()));
+        QCOMPARE(image.size(), decodes ? announced : QSize(0, 0));
+        QVERIFY(decodes || !bReset || TestKit::peakMemoryKb() - nPeakBefore < 64 * 1024);
     }
 
     void testRealPreview()

@@ -52,17 +52,6 @@ QByteArray sharedPictureFile(const QByteArray& single, int records)
            field(many.size()) + many;
 }
 
-// The process's peak resident memory in kB since the last reset.
-qint64 peakMemoryKb()
-{
-    QFile status("/proc/self/status");
-    status.open(QIODevice::ReadOnly);
-    return QRegularExpression("VmHWM:\\s*(\\d+)").match(QString::fromLatin1(status.readAll())).captured(1).toLongLong();
-}
-
-// False where the system refuses the reset.
-bool resetPeakMemory() { return writeAll("/proc/self/clear_refs", "5"); }
-
 } // namespace
 
 class TestXani : public QObject
@@ -219,8 +208,8 @@ private slots:
         const QString path = dir.filePath("shared.xani");
         QVERIFY(single.save(path, -1));
         QVERIFY(writeAll(path, sharedPictureFile(readAll(path), records)));
-        const bool bReset = resetPeakMemory();
-        const qint64 nPeakBefore = peakMemoryKb();
+        const bool bReset = TestKit::resetPeakMemory();
+        const qint64 nPeakBefore = TestKit::peakMemoryKb();
         Xani loaded;
         if (!loads)
             QTest::ignoreMessage(QtWarningMsg, "Xani: the pictures would decode beyond the limit of one load");
@@ -228,7 +217,7 @@ private slots:
         QCOMPARE(loaded.count(), loads ? records : 0);
         QCOMPARE(loaded.frame(records - 1).image().size(), loads ? picture : QSize(0, 0));
         // Decoding every record of the last row would take 400 MB.
-        QVERIFY(loads || !bReset || peakMemoryKb() - nPeakBefore < 64 * 1024);
+        QVERIFY(loads || !bReset || TestKit::peakMemoryKb() - nPeakBefore < 64 * 1024);
     }
 
     void testFailedSaveLeavesNoFile_data()

@@ -550,6 +550,9 @@ private slots:
             nCrossing += qGreen(ringImage.pixel(point.toPoint())) > 100 ? 1 : 0;
         }
         QCOMPARE(nCrossing, 0);
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (window != &page)
+                window->close();
 
         // A run of a long file: the quit question while it writes, answered No, then Stop while the file is
         // still being finished.
@@ -581,6 +584,20 @@ private slots:
             page.close();
             TestKit::ModalCloser::clickButton(dialog, "Stop");
         });
+        // The review request due after the stopped run: by then the run is released.
+        app()->setSettingsValue("AutoReminder", true);
+        auto* convert = page.findChild<QPushButton*>("RunBatchButton");
+        QString convertUnderRating;
+        QImage rating;
+        TestKit::ModalCloser review(
+            [&](QWidget* window) {
+                QTest::qWait(150);
+                save(QGuiApplication::primaryScreen()->grabWindow(0).toImage(), "rating");
+                rating = window->grab().toImage();
+                convertUnderRating = convert->text() + (convert->isEnabled() ? " enabled" : " disabled");
+                static_cast<QDialog*>(window)->reject();
+            },
+            "VUVararer::RateAppStoreDialog");
         stopper.start(20);
         page.slotDoIt();
         QVERIFY(page.isRunAlive());
@@ -591,34 +608,40 @@ private slots:
         QVERIFY2(medianLuminance(luminances(question)) < 90 && buttonShade < 90,
                  qPrintable(QString::number(buttonShade)));
         QVERIFY2(textContrast(question) > minimum, qPrintable(QString::number(textContrast(question))));
-        auto* convert = page.findChild<QPushButton*>("RunBatchButton");
         const double convertContrast =
             textContrast(stopping.copy(QRect(convert->mapTo(&page, QPoint()), convert->size()).adjusted(3, 3, -3, -3)));
         QVERIFY2(convertContrast > minimum, qPrintable(QString::number(convertContrast)));
         QTRY_VERIFY_WITH_TIMEOUT(!page.isRunAlive(), 120000);
+        QTRY_VERIFY(review.hasFired());
+        QCOMPARE(convertUnderRating, QString("Convert enabled"));
+        QVERIFY2(textContrast(rating) > minimum, qPrintable(QString::number(textContrast(rating))));
     }
 
     void testEndDuringEncode_data()
     {
         QTest::addColumn<QString>("how");
         QTest::addColumn<int>("seconds");
+        QTest::addColumn<QStringList>("others");
         QTest::addColumn<QStringList>("left");
-        // Asked to end by a signal, the program ends the encode, removes what is unfinished, and quits within
-        // seconds, whatever the length of the file.
-        QTest::newRow("SIGTERM") << "SIGTERM" << 1800 << QStringList();
-        // A terminal's Ctrl+C reaches the whole foreground process group.
-        QTest::newRow("SIGINT to the group") << "SIGINT" << 1800 << QStringList();
+        // Asked to end by a signal, the program ends the encode, removes what is unfinished, the run folder too
+        // when nothing is left in it, and quits within seconds, whatever the length of the file.
+        QTest::newRow("SIGTERM") << "SIGTERM" << 1800 << QStringList() << QStringList();
+        // A terminal's Ctrl+C reaches the whole foreground process group. A result made before it stays, and
+        // the run folder with it.
+        QTest::newRow("SIGINT to the group, after a result")
+            << "SIGINT" << 1800 << QStringList({m_strIn + "Album/CD1/01 tone.wav"}) << QStringList({"01 tone.m4a"});
         // Asked by the user, it finishes the file being encoded first, as its question says.
-        QTest::newRow("quit shortcut, then yes") << "ctrl+q" << 300 << QStringList({"long.m4a"});
+        QTest::newRow("quit shortcut, then yes") << "ctrl+q" << 300 << QStringList() << QStringList({"long.m4a"});
         // Killed outright, the encoder goes with it and takes its unfinished result away; the intermediate
         // file cannot be cleaned up by a killed program.
-        QTest::newRow("SIGKILL") << "SIGKILL" << 300 << QStringList({"long.wav"});
+        QTest::newRow("SIGKILL") << "SIGKILL" << 300 << QStringList() << QStringList({"long.wav"});
     }
 
     void testEndDuringEncode()
     {
         QFETCH(QString, how);
         QFETCH(int, seconds);
+        QFETCH(QStringList, others);
         QFETCH(QStringList, left);
         const QString source = m_dir.filePath(QString("long%1/long.flac").arg(seconds));
         if (!QFileInfo::exists(source)) {
@@ -626,7 +649,7 @@ private slots:
             QString error;
             QVERIFY2(TestKit::makeTone(source, seconds, 44100, 2, {"-c:a", "flac"}, &error), qPrintable(error));
         }
-        const QString out = m_dir.path() + "/out-" + how + "/";
+        const QString out = m_dir.path() + "/out-" + QTest::currentDataTag() + "/";
         QVERIFY(QDir().mkpath(out));
         const QSize size(480, 640);
         app()->setSettingsValue("DestinationPath", out);
@@ -639,25 +662,31 @@ private slots:
         TestKit::VirtualDisplay display(1024, 768);
         QVERIFY2(display.isRunning(), qPrintable(display.error()));
         QProcess trelvanic;
-        const QRect window = startProgram(trelvanic, display, {source});
+        const QRect window = startProgram(trelvanic, display, QStringList{source} + others);
         QVERIFY2(!window.isEmpty(), "the main window did not appear");
         QTest::qWait(2000);
         const QPoint click = window.topLeft() + centre;
         QVERIFY(xdotool(display.display(),
                         {"mousemove", QString::number(click.x()), QString::number(click.y()), "click", "1"}));
 
-        // Wait until the encoder writes its result.
+        // Wait until the encoder writes its result, and the other files are done: their results alone are there.
         QString run;
         QList<int> encoders;
+        const QRegularExpression notLong("^(?!long\\.)");
+        const auto done = [&]() {
+            return !run.isEmpty() && TestKit::filesUnder(run).filter(notLong) == left.filter(notLong);
+        };
         QElapsedTimer waited;
         waited.start();
-        while (encoders.isEmpty() && waited.elapsed() < 120000) {
+        while ((encoders.isEmpty() || !done()) && waited.elapsed() < 120000) {
             QTest::qWait(100);
             run = TestKit::onlyRunFolder(out);
             if (!run.isEmpty() && QFileInfo::exists(run + "long.m4a.partial"))
-                encoders = TestKit::encodersWriting(run);
+                encoders = TestKit::encodersWriting(run + "long.m4a");
         }
-        QVERIFY2(!encoders.isEmpty(), qPrintable(TestKit::filesUnder(out).join(',')));
+        QVERIFY2(!encoders.isEmpty() && done(), qPrintable(TestKit::filesUnder(out).join(',')));
+        // Its tags are written once its encoder has ended.
+        QTest::qWait(others.isEmpty() ? 0 : 1000);
 
         QElapsedTimer ending;
         ending.start();
@@ -686,6 +715,7 @@ private slots:
         }
         QTRY_VERIFY_WITH_TIMEOUT(TestKit::encodersWriting(run).isEmpty(), 10000);
         QCOMPARE(TestKit::filesUnder(run), left);
+        QCOMPARE(QFileInfo::exists(run), !left.isEmpty());
         if (left.contains("long.m4a"))
             checkM4a(run + "long.m4a", seconds);
     }

@@ -104,6 +104,14 @@ QByteArray readFile(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+qint64 peakMemoryKb()
+{
+    const QString status = QString::fromLatin1(readFile("/proc/self/status"));
+    return QRegularExpression("VmHWM:\\s*(\\d+)").match(status).captured(1).toLongLong();
+}
+
+bool resetPeakMemory() { return writeFile("/proc/self/clear_refs", "5"); }
+
 QList<int> encodersWriting(const QString& path)
 {
     QList<int> pids;

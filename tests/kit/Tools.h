@@ -48,4 +48,9 @@ bool writeFile(const QString& path, const QByteArray& bytes);
 // The bytes of path; empty when it cannot be read.
 QByteArray readFile(const QString& path);
 
+// The process's peak resident memory in kB since the last reset.
+qint64 peakMemoryKb();
+// Resets that peak; false where the system refuses.
+bool resetPeakMemory();
+
 } // namespace TestKit

@@ -1,10 +1,11 @@
 #include "Xani.h"
 
+#include "DrawTools.h"
+
 #include <QBuffer>
 #include <QHash>
 #include <QDebug>
 #include <QFile>
-#include <QImageReader>
 #include <QRegularExpression>
 #include <QSaveFile>
 
@@ -96,16 +97,6 @@ QHash<QString, QString> attributes(const QString& list)
     return values;
 }
 
-// The pixels a picture's header announces, read without decoding it; -1 when it announces no size.
-qint64 announcedPixels(const QByteArray& picture, const QString& format)
-{
-    QBuffer buffer;
-    buffer.setData(picture);
-    buffer.open(QIODevice::ReadOnly);
-    const QSize size = QImageReader(&buffer, format.toLatin1()).size();
-    return size.isValid() ? qint64(size.width()) * size.height() : -1;
-}
-
 // The bytes of frame's picture inside the picture block, which starts at file offset 40.
 QByteArray storedPicture(const XaniImageData& frame, const QByteArray& pictures)
 {
@@ -135,7 +126,7 @@ bool readFrames(const QString& xml, const QByteArray& pictures, QVector<XaniImag
         frame.setBackground(image.value(QStringLiteral("background")) == QLatin1String("true"));
         frame.setStart(start + sm_nHeaderSize);
         frame.setSize(size);
-        const qint64 nFramePixels = announcedPixels(storedPicture(frame, pictures), frame.format());
+        const qint64 nFramePixels = DrawTools::announcedPixels(storedPicture(frame, pictures), frame.format());
         if (nFramePixels < 0)
             return false;
         nPixels += nFramePixels;
