@@ -27,8 +27,6 @@ PeakSearch::PeakSearch(float limit, float maxRaise) : m_dLimit(toDb(limit)), m_d
 {
 }
 
-float PeakSearch::windowFloor() { return float(std::pow(10.0, -Window / 20.0)); }
-
 void PeakSearch::addPeak(float peak)
 {
     m_vecEncodes.push_back({toDb(m_fNextGain), peak > 0.0f ? toDb(peak) : -std::numeric_limits<double>::infinity()});

@@ -23,8 +23,6 @@ public:
     int encodes() const { return int(m_vecEncodes.size()); }
     // The encode to keep, counted from 0; -1 while every one lies above the limit.
     int best() const;
-    // The lower edge of the window as a factor of the limit.
-    static float windowFloor();
 
 private:
     struct Encode
