@@ -36,17 +36,12 @@ int FtpClient::wait(const std::function<int()>& queueCommand)
     // A slot that runs meanwhile may delete this client.
     const QPointer<FtpClient> guard(this);
     loop.exec();
-    if (guard)
+    if (guard && m_pLoop == &loop)
         m_pLoop = nullptr;
     return nId;
 }
 
-void FtpClient::abort()
-{
-    m_pFtp->abort();
-    if (m_pLoop)
-        m_pLoop->exit();
-}
+void FtpClient::abort() { m_pFtp->abort(); }
 
 int FtpClient::connectToHost(const QString& host, quint16 port) { return m_pFtp->connectToHost(host, port); }
 
@@ -100,8 +95,11 @@ void FtpClient::slotAddToList(const UrlInfo& info) { m_entries.append(new UrlInf
 
 void FtpClient::slotDone(bool error)
 {
-    if (m_pLoop)
+    // The wait is over before anyone hears of it: a slot may make the next call, or delete this client.
+    if (m_pLoop) {
         m_pLoop->exit();
+        m_pLoop = nullptr;
+    }
     emit done(error);
 }
 
