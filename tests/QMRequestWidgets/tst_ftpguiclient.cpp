@@ -1,12 +1,15 @@
-// The FTP test window driven against a real FTP server (pyftpdlib) on 127.0.0.1, and on ::1 where IPv6 is the point.
+// The FTP test window driven against a real FTP server (pyftpdlib) on 127.0.0.1, on ::1 where IPv6 is the point, and
+// against a scripted server that misbehaves.
 #include "Gallery.h"
 #include "LocalFtpServer.h"
+#include "ScriptedFtpServer.h"
 #include "TestMain.h"
 #include "Tools.h"
 
 #include <QMRequest/Widgets/FtpGuiClient.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QPointer>
@@ -28,6 +31,9 @@ using TestKit::writeFile;
 
 // How the window ends while a command waits.
 enum Ending { Closed, ClosedDeletingItself, Deleted };
+// A fault row's abort beside the kit's (which closes the window).
+const int AbortClient = 2;
+using Server = TestKit::ScriptedFtpServer;
 
 // The edits in the order of the window: host, user, password, path.
 QList<QLineEdit*> edits(FtpGuiClient& window) { return window.findChildren<QLineEdit*>(); }
@@ -79,14 +85,17 @@ private slots:
         window.setDownloadFolder(downloads.path());
         auto* tree = window.findChild<QTreeWidget*>();
         // A command asked for while another one waits is refused, not nested.
+        // Meanwhile the buttons are off.
         bool bBusyMeanwhile = false;
         QTimer::singleShot(0, &window, [&] {
             bBusyMeanwhile = window.isBusy();
+            for (const char* text : {"&Login", "&Go", "Rfr", "Test"})
+                bBusyMeanwhile = bBusyMeanwhile && !TestKit::buttonWithText(&window, text)->isEnabled();
             window.slotRefresh();
         });
         QTest::ignoreMessage(QtWarningMsg, "FtpGuiClient: a command is still waiting for the server");
         login(window);
-        QVERIFY(bBusyMeanwhile && !window.isBusy());
+        QVERIFY(bBusyMeanwhile && !window.isBusy() && TestKit::buttonWithText(&window, "Test")->isEnabled());
         QCOMPARE(tree->topLevelItemCount(), 0);
         QCOMPARE(window.client()->state(), FtpCore::LoggedIn);
 
@@ -112,8 +121,10 @@ private slots:
         QVERIFY(QFileInfo::exists(downloads.filePath("empty.txt")));
         emit tree->itemDoubleClicked(itemNamed(tree, "inner"), 0);
         QCOMPARE(names(tree), QStringList{".."});
+        QCOMPARE(edits(window).at(3)->text(), QString("/share/inner"));
         emit tree->itemDoubleClicked(tree->topLevelItem(0), 0);
         QVERIFY(itemNamed(tree, "track.bin"));
+        QCOMPARE(edits(window).at(3)->text(), QString("/share"));
 
         // A vanished file leaves nothing behind in the download folder.
         QVERIFY(QFile::remove(m_pServer->path("share/empty.txt")));
@@ -193,6 +204,86 @@ private slots:
             delete window;
     }
 
+    void testFaults_data()
+    {
+        Server::addFaultRows();
+        // The window is closed during the wait in the other rows with an abort.
+        QTest::newRow("client aborted") << QStringList{"--rate", "20000"} << int(Server::Get) << int(AbortClient) << 1
+                                        << "Downloading file failed:\nAborted" << int(FtpCore::LoggedIn);
+    }
+
+    void testFaults()
+    {
+        QFETCH(QStringList, faults);
+        QFETCH(int, action);
+        QFETCH(int, abort);
+        Server server(faults);
+        QVERIFY2(server.isRunning(), qPrintable(server.error()));
+        QTemporaryDir downloads;
+        QVERIFY(writeFile(downloads.filePath("big.bin"), "kept"));
+        FtpGuiClient window;
+        window.setDownloadFolder(downloads.path());
+        window.client()->ftpDevice()->setReplyTimeout(1000);
+        auto* tree = window.findChild<QTreeWidget*>();
+        // What failed first (a failed Go lists the folder all the same).
+        QStringList failures;
+        connect(window.client()->ftpDevice(), &FtpCore::commandFinished, &window, [&](int, bool bError) {
+            if (bError)
+                failures << window.client()->ftpDevice()->errorString();
+        });
+        // Should a command hang, this ends its wait, again and again, and the row fails.
+        bool bHung = false;
+        QTimer watchdog;
+        connect(&watchdog, &QTimer::timeout, [&] {
+            bHung = true;
+            window.client()->slotDone(true);
+        });
+        watchdog.start(15000);
+        if (action != Server::Login)
+            login(window, server.port());
+        if (action == Server::Get)
+            goTo(window, "share");
+        if (abort)
+            QTimer::singleShot(200, &window, [&] {
+                if (abort == AbortClient)
+                    window.client()->abort();
+                else
+                    window.close();
+            });
+        QElapsedTimer clock;
+        clock.start();
+        if (action == Server::Login)
+            login(window, server.port());
+        else if (action == Server::Cd)
+            goTo(window, "share");
+        else if (action == Server::Get)
+            emit tree->itemDoubleClicked(itemNamed(tree, "big.bin"), 0);
+        else
+            TestKit::buttonWithText(&window, action == Server::List ? "Rfr" : "Test")->click();
+        QVERIFY(clock.elapsed() < 5000);
+        QTEST(failures.value(0), "text");
+        QTEST(int(window.client()->state()), "state");
+        QCOMPARE(QDir(downloads.path()).entryList(QDir::Files), QStringList{"big.bin"});
+        QCOMPARE(readFile(downloads.filePath("big.bin")), QByteArray("kept"));
+
+        // Opened again, the window serves the next command.
+        window.show();
+        if (window.client()->state() != FtpCore::LoggedIn)
+            login(window, server.port());
+        goTo(window, "/share");
+        QCOMPARE(names(tree), (QStringList{"..", "big.bin"}));
+        QVERIFY(!bHung);
+    }
+
+    void testDeleteFromDone()
+    {
+        QPointer<FtpGuiClient> window = new FtpGuiClient;
+        login(*window);
+        connect(window->client(), &QMRequest::FtpClient::done, [&] { delete window; });
+        TestKit::buttonWithText(window, "Rfr")->click();
+        QVERIFY(window.isNull());
+    }
+
     void testHostSpellings_data()
     {
         QTest::addColumn<QString>("address");
@@ -234,18 +325,37 @@ private slots:
 
     void testGallery()
     {
-        if (!TestKit::galleryOnScreen("testGallery", {"ftpguiclient.png"}))
+        if (!TestKit::galleryOnScreen("testGallery", {"ftpguiclient.png", "ftpguiclient-busy.png"}))
             return;
-        TestKit::LocalFtpServer server;
-        QVERIFY(QDir(server.root()).mkpath("Albums") && writeFile(server.path("bell.wav"), QByteArray(1000, 'x')));
+        Server server({"--rate", "2000"});
+        QVERIFY(QDir(server.root()).mkpath("Albums") &&
+                writeFile(server.path("Albums/bell.wav"), QByteArray(100000, 'x')));
+        QTemporaryDir downloads;
         FtpGuiClient window;
+        window.setDownloadFolder(downloads.path());
         window.setGeometry(40, 40, 640, 240);
         login(window, server.port());
         TestKit::buttonWithText(&window, "Rfr")->click();
+        auto* tree = window.findChild<QTreeWidget*>();
+        emit tree->itemDoubleClicked(itemNamed(tree, "Albums"), 0);
         QVERIFY(TestKit::showAndSave(&window, "ftpguiclient.png"));
+        // A download from the slow server waits: the buttons are off until the window closes.
+        bool bSaved = false;
+        QTimer::singleShot(1000, &window, [&] {
+            bSaved = TestKit::saveShot(&window, "ftpguiclient-busy.png");
+            window.close();
+        });
+        emit tree->itemDoubleClicked(itemNamed(tree, "bell.wav"), 0);
+        QVERIFY(bSaved);
     }
 
 private:
+    void goTo(FtpGuiClient& window, const QString& path)
+    {
+        edits(window).at(3)->setText(path);
+        TestKit::buttonWithText(&window, "&Go")->click();
+    }
+
     void login(FtpGuiClient& window, quint16 port = 0)
     {
         edits(window).at(0)->setText(QString("127.0.0.1:%1").arg(port ? port : m_pServer->port()));

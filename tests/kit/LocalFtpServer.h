@@ -5,6 +5,7 @@
 #include <QHostAddress>
 #include <QProcess>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 namespace TestKit {
@@ -17,7 +18,7 @@ public:
 
     // Starts the server and waits until it accepts connections; port 0 takes a free one.
     explicit LocalFtpServer(const QHostAddress& address = QHostAddress(QHostAddress::LocalHost), quint16 port = 0);
-    ~LocalFtpServer();
+    virtual ~LocalFtpServer();
     LocalFtpServer(const LocalFtpServer&) = delete;
     LocalFtpServer& operator=(const LocalFtpServer&) = delete;
 
@@ -30,6 +31,12 @@ public:
 
     // A port on address (127.0.0.1 unless told) that nothing listens on at the moment.
     static quint16 freePort(const QHostAddress& address = QHostAddress(QHostAddress::LocalHost));
+
+protected:
+    // Starts python3 with the arguments, the address ("-i"), the port ("-p") and the served folder ("-d"), and waits
+    // until the server prints a line (bSaysReady) or accepts a connection.
+    LocalFtpServer(const QStringList& arguments, bool bSaysReady,
+                   const QHostAddress& address = QHostAddress(QHostAddress::LocalHost), quint16 port = 0);
 
 private:
     QTemporaryDir m_root;

@@ -36,17 +36,12 @@ int FtpClient::wait(const std::function<int()>& queueCommand)
     // A slot that runs meanwhile may delete this client.
     const QPointer<FtpClient> guard(this);
     loop.exec();
-    if (guard)
+    if (guard && m_pLoop == &loop)
         m_pLoop = nullptr;
     return nId;
 }
 
-void FtpClient::abort()
-{
-    m_pFtp->abort();
-    if (m_pLoop)
-        m_pLoop->exit();
-}
+void FtpClient::abort() { m_pFtp->abort(); }
 
 int FtpClient::connectToHost(const QString& host, quint16 port) { return m_pFtp->connectToHost(host, port); }
 
@@ -96,12 +91,41 @@ QList<UrlInfo> FtpClient::dirEntry(const QString& dir)
     return entries;
 }
 
+QString FtpClient::currentDir()
+{
+    QString strReply;
+    const QMetaObject::Connection connection =
+        connect(m_pFtp, &FtpCore::rawCommandReply, this, [&strReply](int code, const QString& text) {
+            if (code == 257)
+                strReply = text;
+        });
+    const QPointer<FtpClient> guard(this);
+    wait([this] { return m_pFtp->rawCommand(QStringLiteral("PWD")); });
+    if (!guard)
+        return QString();
+    disconnect(connection);
+    // The name stands between quotes, with a quote inside it doubled.
+    QString strDir;
+    for (int n = strReply.indexOf(QLatin1Char('"')) + 1; n > 0 && n < strReply.length(); ++n) {
+        if (strReply.at(n) != QLatin1Char('"'))
+            strDir += strReply.at(n);
+        else if (strReply.mid(n, 2) == QLatin1String("\"\""))
+            strDir += strReply.at(n++);
+        else
+            return strDir;
+    }
+    return QString();
+}
+
 void FtpClient::slotAddToList(const UrlInfo& info) { m_entries.append(new UrlInfo(info)); }
 
 void FtpClient::slotDone(bool error)
 {
-    if (m_pLoop)
+    // The wait is over before anyone hears of it: a slot may make the next call, or delete this client.
+    if (m_pLoop) {
         m_pLoop->exit();
+        m_pLoop = nullptr;
+    }
     emit done(error);
 }
 

@@ -29,7 +29,8 @@ public:
     int connectToHost(const QString& host, quint16 port = 21);
     // The calls below wait until the client's queue is empty and return the command id;
     // failures come through done(true) and ftpDevice()->error(). A waiting call made while another one waits
-    // (from a slot that runs meanwhile) is refused: it queues nothing and returns -1.
+    // (from a slot that runs meanwhile) is refused: it queues nothing and returns -1. The wait is over when done()
+    // is emitted: its slot may make the next call or delete this client.
     int login(const QString& user, const QString& password);
     int cd(const QString& dir);
     int close();
@@ -38,10 +39,12 @@ public:
     int put(const QByteArray& data, const QString& file);
     // Lists dir (the current directory when empty) and returns the entries.
     QList<UrlInfo> dirEntry(const QString& dir = QString());
+    // The server's current directory (PWD); empty when it does not tell.
+    QString currentDir();
 
     FtpCore::State state() const { return m_pFtp->state(); }
     FtpCore* ftpDevice() const { return m_pFtp; }
-    // Aborts the running command and ends the waiting call at once.
+    // Aborts the running command: the waiting call returns, with done(true).
     void abort();
 
 signals:

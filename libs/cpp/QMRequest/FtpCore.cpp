@@ -64,9 +64,10 @@ int FtpCorePrivate::addCommand(FtpCoreCommand* cmd)
 
 void FtpCorePrivate::_q_startNextCommand()
 {
-    if (m_pending.isEmpty())
+    if (m_pending.isEmpty() || m_pending.first()->m_bStarted)
         return;
     FtpCoreCommand* c = m_pending.first();
+    c->m_bStarted = true;
 
     m_error = FtpCore::NoError;
     m_strErrorString = QStringLiteral("Unknown error");
@@ -166,9 +167,17 @@ void FtpCorePrivate::_q_piFinished(const QString&)
     m_pending.removeFirst();
     delete c;
     if (m_pending.isEmpty())
-        emit m_pOwner->done(false);
+        postDone(false);
     else
         _q_startNextCommand();
+}
+
+void FtpCorePrivate::postDone(bool bError)
+{
+    QTimer::singleShot(0, this, [this, bError] {
+        if (m_pending.isEmpty())
+            emit m_pOwner->done(bError);
+    });
 }
 
 void FtpCorePrivate::_q_piError(int errorCode, const QString& text)
@@ -185,7 +194,13 @@ void FtpCorePrivate::_q_piError(int errorCode, const QString& text)
     }
     if (c->m_command == FtpCore::Put && m_pi.currentCommand().startsWith(QLatin1String("ALLO ")))
         return;
+    m_pi.clearPendingCommands();
+    failCommand(errorCode, text);
+}
 
+void FtpCorePrivate::failCommand(int errorCode, const QString& text)
+{
+    FtpCoreCommand* c = m_pending.first();
     m_error = FtpCore::Error(errorCode);
     switch (c->m_command) {
     case FtpCore::ConnectToHost:
@@ -220,13 +235,12 @@ void FtpCorePrivate::_q_piError(int errorCode, const QString& text)
         break;
     }
 
-    m_pi.clearPendingCommands();
     m_pOwner->clearPendingCommands();
     emit m_pOwner->commandFinished(c->m_nId, true);
     m_pending.removeFirst();
     delete c;
     if (m_pending.isEmpty())
-        emit m_pOwner->done(true);
+        postDone(true);
     else
         _q_startNextCommand();
 }
@@ -235,7 +249,9 @@ void FtpCorePrivate::_q_piConnectState(int s)
 {
     m_state = FtpCore::State(s);
     emit m_pOwner->stateChanged(s);
-    if (m_bCloseWaitForStateChange) {
+    // A close also ends when the server goes without a goodbye.
+    if (m_bCloseWaitForStateChange ||
+        (s == FtpCore::Unconnected && !m_pending.isEmpty() && m_pending.first()->m_command == FtpCore::Close)) {
         m_bCloseWaitForStateChange = false;
         _q_piFinished(QStringLiteral("Connection closed"));
     }
@@ -265,6 +281,8 @@ FtpCore::FtpCore(QObject* parent) : QObject(parent), d(new FtpCorePrivate(this))
 
 FtpCore::~FtpCore()
 {
+    // Receivers may be going too: none hears of this end.
+    blockSignals(true);
     abort();
     close();
     delete d;
@@ -429,7 +447,17 @@ void FtpCore::abort()
     if (d->m_pending.isEmpty())
         return;
     clearPendingCommands();
-    d->m_pi.abort();
+    const Command command = currentCommand();
+    // Until logged in there is no session worth keeping, and a close may as well end at once.
+    if (command == ConnectToHost || command == Login || command == Close)
+        d->m_pi.dropConnection();
+    else
+        d->m_pi.abort();
+    // A close ends as soon as the connection has gone.
+    if (!d->m_pending.isEmpty())
+        d->failCommand(UnknownError, tr("Aborted"));
 }
+
+void FtpCore::setReplyTimeout(int msec) { d->m_pi.setReplyTimeout(msec); }
 
 } // namespace QMRequest

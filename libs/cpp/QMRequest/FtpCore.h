@@ -40,6 +40,9 @@ public:
     enum TransferMode { Active = 0, Passive = 1 };
     enum TransferType { Binary = 0, Ascii = 1 };
 
+    // done() comes from the event loop, so its slot may delete this object; slots of the other signals must use
+    // deleteLater(). A connection the server closes, or leaves silent for the reply timeout while an answer is
+    // awaited, fails the running command and leaves the state Unconnected.
     // A command whose name or text argument holds CR, LF or NUL fails when its turn comes, without sending
     // anything; so does a name outside Latin-1 unless the server announces UTF8 (then names go as UTF-8). An
     // upload source that cannot be read, or a download device not open for writing, fails before any line is sent.
@@ -78,12 +81,17 @@ public:
     // Drops every queued command except the one running.
     void clearPendingCommands();
 
+    // How long the server may stay silent while an answer is awaited; the default suits real servers.
+    void setReplyTimeout(int msec);
+
     State state() const;
     Error error() const;
     QString errorString() const;
 
 public slots:
-    // Drops the queue and sends ABOR for the running command.
+    // Drops the queue and ends the running command at once as failed ("Aborted"). A transfer or file command is
+    // aborted at the server (ABOR), which is in step again before the next command goes; a connect, login or close
+    // drops the connection.
     void abort();
 
 signals:

@@ -44,6 +44,8 @@ public:
     qint64 bytesAvailable() const;
     qint64 read(char* data, qint64 maxlen);
     QByteArray readAll();
+    // Bytes of the download so far, those not yet read included.
+    qint64 bytesReceived() const { return m_nBytesDone + m_bytesLeftOver.size(); }
 
     void abortConnection();
 

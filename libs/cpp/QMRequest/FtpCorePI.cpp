@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QHostAddress>
 #include <QRegularExpression>
+#include <QScopedValueRollback>
 
 namespace QMRequest {
 
@@ -13,6 +14,8 @@ QString trFtp(const char* text) { return QCoreApplication::translate("QMRequest:
 // Bounds of one reply line (bytes) and of a whole multi-line reply (characters).
 const int kMaxLineBytes = 8 * 1024;
 const int kMaxReplyChars = 256 * 1024;
+// How long the server may stay silent while an answer is awaited.
+const int kReplyTimeoutMs = 30 * 1000;
 
 bool needsMoreThanAscii(const QStringList& lines)
 {
@@ -39,6 +42,14 @@ bool fitsLatin1(const QString& line)
 FtpCorePI::FtpCorePI(QObject* parent) : QObject(parent), m_dtp(this)
 {
     m_commandSocket.setObjectName(QStringLiteral("FtpCorePI_socket"));
+    // Any byte either way on either connection shows the server is alive.
+    m_replyTimer.setSingleShot(true);
+    m_replyTimer.setInterval(kReplyTimeoutMs);
+    connect(&m_replyTimer, SIGNAL(timeout()), this, SLOT(slotReplyTimeout()));
+    connect(&m_commandSocket, SIGNAL(readyRead()), &m_replyTimer, SLOT(start()));
+    connect(&m_commandSocket, SIGNAL(bytesWritten(qint64)), &m_replyTimer, SLOT(start()));
+    connect(&m_dtp, SIGNAL(dataTransferProgress(qint64, qint64)), &m_replyTimer, SLOT(start()));
+    connect(&m_dtp, SIGNAL(listInfo(QMRequest::UrlInfo)), &m_replyTimer, SLOT(start()));
     connect(&m_commandSocket, SIGNAL(hostFound()), this, SLOT(hostFound()));
     connect(&m_commandSocket, SIGNAL(connected()), this, SLOT(connected()));
     connect(&m_commandSocket, SIGNAL(disconnected()), this, SLOT(connectionClosed()));
@@ -56,13 +67,62 @@ FtpCorePI::~FtpCorePI()
 
 void FtpCorePI::connectToHost(const QString& host, quint16 port)
 {
+    resetConnection();
+    m_bConnecting = true;
     emit connectState(1);
     m_features = FeaturesUnknown;
     m_bFeatureProbe = false;
     const QVariant session = property("_q_networksession");
     m_commandSocket.setProperty("_q_networksession", session);
     m_dtp.setProperty("_q_networksession", session);
+    m_replyTimer.start();
     m_commandSocket.connectToHost(host, port);
+}
+
+void FtpCorePI::resetConnection()
+{
+    m_commandSocket.blockSignals(true);
+    m_commandSocket.abort();
+    m_commandSocket.blockSignals(false);
+    m_replyTimer.stop();
+    m_pendingCommands.clear();
+    m_strCurrentCmd.clear();
+    m_strReplyText.clear();
+    m_nState = Begin;
+    m_nAbortState = AbortNone;
+    m_bConnecting = false;
+    m_bWaitForDtpToConnect = false;
+    m_bWaitForDtpToClose = false;
+    m_bFeatureProbe = false;
+    m_dtp.abortConnection();
+}
+
+void FtpCorePI::dropConnection()
+{
+    resetConnection();
+    emit connectState(0);
+}
+
+bool FtpCorePI::commandWaits() const
+{
+    return m_bConnecting || !m_pendingCommands.isEmpty() || m_bWaitForDtpToConnect || m_bWaitForDtpToClose ||
+           (m_nState == Waiting && !m_strCurrentCmd.startsWith(QLatin1String("QUIT")));
+}
+
+void FtpCorePI::loseConnection(int kind, const QString& text)
+{
+    const bool bReport = commandWaits();
+    dropConnection();
+    if (bReport)
+        emit error(kind, text);
+}
+
+void FtpCorePI::slotReplyTimeout()
+{
+    if (commandWaits() || m_nState == Waiting || m_nAbortState != AbortNone)
+        loseConnection(3, trFtp("No reply from host %1 for %2 s")
+                              .arg(m_commandSocket.peerName())
+                              .arg(m_replyTimer.interval() / 1000.0));
 }
 
 bool FtpCorePI::sendCommands(const QStringList& lines)
@@ -74,13 +134,15 @@ bool FtpCorePI::sendCommands(const QStringList& lines)
         return true;
     }
     m_pendingCommands = lines;
+    m_nAnnouncedSize = -1;
     if (m_features == FeaturesUnknown && needsMoreThanAscii(lines)) {
         m_bFeatureProbe = true;
         m_pendingCommands.prepend(QStringLiteral("FEAT\r\n"));
     } else if (!checkEncodable()) {
         return true;
     }
-    startNextCmd();
+    if (m_nAbortState == AbortNone)
+        startNextCmd();
     return true;
 }
 
@@ -98,24 +160,12 @@ bool FtpCorePI::checkEncodable()
     return true;
 }
 
-void FtpCorePI::failReply(const QString& text)
-{
-    m_strReplyText.clear();
-    m_pendingCommands.clear();
-    m_bWaitForDtpToConnect = false;
-    m_bWaitForDtpToClose = false;
-    m_dtp.abortConnection();
-    emit error(1, text);
-    // Nothing later on this connection can be trusted to line up with the commands.
-    m_commandSocket.abort();
-}
-
 bool FtpCorePI::readReplyLine(QString* line)
 {
     // readLine stops one short of its limit: a result longer than the bound means the line is.
     const QByteArray bytes = m_commandSocket.readLine(kMaxLineBytes + 2);
     if (bytes.size() > kMaxLineBytes) {
-        failReply(trFtp("The server sent a reply line longer than %1 bytes").arg(kMaxLineBytes));
+        loseConnection(1, trFtp("The server sent a reply line longer than %1 bytes").arg(kMaxLineBytes));
         return false;
     }
     const int nZero = bytes.indexOf('\0');
@@ -136,13 +186,23 @@ void FtpCorePI::clearPendingCommands()
 void FtpCorePI::abort()
 {
     m_pendingCommands.clear();
-    // Without a control connection there is nobody to answer the ABOR.
-    if (m_nAbortState != AbortNone || m_commandSocket.state() != QAbstractSocket::ConnectedState)
-        return;
-    m_nAbortState = AbortSent;
-    m_commandSocket.write("ABOR\r\n", 6);
-    if (m_strCurrentCmd.startsWith(QLatin1String("STOR ")))
-        m_dtp.abortConnection();
+    m_bFeatureProbe = false;
+    // Unless nothing is on its way, or nobody is there to answer. Servers answer the aborted line and ABOR with one
+    // reply or two, so the SYST behind ABOR marks the end.
+    if (m_nAbortState == AbortNone && !m_strCurrentCmd.isEmpty() &&
+        m_commandSocket.state() == QAbstractSocket::ConnectedState) {
+        m_nAbortState = AbortSent;
+        m_nState = Idle;
+        m_strCurrentCmd.clear();
+        m_bWaitForDtpToConnect = false;
+        if (m_bWaitForDtpToClose) {
+            m_bWaitForDtpToClose = false;
+            m_strReplyText.clear();
+        }
+        m_commandSocket.write("ABOR\r\nSYST\r\n");
+    }
+    // The command's data goes with it.
+    m_dtp.abortConnection();
 }
 
 void FtpCorePI::hostFound() { emit connectState(2); }
@@ -156,8 +216,7 @@ void FtpCorePI::connected()
 
 void FtpCorePI::connectionClosed()
 {
-    m_commandSocket.close();
-    emit connectState(0);
+    loseConnection(4, trFtp("Host %1 closed the connection").arg(m_commandSocket.peerName()));
 }
 
 void FtpCorePI::delayedCloseFinished() { emit connectState(0); }
@@ -165,22 +224,19 @@ void FtpCorePI::delayedCloseFinished() { emit connectState(0); }
 void FtpCorePI::error(QAbstractSocket::SocketError e)
 {
     const QString peer = m_commandSocket.peerName();
-    if (e == QAbstractSocket::ConnectionRefusedError) {
-        emit connectState(0);
-        emit error(3, trFtp("Connection refused to host %1").arg(peer));
-    } else if (e == QAbstractSocket::HostNotFoundError) {
-        emit connectState(0);
-        emit error(2, trFtp("Host %1 not found").arg(peer));
-    } else if (e == QAbstractSocket::SocketTimeoutError) {
-        emit connectState(0);
-        emit error(3, trFtp("Connection timed out to host %1").arg(peer));
-    }
+    if (e == QAbstractSocket::ConnectionRefusedError)
+        loseConnection(3, trFtp("Connection refused to host %1").arg(peer));
+    else if (e == QAbstractSocket::HostNotFoundError)
+        loseConnection(2, trFtp("Host %1 not found").arg(peer));
+    else if (e == QAbstractSocket::SocketTimeoutError)
+        loseConnection(3, trFtp("Connection timed out to host %1").arg(peer));
 }
 
 void FtpCorePI::readyRead()
 {
-    if (m_bWaitForDtpToClose)
+    if (m_bWaitForDtpToClose || m_bReading)
         return;
+    const QScopedValueRollback<bool> reading(m_bReading, true);
     while (m_commandSocket.canReadLine()) {
         QString line;
         if (!readReplyLine(&line))
@@ -190,7 +246,7 @@ void FtpCorePI::readyRead()
                 return line.length() > n && line.at(n) >= QLatin1Char(low) && line.at(n) <= QLatin1Char(high);
             };
             if (!digit(0, '1', '5') || !digit(1, '0', '5') || !digit(2, '0', '9')) {
-                failReply(trFtp("The server sent a malformed reply"));
+                loseConnection(1, trFtp("The server sent a malformed reply"));
                 return;
             }
             for (int n = 0; n < 3; ++n)
@@ -205,7 +261,7 @@ void FtpCorePI::readyRead()
             else
                 m_strReplyText += line;
             if (m_strReplyText.size() > kMaxReplyChars) {
-                failReply(trFtp("The server sent a reply longer than %1 characters").arg(kMaxReplyChars));
+                loseConnection(1, trFtp("The server sent a reply longer than %1 characters").arg(kMaxReplyChars));
                 return;
             }
             if (!m_commandSocket.canReadLine())
@@ -224,24 +280,27 @@ void FtpCorePI::readyRead()
             return;
     }
     if (m_commandSocket.bytesAvailable() > kMaxLineBytes)
-        failReply(trFtp("The server sent a reply line longer than %1 bytes").arg(kMaxLineBytes));
+        loseConnection(1, trFtp("The server sent a reply line longer than %1 bytes").arg(kMaxLineBytes));
 }
 
 bool FtpCorePI::processReply()
 {
     const int nCode = 100 * m_replyCode[0] + 10 * m_replyCode[1] + m_replyCode[2];
 
+    if (m_nAbortState == AbortSent) {
+        // Only SYST's answer counts; the next command's lines go once it has come.
+        if (nCode == 215) {
+            m_nAbortState = AbortNone;
+            if (!m_pendingCommands.isEmpty())
+                startNextCmd();
+        }
+        return true;
+    }
+
     if ((nCode == 226 || (nCode == 250 && m_strCurrentCmd.startsWith(QLatin1String("RETR")))) &&
         m_dtp.state() != QAbstractSocket::UnconnectedState) {
         m_bWaitForDtpToClose = true;
         return false;
-    }
-
-    if (m_nAbortState == AbortSent) {
-        m_nAbortState = WaitForAbortToFinish;
-    } else if (m_nAbortState == WaitForAbortToFinish) {
-        m_nAbortState = AbortNone;
-        return true;
     }
 
     static const int table[5] = {Waiting, Success, Idle, Failure, Failure};
@@ -250,6 +309,7 @@ bool FtpCorePI::processReply()
         if (m_replyCode[0] != 2)
             return true;
         m_nState = Idle;
+        m_bConnecting = false;
         emit finished(trFtp("Connected to host %1").arg(m_commandSocket.peerName()));
         break;
     case Waiting:
@@ -281,6 +341,9 @@ bool FtpCorePI::processReply()
 
     emit rawFtpReply(nCode, m_strReplyText);
 
+    // A transfer this side ended (a device that failed) is better told by its own reason.
+    QString strFailure = m_dtp.errorMessage().isNull() ? m_strReplyText : m_dtp.errorMessage();
+
     if (m_bRawCommand) {
         m_bRawCommand = false;
     } else if (nCode == 227) {
@@ -307,8 +370,18 @@ bool FtpCorePI::processReply()
             m_pendingCommands.removeFirst();
         emit connectState(4);
     } else if (nCode == 213) {
-        if (m_strCurrentCmd.startsWith(QLatin1String("SIZE ")))
+        if (m_strCurrentCmd.startsWith(QLatin1String("SIZE "))) {
             m_dtp.setBytesTotal(m_strReplyText.simplified().toLongLong());
+            // Text transfers may change line ends, so only a binary one is held to the size.
+            if (m_bBinary)
+                m_nAnnouncedSize = m_strReplyText.simplified().toLongLong();
+        }
+    } else if (m_nState == Success && m_strCurrentCmd.startsWith(QLatin1String("RETR ")) &&
+               m_dtp.errorMessage().isNull() && m_nAnnouncedSize >= 0 && m_dtp.bytesReceived() != m_nAnnouncedSize) {
+        // A download cut short must not pass for the whole file.
+        m_nState = Failure;
+        strFailure =
+            trFtp("The server announced %1 bytes but sent %2").arg(m_nAnnouncedSize).arg(m_dtp.bytesReceived());
     } else if (m_replyCode[0] == 1 && m_strCurrentCmd.startsWith(QLatin1String("STOR "))) {
         m_dtp.waitForConnection();
         m_dtp.writeData();
@@ -334,10 +407,8 @@ bool FtpCorePI::processReply()
             m_bTransferConnectionExtended = false;
             m_pendingCommands.prepend(QStringLiteral("PORT\r\n"));
         } else {
-            // A transfer this side ended (a device that failed) is better told by its own reason.
-            const QString text = m_dtp.errorMessage().isNull() ? m_strReplyText : m_dtp.errorMessage();
             m_dtp.clearError();
-            emit error(1, text);
+            emit error(1, strFailure);
         }
         if (m_nState != Waiting) {
             m_nState = Idle;
@@ -389,6 +460,8 @@ bool FtpCorePI::startNextCmd()
             m_strCurrentCmd = QStringLiteral("EPSV\r\n");
     }
 
+    if (m_strCurrentCmd.startsWith(QLatin1String("TYPE ")))
+        m_bBinary = m_strCurrentCmd.startsWith(QLatin1String("TYPE I"));
     m_pendingCommands.removeFirst();
     m_nState = Waiting;
     m_commandSocket.write(isUtf8() ? m_strCurrentCmd.toUtf8() : m_strCurrentCmd.toLatin1());

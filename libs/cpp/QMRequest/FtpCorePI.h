@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QStringList>
 #include <QTcpSocket>
+#include <QTimer>
 
 namespace QMRequest {
 
@@ -17,17 +18,24 @@ class FtpCorePI : public QObject
     Q_OBJECT
 
 public:
-    enum AbortState { AbortNone = 0, AbortSent = 1, WaitForAbortToFinish = 2 };
+    // After ABOR every reply is passed over until the answer to the SYST sent behind it.
+    enum AbortState { AbortNone = 0, AbortSent = 1 };
 
     explicit FtpCorePI(QObject* parent = nullptr);
     ~FtpCorePI() override;
 
+    // Starts afresh: an earlier connection is dropped without a report.
     void connectToHost(const QString& host, quint16 port);
+    // Closes the control connection at once and reports only the state 0.
+    void dropConnection();
     // False when lines of an earlier command are pending; reports "Not connected" when the line is down.
     bool sendCommands(const QStringList& lines);
     void clearPendingCommands();
-    // Sends ABOR at once; during an upload the data connection is dropped.
+    // Drops the pending lines and the data connection and sends ABOR; the next command's lines wait until the
+    // server has answered it.
     void abort();
+    // How long the server may send nothing while an answer is awaited before the connection is dropped.
+    void setReplyTimeout(int msec) { m_replyTimer.setInterval(msec); }
 
     // The line sent last, empty when none.
     QString currentCommand() const { return m_strCurrentCmd; }
@@ -55,6 +63,7 @@ private slots:
     void readyRead();
     void error(QAbstractSocket::SocketError);
     void dtpConnectState(int);
+    void slotReplyTimeout();
 
 private:
     enum State { Begin = 0, Idle = 1, Waiting = 2, Success = 3, Failure = 4 };
@@ -65,12 +74,17 @@ private:
     bool startNextCmd();
     // Reads one line of a reply; false (after failing) when it is longer than the bound.
     bool readReplyLine(QString* line);
-    // A reply that breaks the protocol or its bounds: the command fails and the connection is dropped.
-    void failReply(const QString& text);
     // False (after failing the command) when a pending line needs UTF-8 and the server did not announce it.
     bool checkEncodable();
+    // True while the lines of a command wait for the server (a QUIT excepted: the server may just close).
+    bool commandWaits() const;
+    // Drops the connection; error(kind, text) follows when a command waited.
+    void loseConnection(int kind, const QString& text);
+    // Aborts the control socket without its signals and forgets the lines, the reply and the data connection.
+    void resetConnection();
 
     QTcpSocket m_commandSocket;
+    QTimer m_replyTimer;
     QString m_strReplyText;
     signed char m_replyCode[3] = {0, 0, 0};
     int m_nState = Begin;
@@ -79,6 +93,14 @@ private:
     QString m_strCurrentCmd;
     bool m_bWaitForDtpToConnect = false;
     bool m_bWaitForDtpToClose = false;
+    // From connectToHost until the greeting.
+    bool m_bConnecting = false;
+    // Set while readyRead() runs: a call from inside it (after a data connection closed) leaves the lines to it.
+    bool m_bReading = false;
+    // The size SIZE announced for a binary download, -1 when none.
+    qint64 m_nAnnouncedSize = -1;
+    // The last TYPE line asked for binary.
+    bool m_bBinary = false;
     Features m_features = FeaturesUnknown;
     bool m_bFeatureProbe = false;
 };

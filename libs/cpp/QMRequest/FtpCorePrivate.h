@@ -28,6 +28,7 @@ public:
     QByteArray* m_pBytes = nullptr;
     QIODevice* m_pDevice = nullptr;
     bool m_bIsByteArray;
+    bool m_bStarted = false;
     // Why the command must not be sent (an argument with CR, LF or NUL); empty when it may.
     QString m_strRefusal;
 
@@ -45,6 +46,10 @@ public:
     int addCommand(FtpCoreCommand* cmd);
     // Queues a command whose arguments are checked first; see FtpCoreCommand::m_strRefusal.
     int addCommand(FtpCoreCommand* cmd, std::initializer_list<QString> arguments);
+    // Ends the current command as failed with the kind's error string, drops the queue and announces done(true).
+    void failCommand(int errorCode, const QString& text);
+    // Emits done from the event loop, where nothing of this client is on the stack, unless commands came meanwhile.
+    void postDone(bool bError);
 
     FtpCorePI m_pi;
     QList<FtpCoreCommand*> m_pending;

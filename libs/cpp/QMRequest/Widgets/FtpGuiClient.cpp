@@ -72,16 +72,15 @@ QHBoxLayout* newRow()
 FtpGuiClient::FtpGuiClient(QWidget* parent)
     : QWidget(parent), m_pledHost(new QLineEdit(this)), m_pledUser(new QLineEdit("ftpuser", this)),
       m_pledPassword(new QLineEdit("mirtane", this)), m_pcmdLogin(new QPushButton(tr("&Login"), this)),
-      m_pledPath(new QLineEdit(this)), m_pcmdGo(new QPushButton(tr("&Go"), this)), m_ptrwEntries(new QTreeWidget(this)),
-      m_pClient(new FtpClient(this)),
+      m_pledPath(new QLineEdit(this)), m_pcmdGo(new QPushButton(tr("&Go"), this)),
+      m_pcmdRefresh(new QPushButton(tr("Rfr"), this)), m_ptrwEntries(new QTreeWidget(this)),
+      m_pcmdTest(new QPushButton(tr("Test"), this)), m_pClient(new FtpClient(this)),
       m_strDownloadFolder(QStandardPaths::writableLocation(QStandardPaths::DownloadLocation))
 {
     setWindowTitle(tr("FTP Client"));
     m_pledHost->setPlaceholderText(tr("host or host:port"));
     m_pledPassword->setEchoMode(QLineEdit::Normal);
     m_ptrwEntries->setHeaderLabels({tr("Name"), tr("LastModified")});
-    auto* pcmdRefresh = new QPushButton(tr("Rfr"), this);
-    auto* pcmdTest = new QPushButton(tr("Test"), this);
 
     QHBoxLayout* phblLogin = newRow();
     phblLogin->addWidget(new QLabel(tr("Host:"), this));
@@ -95,19 +94,19 @@ FtpGuiClient::FtpGuiClient(QWidget* parent)
     phblPath->addWidget(new QLabel(tr("Path:"), this));
     phblPath->addWidget(m_pledPath);
     phblPath->addWidget(m_pcmdGo);
-    phblPath->addWidget(pcmdRefresh);
+    phblPath->addWidget(m_pcmdRefresh);
     auto* pvblMain = new QVBoxLayout(this);
     pvblMain->setContentsMargins(0, 0, 0, 0);
     pvblMain->setSpacing(0);
     pvblMain->addLayout(phblLogin);
     pvblMain->addLayout(phblPath);
     pvblMain->addWidget(m_ptrwEntries);
-    pvblMain->addWidget(pcmdTest);
+    pvblMain->addWidget(m_pcmdTest);
 
     connect(m_pcmdLogin, SIGNAL(clicked()), this, SLOT(slotLogin()));
     connect(m_pcmdGo, SIGNAL(clicked()), this, SLOT(slotGo()));
-    connect(pcmdRefresh, SIGNAL(clicked()), this, SLOT(slotRefresh()));
-    connect(pcmdTest, SIGNAL(clicked()), this, SLOT(slotTest()));
+    connect(m_pcmdRefresh, SIGNAL(clicked()), this, SLOT(slotRefresh()));
+    connect(m_pcmdTest, SIGNAL(clicked()), this, SLOT(slotTest()));
     connect(m_ptrwEntries, SIGNAL(itemDoubleClicked(QTreeWidgetItem*, int)), this,
             SLOT(slotItemDoubleClicked(QTreeWidgetItem*, int)));
     connect(m_pClient, SIGNAL(done(bool)), this, SLOT(slotClientDone(bool)));
@@ -120,7 +119,7 @@ FtpGuiClient::Command::Command(FtpGuiClient* window)
         return;
     }
     m_window = window;
-    window->m_bBusy = true;
+    window->setBusy(true);
     window->m_bAborted = false;
     window->m_bLastError = false;
 }
@@ -129,9 +128,20 @@ FtpGuiClient::Command::~Command()
 {
     if (!m_window)
         return;
-    m_window->m_bBusy = false;
+    m_window->setBusy(false);
     if (m_window->m_bDeleteWhenIdle)
         m_window->deleteLater();
+}
+
+void FtpGuiClient::setBusy(bool bBusy)
+{
+    m_bBusy = bBusy;
+    for (QPushButton* pButton : {m_pcmdLogin, m_pcmdGo, m_pcmdRefresh, m_pcmdTest})
+        pButton->setEnabled(!bBusy);
+    if (bBusy)
+        setCursor(Qt::BusyCursor);
+    else
+        unsetCursor();
 }
 
 void FtpGuiClient::closeEvent(QCloseEvent* event)
@@ -155,6 +165,8 @@ void FtpGuiClient::slotLogin()
     const Command command(this);
     if (!command.goesOn())
         return;
+    // Whatever the session was doing ends here.
+    m_pClient->abort();
     const FtpCore::State state = m_pClient->state();
     if (state == FtpCore::Connected || state == FtpCore::LoggedIn) {
         m_pClient->close();
@@ -177,19 +189,23 @@ void FtpGuiClient::slotItemDoubleClicked(QTreeWidgetItem* item, int)
     if (!item)
         return;
     if (item->text(0) == kParentFolder || item->data(0, kIsDirRole).toBool())
-        cdAndRefresh(item->text(0));
+        cdAndRefresh(item->text(0), true);
     else
         download(item->text(0));
 }
 
-void FtpGuiClient::cdAndRefresh(const QString& dir)
+void FtpGuiClient::cdAndRefresh(const QString& dir, bool bShowPath)
 {
     const Command command(this);
     if (!command.goesOn())
         return;
     m_pClient->cd(dir);
-    if (command.goesOn())
-        refreshEntries(command);
+    const QString strPath = bShowPath && command.goesOn() && !m_bLastError ? m_pClient->currentDir() : QString();
+    if (!command.goesOn())
+        return;
+    if (!strPath.isEmpty())
+        m_pledPath->setText(strPath);
+    refreshEntries(command);
 }
 
 void FtpGuiClient::slotRefresh()
@@ -228,17 +244,18 @@ void FtpGuiClient::download(const QString& name)
     if (!command.goesOn())
         return;
     QDir().mkpath(m_strDownloadFolder);
-    // Owned by the client: an aborted download may still write into it until the client goes.
+    // Owned by the client, so that it goes with a window deleted during the wait.
     auto* pFile = new QSaveFile(QDir(m_strDownloadFolder).filePath(strName), m_pClient);
     if (!pFile->open(QIODevice::WriteOnly)) {
         qWarning() << "FtpGuiClient: cannot write" << pFile->fileName();
         delete pFile;
         return;
     }
+    const QPointer<QSaveFile> file(pFile);
     m_pClient->get(name, pFile);
-    if (!command.goesOn())
+    if (!file)
         return;
-    if (m_bLastError || !pFile->commit())
+    if (!command.goesOn() || m_bLastError || !pFile->commit())
         qWarning() << "FtpGuiClient: download failed:" << name << m_pClient->ftpDevice()->errorString();
     delete pFile;
 }

@@ -24,17 +24,19 @@ public:
     // Where double-clicked files are saved (the user's download folder at first).
     void setDownloadFolder(const QString& folder) { m_strDownloadFolder = folder; }
     QString downloadFolder() const { return m_strDownloadFolder; }
-    // True while a command waits for the server; the window then takes no new command. Closing the window ends
-    // the wait; a window that deletes itself on close is deleted once the waiting call has returned.
+    // True while a command waits for the server; the window then takes no new command and shows it with its
+    // buttons disabled and a busy cursor. Closing the window ends the wait; a window that deletes itself on close is
+    // deleted once the waiting call has returned.
     bool isBusy() const { return m_bBusy; }
 
 public slots:
     // Connects to the host ("name", "name:port", an IPv6 address, "[v6]" or "[v6]:port"; port 21 by default) and
-    // logs in, closing an open session first.
+    // logs in, ending whatever the session was doing and closing it first.
     void slotLogin();
     void slotGo();
     void slotCd(const QString& dir);
-    // Enters a folder (or ".."), downloads a file.
+    // Enters a folder (or "..") and shows its path, or downloads a file; a download replaces a local file only when
+    // it completed.
     void slotItemDoubleClicked(QTreeWidgetItem* item, int column);
     void slotRefresh();
     // Uploads "!!!TESTTEST!!!" as "TestFile.txt" into the current folder.
@@ -63,7 +65,9 @@ private:
         QPointer<FtpGuiClient> m_window;
     };
 
-    void cdAndRefresh(const QString& dir);
+    // With bShowPath the path field shows where the server is afterwards.
+    void cdAndRefresh(const QString& dir, bool bShowPath = false);
+    void setBusy(bool bBusy);
     void download(const QString& name);
     void refreshEntries(const Command& command);
 
@@ -73,7 +77,9 @@ private:
     QPushButton* m_pcmdLogin;
     QLineEdit* m_pledPath;
     QPushButton* m_pcmdGo;
+    QPushButton* m_pcmdRefresh;
     QTreeWidget* m_ptrwEntries;
+    QPushButton* m_pcmdTest;
     FtpClient* m_pClient;
     QString m_strDownloadFolder;
     bool m_bBusy = false;

@@ -1,0 +1,125 @@
+// The blocking FTP client against a scripted server that misbehaves on 127.0.0.1: each call returns in time with a
+// clear error, an existing local file is left alone, and the next command works.
+#include "ScriptedFtpServer.h"
+#include "TestMain.h"
+#include "Tools.h"
+
+#include <QMRequest/FtpClient.h>
+
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QSaveFile>
+#include <QTemporaryDir>
+#include <QTimer>
+
+using QMRequest::FtpClient;
+using QMRequest::FtpCore;
+using Server = TestKit::ScriptedFtpServer;
+
+namespace {
+
+void login(FtpClient& client, const Server& server)
+{
+    client.connectToHost("127.0.0.1", server.port());
+    client.login("tester", "secret");
+}
+
+} // namespace
+
+class TestFtpFaults : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void testFaults_data() { Server::addFaultRows(); }
+    void testFaults();
+    void testDoneHandler_data();
+    void testDoneHandler();
+};
+
+void TestFtpFaults::testFaults()
+{
+    QFETCH(QStringList, faults);
+    QFETCH(int, action);
+    QFETCH(int, abort);
+    Server server(faults);
+    QVERIFY2(server.isRunning(), qPrintable(server.error()));
+    QTemporaryDir local;
+    const QString kept = local.filePath("big.bin");
+    QVERIFY(TestKit::writeFile(kept, "kept"));
+
+    FtpClient client;
+    client.ftpDevice()->setReplyTimeout(1000);
+    // Should a call hang, this ends its wait, again and again, and the row fails.
+    bool bHung = false;
+    QTimer watchdog;
+    connect(&watchdog, &QTimer::timeout, [&] {
+        bHung = true;
+        client.slotDone(true);
+    });
+    watchdog.start(15000);
+    if (action != Server::Login)
+        login(client, server);
+    if (action != Server::Login && action != Server::Cd)
+        client.cd("share");
+    QCOMPARE(client.ftpDevice()->error(), FtpCore::NoError);
+    if (abort)
+        QTimer::singleShot(200, &client, [&] { client.abort(); });
+    QSaveFile target(kept);
+    QElapsedTimer clock;
+    clock.start();
+    if (action == Server::Login)
+        login(client, server);
+    else if (action == Server::Cd)
+        client.cd("share");
+    else if (action == Server::List)
+        client.dirEntry();
+    else if (action == Server::Put)
+        client.put(QByteArray(100000, 'u'), "up.bin");
+    // Only a download that completed replaces the file.
+    else if (target.open(QIODevice::WriteOnly) && client.get("big.bin", &target) > 0 &&
+             client.ftpDevice()->error() == FtpCore::NoError)
+        target.commit();
+    QVERIFY(clock.elapsed() < 5000);
+    QTEST(int(client.ftpDevice()->error()), "error");
+    QTEST(client.ftpDevice()->errorString(), "text");
+    QTEST(int(client.state()), "state");
+    QCOMPARE(TestKit::readFile(kept), QByteArray("kept"));
+
+    if (client.state() != FtpCore::LoggedIn)
+        login(client, server);
+    client.cd("/share");
+    const QList<QMRequest::UrlInfo> entries = client.dirEntry();
+    QCOMPARE(entries.count(), 1);
+    QCOMPARE(entries.at(0).name(), QString("big.bin"));
+    QVERIFY(!bHung);
+}
+
+void TestFtpFaults::testDoneHandler_data()
+{
+    QTest::addColumn<bool>("callFirst");
+    QTest::newRow("deletes the client") << false;
+    QTest::newRow("makes the next call, then deletes the client") << true;
+}
+
+void TestFtpFaults::testDoneHandler()
+{
+    QFETCH(bool, callFirst);
+    Server server;
+    QVERIFY2(server.isRunning(), qPrintable(server.error()));
+    QPointer<FtpClient> client = new FtpClient;
+    int nCalls = 0;
+    int nNextId = 0;
+    connect(client, &FtpClient::done, [&] {
+        if (callFirst && nCalls++ == 0)
+            nNextId = client->cd("/");
+        else
+            delete client;
+    });
+    login(*client, server);
+    QVERIFY(client.isNull());
+    QCOMPARE(nNextId > 0, callFirst);
+}
+
+TRELVANIC_TEST_MAIN(TestFtpFaults)
+#include "tst_ftpfaults.moc"

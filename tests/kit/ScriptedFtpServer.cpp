@@ -1,0 +1,70 @@
+#include "ScriptedFtpServer.h"
+
+#include "Tools.h"
+
+#include <QDir>
+#include <QtTest>
+
+namespace TestKit {
+
+ScriptedFtpServer::ScriptedFtpServer(const QStringList& faults)
+    : LocalFtpServer(QStringList{TESTKIT_DIR "/scripted_ftp_server.py"} + faults, true)
+{
+    QDir(root()).mkpath("share");
+    writeFile(path("share/big.bin"), QByteArray(100000, 'r'));
+}
+
+void ScriptedFtpServer::addFaultRows()
+{
+    QTest::addColumn<QStringList>("faults");
+    QTest::addColumn<int>("action");
+    QTest::addColumn<int>("abort");
+    QTest::addColumn<int>("error");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("state");
+    // The client's error kinds and states.
+    const int unknown = 1, late = 3, lost = 4, out = 0, in = 4;
+    const QString closed = "\nHost 127.0.0.1 closed the connection";
+    const QString silent = "\nNo reply from host 127.0.0.1 for 1 s";
+    const QString aborted = "Downloading file failed:\nAborted";
+    const QStringList slow{"--rate", "20000", "--abor"};
+    const struct
+    {
+        const char* name;
+        QStringList faults;
+        int action, abort, error;
+        QString text;
+        int state;
+    } rows[] = {
+        {"abort, 426 and 226", slow + QStringList{"426+226"}, Get, 1, unknown, aborted, in},
+        {"abort, 226 alone", slow + QStringList{"226"}, Get, 1, unknown, aborted, in},
+        {"abort, 426 alone", slow + QStringList{"426"}, Get, 1, unknown, aborted, in},
+        {"abort, no answer", slow + QStringList{"none"}, Get, 1, unknown, aborted, in},
+        {"abort, no greeting", {"--mute", "greeting"}, Login, 1, unknown, "Connecting to host failed:\nAborted", out},
+        {"dropped after USER", {"--drop", "USER"}, Login, 0, lost, "Login failed:" + closed, out},
+        {"dropped on CWD", {"--drop", "CWD"}, Cd, 0, lost, "Changing directory failed:" + closed, out},
+        {"dropped in a listing", {"--drop", "LIST:0"}, List, 0, lost, "Listing directory failed:" + closed, out},
+        {"dropped in a download", {"--drop", "RETR:50000"}, Get, 0, lost, "Downloading file failed:" + closed, out},
+        {"dropped in an upload", {"--drop", "STOR:1"}, Put, 0, lost, "Uploading file failed:" + closed, out},
+        {"short download, 226",
+         {"--cut", "50000:226"},
+         Get,
+         0,
+         unknown,
+         "Downloading file failed:\nThe server announced 100000 bytes but sent 50000",
+         in},
+        {"short download, 426",
+         {"--cut", "50000:426"},
+         Get,
+         0,
+         unknown,
+         "Downloading file failed:\nConnection closed; transfer aborted.",
+         in},
+        {"no greeting", {"--mute", "greeting"}, Login, 0, late, "Connecting to host failed:" + silent, out},
+        {"no answer to CWD", {"--mute", "CWD"}, Cd, 0, late, "Changing directory failed:" + silent, out},
+    };
+    for (const auto& row : rows)
+        QTest::newRow(row.name) << row.faults << row.action << row.abort << row.error << row.text << row.state;
+}
+
+} // namespace TestKit

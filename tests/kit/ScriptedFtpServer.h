@@ -1,0 +1,27 @@
+#pragma once
+// An FTP server on 127.0.0.1 that misbehaves as told (scripted_ftp_server.py), each fault once, serving a temporary
+// folder to any user.
+
+#include "LocalFtpServer.h"
+
+#include <QStringList>
+
+namespace TestKit {
+
+class ScriptedFtpServer : public LocalFtpServer
+{
+public:
+    // What a fault row does: a blocking client's call, or the test window's button for it.
+    enum Action { Login, Cd, List, Get, Put };
+
+    // faults: the script's options, for example {"--abor", "226"} or {"--drop", "RETR:50000"}. The folder holds
+    // "share/big.bin", 100000 bytes.
+    explicit ScriptedFtpServer(const QStringList& faults = {});
+
+    // Adds the columns faults, action, abort (1: 200 ms into the action), error and text (the client's error kind
+    // and string, with a reply timeout of 1 s), state (the connection state after it), and a row for each fault.
+    // Get fetches "big.bin" from inside "share", the others start at "/".
+    static void addFaultRows();
+};
+
+} // namespace TestKit
