@@ -168,9 +168,7 @@ void BatchWorker::convertPasses(ConversionJob& job)
     std::unique_ptr<GeneralOutput> output(createOutput(job.target));
     output->setMetaInfoFile(job.source);
     output->setProcessGroups(&m_encoders);
-    // Beside earlier files still being encoded, the intermediate's own name may have had to change.
-    if (!job.bDirect)
-        output->setResultBaseName(QFileInfo(job.source).completeBaseName());
+    output->setResultName(job.result);
     connect(
         output.get(), &GeneralOutput::errorsLog, output.get(), [&job](const QString& line) { job.lines += line; },
         Qt::DirectConnection);
@@ -264,10 +262,7 @@ bool BatchWorker::passGate(ConversionJob& job, qint64 needed)
         while (m_nGate < job.index && !m_bStop)
             m_jobsChanged.wait_for(lock, std::chrono::milliseconds(100));
     }
-    if (m_bStop || !m_pEncodes->takeSlot(m_bStop))
-        return false;
-    job.bSlot = true;
-    if (!waitForFreeSpace(job, folder, needed))
+    if (m_bStop || !waitForFreeSpace(job, folder, needed))
         return false;
     m_pEncodes->reserve(needed);
     job.reserve = needed;

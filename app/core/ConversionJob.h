@@ -29,7 +29,10 @@ struct ConversionJob
     int index = 0;
     bool bDirect = false;
     QString source;
+    // The intermediate file and the result's name, decided before the run; empty when the target folder could not
+    // be made (direct jobs choose the result's name as they end).
     QString target;
+    QString result;
     ZADovuzIdida::NativeAudioDecoderBase* pDecoder = nullptr;
     std::unique_ptr<ZADovuzIdida::NativeAudioDecoderBase> pOwnDecoder;
     bool bDecoderFailed = false;
@@ -37,11 +40,9 @@ struct ConversionJob
     bool bDropped = false;
     Analysis analysis;
     QString lines;
-    // After the second pass: the output whose intermediate is written, the disk space its encode may take, and
-    // whether it holds an encode slot.
+    // After the second pass: the output whose intermediate is written and the disk space its encode may take.
     std::unique_ptr<GeneralOutput> pWritten;
     qint64 reserve = 0;
-    bool bSlot = false;
     // The text and percent the file would show while it is the one shown; guarded by the worker.
     QString text;
     int percent = 0;

@@ -1,0 +1,48 @@
+#include "CoreBudget.h"
+
+#include <algorithm>
+
+CoreBudget::CoreBudget(int nCores, std::function<void()> freed)
+    : m_nCores(std::max(nCores, 1)), m_freed(std::move(freed))
+{
+}
+
+bool CoreBudget::tryTake()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_nHeld >= m_nCores)
+        return false;
+    ++m_nHeld;
+    return true;
+}
+
+void CoreBudget::setWaiting(int nFiles)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_nWaiting = std::max(nFiles, 0);
+}
+
+bool CoreBudget::lend()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_nCores - m_nHeld <= m_nWaiting)
+        return false;
+    ++m_nHeld;
+    return true;
+}
+
+void CoreBudget::giveBack(int nCores)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_nHeld = std::max(m_nHeld - nCores, 0);
+    }
+    if (m_freed)
+        m_freed();
+}
+
+bool CoreBudget::hasFree() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_nHeld < m_nCores;
+}
