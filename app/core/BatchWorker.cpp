@@ -185,6 +185,7 @@ void BatchWorker::convertInputs(std::vector<std::unique_ptr<ConversionJob>>& job
         m_vecLeftGate.assign(size_t(nFiles), false);
     }
     m_pEncodes = &encodes;
+    m_pCores = &cores;
     const auto jobAt = [&jobs, &order](int place) -> ConversionJob& { return *jobs[size_t(order[size_t(place)])]; };
     QThreadPool lanes;
     lanes.setMaxThreadCount(cores.cores());
@@ -251,6 +252,7 @@ void BatchWorker::convertInputs(std::vector<std::unique_ptr<ConversionJob>>& job
     }
     encodes.waitForAll();
     m_pEncodes = nullptr;
+    m_pCores = nullptr;
 }
 
 void BatchWorker::showText(ConversionJob& job, const QString& text)

@@ -125,8 +125,10 @@ private:
     // The second pass: decodes, processes and writes the file; false when the source failed or changed, or the
     // file was dropped by a stop.
     bool writeProcessed(ConversionJob& job, GeneralOutput* pOutput);
-    // Starts a decoding pass of the job's source with the target's rate, bits and channels.
+    // Starts a decoding pass of the job's source with the target's rate, bits and channels, lending its decoder the
+    // run's spare cores; closeSource() ends the pass and gives them back.
     void openSource(ConversionJob& job);
+    void closeSource(ConversionJob& job);
     // Before a block: holds a paused file; false when a stop drops it (every file but the shown one). The shown
     // file's first pass runs to its end.
     bool goOn(ConversionJob& job, bool bFirstPass);
@@ -170,6 +172,7 @@ private:
     // During the files of a run: their encodes; under the mutex, the jobs' shown state and done flags, the index of
     // the file shown and the gate: the files through it, and the first that is not.
     EncodeQueue* m_pEncodes = nullptr;
+    CoreBudget* m_pCores = nullptr;
     std::mutex m_jobsMutex;
     std::condition_variable m_jobsChanged;
     int m_nShown = 0;

@@ -3,6 +3,7 @@
 #include "BlockProcessor.h"
 #include "ConversionJob.h"
 #include "ConversionSettings.h"
+#include "CoreBudget.h"
 #include "EncodeQueue.h"
 #include "GeneralOutput.h"
 #include "ProductVariant.h"
@@ -44,7 +45,25 @@ int readBlock(ZADovuzIdida::NativeAudioDecoderBase* pDecoder, float* buffer)
 void BatchWorker::openSource(ConversionJob& job)
 {
     job.bDecoderFailed = false;
+    // The cores no other file needs decode the source ahead of the pass, where it can be cut exactly.
+    job.nLentCores = 0;
+    while (m_pCores && !job.bDirect && job.nLentCores < m_pCores->cores() - 1 && m_pCores->lend())
+        ++job.nLentCores;
+    job.pDecoder->setSectionThreads(job.nLentCores);
     job.pDecoder->setFile(job.source, m_format.sampleRate, m_format.bitsPerSample, m_format.channels);
+    const int nUnused = job.nLentCores - job.pDecoder->sectionThreads();
+    if (nUnused > 0) {
+        m_pCores->giveBack(nUnused);
+        job.nLentCores -= nUnused;
+    }
+}
+
+void BatchWorker::closeSource(ConversionJob& job)
+{
+    job.pDecoder->finish();
+    if (job.nLentCores > 0)
+        m_pCores->giveBack(job.nLentCores);
+    job.nLentCores = 0;
 }
 
 void BatchWorker::initAudioFileInfo(const QString& source) { runOnOwnDecoder(source, QString()); }
@@ -101,7 +120,7 @@ void BatchWorker::analyse(ConversionJob& job)
         }
         result.count += n;
     }
-    job.pDecoder->finish();
+    closeSource(job);
     result.peak = fMax > std::fabs(fMin) ? fMax : std::fabs(fMin);
     if (truePeak) {
         truePeak->finish();
@@ -237,7 +256,7 @@ bool BatchWorker::writeProcessed(ConversionJob& job, GeneralOutput* pOutput)
         if (kept > 0)
             pOutput->write(data, kept);
     }
-    job.pDecoder->finish();
+    closeSource(job);
     return !job.bDropped && !job.bDecoderFailed &&
            std::abs(processor.position() - count) <= qint64(PassToleranceFrames) * channels;
 }
