@@ -2,6 +2,7 @@
 // temporary folder. Both announce 127.0.0.2 in their passive replies, which the client must not follow.
 #include "Tools.h"
 #include "TestMain.h"
+#include "VsftpdServer.h"
 
 #include <QMRequest/FtpClient.h>
 #include <QMRequest/FtpCore.h>
@@ -11,7 +12,6 @@
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
-#include <QStandardPaths>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -39,31 +39,6 @@ authorizer.add_user(user, password, root, perm="elradfmwMT")
 FTPHandler.authorizer = authorizer
 FTPHandler.masquerade_address = "127.0.0.2"
 FTPServer(("127.0.0.1", port), FTPHandler).serve_forever()
-)";
-
-// vsftpd in the foreground as the user who runs the test, anonymous with write rights, announcing UTF8.
-const char* const kVsftpdConfig = R"(listen=YES
-listen_ipv6=NO
-listen_address=127.0.0.1
-listen_port=%1
-background=NO
-run_as_launching_user=YES
-anonymous_enable=YES
-local_enable=NO
-anon_root=%2
-no_anon_password=YES
-write_enable=YES
-anon_upload_enable=YES
-anon_mkdir_write_enable=YES
-anon_other_write_enable=YES
-anon_umask=022
-pasv_address=127.0.0.2
-connect_from_port_20=NO
-utf8_filesystem=YES
-seccomp_sandbox=NO
-secure_chroot_dir=%3
-xferlog_enable=NO
-dirmessage_enable=NO
 )";
 
 enum ServerKind { Pyftpdlib = 0, Vsftpd = 1 };
@@ -183,16 +158,12 @@ private:
     // Skips the running test when vsftpd could not start here.
     void requireServer(int server);
     QString rootPath(const QString& name) const { return m_root.filePath(name); }
-    QString serverRoot(int server) const { return server == Vsftpd ? m_vsftpdRoot.path() : m_root.path(); }
+    QString serverRoot(int server) const { return server == Vsftpd ? m_pVsftpd->root() : m_root.path(); }
 
     QTemporaryDir m_root;
     QProcess m_server;
     quint16 m_nPort = 0;
-    QTemporaryDir m_vsftpdRoot;
-    QTemporaryDir m_vsftpdHome;
-    QProcess m_vsftpd;
-    quint16 m_nVsftpdPort = 0;
-    QString m_strVsftpdProblem;
+    QScopedPointer<TestKit::VsftpdServer> m_pVsftpd;
 };
 
 void TestFtpClient::initTestCase()
@@ -206,46 +177,28 @@ void TestFtpClient::initTestCase()
                     QLatin1String(kUser), QLatin1String(kPassword)});
     QVERIFY2(m_server.waitForStarted(), "python3-pyftpdlib is installed by scripts/install-deps.sh");
     QVERIFY2(waitForPort(m_nPort), "pyftpdlib did not come up");
-
-    QVERIFY(m_vsftpdRoot.isValid() && m_vsftpdHome.isValid());
-    m_nVsftpdPort = freePort();
-    const QString empty = m_vsftpdHome.filePath(QStringLiteral("empty"));
-    QDir().mkpath(empty);
-    QFile config(m_vsftpdHome.filePath(QStringLiteral("vsftpd.conf")));
-    QVERIFY(config.open(QIODevice::WriteOnly));
-    config.write(QString::fromLatin1(kVsftpdConfig).arg(m_nVsftpdPort).arg(m_vsftpdRoot.path(), empty).toLocal8Bit());
-    config.close();
-    const QString program = QStandardPaths::findExecutable(QStringLiteral("vsftpd"), {QStringLiteral("/usr/sbin")});
-    if (program.isEmpty()) {
-        m_strVsftpdProblem = QStringLiteral("vsftpd is not installed (scripts/install-deps.sh installs it)");
-        return;
-    }
-    m_vsftpd.setProcessChannelMode(QProcess::ForwardedChannels);
-    m_vsftpd.start(program, {config.fileName()});
-    if (!m_vsftpd.waitForStarted() || !waitForPort(m_nVsftpdPort))
-        m_strVsftpdProblem = QStringLiteral("vsftpd could not start: ") + m_vsftpd.errorString();
+    m_pVsftpd.reset(new TestKit::VsftpdServer);
 }
 
 void TestFtpClient::cleanupTestCase()
 {
     m_server.kill();
     m_server.waitForFinished();
-    m_vsftpd.kill();
-    m_vsftpd.waitForFinished();
+    m_pVsftpd.reset();
 }
 
 void TestFtpClient::requireServer(int server)
 {
-    if (server == Vsftpd && !m_strVsftpdProblem.isEmpty())
-        QSKIP(qPrintable(m_strVsftpdProblem));
+    if (server == Vsftpd && !m_pVsftpd->isRunning())
+        QSKIP(qPrintable(m_pVsftpd->error()));
 }
 
 bool TestFtpClient::connectAndLogin(FtpCore& ftp, int server)
 {
     QSignalSpy done(&ftp, SIGNAL(done(bool)));
     if (server == Vsftpd) {
-        ftp.connectToHost(QStringLiteral("127.0.0.1"), m_nVsftpdPort);
-        ftp.login(QStringLiteral("anonymous"), QStringLiteral("tester@"));
+        ftp.connectToHost(QStringLiteral("127.0.0.1"), m_pVsftpd->port());
+        ftp.login(QLatin1String(TestKit::VsftpdServer::user()), QLatin1String(TestKit::VsftpdServer::password()));
     } else {
         ftp.connectToHost(QStringLiteral("127.0.0.1"), m_nPort);
         ftp.login(QLatin1String(kUser), QLatin1String(kPassword));
