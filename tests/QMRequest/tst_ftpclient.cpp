@@ -140,6 +140,9 @@ private slots:
     void testTransfersAndFileCommands();
     void testUtf8Names_data();
     void testUtf8Names();
+    void testUtf8FirstListing_data();
+    void testUtf8FirstListing();
+    void testSlowUpload();
     void testDownloadWithoutDevice();
     void testSequentialUpload();
     void testUnreadableUploadSource();
@@ -399,6 +402,54 @@ void TestFtpClient::testUtf8Names()
     QCOMPARE(log.entries.at(0).name(), name);
 }
 
+void TestFtpClient::testUtf8FirstListing_data() { testUtf8Names_data(); }
+
+// A fresh session lists the names as the server has them and can use them at once.
+void TestFtpClient::testUtf8FirstListing()
+{
+    QFETCH(int, server);
+    requireServer(server);
+    const QString folder = QString::fromUtf8("Ünïcødé 日本語");
+    const QString file = QString::fromUtf8("Grüße ♫.bin");
+    const QByteArray payload = randomBytes(20000);
+    const QDir root(serverRoot(server));
+    QVERIFY(root.mkpath(QStringLiteral("fresh/") + folder));
+    QVERIFY(writeFile(root.filePath(QStringLiteral("fresh/") + folder + QLatin1Char('/') + file), payload));
+    const bool bVsftpd = server == Vsftpd;
+    FtpClient client;
+    client.connectToHost(QStringLiteral("127.0.0.1"), bVsftpd ? m_pVsftpd->port() : m_nPort);
+    client.login(QLatin1String(bVsftpd ? TestKit::VsftpdServer::user() : kUser),
+                 QLatin1String(bVsftpd ? TestKit::VsftpdServer::password() : kPassword));
+    const QList<UrlInfo> entries = client.dirEntry(QStringLiteral("fresh"));
+    QCOMPARE(entries.count(), 1);
+    QCOMPARE(entries.at(0).name(), folder);
+    client.cd(QStringLiteral("fresh/") + entries.at(0).name());
+    QBuffer back;
+    back.open(QIODevice::WriteOnly);
+    client.get(file, &back);
+    QVERIFY2(client.ftpDevice()->error() == FtpCore::NoError, qPrintable(client.ftpDevice()->errorString()));
+    QCOMPARE(back.data(), payload);
+}
+
+// vsftpd takes the upload at 1 MB/s, for longer than the reply timeout, which only the server's silence may use up.
+void TestFtpClient::testSlowUpload()
+{
+    TestKit::VsftpdServer slow(1024 * 1024);
+    if (!slow.isRunning())
+        QSKIP(qPrintable(slow.error()));
+    QTemporaryDir local;
+    const QByteArray payload = randomBytes(4 * 1024 * 1024);
+    QVERIFY(writeFile(local.filePath(QStringLiteral("source.bin")), payload));
+    QFile source(local.filePath(QStringLiteral("source.bin")));
+    FtpClient client;
+    client.ftpDevice()->setReplyTimeout(2000);
+    client.connectToHost(QStringLiteral("127.0.0.1"), slow.port());
+    client.login(QLatin1String(TestKit::VsftpdServer::user()), QLatin1String(TestKit::VsftpdServer::password()));
+    client.put(&source, QStringLiteral("slow.bin"));
+    QVERIFY2(client.ftpDevice()->error() == FtpCore::NoError, qPrintable(client.ftpDevice()->errorString()));
+    QCOMPARE(readFile(slow.path(QStringLiteral("slow.bin"))), payload);
+}
+
 void TestFtpClient::testDownloadWithoutDevice()
 {
     const QByteArray payload = randomBytes(70000);
@@ -457,16 +508,20 @@ void TestFtpClient::testUnreadableUploadSource()
 void TestFtpClient::testDeviceFailures_data()
 {
     QTest::addColumn<bool>("download");
-    QTest::newRow("download") << true;
-    QTest::newRow("upload") << false;
+    QTest::addColumn<int>("server");
+    QTest::newRow("download") << true << int(Pyftpdlib);
+    QTest::newRow("upload") << false << int(Pyftpdlib);
+    QTest::newRow("upload, vsftpd") << false << int(Vsftpd);
 }
 
 void TestFtpClient::testDeviceFailures()
 {
     QFETCH(bool, download);
+    QFETCH(int, server);
+    requireServer(server);
     QVERIFY(writeFile(rootPath(QStringLiteral("sizable.bin")), randomBytes(300000)));
     FtpCore ftp;
-    QVERIFY(connectAndLogin(ftp));
+    QVERIFY(connectAndLogin(ftp, server));
     FailingDevice device;
     QSignalSpy done(&ftp, SIGNAL(done(bool)));
     if (download)
@@ -476,6 +531,9 @@ void TestFtpClient::testDeviceFailures()
     QVERIFY(done.wait(10000));
     QCOMPARE(done.at(0).at(0).toBool(), true);
     QVERIFY2(ftp.errorString().contains(QStringLiteral("Input/output error")), qPrintable(ftp.errorString()));
+    // The cut upload must not end as a whole one would: vsftpd deletes it as failed.
+    if (server == Vsftpd)
+        QTRY_VERIFY(!QFileInfo::exists(QDir(serverRoot(server)).filePath(QStringLiteral("cut.bin"))));
 
     // The connection serves the next command.
     done.clear();

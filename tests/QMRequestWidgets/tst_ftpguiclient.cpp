@@ -209,7 +209,7 @@ private slots:
         Server::addFaultRows();
         // The window is closed during the wait in the other rows with an abort.
         QTest::newRow("client aborted") << QStringList{"--rate", "20000"} << int(Server::Get) << int(AbortClient) << 1
-                                        << "Downloading file failed:\nAborted" << int(FtpCore::LoggedIn);
+                                        << "Downloading file failed:\nAborted" << int(FtpCore::LoggedIn) << false;
     }
 
     void testFaults()
@@ -217,6 +217,9 @@ private slots:
         QFETCH(QStringList, faults);
         QFETCH(int, action);
         QFETCH(int, abort);
+        QFETCH(int, error);
+        QFETCH(int, state);
+        QFETCH(bool, active);
         Server server(faults);
         QVERIFY2(server.isRunning(), qPrintable(server.error()));
         QTemporaryDir downloads;
@@ -224,6 +227,8 @@ private slots:
         FtpGuiClient window;
         window.setDownloadFolder(downloads.path());
         window.client()->ftpDevice()->setReplyTimeout(1000);
+        if (active)
+            window.client()->ftpDevice()->setTransferMode(FtpCore::Active);
         auto* tree = window.findChild<QTreeWidget*>();
         // What failed first (a failed Go lists the folder all the same).
         QStringList failures;
@@ -252,7 +257,8 @@ private slots:
             });
         QElapsedTimer clock;
         clock.start();
-        if (action == Server::Login)
+        // Login on an open session closes it first.
+        if (action == Server::Login || action == Server::Close)
             login(window, server.port());
         else if (action == Server::Cd)
             goTo(window, "share");
@@ -262,9 +268,10 @@ private slots:
             TestKit::buttonWithText(&window, action == Server::List ? "Rfr" : "Test")->click();
         QVERIFY(clock.elapsed() < 5000);
         QTEST(failures.value(0), "text");
-        QTEST(int(window.client()->state()), "state");
+        QCOMPARE(int(window.client()->state()), action == Server::Close ? int(FtpCore::LoggedIn) : state);
         QCOMPARE(QDir(downloads.path()).entryList(QDir::Files), QStringList{"big.bin"});
-        QCOMPARE(readFile(downloads.filePath("big.bin")), QByteArray("kept"));
+        const bool bReplaced = action == Server::Get && !error;
+        QCOMPARE(readFile(downloads.filePath("big.bin")), bReplaced ? readFile(server.path("share/big.bin")) : "kept");
 
         // Opened again, the window serves the next command.
         window.show();

@@ -165,8 +165,8 @@ void FtpGuiClient::slotLogin()
     const Command command(this);
     if (!command.goesOn())
         return;
-    // Whatever the session was doing ends here.
-    m_pClient->abort();
+    // An open session is closed first. None of its commands can be waiting (the window takes none meanwhile), and
+    // settings queued on the client itself, such as the transfer mode, go on with the new login.
     const FtpCore::State state = m_pClient->state();
     if (state == FtpCore::Connected || state == FtpCore::LoggedIn) {
         m_pClient->close();

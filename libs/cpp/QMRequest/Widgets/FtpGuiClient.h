@@ -31,7 +31,7 @@ public:
 
 public slots:
     // Connects to the host ("name", "name:port", an IPv6 address, "[v6]" or "[v6]:port"; port 21 by default) and
-    // logs in, ending whatever the session was doing and closing it first.
+    // logs in, closing an open session first.
     void slotLogin();
     void slotGo();
     void slotCd(const QString& dir);
