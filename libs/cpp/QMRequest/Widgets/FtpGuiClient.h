@@ -36,7 +36,8 @@ public slots:
     void slotGo();
     void slotCd(const QString& dir);
     // Enters a folder (or "..") and shows its path, or downloads a file; a download replaces a local file only when
-    // it completed.
+    // it completed. A failure shows nothing in the window: the client's error text goes to the diagnostic output, as
+    // for Go.
     void slotItemDoubleClicked(QTreeWidgetItem* item, int column);
     void slotRefresh();
     // Uploads "!!!TESTTEST!!!" as "TestFile.txt" into the current folder.
