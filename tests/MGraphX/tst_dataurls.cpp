@@ -3,7 +3,7 @@
 #include "Tools.h"
 
 #include <MGraphX/DrawTools.h>
-#include <MGraphX/Xani.h>
+#include <MGraphX/PictureLimits.h>
 
 #include <QPainter>
 #include <QtEndian>
@@ -76,7 +76,7 @@ private slots:
         QTest::addColumn<QSize>("announced");
         QTest::addColumn<bool>("decodes");
         QTest::newRow("within the limit") << QSize(64, 48) << true;
-        QTest::newRow("one row beyond it") << QSize(8192, int(Xani::MaxFramePixels / 8192) + 1) << false;
+        QTest::newRow("one row beyond it") << QSize(8192, int(PictureLimits::MaxFramePixels / 8192) + 1) << false;
         QTest::newRow("over 2 GB") << QSize(30000, 20000) << false;
     }
 
@@ -97,7 +97,9 @@ private slots:
         const QImage image =
             DrawTools::imageFromBase64("data:image/jpg;base64," + QString::fromLatin1(jpeg.toBase64()));
         QCOMPARE(image.size(), decodes ? announced : QSize(0, 0));
-        QVERIFY(decodes || !bReset || TestKit::peakMemoryKb() - nPeakBefore < 64 * 1024);
+        if (!decodes && !bReset)
+            QSKIP("the peak memory cannot be reset here (/proc/self/clear_refs): the allocation is not measured");
+        QVERIFY(decodes || TestKit::peakMemoryKb() - nPeakBefore < 64 * 1024);
     }
 
     void testRealPreview()

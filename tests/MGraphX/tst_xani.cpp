@@ -2,6 +2,7 @@
 #include "TestMain.h"
 #include "Tools.h"
 
+#include <MGraphX/PictureLimits.h>
 #include <MGraphX/Xani.h>
 
 #include <QRegularExpression>
@@ -186,8 +187,8 @@ private slots:
         QTest::addColumn<QSize>("picture");
         QTest::addColumn<int>("records");
         QTest::addColumn<bool>("loads");
-        const QSize largest(8192, int(Xani::MaxFramePixels / 8192));
-        const int nLargest = int(Xani::MaxLoadPixels / Xani::MaxFramePixels);
+        const QSize largest(8192, int(PictureLimits::MaxFramePixels / 8192));
+        const int nLargest = int(PictureLimits::MaxLoadPixels / PictureLimits::MaxFramePixels);
         QTest::newRow("largest frames, all a load holds") << largest << nLargest << true;
         QTest::newRow("one row more in a frame") << largest + QSize(0, 1) << 1 << false;
         QTest::newRow("one frame more in a load") << largest << nLargest + 1 << false;

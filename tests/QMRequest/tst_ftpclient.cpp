@@ -2,6 +2,7 @@
 // temporary folder. Both announce 127.0.0.2 in their passive replies, which the client must not follow.
 #include "Tools.h"
 #include "TestMain.h"
+#include "VsftpdServer.h"
 
 #include <QMRequest/FtpClient.h>
 #include <QMRequest/FtpCore.h>
@@ -11,7 +12,6 @@
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
-#include <QStandardPaths>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -39,31 +39,6 @@ authorizer.add_user(user, password, root, perm="elradfmwMT")
 FTPHandler.authorizer = authorizer
 FTPHandler.masquerade_address = "127.0.0.2"
 FTPServer(("127.0.0.1", port), FTPHandler).serve_forever()
-)";
-
-// vsftpd in the foreground as the user who runs the test, anonymous with write rights, announcing UTF8.
-const char* const kVsftpdConfig = R"(listen=YES
-listen_ipv6=NO
-listen_address=127.0.0.1
-listen_port=%1
-background=NO
-run_as_launching_user=YES
-anonymous_enable=YES
-local_enable=NO
-anon_root=%2
-no_anon_password=YES
-write_enable=YES
-anon_upload_enable=YES
-anon_mkdir_write_enable=YES
-anon_other_write_enable=YES
-anon_umask=022
-pasv_address=127.0.0.2
-connect_from_port_20=NO
-utf8_filesystem=YES
-seccomp_sandbox=NO
-secure_chroot_dir=%3
-xferlog_enable=NO
-dirmessage_enable=NO
 )";
 
 enum ServerKind { Pyftpdlib = 0, Vsftpd = 1 };
@@ -165,6 +140,9 @@ private slots:
     void testTransfersAndFileCommands();
     void testUtf8Names_data();
     void testUtf8Names();
+    void testUtf8FirstListing_data();
+    void testUtf8FirstListing();
+    void testSlowUpload();
     void testDownloadWithoutDevice();
     void testSequentialUpload();
     void testUnreadableUploadSource();
@@ -183,16 +161,12 @@ private:
     // Skips the running test when vsftpd could not start here.
     void requireServer(int server);
     QString rootPath(const QString& name) const { return m_root.filePath(name); }
-    QString serverRoot(int server) const { return server == Vsftpd ? m_vsftpdRoot.path() : m_root.path(); }
+    QString serverRoot(int server) const { return server == Vsftpd ? m_pVsftpd->root() : m_root.path(); }
 
     QTemporaryDir m_root;
     QProcess m_server;
     quint16 m_nPort = 0;
-    QTemporaryDir m_vsftpdRoot;
-    QTemporaryDir m_vsftpdHome;
-    QProcess m_vsftpd;
-    quint16 m_nVsftpdPort = 0;
-    QString m_strVsftpdProblem;
+    QScopedPointer<TestKit::VsftpdServer> m_pVsftpd;
 };
 
 void TestFtpClient::initTestCase()
@@ -206,46 +180,28 @@ void TestFtpClient::initTestCase()
                     QLatin1String(kUser), QLatin1String(kPassword)});
     QVERIFY2(m_server.waitForStarted(), "python3-pyftpdlib is installed by scripts/install-deps.sh");
     QVERIFY2(waitForPort(m_nPort), "pyftpdlib did not come up");
-
-    QVERIFY(m_vsftpdRoot.isValid() && m_vsftpdHome.isValid());
-    m_nVsftpdPort = freePort();
-    const QString empty = m_vsftpdHome.filePath(QStringLiteral("empty"));
-    QDir().mkpath(empty);
-    QFile config(m_vsftpdHome.filePath(QStringLiteral("vsftpd.conf")));
-    QVERIFY(config.open(QIODevice::WriteOnly));
-    config.write(QString::fromLatin1(kVsftpdConfig).arg(m_nVsftpdPort).arg(m_vsftpdRoot.path(), empty).toLocal8Bit());
-    config.close();
-    const QString program = QStandardPaths::findExecutable(QStringLiteral("vsftpd"), {QStringLiteral("/usr/sbin")});
-    if (program.isEmpty()) {
-        m_strVsftpdProblem = QStringLiteral("vsftpd is not installed (scripts/install-deps.sh installs it)");
-        return;
-    }
-    m_vsftpd.setProcessChannelMode(QProcess::ForwardedChannels);
-    m_vsftpd.start(program, {config.fileName()});
-    if (!m_vsftpd.waitForStarted() || !waitForPort(m_nVsftpdPort))
-        m_strVsftpdProblem = QStringLiteral("vsftpd could not start: ") + m_vsftpd.errorString();
+    m_pVsftpd.reset(new TestKit::VsftpdServer);
 }
 
 void TestFtpClient::cleanupTestCase()
 {
     m_server.kill();
     m_server.waitForFinished();
-    m_vsftpd.kill();
-    m_vsftpd.waitForFinished();
+    m_pVsftpd.reset();
 }
 
 void TestFtpClient::requireServer(int server)
 {
-    if (server == Vsftpd && !m_strVsftpdProblem.isEmpty())
-        QSKIP(qPrintable(m_strVsftpdProblem));
+    if (server == Vsftpd && !m_pVsftpd->isRunning())
+        QSKIP(qPrintable(m_pVsftpd->error()));
 }
 
 bool TestFtpClient::connectAndLogin(FtpCore& ftp, int server)
 {
     QSignalSpy done(&ftp, SIGNAL(done(bool)));
     if (server == Vsftpd) {
-        ftp.connectToHost(QStringLiteral("127.0.0.1"), m_nVsftpdPort);
-        ftp.login(QStringLiteral("anonymous"), QStringLiteral("tester@"));
+        ftp.connectToHost(QStringLiteral("127.0.0.1"), m_pVsftpd->port());
+        ftp.login(QLatin1String(TestKit::VsftpdServer::user()), QLatin1String(TestKit::VsftpdServer::password()));
     } else {
         ftp.connectToHost(QStringLiteral("127.0.0.1"), m_nPort);
         ftp.login(QLatin1String(kUser), QLatin1String(kPassword));
@@ -446,6 +402,54 @@ void TestFtpClient::testUtf8Names()
     QCOMPARE(log.entries.at(0).name(), name);
 }
 
+void TestFtpClient::testUtf8FirstListing_data() { testUtf8Names_data(); }
+
+// A fresh session lists the names as the server has them and can use them at once.
+void TestFtpClient::testUtf8FirstListing()
+{
+    QFETCH(int, server);
+    requireServer(server);
+    const QString folder = QString::fromUtf8("Ünïcødé 日本語");
+    const QString file = QString::fromUtf8("Grüße ♫.bin");
+    const QByteArray payload = randomBytes(20000);
+    const QDir root(serverRoot(server));
+    QVERIFY(root.mkpath(QStringLiteral("fresh/") + folder));
+    QVERIFY(writeFile(root.filePath(QStringLiteral("fresh/") + folder + QLatin1Char('/') + file), payload));
+    const bool bVsftpd = server == Vsftpd;
+    FtpClient client;
+    client.connectToHost(QStringLiteral("127.0.0.1"), bVsftpd ? m_pVsftpd->port() : m_nPort);
+    client.login(QLatin1String(bVsftpd ? TestKit::VsftpdServer::user() : kUser),
+                 QLatin1String(bVsftpd ? TestKit::VsftpdServer::password() : kPassword));
+    const QList<UrlInfo> entries = client.dirEntry(QStringLiteral("fresh"));
+    QCOMPARE(entries.count(), 1);
+    QCOMPARE(entries.at(0).name(), folder);
+    client.cd(QStringLiteral("fresh/") + entries.at(0).name());
+    QBuffer back;
+    back.open(QIODevice::WriteOnly);
+    client.get(file, &back);
+    QVERIFY2(client.ftpDevice()->error() == FtpCore::NoError, qPrintable(client.ftpDevice()->errorString()));
+    QCOMPARE(back.data(), payload);
+}
+
+// vsftpd takes the upload at 1 MB/s, for longer than the reply timeout, which only the server's silence may use up.
+void TestFtpClient::testSlowUpload()
+{
+    TestKit::VsftpdServer slow(1024 * 1024);
+    if (!slow.isRunning())
+        QSKIP(qPrintable(slow.error()));
+    QTemporaryDir local;
+    const QByteArray payload = randomBytes(4 * 1024 * 1024);
+    QVERIFY(writeFile(local.filePath(QStringLiteral("source.bin")), payload));
+    QFile source(local.filePath(QStringLiteral("source.bin")));
+    FtpClient client;
+    client.ftpDevice()->setReplyTimeout(2000);
+    client.connectToHost(QStringLiteral("127.0.0.1"), slow.port());
+    client.login(QLatin1String(TestKit::VsftpdServer::user()), QLatin1String(TestKit::VsftpdServer::password()));
+    client.put(&source, QStringLiteral("slow.bin"));
+    QVERIFY2(client.ftpDevice()->error() == FtpCore::NoError, qPrintable(client.ftpDevice()->errorString()));
+    QCOMPARE(readFile(slow.path(QStringLiteral("slow.bin"))), payload);
+}
+
 void TestFtpClient::testDownloadWithoutDevice()
 {
     const QByteArray payload = randomBytes(70000);
@@ -504,16 +508,20 @@ void TestFtpClient::testUnreadableUploadSource()
 void TestFtpClient::testDeviceFailures_data()
 {
     QTest::addColumn<bool>("download");
-    QTest::newRow("download") << true;
-    QTest::newRow("upload") << false;
+    QTest::addColumn<int>("server");
+    QTest::newRow("download") << true << int(Pyftpdlib);
+    QTest::newRow("upload") << false << int(Pyftpdlib);
+    QTest::newRow("upload, vsftpd") << false << int(Vsftpd);
 }
 
 void TestFtpClient::testDeviceFailures()
 {
     QFETCH(bool, download);
+    QFETCH(int, server);
+    requireServer(server);
     QVERIFY(writeFile(rootPath(QStringLiteral("sizable.bin")), randomBytes(300000)));
     FtpCore ftp;
-    QVERIFY(connectAndLogin(ftp));
+    QVERIFY(connectAndLogin(ftp, server));
     FailingDevice device;
     QSignalSpy done(&ftp, SIGNAL(done(bool)));
     if (download)
@@ -523,6 +531,9 @@ void TestFtpClient::testDeviceFailures()
     QVERIFY(done.wait(10000));
     QCOMPARE(done.at(0).at(0).toBool(), true);
     QVERIFY2(ftp.errorString().contains(QStringLiteral("Input/output error")), qPrintable(ftp.errorString()));
+    // The cut upload must not end as a whole one would: vsftpd deletes it as failed.
+    if (server == Vsftpd)
+        QTRY_VERIFY(!QFileInfo::exists(QDir(serverRoot(server)).filePath(QStringLiteral("cut.bin"))));
 
     // The connection serves the next command.
     done.clear();

@@ -84,13 +84,15 @@ void TestFtpProtocol::testDefaultLogin()
     ftp.login();
     QVERIFY(done.wait(5000));
     QCOMPARE(done.at(0).at(0).toBool(), false);
-    QCOMPARE(server.lines, QStringList() << QStringLiteral("USER anonymous") << QStringLiteral("PASS plainsong@"));
+    // The features are asked for once, right after the login.
+    QCOMPARE(server.lines, QStringList() << QStringLiteral("USER anonymous") << QStringLiteral("PASS plainsong@")
+                                         << QStringLiteral("FEAT"));
     QCOMPARE(ftp.state(), FtpCore::LoggedIn);
 
     done.clear();
     ftp.login(QStringLiteral("bob"), QStringLiteral(""));
     QVERIFY(done.wait(5000));
-    QCOMPARE(server.lines.mid(2), QStringList() << QStringLiteral("USER bob") << QStringLiteral("PASS"));
+    QCOMPARE(server.lines.mid(3), QStringList() << QStringLiteral("USER bob") << QStringLiteral("PASS"));
 }
 
 void TestFtpProtocol::testMultiLineReplies()
@@ -111,7 +113,8 @@ void TestFtpProtocol::testMultiLineReplies()
     QVERIFY(done.wait(5000));
     QCOMPARE(done.at(0).at(0).toBool(), false);
     // A 230 to USER makes the PASS line unnecessary.
-    QCOMPARE(server.lines, QStringList() << QStringLiteral("USER joe") << QStringLiteral("STAT"));
+    QCOMPARE(server.lines,
+             QStringList() << QStringLiteral("USER joe") << QStringLiteral("FEAT") << QStringLiteral("STAT"));
     QCOMPARE(ftp.state(), FtpCore::LoggedIn);
     QCOMPARE(raw.count(), 1);
     QCOMPARE(raw.at(0).at(0).toInt(), 211);
@@ -273,7 +276,7 @@ void TestFtpProtocol::testProxyLogin()
     ftp.login(QStringLiteral("bob"), QStringLiteral("pw"));
     QVERIFY(done.wait(5000));
     QCOMPARE(done.at(0).at(0).toBool(), false);
-    QCOMPARE(proxy.lines, QStringList() << QStringLiteral("USER bob@real.example:2121"));
+    QCOMPARE(proxy.lines, QStringList() << QStringLiteral("USER bob@real.example:2121") << QStringLiteral("FEAT"));
 }
 
 void TestFtpProtocol::testTransferCompleteHeldUntilDataClose()

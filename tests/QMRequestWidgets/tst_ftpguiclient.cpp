@@ -1,10 +1,11 @@
-// The FTP test window driven against a real FTP server (pyftpdlib) on 127.0.0.1, on ::1 where IPv6 is the point, and
-// against a scripted server that misbehaves.
+// The FTP test window driven against real FTP servers (pyftpdlib, vsftpd) on 127.0.0.1, on ::1 where IPv6 is the
+// point, and against a scripted server that misbehaves.
 #include "Gallery.h"
 #include "LocalFtpServer.h"
 #include "ScriptedFtpServer.h"
 #include "TestMain.h"
 #include "Tools.h"
+#include "VsftpdServer.h"
 
 #include <QMRequest/Widgets/FtpGuiClient.h>
 
@@ -15,6 +16,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -34,6 +36,7 @@ enum Ending { Closed, ClosedDeletingItself, Deleted };
 // A fault row's abort beside the kit's (which closes the window).
 const int AbortClient = 2;
 using Server = TestKit::ScriptedFtpServer;
+const QString kWideFolder = QString::fromUtf8("Grüße ♫ Ünïcødé");
 
 // The edits in the order of the window: host, user, password, path.
 QList<QLineEdit*> edits(FtpGuiClient& window) { return window.findChildren<QLineEdit*>(); }
@@ -66,7 +69,7 @@ private slots:
         m_pServer.reset(new TestKit::LocalFtpServer);
         QVERIFY2(m_pServer->isRunning(), qPrintable(m_pServer->error()));
         QDir root(m_pServer->root());
-        QVERIFY(root.mkpath("share/inner"));
+        QVERIFY(root.mkpath("share/inner") && root.mkpath("share/" + kWideFolder) && root.mkpath("share/gone"));
         m_baPayload.resize(70000);
         for (char& byte : m_baPayload)
             byte = char(QRandomGenerator::global()->bounded(256));
@@ -124,6 +127,16 @@ private slots:
         QCOMPARE(edits(window).at(3)->text(), QString("/share/inner"));
         emit tree->itemDoubleClicked(tree->topLevelItem(0), 0);
         QVERIFY(itemNamed(tree, "track.bin"));
+        QCOMPARE(edits(window).at(3)->text(), QString("/share"));
+        emit tree->itemDoubleClicked(itemNamed(tree, kWideFolder), 0);
+        QCOMPARE(edits(window).at(3)->text(), "/share/" + kWideFolder);
+        emit tree->itemDoubleClicked(tree->topLevelItem(0), 0);
+
+        // A folder gone meanwhile: the client's error text goes where the window's other failures go.
+        QVERIFY(QDir(m_pServer->path("share/gone")).removeRecursively());
+        QTest::ignoreMessage(QtWarningMsg,
+                             QRegularExpression("changing directory failed: \"gone\" \"Changing directory failed:"));
+        emit tree->itemDoubleClicked(itemNamed(tree, "gone"), 0);
         QCOMPARE(edits(window).at(3)->text(), QString("/share"));
 
         // A vanished file leaves nothing behind in the download folder.
@@ -209,7 +222,7 @@ private slots:
         Server::addFaultRows();
         // The window is closed during the wait in the other rows with an abort.
         QTest::newRow("client aborted") << QStringList{"--rate", "20000"} << int(Server::Get) << int(AbortClient) << 1
-                                        << "Downloading file failed:\nAborted" << int(FtpCore::LoggedIn);
+                                        << "Downloading file failed:\nAborted" << int(FtpCore::LoggedIn) << false;
     }
 
     void testFaults()
@@ -217,6 +230,9 @@ private slots:
         QFETCH(QStringList, faults);
         QFETCH(int, action);
         QFETCH(int, abort);
+        QFETCH(int, error);
+        QFETCH(int, state);
+        QFETCH(bool, active);
         Server server(faults);
         QVERIFY2(server.isRunning(), qPrintable(server.error()));
         QTemporaryDir downloads;
@@ -224,6 +240,8 @@ private slots:
         FtpGuiClient window;
         window.setDownloadFolder(downloads.path());
         window.client()->ftpDevice()->setReplyTimeout(1000);
+        if (active)
+            window.client()->ftpDevice()->setTransferMode(FtpCore::Active);
         auto* tree = window.findChild<QTreeWidget*>();
         // What failed first (a failed Go lists the folder all the same).
         QStringList failures;
@@ -252,7 +270,8 @@ private slots:
             });
         QElapsedTimer clock;
         clock.start();
-        if (action == Server::Login)
+        // Login on an open session closes it first.
+        if (action == Server::Login || action == Server::Close)
             login(window, server.port());
         else if (action == Server::Cd)
             goTo(window, "share");
@@ -262,9 +281,10 @@ private slots:
             TestKit::buttonWithText(&window, action == Server::List ? "Rfr" : "Test")->click();
         QVERIFY(clock.elapsed() < 5000);
         QTEST(failures.value(0), "text");
-        QTEST(int(window.client()->state()), "state");
+        QCOMPARE(int(window.client()->state()), action == Server::Close ? int(FtpCore::LoggedIn) : state);
         QCOMPARE(QDir(downloads.path()).entryList(QDir::Files), QStringList{"big.bin"});
-        QCOMPARE(readFile(downloads.filePath("big.bin")), QByteArray("kept"));
+        const bool bReplaced = action == Server::Get && !error;
+        QCOMPARE(readFile(downloads.filePath("big.bin")), bReplaced ? readFile(server.path("share/big.bin")) : "kept");
 
         // Opened again, the window serves the next command.
         window.show();
@@ -325,24 +345,38 @@ private slots:
 
     void testGallery()
     {
-        if (!TestKit::galleryOnScreen("testGallery", {"ftpguiclient.png", "ftpguiclient-busy.png"}))
+        const QStringList shots{"ftpguiclient.png", "ftpguiclient-folder.png", "ftpguiclient-busy.png"};
+        if (!TestKit::galleryOnScreen("testGallery", shots))
             return;
-        Server server({"--rate", "2000"});
-        QVERIFY(QDir(server.root()).mkpath("Albums") &&
-                writeFile(server.path("Albums/bell.wav"), QByteArray(100000, 'x')));
+        // vsftpd sends 20000 bytes a second: the download below waits.
+        TestKit::VsftpdServer server(20000);
+        QVERIFY2(server.isRunning(), qPrintable(server.error()));
+        QDir root(server.root());
+        QVERIFY(root.mkpath(kWideFolder + "/a folder whose name is long enough to need the room"));
+        QVERIFY(writeFile(server.path(kWideFolder + "/bell.wav"), QByteArray(100000, 'x')));
+        QVERIFY(writeFile(server.path("inner file with a long name.txt"), "x"));
         QTemporaryDir downloads;
         FtpGuiClient window;
         window.setDownloadFolder(downloads.path());
         window.setGeometry(40, 40, 640, 240);
-        login(window, server.port());
+        edits(window).at(0)->setText(QString("127.0.0.1:%1").arg(server.port()));
+        edits(window).at(1)->setText(TestKit::VsftpdServer::user());
+        edits(window).at(2)->setText(TestKit::VsftpdServer::password());
+        TestKit::buttonWithText(&window, "&Login")->click();
         TestKit::buttonWithText(&window, "Rfr")->click();
+        QVERIFY(TestKit::showAndSave(&window, shots.at(0)));
         auto* tree = window.findChild<QTreeWidget*>();
-        emit tree->itemDoubleClicked(itemNamed(tree, "Albums"), 0);
-        QVERIFY(TestKit::showAndSave(&window, "ftpguiclient.png"));
-        // A download from the slow server waits: the buttons are off until the window closes.
+        // Long names are shown whole.
+        const int nLongest = tree->fontMetrics().horizontalAdvance("inner file with a long name.txt");
+        QVERIFY(tree->columnWidth(0) > nLongest + 2 * tree->indentation());
+        emit tree->itemDoubleClicked(itemNamed(tree, kWideFolder), 0);
+        // vsftpd run as the test's user does not chroot: the path is the folder's.
+        QVERIFY(edits(window).at(3)->text().endsWith("/" + kWideFolder));
+        QVERIFY(TestKit::saveShot(&window, shots.at(1)));
+        // The buttons are off until the window closes.
         bool bSaved = false;
         QTimer::singleShot(1000, &window, [&] {
-            bSaved = TestKit::saveShot(&window, "ftpguiclient-busy.png");
+            bSaved = TestKit::saveShot(&window, shots.at(2));
             window.close();
         });
         emit tree->itemDoubleClicked(itemNamed(tree, "bell.wav"), 0);

@@ -33,14 +33,20 @@ LocalFtpServer::LocalFtpServer(const QStringList& arguments, bool bSaysReady, co
             m_strError = "the FTP server did not come up";
         return;
     }
+    if (!waitForPort(address, m_nPort))
+        m_strError = "the FTP server did not come up";
+}
+
+bool LocalFtpServer::waitForPort(const QHostAddress& address, quint16 port)
+{
     for (int n = 0; n < 100; ++n) {
         QTcpSocket probe;
-        probe.connectToHost(address, m_nPort);
+        probe.connectToHost(address, port);
         if (probe.waitForConnected(100))
-            return;
+            return true;
         QThread::msleep(100);
     }
-    m_strError = "the FTP server did not come up";
+    return false;
 }
 
 LocalFtpServer::~LocalFtpServer()

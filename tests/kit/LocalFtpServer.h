@@ -31,6 +31,8 @@ public:
 
     // A port on address (127.0.0.1 unless told) that nothing listens on at the moment.
     static quint16 freePort(const QHostAddress& address = QHostAddress(QHostAddress::LocalHost));
+    // Waits up to 10 s until something accepts connections on address and port.
+    static bool waitForPort(const QHostAddress& address, quint16 port);
 
 protected:
     // Starts python3 with the arguments, the address ("-i"), the port ("-p") and the served folder ("-d"), and waits

@@ -22,12 +22,14 @@ void ScriptedFtpServer::addFaultRows()
     QTest::addColumn<int>("error");
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("state");
+    QTest::addColumn<bool>("active");
     // The client's error kinds and states.
-    const int unknown = 1, late = 3, lost = 4, out = 0, in = 4;
+    const int none = 0, unknown = 1, late = 3, lost = 4, out = 0, in = 4;
     const QString closed = "\nHost 127.0.0.1 closed the connection";
     const QString silent = "\nNo reply from host 127.0.0.1 for 1 s";
     const QString aborted = "Downloading file failed:\nAborted";
-    const QStringList slow{"--rate", "20000", "--abor"};
+    // Servers need not know SYST.
+    const QStringList slow{"--rate", "20000", "--refuse", "SYST", "--abor"};
     const struct
     {
         const char* name;
@@ -35,11 +37,15 @@ void ScriptedFtpServer::addFaultRows()
         int action, abort, error;
         QString text;
         int state;
+        bool active = false;
     } rows[] = {
         {"abort, 426 and 226", slow + QStringList{"426+226"}, Get, 1, unknown, aborted, in},
         {"abort, 226 alone", slow + QStringList{"226"}, Get, 1, unknown, aborted, in},
         {"abort, 426 alone", slow + QStringList{"426"}, Get, 1, unknown, aborted, in},
+        {"abort, 225", slow + QStringList{"225"}, Get, 1, unknown, aborted, in},
         {"abort, no answer", slow + QStringList{"none"}, Get, 1, unknown, aborted, in},
+        {"abort, lines behind ABOR dropped", slow + QStringList{"426+226", "--abor-discards"}, Get, 1, unknown, aborted,
+         in},
         {"abort, no greeting", {"--mute", "greeting"}, Login, 1, unknown, "Connecting to host failed:\nAborted", out},
         {"dropped after USER", {"--drop", "USER"}, Login, 0, lost, "Login failed:" + closed, out},
         {"dropped on CWD", {"--drop", "CWD"}, Cd, 0, lost, "Changing directory failed:" + closed, out},
@@ -62,9 +68,16 @@ void ScriptedFtpServer::addFaultRows()
          in},
         {"no greeting", {"--mute", "greeting"}, Login, 0, late, "Connecting to host failed:" + silent, out},
         {"no answer to CWD", {"--mute", "CWD"}, Cd, 0, late, "Changing directory failed:" + silent, out},
+        {"connection kept after 221", {"--quit-stays"}, Close, 0, none, "", out},
+        {"listing paced by unparsable lines", {"--junk", "5"}, List, 0, none, "", in},
+        {"size with a word", {"--size-words"}, Get, 0, none, "", in},
+        {"file grown after SIZE", {"--grow", "1000"}, Get, 0, none, "", in},
+        {"active listing, replies first", {"--early"}, List, 0, none, "", in, true},
+        {"active download, replies first", {"--early"}, Get, 0, none, "", in, true},
     };
     for (const auto& row : rows)
-        QTest::newRow(row.name) << row.faults << row.action << row.abort << row.error << row.text << row.state;
+        QTest::newRow(row.name) << row.faults << row.action << row.abort << row.error << row.text << row.state
+                                << row.active;
 }
 
 } // namespace TestKit

@@ -12,15 +12,16 @@ class ScriptedFtpServer : public LocalFtpServer
 {
 public:
     // What a fault row does: a blocking client's call, or the test window's button for it.
-    enum Action { Login, Cd, List, Get, Put };
+    enum Action { Login, Cd, List, Get, Put, Close };
 
     // faults: the script's options, for example {"--abor", "226"} or {"--drop", "RETR:50000"}. The folder holds
     // "share/big.bin", 100000 bytes.
     explicit ScriptedFtpServer(const QStringList& faults = {});
 
     // Adds the columns faults, action, abort (1: 200 ms into the action), error and text (the client's error kind
-    // and string, with a reply timeout of 1 s), state (the connection state after it), and a row for each fault.
-    // Get fetches "big.bin" from inside "share", the others start at "/".
+    // and string, empty without an error, with a reply timeout of 1 s), state (the connection state after it),
+    // active (transfers in active mode), and a row for each fault. Get fetches "big.bin" from inside "share", the
+    // others start at "/"; a Get without an error replaces the local file with the server's.
     static void addFaultRows();
 };
 

@@ -1,12 +1,20 @@
 #!/usr/bin/env python3
 """An FTP server for the FTP client's tests that misbehaves as told, each fault once in the server's life.
 
-Serves the folder -d to any user on -i (127.0.0.1 only) port -p, in passive mode, and says "listening" once it
-does. It ends when its standard input closes (the test has gone), and every wait is bounded. Faults:
+Serves the folder -d to any user on -i (127.0.0.1 only) port -p, in passive or active mode (data connections only
+to 127.0.0.1), and says "listening" once it does. It ends when its standard input closes (the test has gone), and
+every wait is bounded. Faults:
   --drop CMD       on CMD close the control connection without a reply
   --drop CMD:N     during the transfer of RETR, LIST or STOR, close both connections after N bytes
   --cut N:CODE     RETR sends N bytes, closes the data connection and replies CODE (226 or 426)
-  --abor MODE      answer ABOR during a transfer with 426+226 (the default), 226, 426 or none
+  --abor MODE      answer ABOR during a transfer with 426+226 (the default), 226, 426, 225 or none
+  --abor-discards  lines that came behind ABOR during a transfer are dropped unread
+  --refuse CMD     answer CMD with 502
+  --quit-stays     answer QUIT with 221 and keep the connection open
+  --junk N         LIST sends N unparsable lines first, JUNK_PACE apart
+  --size-words     answer SIZE with "213 N bytes"
+  --grow N         RETR adds N bytes to the file before sending it
+  --early          in active mode send the transfer's 150 and 226 first and connect EARLY_LEAD later
   --mute CMD       from CMD on answer nothing; "greeting" sends not even the greeting
   --rate N         send downloads at N bytes a second
 """
@@ -23,6 +31,8 @@ IDLE = 60  # seconds a connection may stay silent
 WAIT = 10  # seconds for a data connection or a transfer step
 ABOR_WAIT = 1  # seconds to wait for ABOR after a client dropped the data connection
 LIFETIME = 900  # seconds the server lives at the most
+JUNK_PACE = 0.3  # seconds between unparsable listing lines
+EARLY_LEAD = 0.2  # seconds the replies of an active transfer go ahead of its connection
 
 fired = set()
 # Commands that always get the same answer.
@@ -44,6 +54,7 @@ class Session:
         self.buffer = b""
         self.cwd = "/"
         self.listener = None
+        self.active = None
         self.drop_cmd, _, drop_bytes = (args.drop or "").partition(":")
         self.drop_bytes = int(drop_bytes) if drop_bytes else None
 
@@ -85,7 +96,9 @@ class Session:
                 if cmd == self.drop_cmd and self.drop_bytes is None and once("drop"):
                     return
                 handler = getattr(self, "ftp_" + cmd, None)
-                if cmd in ANSWERS:
+                if cmd == self.args.refuse:
+                    self.reply("502 Command not implemented.")
+                elif cmd in ANSWERS:
                     self.reply(ANSWERS[cmd])
                 elif handler is None:
                     self.reply("502 Command not implemented.")
@@ -100,7 +113,7 @@ class Session:
 
     def ftp_QUIT(self, arg):
         self.reply("221 Goodbye.")
-        return False
+        return self.args.quit_stays
 
     def ftp_ABOR(self, arg):
         if self.args.abor != "none":
@@ -120,11 +133,17 @@ class Session:
     def ftp_SIZE(self, arg):
         local = self.local(arg)[1]
         if os.path.isfile(local):
-            self.reply("213 %d" % os.path.getsize(local))
+            self.reply("213 %d%s" % (os.path.getsize(local), " bytes" if self.args.size_words else ""))
         else:
             self.reply("550 No such file.")
 
+    def ftp_PORT(self, arg):
+        fields = arg.split(",")
+        self.active = ("127.0.0.1", int(fields[4]) * 256 + int(fields[5]))
+        self.reply("200 PORT command successful.")
+
     def ftp_PASV(self, arg):
+        self.active = None
         if self.listener:
             self.listener.close()
         self.listener = socket.socket()
@@ -136,7 +155,10 @@ class Session:
 
     def data_connection(self):
         try:
-            sock = self.listener.accept()[0] if self.listener else None
+            if self.active:
+                sock = socket.create_connection(self.active, WAIT)
+            else:
+                sock = self.listener.accept()[0] if self.listener else None
         except OSError:
             sock = None
         if sock is None:
@@ -153,13 +175,17 @@ class Session:
             path = os.path.join(local, name)
             kind = "drwxr-xr-x" if os.path.isdir(path) else "-rw-r--r--"
             lines += "%s 1 ftp ftp %d Jan 01  2020 %s\r\n" % (kind, os.path.getsize(path), name)
-        return self.send("LIST", lines.encode())
+        junk = self.args.junk if once("junk") else 0
+        return self.send("LIST", lines.encode(), junk=junk)
 
     def ftp_RETR(self, arg):
         local = self.local(arg)[1]
         if not os.path.isfile(local):
             self.reply("550 No such file.")
             return None
+        if self.args.grow and once("grow"):
+            with open(local, "ab") as target:
+                target.write(b"g" * self.args.grow)
         with open(local, "rb") as source:
             payload = source.read()
         final = "226 Transfer complete."
@@ -169,7 +195,13 @@ class Session:
             final = code + (" Transfer complete." if code == "226" else " Connection closed; transfer aborted.")
         return self.send("RETR", payload, final)
 
-    def send(self, cmd, payload, final="226 Transfer complete."):
+    def send(self, cmd, payload, final="226 Transfer complete.", junk=0):
+        if self.args.early and self.active:
+            self.reply("150 Data connection follows.", final)
+            time.sleep(EARLY_LEAD)
+            with socket.create_connection(self.active, WAIT) as sock:
+                sock.sendall(payload)
+            return None
         sock = self.data_connection()
         if sock is None:
             return None
@@ -177,6 +209,9 @@ class Session:
         step = max(1, self.args.rate // 10) if self.args.rate else 65536
         sent = 0
         try:
+            for _ in range(junk):
+                sock.sendall(b"this line is no listing\r\n")
+                time.sleep(JUNK_PACE)
             while sent < len(payload):
                 if drop_at is not None and sent >= drop_at and once("drop"):
                     sock.close()
@@ -203,6 +238,10 @@ class Session:
             self.buffer += self.conn.recv(4096)
         if self.buffer.upper().startswith(b"ABOR\r\n"):
             self.buffer = self.buffer[6:]
+            if self.args.abor_discards:
+                self.buffer = b""
+                while select.select([self.conn], [], [], 0)[0] and self.conn.recv(4096):
+                    pass
             return True
         return False
 
@@ -213,7 +252,8 @@ class Session:
             return None
         mode = self.args.abor if once("abor") else "426+226"
         lines = {"426+226": ["426 Transfer aborted.", "226 ABOR command successful."],
-                 "226": ["226 ABOR command successful."], "426": ["426 Transfer aborted."], "none": []}
+                 "226": ["226 ABOR command successful."], "426": ["426 Transfer aborted."],
+                 "225": ["225 ABOR command successful."], "none": []}
         self.reply(*lines[mode])
         return None
 
@@ -251,7 +291,14 @@ def main():
     parser.add_argument("-d", required=True)
     parser.add_argument("--drop")
     parser.add_argument("--cut")
-    parser.add_argument("--abor", default="426+226", choices=["426+226", "226", "426", "none"])
+    parser.add_argument("--abor", default="426+226", choices=["426+226", "226", "426", "225", "none"])
+    parser.add_argument("--abor-discards", action="store_true")
+    parser.add_argument("--refuse")
+    parser.add_argument("--quit-stays", action="store_true")
+    parser.add_argument("--junk", type=int, default=0)
+    parser.add_argument("--size-words", action="store_true")
+    parser.add_argument("--grow", type=int, default=0)
+    parser.add_argument("--early", action="store_true")
     parser.add_argument("--mute")
     parser.add_argument("--rate", type=int, default=0)
     args = parser.parse_args()

@@ -90,10 +90,8 @@ public:
     // "data:image/<format>;base64,<bytes>"; quality -1 is the encoder's default.
     static QString imageToBase64(const QImage& image, const QString& format, const int& quality);
     // The picture of a data URL; a null image when a marker is missing, the bytes do not decode or their header
-    // announces no size or one beyond Xani::MaxFramePixels.
+    // announces no size or one beyond PictureLimits::MaxFramePixels.
     static QImage imageFromBase64(const QString& text);
-    // The pixels a picture's header announces, read without decoding it; -1 when it announces no size.
-    static qint64 announcedPixels(const QByteArray& picture, const QString& format);
     // The picture as it comes back from encoding with format and quality.
     static QImage realPreview(const QImage& image, const QString& format, const int& quality);
 

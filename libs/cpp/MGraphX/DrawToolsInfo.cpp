@@ -1,12 +1,11 @@
 #include "DrawTools.h"
 
-#include "Xani.h"
+#include "PictureLimits.h"
 
 #include <MTools/Base64.h>
 
 #include <QBuffer>
 #include <QFontMetrics>
-#include <QImageReader>
 #include <QPainter>
 #include <QRadialGradient>
 
@@ -74,20 +73,10 @@ QImage DrawTools::imageFromBase64(const QString& text)
         return QImage();
     const QString format = text.mid(formatStart, data - formatStart);
     const QByteArray bytes = MTools::Base64::decodeQByteArray(text.mid(data + dataMark.size()));
-    // The decoder trusts the header's size: a few bytes could make it allocate gigabytes.
-    const qint64 nPixels = announcedPixels(bytes, format);
-    if (nPixels < 0 || nPixels > Xani::MaxFramePixels)
+    const qint64 nPixels = PictureLimits::announcedPixels(bytes, format);
+    if (nPixels < 0 || nPixels > PictureLimits::MaxFramePixels)
         return QImage();
     return QImage::fromData(bytes, format.toLatin1().constData());
-}
-
-qint64 DrawTools::announcedPixels(const QByteArray& picture, const QString& format)
-{
-    QBuffer buffer;
-    buffer.setData(picture);
-    buffer.open(QIODevice::ReadOnly);
-    const QSize size = QImageReader(&buffer, format.toLatin1()).size();
-    return size.isValid() ? qint64(size.width()) * size.height() : -1;
 }
 
 QImage DrawTools::realPreview(const QImage& image, const QString& format, const int& quality)

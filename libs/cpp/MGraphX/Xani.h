@@ -15,10 +15,6 @@ class Xani : public QObject, public QImage
     Q_OBJECT
 
 public:
-    // What one load may decode: the pixels of one frame (for example 8192 x 4096) and of all frames together.
-    static constexpr qint64 MaxFramePixels = 8192 * 4096;
-    static constexpr qint64 MaxLoadPixels = 4 * MaxFramePixels;
-
     // The path is not read; load() reads a file.
     explicit Xani(const QString& path = QString(), QObject* parent = nullptr);
     // Copies loop, frame duration and frames; starts at frame 0 with no file name and a null picture.
@@ -50,7 +46,7 @@ public:
     // Writes the animation file; false when a frame cannot be encoded or the file cannot be written.
     bool save(const QString& path, int quality = -1);
     // Reads an animation file's loop, frame duration and frames; false for a malformed file or one whose pictures
-    // would decode beyond MaxFramePixels or MaxLoadPixels (nothing changes then; nothing is decoded in that case).
+    // would decode beyond PictureLimits (nothing changes then; nothing is decoded in that case).
     bool load(const QString& path);
     void setXml(const QString& xml);
 

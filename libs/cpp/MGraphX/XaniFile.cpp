@@ -1,6 +1,6 @@
 #include "Xani.h"
 
-#include "DrawTools.h"
+#include "PictureLimits.h"
 
 #include <QBuffer>
 #include <QHash>
@@ -126,11 +126,11 @@ bool readFrames(const QString& xml, const QByteArray& pictures, QVector<XaniImag
         frame.setBackground(image.value(QStringLiteral("background")) == QLatin1String("true"));
         frame.setStart(start + sm_nHeaderSize);
         frame.setSize(size);
-        const qint64 nFramePixels = DrawTools::announcedPixels(storedPicture(frame, pictures), frame.format());
+        const qint64 nFramePixels = PictureLimits::announcedPixels(storedPicture(frame, pictures), frame.format());
         if (nFramePixels < 0)
             return false;
         nPixels += nFramePixels;
-        if (nFramePixels > Xani::MaxFramePixels || nPixels > Xani::MaxLoadPixels) {
+        if (nFramePixels > PictureLimits::MaxFramePixels || nPixels > PictureLimits::MaxLoadPixels) {
             qWarning() << "Xani: the pictures would decode beyond the limit of one load";
             return false;
         }

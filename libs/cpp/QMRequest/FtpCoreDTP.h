@@ -41,12 +41,15 @@ public:
     void waitForConnection();
 
     QAbstractSocket::SocketState state() const;
+    // A data connection is open, or in active mode one is still awaited.
+    bool isInUse() const { return state() != QAbstractSocket::UnconnectedState || m_listener.isListening(); }
     qint64 bytesAvailable() const;
     qint64 read(char* data, qint64 maxlen);
     QByteArray readAll();
     // Bytes of the download so far, those not yet read included.
     qint64 bytesReceived() const { return m_nBytesDone + m_bytesLeftOver.size(); }
 
+    // Also stops waiting for an active-mode connection.
     void abortConnection();
 
     // One listing line (Unix or DOS form, Latin-1 or UTF-8) to an entry; false when the line is neither, or names
@@ -61,6 +64,8 @@ signals:
     void readyRead();
     void dataTransferProgress(qint64, qint64);
     void connectState(int);
+    // Bytes came in or went out on the data connection.
+    void dataMoved();
 
 public slots:
     void writeData();

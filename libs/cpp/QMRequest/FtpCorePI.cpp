@@ -48,8 +48,7 @@ FtpCorePI::FtpCorePI(QObject* parent) : QObject(parent), m_dtp(this)
     connect(&m_replyTimer, SIGNAL(timeout()), this, SLOT(slotReplyTimeout()));
     connect(&m_commandSocket, SIGNAL(readyRead()), &m_replyTimer, SLOT(start()));
     connect(&m_commandSocket, SIGNAL(bytesWritten(qint64)), &m_replyTimer, SLOT(start()));
-    connect(&m_dtp, SIGNAL(dataTransferProgress(qint64, qint64)), &m_replyTimer, SLOT(start()));
-    connect(&m_dtp, SIGNAL(listInfo(QMRequest::UrlInfo)), &m_replyTimer, SLOT(start()));
+    connect(&m_dtp, SIGNAL(dataMoved()), &m_replyTimer, SLOT(start()));
     connect(&m_commandSocket, SIGNAL(hostFound()), this, SLOT(hostFound()));
     connect(&m_commandSocket, SIGNAL(connected()), this, SLOT(connected()));
     connect(&m_commandSocket, SIGNAL(disconnected()), this, SLOT(connectionClosed()));
@@ -69,7 +68,7 @@ void FtpCorePI::connectToHost(const QString& host, quint16 port)
 {
     resetConnection();
     m_bConnecting = true;
-    emit connectState(1);
+    emit connectState(FtpCore::HostLookup);
     m_features = FeaturesUnknown;
     m_bFeatureProbe = false;
     const QVariant session = property("_q_networksession");
@@ -100,7 +99,7 @@ void FtpCorePI::resetConnection()
 void FtpCorePI::dropConnection()
 {
     resetConnection();
-    emit connectState(0);
+    emit connectState(FtpCore::Unconnected);
 }
 
 bool FtpCorePI::commandWaits() const
@@ -109,7 +108,7 @@ bool FtpCorePI::commandWaits() const
            (m_nState == Waiting && !m_strCurrentCmd.startsWith(QLatin1String("QUIT")));
 }
 
-void FtpCorePI::loseConnection(int kind, const QString& text)
+void FtpCorePI::loseConnection(FtpCore::Error kind, const QString& text)
 {
     const bool bReport = commandWaits();
     dropConnection();
@@ -119,10 +118,16 @@ void FtpCorePI::loseConnection(int kind, const QString& text)
 
 void FtpCorePI::slotReplyTimeout()
 {
+    // A server that leaves ABOR unanswered may still answer the marker.
+    if (m_nAbortState == AbortSent) {
+        sendAbortMarker();
+        return;
+    }
+    // Beyond commandWaits(): an unanswered QUIT or abort marker fails no command, but the connection must still go.
     if (commandWaits() || m_nState == Waiting || m_nAbortState != AbortNone)
-        loseConnection(3, trFtp("No reply from host %1 for %2 s")
-                              .arg(m_commandSocket.peerName())
-                              .arg(m_replyTimer.interval() / 1000.0));
+        loseConnection(FtpCore::ConnectionRefused, trFtp("No reply from host %1 for %2 s")
+                                                       .arg(m_commandSocket.peerName())
+                                                       .arg(m_replyTimer.interval() / 1000.0));
 }
 
 bool FtpCorePI::sendCommands(const QStringList& lines)
@@ -130,7 +135,7 @@ bool FtpCorePI::sendCommands(const QStringList& lines)
     if (!m_pendingCommands.isEmpty())
         return false;
     if (m_commandSocket.state() != QAbstractSocket::ConnectedState || m_nState != Idle) {
-        emit error(4, trFtp("Not connected"));
+        emit error(FtpCore::NotConnected, trFtp("Not connected"));
         return true;
     }
     m_pendingCommands = lines;
@@ -153,7 +158,8 @@ bool FtpCorePI::checkEncodable()
     for (const QString& line : qAsConst(m_pendingCommands)) {
         if (!fitsLatin1(line)) {
             m_pendingCommands.clear();
-            emit error(1, trFtp("The server does not announce UTF8, so names outside Latin-1 cannot be sent"));
+            emit error(FtpCore::UnknownError,
+                       trFtp("The server does not announce UTF8, so names outside Latin-1 cannot be sent"));
             return false;
         }
     }
@@ -165,7 +171,8 @@ bool FtpCorePI::readReplyLine(QString* line)
     // readLine stops one short of its limit: a result longer than the bound means the line is.
     const QByteArray bytes = m_commandSocket.readLine(kMaxLineBytes + 2);
     if (bytes.size() > kMaxLineBytes) {
-        loseConnection(1, trFtp("The server sent a reply line longer than %1 bytes").arg(kMaxLineBytes));
+        loseConnection(FtpCore::UnknownError,
+                       trFtp("The server sent a reply line longer than %1 bytes").arg(kMaxLineBytes));
         return false;
     }
     const int nZero = bytes.indexOf('\0');
@@ -188,7 +195,7 @@ void FtpCorePI::abort()
     m_pendingCommands.clear();
     m_bFeatureProbe = false;
     // Unless nothing is on its way, or nobody is there to answer. Servers answer the aborted line and ABOR with one
-    // reply or two, so the SYST behind ABOR marks the end.
+    // reply or two, and some drop what comes behind ABOR while they abort: the marker goes once an answer is in.
     if (m_nAbortState == AbortNone && !m_strCurrentCmd.isEmpty() &&
         m_commandSocket.state() == QAbstractSocket::ConnectedState) {
         m_nAbortState = AbortSent;
@@ -199,37 +206,44 @@ void FtpCorePI::abort()
             m_bWaitForDtpToClose = false;
             m_strReplyText.clear();
         }
-        m_commandSocket.write("ABOR\r\nSYST\r\n");
+        m_commandSocket.write("ABOR\r\n");
     }
     // The command's data goes with it.
     m_dtp.abortConnection();
 }
 
-void FtpCorePI::hostFound() { emit connectState(2); }
+void FtpCorePI::sendAbortMarker()
+{
+    // NOOP is in every server's minimum and answers 200, which neither the aborted line nor ABOR gets.
+    m_nAbortState = MarkerSent;
+    m_commandSocket.write("NOOP\r\n");
+}
+
+void FtpCorePI::hostFound() { emit connectState(FtpCore::Connecting); }
 
 void FtpCorePI::connected()
 {
     m_nState = Begin;
     m_commandSocket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
-    emit connectState(3);
+    emit connectState(FtpCore::Connected);
 }
 
 void FtpCorePI::connectionClosed()
 {
-    loseConnection(4, trFtp("Host %1 closed the connection").arg(m_commandSocket.peerName()));
+    loseConnection(FtpCore::NotConnected, trFtp("Host %1 closed the connection").arg(m_commandSocket.peerName()));
 }
 
-void FtpCorePI::delayedCloseFinished() { emit connectState(0); }
+void FtpCorePI::delayedCloseFinished() { emit connectState(FtpCore::Unconnected); }
 
 void FtpCorePI::error(QAbstractSocket::SocketError e)
 {
     const QString peer = m_commandSocket.peerName();
     if (e == QAbstractSocket::ConnectionRefusedError)
-        loseConnection(3, trFtp("Connection refused to host %1").arg(peer));
+        loseConnection(FtpCore::ConnectionRefused, trFtp("Connection refused to host %1").arg(peer));
     else if (e == QAbstractSocket::HostNotFoundError)
-        loseConnection(2, trFtp("Host %1 not found").arg(peer));
+        loseConnection(FtpCore::HostNotFound, trFtp("Host %1 not found").arg(peer));
     else if (e == QAbstractSocket::SocketTimeoutError)
-        loseConnection(3, trFtp("Connection timed out to host %1").arg(peer));
+        loseConnection(FtpCore::ConnectionRefused, trFtp("Connection timed out to host %1").arg(peer));
 }
 
 void FtpCorePI::readyRead()
@@ -246,7 +260,7 @@ void FtpCorePI::readyRead()
                 return line.length() > n && line.at(n) >= QLatin1Char(low) && line.at(n) <= QLatin1Char(high);
             };
             if (!digit(0, '1', '5') || !digit(1, '0', '5') || !digit(2, '0', '9')) {
-                loseConnection(1, trFtp("The server sent a malformed reply"));
+                loseConnection(FtpCore::UnknownError, trFtp("The server sent a malformed reply"));
                 return;
             }
             for (int n = 0; n < 3; ++n)
@@ -261,7 +275,8 @@ void FtpCorePI::readyRead()
             else
                 m_strReplyText += line;
             if (m_strReplyText.size() > kMaxReplyChars) {
-                loseConnection(1, trFtp("The server sent a reply longer than %1 characters").arg(kMaxReplyChars));
+                loseConnection(FtpCore::UnknownError,
+                               trFtp("The server sent a reply longer than %1 characters").arg(kMaxReplyChars));
                 return;
             }
             if (!m_commandSocket.canReadLine())
@@ -280,7 +295,8 @@ void FtpCorePI::readyRead()
             return;
     }
     if (m_commandSocket.bytesAvailable() > kMaxLineBytes)
-        loseConnection(1, trFtp("The server sent a reply line longer than %1 bytes").arg(kMaxLineBytes));
+        loseConnection(FtpCore::UnknownError,
+                       trFtp("The server sent a reply line longer than %1 bytes").arg(kMaxLineBytes));
 }
 
 bool FtpCorePI::processReply()
@@ -288,8 +304,12 @@ bool FtpCorePI::processReply()
     const int nCode = 100 * m_replyCode[0] + 10 * m_replyCode[1] + m_replyCode[2];
 
     if (m_nAbortState == AbortSent) {
-        // Only SYST's answer counts; the next command's lines go once it has come.
-        if (nCode == 215) {
+        sendAbortMarker();
+        return true;
+    }
+    if (m_nAbortState == MarkerSent) {
+        // Only the marker's answer counts; the next command's lines go once it has come.
+        if (nCode == 200) {
             m_nAbortState = AbortNone;
             if (!m_pendingCommands.isEmpty())
                 startNextCmd();
@@ -297,8 +317,8 @@ bool FtpCorePI::processReply()
         return true;
     }
 
-    if ((nCode == 226 || (nCode == 250 && m_strCurrentCmd.startsWith(QLatin1String("RETR")))) &&
-        m_dtp.state() != QAbstractSocket::UnconnectedState) {
+    // The transfer's end waits for its data connection, in active mode for one not yet accepted too.
+    if ((nCode == 226 || (nCode == 250 && m_strCurrentCmd.startsWith(QLatin1String("RETR")))) && m_dtp.isInUse()) {
         m_bWaitForDtpToClose = true;
         return false;
     }
@@ -346,6 +366,10 @@ bool FtpCorePI::processReply()
 
     if (m_bRawCommand) {
         m_bRawCommand = false;
+    } else if (m_strCurrentCmd.startsWith(QLatin1String("QUIT")) && m_replyCode[0] != 1) {
+        // The session ends with the answer: a server need not close the connection after it.
+        dropConnection();
+        return true;
     } else if (nCode == 227) {
         // Only the port is taken: the announced address could point the data connection at any other host.
         static const QRegularExpression address(QStringLiteral("(\\d+),(\\d+),(\\d+),(\\d+),(\\d+),(\\d+)"));
@@ -368,17 +392,26 @@ bool FtpCorePI::processReply()
         if (m_strCurrentCmd.startsWith(QLatin1String("USER ")) && !m_pendingCommands.isEmpty() &&
             m_pendingCommands.first().startsWith(QLatin1String("PASS ")))
             m_pendingCommands.removeFirst();
-        emit connectState(4);
+        // Whether names are UTF-8 must be known before the first listing.
+        if (m_features == FeaturesUnknown && !m_bFeatureProbe) {
+            m_bFeatureProbe = true;
+            m_pendingCommands.prepend(QStringLiteral("FEAT\r\n"));
+        }
+        emit connectState(FtpCore::LoggedIn);
     } else if (nCode == 213) {
         if (m_strCurrentCmd.startsWith(QLatin1String("SIZE "))) {
-            m_dtp.setBytesTotal(m_strReplyText.simplified().toLongLong());
+            // Anything but a plain number tells no size.
+            bool bNumber = false;
+            const qint64 nSize = m_strReplyText.trimmed().toLongLong(&bNumber);
+            const bool bKnown = bNumber && nSize >= 0;
+            m_dtp.setBytesTotal(bKnown ? nSize : 0);
             // Text transfers may change line ends, so only a binary one is held to the size.
-            if (m_bBinary)
-                m_nAnnouncedSize = m_strReplyText.simplified().toLongLong();
+            if (m_bBinary && bKnown)
+                m_nAnnouncedSize = nSize;
         }
     } else if (m_nState == Success && m_strCurrentCmd.startsWith(QLatin1String("RETR ")) &&
-               m_dtp.errorMessage().isNull() && m_nAnnouncedSize >= 0 && m_dtp.bytesReceived() != m_nAnnouncedSize) {
-        // A download cut short must not pass for the whole file.
+               m_dtp.errorMessage().isNull() && m_nAnnouncedSize >= 0 && m_dtp.bytesReceived() < m_nAnnouncedSize) {
+        // A download cut short must not pass for the whole file; one that grew meanwhile lost nothing.
         m_nState = Failure;
         strFailure =
             trFtp("The server announced %1 bytes but sent %2").arg(m_nAnnouncedSize).arg(m_dtp.bytesReceived());
@@ -395,7 +428,7 @@ bool FtpCorePI::processReply()
         if (!m_dtp.errorMessage().isNull()) {
             const QString text = m_dtp.errorMessage();
             m_dtp.clearError();
-            emit error(1, text);
+            emit error(FtpCore::UnknownError, text);
         }
         startNextCmd();
         break;
@@ -408,7 +441,7 @@ bool FtpCorePI::processReply()
             m_pendingCommands.prepend(QStringLiteral("PORT\r\n"));
         } else {
             m_dtp.clearError();
-            emit error(1, strFailure);
+            emit error(FtpCore::UnknownError, strFailure);
         }
         if (m_nState != Waiting) {
             m_nState = Idle;
@@ -488,7 +521,7 @@ void FtpCorePI::dtpConnectState(int s)
     case FtpCoreDTP::CsConnectionRefused:
         // A failed data connection must not leave later commands waiting for it.
         m_bWaitForDtpToConnect = false;
-        emit error(3, trFtp("Connection refused for data connection"));
+        emit error(FtpCore::ConnectionRefused, trFtp("Connection refused for data connection"));
         if (m_nState != Waiting)
             startNextCmd();
         return;

@@ -2,6 +2,7 @@
 // Control connection of the FTP client: sends one command's lines, reads and classifies replies, drives the data
 // connection.
 
+#include "FtpCore.h"
 #include "FtpCoreDTP.h"
 
 #include <QAbstractSocket>
@@ -18,8 +19,9 @@ class FtpCorePI : public QObject
     Q_OBJECT
 
 public:
-    // After ABOR every reply is passed over until the answer to the SYST sent behind it.
-    enum AbortState { AbortNone = 0, AbortSent = 1 };
+    // After ABOR every reply is passed over: the first one to come sends the marker (NOOP), whose 200 ends the
+    // abort.
+    enum AbortState { AbortNone = 0, AbortSent = 1, MarkerSent = 2 };
 
     explicit FtpCorePI(QObject* parent = nullptr);
     ~FtpCorePI() override;
@@ -67,7 +69,7 @@ private slots:
 
 private:
     enum State { Begin = 0, Idle = 1, Waiting = 2, Success = 3, Failure = 4 };
-    // What the FEAT reply told; asked for only when a line needs more than ASCII.
+    // What the FEAT reply told; asked for right after the login, or before it when a line needs more than ASCII.
     enum Features { FeaturesUnknown, FeaturesPlain, FeaturesUtf8 };
 
     bool processReply();
@@ -79,7 +81,9 @@ private:
     // True while the lines of a command wait for the server (a QUIT excepted: the server may just close).
     bool commandWaits() const;
     // Drops the connection; error(kind, text) follows when a command waited.
-    void loseConnection(int kind, const QString& text);
+    void loseConnection(FtpCore::Error kind, const QString& text);
+    // Sends the line whose answer ends an abort.
+    void sendAbortMarker();
     // Aborts the control socket without its signals and forgets the lines, the reply and the data connection.
     void resetConnection();
 

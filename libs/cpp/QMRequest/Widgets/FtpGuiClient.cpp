@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -81,6 +82,10 @@ FtpGuiClient::FtpGuiClient(QWidget* parent)
     m_pledHost->setPlaceholderText(tr("host or host:port"));
     m_pledPassword->setEchoMode(QLineEdit::Normal);
     m_ptrwEntries->setHeaderLabels({tr("Name"), tr("LastModified")});
+    // The name gets the room the window has.
+    m_ptrwEntries->header()->setStretchLastSection(false);
+    m_ptrwEntries->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    m_ptrwEntries->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
 
     QHBoxLayout* phblLogin = newRow();
     phblLogin->addWidget(new QLabel(tr("Host:"), this));
@@ -165,8 +170,8 @@ void FtpGuiClient::slotLogin()
     const Command command(this);
     if (!command.goesOn())
         return;
-    // Whatever the session was doing ends here.
-    m_pClient->abort();
+    // An open session is closed first. None of its commands can be waiting (the window takes none meanwhile), and
+    // settings queued on the client itself, such as the transfer mode, go on with the new login.
     const FtpCore::State state = m_pClient->state();
     if (state == FtpCore::Connected || state == FtpCore::LoggedIn) {
         m_pClient->close();
@@ -200,6 +205,8 @@ void FtpGuiClient::cdAndRefresh(const QString& dir, bool bShowPath)
     if (!command.goesOn())
         return;
     m_pClient->cd(dir);
+    if (command.goesOn() && m_bLastError)
+        qWarning() << "FtpGuiClient: changing directory failed:" << dir << m_pClient->ftpDevice()->errorString();
     const QString strPath = bShowPath && command.goesOn() && !m_bLastError ? m_pClient->currentDir() : QString();
     if (!command.goesOn())
         return;

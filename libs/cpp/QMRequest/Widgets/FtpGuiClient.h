@@ -31,12 +31,13 @@ public:
 
 public slots:
     // Connects to the host ("name", "name:port", an IPv6 address, "[v6]" or "[v6]:port"; port 21 by default) and
-    // logs in, ending whatever the session was doing and closing it first.
+    // logs in, closing an open session first.
     void slotLogin();
     void slotGo();
     void slotCd(const QString& dir);
     // Enters a folder (or "..") and shows its path, or downloads a file; a download replaces a local file only when
-    // it completed.
+    // it completed. A failure shows nothing in the window: the client's error text goes to the diagnostic output, as
+    // for Go.
     void slotItemDoubleClicked(QTreeWidgetItem* item, int column);
     void slotRefresh();
     // Uploads "!!!TESTTEST!!!" as "TestFile.txt" into the current folder.
