@@ -6,6 +6,8 @@
 
 namespace {
 
+constexpr int kMaxParts = 64; // each part is a thread of its own
+
 bool parseNumber(const std::string& text, long* value)
 {
     if (text.empty())
@@ -100,7 +102,8 @@ bool parseOptions(int argc, char** argv, Options* options, std::string* error)
     }
     if (options->input.empty() || options->output.empty()) {
         *error = "usage: afconvert INPUT -o OUTPUT [-q 0..127] [-b BITS_PER_SECOND] [-f m4af] [-d aac] [--gain DB] "
-                 "[--parts 1..64]";
+                 "[--parts 1.." +
+                 std::to_string(kMaxParts) + "]";
         return false;
     }
     return true;

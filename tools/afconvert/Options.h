@@ -13,7 +13,5 @@ struct Options
     int parts = 1;         // stretches of the input encoded at once, each on its own thread
 };
 
-constexpr int kMaxParts = 64;
-
 // Parses argv; on a usage error returns false and leaves the reason in *error.
 bool parseOptions(int argc, char** argv, Options* options, std::string* error);
