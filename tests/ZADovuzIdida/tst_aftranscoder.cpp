@@ -4,6 +4,7 @@
 #include <ZADovuzIdida/AFTransCoder.h>
 #include <ZADovuzIdida/ProcessGroups.h>
 
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <thread>
@@ -51,28 +52,40 @@ private slots:
         QTest::addColumn<QString>("output");
         QTest::addColumn<int>("quality");
         QTest::addColumn<int>("bitrate");
+        QTest::addColumn<int>("parts");
         QTest::newRow("defaults") << "/tmp/in.wav"
-                                  << "/tmp/out.m4a" << -1 << -1;
+                                  << "/tmp/out.m4a" << -1 << -1 << -1;
         QTest::newRow("blanks") << "/tmp/my folder/a b.wav"
-                                << "/tmp/other folder/c d.m4a" << 0 << 16000;
+                                << "/tmp/other folder/c d.m4a" << 0 << 16000 << -1;
         QTest::newRow("quotes") << "/tmp/say \"hi\".wav"
-                                << "/tmp/it's \"here\".m4a" << 64 << 256000;
-        QTest::newRow("unicode") << QString::fromUtf8("/tmp/Ünïcødé ♪.wav") << "/tmp/out.m4a" << 127 << 320000;
+                                << "/tmp/it's \"here\".m4a" << 64 << 256000 << -1;
+        QTest::newRow("unicode") << QString::fromUtf8("/tmp/Ünïcødé ♪.wav") << "/tmp/out.m4a" << 127 << 320000 << -1;
+        QTest::newRow("one part") << "/tmp/in.wav"
+                                  << "/tmp/out.m4a" << -1 << -1 << 1;
+        QTest::newRow("six parts") << "/tmp/in.wav"
+                                   << "/tmp/out.m4a" << -1 << -1 << 6;
     }
 
-    // The tool gets input, -o, output, -q, quality, -b, bit rate, -f m4af, -d aac, each intact.
+    // The tool gets input, -o, output, -q, quality, -b, bit rate, -f m4af, -d aac, each intact, and a part count only
+    // above one.
     void testArguments()
     {
         QFETCH(QString, input);
         QFETCH(QString, output);
         QFETCH(int, quality);
         QFETCH(int, bitrate);
+        QFETCH(int, parts);
         qputenv("PATH", (path("fake") + ":").toLocal8Bit() + m_baPath);
         AFTransCoder coder;
         if (quality >= 0)
             coder.setQuality(quality);
         if (bitrate >= 0)
             coder.setBitrate(bitrate);
+        if (parts >= 0)
+            coder.setParts(parts);
+        if (parts > 1)
+            QTest::ignoreMessage(QtDebugMsg,
+                                 QRegularExpression("^COMMAND: afconvert .* --parts " + QString::number(parts) + "$"));
         coder.convert(input, output);
         QList<QByteArray> entries = MediaKit::readAll(path("args")).split('\0');
         QVERIFY(QFile::remove(path("args")));
@@ -82,7 +95,8 @@ private slots:
             args << QString::fromUtf8(entry);
         const QString q = QString::number(quality >= 0 ? quality : 127);
         const QString b = QString::number(bitrate >= 0 ? bitrate : 128000);
-        QCOMPARE(args, QStringList({input, "-o", output, "-q", q, "-b", b, "-f", "m4af", "-d", "aac"}));
+        const QStringList split = parts > 1 ? QStringList{"--parts", QString::number(parts)} : QStringList();
+        QCOMPARE(args, QStringList({input, "-o", output, "-q", q, "-b", b, "-f", "m4af", "-d", "aac"}) + split);
     }
 
     // With the project's tool: a real M4A appears, a failed run leaves nothing.

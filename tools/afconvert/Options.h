@@ -1,5 +1,5 @@
 #pragma once
-// Command line of afconvert: input, output, quality, bit rate, file type, data format and gain.
+// Command line of afconvert: input, output, quality, bit rate, file type, data format, gain and part count.
 
 #include <string>
 
@@ -10,6 +10,7 @@ struct Options
     int quality = 127;     // 0..127; 32 and above choose the careful coder
     long bitRate = 128000; // bits per second
     double gain = 1.0;     // factor applied to every value before encoding; given in dB
+    int parts = 1;         // stretches of the input encoded at once, each on its own thread
 };
 
 // Parses argv; on a usage error returns false and leaves the reason in *error.

@@ -55,6 +55,10 @@ void AFTransCoder::convert(const QString& input, const QString& output)
         arguments << "--gain" << decibels;
         command += " --gain " + decibels;
     }
+    if (m_nParts > 1) {
+        arguments << "--parts" << QString::number(m_nParts);
+        command += " --parts " + QString::number(m_nParts);
+    }
     qDebug().noquote() << "COMMAND: " + command;
 
     // The installed program's private helper comes first, then the tool beside a build-tree program, then the

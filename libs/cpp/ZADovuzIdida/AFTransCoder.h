@@ -18,6 +18,8 @@ public:
     void setBitrate(const int& bitrate);
     // The factor every value is multiplied by before encoding; 1 (the default) leaves the level as it is.
     void setGain(float gain) { m_fGain = gain; }
+    // How many stretches of the file the tool encodes at once, each on its own thread; 1 (the default) encodes whole.
+    void setParts(int parts) { m_nParts = parts; }
     // The groups the tool joins while it runs (held, let go and ended with them); none by default.
     void setProcessGroups(ProcessGroups* pGroups) { m_pGroups = pGroups; }
     QString format() const;
@@ -34,6 +36,7 @@ private:
     int m_nQuality = 127;
     int m_nBitrate = 128000;
     float m_fGain = 1.0f;
+    int m_nParts = 1;
     ProcessGroups* m_pGroups = nullptr;
     QString m_strErrorText;
 };

@@ -1,0 +1,82 @@
+#include "SplitPlan.h"
+
+extern "C" {
+#include <libavutil/audio_fifo.h>
+#include <libavutil/error.h>
+}
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kFrameSamples = 1024;               // one AAC-LC frame: every join lies on this grid
+constexpr int kSearchFrames = 16;                 // how far a join may move from its even point, either way
+constexpr int kMinPartFrames = 4 * kSearchFrames; // keeps the search ranges of neighbouring joins apart
+// Audio encoded before a part and dropped lets the encoder's adaptive state settle near where a whole encode has it;
+// the frames after a part complete the overlap of its last frame.
+constexpr int kLeadFrames = 256;
+constexpr int kTailFrames = 4;
+
+// Finds the frame near even whose start makes the quietest join: the least energy in it and both neighbours, the
+// nearest to even among equals.
+int quietestJoin(AudioReader* reader, long long even, long long* join)
+{
+    const long long first = even - kSearchFrames - 1;
+    const int frames = 2 * kSearchFrames + 3;
+    AVAudioFifo* fifo = av_audio_fifo_alloc(AV_SAMPLE_FMT_FLTP, reader->channels(), frames * kFrameSamples);
+    if (!fifo)
+        return AVERROR(ENOMEM);
+    int rc = reader->seek(first * kFrameSamples);
+    if (rc >= 0)
+        rc = reader->fill(fifo, frames * kFrameSamples);
+    if (rc >= 0 && av_audio_fifo_size(fifo) < frames * kFrameSamples)
+        rc = AVERROR_INVALIDDATA;
+    std::vector<std::vector<float>> values(reader->channels(), std::vector<float>(size_t(frames) * kFrameSamples));
+    std::vector<void*> planes;
+    for (std::vector<float>& channel : values)
+        planes.push_back(channel.data());
+    if (rc >= 0)
+        rc = av_audio_fifo_read(fifo, planes.data(), frames * kFrameSamples);
+    std::vector<double> energy(frames);
+    for (const std::vector<float>& channel : values) {
+        for (size_t i = 0; i < channel.size(); ++i)
+            energy[i / kFrameSamples] += double(channel[i]) * channel[i];
+    }
+    av_audio_fifo_free(fifo);
+    auto cost = [&](long long frame) {
+        const long long i = frame - first;
+        return energy[i - 1] + energy[i] + energy[i + 1];
+    };
+    *join = even;
+    for (int distance = 1; distance <= kSearchFrames; ++distance) {
+        for (const long long frame : {even - distance, even + distance}) {
+            if (cost(frame) < cost(*join))
+                *join = frame;
+        }
+    }
+    return rc;
+}
+
+} // namespace
+
+int planStretches(AudioReader* reader, int parts, std::vector<Stretch>* stretches)
+{
+    *stretches = {Stretch{}};
+    const long long length = reader->seekableLength();
+    const long long frames = length / kFrameSamples;
+    parts = int(std::min<long long>(parts, frames / kMinPartFrames));
+    if (length < 0 || parts < 2)
+        return 0;
+    std::vector<Stretch> planned(parts);
+    for (int part = 1; part < parts; ++part) {
+        long long join = 0;
+        if (quietestJoin(reader, frames * part / parts, &join) < 0)
+            return reader->seek(0);
+        planned[part - 1].end = (join + kTailFrames) * kFrameSamples;
+        planned[part - 1].keepTo = join * kFrameSamples;
+        planned[part].start = std::max(0LL, join - kLeadFrames) * kFrameSamples;
+        planned[part].keepFrom = join * kFrameSamples;
+    }
+    *stretches = planned;
+    return reader->seek(0);
+}

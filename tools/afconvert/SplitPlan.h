@@ -1,0 +1,10 @@
+#pragma once
+// Where an input is cut for encoding in parts: at AAC frame boundaries near even points, each at a quiet frame.
+
+#include "PartEncoder.h"
+
+#include <vector>
+
+// Fills stretches with at most parts stretches that together encode the input of reader: one for the whole input when
+// it is too short or cannot be read from any sample on. Leaves reader at the input's start, or fails.
+int planStretches(AudioReader* reader, int parts, std::vector<Stretch>* stretches);
