@@ -126,8 +126,9 @@ private:
     // file was dropped by a stop.
     bool writeProcessed(ConversionJob& job, GeneralOutput* pOutput);
     // Starts a decoding pass of the job's source with the target's rate, bits and channels, lending its decoder the
-    // run's spare cores; closeSource() ends the pass and gives them back.
-    void openSource(ConversionJob& job);
+    // run's spare cores, and some of them to measuring beside it when bMeasuring: returns how many. closeSource()
+    // ends the pass and gives them back.
+    int openSource(ConversionJob& job, bool bMeasuring);
     void closeSource(ConversionJob& job);
     // Before a block: holds a paused file; false when a stop drops it (every file but the shown one). The shown
     // file's first pass runs to its end.

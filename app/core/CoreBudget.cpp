@@ -7,6 +7,13 @@ CoreBudget::CoreBudget(int nCores, std::function<void()> freed)
 {
 }
 
+int CoreBudget::encodeParts() const
+{
+    // Twice the cores, so that parts ending early can take more of what is left; within what the tool takes.
+    constexpr int MaxParts = 32;
+    return m_nCores > 1 ? std::min(2 * m_nCores, MaxParts) : 1;
+}
+
 bool CoreBudget::tryTake()
 {
     std::lock_guard<std::mutex> lock(m_mutex);

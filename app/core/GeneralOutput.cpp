@@ -1,6 +1,7 @@
 #include "GeneralOutput.h"
 
 #include "ConversionSettings.h"
+#include "CoreBudget.h"
 #include "OutputNames.h"
 #include "PeakSearch.h"
 #include "ProductVariant.h"
@@ -259,6 +260,10 @@ bool GeneralOutput::encode(const QString& input, const QString& output, float ga
     coder.setBitrate(m_nBitRate);
     coder.setGain(gain);
     coder.setProcessGroups(m_pGroups);
+    if (m_pCores) {
+        coder.setParts(m_pCores->encodeParts());
+        coder.setCoreLender(m_pCores);
+    }
     coder.convert(input, output);
     const QFileInfo info(output);
     if (coder.errorText().isEmpty() && info.isFile() && info.size() > 0)

@@ -14,6 +14,8 @@ class ProcessGroups;
 class WaveOutput;
 } // namespace ZADovuzIdida
 
+class CoreBudget;
+
 class GeneralOutput : public QObject
 {
     Q_OBJECT
@@ -42,6 +44,8 @@ public:
     // The run's encoder processes: held while it is paused, ended when it is cancelled; a cancelled encode leaves
     // no file and no line.
     void setProcessGroups(ZADovuzIdida::ProcessGroups* pGroups) { m_pGroups = pGroups; }
+    // The run's cores: every encode is cut in parts on the cores they lend it while it runs; none by default.
+    void setCores(CoreBudget* pCores) { m_pCores = pCores; }
     // count interleaved values.
     virtual void write(float* data, qint64 count);
     // The intermediate file until close() has chosen the ".m4a" name.
@@ -95,6 +99,7 @@ private:
     float m_fPeakLimit = 0.0f;
     float m_fMaxRaise = 1.0f;
     ZADovuzIdida::ProcessGroups* m_pGroups = nullptr;
+    CoreBudget* m_pCores = nullptr;
     int m_nEncodes = 0;
     bool m_bClosed = false;
     bool m_bResult = false;

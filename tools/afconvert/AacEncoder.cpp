@@ -1,13 +1,12 @@
 #include "AacEncoder.h"
 
+#include "PartScheduler.h"
 #include "SplitPlan.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 }
-
-#include <thread>
 
 namespace {
 
@@ -29,18 +28,21 @@ AacEncoder::~AacEncoder()
     }
 }
 
-AacEncoder::Result AacEncoder::run(const std::string& input, const std::string& path, const std::string& target,
-                                   int quality, long bitRate, double gain, int parts, std::string* error)
+AacEncoder::Result AacEncoder::run(const Options& options, const std::string& path, std::string* error)
 {
+    const std::string& input = options.input;
+    const float gain = float(options.gain);
+    const int parts = options.parts;
     std::vector<std::unique_ptr<PartEncoder>> encoders;
     encoders.push_back(std::make_unique<PartEncoder>());
     std::vector<Stretch> stretches{Stretch{}};
-    int rc = encoders[0]->reader().open(input, float(gain));
-    if (rc >= 0 && parts > 1)
+    int rc = encoders[0]->reader().open(input, gain);
+    // Lent cores cut parts off as they come; else the parts are planned now.
+    if (rc >= 0 && parts > 1 && !options.lend)
         rc = planStretches(&encoders[0]->reader(), parts, &stretches);
     while (rc >= 0 && encoders.size() < stretches.size()) {
         encoders.push_back(std::make_unique<PartEncoder>());
-        rc = encoders.back()->reader().open(input, float(gain));
+        rc = encoders.back()->reader().open(input, gain);
     }
     if (rc < 0) {
         *error = "cannot read " + input + ": " + describe(rc);
@@ -48,18 +50,18 @@ AacEncoder::Result AacEncoder::run(const std::string& input, const std::string& 
     }
     for (const std::unique_ptr<PartEncoder>& encoder : encoders) {
         if (rc >= 0)
-            rc = encoder->openEncoder(quality, bitRate);
+            rc = encoder->openEncoder(options.quality, options.bitRate);
     }
     if (rc >= 0)
         rc = openOutput(path, encoders[0]->codec());
     if (rc >= 0)
-        rc = encode(encoders, stretches);
+        rc = encode(encoders, stretches, options);
     if (rc >= 0)
         rc = av_write_trailer(m_pOutput);
     if (rc >= 0)
         rc = avio_closep(&m_pOutput->pb);
     if (rc < 0) {
-        *error = "cannot write " + target + ": " + describe(rc);
+        *error = "cannot write " + options.output + ": " + describe(rc);
         return OutputError;
     }
     return Success;
@@ -84,35 +86,24 @@ int AacEncoder::openOutput(const std::string& path, const AVCodecContext* codec)
     return rc < 0 ? rc : avformat_write_header(m_pOutput, nullptr);
 }
 
-int AacEncoder::encode(std::vector<std::unique_ptr<PartEncoder>>& encoders, const std::vector<Stretch>& stretches)
+int AacEncoder::encode(std::vector<std::unique_ptr<PartEncoder>>& encoders, const std::vector<Stretch>& stretches,
+                       const Options& options)
 {
-    if (encoders.size() == 1)
+    if (encoders.size() == 1 && !options.lend)
         return encoders[0]->run(stretches[0], [this](AVPacket* packet) { return write(packet); });
+    const auto openPart = [&options](std::unique_ptr<PartEncoder>* encoder) {
+        *encoder = std::make_unique<PartEncoder>();
+        const int rc = (*encoder)->reader().open(options.input, float(options.gain));
+        return rc < 0 ? rc : (*encoder)->openEncoder(options.quality, options.bitRate);
+    };
+    const long long length = encoders[0]->reader().seekableLength();
     // Each part keeps its packets until all are done; they are written in order then.
-    std::vector<std::vector<AVPacket*>> packets(encoders.size());
-    std::vector<int> results(encoders.size());
-    std::vector<std::thread> threads;
-    for (size_t part = 0; part < encoders.size(); ++part) {
-        threads.emplace_back([&, part] {
-            results[part] = encoders[part]->run(stretches[part], [&packets, part](AVPacket* packet) {
-                AVPacket* kept = av_packet_alloc();
-                if (!kept)
-                    return AVERROR(ENOMEM);
-                av_packet_move_ref(kept, packet);
-                packets[part].push_back(kept);
-                return 0;
-            });
-        });
-    }
-    int rc = 0;
-    for (size_t part = 0; part < encoders.size(); ++part) {
-        threads[part].join();
-        rc = rc < 0 ? rc : results[part];
-        for (AVPacket* packet : packets[part]) {
-            if (rc >= 0)
-                rc = write(packet);
-            av_packet_free(&packet);
-        }
+    PartScheduler scheduler(openPart, options.lend, options.parts, length);
+    int rc = scheduler.run(std::move(encoders), stretches);
+    for (AVPacket* packet : scheduler.takePackets()) {
+        if (rc >= 0)
+            rc = write(packet);
+        av_packet_free(&packet);
     }
     return rc;
 }

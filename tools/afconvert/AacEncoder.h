@@ -1,6 +1,7 @@
 #pragma once
 // Reads any audio file FFmpeg can open and writes its sound as AAC-LC in an M4A container, in parts at once if asked.
 
+#include "Options.h"
 #include "PartEncoder.h"
 
 #include <memory>
@@ -21,14 +22,15 @@ public:
     AacEncoder(const AacEncoder&) = delete;
     AacEncoder& operator=(const AacEncoder&) = delete;
 
-    // Encodes input, every value multiplied by gain, into path, a working file for target; error gets the reason on
-    // failure. With parts above 1, stretches of a seekable PCM input are encoded on as many threads.
-    Result run(const std::string& input, const std::string& path, const std::string& target, int quality, long bitRate,
-               double gain, int parts, std::string* error);
+    // Encodes the input of options, every value multiplied by its gain, into path, a working file for its output;
+    // error gets the reason on failure. With parts above 1, stretches of a seekable PCM input are encoded on as many
+    // threads, all at once or as cores are lent.
+    Result run(const Options& options, const std::string& path, std::string* error);
 
 private:
     int openOutput(const std::string& path, const AVCodecContext* codec);
-    int encode(std::vector<std::unique_ptr<PartEncoder>>& encoders, const std::vector<Stretch>& stretches);
+    int encode(std::vector<std::unique_ptr<PartEncoder>>& encoders, const std::vector<Stretch>& stretches,
+               const Options& options);
     int write(AVPacket* packet);
 
     AVFormatContext* m_pOutput = nullptr;

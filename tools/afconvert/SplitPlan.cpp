@@ -16,6 +16,8 @@ constexpr int kMinPartFrames = 4 * kSearchFrames; // keeps the search ranges of 
 // the frames after a part complete the overlap of its last frame.
 constexpr int kLeadFrames = 256;
 constexpr int kTailFrames = 4;
+// A part cut off a running one is at least this long: eight times the audio it reads before its own.
+constexpr long long kMinCutFrames = 8 * kLeadFrames;
 
 // Finds the frame near even whose start makes the quietest join: the least energy in it and both neighbours, the
 // nearest to even among equals.
@@ -58,6 +60,34 @@ int quietestJoin(AudioReader* reader, long long even, long long* join)
 }
 
 } // namespace
+
+long long cutFrame(const Stretch& whole, long long reached, long long length)
+{
+    if (length < 0)
+        return -1;
+    const long long endFrame = std::min(whole.keepTo, length) / kFrameSamples;
+    // A little past what the encoder has read, so that it has not got there by the time the cut is made.
+    const long long readFrame = reached / kFrameSamples + kSearchFrames + 2 * kTailFrames;
+    long long middle = (std::max(whole.keepFrom, 0LL) / kFrameSamples + endFrame) / 2;
+    if (middle - kSearchFrames < readFrame)
+        middle = (readFrame + endFrame) / 2;
+    return endFrame - middle < kMinCutFrames || middle - kSearchFrames < readFrame ? -1 : middle;
+}
+
+bool cutStretch(AudioReader* reader, const Stretch& whole, long long reached, Stretch* first, Stretch* second)
+{
+    const long long middle = cutFrame(whole, reached, reader->seekableLength());
+    long long join = 0;
+    if (middle < 0 || quietestJoin(reader, middle, &join) < 0)
+        return false;
+    *first = whole;
+    first->keepTo = join * kFrameSamples;
+    first->end = (join + kTailFrames) * kFrameSamples;
+    *second = whole;
+    second->start = std::max(0LL, join - kLeadFrames) * kFrameSamples;
+    second->keepFrom = join * kFrameSamples;
+    return true;
+}
 
 int planStretches(AudioReader* reader, int parts, std::vector<Stretch>* stretches)
 {

@@ -42,6 +42,7 @@ void SectionedDecode::decodeSections()
     int status = decoder.open(m_strPath);
     if (status == 0)
         status = decoder.setOutputFormat(m_nRate, m_eFormat);
+    Section section;
     for (;;) {
         qint64 index = 0;
         {
@@ -54,8 +55,13 @@ void SectionedDecode::decodeSections()
             if (over())
                 return;
             index = m_nNextToDecode++;
+            if (!m_vecSpare.empty()) {
+                section.bytes = std::move(m_vecSpare.back());
+                m_vecSpare.pop_back();
+            }
         }
-        Section section;
+        section.frames = 0;
+        section.status = 0;
         section.bytes.resize(size_t(m_nSectionFrames) * size_t(m_nBytesPerFrame));
         const int damagedBefore = decoder.damagedPackets();
         section.status = status != 0 ? status : decoder.seek(index * SectionMs);
@@ -75,6 +81,7 @@ void SectionedDecode::decodeSections()
             else if (index == m_nCap)
                 ++m_nCap;
             m_mapReady[index] = std::move(section);
+            section = Section();
         }
         m_changed.notify_all();
     }
@@ -109,6 +116,7 @@ int SectionedDecode::read(void* dst, int frames, int* status)
             auto it = m_mapReady.find(m_nReading);
             if (it == m_mapReady.end())
                 continue;
+            m_vecSpare.push_back(std::move(m_current.bytes));
             m_current = std::move(it->second);
             m_mapReady.erase(it);
             ++m_nReading;

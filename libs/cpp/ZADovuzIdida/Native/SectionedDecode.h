@@ -64,6 +64,8 @@ private:
     qint64 m_nLast = -1;
     int m_nDamaged = 0;
     bool m_bStop = false;
+    // Buffers of sections read, for the next sections to fill.
+    std::vector<std::vector<char>> m_vecSpare;
     // What the reader is taking from.
     Section m_current;
     int m_nOffset = 0;
