@@ -386,8 +386,9 @@ void addPeaks(QMap<QString, KindFigures>& kinds, const QMap<QString, std::vector
 }
 
 // A batch measured repeats times: the run with and without normalization and ffmpeg plain and two-pass, nAtOnce
-// at a time.
-void measure(const QString& title, const QVector<QString>& sources, int nAtOnce, int repeats, const QString& folder)
+// at a time; with bQuality, the first file of the run without normalization and of ffmpeg plain against its source.
+void measure(const QString& title, const QVector<QString>& sources, int nAtOnce, int repeats, const QString& folder,
+             bool bQuality)
 {
     VUVararer::App* app = VUVararer::App::theApp();
     const int bitRate = ConversionSettings::bitRate();
@@ -400,6 +401,8 @@ void measure(const QString& title, const QVector<QString>& sources, int nAtOnce,
     int nErrorLines = 0;
     int nFfmpegInWindow = 0;
     std::vector<double> lastTimeline;
+    Bench::Difference ours;
+    Bench::Difference theirs;
     for (int n = 0; n < repeats; ++n) {
         app->setSettingsValue(ConversionSettings::KeyNormalizationActive, true);
         const RunResult run = timeRun(sources);
@@ -428,6 +431,11 @@ void measure(const QString& title, const QVector<QString>& sources, int nAtOnce,
                 nSafe += nEncodes > 3;
             }
         }
+        if (bQuality) {
+            const QString name = "/" + QFileInfo(sources.first()).completeBaseName() + ".m4a";
+            ours = Bench::compareDecoded(sources.first(), plainRun.folder + name, 2);
+            theirs = Bench::compareDecoded(sources.first(), folder + "/plain" + name, 2);
+        }
         addPeaks(kinds, decodedPeaks(run.folder), limit);
         addPeaks(ffmpegKinds, decodedPeaks(folder + "/twopass"), limit, &nFfmpegInWindow);
         QDir(run.folder).removeRecursively();
@@ -447,6 +455,11 @@ void measure(const QString& title, const QVector<QString>& sources, int nAtOnce,
     std::printf("  ratio normalized/ffmpeg:      %s\n", qPrintable(ratio.text()));
     std::printf("  ratio normalized/two-pass:    %s\n", qPrintable(twoPassRatio.text()));
     std::printf("  ratio not normalized/ffmpeg:  %s\n", qPrintable(plainRatio.text()));
+    if (bQuality)
+        std::printf("  against the source, run not normalized / ffmpeg: SNR %.2f / %.2f dB, largest error %.4f / "
+                    "%.4f, worst loud frame %.2f / %.2f dBFS\n",
+                    ours.snr, theirs.snr, ours.largestError, theirs.largestError, ours.worstLoudFrame,
+                    theirs.worstLoudFrame);
     int nFiles = 0;
     int nEncodes = 0;
     int nInWindow = 0;
@@ -558,15 +571,17 @@ struct Batch
     const char* name;
     const char* title;
     QVector<TrackSpec> (*specs)();
+    bool bQuality;
 };
 
 const Batch Batches[] = {
-    {"music", "32 music tracks of 60 s", musicBatch},
-    {"awkward", "awkward signals: 16 abrupt tones of 6 s, 24-bit chords and notes in noise of 20 s", awkwardBatch},
-    {"mixed", "24 music tracks of 5 s to 15 min", mixedBatch},
-    {"equal", "8 tracks of 3 min of chords with noise", equalBatch},
-    {"album", "an album: 12 tracks of 4 to 9 min", albumBatch},
-    {"long", "one recording of 60 min, against one ffmpeg encode", longRecording},
+    {"music", "32 music tracks of 60 s", musicBatch, false},
+    {"awkward", "awkward signals: 16 abrupt tones of 6 s, 24-bit chords and notes in noise of 20 s", awkwardBatch,
+     false},
+    {"mixed", "24 music tracks of 5 s to 15 min", mixedBatch, false},
+    {"equal", "8 tracks of 3 min of chords with noise", equalBatch, false},
+    {"album", "an album: 12 tracks of 4 to 9 min", albumBatch, false},
+    {"long", "one recording of 60 min, against one ffmpeg encode", longRecording, true},
 };
 
 } // namespace
@@ -595,7 +610,8 @@ int main(int argc, char** argv)
         chosen << argv[i];
     for (const Batch& batch : Batches) {
         if (chosen.isEmpty() || chosen.contains(batch.name))
-            measure(batch.title, makeTracks(dir.filePath(batch.name), batch.specs()), nCores, repeats, dir.path());
+            measure(batch.title, makeTracks(dir.filePath(batch.name), batch.specs()), nCores, repeats, dir.path(),
+                    batch.bQuality);
     }
     std::printf("\npeak memory: run process %ld KiB, largest encoder process %ld KiB\n", peakKiB(RUSAGE_SELF),
                 peakKiB(RUSAGE_CHILDREN));

@@ -158,16 +158,14 @@ std::vector<std::unique_ptr<ConversionJob>> BatchWorker::planJobs(const QString&
     for (const QString& source : qAsConst(m_vecInputFiles)) {
         auto job = std::make_unique<ConversionJob>();
         job->source = source;
-        const QString folder = targetFolder(source, runFolder, job->lines);
-        if (!folder.isEmpty()) {
-            const QString base = QFileInfo(source).completeBaseName();
-            job->target = OutputNames::freeName(folder, base, ProductVariant::intermediateExtension(), taken);
-            taken.insert(job->target);
-            job->result = job->target;
-            if (ProductVariant::kind() == ProductVariant::M4a) {
-                job->result = OutputNames::freeName(folder, base, ProductVariant::resultExtension(), taken);
-                taken.insert(job->result);
-            }
+        job->folder = targetFolder(source, runFolder);
+        const QString base = QFileInfo(source).completeBaseName();
+        job->target = OutputNames::freeName(job->folder, base, ProductVariant::intermediateExtension(), taken);
+        taken.insert(job->target);
+        job->result = job->target;
+        if (ProductVariant::kind() == ProductVariant::M4a) {
+            job->result = OutputNames::freeName(job->folder, base, ProductVariant::resultExtension(), taken);
+            taken.insert(job->result);
         }
         jobs.push_back(std::move(job));
     }
@@ -198,7 +196,7 @@ void BatchWorker::convertInputs(std::vector<std::unique_ptr<ConversionJob>>& job
             pJob->pOwnDecoder.reset(createDecoder());
             pJob->pDecoder = pJob->pOwnDecoder.get();
             lanes.start([this, pJob] {
-                if (!pJob->target.isEmpty())
+                if (makeTargetFolder(pJob->folder, pJob->lines))
                     convertJob(*pJob);
                 else
                     leaveGate(*pJob);
@@ -292,15 +290,17 @@ void BatchWorker::showJob(int index, const ConversionJob* pJob)
         emit fileProgress(pJob->percent);
 }
 
-QString BatchWorker::targetFolder(const QString& path, const QString& runFolder, QString& lines)
+QString BatchWorker::targetFolder(const QString& path, const QString& runFolder) const
 {
-    if (!ConversionSettings::folderStructureActive())
-        return runFolder;
-    const QString folder = newPathForForlderStructure(path, runFolder);
+    return ConversionSettings::folderStructureActive() ? newPathForForlderStructure(path, runFolder) : runFolder;
+}
+
+bool BatchWorker::makeTargetFolder(const QString& folder, QString& lines) const
+{
     if (OutputNames::makeFolder(folder))
-        return folder;
+        return true;
     lines += tr("Can not create the folder: ") + folder + tr("\n");
-    return QString();
+    return false;
 }
 
 QString BatchWorker::newPathForForlderStructure(const QString& source, const QString& runFolder) const
@@ -337,8 +337,8 @@ void BatchWorker::copyFiles(const QVector<QString>& files, const QString& runFol
     for (const QString& file : files) {
         const QFileInfo info(file);
         const QString ext = info.suffix().isEmpty() ? QString() : "." + info.suffix();
-        const QString folder = targetFolder(file, runFolder, m_strErrors);
-        if (!folder.isEmpty()) {
+        const QString folder = targetFolder(file, runFolder);
+        if (makeTargetFolder(folder, m_strErrors)) {
             const QString target = OutputNames::freeName(folder, info.completeBaseName(), ext);
             if (!QFile::copy(file, target))
                 slotAppendError(tr("Can not copy: ") + file + tr("\n"));

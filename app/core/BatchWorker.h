@@ -107,8 +107,8 @@ protected:
     virtual ZADovuzIdida::NativeAudioDecoderBase* createDecoder() const;
 
 private:
-    // The jobs of the input files in list order, with their target folders made and every intermediate and result
-    // name decided; the run folder is new, so no file of the run can take a name another one was given.
+    // The jobs of the input files in list order, with their target folders and every intermediate and result name
+    // decided; the run folder is new, so no file of the run can take a name another one was given.
     std::vector<std::unique_ptr<ConversionJob>> planJobs(const QString& runFolder);
     // The planned jobs in order (list indices): each begins on a core of cores, the files are converted side by
     // side, pass the gate (free space) and reach the encodes in that order; the first file not handed over is the
@@ -150,8 +150,10 @@ private:
     bool shownLocked(const ConversionJob& job) const;
     // Makes pJob (null when not begun yet), at index, the file shown, and shows how far it is.
     void showJob(int index, const ConversionJob* pJob);
-    // Target folder of a source or copy, created; empty (and an error line in lines) when it cannot be created.
-    QString targetFolder(const QString& path, const QString& runFolder, QString& lines);
+    // Target folder of a source or copy, ending in "/".
+    QString targetFolder(const QString& path, const QString& runFolder) const;
+    // Creates folder; false, and an error line in lines, when it cannot be.
+    bool makeTargetFolder(const QString& folder, QString& lines) const;
     void emitTotalProgress(int nDone, int nSteps);
 
     std::atomic<bool> m_bStop{false};

@@ -29,8 +29,9 @@ struct ConversionJob
     int index = 0;
     bool bDirect = false;
     QString source;
-    // The intermediate file and the result's name, decided before the run; empty when the target folder could not
-    // be made (direct jobs choose the result's name as they end).
+    // The target folder, the intermediate file and the result's name, decided before the run (direct jobs choose
+    // the result's name as they end).
+    QString folder;
     QString target;
     QString result;
     ZADovuzIdida::NativeAudioDecoderBase* pDecoder = nullptr;

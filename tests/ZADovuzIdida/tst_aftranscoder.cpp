@@ -2,14 +2,42 @@
 #include "TestMain.h"
 
 #include <ZADovuzIdida/AFTransCoder.h>
+#include <ZADovuzIdida/CoreLender.h>
 #include <ZADovuzIdida/ProcessGroups.h>
 
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
+#include <atomic>
 #include <thread>
 
 using namespace ZADovuzIdida;
+
+namespace {
+
+// Lends up to a number of cores at a time and counts them.
+class CountingLender : public CoreLender
+{
+public:
+    explicit CountingLender(int nMost) : m_nMost(nMost) {}
+    bool lend() override
+    {
+        if (nHeld >= m_nMost)
+            return false;
+        ++nHeld;
+        ++nLent;
+        return true;
+    }
+    void giveBack(int nCores) override { nHeld -= nCores; }
+
+    std::atomic<int> nHeld{0};
+    std::atomic<int> nLent{0};
+
+private:
+    const int m_nMost;
+};
+
+} // namespace
 
 class TestAFTransCoder : public QObject
 {
@@ -115,6 +143,27 @@ private slots:
                  QString("aac,22050,1"));
         coder.convert(path("missing.wav"), path("missing.m4a"));
         QCOMPARE(QDir(m_dir.path()).entryList({"missing*"}), QStringList());
+    }
+
+    // Lent cores while it runs, the tool cuts parts off on them, and every core is back by its end.
+    void testLentCores()
+    {
+        qputenv("PATH", qgetenv("TRELVANIC_BIN_DIR") + ":" + m_baPath);
+        QCOMPARE(TestKit::runTool("sox", {"-R", "-n", "-r", "44100", "-c", "2", "-b", "16", path("long.wav"), "synth",
+                                          "150", "pinknoise", "vol", "0.3"})
+                     .exitCode,
+                 0);
+        CountingLender lender(3);
+        AFTransCoder coder;
+        coder.setParts(8);
+        coder.setCoreLender(&lender);
+        QTest::ignoreMessage(QtDebugMsg, QRegularExpression("^COMMAND: afconvert .* --parts 8 --lend$"));
+        coder.convert(path("long.wav"), path("long.m4a"));
+        QCOMPARE(coder.errorText(), QString());
+        QVERIFY(lender.nLent > 0);
+        QCOMPARE(lender.nHeld.load(), 0);
+        QCOMPARE(MediaKit::probe("stream=duration_ts", path("long.m4a"), {"-of", "csv=p=0"}),
+                 QString::number(150 * 44100));
     }
 
     // Ended while it runs, a tool deaf to SIGTERM is killed a little later, with its unfinished target.

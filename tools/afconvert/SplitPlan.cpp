@@ -12,12 +12,14 @@ namespace {
 constexpr int kFrameSamples = 1024;               // one AAC-LC frame: every join lies on this grid
 constexpr int kSearchFrames = 16;                 // how far a join may move from its even point, either way
 constexpr int kMinPartFrames = 4 * kSearchFrames; // keeps the search ranges of neighbouring joins apart
-// Audio encoded before a part and dropped lets the encoder's adaptive state settle near where a whole encode has it;
-// the frames after a part complete the overlap of its last frame.
-constexpr int kLeadFrames = 256;
+// Audio encoded before a part and dropped lets the encoder's adaptive state settle where a whole encode has it (after
+// six seconds, a loud frame soon after a join could still be coded far worse than in a whole encode; after nine, none
+// was in an hour of music); the frames after a part complete the overlap of its last frame.
+constexpr int kLeadFrames = 384;
 constexpr int kTailFrames = 4;
-// A part cut off a running one is at least this long: eight times the audio it reads before its own.
-constexpr long long kMinCutFrames = 8 * kLeadFrames;
+// A part cut off a running one, and what is left to the running one, is at least this long: twice the audio a new
+// part reads before its own, which it spends on a core that would be idle else.
+constexpr long long kMinCutFrames = 2 * kLeadFrames;
 
 // Finds the frame near even whose start makes the quietest join: the least energy in it and both neighbours, the
 // nearest to even among equals.
