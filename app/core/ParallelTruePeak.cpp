@@ -22,7 +22,8 @@ ParallelTruePeak::~ParallelTruePeak() { m_pool.waitForDone(); }
 void ParallelTruePeak::measure(std::vector<float> history, std::vector<float> frames, bool bLast)
 {
     TruePeak truePeak(m_nChannels, m_dBandwidth);
-    truePeak.setHistory(history.data(), int(history.size()) / m_nChannels);
+    // Stretches that cannot pass the peak found so far are passed over, as in one long measurement.
+    truePeak.setHistory(history.data(), int(history.size()) / m_nChannels, peak());
     truePeak.add(frames.data(), int(frames.size()));
     if (bLast)
         truePeak.finish();

@@ -22,7 +22,7 @@ public:
     float peak() const;
 
 private:
-    // Measures frames of the stream after history (historyFrames frames), the stream's end when bLast.
+    // Measures frames of the stream after history, the stream's end when bLast.
     void measure(std::vector<float> history, std::vector<float> frames, bool bLast);
 
     const int m_nChannels;

@@ -80,8 +80,9 @@ TruePeak::TruePeak(int channels, double bandwidth)
 
 int TruePeak::historyFrames() { return History; }
 
-void TruePeak::setHistory(const float* frames, int nFrames)
+void TruePeak::setHistory(const float* frames, int nFrames, float known)
 {
+    m_fPeak = known;
     const int kept = std::min(nFrames, History);
     for (int c = 0; c < m_nChannels; ++c) {
         float* history = m_vecStaged[size_t(c)].data() + History - kept;

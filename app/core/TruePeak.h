@@ -14,8 +14,9 @@ public:
     static int historyFrames();
 
     // Before the first add(): the stream goes on from nFrames frames not measured here (of which the last
-    // historyFrames() count), in place of the silence before it.
-    void setHistory(const float* frames, int nFrames);
+    // historyFrames() count), in place of the silence before it, whose peak is known to reach known: what cannot pass
+    // that is not interpolated.
+    void setHistory(const float* frames, int nFrames, float known);
     // The next count interleaved values of the stream; a block may end inside a frame.
     void add(const float* data, int count);
     // Measures every value added so far, as the last of a stretch measured on its own; add() is not called after it.

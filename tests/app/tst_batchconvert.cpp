@@ -5,6 +5,8 @@
 #include <core/ConversionSettings.h>
 #include <core/FreeSpace.h>
 #include <core/GeneralOutput.h>
+#include <core/ParallelTruePeak.h>
+#include <core/TruePeak.h>
 
 #include <VUVararer/App.h>
 #include <ZADovuzIdida/NativeAudioDecoder.h>
@@ -309,6 +311,41 @@ private slots:
         TestWorker worker;
         QCOMPARE(convert(worker, signal, 44100, channels), expected);
         QVERIFY(worker.errors().isEmpty());
+    }
+
+    void testParallelTruePeak_data()
+    {
+        QTest::addColumn<int>("channels");
+        QTest::addColumn<int>("block");
+        QTest::addColumn<int>("threads");
+        QTest::newRow("stereo, whole blocks, at once") << 2 << 32000 << 0;
+        QTest::newRow("stereo, whole blocks, three threads") << 2 << 32000 << 3;
+        QTest::newRow("stereo, blocks ending inside frames") << 2 << 777 << 3;
+        QTest::newRow("mono, small blocks") << 1 << 100 << 2;
+    }
+
+    // Measured block by block, side by side, a stream has the true peak it has measured in one go, to the bit.
+    void testParallelTruePeak()
+    {
+        QFETCH(int, channels);
+        QFETCH(int, block);
+        QFETCH(int, threads);
+        // Chirps and clicks: loud stretches late, so that each block finds its own peak.
+        QVector<float> signal(channels * 200000);
+        for (int i = 0; i < signal.size(); ++i) {
+            const double t = double(i / channels) / 44100.0;
+            signal[i] = float(std::min(1.0, t / 3.0) * std::sin(2.0 * M_PI * (200.0 + 3000.0 * t) * t) +
+                              (i % 9973 == 0 ? 0.3 : 0.0));
+        }
+        TruePeak whole(channels, 0.4);
+        whole.add(signal.constData(), signal.size());
+        whole.finish();
+        ParallelTruePeak blocks(channels, 0.4, threads);
+        for (int at = 0; at < signal.size(); at += block)
+            blocks.add(signal.constData() + at, std::min(block, signal.size() - at));
+        blocks.finish();
+        QVERIFY(whole.peak() > 1.0f);
+        QCOMPARE(blocks.peak(), whole.peak());
     }
 
     void testTruePeakLevel_data()

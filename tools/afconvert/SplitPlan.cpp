@@ -17,9 +17,9 @@ constexpr int kMinPartFrames = 4 * kSearchFrames; // keeps the search ranges of 
 // was in an hour of music); the frames after a part complete the overlap of its last frame.
 constexpr int kLeadFrames = 384;
 constexpr int kTailFrames = 4;
-// A part cut off a running one, and what is left to the running one, is at least this long: twice the audio a new
-// part reads before its own, which it spends on a core that would be idle else.
-constexpr long long kMinCutFrames = 2 * kLeadFrames;
+// A part cut off a running one, and what is left to the running one, is at least this long: one and a half times the
+// audio a new part reads before its own, so that the cut shortens the encode; it spends a core that would be idle else.
+constexpr long long kMinCutFrames = 3 * kLeadFrames / 2;
 
 // Finds the frame near even whose start makes the quietest join: the least energy in it and both neighbours, the
 // nearest to even among equals.
