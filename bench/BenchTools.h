@@ -1,5 +1,5 @@
 #pragma once
-// Small helpers of the benchmark programs: run a tool and time it.
+// Small helpers of the benchmark programs: run a tool and time it, and measure how an encode differs from its source.
 
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -7,8 +7,11 @@
 #include <QString>
 #include <QStringList>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -78,6 +81,61 @@ inline double timeTools(const QList<QStringList>& commands, int nAtOnce, QString
 inline double lengthArgument(int argc, char** argv, double fallback)
 {
     return argc > 1 ? QString(argv[1]).toDouble() : fallback;
+}
+
+// How the decoded sound of an encode differs from its source, sample by sample as ffmpeg decodes both.
+struct Difference
+{
+    double snr = 0;            // dB over the whole file
+    double largestError = 0;   // the largest difference of one value, full scale 1
+    double worstLoudFrame = 0; // dB full scale: the largest mean square error of a frame of 1024 samples louder
+                               // than -40 dBFS
+};
+
+// Compares encoded against source (channels each); stops the benchmark when ffmpeg fails.
+inline Difference compareDecoded(const QString& source, const QString& encoded, int channels)
+{
+    QProcess ffmpeg;
+    ffmpeg.start("ffmpeg", {"-v", "error", "-i", source, "-i", encoded, "-filter_complex", "[0:a][1:a]amerge=inputs=2",
+                            "-f", "f32le", "-"});
+    const int stride = 2 * channels * int(sizeof(float));
+    Difference difference;
+    double signal = 0, error = 0, frameSignal = 0, frameError = 0;
+    qint64 sample = 0;
+    QByteArray pending;
+    while (ffmpeg.bytesAvailable() > 0 || ffmpeg.waitForReadyRead(-1)) {
+        pending += ffmpeg.readAll();
+        const int count = pending.size() / stride;
+        std::vector<float> values(size_t(count) * 2 * channels);
+        std::memcpy(values.data(), pending.constData(), size_t(count) * stride);
+        pending.remove(0, count * stride);
+        for (int i = 0; i < count; ++i, ++sample) {
+            for (int channel = 0; channel < channels; ++channel) {
+                const double value = values[size_t(i) * 2 * channels + channel];
+                const double delta = values[size_t(i) * 2 * channels + channels + channel] - value;
+                frameSignal += value * value;
+                frameError += delta * delta;
+                difference.largestError = std::max(difference.largestError, std::fabs(delta));
+            }
+            if (sample % 1024 == 1023) {
+                if (frameSignal > 1e-4 * 1024 * channels)
+                    difference.worstLoudFrame = std::max(difference.worstLoudFrame, frameError / (1024 * channels));
+                signal += frameSignal;
+                error += frameError;
+                frameSignal = frameError = 0;
+            }
+        }
+    }
+    ffmpeg.waitForFinished(-1);
+    if (ffmpeg.exitStatus() != QProcess::NormalExit || ffmpeg.exitCode() != 0 || sample == 0) {
+        std::fprintf(stderr, "failed: comparing %s with %s\n", qPrintable(encoded), qPrintable(source));
+        std::exit(1);
+    }
+    signal += frameSignal;
+    error += frameError;
+    difference.snr = 10 * std::log10(signal / error);
+    difference.worstLoudFrame = 10 * std::log10(difference.worstLoudFrame);
+    return difference;
 }
 
 } // namespace Bench

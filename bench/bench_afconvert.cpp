@@ -1,26 +1,59 @@
-// Encoding speed of the project's afconvert against ffmpeg's own AAC encoding of the same WAV file.
+// Encoding speed and quality of the project's afconvert, whole and in parts at once, against ffmpeg's own AAC encoding
+// of the same WAV file: music with noise, abrupt tone edges and quiet noise.
 #include "BenchTools.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
+#include <QThread>
+
+namespace {
+
+// sh -c Script sh SECONDS OUT: plucked chords with pink and brown noise, bursts of a tone that starts and stops
+// abruptly, and quiet noise, in a block of about 32 s repeated to SECONDS, 44.1 kHz stereo 16-bit, undithered.
+const char* const Script = R"(set -e
+seconds=$1; out=$2; t=$(mktemp -d); trap 'rm -rf "$t"' EXIT
+s="sox -R -D -n -r 44100 -c 2 -b 16"
+$s $t/a.wav synth 4 pluck 220 pluck 277 synth 4 pluck mix 330 synth 4 pinknoise mix gain -8 reverb 30
+$s $t/b.wav synth 4 pluck 293 pluck 370 synth 4 pluck mix 440 synth 4 brownnoise mix gain -8 reverb 30
+$s $t/t.wav synth 0.37 sine 1000 gain -6 pad 0 0.29 repeat 5
+$s $t/q.wav synth 4 pinknoise gain -45
+sox $t/a.wav $t/b.wav $t/a.wav $t/b.wav $t/t.wav $t/a.wav $t/b.wav $t/q.wav $t/block.wav
+sox -D $t/block.wav "$out" repeat $((seconds / 30)) trim 0 $seconds
+)";
+
+void report(const char* name, double seconds, double reference, const Bench::Difference& difference)
+{
+    std::printf("%-20s %7.2f s  %5.3fx ffmpeg  SNR %6.2f dB  largest error %.4f  worst loud frame %6.2f dB\n", name,
+                seconds, seconds / reference, difference.snr, difference.largestError, difference.worstLoudFrame);
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    const double seconds = Bench::lengthArgument(argc, argv, 600);
+    const double seconds = Bench::lengthArgument(argc, argv, 1800);
+    const int parts = QThread::idealThreadCount();
     QTemporaryDir dir;
     const QString input = dir.filePath("in.wav");
-    Bench::timeTool("sox", {"-n", "-r", "44100", "-c", "2", "-b", "16", input, "synth", QString::number(seconds),
-                            "pinknoise", "vol", "0.5"});
+    Bench::timeTool("sh", {"-c", Script, "sh", QString::number(int(seconds)), input});
 
-    const double tool = Bench::timeTool(AFCONVERT_PATH, {input, "-o", dir.filePath("tool.m4a"), "-q", "127", "-b",
-                                                         "256000", "-f", "m4af", "-d", "aac"});
+    const QStringList common{input, "-q", "127", "-b", "128000", "-f", "m4af", "-d", "aac", "-o"};
     const double reference = Bench::timeTool(
-        "ffmpeg", {"-v", "error", "-y", "-i", input, "-c:a", "aac", "-b:a", "256k", dir.filePath("ffmpeg.m4a")});
+        "ffmpeg", {"-v", "error", "-y", "-i", input, "-c:a", "aac", "-b:a", "128k", dir.filePath("ffmpeg.m4a")});
+    const double whole = Bench::timeTool(AFCONVERT_PATH, common + QStringList{dir.filePath("whole.m4a")});
+    const double split = Bench::timeTool(
+        AFCONVERT_PATH, common + QStringList{dir.filePath("split.m4a"), "--parts", QString::number(parts)});
 
-    std::printf("input: %.0f s of 44.1 kHz stereo pink noise, 256 kbit/s\n", seconds);
-    std::printf("afconvert: %.2f s\n", tool);
-    std::printf("ffmpeg:    %.2f s\n", reference);
-    std::printf("ratio afconvert/ffmpeg: %.3f (goal: at most 1.10)\n", tool / reference);
+    std::printf("input: %.0f s of 44.1 kHz stereo music with noise, abrupt tones and quiet noise, 128 kbit/s\n",
+                seconds);
+    report("ffmpeg", reference, reference, Bench::compareDecoded(input, dir.filePath("ffmpeg.m4a"), 2));
+    report("afconvert whole", whole, reference, Bench::compareDecoded(input, dir.filePath("whole.m4a"), 2));
+    const QString name = QString("afconvert %1 parts").arg(parts);
+    report(qPrintable(name), split, reference, Bench::compareDecoded(input, dir.filePath("split.m4a"), 2));
+    std::printf(
+        "goals: whole at most 1.10x ffmpeg; in %d parts about 1/%d of whole and at most 0.3x ffmpeg, SNR within "
+        "0.5 dB of whole\n",
+        parts, parts);
     return 0;
 }

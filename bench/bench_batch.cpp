@@ -11,6 +11,7 @@
 #include <VUVararer/App.h>
 
 #include <QDir>
+#include <QFile>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QHash>
@@ -20,8 +21,11 @@
 #include <QThread>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 #include <sys/resource.h>
@@ -206,23 +210,66 @@ double cpuSeconds()
     return total;
 }
 
+// Busy and total clock ticks of the whole machine, from /proc/stat.
+std::pair<qint64, qint64> machineTicks()
+{
+    QFile stat("/proc/stat");
+    if (!stat.open(QIODevice::ReadOnly))
+        return {0, 0};
+    const QList<QByteArray> fields = stat.readLine().simplified().split(' ');
+    qint64 total = 0;
+    qint64 idle = 0;
+    for (int i = 1; i < fields.size(); ++i) {
+        total += fields[i].toLongLong();
+        // idle and iowait
+        if (i == 4 || i == 5)
+            idle += fields[i].toLongLong();
+    }
+    return {total - idle, total};
+}
+
 struct Timing
 {
     double seconds = 0.0;
     // CPU seconds per second of wall time.
     double cores = 0.0;
+    // Cores of the machine busy in each second of the run.
+    std::vector<double> timeline;
 };
 
 Timing timed(const std::function<void()>& work)
 {
+    Timing timing;
+    std::atomic<bool> bDone{false};
+    const int nCores = QThread::idealThreadCount();
+    std::thread sampler([&] {
+        auto last = machineTicks();
+        while (!bDone) {
+            for (int i = 0; i < 20 && !bDone; ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            const auto now = machineTicks();
+            if (now.second > last.second)
+                timing.timeline.push_back(nCores * double(now.first - last.first) / double(now.second - last.second));
+            last = now;
+        }
+    });
     const double cpu = cpuSeconds();
     QElapsedTimer timer;
     timer.start();
     work();
-    Timing timing;
     timing.seconds = timer.nsecsElapsed() / 1e9;
     timing.cores = (cpuSeconds() - cpu) / timing.seconds;
+    bDone = true;
+    sampler.join();
     return timing;
+}
+
+QString timelineText(const std::vector<double>& timeline)
+{
+    QStringList seconds;
+    for (const double cores : timeline)
+        seconds << QString::number(cores, 'f', 1);
+    return seconds.join(' ');
 }
 
 struct RunResult
@@ -339,8 +386,9 @@ void addPeaks(QMap<QString, KindFigures>& kinds, const QMap<QString, std::vector
 }
 
 // A batch measured repeats times: the run with and without normalization and ffmpeg plain and two-pass, nAtOnce
-// at a time.
-void measure(const QString& title, const QVector<QString>& sources, int nAtOnce, int repeats, const QString& folder)
+// at a time; with bQuality, the first file of the run without normalization and of ffmpeg plain against its source.
+void measure(const QString& title, const QVector<QString>& sources, int nAtOnce, int repeats, const QString& folder,
+             bool bQuality)
 {
     VUVararer::App* app = VUVararer::App::theApp();
     const int bitRate = ConversionSettings::bitRate();
@@ -352,6 +400,9 @@ void measure(const QString& title, const QVector<QString>& sources, int nAtOnce,
     int nSafe = 0;
     int nErrorLines = 0;
     int nFfmpegInWindow = 0;
+    std::vector<double> lastTimeline;
+    Bench::Difference ours;
+    Bench::Difference theirs;
     for (int n = 0; n < repeats; ++n) {
         app->setSettingsValue(ConversionSettings::KeyNormalizationActive, true);
         const RunResult run = timeRun(sources);
@@ -367,6 +418,7 @@ void measure(const QString& title, const QVector<QString>& sources, int nAtOnce,
         plainRatio.add(plainRun.timing.seconds / parallel.seconds);
         twoPassRatio.add(run.timing.seconds / twoPassRun.seconds);
         normalizedCores.add(run.timing.cores);
+        lastTimeline = run.timing.timeline;
         plainCores.add(plainRun.timing.cores);
         referenceCores.add(parallel.cores);
         nErrorLines += run.nErrorLines;
@@ -379,6 +431,11 @@ void measure(const QString& title, const QVector<QString>& sources, int nAtOnce,
                 nSafe += nEncodes > 3;
             }
         }
+        if (bQuality) {
+            const QString name = "/" + QFileInfo(sources.first()).completeBaseName() + ".m4a";
+            ours = Bench::compareDecoded(sources.first(), plainRun.folder + name, 2);
+            theirs = Bench::compareDecoded(sources.first(), folder + "/plain" + name, 2);
+        }
         addPeaks(kinds, decodedPeaks(run.folder), limit);
         addPeaks(ffmpegKinds, decodedPeaks(folder + "/twopass"), limit, &nFfmpegInWindow);
         QDir(run.folder).removeRecursively();
@@ -389,6 +446,7 @@ void measure(const QString& title, const QVector<QString>& sources, int nAtOnce,
     std::printf("\n%s (%d repeats; each figure as lowest-highest)\n", qPrintable(title), repeats);
     std::printf("  run, normalized:              %s s, %s cores busy\n", qPrintable(normalized.text()),
                 qPrintable(normalizedCores.text(1)));
+    std::printf("  cores busy second by second, last normalized run: %s\n", qPrintable(timelineText(lastTimeline)));
     std::printf("  run, not normalized:          %s s, %s cores busy\n", qPrintable(plain.text()),
                 qPrintable(plainCores.text(1)));
     std::printf("  ffmpeg, %2d at a time:         %s s, %s cores busy\n", nAtOnce, qPrintable(reference.text()),
@@ -397,6 +455,11 @@ void measure(const QString& title, const QVector<QString>& sources, int nAtOnce,
     std::printf("  ratio normalized/ffmpeg:      %s\n", qPrintable(ratio.text()));
     std::printf("  ratio normalized/two-pass:    %s\n", qPrintable(twoPassRatio.text()));
     std::printf("  ratio not normalized/ffmpeg:  %s\n", qPrintable(plainRatio.text()));
+    if (bQuality)
+        std::printf("  against the source, run not normalized / ffmpeg: SNR %.2f / %.2f dB, largest error %.4f / "
+                    "%.4f, worst loud frame %.2f / %.2f dBFS\n",
+                    ours.snr, theirs.snr, ours.largestError, theirs.largestError, ours.worstLoudFrame,
+                    theirs.worstLoudFrame);
     int nFiles = 0;
     int nEncodes = 0;
     int nInWindow = 0;
@@ -482,9 +545,49 @@ QVector<TrackSpec> mixedBatch()
     return specs;
 }
 
+// One recording of 60 minutes: chords with noise.
+QVector<TrackSpec> longRecording() { return {TrackSpec{"chords", 0, 3600, 44100, "flac"}}; }
+
+// Eight tracks of 3 min of chords with noise: equal lengths, so that every file reaches its end at once.
+QVector<TrackSpec> equalBatch()
+{
+    QVector<TrackSpec> specs;
+    for (int i = 0; i < 8; ++i)
+        specs << TrackSpec{"chords", i, 180, 44100, "flac"};
+    return specs;
+}
+
+// An album: 12 tracks of 4 to 9 min, seven kinds of music, FLAC.
+QVector<TrackSpec> albumBatch()
+{
+    QVector<TrackSpec> specs;
+    for (int i = 0; i < 12; ++i)
+        specs << TrackSpec{MusicKinds[i % 7], i, 240 + 28 * ((i * 7) % 12), 44100, "flac"};
+    return specs;
+}
+
+struct Batch
+{
+    const char* name;
+    const char* title;
+    QVector<TrackSpec> (*specs)();
+    bool bQuality;
+};
+
+const Batch Batches[] = {
+    {"music", "32 music tracks of 60 s", musicBatch, false},
+    {"awkward", "awkward signals: 16 abrupt tones of 6 s, 24-bit chords and notes in noise of 20 s", awkwardBatch,
+     false},
+    {"mixed", "24 music tracks of 5 s to 15 min", mixedBatch, false},
+    {"equal", "8 tracks of 3 min of chords with noise", equalBatch, false},
+    {"album", "an album: 12 tracks of 4 to 9 min", albumBatch, false},
+    {"long", "one recording of 60 min, against one ffmpeg encode", longRecording, true},
+};
+
 } // namespace
 
-// Argument: how often each batch is measured (default 1).
+// Arguments: how often each batch is measured (default 1), then the names of the batches to measure (default all:
+// music, awkward, mixed, equal, album, long).
 int main(int argc, char** argv)
 {
     QTemporaryDir dir;
@@ -502,11 +605,14 @@ int main(int argc, char** argv)
 
     std::printf("AAC at %d bit/s; runs convert and encode up to %d files at once, as does ffmpeg\n",
                 ConversionSettings::bitRate(), nCores);
-    measure("32 music tracks of 60 s", makeTracks(dir.filePath("music"), musicBatch()), nCores, repeats, dir.path());
-    measure("awkward signals: 16 abrupt tones of 6 s, 24-bit chords and notes in noise of 20 s",
-            makeTracks(dir.filePath("awkward"), awkwardBatch()), nCores, repeats, dir.path());
-    measure("24 music tracks of 5 s to 15 min", makeTracks(dir.filePath("mixed"), mixedBatch()), nCores, repeats,
-            dir.path());
+    QStringList chosen;
+    for (int i = 2; i < argc; ++i)
+        chosen << argv[i];
+    for (const Batch& batch : Batches) {
+        if (chosen.isEmpty() || chosen.contains(batch.name))
+            measure(batch.title, makeTracks(dir.filePath(batch.name), batch.specs()), nCores, repeats, dir.path(),
+                    batch.bQuality);
+    }
     std::printf("\npeak memory: run process %ld KiB, largest encoder process %ld KiB\n", peakKiB(RUSAGE_SELF),
                 peakKiB(RUSAGE_CHILDREN));
     return 0;

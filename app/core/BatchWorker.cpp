@@ -2,6 +2,7 @@
 
 #include "ConversionJob.h"
 #include "ConversionSettings.h"
+#include "CoreBudget.h"
 #include "EncodeQueue.h"
 #include "FreeSpace.h"
 #include "GeneralOutput.h"
@@ -12,7 +13,6 @@
 #include <MTools/ToolsCommon.h>
 #include <VUVararer/App.h>
 #include <ZADovuzIdida/NativeAudioDecoder.h>
-#include <ZADovuzIdida/NativeAudioTools.h>
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -31,6 +31,8 @@ BatchWorker::~BatchWorker() = default;
 void BatchWorker::setSettings(const ZADovuzIdida::MAudioFormat& format) { m_format = format; }
 
 void BatchWorker::setInputFiles(const QVector<QString>& files) { m_vecInputFiles = files; }
+
+void BatchWorker::setInputDurations(const QVector<qint64>& seconds) { m_vecInputDurations = seconds; }
 
 void BatchWorker::setImageFiles(const QVector<QString>& files) { m_vecImageFiles = files; }
 
@@ -96,15 +98,19 @@ void BatchWorker::slotDoWork()
         {
             // Files count as done when their encodes have ended, in the order they are converted in; their lines
             // join the log in list order.
-            const std::vector<int> order = RunOrder::longestFirst(
-                m_vecInputFiles, [this](const QString& source) { return sourceSeconds(source); }, encodeSlots());
+            std::vector<std::unique_ptr<ConversionJob>> jobs = planJobs(runFolder);
+            const std::vector<int> order = RunOrder::longestFirst(m_vecInputDurations, m_vecInputFiles.size());
             QVector<QString> vecLines(m_vecInputFiles.size());
             {
-                EncodeQueue encodes(encodeSlots(), [&](const QString& lines) {
+                CoreBudget cores(encodeSlots(), [this] {
+                    std::lock_guard<std::mutex> lock(m_jobsMutex);
+                    m_jobsChanged.notify_all();
+                });
+                EncodeQueue encodes(cores, [&](const QString& lines) {
                     vecLines[order[size_t(nDone)]] = lines;
                     emitTotalProgress(++nDone, nSteps);
                 });
-                convertInputs(runFolder, order, encodes);
+                convertInputs(jobs, order, encodes, cores);
             }
             for (const QString& lines : qAsConst(vecLines))
                 m_strErrors += lines;
@@ -144,10 +150,32 @@ void BatchWorker::emitTotalProgress(int nDone, int nSteps)
     emit totalProgress(int(float(nDone) * 100.0f / float(nSteps)));
 }
 
-void BatchWorker::convertInputs(const QString& runFolder, const std::vector<int>& order, EncodeQueue& encodes)
+std::vector<std::unique_ptr<ConversionJob>> BatchWorker::planJobs(const QString& runFolder)
 {
-    const int nFiles = m_vecInputFiles.size();
-    const int nLanes = std::max(encodeSlots(), 1);
+    std::vector<std::unique_ptr<ConversionJob>> jobs;
+    jobs.reserve(size_t(m_vecInputFiles.size()));
+    QSet<QString> taken;
+    for (const QString& source : qAsConst(m_vecInputFiles)) {
+        auto job = std::make_unique<ConversionJob>();
+        job->source = source;
+        job->folder = targetFolder(source, runFolder);
+        const QString base = QFileInfo(source).completeBaseName();
+        job->target = OutputNames::freeName(job->folder, base, ProductVariant::intermediateExtension(), taken);
+        taken.insert(job->target);
+        job->result = job->target;
+        if (ProductVariant::kind() == ProductVariant::M4a) {
+            job->result = OutputNames::freeName(job->folder, base, ProductVariant::resultExtension(), taken);
+            taken.insert(job->result);
+        }
+        jobs.push_back(std::move(job));
+    }
+    return jobs;
+}
+
+void BatchWorker::convertInputs(std::vector<std::unique_ptr<ConversionJob>>& jobs, const std::vector<int>& order,
+                                EncodeQueue& encodes, CoreBudget& cores)
+{
+    const int nFiles = int(order.size());
     {
         std::lock_guard<std::mutex> lock(m_jobsMutex);
         m_nShown = 0;
@@ -155,20 +183,20 @@ void BatchWorker::convertInputs(const QString& runFolder, const std::vector<int>
         m_vecLeftGate.assign(size_t(nFiles), false);
     }
     m_pEncodes = &encodes;
-    std::vector<std::unique_ptr<ConversionJob>> jobs(static_cast<size_t>(nFiles));
+    m_pCores = &cores;
+    const auto jobAt = [&jobs, &order](int place) -> ConversionJob& { return *jobs[size_t(order[size_t(place)])]; };
     QThreadPool lanes;
-    lanes.setMaxThreadCount(nLanes);
+    lanes.setMaxThreadCount(cores.cores());
     int nBegun = 0;
     int nHanded = 0;
     while (nHanded < nFiles) {
-        while (nBegun < nFiles && nBegun - nHanded < nLanes && !m_bStop && !m_bPause) {
-            QSet<QString> taken;
-            for (int i = nHanded; i < nBegun; ++i)
-                taken.insert(jobs[size_t(i)]->target);
-            jobs[size_t(nBegun)] = makeJob(nBegun, order[size_t(nBegun)], runFolder, taken);
-            ConversionJob* pJob = jobs[size_t(nBegun)].get();
+        while (nBegun < nFiles && !m_bStop && !m_bPause && cores.tryTake()) {
+            ConversionJob* pJob = &jobAt(nBegun);
+            pJob->index = nBegun;
+            pJob->pOwnDecoder.reset(createDecoder());
+            pJob->pDecoder = pJob->pOwnDecoder.get();
             lanes.start([this, pJob] {
-                if (!pJob->target.isEmpty())
+                if (makeTargetFolder(pJob->folder, pJob->lines))
                     convertJob(*pJob);
                 else
                     leaveGate(*pJob);
@@ -178,59 +206,51 @@ void BatchWorker::convertInputs(const QString& runFolder, const std::vector<int>
             });
             ++nBegun;
         }
+        // The cores that no file is waiting for may go to the encodes.
+        cores.setWaiting(m_bStop ? 0 : nFiles - nBegun);
+        const bool bMayBegin = nBegun < nFiles && !m_bStop && !m_bPause;
         if (nBegun == nHanded) {
             if (m_bStop)
                 break;
             waitWhilePaused();
+            std::unique_lock<std::mutex> lock(m_jobsMutex);
+            m_jobsChanged.wait_for(lock, std::chrono::milliseconds(100), [&cores] { return cores.hasFree(); });
             continue;
         }
-        ConversionJob& job = *jobs[size_t(nHanded)];
+        ConversionJob& job = jobAt(nHanded);
         {
             std::unique_lock<std::mutex> lock(m_jobsMutex);
             // Pause and stop come without a notification, so they are looked at now and then.
-            if (!m_jobsChanged.wait_for(lock, std::chrono::milliseconds(100), [&job] { return job.bDone; }))
+            m_jobsChanged.wait_for(lock, std::chrono::milliseconds(100),
+                                   [&] { return job.bDone || (bMayBegin && cores.hasFree()); });
+            if (!job.bDone)
                 continue;
         }
         // A paused run starts no encode.
         waitWhilePaused();
         m_fPeak = job.analysis.peak;
         m_nNumSamples = job.analysis.count;
-        encodes.add(std::move(job.pWritten), job.lines, job.reserve, job.bSlot);
+        encodes.add(std::move(job.pWritten), job.lines, job.reserve);
         const QString target = job.target;
-        jobs[size_t(nHanded++)].reset();
+        jobs[size_t(order[size_t(nHanded++)])].reset();
         if (m_bStop) {
             if (ProductVariant::kind() != ProductVariant::M4a)
                 QFile::remove(target);
             break;
         }
-        showJob(nHanded, nHanded < nBegun ? jobs[size_t(nHanded)].get() : nullptr);
+        showJob(nHanded, nHanded < nBegun ? &jobAt(nHanded) : nullptr);
     }
     lanes.waitForDone();
     // Files converted beside the shown one when the run was stopped.
-    for (int i = nHanded; i < nBegun; ++i) {
-        ConversionJob& job = *jobs[size_t(i)];
+    for (int place = nHanded; place < nBegun; ++place) {
+        ConversionJob& job = jobAt(place);
         if (job.pWritten)
             job.pWritten->discard();
-        if (job.bSlot)
-            encodes.releaseSlot(job.reserve);
+        encodes.drop(job.reserve);
     }
     encodes.waitForAll();
     m_pEncodes = nullptr;
-}
-
-std::unique_ptr<ConversionJob> BatchWorker::makeJob(int index, int file, const QString& runFolder,
-                                                    const QSet<QString>& taken)
-{
-    auto job = std::make_unique<ConversionJob>();
-    job->index = index;
-    job->source = m_vecInputFiles.at(file);
-    job->pOwnDecoder.reset(createDecoder());
-    job->pDecoder = job->pOwnDecoder.get();
-    const QString folder = targetFolder(job->source, runFolder, job->lines);
-    if (!folder.isEmpty())
-        job->target = OutputNames::freeName(folder, QFileInfo(job->source).completeBaseName(),
-                                            ProductVariant::intermediateExtension(), taken);
-    return job;
+    m_pCores = nullptr;
 }
 
 void BatchWorker::showText(ConversionJob& job, const QString& text)
@@ -270,15 +290,17 @@ void BatchWorker::showJob(int index, const ConversionJob* pJob)
         emit fileProgress(pJob->percent);
 }
 
-QString BatchWorker::targetFolder(const QString& path, const QString& runFolder, QString& lines)
+QString BatchWorker::targetFolder(const QString& path, const QString& runFolder) const
 {
-    if (!ConversionSettings::folderStructureActive())
-        return runFolder;
-    const QString folder = newPathForForlderStructure(path, runFolder);
+    return ConversionSettings::folderStructureActive() ? newPathForForlderStructure(path, runFolder) : runFolder;
+}
+
+bool BatchWorker::makeTargetFolder(const QString& folder, QString& lines) const
+{
     if (OutputNames::makeFolder(folder))
-        return folder;
+        return true;
     lines += tr("Can not create the folder: ") + folder + tr("\n");
-    return QString();
+    return false;
 }
 
 QString BatchWorker::newPathForForlderStructure(const QString& source, const QString& runFolder) const
@@ -315,8 +337,8 @@ void BatchWorker::copyFiles(const QVector<QString>& files, const QString& runFol
     for (const QString& file : files) {
         const QFileInfo info(file);
         const QString ext = info.suffix().isEmpty() ? QString() : "." + info.suffix();
-        const QString folder = targetFolder(file, runFolder, m_strErrors);
-        if (!folder.isEmpty()) {
+        const QString folder = targetFolder(file, runFolder);
+        if (makeTargetFolder(folder, m_strErrors)) {
             const QString target = OutputNames::freeName(folder, info.completeBaseName(), ext);
             if (!QFile::copy(file, target))
                 slotAppendError(tr("Can not copy: ") + file + tr("\n"));
@@ -329,11 +351,6 @@ void BatchWorker::copyFiles(const QVector<QString>& files, const QString& runFol
 }
 
 qint64 BatchWorker::availableBytes(const QString& folder) const { return FreeSpace::available(folder); }
-
-qint64 BatchWorker::sourceSeconds(const QString& source) const
-{
-    return ZADovuzIdida::NativeAudioTools::duration(QUrl::fromLocalFile(source));
-}
 
 GeneralOutput* BatchWorker::createOutput(const QString& target) { return new GeneralOutput(target, m_format, nullptr); }
 

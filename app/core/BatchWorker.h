@@ -17,6 +17,7 @@
 #include <mutex>
 #include <vector>
 
+class CoreBudget;
 class EncodeQueue;
 class GeneralOutput;
 struct ConversionJob;
@@ -40,6 +41,9 @@ public:
 
     void setSettings(const ZADovuzIdida::MAudioFormat& format);
     void setInputFiles(const QVector<QString>& files);
+    // Whole seconds of each input file as the list knows them, -1 where it does not: a run converts the longest
+    // first, and the unknown ones last.
+    void setInputDurations(const QVector<qint64>& seconds);
     void setImageFiles(const QVector<QString>& files);
     void setTextFiles(const QVector<QString>& files);
     void setUnsuportedFiles(const QVector<QString>& files);
@@ -94,24 +98,23 @@ signals:
 protected:
     // Bytes available on the volume of folder; -1 when that cannot be told.
     virtual qint64 availableBytes(const QString& folder) const;
-    // Whole seconds of a source, which set the order of a run (the longest first); -1 when it can not be read.
-    // Asked from several threads at once.
-    virtual qint64 sourceSeconds(const QString& source) const;
     // The output of one file; the caller owns it.
     virtual GeneralOutput* createOutput(const QString& target);
-    // Files converted and encoded at once; one or fewer encodes each file before the next is begun.
+    // The cores a run keeps busy: files converted and encoded at once, and the threads of an encode split in
+    // parts at the end of a run; with one or fewer each file is encoded before the next is begun.
     virtual int encodeSlots() const;
     // The decoder of one file of a run; the caller owns it.
     virtual ZADovuzIdida::NativeAudioDecoderBase* createDecoder() const;
 
 private:
-    // The input files of a run into runFolder, in order (list indices): files are converted side by side on up to
-    // encodeSlots() threads, pass the gate (slot and free space) and reach the encodes in that order; the first
-    // file not handed over is the one shown.
-    void convertInputs(const QString& runFolder, const std::vector<int>& order, EncodeQueue& encodes);
-    // The job at place index of the run's order, of input file file: its target folder and a free intermediate
-    // name that is not in taken.
-    std::unique_ptr<ConversionJob> makeJob(int index, int file, const QString& runFolder, const QSet<QString>& taken);
+    // The jobs of the input files in list order, with their target folders and every intermediate and result name
+    // decided; the run folder is new, so no file of the run can take a name another one was given.
+    std::vector<std::unique_ptr<ConversionJob>> planJobs(const QString& runFolder);
+    // The planned jobs in order (list indices): each begins on a core of cores, the files are converted side by
+    // side, pass the gate (free space) and reach the encodes in that order; the first file not handed over is the
+    // one shown.
+    void convertInputs(std::vector<std::unique_ptr<ConversionJob>>& jobs, const std::vector<int>& order,
+                       EncodeQueue& encodes, CoreBudget& cores);
     // A file on the worker's own decoder, at once: the first pass alone without a target, else the whole
     // conversion; its lines join the errors text.
     void runOnOwnDecoder(const QString& source, const QString& target);
@@ -122,13 +125,16 @@ private:
     // The second pass: decodes, processes and writes the file; false when the source failed or changed, or the
     // file was dropped by a stop.
     bool writeProcessed(ConversionJob& job, GeneralOutput* pOutput);
-    // Starts a decoding pass of the job's source with the target's rate, bits and channels.
-    void openSource(ConversionJob& job);
+    // Starts a decoding pass of the job's source with the target's rate, bits and channels, lending its decoder the
+    // run's spare cores, and some of them to measuring beside it when bMeasuring: returns how many. closeSource()
+    // ends the pass and gives them back.
+    int openSource(ConversionJob& job, bool bMeasuring);
+    void closeSource(ConversionJob& job);
     // Before a block: holds a paused file; false when a stop drops it (every file but the shown one). The shown
     // file's first pass runs to its end.
     bool goOn(ConversionJob& job, bool bFirstPass);
-    // In a run, waits for the job's turn at the gate, takes an encode slot and the free space of needed bytes;
-    // false when the file is to be skipped.
+    // In a run, waits for the job's turn at the gate and takes the free space of needed bytes; false when the file
+    // is to be skipped.
     bool passGate(ConversionJob& job, qint64 needed);
     // The job is through the gate, or will not reach it; the next file may pass.
     void leaveGate(const ConversionJob& job);
@@ -144,8 +150,10 @@ private:
     bool shownLocked(const ConversionJob& job) const;
     // Makes pJob (null when not begun yet), at index, the file shown, and shows how far it is.
     void showJob(int index, const ConversionJob* pJob);
-    // Target folder of a source or copy, created; empty (and an error line in lines) when it cannot be created.
-    QString targetFolder(const QString& path, const QString& runFolder, QString& lines);
+    // Target folder of a source or copy, ending in "/".
+    QString targetFolder(const QString& path, const QString& runFolder) const;
+    // Creates folder; false, and an error line in lines, when it cannot be.
+    bool makeTargetFolder(const QString& folder, QString& lines) const;
     void emitTotalProgress(int nDone, int nSteps);
 
     std::atomic<bool> m_bStop{false};
@@ -154,6 +162,7 @@ private:
     ZADovuzIdida::ProcessGroups m_encoders;
     ZADovuzIdida::MAudioFormat m_format;
     QVector<QString> m_vecInputFiles;
+    QVector<qint64> m_vecInputDurations;
     QVector<QString> m_vecTextFiles;
     QVector<QString> m_vecImageFiles;
     QVector<QString> m_vecUnsuportedFiles;
@@ -166,6 +175,7 @@ private:
     // During the files of a run: their encodes; under the mutex, the jobs' shown state and done flags, the index of
     // the file shown and the gate: the files through it, and the first that is not.
     EncodeQueue* m_pEncodes = nullptr;
+    CoreBudget* m_pCores = nullptr;
     std::mutex m_jobsMutex;
     std::condition_variable m_jobsChanged;
     int m_nShown = 0;

@@ -3,10 +3,11 @@
 #include "BlockProcessor.h"
 #include "ConversionJob.h"
 #include "ConversionSettings.h"
+#include "CoreBudget.h"
 #include "EncodeQueue.h"
 #include "GeneralOutput.h"
 #include "ProductVariant.h"
-#include "TruePeak.h"
+#include "ParallelTruePeak.h"
 
 #include <ZADovuzIdida/NativeAudioDecoderBase.h>
 #include <ZADovuzIdida/_VozIdavi/Common/EBUEnvelope.h>
@@ -18,6 +19,7 @@
 #include <chrono>
 
 #include <algorithm>
+#include <iterator>
 #include <cmath>
 #include <memory>
 #include <vector>
@@ -41,10 +43,31 @@ int readBlock(ZADovuzIdida::NativeAudioDecoderBase* pDecoder, float* buffer)
 
 } // namespace
 
-void BatchWorker::openSource(ConversionJob& job)
+int BatchWorker::openSource(ConversionJob& job, bool bMeasuring)
 {
     job.bDecoderFailed = false;
+    // The cores no other file needs decode the source ahead of the pass, where it can be cut exactly; a third of
+    // them measure beside it.
+    job.nLentCores = 0;
+    while (m_pCores && !job.bDirect && job.nLentCores < m_pCores->cores() - 1 && m_pCores->lend())
+        ++job.nLentCores;
+    const int nMeasuring = bMeasuring ? job.nLentCores / 3 : 0;
+    job.pDecoder->setSectionThreads(job.nLentCores - nMeasuring);
     job.pDecoder->setFile(job.source, m_format.sampleRate, m_format.bitsPerSample, m_format.channels);
+    const int nUnused = job.nLentCores - nMeasuring - job.pDecoder->sectionThreads();
+    if (nUnused > 0) {
+        m_pCores->giveBack(nUnused);
+        job.nLentCores -= nUnused;
+    }
+    return nMeasuring;
+}
+
+void BatchWorker::closeSource(ConversionJob& job)
+{
+    job.pDecoder->finish();
+    if (job.nLentCores > 0)
+        m_pCores->giveBack(job.nLentCores);
+    job.nLentCores = 0;
 }
 
 void BatchWorker::initAudioFileInfo(const QString& source) { runOnOwnDecoder(source, QString()); }
@@ -73,40 +96,43 @@ void BatchWorker::analyse(ConversionJob& job)
 {
     ConversionJob::Analysis& result = job.analysis;
     result = ConversionJob::Analysis();
-    openSource(job);
+    // The level of a normalized M4A intermediate is set by its true peak within what the encoder keeps.
+    const bool bTruePeak = ConversionSettings::normalizationActive() && ProductVariant::kind() == ProductVariant::M4a;
+    const int nMeasuring = openSource(job, bTruePeak);
     std::vector<float> buffer(BlockSize);
     float fMin = 0.0f;
     float fMax = 0.0f;
-    // The level of a normalized M4A intermediate is set by its true peak within what the encoder keeps.
-    std::unique_ptr<TruePeak> truePeak;
-    if (ConversionSettings::normalizationActive() && ProductVariant::kind() == ProductVariant::M4a)
-        truePeak = std::make_unique<TruePeak>(m_format.channels, GeneralOutput::encodedBandwidth(m_format) /
-                                                                     std::max(m_format.sampleRate, 1));
+    std::unique_ptr<ParallelTruePeak> truePeak;
+    if (bTruePeak)
+        truePeak = std::make_unique<ParallelTruePeak>(
+            m_format.channels, GeneralOutput::encodedBandwidth(m_format) / std::max(m_format.sampleRate, 1),
+            nMeasuring);
     for (int n = readBlock(job.pDecoder, buffer.data()); n > 0;
          n = goOn(job, true) ? readBlock(job.pDecoder, buffer.data()) : 0) {
         if (truePeak)
             truePeak->add(buffer.data(), n);
+        const float* values = buffer.data();
         for (int i = 0; i < n; ++i) {
-            const float x = buffer[size_t(i)];
-            if (x < fMin)
-                fMin = x;
-            else if (x > fMax)
-                fMax = x;
-            if (std::fabs(x) > SoundThreshold) {
-                if (!result.bSoundFound)
-                    result.firstSound = result.count + i;
-                result.bSoundFound = true;
-                result.lastSound = result.count + i;
-            }
+            fMin = std::min(fMin, values[i]);
+            fMax = std::max(fMax, values[i]);
+        }
+        const auto isSound = [](float x) { return std::fabs(x) > SoundThreshold; };
+        const float* last =
+            std::find_if(std::make_reverse_iterator(values + n), std::make_reverse_iterator(values), isSound).base();
+        if (last != values) {
+            if (!result.bSoundFound)
+                result.firstSound = result.count + (std::find_if(values, last, isSound) - values);
+            result.bSoundFound = true;
+            result.lastSound = result.count + (last - 1 - values);
         }
         result.count += n;
     }
-    job.pDecoder->finish();
-    result.peak = fMax > std::fabs(fMin) ? fMax : std::fabs(fMin);
     if (truePeak) {
         truePeak->finish();
         result.truePeak = truePeak->peak();
     }
+    closeSource(job);
+    result.peak = fMax > std::fabs(fMin) ? fMax : std::fabs(fMin);
 }
 
 bool BatchWorker::fitsIntermediate(qint64 count) const
@@ -168,9 +194,8 @@ void BatchWorker::convertPasses(ConversionJob& job)
     std::unique_ptr<GeneralOutput> output(createOutput(job.target));
     output->setMetaInfoFile(job.source);
     output->setProcessGroups(&m_encoders);
-    // Beside earlier files still being encoded, the intermediate's own name may have had to change.
-    if (!job.bDirect)
-        output->setResultBaseName(QFileInfo(job.source).completeBaseName());
+    output->setCores(m_pCores);
+    output->setResultName(job.result);
     connect(
         output.get(), &GeneralOutput::errorsLog, output.get(), [&job](const QString& line) { job.lines += line; },
         Qt::DirectConnection);
@@ -221,7 +246,7 @@ bool BatchWorker::writeProcessed(ConversionJob& job, GeneralOutput* pOutput)
     }
     BlockProcessor processor(params);
 
-    openSource(job);
+    openSource(job, false);
     std::vector<float> buffer(BlockSize);
     float* data = buffer.data();
     int nLastPercent = 0;
@@ -239,7 +264,7 @@ bool BatchWorker::writeProcessed(ConversionJob& job, GeneralOutput* pOutput)
         if (kept > 0)
             pOutput->write(data, kept);
     }
-    job.pDecoder->finish();
+    closeSource(job);
     return !job.bDropped && !job.bDecoderFailed &&
            std::abs(processor.position() - count) <= qint64(PassToleranceFrames) * channels;
 }
@@ -264,10 +289,7 @@ bool BatchWorker::passGate(ConversionJob& job, qint64 needed)
         while (m_nGate < job.index && !m_bStop)
             m_jobsChanged.wait_for(lock, std::chrono::milliseconds(100));
     }
-    if (m_bStop || !m_pEncodes->takeSlot(m_bStop))
-        return false;
-    job.bSlot = true;
-    if (!waitForFreeSpace(job, folder, needed))
+    if (m_bStop || !waitForFreeSpace(job, folder, needed))
         return false;
     m_pEncodes->reserve(needed);
     job.reserve = needed;

@@ -29,19 +29,23 @@ struct ConversionJob
     int index = 0;
     bool bDirect = false;
     QString source;
+    // The target folder, the intermediate file and the result's name, decided before the run (direct jobs choose
+    // the result's name as they end).
+    QString folder;
     QString target;
+    QString result;
     ZADovuzIdida::NativeAudioDecoderBase* pDecoder = nullptr;
     std::unique_ptr<ZADovuzIdida::NativeAudioDecoderBase> pOwnDecoder;
     bool bDecoderFailed = false;
+    // Cores lent to the decoder for the pass under way.
+    int nLentCores = 0;
     // A stop came while the file was converted beside the one shown: nothing of it is kept.
     bool bDropped = false;
     Analysis analysis;
     QString lines;
-    // After the second pass: the output whose intermediate is written, the disk space its encode may take, and
-    // whether it holds an encode slot.
+    // After the second pass: the output whose intermediate is written and the disk space its encode may take.
     std::unique_ptr<GeneralOutput> pWritten;
     qint64 reserve = 0;
-    bool bSlot = false;
     // The text and percent the file would show while it is the one shown; guarded by the worker.
     QString text;
     int percent = 0;

@@ -1,13 +1,14 @@
 #include "EncodeQueue.h"
 
+#include "CoreBudget.h"
 #include "GeneralOutput.h"
 
 #include <chrono>
 
-EncodeQueue::EncodeQueue(int nSlots, std::function<void(const QString&)> report)
-    : m_nSlots(std::max(nSlots, 1)), m_report(std::move(report))
+EncodeQueue::EncodeQueue(CoreBudget& cores, std::function<void(const QString&)> report)
+    : m_cores(cores), m_report(std::move(report))
 {
-    m_pool.setMaxThreadCount(m_nSlots);
+    m_pool.setMaxThreadCount(m_cores.cores());
 }
 
 EncodeQueue::~EncodeQueue()
@@ -16,33 +17,23 @@ EncodeQueue::~EncodeQueue()
     m_pool.waitForDone();
 }
 
-bool EncodeQueue::takeSlot(const std::atomic<bool>& bStop)
-{
-    std::unique_lock<std::mutex> lock(m_mutex);
-    // The stop flag is set without a notification, so it is looked at now and then.
-    while (m_nRunning >= m_nSlots && !bStop)
-        m_changed.wait_for(lock, std::chrono::milliseconds(100));
-    if (bStop)
-        return false;
-    ++m_nRunning;
-    return true;
-}
-
 void EncodeQueue::reserve(qint64 bytes)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_nPending += bytes;
 }
 
-void EncodeQueue::releaseSlot(qint64 reserve)
+void EncodeQueue::drop(qint64 reserve)
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    --m_nRunning;
-    m_nPending -= reserve;
-    m_changed.notify_all();
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_nPending -= reserve;
+        m_changed.notify_all();
+    }
+    m_cores.giveBack();
 }
 
-void EncodeQueue::add(std::unique_ptr<GeneralOutput> pOutput, const QString& lines, qint64 reserve, bool bSlot)
+void EncodeQueue::add(std::unique_ptr<GeneralOutput> pOutput, const QString& lines, qint64 reserve)
 {
     auto entry = std::make_shared<Entry>();
     entry->lines = lines;
@@ -51,33 +42,22 @@ void EncodeQueue::add(std::unique_ptr<GeneralOutput> pOutput, const QString& lin
         QObject::disconnect(pOutput.get(), nullptr, nullptr, nullptr);
         QObject::connect(pOutput.get(), &GeneralOutput::errorsLog,
                          [entry](const QString& line) { entry->lines += line; });
-        QSet<QString> taken;
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            taken = m_setResults;
-        }
-        bEncode = pOutput->completeIntermediate(taken);
-        entry->result = pOutput->outputFile();
+        bEncode = pOutput->completeIntermediate();
         entry->reserve = reserve;
     }
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         entry->bDone = !bEncode;
         m_entries.push_back(entry);
-        if (bSlot)
-            m_nPending -= reserve;
-        if (bEncode && !bSlot)
-            ++m_nRunning;
-        if (!bEncode && bSlot)
-            --m_nRunning;
-        if (bEncode)
-            m_setResults.insert(entry->result);
+        m_nPending -= reserve;
         reportEnded();
     }
-    if (!bEncode)
+    if (!bEncode) {
+        m_cores.giveBack();
         return;
+    }
     GeneralOutput* pEncoding = pOutput.release();
-    if (m_nSlots <= 1)
+    if (m_cores.cores() <= 1)
         encode(entry, pEncoding);
     else
         m_pool.start([this, entry, pEncoding]() { encode(entry, pEncoding); });
@@ -92,12 +72,13 @@ void EncodeQueue::encode(const std::shared_ptr<Entry>& entry, GeneralOutput* pOu
     pOutput->encodeResult();
     delete pOutput;
 
-    std::lock_guard<std::mutex> lock(m_mutex);
-    entry->lines += lines;
-    entry->bDone = true;
-    m_setResults.remove(entry->result);
-    --m_nRunning;
-    reportEnded();
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        entry->lines += lines;
+        entry->bDone = true;
+        reportEnded();
+    }
+    m_cores.giveBack();
 }
 
 void EncodeQueue::reportEnded()

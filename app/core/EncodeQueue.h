@@ -1,7 +1,7 @@
 #pragma once
-// The encodes of one run: a few at once in the background, each file's outcome reported in file order.
+// The encodes of one run: in the background on the cores the files hand over, each file's outcome reported in file
+// order.
 
-#include <QSet>
 #include <QString>
 #include <QThreadPool>
 
@@ -12,27 +12,25 @@
 #include <memory>
 #include <mutex>
 
+class CoreBudget;
 class GeneralOutput;
 
 class EncodeQueue
 {
 public:
-    // report receives each file's error lines once its encode has ended and every earlier file's has; it runs
-    // on whichever thread ended the last of them. One slot or fewer: each encode runs at once inside add().
-    EncodeQueue(int nSlots, std::function<void(const QString& lines)> report);
+    // report receives each file's error lines once its encode has ended and every earlier file's has; it runs on
+    // whichever thread ended the last of them. With one core or fewer, each encode runs at once inside add().
+    EncodeQueue(CoreBudget& cores, std::function<void(const QString& lines)> report);
     // Waits for every encode.
     ~EncodeQueue();
 
-    // Blocks while every slot is busy; then takes one for a file about to be written, true, or false once bStop
-    // is set. The slot passes to the file's encode or is given back by add() or releaseSlot().
-    bool takeSlot(const std::atomic<bool>& bStop);
-    // Disk space a file holding a slot may take until its encode has ended.
+    // Disk space a file about to be written may take until its encode has ended.
     void reserve(qint64 bytes);
-    // A file holding a slot and reserve bytes ends without an outcome.
-    void releaseSlot(qint64 reserve);
-    // The outcome of one file, in file order: its lines so far and, when it made one, the output to complete and
-    // encode; reserve is the disk space its encode may still take; bSlot tells whether the file holds a slot.
-    void add(std::unique_ptr<GeneralOutput> pOutput, const QString& lines, qint64 reserve, bool bSlot = false);
+    // A file that holds a core and reserve bytes ends without an outcome.
+    void drop(qint64 reserve);
+    // The outcome of one file, in file order, which holds a core: its lines so far and, when it made one, the
+    // output to complete and encode on that core; reserve is the disk space its encode may still take.
+    void add(std::unique_ptr<GeneralOutput> pOutput, const QString& lines, qint64 reserve);
     // Disk space taken by files being written or encoded.
     qint64 reservedBytes() const;
     // Blocks until no file holds any disk space, or bStop is set.
@@ -44,7 +42,6 @@ private:
     struct Entry
     {
         QString lines;
-        QString result;
         qint64 reserve = 0;
         bool bDone = false;
     };
@@ -54,15 +51,12 @@ private:
     void reportEnded();
     qint64 reservedLocked() const;
 
-    const int m_nSlots;
+    CoreBudget& m_cores;
     const std::function<void(const QString&)> m_report;
     mutable std::mutex m_mutex;
     std::condition_variable m_changed;
     std::deque<std::shared_ptr<Entry>> m_entries;
-    // Result names of running encodes, which may not exist on disk yet.
-    QSet<QString> m_setResults;
-    // Slots held by files being written or encoded, and the space held by those still being written.
-    int m_nRunning = 0;
+    // The space held by files still being written.
     qint64 m_nPending = 0;
     QThreadPool m_pool;
 };

@@ -1,6 +1,7 @@
 #include "GeneralOutput.h"
 
 #include "ConversionSettings.h"
+#include "CoreBudget.h"
 #include "OutputNames.h"
 #include "PeakSearch.h"
 #include "ProductVariant.h"
@@ -16,7 +17,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryFile>
 
 #include <algorithm>
 #include <climits>
@@ -103,12 +103,12 @@ void GeneralOutput::discard()
 
 bool GeneralOutput::close()
 {
-    if (!m_bClosed && completeIntermediate({}))
+    if (!m_bClosed && completeIntermediate())
         encodeResult();
     return m_bResult;
 }
 
-bool GeneralOutput::completeIntermediate(const QSet<QString>& taken)
+bool GeneralOutput::completeIntermediate()
 {
     if (m_bClosed)
         return false;
@@ -130,9 +130,12 @@ bool GeneralOutput::completeIntermediate(const QSet<QString>& taken)
         m_bResult = true;
         return false;
     }
-    const QFileInfo info(m_strFileName);
-    const QString base = m_strResultBase.isEmpty() ? info.completeBaseName() : m_strResultBase;
-    m_strOutputFile = OutputNames::freeName(info.absolutePath(), base, QStringLiteral(".m4a"), taken);
+    if (m_strResultName.isEmpty()) {
+        const QFileInfo info(m_strFileName);
+        m_strResultName =
+            OutputNames::freeName(info.absolutePath(), info.completeBaseName(), ProductVariant::resultExtension());
+    }
+    m_strOutputFile = m_strResultName;
     return true;
 }
 
@@ -145,70 +148,77 @@ bool GeneralOutput::encodeResult()
 bool GeneralOutput::encodeStep(const QString& result)
 {
     QString reason;
+    QString kept;
     // A held run begins no encode, and an ended one none at all.
-    const bool bEncoded = (!m_pGroups || m_pGroups->waitUntilFree()) && encodeWithinPeak(result, &reason);
+    bool bEncoded = (!m_pGroups || m_pGroups->waitUntilFree()) && encodeWithinPeak(result, &kept, &reason);
     QFile::remove(m_strFileName);
-    if (!bEncoded) {
-        QFile::remove(result);
-        if (m_pGroups && m_pGroups->isEnded())
-            return false;
-        const QString source = m_strMetaInfoFile.isEmpty() ? m_strFileName : m_strMetaInfoFile;
-        emit errorsLog(tr("Can not encode: ") + source + tr(" (the encoder failed: ") + reason + tr(")\n"));
+    if (bEncoded) {
+        copyTags(kept, result);
+        // Never over a file that is there: the name was free when the run chose it.
+        bEncoded = QFile::rename(kept, result);
+        if (!bEncoded)
+            reason = tr("can not write ") + result;
+    }
+    if (bEncoded)
+        return true;
+    if (!kept.isEmpty())
+        QFile::remove(kept);
+    if (m_pGroups && m_pGroups->isEnded())
         return false;
-    }
-    if (m_bCopyMetaTags && !m_strMetaInfoFile.isEmpty()) {
-        ZADovuzIdida::NativeMetaTags tags;
-        tags.readFrom(m_strMetaInfoFile);
-        if (!tags.artworkRefusal().isEmpty())
-            emit errorsLog(tr("Cover art not copied: ") + m_strMetaInfoFile + tr(" (") + tags.artworkRefusal() +
-                           tr(")\n"));
-        if (tags.isMetaDataAvailable() && !tags.writeTo(result))
-            emit errorsLog(tr("Can not write the tags: ") + result + tr("\n"));
-    }
-    return true;
+    emit errorsLog(tr("Settings error, can not create: ") + result + tr(" (") + reason + tr(")\n"));
+    return false;
 }
 
-bool GeneralOutput::encodeWithinPeak(const QString& result, QString* pReason)
+void GeneralOutput::copyTags(const QString& encoded, const QString& result)
 {
-    if (m_fPeakLimit <= 0.0f)
-        return encode(m_strFileName, result, 1.0f, pReason);
-    // The first encode goes to result, each further one to a file beside it; only the best so far is kept.
+    if (!m_bCopyMetaTags || m_strMetaInfoFile.isEmpty())
+        return;
+    ZADovuzIdida::NativeMetaTags tags;
+    tags.readFrom(m_strMetaInfoFile);
+    if (!tags.artworkRefusal().isEmpty())
+        emit errorsLog(tr("Cover art not copied: ") + m_strMetaInfoFile + tr(" (") + tags.artworkRefusal() + tr(")\n"));
+    if (tags.isMetaDataAvailable() && !tags.writeTo(encoded))
+        emit errorsLog(tr("Can not write the tags: ") + result + tr("\n"));
+}
+
+QString GeneralOutput::besideName(const QString& result)
+{
+    QString name;
+    do
+        name = result + QStringLiteral(".encode-") + QString::number(++m_nEncodes);
+    while (QFileInfo::exists(name) || QFileInfo::exists(name + QStringLiteral(".partial")));
+    return name;
+}
+
+bool GeneralOutput::encodeWithinPeak(const QString& result, QString* pKept, QString* pReason)
+{
+    if (m_fPeakLimit <= 0.0f) {
+        *pKept = besideName(result);
+        return encode(m_strFileName, *pKept, 1.0f, pReason);
+    }
     PeakSearch search(m_fPeakLimit, m_fMaxRaise);
-    const QFileInfo info(result);
-    std::unique_ptr<QTemporaryFile> pBest;
     for (float gain = search.nextGain(); gain > 0.0f; gain = search.nextGain()) {
-        std::unique_ptr<QTemporaryFile> pFile;
-        if (search.encodes() > 0) {
-            // A held run begins no further encode, and an ended one none at all.
-            if (m_pGroups && !m_pGroups->waitUntilFree())
-                return false;
-            pFile =
-                std::make_unique<QTemporaryFile>(info.absolutePath() + "/" + info.completeBaseName() + ".XXXXXX.m4a");
-            if (!pFile->open()) {
-                *pReason = tr("can not write a file beside ") + result;
-                return false;
-            }
-            pFile->close();
-        }
-        float peak = 0.0f;
-        if (!encodeScaled(gain, pFile ? pFile->fileName() : result, &peak, pReason))
+        // A held run begins no further encode, and an ended one none at all.
+        if (search.encodes() > 0 && m_pGroups && !m_pGroups->waitUntilFree())
             return false;
+        const QString encoded = besideName(result);
+        float peak = 0.0f;
+        if (!encodeScaled(gain, encoded, &peak, pReason)) {
+            QFile::remove(encoded);
+            return false;
+        }
         search.addPeak(peak);
-        if (search.best() == search.encodes() - 1)
-            pBest = std::move(pFile);
+        if (search.best() < search.encodes() - 1) {
+            QFile::remove(encoded);
+            continue;
+        }
+        if (!pKept->isEmpty())
+            QFile::remove(*pKept);
+        *pKept = encoded;
     }
     if (search.best() < 0) {
         *pReason = tr("every result decodes above the peak limit");
         return false;
-    }
-    if (search.best() > 0) {
-        pBest->setAutoRemove(false);
-        QFile::remove(result);
-        if (!QFile::rename(pBest->fileName(), result)) {
-            QFile::remove(pBest->fileName());
-            *pReason = tr("can not write ") + result;
-            return false;
-        }
     }
     return true;
 }
@@ -250,6 +260,10 @@ bool GeneralOutput::encode(const QString& input, const QString& output, float ga
     coder.setBitrate(m_nBitRate);
     coder.setGain(gain);
     coder.setProcessGroups(m_pGroups);
+    if (m_pCores) {
+        coder.setParts(m_pCores->encodeParts());
+        coder.setCoreLender(m_pCores);
+    }
     coder.convert(input, output);
     const QFileInfo info(output);
     if (coder.errorText().isEmpty() && info.isFile() && info.size() > 0)

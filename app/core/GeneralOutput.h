@@ -4,7 +4,6 @@
 #include <ZADovuzIdida/MAudioFormat.h>
 
 #include <QObject>
-#include <QSet>
 #include <QString>
 
 #include <memory>
@@ -14,6 +13,8 @@ class EncoderBase;
 class ProcessGroups;
 class WaveOutput;
 } // namespace ZADovuzIdida
+
+class CoreBudget;
 
 class GeneralOutput : public QObject
 {
@@ -27,9 +28,9 @@ public:
 
     // The source whose tags the result receives.
     void setMetaInfoFile(const QString& path);
-    // The result's name before the extension; by default the intermediate file's. Intermediates of other files
-    // still being encoded may have taken the source's own name.
-    void setResultBaseName(const QString& base) { m_strResultBase = base; }
+    // The result's name, decided before the run; by default close() takes the first free ".m4a" name of the
+    // intermediate's base name.
+    void setResultName(const QString& path) { m_strResultName = path; }
     // When limit is above 0, the M4A result's decoded peak never lies above limit and is held in the window
     // [limit - 1 dB, limit] where the level allows: a result outside it is encoded again at the level the peaks
     // measured so far ask for (PeakSearch), the intermediate raised by at most maxRaise (which brings its own peak to
@@ -43,17 +44,20 @@ public:
     // The run's encoder processes: held while it is paused, ended when it is cancelled; a cancelled encode leaves
     // no file and no line.
     void setProcessGroups(ZADovuzIdida::ProcessGroups* pGroups) { m_pGroups = pGroups; }
+    // The run's cores: every encode is cut in parts on the cores they lend it while it runs; none by default.
+    void setCores(CoreBudget* pCores) { m_pCores = pCores; }
     // count interleaved values.
     virtual void write(float* data, qint64 count);
     // The intermediate file until close() has chosen the ".m4a" name.
     QString outputFile() const { return m_strOutputFile; }
-    // Completes the intermediate file; in the "m4a" variant encodes it to a free ".m4a" name beside it (encodeStep).
-    // A failed write or encode emits one errorsLog line and leaves no file behind; a failed tag write keeps the
-    // result and emits one line. True when the result is complete.
+    // Completes the intermediate file; in the "m4a" variant encodes it into the result (encodeStep). Every encode
+    // goes to a file beside the result, and only the kept one, tagged, takes the result's name. A failed write or
+    // encode emits one errorsLog line and leaves no file behind; a failed tag write keeps the result and emits one
+    // line. True when the result is complete.
     virtual bool close();
     // The first half of close(), on the writing thread: completes the intermediate file and, in the "m4a" variant,
-    // chooses the result's free name, avoiding taken; true when encodeResult() is to follow.
-    virtual bool completeIntermediate(const QSet<QString>& taken);
+    // settles the result's name; true when encodeResult() is to follow.
+    virtual bool completeIntermediate();
     // The second half of close(), on any thread: encodeStep into the chosen name.
     bool encodeResult();
     // Drops what was written: the intermediate file is closed and removed, nothing is made.
@@ -71,8 +75,13 @@ private:
     std::unique_ptr<ZADovuzIdida::WaveOutput> makeWriter(const QString& path) const;
     // The closed intermediate in, the tagged result out; removes the intermediate in any case.
     bool encodeStep(const QString& result);
-    // encode(), with the peak kept at or below the limit and in its window when one is set.
-    bool encodeWithinPeak(const QString& result, QString* pReason);
+    // encode() into files beside result, with the peak kept at or below the limit and in its window when one is set;
+    // the one kept is named in kept, the others are removed.
+    bool encodeWithinPeak(const QString& result, QString* pKept, QString* pReason);
+    // The next free name for an encode beside result: result + ".encode-" + a number from 1.
+    QString besideName(const QString& result);
+    // Copies the source's tags into encoded, reporting any failure for result.
+    void copyTags(const QString& encoded, const QString& result);
     // Encodes the intermediate, every value multiplied by gain, into output and measures the decoded peak.
     bool encodeScaled(float gain, const QString& output, float* pPeak, QString* pReason);
 
@@ -82,7 +91,7 @@ private:
     std::unique_ptr<ZADovuzIdida::WaveOutput> m_pWave;
     std::unique_ptr<ZADovuzIdida::EncoderBase> m_pEncoder;
     QString m_strOutputFile;
-    QString m_strResultBase;
+    QString m_strResultName;
     // Read where the output is made, since the encode may run on another thread.
     int m_nQuality;
     int m_nBitRate;
@@ -90,6 +99,8 @@ private:
     float m_fPeakLimit = 0.0f;
     float m_fMaxRaise = 1.0f;
     ZADovuzIdida::ProcessGroups* m_pGroups = nullptr;
+    CoreBudget* m_pCores = nullptr;
+    int m_nEncodes = 0;
     bool m_bClosed = false;
     bool m_bResult = false;
 };

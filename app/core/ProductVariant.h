@@ -14,4 +14,6 @@ public:
     static void reset();
     // Extension of the file the worker writes per source: ".mp3", ".flac", else ".wav".
     static QString intermediateExtension();
+    // Extension of the M4A variant's results.
+    static QString resultExtension() { return QStringLiteral(".m4a"); }
 };

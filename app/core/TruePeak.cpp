@@ -78,6 +78,27 @@ TruePeak::TruePeak(int channels, double bandwidth)
     }
 }
 
+int TruePeak::historyFrames() { return History; }
+
+void TruePeak::setHistory(const float* frames, int nFrames, float known)
+{
+    m_fPeak = known;
+    const int kept = std::min(nFrames, History);
+    for (int c = 0; c < m_nChannels; ++c) {
+        float* history = m_vecStaged[size_t(c)].data() + History - kept;
+        for (int f = 0; f < kept; ++f)
+            history[f] = frames[(nFrames - kept + f) * m_nChannels + c];
+    }
+}
+
+void TruePeak::measureAdded()
+{
+    for (int c = 0; c < m_nChannels; ++c) {
+        if (m_vecFill[size_t(c)] > 0)
+            interpolate(c, m_vecFill[size_t(c)]);
+    }
+}
+
 void TruePeak::add(const float* data, int count)
 {
     int i = 0;
@@ -123,11 +144,14 @@ void TruePeak::interpolate(int channel, int count)
         float* y = m_vecPhase.data();
         for (int p = 0; p < Phases; ++p) {
             const float* h = m_vecTaps.data() + p * Taps;
-            for (int i = 0; i < count; ++i) {
-                float sum = 0.0f;
-                for (int k = 0; k < Taps; ++k)
-                    sum += h[k] * x[i + k];
-                y[i] = sum;
+            // Tap by tap over all outputs, so that the compiler can vectorise it; each sum still adds its terms in
+            // tap order.
+            std::fill_n(y, count, 0.0f);
+            for (int k = 0; k < Taps; ++k) {
+                const float tap = h[k];
+                const float* in = x + k;
+                for (int i = 0; i < count; ++i)
+                    y[i] += tap * in[i];
             }
             m_fPeak = std::max(m_fPeak, largestMagnitude(y, count));
         }

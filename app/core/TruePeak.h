@@ -10,8 +10,17 @@ public:
     // bandwidth: the highest frequency kept, as a fraction of the sample rate (0.5 keeps all).
     TruePeak(int channels, double bandwidth);
 
+    // The frames whose samples reach into each interpolated value besides its own.
+    static int historyFrames();
+
+    // Before the first add(): the stream goes on from nFrames frames not measured here (of which the last
+    // historyFrames() count), in place of the silence before it, whose peak is known to reach known: what cannot pass
+    // that is not interpolated.
+    void setHistory(const float* frames, int nFrames, float known);
     // The next count interleaved values of the stream; a block may end inside a frame.
     void add(const float* data, int count);
+    // Measures every value added so far, as the last of a stretch measured on its own; add() is not called after it.
+    void measureAdded();
     // Ends the stream, followed by silence as it is preceded by it; add() is not called after it.
     void finish();
     float peak() const { return m_fPeak; }

@@ -54,7 +54,7 @@ BatchDialog::BatchDialog(QWidget* parent) : QDialog(parent)
     m_pbtnClose = new QPushButton(tr("Close"), this);
     m_pbtnClose->setObjectName(QStringLiteral("BatchPauseButton"));
     m_pbtnClose->hide();
-    m_pbtnErrors = new QPushButton(tr("One or more errors have occurred!"), this);
+    m_pbtnErrors = new QPushButton(tr("One or more errors have occured!"), this);
     m_pbtnErrors->setObjectName(QStringLiteral("BatchStopButton"));
     m_pbtnErrors->hide();
     m_plblSummary = new VUVararer::Label(this);

@@ -17,7 +17,6 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDebug>
-#include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -97,8 +96,7 @@ void MainPage::slotDoIt()
         if (!destination.isDir() || !destination.isWritable() || !destination.isExecutable()) {
             m_pBookmark->stopAccessingBookmark();
             QMessageBox box(QMessageBox::Critical, tr("Error"),
-                            tr("Can not access the destination folder:\n%1\nPlease verify the destination.")
-                                .arg(QDir::toNativeSeparators(strDestination)),
+                            tr("Can not access the destination folder.\nPlease verify the destination."),
                             QMessageBox::Ok, this);
             box.setTextFormat(Qt::PlainText);
             box.exec();
@@ -114,6 +112,7 @@ void MainPage::slotDoIt()
     BatchWorker* pWorker = pRun->worker();
     pWorker->setSettings(AppSettingsDialog::targetFormat());
     pWorker->setInputFiles(m_pModel->playList().toVector());
+    pWorker->setInputDurations(m_pModel->measuredSeconds());
     pWorker->setImageFiles(m_vecImageFiles);
     pWorker->setTextFiles(m_vecTextFiles);
     pWorker->setUnsuportedFiles(m_vecUnsuportedFiles);

@@ -2,13 +2,42 @@
 #include "TestMain.h"
 
 #include <ZADovuzIdida/AFTransCoder.h>
+#include <ZADovuzIdida/CoreLender.h>
 #include <ZADovuzIdida/ProcessGroups.h>
 
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
+#include <atomic>
 #include <thread>
 
 using namespace ZADovuzIdida;
+
+namespace {
+
+// Lends up to a number of cores at a time and counts them.
+class CountingLender : public CoreLender
+{
+public:
+    explicit CountingLender(int nMost) : m_nMost(nMost) {}
+    bool lend() override
+    {
+        if (nHeld >= m_nMost)
+            return false;
+        ++nHeld;
+        ++nLent;
+        return true;
+    }
+    void giveBack(int nCores) override { nHeld -= nCores; }
+
+    std::atomic<int> nHeld{0};
+    std::atomic<int> nLent{0};
+
+private:
+    const int m_nMost;
+};
+
+} // namespace
 
 class TestAFTransCoder : public QObject
 {
@@ -51,28 +80,40 @@ private slots:
         QTest::addColumn<QString>("output");
         QTest::addColumn<int>("quality");
         QTest::addColumn<int>("bitrate");
+        QTest::addColumn<int>("parts");
         QTest::newRow("defaults") << "/tmp/in.wav"
-                                  << "/tmp/out.m4a" << -1 << -1;
+                                  << "/tmp/out.m4a" << -1 << -1 << -1;
         QTest::newRow("blanks") << "/tmp/my folder/a b.wav"
-                                << "/tmp/other folder/c d.m4a" << 0 << 16000;
+                                << "/tmp/other folder/c d.m4a" << 0 << 16000 << -1;
         QTest::newRow("quotes") << "/tmp/say \"hi\".wav"
-                                << "/tmp/it's \"here\".m4a" << 64 << 256000;
-        QTest::newRow("unicode") << QString::fromUtf8("/tmp/Ünïcødé ♪.wav") << "/tmp/out.m4a" << 127 << 320000;
+                                << "/tmp/it's \"here\".m4a" << 64 << 256000 << -1;
+        QTest::newRow("unicode") << QString::fromUtf8("/tmp/Ünïcødé ♪.wav") << "/tmp/out.m4a" << 127 << 320000 << -1;
+        QTest::newRow("one part") << "/tmp/in.wav"
+                                  << "/tmp/out.m4a" << -1 << -1 << 1;
+        QTest::newRow("six parts") << "/tmp/in.wav"
+                                   << "/tmp/out.m4a" << -1 << -1 << 6;
     }
 
-    // The tool gets input, -o, output, -q, quality, -b, bit rate, -f m4af, -d aac, each intact.
+    // The tool gets input, -o, output, -q, quality, -b, bit rate, -f m4af, -d aac, each intact, and a part count only
+    // above one.
     void testArguments()
     {
         QFETCH(QString, input);
         QFETCH(QString, output);
         QFETCH(int, quality);
         QFETCH(int, bitrate);
+        QFETCH(int, parts);
         qputenv("PATH", (path("fake") + ":").toLocal8Bit() + m_baPath);
         AFTransCoder coder;
         if (quality >= 0)
             coder.setQuality(quality);
         if (bitrate >= 0)
             coder.setBitrate(bitrate);
+        if (parts >= 0)
+            coder.setParts(parts);
+        if (parts > 1)
+            QTest::ignoreMessage(QtDebugMsg,
+                                 QRegularExpression("^COMMAND: afconvert .* --parts " + QString::number(parts) + "$"));
         coder.convert(input, output);
         QList<QByteArray> entries = MediaKit::readAll(path("args")).split('\0');
         QVERIFY(QFile::remove(path("args")));
@@ -82,7 +123,8 @@ private slots:
             args << QString::fromUtf8(entry);
         const QString q = QString::number(quality >= 0 ? quality : 127);
         const QString b = QString::number(bitrate >= 0 ? bitrate : 128000);
-        QCOMPARE(args, QStringList({input, "-o", output, "-q", q, "-b", b, "-f", "m4af", "-d", "aac"}));
+        const QStringList split = parts > 1 ? QStringList{"--parts", QString::number(parts)} : QStringList();
+        QCOMPARE(args, QStringList({input, "-o", output, "-q", q, "-b", b, "-f", "m4af", "-d", "aac"}) + split);
     }
 
     // With the project's tool: a real M4A appears, a failed run leaves nothing.
@@ -101,6 +143,27 @@ private slots:
                  QString("aac,22050,1"));
         coder.convert(path("missing.wav"), path("missing.m4a"));
         QCOMPARE(QDir(m_dir.path()).entryList({"missing*"}), QStringList());
+    }
+
+    // Lent cores while it runs, the tool cuts parts off on them, and every core is back by its end.
+    void testLentCores()
+    {
+        qputenv("PATH", qgetenv("TRELVANIC_BIN_DIR") + ":" + m_baPath);
+        QCOMPARE(TestKit::runTool("sox", {"-R", "-n", "-r", "44100", "-c", "2", "-b", "16", path("long.wav"), "synth",
+                                          "150", "pinknoise", "vol", "0.3"})
+                     .exitCode,
+                 0);
+        CountingLender lender(3);
+        AFTransCoder coder;
+        coder.setParts(8);
+        coder.setCoreLender(&lender);
+        QTest::ignoreMessage(QtDebugMsg, QRegularExpression("^COMMAND: afconvert .* --parts 8 --lend$"));
+        coder.convert(path("long.wav"), path("long.m4a"));
+        QCOMPARE(coder.errorText(), QString());
+        QVERIFY(lender.nLent > 0);
+        QCOMPARE(lender.nHeld.load(), 0);
+        QCOMPARE(MediaKit::probe("stream=duration_ts", path("long.m4a"), {"-of", "csv=p=0"}),
+                 QString::number(150 * 44100));
     }
 
     // Ended while it runs, a tool deaf to SIGTERM is killed a little later, with its unfinished target.

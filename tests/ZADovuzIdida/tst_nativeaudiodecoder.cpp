@@ -232,6 +232,48 @@ private slots:
         }
     }
 
+    void testSections_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("bits");
+        QTest::addColumn<int>("channels");
+        const QString music = "aevalsrc=0.4*sin(2*PI*440*t)+0.2*sin(2*PI*3111*t*t):s=44100:d=47.3";
+        ffmpeg({"-f", "lavfi", "-i", music, "-f", "lavfi", "-i", "anoisesrc=a=0.2:d=47.3", "-filter_complex",
+                "amix=inputs=2,pan=stereo|c0=c0|c1=0.5*c0", "-c:a", "flac", path("long.flac")});
+        ffmpeg({"-i", path("long.flac"), "-t", "30", "-c:a", "pcm_s24le", path("thirty.wav")});
+        ffmpeg({"-i", path("long.flac"), "-t", "25", "-ac", "1", path("mono-long.wav")});
+        QVERIFY(
+            TestKit::runTool("flac", {"-s", "--no-seektable", "-f", "-o", path("untabled.flac"), path("thirty.wav")})
+                .exitCode == 0);
+        const QByteArray bytes = MediaKit::readAll(path("long.flac"));
+        QVERIFY(MediaKit::writeFile(path("cut-long.flac"), bytes.left(bytes.size() * 2 / 3)));
+        QTest::newRow("FLAC, 16 bits") << "long.flac" << 16 << 2;
+        QTest::newRow("FLAC to mono, 32 bits") << "long.flac" << 32 << 1;
+        QTest::newRow("24-bit WAV of whole sections, 24 bits") << "thirty.wav" << 24 << 2;
+        QTest::newRow("mono WAV") << "mono-long.wav" << 16 << 2;
+        QTest::newRow("FLAC without seek table") << "untabled.flac" << 24 << 2;
+        QTest::newRow("FLAC cut short") << "cut-long.flac" << 16 << 2;
+    }
+
+    // Decoded in sections on several threads, a file gives the same samples and errors as read from its start.
+    void testSections()
+    {
+        QFETCH(QString, file);
+        QFETCH(int, bits);
+        QFETCH(int, channels);
+        NativeAudioDecoder whole;
+        QSignalSpy wholeErrors(&whole, SIGNAL(error(QString)));
+        const std::vector<float> reference = decodeAll(whole, path(file), 44100, bits, channels);
+        NativeAudioDecoder sectioned;
+        sectioned.setSectionThreads(3);
+        QSignalSpy errors(&sectioned, SIGNAL(error(QString)));
+        const std::vector<float> samples = decodeAll(sectioned, path(file), 44100, bits, channels);
+        QVERIFY(reference.size() > size_t(20 * 44100 * channels));
+        QCOMPARE(samples.size(), reference.size());
+        QVERIFY(samples == reference);
+        QCOMPARE(errors.count(), wholeErrors.count());
+    }
+
     // A file cut short of the length it declares ends with one read error.
     void testTruncated()
     {

@@ -12,6 +12,8 @@
 
 #include <cmath>
 #include <csignal>
+#include <cstring>
+#include <numeric>
 
 class TestAfconvert : public QObject
 {
@@ -41,6 +43,25 @@ private:
                         "format_tags=major_brand",
                         "-of", "json", file});
         return QJsonDocument::fromJson(result.out).object();
+    }
+
+    // The sound of file as ffmpeg decodes it, interleaved.
+    QVector<float> decode(const QString& file)
+    {
+        const QByteArray raw = TestKit::runTool("ffmpeg", {"-v", "error", "-i", file, "-f", "f32le", "-"}).out;
+        QVector<float> values(raw.size() / int(sizeof(float)));
+        std::memcpy(values.data(), raw.constData(), raw.size());
+        return values;
+    }
+
+    // The error energy of decoded against source in each frame of 1024 stereo samples.
+    QVector<double> frameErrors(const QVector<float>& source, const QString& file)
+    {
+        const QVector<float> decoded = decode(file);
+        QVector<double> errors((source.size() + 2047) / 2048);
+        for (int i = 0; i < source.size(); ++i)
+            errors[i / 2048] += std::pow(double(decoded.value(i)) - source[i], 2);
+        return errors;
     }
 
     double soxDuration(const QString& file) { return TestKit::runTool("soxi", {"-D", file}).out.trimmed().toDouble(); }
@@ -151,6 +172,116 @@ private slots:
         }
     }
 
+    void testSplit_data()
+    {
+        QTest::addColumn<QString>("effects");
+        QTest::addColumn<int>("parts");
+        QTest::newRow("music with noise")
+            << "synth 2 pluck 220 pluck 277 synth 2 pluck mix 330 synth 2 pinknoise mix gain -8 repeat 9 reverb 30"
+            << 8;
+        QTest::newRow("speech with pauses")
+            << "synth 2.6 pinknoise synth 2.6 sine amod 3.6 50 sinc 250-3400 tremolo 1.7 "
+               "80 fade q 0.05 2.6 0.2 pad 0 1.4 gain -n -4 repeat 4"
+            << 8;
+        QTest::newRow("drum loop")
+            << "synth 0.25 whitenoise synth 0.25 sine mix 150:40 fade q 0.001 0.25 0.24 synth 0.25 "
+               "square amod 8 100 repeat 79"
+            << 16;
+        QTest::newRow("abrupt tone") << "synth 0.37 sine 1000 gain -6 pad 0 0.29 repeat 29" << 8;
+        QTest::newRow("shorter than a part") << "synth 0.5 pinknoise gain -6" << 64;
+    }
+
+    // Encoded in parts, a file keeps its length and quality, with no click or dropout where parts meet.
+    void testSplit()
+    {
+        QFETCH(QString, effects);
+        QFETCH(int, parts);
+        // Undithered, as the program writes its wave files.
+        const QString input = path("split.wav");
+        const QStringList sox{"-R", "-D", "-n", "-r", "44100", "-c", "2", "-b", "16", input};
+        QCOMPARE(TestKit::runTool("sox", sox + effects.split(' ')).exitCode, 0);
+        QCOMPARE(afconvert({input, "-o", path("whole.m4a")}).exitCode, 0);
+        const TestKit::ToolResult result =
+            afconvert({input, "-o", path("split.m4a"), "--parts", QString::number(parts)});
+        QVERIFY2(result.exitCode == 0, result.err.constData());
+        compareToWhole(input, path("whole.m4a"), path("split.m4a"));
+    }
+
+    void testLentCores_data()
+    {
+        QTest::addColumn<int>("cores");
+        QTest::newRow("none lent") << 0;
+        QTest::newRow("three lent") << 3;
+    }
+
+    // Lent cores over its standard input, the tool cuts parts off as they come and gives every core back; lent none,
+    // it makes the whole encode.
+    void testLentCores()
+    {
+        QFETCH(int, cores);
+        const QString input = path("lent.wav");
+        QCOMPARE(TestKit::runTool("sox", {"-R",    "-D",  "-n",        "-r",  "44100", "-c",  "2",      "-b",
+                                          "16",    input, "synth",     "2",   "pluck", "220", "pluck",  "277",
+                                          "synth", "2",   "pinknoise", "mix", "gain",  "-8",  "repeat", "74"})
+                     .exitCode,
+                 0);
+        QCOMPARE(afconvert({input, "-o", path("whole.m4a")}).exitCode, 0);
+        QProcess tool;
+        tool.start(m_strTool, {input, "-o", path("lent.m4a"), "--parts", "8", "--lend"});
+        int nLent = 0;
+        int nReturned = 0;
+        while (tool.state() != QProcess::NotRunning || tool.bytesAvailable() > 0) {
+            tool.waitForReadyRead(100);
+            for (const char message : tool.readAllStandardOutput()) {
+                nReturned += message == 'r';
+                if (message == 'w' && nLent < cores) {
+                    tool.write("c");
+                    ++nLent;
+                }
+            }
+        }
+        QCOMPARE(tool.exitCode(), 0);
+        QCOMPARE(nReturned, nLent);
+        if (cores == 0) {
+            QVERIFY(contents(path("lent.m4a")) == contents(path("whole.m4a")));
+            return;
+        }
+        QVERIFY2(contents(path("lent.m4a")) != contents(path("whole.m4a")), "no part was cut");
+        compareToWhole(input, path("whole.m4a"), path("lent.m4a"));
+    }
+
+private:
+    static QByteArray contents(const QString& file)
+    {
+        QFile in(file);
+        return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
+    }
+
+    // Encoded in parts, a file keeps its length and quality, with no click or dropout where parts meet.
+    void compareToWhole(const QString& input, const QString& wholeFile, const QString& splitFile)
+    {
+        auto length = [](const QString& file) {
+            return TestKit::runTool("ffprobe", {"-v", "error", "-show_entries",
+                                                "stream=duration_ts,nb_frames:format=duration", "-of", "csv=p=0", file})
+                .out;
+        };
+        QCOMPARE(length(splitFile), length(wholeFile));
+        QCOMPARE(length(splitFile).split(',').first(), TestKit::runTool("soxi", {"-s", input}).out.trimmed());
+
+        const QVector<float> source = decode(input);
+        const QVector<double> whole = frameErrors(source, wholeFile);
+        const QVector<double> split = frameErrors(source, splitFile);
+        const double usual = std::accumulate(whole.begin(), whole.end(), 0.0) / whole.size();
+        const double loss = 10 * std::log10(std::accumulate(split.begin(), split.end(), 0.0) / whole.size() / usual);
+        QVERIFY2(loss <= 0.3, qPrintable(QString("%1 dB less SNR").arg(loss)));
+        for (int frame = 0; frame < whole.size(); ++frame) {
+            QVERIFY2(split[frame] <= 2.5 * whole[frame] + usual,
+                     qPrintable(QString("frame %1: %2 against %3").arg(frame).arg(split[frame]).arg(whole[frame])));
+        }
+    }
+
+private slots:
+
     void testMediaInfo()
     {
         noise(path("mi.wav"), 44100, 2, 16, 2);
@@ -178,6 +309,9 @@ private slots:
         QTest::newRow("bad bit rate") << QStringList{"in.wav", "-o", "out.m4a", "-b", "fast"} << "out.m4a" << 1;
         QTest::newRow("bad gain") << QStringList{"in.wav", "-o", "out.m4a", "--gain", "loud"} << "out.m4a" << 1;
         QTest::newRow("gain out of range") << QStringList{"in.wav", "-o", "out.m4a", "--gain", "inf"} << "out.m4a" << 1;
+        QTest::newRow("no parts") << QStringList{"in.wav", "-o", "out.m4a", "--parts", "0"} << "out.m4a" << 1;
+        QTest::newRow("too many parts") << QStringList{"in.wav", "-o", "out.m4a", "--parts", "65"} << "out.m4a" << 1;
+        QTest::newRow("parts in words") << QStringList{"in.wav", "-o", "out.m4a", "--parts", "four"} << "out.m4a" << 1;
         QTest::newRow("no output") << QStringList{"in.wav"} << "out.m4a" << 1;
         QTest::newRow("missing folder") << QStringList{"in.wav", "-o", "nowhere/out.m4a"} << "nowhere/out.m4a" << 3;
         QTest::newRow("folder is a file")
@@ -267,20 +401,23 @@ private slots:
     void testTerminationRemovesPartial_data()
     {
         QTest::addColumn<int>("signalNumber");
-        QTest::newRow("SIGTERM") << int(SIGTERM);
-        QTest::newRow("SIGINT") << int(SIGINT);
-        QTest::newRow("SIGHUP") << int(SIGHUP);
+        QTest::addColumn<QStringList>("extra");
+        QTest::newRow("SIGTERM") << int(SIGTERM) << QStringList();
+        QTest::newRow("SIGINT") << int(SIGINT) << QStringList();
+        QTest::newRow("SIGHUP") << int(SIGHUP) << QStringList();
+        QTest::newRow("SIGTERM in parts") << int(SIGTERM) << QStringList{"--parts", "4"};
     }
 
     void testTerminationRemovesPartial()
     {
         QFETCH(int, signalNumber);
+        QFETCH(QStringList, extra);
         const QString input = path("long-term.wav");
         if (!QFileInfo::exists(input))
             noise(input, 44100, 2, 16, 600);
-        const QString output = path(QString("term-%1.m4a").arg(signalNumber));
+        const QString output = path(QString("term-%1-%2.m4a").arg(signalNumber).arg(extra.size()));
         QProcess tool;
-        tool.start(m_strTool, {input, "-o", output, "-f", "m4af", "-d", "aac"});
+        tool.start(m_strTool, QStringList{input, "-o", output, "-f", "m4af", "-d", "aac"} + extra);
         QVERIFY(tool.waitForStarted(10000));
         QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(output + ".partial").size() > 0, 60000);
         QVERIFY(::kill(pid_t(tool.processId()), signalNumber) == 0);

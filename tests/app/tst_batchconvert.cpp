@@ -5,6 +5,8 @@
 #include <core/ConversionSettings.h>
 #include <core/FreeSpace.h>
 #include <core/GeneralOutput.h>
+#include <core/ParallelTruePeak.h>
+#include <core/TruePeak.h>
 
 #include <VUVararer/App.h>
 #include <ZADovuzIdida/NativeAudioDecoder.h>
@@ -16,6 +18,8 @@
 
 #include <cmath>
 #include <functional>
+
+#include <csignal>
 
 namespace {
 
@@ -56,7 +60,7 @@ public:
             m_pSink->append(data[i]);
     }
     bool close() override { return true; }
-    bool completeIntermediate(const QSet<QString>&) override { return false; }
+    bool completeIntermediate() override { return false; }
 
 private:
     QVector<float>* m_pSink;
@@ -86,19 +90,23 @@ private:
 using PeakCurve = std::function<double(double)>;
 
 // An encoder whose result is its input scaled to the peak its curve gives for the gain, as a float WAV file; counts
-// its encodes.
+// its encodes. With a marker, the second encode creates it and never ends.
 class CurveOutput : public GeneralOutput
 {
 public:
-    CurveOutput(const QString& target, const ZADovuzIdida::MAudioFormat& format, const PeakCurve& curve, int* pEncodes)
-        : GeneralOutput(target, format), m_curve(curve), m_pEncodes(pEncodes)
+    CurveOutput(const QString& target, const ZADovuzIdida::MAudioFormat& format, const PeakCurve& curve, int* pEncodes,
+                const QString& marker)
+        : GeneralOutput(target, format), m_curve(curve), m_pEncodes(pEncodes), m_strMarker(marker)
     {
     }
 
 protected:
     bool encode(const QString& input, const QString& output, float gain, QString*) override
     {
-        ++*m_pEncodes;
+        if (++*m_pEncodes == 2 && !m_strMarker.isEmpty()) {
+            QFile(m_strMarker).open(QIODevice::WriteOnly);
+            QThread::sleep(600);
+        }
         const double decibels =
             m_curve(20.0 * std::log10(gain)) - 20.0 * std::log10(ZADovuzIdida::NativeAudioTools::peak(input));
         return TestKit::runTool("ffmpeg", {"-v", "error", "-y", "-i", input, "-af",
@@ -110,6 +118,7 @@ protected:
 private:
     PeakCurve m_curve;
     int* m_pEncodes;
+    QString m_strMarker;
 };
 
 class TestWorker : public BatchWorker
@@ -121,6 +130,7 @@ public:
     // When set, the output encodes through CurveOutput in this format.
     int* pEncodes = nullptr;
     PeakCurve curve;
+    QString strMarker;
     ZADovuzIdida::MAudioFormat format;
     // Free-space answers, the last one repeating.
     mutable QList<qint64> spaceAnswers{qint64(1) << 40};
@@ -134,7 +144,7 @@ protected:
     {
         ++nOutputs;
         if (pEncodes)
-            return new CurveOutput(target, format, curve, pEncodes);
+            return new CurveOutput(target, format, curve, pEncodes, strMarker);
         return bRealOutput ? BatchWorker::createOutput(target) : new CapturingOutput(target, &output);
     }
 };
@@ -303,6 +313,41 @@ private slots:
         QVERIFY(worker.errors().isEmpty());
     }
 
+    void testParallelTruePeak_data()
+    {
+        QTest::addColumn<int>("channels");
+        QTest::addColumn<int>("block");
+        QTest::addColumn<int>("threads");
+        QTest::newRow("stereo, whole blocks, at once") << 2 << 32000 << 0;
+        QTest::newRow("stereo, whole blocks, three threads") << 2 << 32000 << 3;
+        QTest::newRow("stereo, blocks ending inside frames") << 2 << 777 << 3;
+        QTest::newRow("mono, small blocks") << 1 << 100 << 2;
+    }
+
+    // Measured block by block, side by side, a stream has the true peak it has measured in one go, to the bit.
+    void testParallelTruePeak()
+    {
+        QFETCH(int, channels);
+        QFETCH(int, block);
+        QFETCH(int, threads);
+        // Chirps and clicks: loud stretches late, so that each block finds its own peak.
+        QVector<float> signal(channels * 200000);
+        for (int i = 0; i < signal.size(); ++i) {
+            const double t = double(i / channels) / 44100.0;
+            signal[i] = float(std::min(1.0, t / 3.0) * std::sin(2.0 * M_PI * (200.0 + 3000.0 * t) * t) +
+                              (i % 9973 == 0 ? 0.3 : 0.0));
+        }
+        TruePeak whole(channels, 0.4);
+        whole.add(signal.constData(), signal.size());
+        whole.finish();
+        ParallelTruePeak blocks(channels, 0.4, threads);
+        for (int at = 0; at < signal.size(); at += block)
+            blocks.add(signal.constData() + at, std::min(block, signal.size() - at));
+        blocks.finish();
+        QVERIFY(whole.peak() > 1.0f);
+        QCOMPARE(blocks.peak(), whole.peak());
+    }
+
     void testTruePeakLevel_data()
     {
         QTest::addColumn<int>("channels");
@@ -372,8 +417,8 @@ private slots:
         QTEST(nEncodes, "encodes");
         if (kept > 0.0) {
             QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList());
-            QCOMPARE(worker.errors(),
-                     QString("Can not encode: fake (the encoder failed: every result decodes above the peak limit)\n"));
+            QCOMPARE(worker.errors(), "Settings error, can not create: " + folder +
+                                          "x.m4a (every result decodes above the peak limit)\n");
             return;
         }
         QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{"x.m4a"});
@@ -529,6 +574,38 @@ private slots:
                                          << "";
     }
 
+    // Killed outright while a file is encoded again, the run leaves no file under the result's name: only the
+    // finished, tagged result takes it.
+    void testKilledDuringReencode()
+    {
+        const QByteArray childFolder = qgetenv("TRELVANIC_KILLED_CHILD");
+        if (!childFolder.isEmpty()) {
+            store({{"KeyNormalizationActive", true}, {"KeyNormalization", 100}});
+            int nEncodes = 0;
+            TestWorker worker;
+            worker.pEncodes = &nEncodes;
+            worker.curve = [](double x) { return x - 2.0; };
+            worker.strMarker = childFolder + "second";
+            auto* pDecoder = new FakeDecoder;
+            pDecoder->signal = sine(2 * 44100, 2, 0.25, 2000);
+            worker.setDecoder(pDecoder);
+            worker.setSettings(worker.format);
+            worker.convert("fake", childFolder + "x.wav");
+            return;
+        }
+        const QString folder = m_dir.filePath("killed/");
+        QVERIFY(QDir().mkpath(folder));
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("TRELVANIC_KILLED_CHILD", folder);
+        child.setProcessEnvironment(env);
+        child.start(QCoreApplication::applicationFilePath(), {"testKilledDuringReencode"});
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(folder + "second"), 60000);
+        ::kill(pid_t(child.processId()), SIGKILL);
+        QVERIFY(child.waitForFinished(10000));
+        QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList({"second", "x.m4a.encode-1", "x.wav"}));
+    }
+
     void testMirroring()
     {
         QFETCH(QStringList, dropped);
@@ -553,10 +630,10 @@ private slots:
         QTest::addColumn<QString>("line");
         QTest::addColumn<QStringList>("files");
         QTest::newRow("encoder fails") << "failing"
-                                       << "Can not encode: %1 (the encoder failed: disk full)\n"
+                                       << "Settings error, can not create: %2out.m4a (disk full)\n"
                                        << QStringList();
         QTest::newRow("encoder missing") << "missing"
-                                         << "Can not encode: %1 (the encoder failed: afconvert can not be started)\n"
+                                         << "Settings error, can not create: %2out.m4a (afconvert can not be started)\n"
                                          << QStringList();
         QTest::newRow("tags not written") << "copying"
                                           << "Can not write the tags: %2out.m4a\n"

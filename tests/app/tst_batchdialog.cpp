@@ -18,7 +18,7 @@
 
 namespace {
 
-const QString ErrorsText = "One or more errors have occurred!";
+const QString ErrorsText = "One or more errors have occured!";
 
 QPushButton* button(QWidget* dialog, const QString& text)
 {

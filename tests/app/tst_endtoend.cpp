@@ -535,7 +535,7 @@ private slots:
         batch.slotProgressChanged(100);
         QTest::qWait(100);
         save(batch.grab().toImage(), "batch-errors");
-        const QImage errors = TestKit::buttonWithText(&batch, "One or more errors have occurred!")->grab().toImage();
+        const QImage errors = TestKit::buttonWithText(&batch, "One or more errors have occured!")->grab().toImage();
         QVERIFY2(textMargin(errors) >= 8, qPrintable(QString::number(textMargin(errors))));
         auto* ring = batch.findChild<VUVararer::RoundProgress*>();
         const QImage ringImage = ring->grab().toImage();
@@ -681,7 +681,7 @@ private slots:
         while ((encoders.isEmpty() || !done()) && waited.elapsed() < 120000) {
             QTest::qWait(100);
             run = TestKit::onlyRunFolder(out);
-            if (!run.isEmpty() && QFileInfo::exists(run + "long.m4a.partial"))
+            if (!run.isEmpty() && QFileInfo::exists(run + "long.m4a.encode-1.partial"))
                 encoders = TestKit::encodersWriting(run + "long.m4a");
         }
         QVERIFY2(!encoders.isEmpty() && done(), qPrintable(TestKit::filesUnder(out).join(',')));

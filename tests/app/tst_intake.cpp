@@ -238,7 +238,7 @@ private slots:
         page.slotDoIt();
         QVERIFY(box.hasFired());
         QCOMPARE(title, QString("Error"));
-        QCOMPARE(text, "Can not access the destination folder:\n" + destination + "\nPlease verify the destination.");
+        QCOMPARE(text, QString("Can not access the destination folder.\nPlease verify the destination."));
         QTest::qWait(1700);
         QVERIFY(!batch.hasFired());
         QVERIFY(!page.isRunAlive());
@@ -303,7 +303,11 @@ private slots:
         QuittingPage page;
         page.show();
         page.setDestinationPath(out);
-        page.findChild<ZADovuzIdida::PlayListModel*>()->setPlayList({in("Loose/long.wav"), in("Album/CD2/02.mp3")});
+        auto* pModel = page.findChild<ZADovuzIdida::PlayListModel*>();
+        pModel->setPlayList({in("Loose/long.wav"), in("Album/CD2/02.mp3")});
+        // Both durations are known to the list, so the run takes the long file first.
+        for (int row = 0; row < pModel->rowCount(); ++row)
+            pModel->data(pModel->index(row), ZADovuzIdida::PlayListModel::DurationRole);
         // Closed during the run, the page asks in the frame's own box, whose default answer (No) lets the run go
         // on; then the run is stopped.
         QString question;

@@ -28,7 +28,7 @@ struct EncodeStats
     std::atomic<int> nMostRunning{0};
     // What the worker's free-space query answers.
     qint64 nAvailable = qint64(1) << 40;
-    // The durations the worker is told, by source name; others are unknown.
+    // The durations the list knows, by source name; others are unknown.
     QHash<QString, qint64> seconds;
     // Called in the encode's thread as the given encode (from 1) starts.
     std::function<void(int)> onStart;
@@ -109,10 +109,6 @@ protected:
     }
     int encodeSlots() const override { return m_nSlots; }
     qint64 availableBytes(const QString&) const override { return m_pStats->nAvailable; }
-    qint64 sourceSeconds(const QString& source) const override
-    {
-        return m_pStats->seconds.value(source.section("/in/", -1), -1);
-    }
 
 private:
     int m_nSlots;
@@ -121,6 +117,7 @@ private:
 
 struct Outcome
 {
+    // With the run folder as "OUT/".
     QString errors;
     QStringList totals;
     // The names shown as the file at hand.
@@ -155,17 +152,22 @@ private:
         return files;
     }
 
-    // One run of Sources with nSlots encodes at once; during runs, act(run, worker) is called from the test thread
-    // until it returns true.
-    Outcome run(int nSlots, EncodeStats* pStats, const std::function<bool(BatchRun*&, BatchWorker*)>& act = {})
+    // One run of names on nSlots cores; during runs, act(run, worker) is called from the test thread until it
+    // returns true.
+    Outcome run(int nSlots, EncodeStats* pStats, const std::function<bool(BatchRun*&, BatchWorker*)>& act = {},
+                const QStringList& names = Sources)
     {
         Outcome outcome;
         auto* pWorker = new SlowWorker(nSlots, pStats);
         pWorker->setSettings(ConversionSettings::targetFormat());
         QVector<QString> sources;
-        for (const QString& source : Sources)
-            sources << m_dir.path() + "/in/" + source;
+        QVector<qint64> durations;
+        for (const QString& name : names) {
+            sources << m_dir.path() + "/in/" + name;
+            durations << pStats->seconds.value(name, -1);
+        }
         pWorker->setInputFiles(sources);
+        pWorker->setInputDurations(durations);
         auto* pRun = new BatchRun(pWorker);
         QString folder;
         connect(pRun, &BatchRun::totalProgress, this, [&](int percent) { outcome.totals << QString::number(percent); });
@@ -199,6 +201,7 @@ private:
                     folder = out + name + "/";
         }
         outcome.files = filesIn(folder);
+        outcome.errors.replace(folder, "OUT/");
         return outcome;
     }
 
@@ -233,9 +236,8 @@ private slots:
         QCOMPARE(outcome.files, reference.files);
 
         const QString in = m_dir.path() + "/in/";
-        QCOMPARE(reference.errors, "Can not encode: " + in + "fail1.wav (the encoder failed: refused)\n" +
-                                       "Can not convert: " + in + "silent.wav\n" + "Can not encode: " + in +
-                                       "fail2.wav (the encoder failed: refused)\n");
+        QCOMPARE(reference.errors, "Settings error, can not create: OUT/fail1.m4a (refused)\nCan not convert: " + in +
+                                       "silent.wav\nSettings error, can not create: OUT/fail2.m4a (refused)\n");
         QCOMPARE(reference.totals.join(' '), QString("8 16 25 33 41 50 58 66 75 83 91 100 100"));
         QStringList names;
         for (const QString& file : reference.files)
@@ -244,15 +246,19 @@ private slots:
                             {"a 2.m4a", "a 3.m4a", "a.m4a", "b.m4a", "c.m4a", "d.m4a", "e 2.m4a", "e 3.m4a", "e.m4a"}));
     }
 
-    // The longest files go first; the results' names, the lines and the progress still follow the list.
+    // The longest files known to the list go first, numbered names too; the results' names, the lines and the
+    // progress still follow the list.
     void testLongestFirst()
     {
+        const QStringList names = Sources + QStringList{"Track 1.wav", "Track 2.wav", "Track 3.wav", "Track 4.wav"};
         EncodeStats listed;
-        const Outcome reference = run(4, &listed);
+        const Outcome reference = run(4, &listed, {}, names);
         EncodeStats stats;
-        stats.seconds = {{"c.wav", 300}, {"d3/a.mp3", 200}, {"fail2.wav", 100}, {"e.ogg", 50}};
-        const Outcome outcome = run(4, &stats);
-        QCOMPARE(outcome.shown.mid(0, 4), QStringList({"c", "a", "fail2", "e 2"}));
+        stats.seconds = {{"c.wav", 300},      {"d3/a.mp3", 200},    {"fail2.wav", 100},  {"e.ogg", 50},
+                         {"Track 1.wav", 10}, {"Track 2.wav", 400}, {"Track 3.wav", 20}, {"Track 4.wav", 300}};
+        const Outcome outcome = run(4, &stats, {}, names);
+        QCOMPARE(outcome.shown.mid(0, 8),
+                 QStringList({"Track 2", "c", "Track 4", "a", "fail2", "e", "Track 3", "Track 1"}));
         QCOMPARE(outcome.files, reference.files);
         QCOMPARE(outcome.errors, reference.errors);
         QCOMPARE(outcome.totals, reference.totals);

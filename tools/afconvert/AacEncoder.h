@@ -1,14 +1,16 @@
 #pragma once
-// Reads any audio file FFmpeg can open and writes its sound as AAC-LC in an M4A container.
+// Reads any audio file FFmpeg can open and writes its sound as AAC-LC in an M4A container, in parts at once if asked.
 
+#include "Options.h"
+#include "PartEncoder.h"
+
+#include <memory>
 #include <string>
+#include <vector>
 
-struct AVAudioFifo;
 struct AVCodecContext;
 struct AVFormatContext;
-struct AVFrame;
 struct AVPacket;
-struct SwrContext;
 
 class AacEncoder
 {
@@ -20,30 +22,17 @@ public:
     AacEncoder(const AacEncoder&) = delete;
     AacEncoder& operator=(const AacEncoder&) = delete;
 
-    // Encodes input, every value multiplied by gain, into path, a working file for target; error gets the reason on
-    // failure.
-    Result run(const std::string& input, const std::string& path, const std::string& target, int quality, long bitRate,
-               double gain, std::string* error);
+    // Encodes the input of options, every value multiplied by its gain, into path, a working file for its output;
+    // error gets the reason on failure. With parts above 1, stretches of a seekable PCM input are encoded on as many
+    // threads, all at once or as cores are lent.
+    Result run(const Options& options, const std::string& path, std::string* error);
 
 private:
-    int openInput(const std::string& input);
-    int openOutput(const std::string& path, int quality, long bitRate);
-    int transcode();
-    int convertFrame(const AVFrame* frame);
-    int encodeFifo(bool flush);
-    int encodeFrame(AVFrame* frame);
-    void release();
+    int openOutput(const std::string& path, const AVCodecContext* codec);
+    int encode(std::vector<std::unique_ptr<PartEncoder>>& encoders, const std::vector<Stretch>& stretches,
+               const Options& options);
+    int write(AVPacket* packet);
 
-    AVFormatContext* m_pInput = nullptr;
-    AVCodecContext* m_pDecoder = nullptr;
     AVFormatContext* m_pOutput = nullptr;
-    AVCodecContext* m_pEncoder = nullptr;
-    SwrContext* m_pResampler = nullptr;
-    AVAudioFifo* m_pFifo = nullptr;
-    AVPacket* m_pPacket = nullptr;
-    AVFrame* m_pFrame = nullptr;
-    int m_nStream = -1;
-    long long m_nNextPts = 0;
-    float m_fGain = 1.0f;
-    bool m_bHeaderWritten = false;
+    int m_nSampleRate = 0;
 };

@@ -6,6 +6,8 @@
 
 namespace {
 
+constexpr int kMaxParts = 64; // each part is a thread of its own
+
 bool parseNumber(const std::string& text, long* value)
 {
     if (text.empty())
@@ -40,8 +42,8 @@ bool parseOptions(int argc, char** argv, Options* options, std::string* error)
     int positional = 0;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        const bool takesValue =
-            arg == "-o" || arg == "-q" || arg == "-b" || arg == "-f" || arg == "-d" || arg == "--gain";
+        const bool takesValue = arg == "-o" || arg == "-q" || arg == "-b" || arg == "-f" || arg == "-d" ||
+                                arg == "--gain" || arg == "--parts";
         if (takesValue && i + 1 >= argc) {
             *error = "option " + arg + " needs a value";
             return false;
@@ -77,6 +79,15 @@ bool parseOptions(int argc, char** argv, Options* options, std::string* error)
                 *error = "bad gain: " + std::string(argv[i]);
                 return false;
             }
+        } else if (arg == "--parts") {
+            long parts = 0;
+            if (!parseNumber(argv[++i], &parts) || parts < 1 || parts > kMaxParts) {
+                *error = "bad part count: " + std::string(argv[i]);
+                return false;
+            }
+            options->parts = int(parts);
+        } else if (arg == "--lend") {
+            options->lend = true;
         } else if (arg.size() > 1 && arg[0] == '-') {
             *error = "unknown option: " + arg;
             return false;
@@ -92,7 +103,9 @@ bool parseOptions(int argc, char** argv, Options* options, std::string* error)
         }
     }
     if (options->input.empty() || options->output.empty()) {
-        *error = "usage: afconvert INPUT -o OUTPUT [-q 0..127] [-b BITS_PER_SECOND] [-f m4af] [-d aac] [--gain DB]";
+        *error = "usage: afconvert INPUT -o OUTPUT [-q 0..127] [-b BITS_PER_SECOND] [-f m4af] [-d aac] [--gain DB] "
+                 "[--parts 1.." +
+                 std::to_string(kMaxParts) + " [--lend]]";
         return false;
     }
     return true;

@@ -53,8 +53,7 @@ int main(int argc, char** argv)
     const std::string partial = options.output + ".partial";
     removePartialOnTermination(partial);
     AacEncoder encoder;
-    const AacEncoder::Result result =
-        encoder.run(options.input, partial, options.output, options.quality, options.bitRate, options.gain, &error);
+    const AacEncoder::Result result = encoder.run(options, partial, &error);
     if (result == AacEncoder::Success && std::rename(partial.c_str(), options.output.c_str()) != 0) {
         std::perror(("afconvert: cannot rename to " + options.output).c_str());
         std::remove(partial.c_str());

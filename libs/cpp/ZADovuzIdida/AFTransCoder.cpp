@@ -1,5 +1,6 @@
 #include "AFTransCoder.h"
 
+#include "CoreLender.h"
 #include "ProcessGroups.h"
 #include "TiedProcess.h"
 
@@ -55,6 +56,15 @@ void AFTransCoder::convert(const QString& input, const QString& output)
         arguments << "--gain" << decibels;
         command += " --gain " + decibels;
     }
+    const bool bLending = m_nParts > 1 && m_pLender;
+    if (m_nParts > 1) {
+        arguments << "--parts" << QString::number(m_nParts);
+        command += " --parts " + QString::number(m_nParts);
+    }
+    if (bLending) {
+        arguments << "--lend";
+        command += " --lend";
+    }
     qDebug().noquote() << "COMMAND: " + command;
 
     // The installed program's private helper comes first, then the tool beside a build-tree program, then the
@@ -66,7 +76,24 @@ void AFTransCoder::convert(const QString& input, const QString& output)
         program = "afconvert";
     // The encoder ends with the program: no untagged result appears after the program is gone.
     TiedProcess process;
-    const bool bRan = process.run(program, arguments, m_pGroups);
+    // The tool asks for a core with 'w' and gives one back with 'r'; a core is lent with 'c'.
+    int nWanted = 0;
+    int nLent = 0;
+    const auto lendCores = [&] {
+        for (const char message : process.readAllStandardOutput()) {
+            if (message == 'w') {
+                ++nWanted;
+            } else if (message == 'r' && nLent > 0) {
+                --nLent;
+                m_pLender->giveBack(1);
+            }
+        }
+        for (; nWanted > 0 && m_pLender->lend(); --nWanted, ++nLent)
+            process.write("c");
+    };
+    const bool bRan = process.run(program, arguments, m_pGroups, bLending ? lendCores : std::function<void()>());
+    if (nLent > 0)
+        m_pLender->giveBack(nLent);
     m_strErrorText.clear();
     const bool bSucceeded = bRan && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
     if (!bSucceeded && m_pGroups && m_pGroups->isEnded()) {

@@ -7,6 +7,7 @@
 
 namespace ZADovuzIdida {
 
+class CoreLender;
 class ProcessGroups;
 
 class AFTransCoder : public QObject
@@ -18,6 +19,11 @@ public:
     void setBitrate(const int& bitrate);
     // The factor every value is multiplied by before encoding; 1 (the default) leaves the level as it is.
     void setGain(float gain) { m_fGain = gain; }
+    // How many stretches of the file the tool encodes at once, each on its own thread; 1 (the default) encodes whole.
+    void setParts(int parts) { m_nParts = parts; }
+    // With parts: the tool begins with one stretch at a time and runs more at once on the cores lender lends it,
+    // which it gives back as they come free; none by default (all stretches at once).
+    void setCoreLender(CoreLender* pLender) { m_pLender = pLender; }
     // The groups the tool joins while it runs (held, let go and ended with them); none by default.
     void setProcessGroups(ProcessGroups* pGroups) { m_pGroups = pGroups; }
     QString format() const;
@@ -34,7 +40,9 @@ private:
     int m_nQuality = 127;
     int m_nBitrate = 128000;
     float m_fGain = 1.0f;
+    int m_nParts = 1;
     ProcessGroups* m_pGroups = nullptr;
+    CoreLender* m_pLender = nullptr;
     QString m_strErrorText;
 };
 

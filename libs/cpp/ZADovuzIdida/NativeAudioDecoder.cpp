@@ -2,6 +2,7 @@
 
 #include "Native/FfmpegDecoder.h"
 #include "Native/MediaStatus.h"
+#include "Native/SectionedDecode.h"
 #include "NativeAudioPlayer.h"
 
 #include <ZADovuzIdida/_VozIdavi/Common/Util.h>
@@ -45,7 +46,10 @@ void NativeAudioDecoder::setFile(const QString& path, const int& sampleRate, con
     const FfmpegDecoder::SampleFormat format = bitsPerSample == 24 || bitsPerSample == 32
                                                    ? FfmpegDecoder::SampleFormat::S32
                                                    : FfmpegDecoder::SampleFormat::S16;
-    checkResult(m_pFile->setOutputFormat(sampleRate, format), "Couldn't set client data format on input ext file");
+    if (!checkResult(m_pFile->setOutputFormat(sampleRate, format), "Couldn't set client data format on input ext file"))
+        return;
+    if (m_nSectionThreads > 0 && m_pFile->cutsExactly() && SectionedDecode::pays(m_pFile->declaredFrames(), sampleRate))
+        m_pSections = std::make_unique<SectionedDecode>(path, sampleRate, format, m_nSectionThreads, *m_pFile);
 }
 
 int NativeAudioDecoder::read(float* buffer, int count)
@@ -68,7 +72,8 @@ int NativeAudioDecoder::read(float* buffer, int count)
     m_vecRaw.resize(size_t(frames) * size_t(m_pFile->bytesPerFrame()));
     std::vector<char>& raw = m_vecRaw;
     int status = 0;
-    const int got = m_pFile->read(raw.data(), int(frames), &status);
+    const int got = m_pSections ? m_pSections->read(raw.data(), int(frames), &status)
+                                : m_pFile->read(raw.data(), int(frames), &status);
     if (!checkResult(status, "Couldn't read from input file") || got <= 0)
         return 0;
 
@@ -105,10 +110,14 @@ int NativeAudioDecoder::read(float* buffer, int count)
     return got;
 }
 
-int NativeAudioDecoder::damagedPackets() const { return m_pFile->damagedPackets(); }
+int NativeAudioDecoder::damagedPackets() const
+{
+    return m_pSections ? m_pSections->damagedPackets() : m_pFile->damagedPackets();
+}
 
 void NativeAudioDecoder::finish()
 {
+    m_pSections.reset();
     m_pFile->close();
     m_bFinished = true;
 }

@@ -9,6 +9,7 @@
 namespace ZADovuzIdida {
 
 class FfmpegDecoder;
+class SectionedDecode;
 
 class NativeAudioDecoder : public NativeAudioDecoderBase
 {
@@ -26,6 +27,10 @@ public:
     int read(float* buffer, int count) override;
     void finish() override;
     int damagedPackets() const override;
+    // A file that can be cut at exact frames (PCM or FLAC at the output rate) and is longer than two sections is
+    // decoded in sections of ten seconds on nThreads threads, ahead of read().
+    void setSectionThreads(int nThreads) override { m_nSectionThreads = nThreads; }
+    int sectionThreads() const override { return m_pSections ? m_nSectionThreads : 0; }
 
     QString path() const { return m_strPath; }
 
@@ -36,6 +41,9 @@ private:
 
     qint64 m_nSourceDuration = 0;
     std::unique_ptr<FfmpegDecoder> m_pFile;
+    // While the open file is decoded in sections.
+    std::unique_ptr<SectionedDecode> m_pSections;
+    int m_nSectionThreads = 0;
     // Raw frames of one read, kept between reads so that a read allocates nothing once it has grown.
     std::vector<char> m_vecRaw;
     int m_nOpenStatus = 0;

@@ -19,6 +19,11 @@ public:
     virtual void finish() = 0;
     // Damaged packets skipped or concealed since setFile; the stream went on past them.
     virtual int damagedPackets() const { return 0; }
+    // Threads that may decode the next file ahead of read(), side by side, where that gives the same samples; none
+    // by default.
+    virtual void setSectionThreads(int nThreads) { Q_UNUSED(nThreads) }
+    // The threads decoding the open file ahead of read(); 0 when read() decodes it.
+    virtual int sectionThreads() const { return 0; }
 
 signals:
     void error(const QString& message);

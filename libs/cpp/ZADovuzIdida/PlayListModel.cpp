@@ -8,6 +8,7 @@
 #include <QThread>
 #include <QUrl>
 
+#include <chrono>
 #include <memory>
 
 namespace ZADovuzIdida {
@@ -60,6 +61,17 @@ QVariant PlayListModel::data(const QModelIndex& index, int role) const
     default:
         return QVariant();
     }
+}
+
+QVector<qint64> PlayListModel::measuredSeconds() const
+{
+    QVector<qint64> seconds;
+    seconds.reserve(m_vecDurations.size());
+    for (const std::shared_future<QTime>& duration : m_vecDurations) {
+        const bool bMeasured = duration.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+        seconds << (bMeasured ? QTime(0, 0).secsTo(duration.get()) : -1);
+    }
+    return seconds;
 }
 
 QTime PlayListModel::audioFileDuration(const QString& path) const

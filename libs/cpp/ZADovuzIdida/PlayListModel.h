@@ -45,6 +45,8 @@ public:
     // Appends rows keeping measured ones; an empty list does nothing.
     void appendToPlayList(const QStringList& paths);
     QStringList playList() const;
+    // Whole seconds of playing time per row as measured so far; -1 for a row not measured yet. Does not wait.
+    QVector<qint64> measuredSeconds() const;
 
 private:
     // Measures the playing times of paths on the pool, one future each.

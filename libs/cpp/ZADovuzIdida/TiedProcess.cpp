@@ -18,24 +18,33 @@ constexpr int PollMs = 100;
 
 TiedProcess::TiedProcess(QObject* parent) : QProcess(parent), m_nParentPid(getpid()) {}
 
-bool TiedProcess::run(const QString& program, const QStringList& arguments, ProcessGroups* pGroups)
+bool TiedProcess::run(const QString& program, const QStringList& arguments, ProcessGroups* pGroups,
+                      const std::function<void()>& whileRunning)
 {
     if (pGroups && !pGroups->waitUntilFree())
         return false;
     start(program, arguments, QIODevice::ReadWrite);
-    if (!pGroups) {
+    if (!pGroups && !whileRunning) {
         waitForFinished(-1);
         return true;
     }
     if (!waitForStarted(-1))
         return true;
     const qint64 group = processId();
-    pGroups->add(group);
-    while (!waitForFinished(PollMs) && state() != QProcess::NotRunning) {
-        if (pGroups->msecsSinceEnd() > EndGraceMs)
+    if (pGroups)
+        pGroups->add(group);
+    for (;;) {
+        if (whileRunning) {
+            waitForReadyRead(PollMs);
+            whileRunning();
+        }
+        if (waitForFinished(whileRunning ? 0 : PollMs) || state() == QProcess::NotRunning)
+            break;
+        if (pGroups && pGroups->msecsSinceEnd() > EndGraceMs)
             ::kill(-pid_t(group), SIGKILL);
     }
-    pGroups->remove(group);
+    if (pGroups)
+        pGroups->remove(group);
     return true;
 }
 

@@ -4,6 +4,8 @@
 
 #include <QProcess>
 
+#include <functional>
+
 #include <sys/types.h>
 
 namespace ZADovuzIdida {
@@ -16,9 +18,11 @@ public:
     explicit TiedProcess(QObject* parent = nullptr);
 
     // Starts program and blocks until it has ended. With groups: waits while they are held, joins them while it
-    // runs, and is killed when they were ended and it has not gone a while later. False when it did not run
-    // because the groups were ended.
-    bool run(const QString& program, const QStringList& arguments, ProcessGroups* pGroups);
+    // runs, and is killed when they were ended and it has not gone a while later. While it runs, whileRunning is
+    // called whenever it writes to standard output, and now and then. False when it did not run because the groups
+    // were ended.
+    bool run(const QString& program, const QStringList& arguments, ProcessGroups* pGroups,
+             const std::function<void()>& whileRunning = {});
 
 protected:
     // Runs in the child between fork and exec.

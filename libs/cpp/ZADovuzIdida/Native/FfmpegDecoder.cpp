@@ -147,14 +147,30 @@ void FfmpegDecoder::close()
 
 int FfmpegDecoder::sourceRate() const { return m_pCodec ? m_pCodec->sample_rate : 0; }
 
-bool FfmpegDecoder::endsShort() const
+bool FfmpegDecoder::endsShort() const { return !m_bSeeked && fallsShort(m_nFramesOut); }
+
+qint64 FfmpegDecoder::declaredFrames() const
 {
-    if (m_nDeclaredDuration < 0 || m_bSeeked || m_nRate <= 0)
+    if (m_nDeclaredDuration < 0 || m_nRate <= 0 || !isOpen())
+        return -1;
+    return av_rescale_q(m_nDeclaredDuration, m_pFormat->streams[m_nStream]->time_base, AVRational{1, m_nRate});
+}
+
+bool FfmpegDecoder::fallsShort(qint64 frames) const
+{
+    const qint64 declared = declaredFrames();
+    if (declared < 0)
         return false;
-    const qint64 declared =
-        av_rescale_q(m_nDeclaredDuration, m_pFormat->streams[m_nStream]->time_base, AVRational{1, m_nRate});
     const qint64 tolerance = qint64(m_nRate) * ShortEndToleranceMs / 1000 + declared * ShortEndTolerancePerMille / 1000;
-    return m_nFramesOut + tolerance < declared;
+    return frames + tolerance < declared;
+}
+
+bool FfmpegDecoder::cutsExactly() const
+{
+    if (!m_pCodec || declaredFrames() <= 0 || m_pCodec->sample_rate != m_nRate)
+        return false;
+    const AVCodecID codec = m_pCodec->codec_id;
+    return codec == AV_CODEC_ID_FLAC || (codec >= AV_CODEC_ID_PCM_S16LE && codec < AV_CODEC_ID_ADPCM_IMA_QT);
 }
 
 bool FfmpegDecoder::atEnd() const { return !m_pFifo || (m_bDecoderDone && av_audio_fifo_size(m_pFifo) == 0); }

@@ -54,6 +54,13 @@ public:
 
     // Moves to the exact frame at ms (output rate) and continues from there. Returns 0 or a status.
     int seek(qint64 ms);
+    // The length the file declares, in output frames; -1 when it declares none it knows exactly.
+    qint64 declaredFrames() const;
+    // True when a stream of frames output frames ends clearly before that length.
+    bool fallsShort(qint64 frames) const;
+    // True when the open stream decodes at the output rate to the same frames wherever it is entered by seek():
+    // PCM or FLAC, not resampled, of a known length.
+    bool cutsExactly() const;
 
 private:
     int openFile();

@@ -1,0 +1,35 @@
+#pragma once
+// The cores of one run: every file being converted or encoded holds one, and the cores that no file waiting to begin
+// needs are lent to running encodes that can use more.
+
+#include <ZADovuzIdida/CoreLender.h>
+
+#include <functional>
+#include <mutex>
+
+class CoreBudget : public ZADovuzIdida::CoreLender
+{
+public:
+    // freed is called, outside the lock, whenever a core is given back.
+    CoreBudget(int nCores, std::function<void()> freed = {});
+
+    int cores() const { return m_nCores; }
+    // The most parts an encode of the run is cut in as cores are lent to it: enough to keep every core busy to the
+    // end of the run; one on a single core.
+    int encodeParts() const;
+    // A core for a file about to begin; false when none is free.
+    bool tryTake();
+    // How many files are still to begin: they come before any lending.
+    void setWaiting(int nFiles);
+    // One more core for a running pass or encode; false when none is spare.
+    bool lend() override;
+    void giveBack(int nCores = 1) override;
+    bool hasFree() const;
+
+private:
+    const int m_nCores;
+    const std::function<void()> m_freed;
+    mutable std::mutex m_mutex;
+    int m_nHeld = 0;
+    int m_nWaiting = 0;
+};

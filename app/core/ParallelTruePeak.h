@@ -1,0 +1,39 @@
+#pragma once
+// The true peak of a stream as TruePeak measures it, measured block by block on several threads.
+
+#include <QThreadPool>
+
+#include <condition_variable>
+#include <mutex>
+#include <vector>
+
+class ParallelTruePeak
+{
+public:
+    // With no threads, every block is measured at once in add().
+    ParallelTruePeak(int channels, double bandwidth, int nThreads);
+    // Waits for the blocks under way.
+    ~ParallelTruePeak();
+
+    // As TruePeak::add().
+    void add(const float* data, int count);
+    // Ends the stream as TruePeak::finish() does and waits for every block.
+    void finish();
+    float peak() const;
+
+private:
+    // Measures frames of the stream after history, the stream's end when bLast.
+    void measure(std::vector<float> history, std::vector<float> frames, bool bLast);
+
+    const int m_nChannels;
+    const double m_dBandwidth;
+    const int m_nThreads;
+    QThreadPool m_pool;
+    // The last frames added, which the next block follows on from; values of a frame not yet whole.
+    std::vector<float> m_vecHistory;
+    std::vector<float> m_vecPartial;
+    mutable std::mutex m_mutex;
+    std::condition_variable m_changed;
+    int m_nInFlight = 0;
+    float m_fPeak = 0.0f;
+};

@@ -1,0 +1,145 @@
+#include "SectionedDecode.h"
+
+#include "MediaStatus.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace ZADovuzIdida {
+
+namespace {
+
+// Sections decoded ahead of the reader, per thread.
+constexpr qint64 AheadPerThread = 2;
+
+} // namespace
+
+SectionedDecode::SectionedDecode(const QString& path, int sampleRate, FfmpegDecoder::SampleFormat format, int nThreads,
+                                 const FfmpegDecoder& opened)
+    : m_strPath(path), m_nRate(sampleRate), m_eFormat(format),
+      m_nBytesPerFrame(format == FfmpegDecoder::SampleFormat::S16 ? 4 : 8),
+      m_nSectionFrames(int(qint64(sampleRate) * SectionMs / 1000)), m_nThreads(std::max(nThreads, 1)), m_opened(opened),
+      m_nCap(std::max<qint64>(opened.declaredFrames() - 1, 0) / m_nSectionFrames)
+{
+    for (int i = 0; i < m_nThreads; ++i)
+        m_vecThreads.emplace_back([this] { decodeSections(); });
+}
+
+SectionedDecode::~SectionedDecode()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_bStop = true;
+    }
+    m_changed.notify_all();
+    for (std::thread& thread : m_vecThreads)
+        thread.join();
+}
+
+void SectionedDecode::decodeSections()
+{
+    FfmpegDecoder decoder;
+    int status = decoder.open(m_strPath);
+    if (status == 0)
+        status = decoder.setOutputFormat(m_nRate, m_eFormat);
+    Section section;
+    for (;;) {
+        qint64 index = 0;
+        {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            const auto over = [this] { return m_bStop || (m_nLast >= 0 && m_nNextToDecode > m_nLast); };
+            m_changed.wait(lock, [&] {
+                return over() ||
+                       (m_nNextToDecode <= m_nCap && m_nNextToDecode < m_nReading + AheadPerThread * m_nThreads);
+            });
+            if (over())
+                return;
+            index = m_nNextToDecode++;
+            if (!m_vecSpare.empty()) {
+                section.bytes = std::move(m_vecSpare.back());
+                m_vecSpare.pop_back();
+            }
+        }
+        section.frames = 0;
+        section.status = 0;
+        section.bytes.resize(size_t(m_nSectionFrames) * size_t(m_nBytesPerFrame));
+        const int damagedBefore = decoder.damagedPackets();
+        section.status = status != 0 ? status : decoder.seek(index * SectionMs);
+        while (section.status == 0 && section.frames < m_nSectionFrames) {
+            const int got = decoder.read(section.bytes.data() + size_t(section.frames) * size_t(m_nBytesPerFrame),
+                                         m_nSectionFrames - section.frames, &section.status);
+            if (got <= 0)
+                break;
+            section.frames += got;
+        }
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_nDamaged += decoder.damagedPackets() - damagedBefore;
+            const qint64 end = (index + 1) * m_nSectionFrames;
+            if (section.frames < m_nSectionFrames || end == m_opened.declaredFrames())
+                m_nLast = m_nLast < 0 ? index : std::min(m_nLast, index);
+            else if (index == m_nCap)
+                ++m_nCap;
+            m_mapReady[index] = std::move(section);
+            section = Section();
+        }
+        m_changed.notify_all();
+    }
+}
+
+bool SectionedDecode::nextReady() const
+{
+    return m_bStop || m_mapReady.count(m_nReading) > 0 || (m_nLast >= 0 && m_nReading > m_nLast);
+}
+
+int SectionedDecode::read(void* dst, int frames, int* status)
+{
+    if (status)
+        *status = 0;
+    int done = 0;
+    while (done < frames) {
+        if (m_nOffset == m_current.frames) {
+            if (m_current.status != 0) {
+                if (status)
+                    *status = m_current.status;
+                return done;
+            }
+            std::unique_lock<std::mutex> lock(m_mutex);
+            // The section in hand came out short: the file ends with it.
+            const bool bEnded = m_nLast >= 0 && m_nReading > m_nLast;
+            if (bEnded || m_bStop) {
+                if (done == 0 && status && m_opened.fallsShort(m_nFramesOut))
+                    *status = kStatusTruncated;
+                return done;
+            }
+            m_changed.wait(lock, [this] { return nextReady(); });
+            auto it = m_mapReady.find(m_nReading);
+            if (it == m_mapReady.end())
+                continue;
+            m_vecSpare.push_back(std::move(m_current.bytes));
+            m_current = std::move(it->second);
+            m_mapReady.erase(it);
+            ++m_nReading;
+            m_nOffset = 0;
+            lock.unlock();
+            m_changed.notify_all();
+            continue;
+        }
+        const int n = std::min(frames - done, m_current.frames - m_nOffset);
+        std::memcpy(static_cast<char*>(dst) + size_t(done) * size_t(m_nBytesPerFrame),
+                    m_current.bytes.data() + size_t(m_nOffset) * size_t(m_nBytesPerFrame),
+                    size_t(n) * size_t(m_nBytesPerFrame));
+        m_nOffset += n;
+        done += n;
+        m_nFramesOut += n;
+    }
+    return done;
+}
+
+int SectionedDecode::damagedPackets() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_nDamaged;
+}
+
+} // namespace ZADovuzIdida

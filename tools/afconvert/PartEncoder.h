@@ -1,0 +1,59 @@
+#pragma once
+// Encodes one stretch of an input to AAC packets; the audio read around the stretch primes the encoder, and only the
+// packets of the stretch itself are kept.
+
+#include "AudioReader.h"
+
+#include <climits>
+#include <functional>
+#include <mutex>
+
+struct AVAudioFifo;
+struct AVCodecContext;
+struct AVPacket;
+
+// Samples read, [start, end) with end -1 for the input's end, and the packet times kept, [keepFrom, keepTo).
+struct Stretch
+{
+    long long start = 0;
+    long long end = -1;
+    long long keepFrom = LLONG_MIN;
+    long long keepTo = LLONG_MAX;
+};
+
+class PartEncoder
+{
+public:
+    // Takes a kept packet, times in samples; may take its data. An FFmpeg error code stops the encode.
+    using Sink = std::function<int(AVPacket*)>;
+
+    PartEncoder() = default;
+    ~PartEncoder();
+    PartEncoder(const PartEncoder&) = delete;
+    PartEncoder& operator=(const PartEncoder&) = delete;
+
+    AudioReader& reader() { return m_reader; }
+    // Opens the encoder for the opened reader's samples; quality 32 and above chooses the careful coder.
+    int openEncoder(int quality, long bitRate);
+    const AVCodecContext* codec() const { return m_pEncoder; }
+    int run(const Stretch& stretch, const Sink& sink);
+    // The stretch being encoded and where its encoder has read to; thread-safe.
+    Stretch stretch() const;
+    long long reached() const;
+    // Ends the part under way as shortened does (its start unchanged), unless the encoder has read past where it
+    // keeps up to: then false; thread-safe.
+    bool shorten(const Stretch& shortened);
+
+private:
+    int encodeFrame(int samples, const Sink& sink);
+    int drain(const Sink& sink);
+
+    // Guards the stretch and the next time while the part runs.
+    mutable std::mutex m_mutex;
+    Stretch m_stretch;
+    AudioReader m_reader;
+    AVCodecContext* m_pEncoder = nullptr;
+    AVAudioFifo* m_pFifo = nullptr;
+    AVPacket* m_pPacket = nullptr;
+    long long m_nNextPts = 0;
+};
