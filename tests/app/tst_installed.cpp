@@ -271,7 +271,7 @@ private slots:
         QRect intro;
         QElapsedTimer waited;
         waited.start();
-        while (intro.isEmpty() && waited.elapsed() < 30000) {
+        while (intro.isEmpty() && waited.elapsed() < 90000) {
             QTest::qWait(250);
             intro = display.windows("trelvanic").value("Trelvanic Introduction");
         }
