@@ -6,8 +6,8 @@
 #include "CoreBudget.h"
 #include "EncodeQueue.h"
 #include "GeneralOutput.h"
-#include "ProductVariant.h"
 #include "ParallelTruePeak.h"
+#include "ProductVariant.h"
 
 #include <ZADovuzIdida/NativeAudioDecoderBase.h>
 #include <ZADovuzIdida/_VozIdavi/Common/EBUEnvelope.h>
@@ -16,11 +16,10 @@
 #include <QFileInfo>
 #include <QThread>
 
-#include <chrono>
-
 #include <algorithm>
-#include <iterator>
+#include <chrono>
 #include <cmath>
+#include <iterator>
 #include <memory>
 #include <vector>
 

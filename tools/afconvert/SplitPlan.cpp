@@ -61,6 +61,15 @@ int quietestJoin(AudioReader* reader, long long even, long long* join)
     return rc;
 }
 
+// Makes before keep up to the frame join and after keep from it on, each reading the audio around the join it needs.
+void joinAt(long long join, Stretch* before, Stretch* after)
+{
+    before->keepTo = join * kFrameSamples;
+    before->end = (join + kTailFrames) * kFrameSamples;
+    after->start = std::max(0LL, join - kLeadFrames) * kFrameSamples;
+    after->keepFrom = join * kFrameSamples;
+}
+
 } // namespace
 
 long long cutFrame(const Stretch& whole, long long reached, long long length)
@@ -83,11 +92,8 @@ bool cutStretch(AudioReader* reader, const Stretch& whole, long long reached, St
     if (middle < 0 || quietestJoin(reader, middle, &join) < 0)
         return false;
     *first = whole;
-    first->keepTo = join * kFrameSamples;
-    first->end = (join + kTailFrames) * kFrameSamples;
     *second = whole;
-    second->start = std::max(0LL, join - kLeadFrames) * kFrameSamples;
-    second->keepFrom = join * kFrameSamples;
+    joinAt(join, first, second);
     return true;
 }
 
@@ -104,10 +110,7 @@ int planStretches(AudioReader* reader, int parts, std::vector<Stretch>* stretche
         long long join = 0;
         if (quietestJoin(reader, frames * part / parts, &join) < 0)
             return reader->seek(0);
-        planned[part - 1].end = (join + kTailFrames) * kFrameSamples;
-        planned[part - 1].keepTo = join * kFrameSamples;
-        planned[part].start = std::max(0LL, join - kLeadFrames) * kFrameSamples;
-        planned[part].keepFrom = join * kFrameSamples;
+        joinAt(join, &planned[part - 1], &planned[part]);
     }
     *stretches = planned;
     return reader->seek(0);

@@ -16,8 +16,7 @@ constexpr qint64 AheadPerThread = 2;
 
 SectionedDecode::SectionedDecode(const QString& path, int sampleRate, FfmpegDecoder::SampleFormat format, int nThreads,
                                  const FfmpegDecoder& opened)
-    : m_strPath(path), m_nRate(sampleRate), m_eFormat(format),
-      m_nBytesPerFrame(format == FfmpegDecoder::SampleFormat::S16 ? 4 : 8),
+    : m_strPath(path), m_nRate(sampleRate), m_eFormat(format), m_nBytesPerFrame(opened.bytesPerFrame()),
       m_nSectionFrames(int(qint64(sampleRate) * SectionMs / 1000)), m_nThreads(std::max(nThreads, 1)), m_opened(opened),
       m_nCap(std::max<qint64>(opened.declaredFrames() - 1, 0) / m_nSectionFrames)
 {
