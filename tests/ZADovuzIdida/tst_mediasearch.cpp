@@ -12,6 +12,8 @@
 #include <QTimer>
 
 #include <functional>
+#include <mutex>
+#include <utility>
 
 #include <unistd.h>
 
@@ -378,9 +380,12 @@ private slots:
         for (int i = 0; i < 10; ++i)
             QVERIFY(MediaKit::writeFile(QString("%1/%2.wav").arg(tree.path()).arg(i), "RIFF"));
         HookedDialog dialog;
-        std::atomic<bool> bRemoved{false};
+        // Probes run side by side: none goes on before the first has removed the other files.
+        std::mutex removing;
+        bool bRemoved = false;
         dialog.hook = [&](const QString& current) {
-            if (bRemoved.exchange(true))
+            std::lock_guard<std::mutex> lock(removing);
+            if (std::exchange(bRemoved, true))
                 return;
             for (const QFileInfo& info : QDir(tree.path()).entryInfoList(QDir::Files)) {
                 if (info.absoluteFilePath() != current)
