@@ -94,6 +94,15 @@ BatchDialog* dialogWhileWriting(MainPage* page)
     return text == "ANALYZING" ? nullptr : dialog;
 }
 
+// Fills the page's list and waits until every duration is measured, so that the run takes the longest file first.
+void setMeasuredList(MainPage* page, const QStringList& paths)
+{
+    auto* pModel = page->findChild<ZADovuzIdida::PlayListModel*>();
+    pModel->setPlayList(paths);
+    for (int row = 0; row < pModel->rowCount(); ++row)
+        pModel->data(pModel->index(row), ZADovuzIdida::PlayListModel::DurationRole);
+}
+
 QStringList names(const QVector<QString>& paths)
 {
     QStringList list;
@@ -303,11 +312,7 @@ private slots:
         QuittingPage page;
         page.show();
         page.setDestinationPath(out);
-        auto* pModel = page.findChild<ZADovuzIdida::PlayListModel*>();
-        pModel->setPlayList({in("Loose/long.wav"), in("Album/CD2/02.mp3")});
-        // Both durations are known to the list, so the run takes the long file first.
-        for (int row = 0; row < pModel->rowCount(); ++row)
-            pModel->data(pModel->index(row), ZADovuzIdida::PlayListModel::DurationRole);
+        setMeasuredList(&page, {in("Loose/long.wav"), in("Album/CD2/02.mp3")});
         // Closed during the run, the page asks in the frame's own box, whose default answer (No) lets the run go
         // on; then the run is stopped.
         QString question;
@@ -356,8 +361,7 @@ private slots:
         auto* page = new MainPage;
         page->show();
         page->setDestinationPath(out);
-        page->findChild<ZADovuzIdida::PlayListModel*>()->setPlayList(
-            {in("Loose/long.wav"), in("Album/CD1/01 tone.wav"), in("Album/CD2/02.mp3")});
+        setMeasuredList(page, {in("Loose/long.wav"), in("Album/CD1/01 tone.wav"), in("Album/CD2/02.mp3")});
 
         // The dialog goes away while the run goes on, as when the window closes; then the page is destroyed.
         const auto closer = pollUntil([page]() {
