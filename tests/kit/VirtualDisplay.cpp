@@ -6,6 +6,24 @@ namespace TestKit {
 
 VirtualDisplay::VirtualDisplay(int width, int height)
 {
+    // A server that names a display it then does not serve (it ended at once, or lost the number to another
+    // server starting beside it) is replaced by a new one.
+    constexpr int kTries = 3;
+    for (int attempt = 0; attempt < kTries && m_strDisplay.isEmpty(); ++attempt) {
+        stop();
+        start(width, height);
+        if (!m_strDisplay.isEmpty() && !answers()) {
+            m_strError = "Xvfb does not answer on " + m_strDisplay + ": " +
+                         QString::fromLocal8Bit(m_process.readAllStandardError());
+            m_strDisplay.clear();
+        }
+    }
+}
+
+VirtualDisplay::~VirtualDisplay() { stop(); }
+
+void VirtualDisplay::start(int width, int height)
+{
     m_process.start(
         "Xvfb", {"-displayfd", "1", "-screen", "0", QString("%1x%2x24").arg(width).arg(height), "-nolisten", "tcp"});
     if (!m_process.waitForStarted(10000)) {
@@ -21,7 +39,7 @@ VirtualDisplay::VirtualDisplay(int width, int height)
         m_strDisplay = ":" + number;
 }
 
-VirtualDisplay::~VirtualDisplay()
+void VirtualDisplay::stop()
 {
     if (m_process.state() != QProcess::NotRunning) {
         m_process.terminate();
@@ -30,6 +48,17 @@ VirtualDisplay::~VirtualDisplay()
             m_process.waitForFinished();
         }
     }
+}
+
+bool VirtualDisplay::answers() const
+{
+    QProcess client;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("DISPLAY", m_strDisplay);
+    client.setProcessEnvironment(env);
+    client.start("xwininfo", {"-root"});
+    return client.waitForFinished(10000) && client.exitStatus() == QProcess::NormalExit && client.exitCode() == 0 &&
+           m_process.state() == QProcess::Running;
 }
 
 QMap<QString, QRect> VirtualDisplay::windows(const QString& instance) const

@@ -11,7 +11,7 @@ namespace TestKit {
 class VirtualDisplay
 {
 public:
-    // Starts Xvfb with one screen of the given size and depth 24.
+    // Starts Xvfb with one screen of the given size and depth 24, and waits until a client can connect.
     VirtualDisplay(int width = 640, int height = 480);
     ~VirtualDisplay();
     VirtualDisplay(const VirtualDisplay&) = delete;
@@ -25,6 +25,11 @@ public:
     QMap<QString, QRect> windows(const QString& instance) const;
 
 private:
+    void start(int width, int height);
+    void stop();
+    // A client can connect, and the server is still the one started.
+    bool answers() const;
+
     QProcess m_process;
     QString m_strDisplay;
     QString m_strError;
