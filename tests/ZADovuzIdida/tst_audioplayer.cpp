@@ -159,7 +159,7 @@ private slots:
             QFAIL(qPrintable("no sound device: " + m_strNoSound));
         AudioPlayer* player = AudioPlayer::instance();
         QSignalSpy finished(player, SIGNAL(finished()));
-        // Positions only fall when the file starts again.
+        // Positions only fall when the file starts again, by however little the sound server let it play.
         player->play(path("loop.wav"), true);
         QElapsedTimer waited;
         waited.start();
@@ -167,7 +167,7 @@ private slots:
         for (qint64 last = 0; !restarted && waited.elapsed() < sm_nPlaybackWaitMs;) {
             QTest::qWait(50);
             const qint64 now = player->position();
-            restarted = player->duration() > 0 && now + 200 < last;
+            restarted = player->duration() > 0 && now < last;
             last = now;
         }
         QVERIFY2(restarted, "the looped file did not start again");
