@@ -26,6 +26,8 @@ namespace {
 const QString kAppId = "com.zembrel.Trelvanic";
 const int kIconSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
 const QSize kPageSize(480, 640);
+// How long a click on the program's window may go unanswered before it is given again.
+constexpr qint64 kReclickMs = 10000;
 
 VUVararer::App* app() { return VUVararer::App::theApp(); }
 
@@ -267,11 +269,15 @@ private slots:
         QProcess trelvanic;
         const QRect window = startProgram(trelvanic, display, env, {});
         QVERIFY2(!window.isEmpty(), "the main window did not appear");
-        QVERIFY(click(env, window.topLeft() + introCentre));
+        // A window that has just appeared on a loaded machine may not take the click yet: it is given again.
         QRect intro;
         QElapsedTimer waited;
         waited.start();
-        while (intro.isEmpty() && waited.elapsed() < 90000) {
+        for (qint64 clicked = -kReclickMs; intro.isEmpty() && waited.elapsed() < 90000;) {
+            if (waited.elapsed() - clicked >= kReclickMs) {
+                QVERIFY(click(env, window.topLeft() + introCentre));
+                clicked = waited.elapsed();
+            }
             QTest::qWait(250);
             intro = display.windows("trelvanic").value("Trelvanic Introduction");
         }

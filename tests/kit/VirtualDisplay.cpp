@@ -2,13 +2,15 @@
 
 #include <QRegularExpression>
 
+#include <unistd.h>
+
 namespace TestKit {
 
 VirtualDisplay::VirtualDisplay(int width, int height)
 {
-    // A server that names a display it then does not serve (it ended at once, or lost the number to another
-    // server starting beside it) is replaced by a new one.
-    constexpr int kTries = 3;
+    // Each server gets a number of its own, away from the low numbers that servers of other suites take and free
+    // all the time; one that does not get it, or does not serve it, is replaced on the next number.
+    constexpr int kTries = 5;
     for (int attempt = 0; attempt < kTries && m_strDisplay.isEmpty(); ++attempt) {
         stop();
         start(width, height);
@@ -24,8 +26,10 @@ VirtualDisplay::~VirtualDisplay() { stop(); }
 
 void VirtualDisplay::start(int width, int height)
 {
-    m_process.start(
-        "Xvfb", {"-displayfd", "1", "-screen", "0", QString("%1x%2x24").arg(width).arg(height), "-nolisten", "tcp"});
+    static int sm_nStarted = 0;
+    const int requested = 100 + int(getpid() % 400) * 16 + sm_nStarted++ % 16;
+    m_process.start("Xvfb", {":" + QString::number(requested), "-displayfd", "1", "-screen", "0",
+                             QString("%1x%2x24").arg(width).arg(height), "-nolisten", "tcp"});
     if (!m_process.waitForStarted(10000)) {
         m_strError = "Xvfb did not start: " + m_process.errorString();
         return;
