@@ -59,6 +59,8 @@ private slots:
     void testMultiLineReplies();
     void testReplyBounds_data();
     void testReplyBounds();
+    void testMalformedLinesDropped_data();
+    void testMalformedLinesDropped();
     void testLineBreaksRefused_data();
     void testLineBreaksRefused();
     void testNamesBeyondLatin1_data();
@@ -130,9 +132,6 @@ void TestFtpProtocol::testReplyBounds_data()
         manyLines += " " + QByteArray(1000, 'y') + "\r\n";
     QTest::newRow("multi-line reply over the bound") << manyLines + "211 end\r\n";
     QTest::newRow("line without end") << QByteArray(20000, 'z');
-    QTest::newRow("malformed") << QByteArray("hello\r\n200 fine\r\n");
-    QTest::newRow("malformed code") << QByteArray("x1\r\n42\r\n200 fine\r\n");
-    QTest::newRow("code out of range") << QByteArray("290 odd\r\n");
 }
 
 void TestFtpProtocol::testReplyBounds()
@@ -156,6 +155,35 @@ void TestFtpProtocol::testReplyBounds()
     QCOMPARE(done.at(0).at(0).toBool(), true);
     QCOMPARE(ftp.error(), FtpCore::UnknownError);
     QTRY_COMPARE(ftp.state(), FtpCore::Unconnected);
+}
+
+void TestFtpProtocol::testMalformedLinesDropped_data()
+{
+    QTest::addColumn<QByteArray>("lines");
+    QTest::newRow("text") << QByteArray("hello\r\n");
+    QTest::newRow("short lines") << QByteArray("x1\r\n42\r\n\r\n");
+    QTest::newRow("code out of range") << QByteArray("290 odd\r\n");
+}
+
+void TestFtpProtocol::testMalformedLinesDropped()
+{
+    QFETCH(QByteArray, lines);
+    ScriptedServer server([&](const QString& line) -> QByteArray {
+        if (line.startsWith(QLatin1String("USER ")))
+            return lines + "230 ok\r\n";
+        return line == QLatin1String("NOOP") ? lines + "200 fine\r\n" : QByteArray("502 no\r\n");
+    });
+    FtpCore ftp;
+    QSignalSpy done(&ftp, SIGNAL(done(bool)));
+    QSignalSpy raw(&ftp, SIGNAL(rawCommandReply(int, QString)));
+    ftp.connectToHost(QStringLiteral("127.0.0.1"), server.port());
+    ftp.login(QStringLiteral("u"), QStringLiteral("p"));
+    ftp.rawCommand(QStringLiteral("NOOP"));
+    QVERIFY(done.wait(5000));
+    QCOMPARE(done.at(0).at(0).toBool(), false);
+    QCOMPARE(raw.count(), 1);
+    QCOMPARE(raw.at(0).at(1).toString(), QStringLiteral("fine"));
+    QCOMPARE(ftp.state(), FtpCore::LoggedIn);
 }
 
 void TestFtpProtocol::testLineBreaksRefused_data()

@@ -7,14 +7,16 @@
 
 namespace TestKit {
 
-ScriptedFtpServer::ScriptedFtpServer(const QStringList& faults)
-    : LocalFtpServer(QStringList{TESTKIT_DIR "/scripted_ftp_server.py"} + faults, true)
+ScriptedFtpServer::ScriptedFtpServer(const QStringList& faults, quint16 port)
+    : LocalFtpServer(QStringList{TESTKIT_DIR "/scripted_ftp_server.py"} + faults, true,
+                     QHostAddress(QHostAddress::LocalHost), port)
 {
-    QDir(root()).mkpath("share");
+    QDir(root()).mkpath("share/inner");
     writeFile(path("share/big.bin"), QByteArray(100000, 'r'));
+    writeFile(path("share/inner/small.txt"), "small");
 }
 
-void ScriptedFtpServer::addFaultRows()
+void ScriptedFtpServer::addFaultRows(const QVector<Action>& actions)
 {
     QTest::addColumn<QStringList>("faults");
     QTest::addColumn<int>("action");
@@ -46,6 +48,11 @@ void ScriptedFtpServer::addFaultRows()
         {"abort, no answer", slow + QStringList{"none"}, Get, 1, unknown, aborted, in},
         {"abort, lines behind ABOR dropped", slow + QStringList{"426+226", "--abor-discards"}, Get, 1, unknown, aborted,
          in},
+        {"abort, 426 and 200", slow + QStringList{"426+200"}, Get, 1, unknown, aborted, in},
+        {"abort, NOOP answered 250", slow + QStringList{"426+226", "--noop", "250"}, Get, 1, unknown, aborted, in},
+        {"abort, NOOP answered 502", slow + QStringList{"426+226", "--noop", "502"}, Get, 1, unknown, aborted, in},
+        // ABOR comes while TYPE waits; the marker goes at the reply timeout, before the answer to TYPE.
+        {"abort, TYPE answered late", {"--delay", "TYPE:1.4"}, Get, 1, unknown, aborted, in},
         {"abort, no greeting", {"--mute", "greeting"}, Login, 1, unknown, "Connecting to host failed:\nAborted", out},
         {"dropped after USER", {"--drop", "USER"}, Login, 0, lost, "Login failed:" + closed, out},
         {"dropped on CWD", {"--drop", "CWD"}, Cd, 0, lost, "Changing directory failed:" + closed, out},
@@ -69,15 +76,21 @@ void ScriptedFtpServer::addFaultRows()
         {"no greeting", {"--mute", "greeting"}, Login, 0, late, "Connecting to host failed:" + silent, out},
         {"no answer to CWD", {"--mute", "CWD"}, Cd, 0, late, "Changing directory failed:" + silent, out},
         {"connection kept after 221", {"--quit-stays"}, Close, 0, none, "", out},
+        {"malformed line before a reply", {"--malformed", "CWD"}, Cd, 0, none, "", in},
+        // The server reads the last bytes and replies later than the reply timeout, sooner than the upload took.
+        {"slow upload", {"--slow-stor", "1000000"}, LongPut, 0, none, "", in},
         {"listing paced by unparsable lines", {"--junk", "5"}, List, 0, none, "", in},
         {"size with a word", {"--size-words"}, Get, 0, none, "", in},
         {"file grown after SIZE", {"--grow", "1000"}, Get, 0, none, "", in},
         {"active listing, replies first", {"--early"}, List, 0, none, "", in, true},
         {"active download, replies first", {"--early"}, Get, 0, none, "", in, true},
     };
-    for (const auto& row : rows)
+    for (const auto& row : rows) {
+        if (!actions.isEmpty() && !actions.contains(Action(row.action)))
+            continue;
         QTest::newRow(row.name) << row.faults << row.action << row.abort << row.error << row.text << row.state
                                 << row.active;
+    }
 }
 
 } // namespace TestKit

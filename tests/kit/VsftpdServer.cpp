@@ -39,7 +39,7 @@ dirmessage_enable=NO
 
 } // namespace
 
-VsftpdServer::VsftpdServer(int bytesPerSecond) : m_nPort(LocalFtpServer::freePort())
+VsftpdServer::VsftpdServer(int bytesPerSecond, quint16 port) : m_nPort(port ? port : LocalFtpServer::freePort())
 {
     const QString program = QStandardPaths::findExecutable("vsftpd", {"/usr/sbin"});
     if (program.isEmpty()) {

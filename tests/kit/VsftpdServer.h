@@ -1,7 +1,7 @@
 #pragma once
-// vsftpd from Debian's package on 127.0.0.1 at a free port, in the foreground as the user who runs the test: anonymous
-// with write rights, announcing UTF8 and 127.0.0.2 in its passive replies (an address a client must not follow),
-// deleting uploads that fail, serving a temporary folder.
+// vsftpd from Debian's package on 127.0.0.1 (at a free port unless told), in the foreground as the user who runs the
+// test: anonymous with write rights, announcing UTF8 and 127.0.0.2 in its passive replies (an address a client must
+// not follow), deleting uploads that fail, serving a temporary folder.
 
 #include <QProcess>
 #include <QString>
@@ -15,8 +15,9 @@ public:
     static const char* user() { return "anonymous"; }
     static const char* password() { return "tester@"; }
 
-    // Starts the server and waits until it accepts connections; bytesPerSecond limits each transfer (0: no limit).
-    explicit VsftpdServer(int bytesPerSecond = 0);
+    // Starts the server and waits until it accepts connections; bytesPerSecond limits each transfer (0: no limit);
+    // port 0 takes a free one.
+    explicit VsftpdServer(int bytesPerSecond = 0, quint16 port = 0);
     ~VsftpdServer();
     VsftpdServer(const VsftpdServer&) = delete;
     VsftpdServer& operator=(const VsftpdServer&) = delete;

@@ -7,7 +7,11 @@ every wait is bounded. Faults:
   --drop CMD       on CMD close the control connection without a reply
   --drop CMD:N     during the transfer of RETR, LIST or STOR, close both connections after N bytes
   --cut N:CODE     RETR sends N bytes, closes the data connection and replies CODE (226 or 426)
-  --abor MODE      answer ABOR during a transfer with 426+226 (the default), 226, 426, 225 or none
+  --abor MODE      answer ABOR during a transfer with 426+226 (the default), 226, 426, 225, 426+200 or none
+  --noop CODE      answer NOOP with CODE
+  --delay CMD:S    answer CMD S seconds late
+  --malformed CMD  send a malformed line before the reply to CMD
+  --slow-stor N    STOR reads N bytes a second into a small buffer and replies STOR_PAUSE after the last byte
   --abor-discards  lines that came behind ABOR during a transfer are dropped unread
   --refuse CMD     answer CMD with 502
   --quit-stays     answer QUIT with 221 and keep the connection open
@@ -33,6 +37,7 @@ ABOR_WAIT = 1  # seconds to wait for ABOR after a client dropped the data connec
 LIFETIME = 900  # seconds the server lives at the most
 JUNK_PACE = 0.3  # seconds between unparsable listing lines
 EARLY_LEAD = 0.2  # seconds the replies of an active transfer go ahead of its connection
+STOR_PAUSE = 1.5  # seconds a slow STOR waits after the last byte before it replies
 
 fired = set()
 # Commands that always get the same answer.
@@ -96,8 +101,14 @@ class Session:
                 if cmd == self.drop_cmd and self.drop_bytes is None and once("drop"):
                     return
                 handler = getattr(self, "ftp_" + cmd, None)
+                if self.args.delay and cmd == self.args.delay.split(":")[0] and once("delay"):
+                    time.sleep(float(self.args.delay.split(":")[1]))
+                if cmd == self.args.malformed and once("malformed"):
+                    self.reply("this line is no reply")
                 if cmd == self.args.refuse:
                     self.reply("502 Command not implemented.")
+                elif cmd == "NOOP" and self.args.noop:
+                    self.reply("%s NOOP answered." % self.args.noop)
                 elif cmd in ANSWERS:
                     self.reply(ANSWERS[cmd])
                 elif handler is None:
@@ -147,6 +158,9 @@ class Session:
         if self.listener:
             self.listener.close()
         self.listener = socket.socket()
+        if self.args.slow_stor:
+            # Set before the connection, so that the client's bytes wait in its own buffers.
+            self.listener.setsockopt(socket.SOL_SOCKET, socket.SO_RCVBUF, 65536)
         self.listener.bind(("127.0.0.1", 0))
         self.listener.listen(1)
         self.listener.settimeout(WAIT)
@@ -253,7 +267,8 @@ class Session:
         mode = self.args.abor if once("abor") else "426+226"
         lines = {"426+226": ["426 Transfer aborted.", "226 ABOR command successful."],
                  "226": ["226 ABOR command successful."], "426": ["426 Transfer aborted."],
-                 "225": ["225 ABOR command successful."], "none": []}
+                 "225": ["225 ABOR command successful."], "426+200": ["426 Transfer aborted.", "200 ABOR done."],
+                 "none": []}
         self.reply(*lines[mode])
         return None
 
@@ -263,13 +278,17 @@ class Session:
         if sock is None:
             return None
         drop_at = self.drop_bytes if self.drop_cmd == "STOR" and self.drop_bytes is not None else None
+        slow = self.args.slow_stor if once("slow-stor") else 0
         received = b""
+        start = time.monotonic()
         try:
             while True:
                 chunk = sock.recv(65536)
                 if not chunk:
                     break
                 received += chunk
+                if slow:
+                    time.sleep(max(0, start + len(received) / slow - time.monotonic()))
                 if drop_at is not None and len(received) >= drop_at and once("drop"):
                     sock.close()
                     return False
@@ -280,6 +299,8 @@ class Session:
         sock.close()
         with open(local, "wb") as target:
             target.write(received)
+        if slow:
+            time.sleep(STOR_PAUSE)
         self.reply("226 Transfer complete.")
         return None
 
@@ -291,7 +312,11 @@ def main():
     parser.add_argument("-d", required=True)
     parser.add_argument("--drop")
     parser.add_argument("--cut")
-    parser.add_argument("--abor", default="426+226", choices=["426+226", "226", "426", "225", "none"])
+    parser.add_argument("--abor", default="426+226", choices=["426+226", "226", "426", "225", "426+200", "none"])
+    parser.add_argument("--noop")
+    parser.add_argument("--delay")
+    parser.add_argument("--malformed")
+    parser.add_argument("--slow-stor", type=int, default=0)
     parser.add_argument("--abor-discards", action="store_true")
     parser.add_argument("--refuse")
     parser.add_argument("--quit-stays", action="store_true")

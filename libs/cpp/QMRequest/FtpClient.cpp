@@ -91,32 +91,6 @@ QList<UrlInfo> FtpClient::dirEntry(const QString& dir)
     return entries;
 }
 
-QString FtpClient::currentDir()
-{
-    QString strReply;
-    const QMetaObject::Connection connection =
-        connect(m_pFtp, &FtpCore::rawCommandReply, this, [&strReply](int code, const QString& text) {
-            if (code == 257)
-                strReply = text;
-        });
-    const QPointer<FtpClient> guard(this);
-    wait([this] { return m_pFtp->rawCommand(QStringLiteral("PWD")); });
-    if (!guard)
-        return QString();
-    disconnect(connection);
-    // The name stands between quotes, with a quote inside it doubled.
-    QString strDir;
-    for (int n = strReply.indexOf(QLatin1Char('"')) + 1; n > 0 && n < strReply.length(); ++n) {
-        if (strReply.at(n) != QLatin1Char('"'))
-            strDir += strReply.at(n);
-        else if (strReply.mid(n, 2) == QLatin1String("\"\""))
-            strDir += strReply.at(n++);
-        else
-            return strDir;
-    }
-    return QString();
-}
-
 void FtpClient::slotAddToList(const UrlInfo& info) { m_entries.append(new UrlInfo(info)); }
 
 void FtpClient::slotDone(bool error)

@@ -39,8 +39,6 @@ public:
     int put(const QByteArray& data, const QString& file);
     // Lists dir (the current directory when empty) and returns the entries.
     QList<UrlInfo> dirEntry(const QString& dir = QString());
-    // The server's current directory (PWD); empty when it does not tell.
-    QString currentDir();
 
     FtpCore::State state() const { return m_pFtp->state(); }
     FtpCore* ftpDevice() const { return m_pFtp; }

@@ -44,7 +44,7 @@ FtpCorePI::FtpCorePI(QObject* parent) : QObject(parent), m_dtp(this)
     m_commandSocket.setObjectName(QStringLiteral("FtpCorePI_socket"));
     // Any byte either way on either connection shows the server is alive.
     m_replyTimer.setSingleShot(true);
-    m_replyTimer.setInterval(kReplyTimeoutMs);
+    setReplyTimeout(kReplyTimeoutMs);
     connect(&m_replyTimer, SIGNAL(timeout()), this, SLOT(slotReplyTimeout()));
     connect(&m_commandSocket, SIGNAL(readyRead()), &m_replyTimer, SLOT(start()));
     connect(&m_commandSocket, SIGNAL(bytesWritten(qint64)), &m_replyTimer, SLOT(start()));
@@ -56,6 +56,12 @@ FtpCorePI::FtpCorePI(QObject* parent) : QObject(parent), m_dtp(this)
     connect(&m_commandSocket, SIGNAL(error(QAbstractSocket::SocketError)), this,
             SLOT(error(QAbstractSocket::SocketError)));
     connect(&m_dtp, SIGNAL(connectState(int)), this, SLOT(dtpConnectState(int)));
+}
+
+void FtpCorePI::setReplyTimeout(int msec)
+{
+    m_nReplyTimeoutMs = msec;
+    m_replyTimer.setInterval(msec);
 }
 
 FtpCorePI::~FtpCorePI()
@@ -84,6 +90,8 @@ void FtpCorePI::resetConnection()
     m_commandSocket.abort();
     m_commandSocket.blockSignals(false);
     m_replyTimer.stop();
+    m_replyTimer.setInterval(m_nReplyTimeoutMs);
+    m_uploadClock.invalidate();
     m_pendingCommands.clear();
     m_strCurrentCmd.clear();
     m_strReplyText.clear();
@@ -118,9 +126,14 @@ void FtpCorePI::loseConnection(FtpCore::Error kind, const QString& text)
 
 void FtpCorePI::slotReplyTimeout()
 {
-    // A server that leaves ABOR unanswered may still answer the marker.
+    // A server that leaves ABOR unanswered may still answer the marker; one that answered the marker otherwise than
+    // expected has said all it will.
     if (m_nAbortState == AbortSent) {
         sendAbortMarker();
+        return;
+    }
+    if (m_nAbortState == MarkerSent && m_bMarkerAnswered) {
+        endAbort();
         return;
     }
     // Beyond commandWaits(): an unanswered QUIT or abort marker fails no command, but the connection must still go.
@@ -198,8 +211,13 @@ void FtpCorePI::abort()
     // reply or two, and some drop what comes behind ABOR while they abort: the marker goes once an answer is in.
     if (m_nAbortState == AbortNone && !m_strCurrentCmd.isEmpty() &&
         m_commandSocket.state() == QAbstractSocket::ConnectedState) {
+        // An aborted line that makes or names a folder may be answered as the marker is.
+        static const QRegularExpression namesFolder(QStringLiteral("^X?(MKD|PWD)\\b"),
+                                                    QRegularExpression::CaseInsensitiveOption);
+        m_nMarkerRepliesDue = m_nState == Waiting && namesFolder.match(m_strCurrentCmd).hasMatch() ? 2 : 1;
         m_nAbortState = AbortSent;
         m_nState = Idle;
+        m_uploadClock.invalidate();
         m_strCurrentCmd.clear();
         m_bWaitForDtpToConnect = false;
         if (m_bWaitForDtpToClose) {
@@ -214,9 +232,17 @@ void FtpCorePI::abort()
 
 void FtpCorePI::sendAbortMarker()
 {
-    // NOOP is in every server's minimum and answers 200, which neither the aborted line nor ABOR gets.
+    // PWD is answered 257, which neither ABOR nor an aborted transfer, TYPE, PORT, PASV, SIZE or CWD ever gets.
     m_nAbortState = MarkerSent;
-    m_commandSocket.write("NOOP\r\n");
+    m_bMarkerAnswered = false;
+    m_commandSocket.write("PWD\r\n");
+}
+
+void FtpCorePI::endAbort()
+{
+    m_nAbortState = AbortNone;
+    if (!m_pendingCommands.isEmpty())
+        startNextCmd();
 }
 
 void FtpCorePI::hostFound() { emit connectState(FtpCore::Connecting); }
@@ -252,6 +278,9 @@ void FtpCorePI::readyRead()
         return;
     const QScopedValueRollback<bool> reading(m_bReading, true);
     while (m_commandSocket.canReadLine()) {
+        // The server speaks: a longer wait after an upload is over.
+        if (m_replyTimer.interval() != m_nReplyTimeoutMs)
+            m_replyTimer.setInterval(m_nReplyTimeoutMs);
         QString line;
         if (!readReplyLine(&line))
             return;
@@ -259,10 +288,9 @@ void FtpCorePI::readyRead()
             const auto digit = [&line](int n, char low, char high) {
                 return line.length() > n && line.at(n) >= QLatin1Char(low) && line.at(n) <= QLatin1Char(high);
             };
-            if (!digit(0, '1', '5') || !digit(1, '0', '5') || !digit(2, '0', '9')) {
-                loseConnection(FtpCore::UnknownError, trFtp("The server sent a malformed reply"));
-                return;
-            }
+            // A stray line is dropped; a server that sends nothing else is the reply timer's business.
+            if (!digit(0, '1', '5') || !digit(1, '0', '5') || !digit(2, '0', '9'))
+                continue;
             for (int n = 0; n < 3; ++n)
                 m_replyCode[n] = static_cast<signed char>(line.at(n).toLatin1() - '0');
         }
@@ -303,16 +331,16 @@ bool FtpCorePI::processReply()
 {
     const int nCode = 100 * m_replyCode[0] + 10 * m_replyCode[1] + m_replyCode[2];
 
-    if (m_nAbortState == AbortSent) {
-        sendAbortMarker();
-        return true;
-    }
-    if (m_nAbortState == MarkerSent) {
-        // Only the marker's answer counts; the next command's lines go once it has come.
-        if (nCode == 200) {
-            m_nAbortState = AbortNone;
-            if (!m_pendingCommands.isEmpty())
-                startNextCmd();
+    if (m_nAbortState != AbortNone) {
+        // Only the marker's own reply ends the abort; a 257 before the marker went was the aborted line's.
+        if (nCode == 257)
+            --m_nMarkerRepliesDue;
+        if (m_nAbortState == AbortSent) {
+            sendAbortMarker();
+        } else {
+            m_bMarkerAnswered = true;
+            if (m_nMarkerRepliesDue <= 0)
+                endAbort();
         }
         return true;
     }
@@ -416,6 +444,7 @@ bool FtpCorePI::processReply()
         strFailure =
             trFtp("The server announced %1 bytes but sent %2").arg(m_nAnnouncedSize).arg(m_dtp.bytesReceived());
     } else if (m_replyCode[0] == 1 && m_strCurrentCmd.startsWith(QLatin1String("STOR "))) {
+        m_uploadClock.start();
         m_dtp.waitForConnection();
         m_dtp.writeData();
     }
@@ -505,6 +534,12 @@ void FtpCorePI::dtpConnectState(int s)
 {
     switch (s) {
     case FtpCoreDTP::CsClosed:
+        // A slow server still reads what the kernels hold of the upload: its reply may take as long as the upload.
+        if (m_uploadClock.isValid()) {
+            m_replyTimer.setInterval(int(qMax<qint64>(m_nReplyTimeoutMs, m_uploadClock.elapsed())));
+            m_replyTimer.start();
+            m_uploadClock.invalidate();
+        }
         if (m_bWaitForDtpToClose) {
             if (!processReply())
                 return;

@@ -6,6 +6,7 @@
 #include "FtpCoreDTP.h"
 
 #include <QAbstractSocket>
+#include <QElapsedTimer>
 #include <QHostAddress>
 #include <QObject>
 #include <QStringList>
@@ -19,8 +20,8 @@ class FtpCorePI : public QObject
     Q_OBJECT
 
 public:
-    // After ABOR every reply is passed over: the first one to come sends the marker (NOOP), whose 200 ends the
-    // abort.
+    // After ABOR every reply is passed over: the first one to come (or the reply timeout) sends the marker, whose own
+    // reply ends the abort.
     enum AbortState { AbortNone = 0, AbortSent = 1, MarkerSent = 2 };
 
     explicit FtpCorePI(QObject* parent = nullptr);
@@ -36,8 +37,9 @@ public:
     // Drops the pending lines and the data connection and sends ABOR; the next command's lines wait until the
     // server has answered it.
     void abort();
-    // How long the server may send nothing while an answer is awaited before the connection is dropped.
-    void setReplyTimeout(int msec) { m_replyTimer.setInterval(msec); }
+    // How long the server may send nothing while an answer is awaited before the connection is dropped; after the
+    // last byte of an upload, at least as long as the upload took.
+    void setReplyTimeout(int msec);
 
     // The line sent last, empty when none.
     QString currentCommand() const { return m_strCurrentCmd; }
@@ -84,15 +86,24 @@ private:
     void loseConnection(FtpCore::Error kind, const QString& text);
     // Sends the line whose answer ends an abort.
     void sendAbortMarker();
+    // Ends an abort: the next command's lines go.
+    void endAbort();
     // Aborts the control socket without its signals and forgets the lines, the reply and the data connection.
     void resetConnection();
 
     QTcpSocket m_commandSocket;
     QTimer m_replyTimer;
+    int m_nReplyTimeoutMs = 0;
+    // Runs while an upload's bytes go out.
+    QElapsedTimer m_uploadClock;
     QString m_strReplyText;
     signed char m_replyCode[3] = {0, 0, 0};
     int m_nState = Begin;
     int m_nAbortState = AbortNone;
+    // Marker replies still to come before an abort ends (an aborted line may itself be answered like the marker),
+    // and whether the server answered anything since the marker went.
+    int m_nMarkerRepliesDue = 0;
+    bool m_bMarkerAnswered = false;
     QStringList m_pendingCommands;
     QString m_strCurrentCmd;
     bool m_bWaitForDtpToConnect = false;

@@ -1,15 +1,11 @@
 #include "FtpGuiClient.h"
 
 #include <QDebug>
-#include <QDir>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSaveFile>
-#include <QStandardPaths>
 #include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -18,46 +14,14 @@ namespace QMRequest {
 
 namespace {
 
-const quint16 kDefaultPort = 21;
 const QString kParentFolder = QStringLiteral("..");
-// Item data: true for folders.
-const int kIsDirRole = Qt::UserRole + 1;
 
-// Host and port from "name", "name:port", a bare IPv6 address, "[v6]" or "[v6]:port"; the port is 21 unless given.
-// A text that fits none of these is taken whole as the host.
-void splitHostAndPort(const QString& text, QString* host, quint16* port)
+// The host as typed, a bracketed IPv6 address without its brackets; nothing in it is read as a port.
+QString hostOf(const QString& text)
 {
-    *host = text;
-    *port = kDefaultPort;
-    QString strHost;
-    QString strPort;
-    if (text.startsWith('[')) {
-        const int nClose = text.indexOf(']');
-        if (nClose < 0)
-            return;
-        strHost = text.mid(1, nClose - 1);
-        const QString strRest = text.mid(nClose + 1);
-        if (strRest.isEmpty()) {
-            *host = strHost;
-            return;
-        }
-        if (!strRest.startsWith(':'))
-            return;
-        strPort = strRest.mid(1);
-    } else {
-        // With more than one colon the text is an IPv6 address without a port.
-        const int nColon = text.indexOf(':');
-        if (nColon <= 0 || text.indexOf(':', nColon + 1) >= 0)
-            return;
-        strHost = text.left(nColon);
-        strPort = text.mid(nColon + 1);
-    }
-    bool bOk = false;
-    const uint nGiven = strPort.toUInt(&bOk);
-    if (bOk && nGiven > 0 && nGiven <= 65535) {
-        *host = strHost;
-        *port = quint16(nGiven);
-    }
+    if (text.startsWith('[') && text.endsWith(']'))
+        return text.mid(1, text.length() - 2);
+    return text;
 }
 
 QHBoxLayout* newRow()
@@ -75,11 +39,9 @@ FtpGuiClient::FtpGuiClient(QWidget* parent)
       m_pledPassword(new QLineEdit("mirtane", this)), m_pcmdLogin(new QPushButton(tr("&Login"), this)),
       m_pledPath(new QLineEdit(this)), m_pcmdGo(new QPushButton(tr("&Go"), this)),
       m_pcmdRefresh(new QPushButton(tr("Rfr"), this)), m_ptrwEntries(new QTreeWidget(this)),
-      m_pcmdTest(new QPushButton(tr("Test"), this)), m_pClient(new FtpClient(this)),
-      m_strDownloadFolder(QStandardPaths::writableLocation(QStandardPaths::DownloadLocation))
+      m_pcmdTest(new QPushButton(tr("Test"), this)), m_pClient(new FtpClient(this))
 {
     setWindowTitle(tr("FTP Client"));
-    m_pledHost->setPlaceholderText(tr("host or host:port"));
     m_pledPassword->setEchoMode(QLineEdit::Normal);
     m_ptrwEntries->setHeaderLabels({tr("Name"), tr("LastModified")});
     // The name gets the room the window has.
@@ -178,10 +140,7 @@ void FtpGuiClient::slotLogin()
         if (!command.goesOn())
             return;
     }
-    QString strHost;
-    quint16 nPort = 0;
-    splitHostAndPort(m_pledHost->text().trimmed(), &strHost, &nPort);
-    m_pClient->connectToHost(strHost, nPort);
+    m_pClient->connectToHost(hostOf(m_pledHost->text().trimmed()));
     m_pClient->login(m_pledUser->text(), m_pledPassword->text());
 }
 
@@ -191,15 +150,11 @@ void FtpGuiClient::slotCd(const QString& dir) { cdAndRefresh(dir); }
 
 void FtpGuiClient::slotItemDoubleClicked(QTreeWidgetItem* item, int)
 {
-    if (!item)
-        return;
-    if (item->text(0) == kParentFolder || item->data(0, kIsDirRole).toBool())
-        cdAndRefresh(item->text(0), true);
-    else
-        download(item->text(0));
+    if (item)
+        cdAndRefresh(item->text(0));
 }
 
-void FtpGuiClient::cdAndRefresh(const QString& dir, bool bShowPath)
+void FtpGuiClient::cdAndRefresh(const QString& dir)
 {
     const Command command(this);
     if (!command.goesOn())
@@ -207,12 +162,8 @@ void FtpGuiClient::cdAndRefresh(const QString& dir, bool bShowPath)
     m_pClient->cd(dir);
     if (command.goesOn() && m_bLastError)
         qWarning() << "FtpGuiClient: changing directory failed:" << dir << m_pClient->ftpDevice()->errorString();
-    const QString strPath = bShowPath && command.goesOn() && !m_bLastError ? m_pClient->currentDir() : QString();
-    if (!command.goesOn())
-        return;
-    if (!strPath.isEmpty())
-        m_pledPath->setText(strPath);
-    refreshEntries(command);
+    if (command.goesOn())
+        refreshEntries(command);
 }
 
 void FtpGuiClient::slotRefresh()
@@ -232,39 +183,10 @@ void FtpGuiClient::refreshEntries(const Command& command)
     const QIcon folderIcon = style()->standardIcon(QStyle::SP_DirClosedIcon);
     for (const UrlInfo& info : entries) {
         auto* pItem = new QTreeWidgetItem(QStringList{info.name(), info.lastModified().toString(Qt::ISODate)});
-        pItem->setData(0, kIsDirRole, info.isDir());
         if (info.isDir())
             pItem->setIcon(0, folderIcon);
         m_ptrwEntries->addTopLevelItem(pItem);
     }
-}
-
-void FtpGuiClient::download(const QString& name)
-{
-    // A server's name must not lead out of the download folder.
-    const QString strName = QFileInfo(name).fileName();
-    if (strName.isEmpty() || strName == "." || strName == kParentFolder || strName != name) {
-        qWarning() << "FtpGuiClient: refusing to save the remote name" << name;
-        return;
-    }
-    const Command command(this);
-    if (!command.goesOn())
-        return;
-    QDir().mkpath(m_strDownloadFolder);
-    // Owned by the client, so that it goes with a window deleted during the wait.
-    auto* pFile = new QSaveFile(QDir(m_strDownloadFolder).filePath(strName), m_pClient);
-    if (!pFile->open(QIODevice::WriteOnly)) {
-        qWarning() << "FtpGuiClient: cannot write" << pFile->fileName();
-        delete pFile;
-        return;
-    }
-    const QPointer<QSaveFile> file(pFile);
-    m_pClient->get(name, pFile);
-    if (!file)
-        return;
-    if (!command.goesOn() || m_bLastError || !pFile->commit())
-        qWarning() << "FtpGuiClient: download failed:" << name << m_pClient->ftpDevice()->errorString();
-    delete pFile;
 }
 
 void FtpGuiClient::slotTest()

@@ -1,5 +1,5 @@
 #pragma once
-// A small window for trying an FTP server by hand: log in, move through folders, list, download and test-upload.
+// A small window for trying an FTP server by hand: log in, move through folders, list and test-upload.
 
 #include <QMRequest/FtpClient.h>
 
@@ -21,23 +21,19 @@ public:
     explicit FtpGuiClient(QWidget* parent = nullptr);
 
     FtpClient* client() const { return m_pClient; }
-    // Where double-clicked files are saved (the user's download folder at first).
-    void setDownloadFolder(const QString& folder) { m_strDownloadFolder = folder; }
-    QString downloadFolder() const { return m_strDownloadFolder; }
     // True while a command waits for the server; the window then takes no new command and shows it with its
     // buttons disabled and a busy cursor. Closing the window ends the wait; a window that deletes itself on close is
     // deleted once the waiting call has returned.
     bool isBusy() const { return m_bBusy; }
 
 public slots:
-    // Connects to the host ("name", "name:port", an IPv6 address, "[v6]" or "[v6]:port"; port 21 by default) and
-    // logs in, closing an open session first.
+    // Connects to the host (a name or an address, an IPv6 one bare or in brackets) on port 21 and logs in, closing an
+    // open session first.
     void slotLogin();
     void slotGo();
     void slotCd(const QString& dir);
-    // Enters a folder (or "..") and shows its path, or downloads a file; a download replaces a local file only when
-    // it completed. A failure shows nothing in the window: the client's error text goes to the diagnostic output, as
-    // for Go.
+    // Changes to the item's name (a file's too), then refreshes. A failure shows nothing in the window: the client's
+    // error text goes to the diagnostic output, as for Go.
     void slotItemDoubleClicked(QTreeWidgetItem* item, int column);
     void slotRefresh();
     // Uploads "!!!TESTTEST!!!" as "TestFile.txt" into the current folder.
@@ -66,10 +62,8 @@ private:
         QPointer<FtpGuiClient> m_window;
     };
 
-    // With bShowPath the path field shows where the server is afterwards.
-    void cdAndRefresh(const QString& dir, bool bShowPath = false);
+    void cdAndRefresh(const QString& dir);
     void setBusy(bool bBusy);
-    void download(const QString& name);
     void refreshEntries(const Command& command);
 
     QLineEdit* m_pledHost;
@@ -82,7 +76,6 @@ private:
     QTreeWidget* m_ptrwEntries;
     QPushButton* m_pcmdTest;
     FtpClient* m_pClient;
-    QString m_strDownloadFolder;
     bool m_bBusy = false;
     bool m_bLastError = false;
     // Set when the window closes while a command waits.
