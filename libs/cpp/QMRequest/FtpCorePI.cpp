@@ -197,6 +197,7 @@ bool FtpCorePI::readReplyLine(QString* line)
 void FtpCorePI::clearPendingCommands()
 {
     m_pendingCommands.clear();
+    m_uploadClock.invalidate();
     m_bFeatureProbe = false;
     m_dtp.abortConnection();
     m_strCurrentCmd.clear();
@@ -232,7 +233,8 @@ void FtpCorePI::abort()
 
 void FtpCorePI::sendAbortMarker()
 {
-    // PWD is answered 257, which neither ABOR nor an aborted transfer, TYPE, PORT, PASV, SIZE or CWD ever gets.
+    // PWD is answered 257, which neither ABOR nor an aborted transfer, TYPE, PORT, PASV, SIZE or CWD ever gets. Before
+    // the login a server answers it otherwise, and the abort ends at the reply timeout.
     m_nAbortState = MarkerSent;
     m_bMarkerAnswered = false;
     m_commandSocket.write("PWD\r\n");
