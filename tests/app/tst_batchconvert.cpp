@@ -452,9 +452,10 @@ private slots:
         convert(longer, constant(64000, 0.5f), 44100, 2, 64000);
         QSignalSpy capped(&longer, SIGNAL(fileProgress(int)));
         convert(longer, constant(64000, 0.5f), 44100, 2, 64000);
-        QCOMPARE(capped.last().first().toInt(), 100);
+        // However long the second pass, it never shows the file done: the encode that follows shows as 0.
+        QCOMPARE(capped.last().first().toInt(), 0);
         for (const QList<QVariant>& args : capped)
-            QVERIFY(args.first().toInt() <= 100);
+            QVERIFY(args.first().toInt() < 100);
     }
 
     void testFreeSpace_data()
