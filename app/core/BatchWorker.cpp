@@ -106,9 +106,12 @@ void BatchWorker::slotDoWork()
                     std::lock_guard<std::mutex> lock(m_jobsMutex);
                     m_jobsChanged.notify_all();
                 });
+                int nEnded = 0;
                 EncodeQueue encodes(cores, [&](const QString& lines) {
-                    vecLines[order[size_t(nDone)]] = lines;
-                    emitTotalProgress(++nDone, nSteps);
+                    vecLines[order[size_t(nEnded++)]] = lines;
+                    // A file that ends after a stop counts for no progress.
+                    if (!m_bStop)
+                        emitTotalProgress(++nDone, nSteps);
                 });
                 convertInputs(jobs, order, encodes, cores);
             }

@@ -386,7 +386,8 @@ private slots:
         QCOMPARE(tree(stopped->runFolder), QStringList{"fade.m4a"});
         checkAac(stopped->runFolder + "fade.m4a", 44100, 3.0);
         QCOMPARE(stopped->count("current:COPYING"), 0);
-        QCOMPARE(stopped->count("total:100"), 1);
+        // The file the run stopped in counts for no progress.
+        QCOMPARE(stopped->events.filter(QRegularExpression("^total:")), QStringList{"total:100"});
 
         BatchWorker* pWorker = nullptr;
         Recorder* paused = nullptr;
