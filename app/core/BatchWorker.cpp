@@ -4,6 +4,7 @@
 #include "ConversionSettings.h"
 #include "CoreBudget.h"
 #include "EncodeQueue.h"
+#include "FileCopy.h"
 #include "FreeSpace.h"
 #include "GeneralOutput.h"
 #include "OutputNames.h"
@@ -343,7 +344,7 @@ void BatchWorker::copyFiles(const QVector<QString>& files, const QString& runFol
         const QString folder = targetFolder(file, runFolder);
         if (makeTargetFolder(folder, m_strErrors)) {
             const QString target = OutputNames::freeName(folder, info.completeBaseName(), ext);
-            if (!QFile::copy(file, target))
+            if (!FileCopy::copy(file, target))
                 slotAppendError(tr("Can not copy: ") + file + tr("\n"));
         }
         if (m_bStop)
