@@ -461,7 +461,7 @@ private slots:
         });
         sampler.start(10);
         const Recorder* r = run({{"Cores/long.wav"}, {}, {}, {}, {}});
-        QVERIFY(r->bFinished && r->errors.isEmpty());
+        QVERIFY2(r->bFinished && r->errors.isEmpty(), qPrintable(r->errors));
         // Parts are cut while each half keeps 13 s or more, up to 32 of them: as many at once as there are cores.
         QCOMPARE(nMostThreads, std::min(QThread::idealThreadCount(), 32));
         checkAac(r->runFolder + "long.m4a", 44100, 480);
