@@ -4,6 +4,7 @@
 #include "ConversionSettings.h"
 #include "CoreBudget.h"
 #include "EncodeQueue.h"
+#include "FileCopy.h"
 #include "FreeSpace.h"
 #include "GeneralOutput.h"
 #include "OutputNames.h"
@@ -106,9 +107,12 @@ void BatchWorker::slotDoWork()
                     std::lock_guard<std::mutex> lock(m_jobsMutex);
                     m_jobsChanged.notify_all();
                 });
+                int nEnded = 0;
                 EncodeQueue encodes(cores, [&](const QString& lines) {
-                    vecLines[order[size_t(nDone)]] = lines;
-                    emitTotalProgress(++nDone, nSteps);
+                    vecLines[order[size_t(nEnded++)]] = lines;
+                    // A file that ends after a stop counts for no progress.
+                    if (!m_bStop)
+                        emitTotalProgress(++nDone, nSteps);
                 });
                 convertInputs(jobs, order, encodes, cores);
             }
@@ -340,7 +344,7 @@ void BatchWorker::copyFiles(const QVector<QString>& files, const QString& runFol
         const QString folder = targetFolder(file, runFolder);
         if (makeTargetFolder(folder, m_strErrors)) {
             const QString target = OutputNames::freeName(folder, info.completeBaseName(), ext);
-            if (!QFile::copy(file, target))
+            if (!FileCopy::copy(file, target))
                 slotAppendError(tr("Can not copy: ") + file + tr("\n"));
         }
         if (m_bStop)

@@ -89,6 +89,7 @@ public slots:
 
 signals:
     void finished(const QString& runFolder);
+    // The shown step's percent; 0 while what it does is not measured, as the encode after a file's second pass.
     void fileProgress(int percent);
     void totalProgress(int percent);
     void currentFile(const QString& text);

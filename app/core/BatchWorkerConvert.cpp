@@ -255,7 +255,8 @@ bool BatchWorker::writeProcessed(ConversionJob& job, GeneralOutput* pOutput)
             break;
         n = readBlock(job.pDecoder, data);
         const int kept = processor.process(data, n);
-        const int nPercent = int(std::min<qint64>(100, processor.position() * 100 / count));
+        // The pass's end is not the file's: its encode follows, which nothing measures.
+        const int nPercent = int(std::min<qint64>(99, processor.position() * 100 / count));
         if (nPercent != nLastPercent) {
             showPercent(job, nPercent);
             nLastPercent = nPercent;
@@ -264,6 +265,7 @@ bool BatchWorker::writeProcessed(ConversionJob& job, GeneralOutput* pOutput)
             pOutput->write(data, kept);
     }
     closeSource(job);
+    showPercent(job, 0);
     return !job.bDropped && !job.bDecoderFailed &&
            std::abs(processor.position() - count) <= qint64(PassToleranceFrames) * channels;
 }

@@ -141,7 +141,7 @@ void BatchDialog::slotShowCurrentFile(const QString& text)
         m_pFileProgress->setText(text);
 }
 
-void BatchDialog::slotFileProgressChanged(int value) { m_pFileProgress->setValue(value >= 100 ? 0 : value); }
+void BatchDialog::slotFileProgressChanged(int value) { m_pFileProgress->setValue(value); }
 
 void BatchDialog::slotProgressChanged(int value)
 {

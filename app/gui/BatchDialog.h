@@ -30,7 +30,6 @@ public slots:
     void slotPause();
     void slotStop();
     void slotProgressChanged(int value);
-    // 100 ends the measured part of a file; the encode step that follows shows as busy stripes until the next value.
     void slotFileProgressChanged(int value);
     void slotAccept();
     void slotShowCurrentFile(const QString& text);

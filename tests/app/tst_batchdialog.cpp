@@ -131,9 +131,8 @@ private slots:
         dialog.slotFileProgressChanged(40);
         QVERIFY(bar->text() == "song.flac" && bar->value() == 40);
         QTRY_VERIFY(!bar->isAnimating());
-        // The decoded end of a file starts its encode, which nothing measures: busy stripes until the next value.
         dialog.slotFileProgressChanged(100);
-        QVERIFY(bar->isAnimating() && bar->value() == 0);
+        QCOMPARE(bar->value(), 100);
         dialog.slotProgressChanged(20);
         QVERIFY(bar->value() == 20 && dialog.findChild<VUVararer::RoundProgress*>()->value() == 20);
 

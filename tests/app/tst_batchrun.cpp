@@ -386,7 +386,8 @@ private slots:
         QCOMPARE(tree(stopped->runFolder), QStringList{"fade.m4a"});
         checkAac(stopped->runFolder + "fade.m4a", 44100, 3.0);
         QCOMPARE(stopped->count("current:COPYING"), 0);
-        QCOMPARE(stopped->count("total:100"), 1);
+        // The file the run stopped in counts for no progress.
+        QCOMPARE(stopped->events.filter(QRegularExpression("^total:")), QStringList{"total:100"});
 
         BatchWorker* pWorker = nullptr;
         Recorder* paused = nullptr;
@@ -460,7 +461,7 @@ private slots:
         });
         sampler.start(10);
         const Recorder* r = run({{"Cores/long.wav"}, {}, {}, {}, {}});
-        QVERIFY(r->bFinished && r->errors.isEmpty());
+        QVERIFY2(r->bFinished && r->errors.isEmpty(), qPrintable(r->errors));
         // Parts are cut while each half keeps 13 s or more, up to 32 of them: as many at once as there are cores.
         QCOMPARE(nMostThreads, std::min(QThread::idealThreadCount(), 32));
         checkAac(r->runFolder + "long.m4a", 44100, 480);
