@@ -85,7 +85,14 @@ int AacEncoder::openOutput(const std::string& path, const AVCodecContext* codec)
     rc = avcodec_parameters_from_context(stream->codecpar, codec);
     if (rc >= 0)
         rc = avio_open(&m_pOutput->pb, path.c_str(), AVIO_FLAG_WRITE);
-    return rc < 0 ? rc : avformat_write_header(m_pOutput, nullptr);
+    // The length in the header counts in samples, not in milliseconds, so that it keeps every one.
+    AVDictionary* settings = nullptr;
+    if (rc >= 0)
+        rc = av_dict_set_int(&settings, "movie_timescale", m_nSampleRate, 0);
+    if (rc >= 0)
+        rc = avformat_write_header(m_pOutput, &settings);
+    av_dict_free(&settings);
+    return rc;
 }
 
 int AacEncoder::write(AVPacket* packet)
