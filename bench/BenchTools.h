@@ -16,6 +16,10 @@
 #include <memory>
 #include <vector>
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 namespace Bench {
 
 // Runs program to its end and returns the wall time in seconds; stops the benchmark when the run fails.
@@ -31,6 +35,45 @@ inline double timeTool(const QString& program, const QStringList& args)
         std::exit(1);
     }
     return timer.nsecsElapsed() / 1e9;
+}
+
+// What one run of a program cost: wall and CPU seconds, peak resident memory.
+struct Cost
+{
+    double seconds = 0;
+    double cpuSeconds = 0; // user and system, all its threads
+    long peakKiB = 0;
+};
+
+// Runs program to its end and returns its cost; stops the benchmark when the run fails.
+inline Cost measureTool(const QString& program, const QStringList& args)
+{
+    std::vector<QByteArray> strings{program.toLocal8Bit()};
+    for (const QString& arg : args)
+        strings.push_back(arg.toLocal8Bit());
+    std::vector<char*> argv;
+    for (QByteArray& string : strings)
+        argv.push_back(string.data());
+    argv.push_back(nullptr);
+    QElapsedTimer timer;
+    timer.start();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        execvp(argv[0], argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    rusage usage = {};
+    if (pid < 0 || wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        std::fprintf(stderr, "failed: %s %s\n", qPrintable(program), qPrintable(args.join(' ')));
+        std::exit(1);
+    }
+    Cost cost;
+    cost.seconds = timer.nsecsElapsed() / 1e9;
+    cost.cpuSeconds =
+        usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    cost.peakKiB = usage.ru_maxrss;
+    return cost;
 }
 
 // Runs every command (program, then its arguments), at most nAtOnce at a time, a new one as soon as one ends;
@@ -136,6 +179,57 @@ inline Difference compareDecoded(const QString& source, const QString& encoded, 
     difference.snr = 10 * std::log10(signal / error);
     difference.worstLoudFrame = 10 * std::log10(difference.worstLoudFrame);
     return difference;
+}
+
+// Loud frames (1024 samples louder than -40 dBFS) of the split encode coded more than 10 dB worse than in the whole
+// encode and under 15 dB SNR, and the other way round; stops the benchmark when ffmpeg fails.
+struct FramesWorse
+{
+    long split = 0;
+    long whole = 0;
+};
+
+inline FramesWorse compareFrames(const QString& source, const QString& whole, const QString& split, int channels)
+{
+    QProcess ffmpeg;
+    ffmpeg.start("ffmpeg", {"-v", "error", "-i", source, "-i", whole, "-i", split, "-filter_complex",
+                            "[0:a][1:a][2:a]amerge=inputs=3", "-f", "f32le", "-"});
+    const int stride = 3 * channels * int(sizeof(float));
+    FramesWorse worse;
+    double signal = 0, wholeError = 0, splitError = 0;
+    qint64 sample = 0;
+    QByteArray pending;
+    const auto far = [](double error, double other, double signal) {
+        return error > 10 * other && signal > 31.6 * error;
+    };
+    while (ffmpeg.bytesAvailable() > 0 || ffmpeg.waitForReadyRead(-1)) {
+        pending += ffmpeg.readAll();
+        const int count = pending.size() / stride;
+        std::vector<float> values(size_t(count) * 3 * channels);
+        std::memcpy(values.data(), pending.constData(), size_t(count) * stride);
+        pending.remove(0, count * stride);
+        for (int i = 0; i < count; ++i, ++sample) {
+            for (int channel = 0; channel < channels; ++channel) {
+                const float* frame = &values[size_t(i) * 3 * channels];
+                signal += double(frame[channel]) * frame[channel];
+                wholeError += std::pow(double(frame[channels + channel]) - frame[channel], 2);
+                splitError += std::pow(double(frame[2 * channels + channel]) - frame[channel], 2);
+            }
+            if (sample % 1024 == 1023) {
+                if (signal > 1e-4 * 1024 * channels) {
+                    worse.split += far(splitError, wholeError, signal) ? 1 : 0;
+                    worse.whole += far(wholeError, splitError, signal) ? 1 : 0;
+                }
+                signal = wholeError = splitError = 0;
+            }
+        }
+    }
+    ffmpeg.waitForFinished(-1);
+    if (ffmpeg.exitStatus() != QProcess::NormalExit || ffmpeg.exitCode() != 0 || sample == 0) {
+        std::fprintf(stderr, "failed: comparing %s with %s\n", qPrintable(split), qPrintable(whole));
+        std::exit(1);
+    }
+    return worse;
 }
 
 } // namespace Bench

@@ -19,7 +19,7 @@ LIBRARIES = [
     ("libs/cpp/VUVararer/Widgets/", "VUVararerWidgets", ["VUVararer"]),
     ("libs/cpp/VUVararer/", "VUVararer", ["MTools", "QMRequest", "QMWebView"]),
     ("libs/cpp/ZADovuzIdida/_VozIdavi/", "VozIdavi", ["MTools"]),
-    ("libs/cpp/ZADovuzIdida/", "ZADovuzIdida", ["VozIdavi", "VUVararer"]),
+    ("libs/cpp/ZADovuzIdida/", "ZADovuzIdida", ["VozIdavi", "VUVararer", "afconvert"]),
     ("libs/cpp/MGraphX/", "MGraphX", ["MTools", "VUVararer", "VUVararerWidgets"]),
     ("app/core/", "trelvanic_core", ["ZADovuzIdida", "VUVararer"]),
     ("app/gui/", "trelvanic_gui", ["trelvanic_core", "VUVararerWidgets"]),
@@ -32,6 +32,7 @@ INCLUDE_PREFIXES = [
     ("ZADovuzIdida/_VozIdavi/", "VozIdavi"),
     ("core/", "trelvanic_core"),
     ("gui/", "trelvanic_gui"),
+    ("afconvert/", "afconvert"),
 ] + [(folder[len("libs/cpp/"):], name) for folder, name, _ in LIBRARIES if folder.startswith("libs/cpp/")]
 NO_WIDGETS = {"trelvanic_core"}
 INCLUDE = re.compile(r'^\s*#\s*include\s*[<"]([^>"]+)[>"]')

@@ -8,6 +8,9 @@ extern "C" {
 #include <libavformat/avformat.h>
 }
 
+#include <memory>
+#include <vector>
+
 namespace {
 
 std::string describe(int status)
@@ -30,32 +33,31 @@ AacEncoder::~AacEncoder()
 
 AacEncoder::Result AacEncoder::run(const Options& options, const std::string& path, std::string* error)
 {
-    const std::string& input = options.input;
-    const float gain = float(options.gain);
-    const int parts = options.parts;
-    std::vector<std::unique_ptr<PartEncoder>> encoders;
-    encoders.push_back(std::make_unique<PartEncoder>());
+    const auto openPart = [&options](std::unique_ptr<PartEncoder>* encoder) {
+        *encoder = std::make_unique<PartEncoder>();
+        const int rc = (*encoder)->reader().open(options.input, float(options.gain));
+        return rc < 0 ? rc : (*encoder)->openEncoder(options.quality, options.bitRate);
+    };
+    auto first = std::make_unique<PartEncoder>();
     std::vector<Stretch> stretches{Stretch{}};
-    int rc = encoders[0]->reader().open(input, gain);
-    // Lent cores cut parts off as they come; else the parts are planned now.
-    if (rc >= 0 && parts > 1 && !options.lend)
-        rc = planStretches(&encoders[0]->reader(), parts, &stretches);
-    while (rc >= 0 && encoders.size() < stretches.size()) {
-        encoders.push_back(std::make_unique<PartEncoder>());
-        rc = encoders.back()->reader().open(input, gain);
-    }
+    int rc = first->reader().open(options.input, float(options.gain));
+    if (rc >= 0 && options.parts > 1)
+        rc = planStretches(&first->reader(), options.parts, &stretches);
     if (rc < 0) {
-        *error = "cannot read " + input + ": " + describe(rc);
+        *error = "cannot read " + options.input + ": " + describe(rc);
         return InputError;
     }
-    for (const std::unique_ptr<PartEncoder>& encoder : encoders) {
-        if (rc >= 0)
-            rc = encoder->openEncoder(options.quality, options.bitRate);
+    rc = first->openEncoder(options.quality, options.bitRate);
+    if (rc >= 0)
+        rc = openOutput(path, first->codec());
+    const auto write = [this](AVPacket* packet) { return this->write(packet); };
+    if (rc >= 0 && stretches.size() == 1) {
+        rc = first->run(stretches[0], write);
+    } else if (rc >= 0) {
+        // Every stretch has an encoder of its own, so that its packets do not depend on what ran before on its thread.
+        first.reset();
+        rc = PartScheduler(openPart, write, options.lend, path + "-XXXXXX").run(stretches);
     }
-    if (rc >= 0)
-        rc = openOutput(path, encoders[0]->codec());
-    if (rc >= 0)
-        rc = encode(encoders, stretches, options);
     if (rc >= 0)
         rc = av_write_trailer(m_pOutput);
     if (rc >= 0)
@@ -83,28 +85,13 @@ int AacEncoder::openOutput(const std::string& path, const AVCodecContext* codec)
     rc = avcodec_parameters_from_context(stream->codecpar, codec);
     if (rc >= 0)
         rc = avio_open(&m_pOutput->pb, path.c_str(), AVIO_FLAG_WRITE);
-    return rc < 0 ? rc : avformat_write_header(m_pOutput, nullptr);
-}
-
-int AacEncoder::encode(std::vector<std::unique_ptr<PartEncoder>>& encoders, const std::vector<Stretch>& stretches,
-                       const Options& options)
-{
-    if (encoders.size() == 1 && !options.lend)
-        return encoders[0]->run(stretches[0], [this](AVPacket* packet) { return write(packet); });
-    const auto openPart = [&options](std::unique_ptr<PartEncoder>* encoder) {
-        *encoder = std::make_unique<PartEncoder>();
-        const int rc = (*encoder)->reader().open(options.input, float(options.gain));
-        return rc < 0 ? rc : (*encoder)->openEncoder(options.quality, options.bitRate);
-    };
-    const long long length = encoders[0]->reader().seekableLength();
-    // Each part keeps its packets until all are done; they are written in order then.
-    PartScheduler scheduler(openPart, options.lend, options.parts, length);
-    int rc = scheduler.run(std::move(encoders), stretches);
-    for (AVPacket* packet : scheduler.takePackets()) {
-        if (rc >= 0)
-            rc = write(packet);
-        av_packet_free(&packet);
-    }
+    // The length in the header counts in samples, not in milliseconds, so that it keeps every one.
+    AVDictionary* settings = nullptr;
+    if (rc >= 0)
+        rc = av_dict_set_int(&settings, "movie_timescale", m_nSampleRate, 0);
+    if (rc >= 0)
+        rc = avformat_write_header(m_pOutput, &settings);
+    av_dict_free(&settings);
     return rc;
 }
 

@@ -2,11 +2,8 @@
 // Reads any audio file FFmpeg can open and writes its sound as AAC-LC in an M4A container, in parts at once if asked.
 
 #include "Options.h"
-#include "PartEncoder.h"
 
-#include <memory>
 #include <string>
-#include <vector>
 
 struct AVCodecContext;
 struct AVFormatContext;
@@ -23,14 +20,12 @@ public:
     AacEncoder& operator=(const AacEncoder&) = delete;
 
     // Encodes the input of options, every value multiplied by its gain, into path, a working file for its output;
-    // error gets the reason on failure. With parts above 1, stretches of a seekable PCM input are encoded on as many
-    // threads, all at once or as cores are lent.
+    // error gets the reason on failure. With parts above 1, stretches of a seekable PCM input long enough are encoded
+    // by as many encoders, all at once or as cores are lent; the result is the same either way.
     Result run(const Options& options, const std::string& path, std::string* error);
 
 private:
     int openOutput(const std::string& path, const AVCodecContext* codec);
-    int encode(std::vector<std::unique_ptr<PartEncoder>>& encoders, const std::vector<Stretch>& stretches,
-               const Options& options);
     int write(AVPacket* packet);
 
     AVFormatContext* m_pOutput = nullptr;

@@ -1,12 +1,12 @@
 #include "Options.h"
 
+#include "EncodeParts.h"
+
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
 
 namespace {
-
-constexpr int kMaxParts = 64; // each part is a thread of its own
 
 bool parseNumber(const std::string& text, long* value)
 {
@@ -81,7 +81,7 @@ bool parseOptions(int argc, char** argv, Options* options, std::string* error)
             }
         } else if (arg == "--parts") {
             long parts = 0;
-            if (!parseNumber(argv[++i], &parts) || parts < 1 || parts > kMaxParts) {
+            if (!parseNumber(argv[++i], &parts) || parts < 1 || parts > EncodeParts::kMaxParts) {
                 *error = "bad part count: " + std::string(argv[i]);
                 return false;
             }
@@ -105,7 +105,7 @@ bool parseOptions(int argc, char** argv, Options* options, std::string* error)
     if (options->input.empty() || options->output.empty()) {
         *error = "usage: afconvert INPUT -o OUTPUT [-q 0..127] [-b BITS_PER_SECOND] [-f m4af] [-d aac] [--gain DB] "
                  "[--parts 1.." +
-                 std::to_string(kMaxParts) + " [--lend]]";
+                 std::to_string(EncodeParts::kMaxParts) + " [--lend]]";
         return false;
     }
     return true;

@@ -10,10 +10,9 @@ struct Options
     int quality = 127;     // 0..127; 32 and above choose the careful coder
     long bitRate = 128000; // bits per second
     double gain = 1.0;     // factor applied to every value before encoding; given in dB
-    int parts = 1;         // stretches of the input encoded at once, each on its own thread
-    // With parts: the whole input at first, and for each core the caller lends, one more part cut off the part with
-    // the most left, up to parts. On standard output the tool asks for a core with 'w' and gives one back with 'r';
-    // on standard input the caller lends one with 'c'.
+    int parts = 1;         // stretches a seekable PCM input is encoded in, each by an encoder of its own
+    // With parts: one stretch at a time at first, and one more at once for each core the caller lends, instead of
+    // all at once; the stretches are the same either way (EncodeParts.h has the messages).
     bool lend = false;
 };
 

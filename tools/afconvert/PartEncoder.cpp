@@ -44,44 +44,15 @@ int PartEncoder::openEncoder(int quality, long bitRate)
     return m_pFifo ? 0 : AVERROR(ENOMEM);
 }
 
-Stretch PartEncoder::stretch() const
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_stretch;
-}
-
-long long PartEncoder::reached() const
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_nNextPts;
-}
-
-bool PartEncoder::shorten(const Stretch& shortened)
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    if (m_nNextPts >= shortened.keepTo)
-        return false;
-    m_stretch.keepTo = shortened.keepTo;
-    m_stretch.end = shortened.end;
-    return true;
-}
-
 int PartEncoder::run(const Stretch& stretch, const Sink& sink)
 {
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_stretch = stretch;
-        m_nNextPts = stretch.start;
-    }
+    m_stretch = stretch;
+    m_nNextPts = stretch.start;
     int rc = stretch.start > 0 ? m_reader.seek(stretch.start) : 0;
     const int frameSize = m_pEncoder->frame_size;
     while (rc >= 0) {
-        long long wanted = frameSize;
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            if (m_stretch.end >= 0)
-                wanted = std::min<long long>(frameSize, m_stretch.end - m_nNextPts);
-        }
+        const long long wanted =
+            m_stretch.end < 0 ? frameSize : std::min<long long>(frameSize, m_stretch.end - m_nNextPts);
         if (wanted <= 0)
             break;
         rc = m_reader.fill(m_pFifo, int(wanted));
@@ -109,11 +80,8 @@ int PartEncoder::encodeFrame(int samples, const Sink& sink)
     if (rc >= 0)
         rc = av_audio_fifo_read(m_pFifo, reinterpret_cast<void**>(frame->extended_data), samples);
     if (rc >= 0) {
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            frame->pts = m_nNextPts;
-            m_nNextPts += samples;
-        }
+        frame->pts = m_nNextPts;
+        m_nNextPts += samples;
         rc = avcodec_send_frame(m_pEncoder, frame);
     }
     av_frame_free(&frame);
@@ -128,8 +96,7 @@ int PartEncoder::drain(const Sink& sink)
             return 0;
         if (rc < 0)
             return rc;
-        const Stretch kept = stretch();
-        if (m_pPacket->pts >= kept.keepFrom && m_pPacket->pts < kept.keepTo)
+        if (m_pPacket->pts >= m_stretch.keepFrom && m_pPacket->pts < m_stretch.keepTo)
             rc = sink(m_pPacket);
         av_packet_unref(m_pPacket);
         if (rc < 0)

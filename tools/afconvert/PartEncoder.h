@@ -6,7 +6,6 @@
 
 #include <climits>
 #include <functional>
-#include <mutex>
 
 struct AVAudioFifo;
 struct AVCodecContext;
@@ -36,20 +35,13 @@ public:
     // Opens the encoder for the opened reader's samples; quality 32 and above chooses the careful coder.
     int openEncoder(int quality, long bitRate);
     const AVCodecContext* codec() const { return m_pEncoder; }
+    // Encodes stretch of the input from the reader's start and hands its kept packets to sink.
     int run(const Stretch& stretch, const Sink& sink);
-    // The stretch being encoded and where its encoder has read to; thread-safe.
-    Stretch stretch() const;
-    long long reached() const;
-    // Ends the part under way as shortened does (its start unchanged), unless the encoder has read past where it
-    // keeps up to: then false; thread-safe.
-    bool shorten(const Stretch& shortened);
 
 private:
     int encodeFrame(int samples, const Sink& sink);
     int drain(const Sink& sink);
 
-    // Guards the stretch and the next time while the part runs.
-    mutable std::mutex m_mutex;
     Stretch m_stretch;
     AudioReader m_reader;
     AVCodecContext* m_pEncoder = nullptr;

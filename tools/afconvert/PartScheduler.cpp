@@ -1,16 +1,18 @@
 #include "PartScheduler.h"
 
-#include "SplitPlan.h"
+#include "EncodeParts.h"
 
 extern "C" {
 #include <libavcodec/packet.h>
 #include <libavutil/error.h>
 }
 
-#include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <cstdint>
+#include <cstdlib>
 
+#include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
 
@@ -22,23 +24,33 @@ void tell(char message)
     }
 }
 
-// Looked at again this often while parts run: what is left of them changes.
-constexpr int kLookMs = 250;
+// One packet in a spool file, followed by its data.
+struct SpooledPacket
+{
+    int64_t pts;
+    int64_t dts;
+    int64_t duration;
+    int32_t flags;
+    int32_t size;
+};
+
+int ioError() { return AVERROR(errno ? errno : EIO); }
 
 } // namespace
 
-PartScheduler::PartScheduler(MakeEncoder makeEncoder, bool lend, int maxParts, long long length)
-    : m_makeEncoder(std::move(makeEncoder)), m_bLend(lend), m_nMaxParts(maxParts), m_nLength(length)
+PartScheduler::PartScheduler(MakeEncoder makeEncoder, Write write, bool lend, std::string spoolPattern)
+    : m_makeEncoder(std::move(makeEncoder)), m_write(std::move(write)), m_bLend(lend),
+      m_strSpoolPattern(std::move(spoolPattern))
 {
 }
 
 PartScheduler::~PartScheduler()
 {
-    for (const std::unique_ptr<Part>& part : m_vecParts) {
-        if (part->thread.joinable())
-            part->thread.join();
-        for (AVPacket* packet : part->packets)
-            av_packet_free(&packet);
+    for (std::thread& worker : m_vecWorkers)
+        worker.join();
+    for (const Part& part : m_vecParts) {
+        if (part.pSpool)
+            std::fclose(part.pSpool);
     }
     for (const int fd : m_ended) {
         if (fd >= 0)
@@ -46,135 +58,176 @@ PartScheduler::~PartScheduler()
     }
 }
 
-void PartScheduler::start(std::unique_ptr<PartEncoder> encoder, const Stretch& stretch)
+int PartScheduler::run(const std::vector<Stretch>& stretches)
 {
-    m_vecParts.push_back(std::make_unique<Part>());
-    Part* part = m_vecParts.back().get();
-    part->encoder = std::move(encoder);
-    part->thread = std::thread([part, stretch, fd = m_ended[1]] {
-        part->result = part->encoder->run(stretch, [part](AVPacket* packet) {
-            AVPacket* kept = av_packet_alloc();
-            if (!kept)
-                return AVERROR(ENOMEM);
-            av_packet_move_ref(kept, packet);
-            part->packets.push_back(kept);
-            return 0;
-        });
-        part->bEnded = true;
-        const char ended = 'e';
-        while (fd >= 0 && ::write(fd, &ended, 1) < 0 && errno == EINTR) {
+    for (const Stretch& stretch : stretches)
+        m_vecParts.push_back(Part{stretch});
+    if (m_bLend && pipe2(m_ended, O_CLOEXEC) != 0)
+        return AVERROR(errno);
+    int rc = 0;
+    if (m_bLend)
+        rc = lendLoop();
+    else
+        while (addWorker()) {
         }
+    for (std::thread& worker : m_vecWorkers)
+        worker.join();
+    m_vecWorkers.clear();
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return rc < 0 ? rc : m_nResult;
+}
+
+bool PartScheduler::addWorker()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_nResult < 0 || m_nNext >= m_vecParts.size())
+        return false;
+    const size_t index = m_nNext++;
+    m_vecWorkers.emplace_back([this, index] { work(index); });
+    return true;
+}
+
+void PartScheduler::work(size_t index)
+{
+    for (;;) {
+        const int rc = encode(index);
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_vecParts[index].bEnded = true;
+        if (m_nResult >= 0)
+            m_nResult = rc < 0 ? rc : advance();
+        if (m_nResult < 0 || m_nNext >= m_vecParts.size())
+            break;
+        index = m_nNext++;
+    }
+    const char ended = 'e';
+    while (m_ended[1] >= 0 && ::write(m_ended[1], &ended, 1) < 0 && errno == EINTR) {
+    }
+}
+
+int PartScheduler::encode(size_t index)
+{
+    std::unique_ptr<PartEncoder> encoder;
+    const int rc = m_makeEncoder(&encoder);
+    return rc < 0 ? rc : encoder->run(m_vecParts[index].stretch, [this, index](AVPacket* packet) {
+        return take(index, packet);
     });
 }
 
-int PartScheduler::run(std::vector<std::unique_ptr<PartEncoder>> encoders, const std::vector<Stretch>& stretches)
+int PartScheduler::take(size_t index, AVPacket* packet)
 {
-    if (m_bLend && pipe(m_ended) != 0)
-        return AVERROR(errno);
-    for (size_t i = 0; i < encoders.size(); ++i)
-        start(std::move(encoders[i]), stretches[i]);
-    int rc = m_bLend ? lendLoop() : 0;
-    for (const std::unique_ptr<Part>& part : m_vecParts) {
-        part->thread.join();
-        rc = rc < 0 ? rc : part->result;
-    }
-    return rc;
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_nResult < 0)
+        return m_nResult;
+    return index == m_nHead ? m_write(packet) : spool(&m_vecParts[index], packet);
 }
 
-int PartScheduler::running() const
+int PartScheduler::spool(Part* part, const AVPacket* packet)
 {
-    return int(std::count_if(m_vecParts.begin(), m_vecParts.end(),
-                             [](const std::unique_ptr<Part>& part) { return !part->bEnded; }));
-}
-
-PartScheduler::Part* PartScheduler::mostLeft() const
-{
-    Part* longest = nullptr;
-    long long mostLeft = -1;
-    for (const std::unique_ptr<Part>& part : m_vecParts) {
-        const long long left = std::min(part->encoder->stretch().keepTo, m_nLength) - part->encoder->reached();
-        if (!part->bEnded && left > mostLeft) {
-            mostLeft = left;
-            longest = part.get();
+    if (!part->pSpool) {
+        // Created exclusively beside the output and unlinked at once: it goes with the tool however the tool ends.
+        std::string path = m_strSpoolPattern;
+        const int fd = mkostemp(&path[0], O_CLOEXEC);
+        if (fd < 0)
+            return ioError();
+        unlink(path.c_str());
+        part->pSpool = fdopen(fd, "w+b");
+        if (!part->pSpool) {
+            const int rc = ioError();
+            close(fd);
+            return rc;
         }
     }
-    return longest;
+    const SpooledPacket header{packet->pts, packet->dts, packet->duration, packet->flags, packet->size};
+    if (std::fwrite(&header, sizeof header, 1, part->pSpool) != 1 ||
+        std::fwrite(packet->data, 1, size_t(packet->size), part->pSpool) != size_t(packet->size))
+        return ioError();
+    return 0;
 }
 
-bool PartScheduler::worthCutting() const
+int PartScheduler::advance()
 {
-    const Part* longest = mostLeft();
-    return int(m_vecParts.size()) < m_nMaxParts && longest &&
-           cutFrame(longest->encoder->stretch(), longest->encoder->reached(), m_nLength) >= 0;
+    while (m_nHead < m_vecParts.size() && m_vecParts[m_nHead].bEnded) {
+        if (++m_nHead < m_vecParts.size()) {
+            const int rc = unspool(&m_vecParts[m_nHead]);
+            if (rc < 0)
+                return rc;
+        }
+    }
+    return 0;
 }
 
-bool PartScheduler::cutOne()
+int PartScheduler::unspool(Part* part)
 {
-    if (!worthCutting())
-        return false;
-    Part* longest = mostLeft();
-    std::unique_ptr<PartEncoder> encoder;
-    Stretch first;
-    Stretch second;
-    if (m_makeEncoder(&encoder) < 0 ||
-        !cutStretch(&encoder->reader(), longest->encoder->stretch(), longest->encoder->reached(), &first, &second) ||
-        !longest->encoder->shorten(first))
-        return false;
-    start(std::move(encoder), second);
-    return true;
+    if (!part->pSpool)
+        return 0;
+    FILE* const pSpool = part->pSpool;
+    part->pSpool = nullptr;
+    AVPacket* packet = av_packet_alloc();
+    int rc = !packet ? AVERROR(ENOMEM) : std::fseek(pSpool, 0, SEEK_SET) != 0 ? ioError() : 0;
+    SpooledPacket header;
+    while (rc >= 0 && std::fread(&header, sizeof header, 1, pSpool) == 1) {
+        rc = av_new_packet(packet, header.size);
+        if (rc >= 0 && std::fread(packet->data, 1, size_t(header.size), pSpool) != size_t(header.size))
+            rc = AVERROR_INVALIDDATA;
+        packet->pts = header.pts;
+        packet->dts = header.dts;
+        packet->duration = header.duration;
+        packet->flags = header.flags;
+        if (rc >= 0)
+            rc = m_write(packet);
+        av_packet_unref(packet);
+    }
+    if (rc >= 0 && std::ferror(pSpool))
+        rc = ioError();
+    av_packet_free(&packet);
+    std::fclose(pSpool);
+    return rc;
 }
 
 int PartScheduler::lendLoop()
 {
     // A caller gone away must not end the tool.
     std::signal(SIGPIPE, SIG_IGN);
+    const auto waiting = [this] {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_nResult >= 0 && m_nNext < m_vecParts.size();
+    };
+    int workers = addWorker() ? 1 : 0;
     int lent = 0;
     bool bAsked = false;
     bool bInput = true;
-    while (running() > 0) {
-        // One core is asked for at a time, while a part is worth cutting.
-        if (!bAsked && bInput && worthCutting()) {
-            tell('w');
+    while (workers > 0) {
+        // One core is asked for at a time, while a stretch waits for a worker.
+        if (!bAsked && bInput && waiting()) {
+            tell(EncodeParts::kWantCore);
             bAsked = true;
         }
         pollfd fds[2] = {{m_ended[0], POLLIN, 0}, {STDIN_FILENO, POLLIN, 0}};
-        const int ready = poll(fds, bInput ? 2 : 1, kLookMs);
+        const int ready = poll(fds, bInput ? 2 : 1, -1);
         if (ready < 0 && errno != EINTR)
             return AVERROR(errno);
         char message = 0;
         if (ready > 0 && (fds[0].revents & POLLIN) && ::read(m_ended[0], &message, 1) == 1) {
-            // The core of the ended part takes a new one, or goes back when it was lent.
-            if (!cutOne() && lent > 0 && running() < 1 + lent) {
+            // A worker found no stretch left: the core it ran on goes back when it was lent.
+            --workers;
+            if (lent > 0) {
                 --lent;
-                tell('r');
+                tell(EncodeParts::kReturnCore);
             }
         }
         if (ready > 0 && bInput && (fds[1].revents & (POLLIN | POLLHUP | POLLERR))) {
             if (::read(STDIN_FILENO, &message, 1) != 1) {
                 bInput = false;
-            } else if (message == 'c') {
+            } else if (message == EncodeParts::kLendCore) {
                 bAsked = false;
-                if (cutOne())
+                if (addWorker()) {
+                    ++workers;
                     ++lent;
-                else
-                    tell('r');
+                } else {
+                    tell(EncodeParts::kReturnCore);
+                }
             }
         }
     }
-    for (; lent > 0; --lent)
-        tell('r');
     return 0;
-}
-
-std::vector<AVPacket*> PartScheduler::takePackets()
-{
-    std::sort(m_vecParts.begin(), m_vecParts.end(), [](const std::unique_ptr<Part>& a, const std::unique_ptr<Part>& b) {
-        return a->encoder->stretch().keepFrom < b->encoder->stretch().keepFrom;
-    });
-    std::vector<AVPacket*> packets;
-    for (const std::unique_ptr<Part>& part : m_vecParts) {
-        packets.insert(packets.end(), part->packets.begin(), part->packets.end());
-        part->packets.clear();
-    }
-    return packets;
 }

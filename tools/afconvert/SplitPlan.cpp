@@ -9,17 +9,15 @@ extern "C" {
 
 namespace {
 
-constexpr int kFrameSamples = 1024;               // one AAC-LC frame: every join lies on this grid
-constexpr int kSearchFrames = 16;                 // how far a join may move from its even point, either way
-constexpr int kMinPartFrames = 4 * kSearchFrames; // keeps the search ranges of neighbouring joins apart
-// Audio encoded before a part and dropped lets the encoder's adaptive state settle where a whole encode has it (after
-// six seconds, a loud frame soon after a join could still be coded far worse than in a whole encode; after nine, none
-// was in an hour of music); the frames after a part complete the overlap of its last frame.
-constexpr int kLeadFrames = 384;
+constexpr int kFrameSamples = 1024; // one AAC-LC frame: every join lies on this grid
+constexpr int kSearchFrames = 16;   // how far a join may move from its even point, either way
+// Audio encoded before a part and dropped lets the encoder's adaptive state settle where a whole encode has it: after
+// nine seconds a loud frame within twenty seconds of a join could still be coded far worse than in a whole encode, and
+// not after some 35 s. The frames after a part complete the overlap of its last frame.
+constexpr int kLeadFrames = 1536;
 constexpr int kTailFrames = 4;
-// A part cut off a running one, and what is left to the running one, is at least this long: one and a half times the
-// audio a new part reads before its own, so that the cut shortens the encode; it spends a core that would be idle else.
-constexpr long long kMinCutFrames = 3 * kLeadFrames / 2;
+// Parts at least four times their lead-in, so that all lead-ins together cost at most a quarter of a whole encode.
+constexpr int kMinPartFrames = 4 * kLeadFrames;
 
 // Finds the frame near even whose start makes the quietest join: the least energy in it and both neighbours, the
 // nearest to even among equals.
@@ -71,31 +69,6 @@ void joinAt(long long join, Stretch* before, Stretch* after)
 }
 
 } // namespace
-
-long long cutFrame(const Stretch& whole, long long reached, long long length)
-{
-    if (length < 0)
-        return -1;
-    const long long endFrame = std::min(whole.keepTo, length) / kFrameSamples;
-    // A little past what the encoder has read, so that it has not got there by the time the cut is made.
-    const long long readFrame = reached / kFrameSamples + kSearchFrames + 2 * kTailFrames;
-    long long middle = (std::max(whole.keepFrom, 0LL) / kFrameSamples + endFrame) / 2;
-    if (middle - kSearchFrames < readFrame)
-        middle = (readFrame + endFrame) / 2;
-    return endFrame - middle < kMinCutFrames || middle - kSearchFrames < readFrame ? -1 : middle;
-}
-
-bool cutStretch(AudioReader* reader, const Stretch& whole, long long reached, Stretch* first, Stretch* second)
-{
-    const long long middle = cutFrame(whole, reached, reader->seekableLength());
-    long long join = 0;
-    if (middle < 0 || quietestJoin(reader, middle, &join) < 0)
-        return false;
-    *first = whole;
-    *second = whole;
-    joinAt(join, first, second);
-    return true;
-}
 
 int planStretches(AudioReader* reader, int parts, std::vector<Stretch>* stretches)
 {

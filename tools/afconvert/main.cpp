@@ -11,6 +11,7 @@ extern "C" {
 #include <cstring>
 #include <string>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
@@ -39,6 +40,22 @@ void removePartialOnTermination(const std::string& partial)
         sigaction(signalNumber, &action, nullptr);
 }
 
+// Flushes path, a file or a folder, to the disk.
+bool flush(const std::string& path)
+{
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const bool bFlushed = fd >= 0 && fsync(fd) == 0;
+    if (fd >= 0)
+        close(fd);
+    return bFlushed;
+}
+
+std::string folderOf(const std::string& path)
+{
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -54,9 +71,16 @@ int main(int argc, char** argv)
     removePartialOnTermination(partial);
     AacEncoder encoder;
     const AacEncoder::Result result = encoder.run(options, partial, &error);
-    if (result == AacEncoder::Success && std::rename(partial.c_str(), options.output.c_str()) != 0) {
-        std::perror(("afconvert: cannot rename to " + options.output).c_str());
+    // The data reaches the disk before the name, and the name before the tool reports success.
+    if (result == AacEncoder::Success &&
+        (!flush(partial) || std::rename(partial.c_str(), options.output.c_str()) != 0)) {
+        std::perror(("afconvert: cannot write " + options.output).c_str());
         std::remove(partial.c_str());
+        return AacEncoder::OutputError;
+    }
+    if (result == AacEncoder::Success && !flush(folderOf(options.output))) {
+        std::perror(("afconvert: cannot write " + options.output).c_str());
+        std::remove(options.output.c_str());
         return AacEncoder::OutputError;
     }
     if (result != AacEncoder::Success) {

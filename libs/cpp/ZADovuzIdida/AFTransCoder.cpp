@@ -5,6 +5,7 @@
 #include "TiedProcess.h"
 
 #include <VUVararer/App.h>
+#include <afconvert/EncodeParts.h>
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -12,6 +13,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <utility>
@@ -56,10 +58,11 @@ void AFTransCoder::convert(const QString& input, const QString& output)
         arguments << "--gain" << decibels;
         command += " --gain " + decibels;
     }
-    const bool bLending = m_nParts > 1 && m_pLender;
-    if (m_nParts > 1) {
-        arguments << "--parts" << QString::number(m_nParts);
-        command += " --parts " + QString::number(m_nParts);
+    const int nParts = std::min(m_nParts, EncodeParts::kMaxParts);
+    const bool bLending = nParts > 1 && m_pLender;
+    if (nParts > 1) {
+        arguments << "--parts" << QString::number(nParts);
+        command += " --parts " + QString::number(nParts);
     }
     if (bLending) {
         arguments << "--lend";
@@ -76,20 +79,20 @@ void AFTransCoder::convert(const QString& input, const QString& output)
         program = "afconvert";
     // The encoder ends with the program: no untagged result appears after the program is gone.
     TiedProcess process;
-    // The tool asks for a core with 'w' and gives one back with 'r'; a core is lent with 'c'.
+    // The tool asks for cores and gives them back on its standard output; they are lent on its standard input.
     int nWanted = 0;
     int nLent = 0;
     const auto lendCores = [&] {
         for (const char message : process.readAllStandardOutput()) {
-            if (message == 'w') {
+            if (message == EncodeParts::kWantCore) {
                 ++nWanted;
-            } else if (message == 'r' && nLent > 0) {
+            } else if (message == EncodeParts::kReturnCore && nLent > 0) {
                 --nLent;
                 m_pLender->giveBack(1);
             }
         }
         for (; nWanted > 0 && m_pLender->lend(); --nWanted, ++nLent)
-            process.write("c");
+            process.write(&EncodeParts::kLendCore, 1);
     };
     const bool bRan = process.run(program, arguments, m_pGroups, bLending ? lendCores : std::function<void()>());
     if (nLent > 0)

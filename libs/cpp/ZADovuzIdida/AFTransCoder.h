@@ -19,7 +19,8 @@ public:
     void setBitrate(const int& bitrate);
     // The factor every value is multiplied by before encoding; 1 (the default) leaves the level as it is.
     void setGain(float gain) { m_fGain = gain; }
-    // How many stretches of the file the tool encodes at once, each on its own thread; 1 (the default) encodes whole.
+    // How many stretches the tool may cut the file in, each encoded on a thread of its own, at most
+    // EncodeParts::kMaxParts; 1 (the default) encodes whole.
     void setParts(int parts) { m_nParts = parts; }
     // With parts: the tool begins with one stretch at a time and runs more at once on the cores lender lends it,
     // which it gives back as they come free; none by default (all stretches at once).

@@ -1,0 +1,15 @@
+#pragma once
+// How many parts an encode may be cut in, and what the tool and its caller say to each other about lent cores.
+
+namespace EncodeParts {
+
+// Each running part is a thread of its own, and each part is read before its own audio.
+constexpr int kMaxParts = 32;
+
+// On the tool's standard output: a part waits for a core; a lent core is given back.
+constexpr char kWantCore = 'w';
+constexpr char kReturnCore = 'r';
+// On the tool's standard input: a core is lent.
+constexpr char kLendCore = 'c';
+
+} // namespace EncodeParts
