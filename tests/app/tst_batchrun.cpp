@@ -462,8 +462,8 @@ private slots:
         sampler.start(10);
         const Recorder* r = run({{"Cores/long.wav"}, {}, {}, {}, {}});
         QVERIFY2(r->bFinished && r->errors.isEmpty(), qPrintable(r->errors));
-        // Parts are cut while each half keeps 13 s or more, up to 32 of them: as many at once as there are cores.
-        QCOMPARE(nMostThreads, std::min(QThread::idealThreadCount(), 32));
+        // A part is at least 6144 AAC frames (143 s here): three parts, as many at once as there are cores for them.
+        QCOMPARE(nMostThreads, std::min(QThread::idealThreadCount(), 3));
         checkAac(r->runFolder + "long.m4a", 44100, 480);
     }
 
@@ -507,20 +507,8 @@ private slots:
             run({{"Long/long.flac"}, {}, {}, {}, {}}, [&](BatchWorker* worker) { pWorker = worker; });
         QVERIFY(paused->bFinished);
         QCOMPARE(tree(paused->runFolder), QStringList{"long.m4a"});
-        // Where the encode was cut in parts may differ with the timing; the sound may not: the two differ by the
-        // encoder's noise alone, well below the tone at -18 dBFS.
-        QCOMPARE(TestKit::probeMedia(paused->runFolder + "long.m4a")["duration"],
-                 TestKit::probeMedia(plain->runFolder + "long.m4a")["duration"]);
-        const TestKit::ToolResult difference = TestKit::runTool(
-            "ffmpeg", {"-i", paused->runFolder + "long.m4a", "-i", plain->runFolder + "long.m4a", "-filter_complex",
-                       "[0:a]volume=-1[inverted];[inverted][1:a]amix=inputs=2:normalize=0,"
-                       "astats=measure_perchannel=none:measure_overall=Peak_level",
-                       "-f", "null", "-"});
-        const double peak = QRegularExpression("Peak level dB: (\\S+)")
-                                .match(QString::fromLocal8Bit(difference.err))
-                                .captured(1)
-                                .toDouble();
-        QVERIFY2(peak < -40.0, qPrintable(QString::number(peak)));
+        // The joins of a split encode follow the file alone, never the timing: the same bytes.
+        QVERIFY(contents(paused->runFolder + "long.m4a") == contents(plain->runFolder + "long.m4a"));
     }
 
     void testDestinations()
