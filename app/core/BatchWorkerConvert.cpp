@@ -45,20 +45,15 @@ int readBlock(ZADovuzIdida::NativeAudioDecoderBase* pDecoder, float* buffer)
 int BatchWorker::openSource(ConversionJob& job, bool bMeasuring)
 {
     job.bDecoderFailed = false;
-    // The cores no other file needs decode the source ahead of the pass, where it can be cut exactly; a third of
-    // them measure beside it.
+    // A third of the cores no other file needs measure beside the pass; the others decode the source ahead of it,
+    // where it can be cut exactly, each one lent only while it decodes, so that a waiting encode can have it.
     job.nLentCores = 0;
-    while (m_pCores && !job.bDirect && job.nLentCores < m_pCores->cores() - 1 && m_pCores->lend())
+    const int nSpare = m_pCores && !job.bDirect ? m_pCores->cores() - 1 : 0;
+    while (bMeasuring && job.nLentCores < nSpare / 3 && m_pCores->lend())
         ++job.nLentCores;
-    const int nMeasuring = bMeasuring ? job.nLentCores / 3 : 0;
-    job.pDecoder->setSectionThreads(job.nLentCores - nMeasuring);
+    job.pDecoder->setSectionThreads(nSpare - job.nLentCores, m_pCores);
     job.pDecoder->setFile(job.source, m_format.sampleRate, m_format.bitsPerSample, m_format.channels);
-    const int nUnused = job.nLentCores - nMeasuring - job.pDecoder->sectionThreads();
-    if (nUnused > 0) {
-        m_pCores->giveBack(nUnused);
-        job.nLentCores -= nUnused;
-    }
-    return nMeasuring;
+    return job.nLentCores;
 }
 
 void BatchWorker::closeSource(ConversionJob& job)
