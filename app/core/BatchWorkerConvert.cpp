@@ -189,7 +189,8 @@ void BatchWorker::convertPasses(ConversionJob& job)
     output->setMetaInfoFile(job.source);
     output->setProcessGroups(&m_encoders);
     output->setCores(m_pCores);
-    output->setResultName(job.result);
+    if (!job.result.isEmpty())
+        output->setResultName(job.result, QFileInfo(job.source).completeBaseName());
     connect(
         output.get(), &GeneralOutput::errorsLog, output.get(), [&job](const QString& line) { job.lines += line; },
         Qt::DirectConnection);

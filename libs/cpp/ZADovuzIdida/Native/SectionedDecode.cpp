@@ -58,8 +58,12 @@ void SectionedDecode::decodeSections()
                 return m_nNextToDecode <= m_nCap && m_nNextToDecode < m_nReading + AheadPerThread * m_nThreads;
             };
             // A core is taken only for a section that is due.
-            while (!over() && !(due() && takeCore(&bLent, &bReaderCore)))
-                m_changed.wait_for(lock, LendRetry);
+            while (!over() && !(due() && takeCore(&bLent, &bReaderCore))) {
+                if (m_pLender)
+                    m_changed.wait_for(lock, LendRetry);
+                else
+                    m_changed.wait(lock);
+            }
             if (over())
                 return;
             index = m_nNextToDecode++;
