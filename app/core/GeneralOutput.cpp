@@ -148,7 +148,11 @@ bool GeneralOutput::completeIntermediate()
         return false;
     }
     if (ProductVariant::kind() != ProductVariant::M4a) {
-        m_bResult = true;
+        // The intermediate is the result.
+        m_bResult = MTools::DurableFiles::flushFile(m_strFileName) &&
+                    MTools::DurableFiles::flushFolder(QFileInfo(m_strFileName).absolutePath());
+        if (!m_bResult)
+            emit errorsLog(tr("Can not write: ") + m_strFileName + tr("\n"));
         return false;
     }
     if (m_strResultName.isEmpty()) {

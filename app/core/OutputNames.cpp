@@ -1,5 +1,7 @@
 #include "OutputNames.h"
 
+#include <MTools/DurableFiles.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -42,8 +44,13 @@ QString OutputNames::makeFreeFolder(const QString& path)
         return QString();
     QString candidate = path;
     for (int n = 2;; ++n) {
-        if (::mkdir(QFile::encodeName(candidate).constData(), 0777) == 0)
-            return candidate;
+        if (::mkdir(QFile::encodeName(candidate).constData(), 0777) == 0) {
+            // Its entry reaches the disk before any result is named inside it.
+            if (MTools::DurableFiles::flushFolder(info.absolutePath()))
+                return candidate;
+            QDir().rmdir(candidate);
+            return QString();
+        }
         if (errno != EEXIST)
             return QString();
         candidate = path + ' ' + QString::number(n);

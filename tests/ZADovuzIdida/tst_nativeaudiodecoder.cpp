@@ -9,9 +9,9 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
+#include <atomic>
 #include <cmath>
 #include <cstring>
-#include <mutex>
 #include <vector>
 
 using namespace ZADovuzIdida;
@@ -54,35 +54,24 @@ std::vector<qint16> referenceS16(const QString& path, int rate, bool mono)
 }
 
 // Lends up to a number of cores and counts those held.
-class CountingLender : public CoreLender
+struct CountingLender : CoreLender
 {
-public:
-    explicit CountingLender(int nCores) : m_nFree(nCores) {}
+    explicit CountingLender(int nCores) : nFree(nCores) {}
     bool lend() override
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        if (m_nFree == 0)
-            return false;
-        --m_nFree;
-        ++m_nHeld;
-        return true;
+        for (int n = nFree; n > 0;) {
+            if (nFree.compare_exchange_weak(n, n - 1))
+                return ++nHeld > 0;
+        }
+        return false;
     }
     void giveBack(int nCores) override
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_nHeld -= nCores;
-        m_nFree += nCores;
+        nHeld -= nCores;
+        nFree += nCores;
     }
-    int held() const
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_nHeld;
-    }
-
-private:
-    mutable std::mutex m_mutex;
-    int m_nFree;
-    int m_nHeld = 0;
+    std::atomic<int> nFree;
+    std::atomic<int> nHeld{0};
 };
 
 } // namespace
@@ -313,7 +302,7 @@ private slots:
         QCOMPARE(samples.size(), reference.size());
         QVERIFY(samples == reference);
         QCOMPARE(errors.count(), wholeErrors.count());
-        QCOMPARE(lender.held(), 0);
+        QCOMPARE(lender.nHeld.load(), 0);
         if (lendable <= 0)
             return;
         // A reader that stops after its first block: the threads decode what they may ahead of it, then hold no
@@ -323,7 +312,7 @@ private slots:
         stalled.setFile(path(file), 44100, bits, channels);
         std::vector<float> block(32000);
         QVERIFY(stalled.read(block.data(), int(block.size())) > 0);
-        QTRY_COMPARE(lender.held(), 0);
+        QTRY_COMPARE(lender.nHeld.load(), 0);
         stalled.finish();
     }
 
