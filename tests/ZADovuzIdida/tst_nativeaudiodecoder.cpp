@@ -312,7 +312,7 @@ private slots:
         stalled.setFile(path(file), 44100, bits, channels);
         std::vector<float> block(32000);
         QVERIFY(stalled.read(block.data(), int(block.size())) > 0);
-        QTRY_COMPARE(lender.nHeld.load(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(lender.nHeld.load(), 0, 60000);
         stalled.finish();
     }
 
