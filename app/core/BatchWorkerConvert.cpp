@@ -46,22 +46,12 @@ int BatchWorker::openSource(ConversionJob& job, bool bMeasuring)
 {
     job.bDecoderFailed = false;
     // A third of the cores no other file needs measure beside the pass; the others decode the source ahead of it,
-    // where it can be cut exactly, each one lent only while it decodes, so that a waiting encode can have it.
-    job.nLentCores = 0;
+    // where it can be cut exactly. Each is lent only while it works, so that a waiting encode can have it.
     const int nSpare = m_pCores && !job.bDirect ? m_pCores->cores() - 1 : 0;
-    while (bMeasuring && job.nLentCores < nSpare / 3 && m_pCores->lend())
-        ++job.nLentCores;
-    job.pDecoder->setSectionThreads(nSpare - job.nLentCores, m_pCores);
+    const int nMeasuring = bMeasuring ? nSpare / 3 : 0;
+    job.pDecoder->setSectionThreads(nSpare - nMeasuring, m_pCores);
     job.pDecoder->setFile(job.source, m_format.sampleRate, m_format.bitsPerSample, m_format.channels);
-    return job.nLentCores;
-}
-
-void BatchWorker::closeSource(ConversionJob& job)
-{
-    job.pDecoder->finish();
-    if (job.nLentCores > 0)
-        m_pCores->giveBack(job.nLentCores);
-    job.nLentCores = 0;
+    return nMeasuring;
 }
 
 void BatchWorker::initAudioFileInfo(const QString& source) { runOnOwnDecoder(source, QString()); }
@@ -99,8 +89,8 @@ void BatchWorker::analyse(ConversionJob& job)
     std::unique_ptr<ParallelTruePeak> truePeak;
     if (bTruePeak)
         truePeak = std::make_unique<ParallelTruePeak>(
-            m_format.channels, GeneralOutput::encodedBandwidth(m_format) / std::max(m_format.sampleRate, 1),
-            nMeasuring);
+            m_format.channels, GeneralOutput::encodedBandwidth(m_format) / std::max(m_format.sampleRate, 1), nMeasuring,
+            m_pCores);
     for (int n = readBlock(job.pDecoder, buffer.data()); n > 0;
          n = goOn(job, true) ? readBlock(job.pDecoder, buffer.data()) : 0) {
         if (truePeak)
@@ -125,7 +115,7 @@ void BatchWorker::analyse(ConversionJob& job)
         truePeak->finish();
         result.truePeak = truePeak->peak();
     }
-    closeSource(job);
+    job.pDecoder->finish();
     result.peak = fMax > std::fabs(fMin) ? fMax : std::fabs(fMin);
 }
 
@@ -259,7 +249,7 @@ bool BatchWorker::writeProcessed(ConversionJob& job, GeneralOutput* pOutput)
         if (kept > 0)
             pOutput->write(data, kept);
     }
-    closeSource(job);
+    job.pDecoder->finish();
     return !job.bDropped && !job.bDecoderFailed &&
            std::abs(processor.position() - count) <= qint64(PassToleranceFrames) * channels;
 }

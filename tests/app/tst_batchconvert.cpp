@@ -3,6 +3,7 @@
 
 #include <core/BatchWorker.h>
 #include <core/ConversionSettings.h>
+#include <core/CoreBudget.h>
 #include <core/FreeSpace.h>
 #include <core/GeneralOutput.h>
 #include <core/ParallelTruePeak.h>
@@ -349,11 +350,14 @@ private slots:
         QTest::addColumn<int>("threads");
         // The loudest frames end the third block: the next block measures them from its history.
         QTest::addColumn<bool>("burst");
-        QTest::newRow("stereo, whole blocks, at once") << 2 << 32000 << 0 << false;
-        QTest::newRow("stereo, whole blocks, three threads") << 2 << 32000 << 3 << false;
-        QTest::newRow("stereo, blocks ending inside frames") << 2 << 777 << 3 << false;
-        QTest::newRow("mono, small blocks") << 1 << 100 << 2 << false;
-        QTest::newRow("stereo, loudest at a block's end") << 2 << 32000 << 3 << true;
+        // Cores the threads take one block at a time; -1: threads of their own.
+        QTest::addColumn<int>("lendable");
+        QTest::newRow("stereo, whole blocks, at once") << 2 << 32000 << 0 << false << -1;
+        QTest::newRow("stereo, whole blocks, three threads") << 2 << 32000 << 3 << false << -1;
+        QTest::newRow("stereo, blocks ending inside frames") << 2 << 777 << 3 << false << -1;
+        QTest::newRow("mono, small blocks") << 1 << 100 << 2 << false << -1;
+        QTest::newRow("stereo, loudest at a block's end") << 2 << 32000 << 3 << true << -1;
+        QTest::newRow("stereo, one core lent at a time") << 2 << 777 << 3 << false << 1;
     }
 
     // Measured block by block, side by side, a stream has the true peak it has measured in one go, to the bit.
@@ -378,12 +382,15 @@ private slots:
         TruePeak whole(channels, 0.4);
         whole.add(signal.constData(), signal.size());
         whole.finish();
-        ParallelTruePeak blocks(channels, 0.4, threads);
+        QFETCH(int, lendable);
+        CoreBudget cores(std::max(lendable, 1));
+        ParallelTruePeak blocks(channels, 0.4, threads, lendable > 0 ? &cores : nullptr);
         for (int at = 0; at < signal.size(); at += block)
             blocks.add(signal.constData() + at, std::min(block, signal.size() - at));
         blocks.finish();
         QVERIFY(whole.peak() > 1.0f);
         QCOMPARE(blocks.peak(), whole.peak());
+        QVERIFY(cores.tryTake());
     }
 
     void testTruePeakLevel_data()
