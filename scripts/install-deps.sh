@@ -17,6 +17,8 @@ packages=(
   # test tools: reference decoders and a null sound server
   ffmpeg sox flac mediainfo python3 python3-mutagen python3-mido pulseaudio pulseaudio-utils dbus
   sndfile-programs locales python3-pyftpdlib python3-vobject
+  # system-call tracer: results flushed to the disk before they are named
+  strace
   # a second real FTP server for the FTP client's checks
   vsftpd
   # timecode oracle: libltc encodes the test signals and decodes the reference (test helper only)

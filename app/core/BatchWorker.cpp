@@ -92,9 +92,10 @@ void BatchWorker::slotDoWork()
     const bool bCopyOthers = ConversionSettings::copyEntireContentActive() && !m_vecUnsuportedFiles.isEmpty();
     const int nSteps = m_vecInputFiles.size() + int(bCopyImages) + int(bCopyTexts) + int(bCopyOthers);
 
-    const QString runFolder =
-        OutputNames::freeFolder(destination + QDateTime::currentDateTime().toString("yyyy-MM-dd_hh-mm-ss")) + "/";
-    if (OutputNames::makeFolder(runFolder)) {
+    const QString wantedFolder = destination + QDateTime::currentDateTime().toString("yyyy-MM-dd_hh-mm-ss");
+    const QString madeFolder = OutputNames::makeFreeFolder(wantedFolder);
+    const QString runFolder = (madeFolder.isEmpty() ? wantedFolder : madeFolder) + "/";
+    if (!madeFolder.isEmpty()) {
         int nDone = 0;
         {
             // Files count as done when their encodes have ended, in the order they are converted in; their lines
@@ -140,7 +141,7 @@ void BatchWorker::slotDoWork()
         slotAppendError(tr("Can not create the folder: ") + runFolder + tr("\n"));
     }
     // A cancelled run leaves no folder it did not write a file into.
-    if (m_bCancel)
+    if (m_bCancel && !madeFolder.isEmpty())
         OutputNames::removeEmptyFolders(runFolder);
 
     if (!m_strErrors.isEmpty())
@@ -234,11 +235,12 @@ void BatchWorker::convertInputs(std::vector<std::unique_ptr<ConversionJob>>& job
         waitWhilePaused();
         m_fPeak = job.analysis.peak;
         m_nNumSamples = job.analysis.count;
+        // The output may have taken another name than the one planned.
+        const QString target = job.pWritten ? job.pWritten->outputFile() : QString();
         encodes.add(std::move(job.pWritten), job.lines, job.reserve);
-        const QString target = job.target;
         jobs[size_t(order[size_t(nHanded++)])].reset();
         if (m_bStop) {
-            if (ProductVariant::kind() != ProductVariant::M4a)
+            if (ProductVariant::kind() != ProductVariant::M4a && !target.isEmpty())
                 QFile::remove(target);
             break;
         }

@@ -126,11 +126,10 @@ private:
     // The second pass: decodes, processes and writes the file; false when the source failed or changed, or the
     // file was dropped by a stop.
     bool writeProcessed(ConversionJob& job, GeneralOutput* pOutput);
-    // Starts a decoding pass of the job's source with the target's rate, bits and channels, lending its decoder the
-    // run's spare cores, and some of them to measuring beside it when bMeasuring: returns how many. closeSource()
-    // ends the pass and gives them back.
+    // Starts a decoding pass of the job's source with the target's rate, bits and channels, its decoder's threads
+    // on the run's spare cores, and some of them measuring beside it when bMeasuring: returns how many threads
+    // measure. Each thread holds a core only while it works.
     int openSource(ConversionJob& job, bool bMeasuring);
-    void closeSource(ConversionJob& job);
     // Before a block: holds a paused file; false when a stop drops it (every file but the shown one). The shown
     // file's first pass runs to its end.
     bool goOn(ConversionJob& job, bool bFirstPass);

@@ -45,28 +45,13 @@ int readBlock(ZADovuzIdida::NativeAudioDecoderBase* pDecoder, float* buffer)
 int BatchWorker::openSource(ConversionJob& job, bool bMeasuring)
 {
     job.bDecoderFailed = false;
-    // The cores no other file needs decode the source ahead of the pass, where it can be cut exactly; a third of
-    // them measure beside it.
-    job.nLentCores = 0;
-    while (m_pCores && !job.bDirect && job.nLentCores < m_pCores->cores() - 1 && m_pCores->lend())
-        ++job.nLentCores;
-    const int nMeasuring = bMeasuring ? job.nLentCores / 3 : 0;
-    job.pDecoder->setSectionThreads(job.nLentCores - nMeasuring);
+    // A third of the cores no other file needs measure beside the pass; the others decode the source ahead of it,
+    // where it can be cut exactly. Each is lent only while it works, so that a waiting encode can have it.
+    const int nSpare = m_pCores && !job.bDirect ? m_pCores->cores() - 1 : 0;
+    const int nMeasuring = bMeasuring ? nSpare / 3 : 0;
+    job.pDecoder->setSectionThreads(nSpare - nMeasuring, m_pCores);
     job.pDecoder->setFile(job.source, m_format.sampleRate, m_format.bitsPerSample, m_format.channels);
-    const int nUnused = job.nLentCores - nMeasuring - job.pDecoder->sectionThreads();
-    if (nUnused > 0) {
-        m_pCores->giveBack(nUnused);
-        job.nLentCores -= nUnused;
-    }
     return nMeasuring;
-}
-
-void BatchWorker::closeSource(ConversionJob& job)
-{
-    job.pDecoder->finish();
-    if (job.nLentCores > 0)
-        m_pCores->giveBack(job.nLentCores);
-    job.nLentCores = 0;
 }
 
 void BatchWorker::initAudioFileInfo(const QString& source) { runOnOwnDecoder(source, QString()); }
@@ -104,8 +89,8 @@ void BatchWorker::analyse(ConversionJob& job)
     std::unique_ptr<ParallelTruePeak> truePeak;
     if (bTruePeak)
         truePeak = std::make_unique<ParallelTruePeak>(
-            m_format.channels, GeneralOutput::encodedBandwidth(m_format) / std::max(m_format.sampleRate, 1),
-            nMeasuring);
+            m_format.channels, GeneralOutput::encodedBandwidth(m_format) / std::max(m_format.sampleRate, 1), nMeasuring,
+            m_pCores);
     for (int n = readBlock(job.pDecoder, buffer.data()); n > 0;
          n = goOn(job, true) ? readBlock(job.pDecoder, buffer.data()) : 0) {
         if (truePeak)
@@ -130,7 +115,7 @@ void BatchWorker::analyse(ConversionJob& job)
         truePeak->finish();
         result.truePeak = truePeak->peak();
     }
-    closeSource(job);
+    job.pDecoder->finish();
     result.peak = fMax > std::fabs(fMin) ? fMax : std::fabs(fMin);
 }
 
@@ -194,7 +179,8 @@ void BatchWorker::convertPasses(ConversionJob& job)
     output->setMetaInfoFile(job.source);
     output->setProcessGroups(&m_encoders);
     output->setCores(m_pCores);
-    output->setResultName(job.result);
+    if (!job.result.isEmpty())
+        output->setResultName(job.result, QFileInfo(job.source).completeBaseName());
     connect(
         output.get(), &GeneralOutput::errorsLog, output.get(), [&job](const QString& line) { job.lines += line; },
         Qt::DirectConnection);
@@ -264,7 +250,7 @@ bool BatchWorker::writeProcessed(ConversionJob& job, GeneralOutput* pOutput)
         if (kept > 0)
             pOutput->write(data, kept);
     }
-    closeSource(job);
+    job.pDecoder->finish();
     showPercent(job, 0);
     return !job.bDropped && !job.bDecoderFailed &&
            std::abs(processor.position() - count) <= qint64(PassToleranceFrames) * channels;

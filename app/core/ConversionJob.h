@@ -37,8 +37,6 @@ struct ConversionJob
     ZADovuzIdida::NativeAudioDecoderBase* pDecoder = nullptr;
     std::unique_ptr<ZADovuzIdida::NativeAudioDecoderBase> pOwnDecoder;
     bool bDecoderFailed = false;
-    // Cores lent to the decoder for the pass under way.
-    int nLentCores = 0;
     // A stop came while the file was converted beside the one shown: nothing of it is kept.
     bool bDropped = false;
     Analysis analysis;

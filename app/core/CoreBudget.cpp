@@ -1,5 +1,7 @@
 #include "CoreBudget.h"
 
+#include <QtGlobal>
+
 #include <algorithm>
 
 CoreBudget::CoreBudget(int nCores, std::function<void()> freed)
@@ -42,6 +44,9 @@ void CoreBudget::giveBack(int nCores)
 {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
+        // A core given back twice would let the run keep more files busy than it has cores.
+        if (nCores > m_nHeld)
+            qCritical("CoreBudget: %d cores given back, %d held", nCores, m_nHeld);
         m_nHeld = std::max(m_nHeld - nCores, 0);
     }
     if (m_freed)

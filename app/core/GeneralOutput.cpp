@@ -6,6 +6,7 @@
 #include "PeakSearch.h"
 #include "ProductVariant.h"
 
+#include <MTools/DurableFiles.h>
 #include <ZADovuzIdida/AFTransCoder.h>
 #include <ZADovuzIdida/NativeAudioTools.h>
 #include <ZADovuzIdida/EncoderBase.h>
@@ -19,6 +20,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cmath>
 
@@ -34,8 +36,8 @@ const float EncoderLift = std::pow(10.0f, 0.25f / 20.0f);
 
 GeneralOutput::GeneralOutput(const QString& fileName, ZADovuzIdida::MAudioFormat format, QObject* parent)
     : QObject(parent), m_strFileName(fileName), m_format(format), m_strOutputFile(fileName),
-      m_nQuality(ConversionSettings::quality()), m_nBitRate(ConversionSettings::bitRate()),
-      m_bCopyMetaTags(ConversionSettings::copyMetaTagsActive())
+      m_strResultBase(QFileInfo(fileName).completeBaseName()), m_nQuality(ConversionSettings::quality()),
+      m_nBitRate(ConversionSettings::bitRate()), m_bCopyMetaTags(ConversionSettings::copyMetaTagsActive())
 {
     if (ZADovuzIdida::EncoderFactory* pFactory = ZADovuzIdida::Encoders::factory()) {
         m_pEncoder.reset(pFactory->encoder(QStringLiteral("mp3")));
@@ -49,10 +51,21 @@ GeneralOutput::GeneralOutput(const QString& fileName, ZADovuzIdida::MAudioFormat
         m_pEncoder->setCopyMetaTags(m_bCopyMetaTags);
         return;
     }
-    m_pWave = makeWriter(fileName);
+    // Never over a file that is there.
+    const QFileInfo info(fileName);
+    m_strFileName = OutputNames::claimName(info.absolutePath(), info.completeBaseName(),
+                                           info.suffix().isEmpty() ? QString() : '.' + info.suffix());
+    m_strOutputFile = m_strFileName;
+    m_pWave = makeWriter(m_strFileName);
 }
 
 GeneralOutput::~GeneralOutput() = default;
+
+void GeneralOutput::setResultName(const QString& path, const QString& base)
+{
+    m_strResultName = path;
+    m_strResultBase = base;
+}
 
 std::unique_ptr<ZADovuzIdida::WaveOutput> GeneralOutput::makeWriter(const QString& path) const
 {
@@ -67,8 +80,16 @@ std::unique_ptr<ZADovuzIdida::WaveOutput> GeneralOutput::makeWriter(const QStrin
 void GeneralOutput::setMetaInfoFile(const QString& path)
 {
     m_strMetaInfoFile = path;
-    if (m_pEncoder)
+    if (m_pEncoder) {
         m_pEncoder->setMetaInfoFile(path);
+        return;
+    }
+    // Before the encode: a source changed meanwhile still gives its tags.
+    m_pTags.reset();
+    if (m_bCopyMetaTags && !path.isEmpty()) {
+        m_pTags = std::make_unique<ZADovuzIdida::NativeMetaTags>();
+        m_pTags->readFrom(path);
+    }
 }
 
 void GeneralOutput::write(float* data, qint64 count)
@@ -127,13 +148,17 @@ bool GeneralOutput::completeIntermediate()
         return false;
     }
     if (ProductVariant::kind() != ProductVariant::M4a) {
-        m_bResult = true;
+        // The intermediate is the result.
+        m_bResult = MTools::DurableFiles::flushFile(m_strFileName) &&
+                    MTools::DurableFiles::flushFolder(QFileInfo(m_strFileName).absolutePath());
+        if (!m_bResult)
+            emit errorsLog(tr("Can not write: ") + m_strFileName + tr("\n"));
         return false;
     }
     if (m_strResultName.isEmpty()) {
         const QFileInfo info(m_strFileName);
         m_strResultName =
-            OutputNames::freeName(info.absolutePath(), info.completeBaseName(), ProductVariant::resultExtension());
+            OutputNames::freeName(info.absolutePath(), m_strResultBase, ProductVariant::resultExtension());
     }
     m_strOutputFile = m_strResultName;
     return true;
@@ -154,10 +179,7 @@ bool GeneralOutput::encodeStep(const QString& result)
     QFile::remove(m_strFileName);
     if (bEncoded) {
         copyTags(kept, result);
-        // Never over a file that is there: the name was free when the run chose it.
-        bEncoded = QFile::rename(kept, result);
-        if (!bEncoded)
-            reason = tr("can not write ") + result;
+        bEncoded = moveToResult(kept, &reason);
     }
     if (bEncoded)
         return true;
@@ -171,23 +193,46 @@ bool GeneralOutput::encodeStep(const QString& result)
 
 void GeneralOutput::copyTags(const QString& encoded, const QString& result)
 {
-    if (!m_bCopyMetaTags || m_strMetaInfoFile.isEmpty())
+    if (!m_pTags)
         return;
-    ZADovuzIdida::NativeMetaTags tags;
-    tags.readFrom(m_strMetaInfoFile);
-    if (!tags.artworkRefusal().isEmpty())
-        emit errorsLog(tr("Cover art not copied: ") + m_strMetaInfoFile + tr(" (") + tags.artworkRefusal() + tr(")\n"));
-    if (tags.isMetaDataAvailable() && !tags.writeTo(encoded))
+    if (!m_pTags->artworkRefusal().isEmpty())
+        emit errorsLog(tr("Cover art not copied: ") + m_strMetaInfoFile + tr(" (") + m_pTags->artworkRefusal() +
+                       tr(")\n"));
+    if (m_pTags->isMetaDataAvailable() && !m_pTags->writeTo(encoded))
         emit errorsLog(tr("Can not write the tags: ") + result + tr("\n"));
+}
+
+bool GeneralOutput::moveToResult(const QString& encoded, QString* pReason)
+{
+    // The data, then the folder's entry, are on the disk before the result counts as complete.
+    const QFileInfo info(m_strOutputFile);
+    const QString folder = info.absolutePath();
+    int error =
+        MTools::DurableFiles::flushFile(encoded) ? MTools::DurableFiles::moveNoReplace(encoded, m_strOutputFile) : EIO;
+    // A file made under the result's name during the encode stays; the result takes the next free name.
+    while (error == EEXIST) {
+        m_strOutputFile = OutputNames::freeName(folder, m_strResultBase, '.' + info.suffix());
+        error = MTools::DurableFiles::moveNoReplace(encoded, m_strOutputFile);
+    }
+    if (error == 0 && MTools::DurableFiles::flushFolder(folder))
+        return true;
+    if (error == 0)
+        QFile::remove(m_strOutputFile);
+    *pReason = tr("can not write ") + m_strOutputFile;
+    return false;
 }
 
 QString GeneralOutput::besideName(const QString& result)
 {
-    QString name;
-    do
-        name = result + QStringLiteral(".encode-") + QString::number(++m_nEncodes);
-    while (QFileInfo::exists(name) || QFileInfo::exists(name + QStringLiteral(".partial")));
-    return name;
+    for (;;) {
+        const QString name = result + QStringLiteral(".encode-") + QString::number(++m_nEncodes);
+        if (QFileInfo::exists(name + QStringLiteral(".partial")))
+            continue;
+        // Held from now on, so that the encode never writes over a file made meanwhile.
+        QFile file(name);
+        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly) || !QFileInfo::exists(name))
+            return name;
+    }
 }
 
 bool GeneralOutput::encodeWithinPeak(const QString& result, QString* pKept, QString* pReason)
@@ -205,7 +250,7 @@ bool GeneralOutput::encodeWithinPeak(const QString& result, QString* pKept, QStr
         float peak = 0.0f;
         if (!encodeScaled(gain, encoded, &peak, pReason)) {
             QFile::remove(encoded);
-            return false;
+            return search.best() >= 0;
         }
         search.addPeak(peak);
         if (search.best() < search.encodes() - 1) {

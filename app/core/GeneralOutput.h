@@ -10,6 +10,7 @@
 
 namespace ZADovuzIdida {
 class EncoderBase;
+class NativeMetaTags;
 class ProcessGroups;
 class WaveOutput;
 } // namespace ZADovuzIdida
@@ -21,16 +22,17 @@ class GeneralOutput : public QObject
     Q_OBJECT
 
 public:
-    // Creates the intermediate file fileName at once, with the format's rate, channels and bits; when an encoder
-    // factory is installed and gives an encoder ("mp3", else "flac"), that encoder takes the samples instead.
+    // Creates the intermediate file fileName at once, or the next free name of its base when anything is there, with
+    // the format's rate, channels and bits; when an encoder factory is installed and gives an encoder ("mp3", else
+    // "flac"), that encoder takes the samples instead.
     GeneralOutput(const QString& fileName, ZADovuzIdida::MAudioFormat format, QObject* parent = nullptr);
     ~GeneralOutput() override;
 
-    // The source whose tags the result receives.
+    // The source whose tags the result receives; they are read now.
     void setMetaInfoFile(const QString& path);
-    // The result's name, decided before the run; by default close() takes the first free ".m4a" name of the
-    // intermediate's base name.
-    void setResultName(const QString& path) { m_strResultName = path; }
+    // The result's name, decided before the run, and the base name of the next free names it takes when a file was
+    // made under it meanwhile; by default close() takes the first free ".m4a" name of the intermediate's base name.
+    void setResultName(const QString& path, const QString& base);
     // When limit is above 0, the M4A result's decoded peak never lies above limit and is held in the window
     // [limit - 1 dB, limit] where the level allows: a result outside it is encoded again at the level the peaks
     // measured so far ask for (PeakSearch), the intermediate raised by at most maxRaise (which brings its own peak to
@@ -48,12 +50,13 @@ public:
     void setCores(CoreBudget* pCores) { m_pCores = pCores; }
     // count interleaved values.
     virtual void write(float* data, qint64 count);
-    // The intermediate file until close() has chosen the ".m4a" name.
+    // The intermediate file until close() has chosen the ".m4a" name; the result's name once it is complete.
     QString outputFile() const { return m_strOutputFile; }
     // Completes the intermediate file; in the "m4a" variant encodes it into the result (encodeStep). Every encode
-    // goes to a file beside the result, and only the kept one, tagged, takes the result's name. A failed write or
-    // encode emits one errorsLog line and leaves no file behind; a failed tag write keeps the result and emits one
-    // line. True when the result is complete.
+    // goes to a file beside the result, and only the kept one, tagged and on the disk, takes the result's name, or
+    // the next free one when a file was made there meanwhile. A failed write or encode emits one errorsLog line and
+    // leaves no file behind; a failed tag write keeps the result and emits one line. True when the result is
+    // complete.
     virtual bool close();
     // The first half of close(), on the writing thread: completes the intermediate file and, in the "m4a" variant,
     // settles the result's name; true when encodeResult() is to follow.
@@ -68,7 +71,7 @@ signals:
 
 protected:
     // Encodes input, every value multiplied by gain, into output with the stored quality and bit rate; true when
-    // output is there, else the reason.
+    // output is there, else the reason. output is made empty beforehand, so that nothing else takes its name.
     virtual bool encode(const QString& input, const QString& output, float gain, QString* pReason);
 
 private:
@@ -76,22 +79,27 @@ private:
     // The closed intermediate in, the tagged result out; removes the intermediate in any case.
     bool encodeStep(const QString& result);
     // encode() into files beside result, with the peak kept at or below the limit and in its window when one is set;
-    // the one kept is named in kept, the others are removed.
+    // the one kept is named in kept, the others are removed. An encode that fails ends the search, and the best
+    // earlier one, when there is one, is kept.
     bool encodeWithinPeak(const QString& result, QString* pKept, QString* pReason);
-    // The next free name for an encode beside result: result + ".encode-" + a number from 1.
+    // The next free name for an encode beside result, created empty: result + ".encode-" + a number from 1.
     QString besideName(const QString& result);
     // Copies the source's tags into encoded, reporting any failure for result.
     void copyTags(const QString& encoded, const QString& result);
+    // Flushes encoded and moves it to the output file's name, or the next free one; then flushes the folder.
+    bool moveToResult(const QString& encoded, QString* pReason);
     // Encodes the intermediate, every value multiplied by gain, into output and measures the decoded peak.
     bool encodeScaled(float gain, const QString& output, float* pPeak, QString* pReason);
 
     QString m_strFileName;
     QString m_strMetaInfoFile;
+    std::unique_ptr<ZADovuzIdida::NativeMetaTags> m_pTags;
     ZADovuzIdida::MAudioFormat m_format;
     std::unique_ptr<ZADovuzIdida::WaveOutput> m_pWave;
     std::unique_ptr<ZADovuzIdida::EncoderBase> m_pEncoder;
     QString m_strOutputFile;
     QString m_strResultName;
+    QString m_strResultBase;
     // Read where the output is made, since the encode may run on another thread.
     int m_nQuality;
     int m_nBitRate;

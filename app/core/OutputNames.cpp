@@ -1,7 +1,13 @@
 #include "OutputNames.h"
 
+#include <MTools/DurableFiles.h>
+
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+
+#include <cerrno>
+#include <sys/stat.h>
 
 namespace {
 
@@ -19,12 +25,36 @@ QString OutputNames::freeName(const QString& folder, const QString& base, const 
     return path;
 }
 
-QString OutputNames::freeFolder(const QString& path)
+QString OutputNames::claimName(const QString& folder, const QString& base, const QString& ext)
 {
+    QSet<QString> taken;
+    for (;;) {
+        const QString path = freeName(folder, base, ext, taken);
+        QFile file(path);
+        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly) || !exists(path))
+            return path;
+        taken.insert(path);
+    }
+}
+
+QString OutputNames::makeFreeFolder(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!QDir().mkpath(info.absolutePath()))
+        return QString();
     QString candidate = path;
-    for (int n = 2; exists(candidate); ++n)
+    for (int n = 2;; ++n) {
+        if (::mkdir(QFile::encodeName(candidate).constData(), 0777) == 0) {
+            // Its entry reaches the disk before any result is named inside it.
+            if (MTools::DurableFiles::flushFolder(info.absolutePath()))
+                return candidate;
+            QDir().rmdir(candidate);
+            return QString();
+        }
+        if (errno != EEXIST)
+            return QString();
         candidate = path + ' ' + QString::number(n);
-    return candidate;
+    }
 }
 
 bool OutputNames::makeFolder(const QString& path) { return QDir().mkpath(path) && QFileInfo(path).isDir(); }

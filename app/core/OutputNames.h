@@ -11,8 +11,13 @@ public:
     // that names no existing file or folder and is not in taken.
     static QString freeName(const QString& folder, const QString& base, const QString& ext,
                             const QSet<QString>& taken = {});
-    // path (without a trailing "/") when nothing exists there, else path + " n" for the first free n = 2, 3 ...
-    static QString freeFolder(const QString& path);
+    // Creates freeName(folder, base, ext) as an empty file, failing when anything is there, and tries the next name
+    // while that one was taken meanwhile; the name created, or the one that could not be.
+    static QString claimName(const QString& folder, const QString& base, const QString& ext);
+    // Creates the folder path (without a trailing "/") after its missing parents, or path + " n" for the first n = 2,
+    // 3 ... where no folder or file is there; a folder made meanwhile by anyone else is never taken. The folder made,
+    // or empty when none can be.
+    static QString makeFreeFolder(const QString& path);
     // Creates the folder and its missing parents; true when it exists as a folder afterwards.
     static bool makeFolder(const QString& path);
     // Removes the folder and the folders below it that hold no file; whatever holds a file stays.

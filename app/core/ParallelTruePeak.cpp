@@ -2,6 +2,8 @@
 
 #include "TruePeak.h"
 
+#include <ZADovuzIdida/CoreLender.h>
+
 #include <algorithm>
 
 namespace {
@@ -11,8 +13,8 @@ constexpr int BlocksPerThread = 2;
 
 } // namespace
 
-ParallelTruePeak::ParallelTruePeak(int channels, double bandwidth, int nThreads)
-    : m_nChannels(std::max(channels, 1)), m_dBandwidth(bandwidth), m_nThreads(std::max(nThreads, 0))
+ParallelTruePeak::ParallelTruePeak(int channels, double bandwidth, int nThreads, ZADovuzIdida::CoreLender* pLender)
+    : m_nChannels(std::max(channels, 1)), m_dBandwidth(bandwidth), m_nThreads(std::max(nThreads, 0)), m_pLender(pLender)
 {
     m_pool.setMaxThreadCount(std::max(m_nThreads, 1));
 }
@@ -52,14 +54,24 @@ void ParallelTruePeak::add(const float* data, int count)
         return;
     }
     std::unique_lock<std::mutex> lock(m_mutex);
+    // On lent cores no block waits for a thread: one that none takes at once is measured here.
+    if (m_pLender && (m_nInFlight >= m_nThreads || !m_pLender->lend())) {
+        lock.unlock();
+        measure(std::move(history), std::move(frames), false);
+        return;
+    }
     m_changed.wait(lock, [this] { return m_nInFlight < BlocksPerThread * m_nThreads; });
     ++m_nInFlight;
     lock.unlock();
     m_pool.start([this, history = std::move(history), frames = std::move(frames)]() mutable {
         measure(std::move(history), std::move(frames), false);
-        std::lock_guard<std::mutex> done(m_mutex);
-        --m_nInFlight;
-        m_changed.notify_all();
+        {
+            std::lock_guard<std::mutex> done(m_mutex);
+            --m_nInFlight;
+            m_changed.notify_all();
+        }
+        if (m_pLender)
+            m_pLender->giveBack(1);
     });
 }
 

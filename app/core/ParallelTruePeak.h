@@ -3,6 +3,10 @@
 
 #include <QThreadPool>
 
+namespace ZADovuzIdida {
+class CoreLender;
+}
+
 #include <condition_variable>
 #include <mutex>
 #include <vector>
@@ -10,8 +14,9 @@
 class ParallelTruePeak
 {
 public:
-    // With no threads, every block is measured at once in add().
-    ParallelTruePeak(int channels, double bandwidth, int nThreads);
+    // With no threads, every block is measured at once in add(). With a lender, a block goes to a thread only on a
+    // core lent for it, and is measured at once when none is spare.
+    ParallelTruePeak(int channels, double bandwidth, int nThreads, ZADovuzIdida::CoreLender* pLender = nullptr);
     // Waits for the blocks under way.
     ~ParallelTruePeak();
 
@@ -28,6 +33,7 @@ private:
     const int m_nChannels;
     const double m_dBandwidth;
     const int m_nThreads;
+    ZADovuzIdida::CoreLender* const m_pLender;
     QThreadPool m_pool;
     // The last frames added, which the next block follows on from; values of a frame not yet whole.
     std::vector<float> m_vecHistory;

@@ -1,6 +1,7 @@
 #include "MediaTestKit.h"
 #include "TestMain.h"
 
+#include <ZADovuzIdida/CoreLender.h>
 #include <ZADovuzIdida/Native/MediaStatus.h>
 #include <ZADovuzIdida/NativeAudioDecoder.h>
 
@@ -8,6 +9,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -50,6 +52,27 @@ std::vector<qint16> referenceS16(const QString& path, int rate, bool mono)
         std::memcpy(samples.data(), result.out.constData(), samples.size() * 2);
     return result.exitCode == 0 ? samples : std::vector<qint16>();
 }
+
+// Lends up to a number of cores and counts those held.
+struct CountingLender : CoreLender
+{
+    explicit CountingLender(int nCores) : nFree(nCores) {}
+    bool lend() override
+    {
+        for (int n = nFree; n > 0;) {
+            if (nFree.compare_exchange_weak(n, n - 1))
+                return ++nHeld > 0;
+        }
+        return false;
+    }
+    void giveBack(int nCores) override
+    {
+        nHeld -= nCores;
+        nFree += nCores;
+    }
+    std::atomic<int> nFree;
+    std::atomic<int> nHeld{0};
+};
 
 } // namespace
 
@@ -237,6 +260,8 @@ private slots:
         QTest::addColumn<QString>("file");
         QTest::addColumn<int>("bits");
         QTest::addColumn<int>("channels");
+        // Cores the threads may borrow, one per section decoded; -1: threads of their own.
+        QTest::addColumn<int>("lendable");
         const QString music = "aevalsrc=0.4*sin(2*PI*440*t)+0.2*sin(2*PI*3111*t*t):s=44100:d=47.3";
         ffmpeg({"-f", "lavfi", "-i", music, "-f", "lavfi", "-i", "anoisesrc=a=0.2:d=47.3", "-filter_complex",
                 "amix=inputs=2,pan=stereo|c0=c0|c1=0.5*c0", "-c:a", "flac", path("long.flac")});
@@ -247,12 +272,15 @@ private slots:
                 .exitCode == 0);
         const QByteArray bytes = MediaKit::readAll(path("long.flac"));
         QVERIFY(MediaKit::writeFile(path("cut-long.flac"), bytes.left(bytes.size() * 2 / 3)));
-        QTest::newRow("FLAC, 16 bits") << "long.flac" << 16 << 2;
-        QTest::newRow("FLAC to mono, 32 bits") << "long.flac" << 32 << 1;
-        QTest::newRow("24-bit WAV of whole sections, 24 bits") << "thirty.wav" << 24 << 2;
-        QTest::newRow("mono WAV") << "mono-long.wav" << 16 << 2;
-        QTest::newRow("FLAC without seek table") << "untabled.flac" << 24 << 2;
-        QTest::newRow("FLAC cut short") << "cut-long.flac" << 16 << 2;
+        QTest::newRow("FLAC, 16 bits") << "long.flac" << 16 << 2 << -1;
+        QTest::newRow("FLAC to mono, 32 bits") << "long.flac" << 32 << 1 << -1;
+        QTest::newRow("24-bit WAV of whole sections, 24 bits") << "thirty.wav" << 24 << 2 << -1;
+        QTest::newRow("mono WAV") << "mono-long.wav" << 16 << 2 << -1;
+        QTest::newRow("FLAC without seek table") << "untabled.flac" << 24 << 2 << -1;
+        QTest::newRow("FLAC cut short") << "cut-long.flac" << 16 << 2 << -1;
+        QTest::newRow("FLAC on lent cores") << "long.flac" << 16 << 2 << 2;
+        // Every core busy elsewhere: the reader's own decodes while it waits.
+        QTest::newRow("FLAC, no core to lend") << "long.flac" << 16 << 2 << 0;
     }
 
     // Decoded in sections on several threads, a file gives the same samples and errors as read from its start.
@@ -261,17 +289,31 @@ private slots:
         QFETCH(QString, file);
         QFETCH(int, bits);
         QFETCH(int, channels);
+        QFETCH(int, lendable);
         NativeAudioDecoder whole;
         QSignalSpy wholeErrors(&whole, SIGNAL(error(QString)));
         const std::vector<float> reference = decodeAll(whole, path(file), 44100, bits, channels);
+        CountingLender lender(std::max(lendable, 0));
         NativeAudioDecoder sectioned;
-        sectioned.setSectionThreads(3);
+        sectioned.setSectionThreads(3, lendable >= 0 ? &lender : nullptr);
         QSignalSpy errors(&sectioned, SIGNAL(error(QString)));
         const std::vector<float> samples = decodeAll(sectioned, path(file), 44100, bits, channels);
         QVERIFY(reference.size() > size_t(20 * 44100 * channels));
         QCOMPARE(samples.size(), reference.size());
         QVERIFY(samples == reference);
         QCOMPARE(errors.count(), wholeErrors.count());
+        QCOMPARE(lender.nHeld.load(), 0);
+        if (lendable <= 0)
+            return;
+        // A reader that stops after its first block: the threads decode what they may ahead of it, then hold no
+        // core while they wait.
+        NativeAudioDecoder stalled;
+        stalled.setSectionThreads(1, &lender);
+        stalled.setFile(path(file), 44100, bits, channels);
+        std::vector<float> block(32000);
+        QVERIFY(stalled.read(block.data(), int(block.size())) > 0);
+        QTRY_COMPARE_WITH_TIMEOUT(lender.nHeld.load(), 0, 60000);
+        stalled.finish();
     }
 
     // A file cut short of the length it declares ends with one read error.

@@ -3,6 +3,7 @@
 
 #include <core/BatchWorker.h>
 #include <core/ConversionSettings.h>
+#include <core/CoreBudget.h>
 #include <core/FreeSpace.h>
 #include <core/GeneralOutput.h>
 #include <core/ParallelTruePeak.h>
@@ -17,8 +18,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
+#include <utility>
 
 #include <csignal>
 #include <fcntl.h>
@@ -95,7 +98,8 @@ private:
 using PeakCurve = std::function<double(double)>;
 
 // An encoder whose result is its input scaled to the peak its curve gives for the gain, as a float WAV file; counts
-// its encodes. With a marker, the second encode creates it and never ends.
+// its encodes; where the curve gives no peak, the encode fails. With a marker, the second encode creates it and never
+// ends.
 class CurveOutput : public GeneralOutput
 {
 public:
@@ -114,6 +118,8 @@ protected:
         }
         const double decibels =
             m_curve(20.0 * std::log10(gain)) - 20.0 * std::log10(ZADovuzIdida::NativeAudioTools::peak(input));
+        if (std::isnan(decibels))
+            return false;
         return TestKit::runTool("ffmpeg", {"-v", "error", "-y", "-i", input, "-af",
                                            QString("volume=%1dB").arg(decibels, 0, 'f', 4), "-c:a", "pcm_f32le", "-f",
                                            "wav", output})
@@ -137,6 +143,8 @@ public:
     PeakCurve curve;
     QString strMarker;
     ZADovuzIdida::MAudioFormat format;
+    // Cores of a run; the machine's when 0.
+    int nCores = 0;
     // Free-space answers, the last one repeating.
     mutable QList<qint64> spaceAnswers{qint64(1) << 40};
 
@@ -152,6 +160,28 @@ protected:
             return new CurveOutput(target, format, curve, pEncodes, strMarker);
         return bRealOutput ? BatchWorker::createOutput(target) : new CapturingOutput(target, &output);
     }
+    int encodeSlots() const override { return nCores > 0 ? nCores : BatchWorker::encodeSlots(); }
+};
+
+// The real encoder; before its first encode, the user acts.
+class InterruptedOutput : public GeneralOutput
+{
+public:
+    InterruptedOutput(const QString& target, std::function<void()> during)
+        : GeneralOutput(target, {}), m_during(std::move(during))
+    {
+    }
+
+protected:
+    bool encode(const QString& input, const QString& output, float gain, QString* pReason) override
+    {
+        if (m_during)
+            std::exchange(m_during, nullptr)();
+        return GeneralOutput::encode(input, output, gain, pReason);
+    }
+
+private:
+    std::function<void()> m_during;
 };
 
 // An encoder that leaves a partial result and fails.
@@ -180,7 +210,7 @@ public:
 protected:
     bool encode(const QString& input, const QString& output, float, QString*) override
     {
-        return QFile::copy(input, output);
+        return QFile::remove(output) && QFile::copy(input, output);
     }
 };
 
@@ -323,10 +353,16 @@ private slots:
         QTest::addColumn<int>("channels");
         QTest::addColumn<int>("block");
         QTest::addColumn<int>("threads");
-        QTest::newRow("stereo, whole blocks, at once") << 2 << 32000 << 0;
-        QTest::newRow("stereo, whole blocks, three threads") << 2 << 32000 << 3;
-        QTest::newRow("stereo, blocks ending inside frames") << 2 << 777 << 3;
-        QTest::newRow("mono, small blocks") << 1 << 100 << 2;
+        // The loudest frames end the third block: the next block measures them from its history.
+        QTest::addColumn<bool>("burst");
+        // Cores the threads take one block at a time; -1: threads of their own.
+        QTest::addColumn<int>("lendable");
+        QTest::newRow("stereo, whole blocks, at once") << 2 << 32000 << 0 << false << -1;
+        QTest::newRow("stereo, whole blocks, three threads") << 2 << 32000 << 3 << false << -1;
+        QTest::newRow("stereo, blocks ending inside frames") << 2 << 777 << 3 << false << -1;
+        QTest::newRow("mono, small blocks") << 1 << 100 << 2 << false << -1;
+        QTest::newRow("stereo, loudest at a block's end") << 2 << 32000 << 3 << true << -1;
+        QTest::newRow("stereo, one core lent at a time") << 2 << 777 << 3 << false << 1;
     }
 
     // Measured block by block, side by side, a stream has the true peak it has measured in one go, to the bit.
@@ -335,22 +371,31 @@ private slots:
         QFETCH(int, channels);
         QFETCH(int, block);
         QFETCH(int, threads);
+        QFETCH(bool, burst);
         // Chirps and clicks: loud stretches late, so that each block finds its own peak.
         QVector<float> signal(channels * 200000);
         for (int i = 0; i < signal.size(); ++i) {
             const double t = double(i / channels) / 44100.0;
-            signal[i] = float(std::min(1.0, t / 3.0) * std::sin(2.0 * M_PI * (200.0 + 3000.0 * t) * t) +
-                              (i % 9973 == 0 ? 0.3 : 0.0));
+            signal[i] =
+                float((burst ? 0.3 : 1.0) * std::min(1.0, t / 3.0) * std::sin(2.0 * M_PI * (200.0 + 3000.0 * t) * t) +
+                      (i % 9973 == 0 ? 0.3 : 0.0));
         }
+        // Eight frames of a quarter-rate tone, its peaks between the samples.
+        const QVector<float> loud = sine(8 * channels, channels, 0.25);
+        for (int i = 0; burst && i < loud.size(); ++i)
+            signal[3 * block - loud.size() + i] = 2.4f * loud[i];
         TruePeak whole(channels, 0.4);
         whole.add(signal.constData(), signal.size());
         whole.finish();
-        ParallelTruePeak blocks(channels, 0.4, threads);
+        QFETCH(int, lendable);
+        CoreBudget cores(std::max(lendable, 1));
+        ParallelTruePeak blocks(channels, 0.4, threads, lendable > 0 ? &cores : nullptr);
         for (int at = 0; at < signal.size(); at += block)
             blocks.add(signal.constData() + at, std::min(block, signal.size() - at));
         blocks.finish();
         QVERIFY(whole.peak() > 1.0f);
         QCOMPARE(blocks.peak(), whole.peak());
+        QVERIFY(cores.tryTake());
     }
 
     void testTruePeakLevel_data()
@@ -399,6 +444,9 @@ private slots:
             << PeakCurve([](double x) { return x > -1.0 ? x + 1.21 : x - 0.62; }) << 3 << -2.33;
         QTest::newRow("raised above") << PeakCurve([](double x) { return x < 0.5 ? x - 1.5 : x + 1.5; }) << 3 << -1.25;
         QTest::newRow("never at or below the limit") << PeakCurve([](double x) { return 0.5 - 0.2 * x; }) << 4 << none;
+        // A failed encode takes no valid earlier one with it.
+        QTest::newRow("below, then the encode fails")
+            << PeakCurve([](double x) { return x <= 0.0 ? x - 2.0 : std::nan(""); }) << 2 << -2.0;
     }
 
     // Whatever the encoder adds, the kept result never lies above the limit, after at most three aimed encodes and
@@ -609,7 +657,8 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(folder + "second"), 60000);
         ::kill(pid_t(child.processId()), SIGKILL);
         QVERIFY(child.waitForFinished(10000));
-        QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList({"second", "x.m4a.encode-1", "x.wav"}));
+        QCOMPARE(QDir(folder).entryList(QDir::Files),
+                 QStringList({"second", "x.m4a.encode-1", "x.m4a.encode-2", "x.wav"}));
     }
 
     // Killed outright while it copies the other files, the run leaves the copies it had made and nothing of the
@@ -692,8 +741,8 @@ private slots:
         QTest::newRow("tags not written") << "copying"
                                           << "Can not write the tags: %2out.m4a\n"
                                           << QStringList{"out.m4a"};
-        QTest::newRow("intermediate not written") << "full"
-                                                  << "Can not write: %2out.wav\n"
+        QTest::newRow("intermediate not written") << "unwritable"
+                                                  << "Can not write: %2missing/out.wav\n"
                                                   << QStringList();
     }
 
@@ -705,9 +754,7 @@ private slots:
         store({{"KeyCopyMetaTagsActive", true}});
         const QString folder = m_dir.filePath(QString("faults/%1/").arg(QTest::currentDataTag()));
         QVERIFY(QDir().mkpath(folder));
-        const QString wav = folder + "out.wav";
-        if (kind == "full")
-            QVERIFY(QFile::link("/dev/full", wav));
+        const QString wav = folder + (kind == "unwritable" ? "missing/out.wav" : "out.wav");
         const QByteArray path = qgetenv("PATH");
         if (kind == "missing")
             qputenv("PATH", "/nonexistent");
@@ -729,6 +776,124 @@ private slots:
         QCOMPARE(errors.size(), 1);
         QCOMPARE(errors[0][0].toString(), line.replace("%1", source).replace("%2", folder));
         QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::System), files);
+    }
+
+    void testUserFiles_data()
+    {
+        QTest::addColumn<QString>("made");
+        QTest::addColumn<bool>("during");
+        QTest::addColumn<QStringList>("files");
+        QTest::newRow("result's name, during the encode") << "out.m4a" << true << QStringList{"out 2.m4a", "out.m4a"};
+        QTest::newRow("intermediate's name") << "out.wav" << false << QStringList{"out.m4a", "out.wav"};
+        QTest::newRow("source emptied during the encode") << QString() << true << QStringList{"out.m4a"};
+    }
+
+    // A file the user makes, or a source emptied, while a file is converted stays as it is; the result takes the
+    // next free name, tagged from the source as it was, and no line blames anything.
+    void testUserFiles()
+    {
+        QFETCH(QString, made);
+        QFETCH(bool, during);
+        QFETCH(QStringList, files);
+        store({{"KeyCopyMetaTagsActive", true}});
+        const QString folder = m_dir.filePath(QString("user/%1/").arg(QTest::currentDataTag()));
+        QVERIFY(QDir().mkpath(folder));
+        const QString source = folder + "../" + QTest::currentDataTag() + ".mp3";
+        QVERIFY(QFile::copy(m_dir.filePath("in/tagged.mp3"), source));
+        const QString userFile = made.isEmpty() ? source : folder + made;
+        const QByteArray userBytes = made.isEmpty() ? "" : "user";
+        const auto act = [&] {
+            QFile file(userFile);
+            if (file.open(QIODevice::WriteOnly))
+                file.write(userBytes);
+        };
+        if (!during)
+            act();
+        InterruptedOutput output(folder + "out.wav", during ? act : std::function<void()>());
+        output.setMetaInfoFile(source);
+        QSignalSpy errors(&output, SIGNAL(errorsLog(QString)));
+        QVector<float> tone = constant(44100, 0.25f);
+        output.write(tone.data(), tone.size());
+        QVERIFY(output.close());
+        QCOMPARE(errors.size(), 0);
+        QCOMPARE(QDir(folder).entryList(QDir::Files), files);
+        QFile user(userFile);
+        QVERIFY(user.open(QIODevice::ReadOnly));
+        QCOMPARE(user.readAll(), userBytes);
+        QCOMPARE(output.outputFile(), folder + files.first());
+        QCOMPARE(TestKit::runTool("ffprobe", {"-v", "error", "-show_entries", "format_tags=title", "-of",
+                                              "default=nw=1:nk=1", output.outputFile()})
+                     .out.trimmed(),
+                 QByteArray("T"));
+    }
+
+    // The result's data, then its folder's entry, reach the disk before it counts as complete; so does the tagged
+    // copy before it takes the encode's place. Seen in the system calls of a child converting one file.
+    void testDurableResult()
+    {
+        const QByteArray childFolder = qgetenv("TRELVANIC_DURABLE_CHILD");
+        if (!childFolder.isEmpty()) {
+            store({{"KeyCopyMetaTagsActive", true}});
+            GeneralOutput output(childFolder + "out.wav", {});
+            output.setMetaInfoFile(m_dir.filePath("in/tagged.mp3"));
+            QVector<float> tone = constant(44100, 0.25f);
+            output.write(tone.data(), tone.size());
+            QVERIFY(output.close());
+            return;
+        }
+        const QString folder = m_dir.filePath("durable");
+        QVERIFY(QDir().mkpath(folder));
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("TRELVANIC_DURABLE_CHILD", folder + "/");
+        // The leak checker cannot run under a tracer.
+        env.insert("ASAN_OPTIONS", env.value("ASAN_OPTIONS", "abort_on_error=1") + ":detect_leaks=0");
+        child.setProcessEnvironment(env);
+        const QString trace = m_dir.filePath("durable.trace");
+        child.start("strace", {"-f", "-y", "-qq", "-e", "trace=fsync,rename,renameat,renameat2", "-o", trace,
+                               QCoreApplication::applicationFilePath(), "testDurableResult"});
+        QVERIFY(child.waitForFinished(300000));
+        QCOMPARE(child.exitCode(), 0);
+        QFile file(trace);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        // In this order: the tagged copy flushed, moved onto the encode, the folder flushed; then the encode
+        // flushed, moved onto the result's name, the folder flushed.
+        const QString encode = QRegularExpression::escape(folder + "/out.m4a.encode-1");
+        const QString folderFlushed = "fsync\\(\\d+<" + QRegularExpression::escape(folder) + ">\\)";
+        const QRegularExpression order(QStringList{
+            "fsync\\(\\d+<[^>]*_temp\\.", "rename\\([^)]*_temp\\.[^)]*" + encode + "\"\\)", folderFlushed,
+            "fsync\\(\\d+<" + encode + ">", "rename[^(]*\\([^)]*" + encode + "\",[^)]*/out\\.m4a\"", folderFlushed}
+                                           .join("[\\s\\S]*"));
+        QVERIFY(order.match(QString::fromUtf8(file.readAll())).hasMatch());
+    }
+
+    // A FLAC with 4 KiB flipped in its middle converts with its line also when the run decodes it in sections.
+    void testDamagedInSections()
+    {
+        const int seconds = 90;
+        const QString folder = m_dir.filePath("sections/");
+        QVERIFY(QDir().mkpath(folder));
+        const QString source = folder + "damaged.flac";
+        // Noise, so that 4 KiB hold a few milliseconds, as in music.
+        QCOMPARE(TestKit::runTool("ffmpeg", {"-v", "error", "-f", "lavfi", "-i",
+                                             QString("anoisesrc=a=0.3:r=44100:d=%1").arg(seconds), "-ac", "2", source})
+                     .exitCode,
+                 0);
+        QFile file(source);
+        QVERIFY(file.open(QIODevice::ReadWrite) && file.seek(file.size() / 2));
+        QByteArray middle = file.peek(4096);
+        for (char& byte : middle)
+            byte = char(~byte);
+        QCOMPARE(file.write(middle), qint64(4096));
+        file.close();
+        store({{"DestinationPath", folder + "out/"}});
+        TestWorker worker;
+        worker.nCores = 4;
+        worker.setSettings(ConversionSettings::targetFormat());
+        worker.setInputFiles({source});
+        worker.slotDoWork();
+        QCOMPARE(worker.errors(), "Converted with damaged parts skipped: " + source + "\n");
+        QVERIFY(worker.output.size() > seconds * 44100);
     }
 
     // A cover too large to decode is left out of the result with one line; the result is still tagged.

@@ -105,10 +105,17 @@ private slots:
         QFile(root + "/x 2.m4a").open(QIODevice::WriteOnly);
         QCOMPARE(OutputNames::freeName(root + "/", "x", ".m4a"), root + "/x 3.m4a");
         QCOMPARE(OutputNames::freeName(root, "x 2", ".m4a"), root + "/x 2 2.m4a");
-        QCOMPARE(OutputNames::freeFolder(root + "/run"), root + "/run");
-        QVERIFY(OutputNames::makeFolder(root + "/run/a/b"));
-        QCOMPARE(OutputNames::freeFolder(root + "/run"), root + "/run 2");
+        // Folders and files are made only where nothing is: what is there stays as it is.
+        QCOMPARE(OutputNames::makeFreeFolder(root + "/new/run"), root + "/new/run");
+        QVERIFY(OutputNames::makeFolder(root + "/new/run/a/b"));
+        QCOMPARE(OutputNames::makeFreeFolder(root + "/new/run"), root + "/new/run 2");
+        QVERIFY(QFileInfo(root + "/new/run/a/b").isDir());
+        QCOMPARE(OutputNames::makeFreeFolder(root + "/x.m4a/run"), QString());
         QVERIFY(!OutputNames::makeFolder(root + "/x.m4a/sub"));
+        QCOMPARE(OutputNames::claimName(root, "x", ".m4a"), root + "/x 3.m4a");
+        QCOMPARE(OutputNames::claimName(root, "x", ".m4a"), root + "/x 4.m4a");
+        QCOMPARE(OutputNames::claimName(root + "/missing", "x", ".m4a"), root + "/missing/x.m4a");
+        QVERIFY(!QFileInfo::exists(root + "/missing"));
     }
 };
 

@@ -34,6 +34,7 @@ void NativeAudioDecoder::setFile(const QString& path, const int& sampleRate, con
                                  const int& channels)
 {
     finish();
+    m_nSectionsDamaged = 0;
     m_nChannels = channels;
     m_nBitsPerSample = bitsPerSample;
     m_nFramesRead = 0;
@@ -49,7 +50,8 @@ void NativeAudioDecoder::setFile(const QString& path, const int& sampleRate, con
     if (!checkResult(m_pFile->setOutputFormat(sampleRate, format), "Couldn't set client data format on input ext file"))
         return;
     if (m_nSectionThreads > 0 && m_pFile->cutsExactly() && SectionedDecode::pays(m_pFile->declaredFrames(), sampleRate))
-        m_pSections = std::make_unique<SectionedDecode>(path, sampleRate, format, m_nSectionThreads, *m_pFile);
+        m_pSections =
+            std::make_unique<SectionedDecode>(path, sampleRate, format, m_nSectionThreads, *m_pFile, m_pLender);
 }
 
 int NativeAudioDecoder::read(float* buffer, int count)
@@ -112,11 +114,13 @@ int NativeAudioDecoder::read(float* buffer, int count)
 
 int NativeAudioDecoder::damagedPackets() const
 {
-    return m_pSections ? m_pSections->damagedPackets() : m_pFile->damagedPackets();
+    return m_pSections ? m_pSections->damagedPackets() : m_nSectionsDamaged + m_pFile->damagedPackets();
 }
 
 void NativeAudioDecoder::finish()
 {
+    if (m_pSections)
+        m_nSectionsDamaged = m_pSections->damagedPackets();
     m_pSections.reset();
     m_pFile->close();
     m_bFinished = true;

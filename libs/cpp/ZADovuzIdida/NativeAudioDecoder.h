@@ -26,11 +26,15 @@ public:
     // Returns 2 x frames in stereo, frames in mono; 0 at the end, on failure, without a file and after finish().
     int read(float* buffer, int count) override;
     void finish() override;
+    // Since setFile, also after finish().
     int damagedPackets() const override;
     // A file that can be cut at exact frames (PCM or FLAC at the output rate) and is longer than two sections is
     // decoded in sections of ten seconds on nThreads threads, ahead of read().
-    void setSectionThreads(int nThreads) override { m_nSectionThreads = nThreads; }
-    int sectionThreads() const override { return m_pSections ? m_nSectionThreads : 0; }
+    void setSectionThreads(int nThreads, CoreLender* pLender = nullptr) override
+    {
+        m_nSectionThreads = nThreads;
+        m_pLender = pLender;
+    }
 
     QString path() const { return m_strPath; }
 
@@ -44,8 +48,11 @@ private:
     // While the open file is decoded in sections.
     std::unique_ptr<SectionedDecode> m_pSections;
     int m_nSectionThreads = 0;
+    CoreLender* m_pLender = nullptr;
     // Raw frames of one read, kept between reads so that a read allocates nothing once it has grown.
     std::vector<char> m_vecRaw;
+    // Damaged packets of the sections of the file last finished.
+    int m_nSectionsDamaged = 0;
     int m_nOpenStatus = 0;
     bool m_bFinished = false;
     quint32 m_nFramesRead = 0;

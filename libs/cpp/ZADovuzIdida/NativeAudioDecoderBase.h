@@ -6,6 +6,8 @@
 
 namespace ZADovuzIdida {
 
+class CoreLender;
+
 class NativeAudioDecoderBase : public QObject
 {
     Q_OBJECT
@@ -20,10 +22,13 @@ public:
     // Damaged packets skipped or concealed since setFile; the stream went on past them.
     virtual int damagedPackets() const { return 0; }
     // Threads that may decode the next file ahead of read(), side by side, where that gives the same samples; none
-    // by default.
-    virtual void setSectionThreads(int nThreads) { Q_UNUSED(nThreads) }
-    // The threads decoding the open file ahead of read(); 0 when read() decodes it.
-    virtual int sectionThreads() const { return 0; }
+    // by default. With a lender, each thread holds one of its cores only while it decodes, or the reader's core
+    // while the reader waits for it; without one, the threads run on cores of their own.
+    virtual void setSectionThreads(int nThreads, CoreLender* pLender = nullptr)
+    {
+        Q_UNUSED(nThreads)
+        Q_UNUSED(pLender)
+    }
 
 signals:
     void error(const QString& message);

@@ -2,6 +2,8 @@
 
 #include "Native/TagLibMp4Writer.h"
 
+#include <MTools/DurableFiles.h>
+
 #include <QBuffer>
 #include <QDebug>
 #include <QDir>
@@ -258,7 +260,10 @@ bool NativeMetaTags::writeToM4A(const QString& target)
     copy.close();
     ok = ok && copy.setPermissions(info.permissions());
     ok = ok && TagLibMp4Writer::write(temporary, items);
+    // The tagged data reaches the disk before its name does.
+    ok = ok && MTools::DurableFiles::flushFile(temporary);
     ok = ok && std::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(target).constData()) == 0;
+    ok = ok && MTools::DurableFiles::flushFolder(info.absolutePath());
     if (!ok) {
         qDebug() << "NativeMetaTags: tags not written into" << target;
         QFile::remove(temporary);

@@ -2,7 +2,10 @@
 
 #include "MediaStatus.h"
 
+#include "../CoreLender.h"
+
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 
 namespace ZADovuzIdida {
@@ -11,14 +14,16 @@ namespace {
 
 // Sections decoded ahead of the reader, per thread.
 constexpr qint64 AheadPerThread = 2;
+// Cores given back elsewhere come without a notice: a thread waiting for one asks again this often.
+constexpr std::chrono::milliseconds LendRetry(20);
 
 } // namespace
 
 SectionedDecode::SectionedDecode(const QString& path, int sampleRate, FfmpegDecoder::SampleFormat format, int nThreads,
-                                 const FfmpegDecoder& opened)
+                                 const FfmpegDecoder& opened, CoreLender* pLender)
     : m_strPath(path), m_nRate(sampleRate), m_eFormat(format), m_nBytesPerFrame(opened.bytesPerFrame()),
       m_nSectionFrames(int(qint64(sampleRate) * SectionMs / 1000)), m_nThreads(std::max(nThreads, 1)), m_opened(opened),
-      m_nCap(std::max<qint64>(opened.declaredFrames() - 1, 0) / m_nSectionFrames)
+      m_pLender(pLender), m_nCap(std::max<qint64>(opened.declaredFrames() - 1, 0) / m_nSectionFrames)
 {
     for (int i = 0; i < m_nThreads; ++i)
         m_vecThreads.emplace_back([this] { decodeSections(); });
@@ -37,20 +42,28 @@ SectionedDecode::~SectionedDecode()
 
 void SectionedDecode::decodeSections()
 {
+    // Opened with the first section: a thread that never gets one costs little.
     FfmpegDecoder decoder;
-    int status = decoder.open(m_strPath);
-    if (status == 0)
-        status = decoder.setOutputFormat(m_nRate, m_eFormat);
+    bool bOpened = false;
+    int status = 0;
     Section section;
     for (;;) {
         qint64 index = 0;
+        bool bLent = false;
+        bool bReaderCore = false;
         {
             std::unique_lock<std::mutex> lock(m_mutex);
             const auto over = [this] { return m_bStop || (m_nLast >= 0 && m_nNextToDecode > m_nLast); };
-            m_changed.wait(lock, [&] {
-                return over() ||
-                       (m_nNextToDecode <= m_nCap && m_nNextToDecode < m_nReading + AheadPerThread * m_nThreads);
-            });
+            const auto due = [this] {
+                return m_nNextToDecode <= m_nCap && m_nNextToDecode < m_nReading + AheadPerThread * m_nThreads;
+            };
+            // A core is taken only for a section that is due.
+            while (!over() && !(due() && takeCore(&bLent, &bReaderCore))) {
+                if (m_pLender)
+                    m_changed.wait_for(lock, LendRetry);
+                else
+                    m_changed.wait(lock);
+            }
             if (over())
                 return;
             index = m_nNextToDecode++;
@@ -58,6 +71,12 @@ void SectionedDecode::decodeSections()
                 section.bytes = std::move(m_vecSpare.back());
                 m_vecSpare.pop_back();
             }
+        }
+        if (!bOpened) {
+            bOpened = true;
+            status = decoder.open(m_strPath);
+            if (status == 0)
+                status = decoder.setOutputFormat(m_nRate, m_eFormat);
         }
         section.frames = 0;
         section.status = 0;
@@ -81,9 +100,24 @@ void SectionedDecode::decodeSections()
                 ++m_nCap;
             m_mapReady[index] = std::move(section);
             section = Section();
+            if (bReaderCore)
+                m_bReaderCoreTaken = false;
         }
+        if (bLent)
+            m_pLender->giveBack(1);
         m_changed.notify_all();
     }
+}
+
+bool SectionedDecode::takeCore(bool* pLent, bool* pReaderCore)
+{
+    if (!m_pLender)
+        return true;
+    if (m_bReaderWaiting && !m_bReaderCoreTaken) {
+        m_bReaderCoreTaken = *pReaderCore = true;
+        return true;
+    }
+    return *pLent = m_pLender->lend();
 }
 
 bool SectionedDecode::nextReady() const
@@ -111,7 +145,11 @@ int SectionedDecode::read(void* dst, int frames, int* status)
                     *status = kStatusTruncated;
                 return done;
             }
+            // While the reader waits, its core may decode what it waits for.
+            m_bReaderWaiting = true;
+            m_changed.notify_all();
             m_changed.wait(lock, [this] { return nextReady(); });
+            m_bReaderWaiting = false;
             auto it = m_mapReady.find(m_nReading);
             if (it == m_mapReady.end())
                 continue;

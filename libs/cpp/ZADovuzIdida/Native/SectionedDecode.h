@@ -12,6 +12,8 @@
 
 namespace ZADovuzIdida {
 
+class CoreLender;
+
 class SectionedDecode
 {
 public:
@@ -21,10 +23,11 @@ public:
     static bool pays(qint64 frames, int sampleRate) { return frames > 2 * SectionMs * sampleRate / 1000; }
 
     // Starts decoding path at sampleRate in format on nThreads threads; opened, the same file opened for that
-    // output, tells its declared length.
+    // output, tells its declared length. With pLender, a thread decodes a section on a core lent for it, or on the
+    // reader's while the reader waits; a thread with nothing to decode holds no core.
     SectionedDecode(const QString& path, int sampleRate, FfmpegDecoder::SampleFormat format, int nThreads,
-                    const FfmpegDecoder& opened);
-    // Stops the threads.
+                    const FfmpegDecoder& opened, CoreLender* pLender = nullptr);
+    // Stops the threads; every core lent is given back.
     ~SectionedDecode();
     SectionedDecode(const SectionedDecode&) = delete;
     SectionedDecode& operator=(const SectionedDecode&) = delete;
@@ -44,6 +47,8 @@ private:
     void decodeSections();
     // Under the lock: the next section is there, or the threads are told to stop.
     bool nextReady() const;
+    // Under the lock: a core for the next section, the reader's or a lent one; false when there is none.
+    bool takeCore(bool* pLent, bool* pReaderCore);
 
     const QString m_strPath;
     const int m_nRate;
@@ -52,6 +57,7 @@ private:
     const int m_nSectionFrames;
     const int m_nThreads;
     const FfmpegDecoder& m_opened;
+    CoreLender* const m_pLender;
     mutable std::mutex m_mutex;
     std::condition_variable m_changed;
     // Decoded sections not yet read, by index; sections are taken in order, at most a few ahead of the reader.
@@ -64,6 +70,9 @@ private:
     qint64 m_nLast = -1;
     int m_nDamaged = 0;
     bool m_bStop = false;
+    // The reader waits for a section, and a thread decodes on its core.
+    bool m_bReaderWaiting = false;
+    bool m_bReaderCoreTaken = false;
     // Buffers of sections read, for the next sections to fill.
     std::vector<std::vector<char>> m_vecSpare;
     // What the reader is taking from.
