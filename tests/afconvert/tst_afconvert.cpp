@@ -431,6 +431,21 @@ private slots:
         QVERIFY(QFileInfo(path("pos.m4a")).size() > 100);
     }
 
+    // A file under the working name is not the tool's: the encode fails and leaves it as it was.
+    void testWorkingNameTaken()
+    {
+        noise(path("taken.wav"), 8000, 1, 16, 1);
+        QFile user(path("taken.m4a.partial"));
+        QVERIFY(user.open(QIODevice::WriteOnly));
+        user.write("mine");
+        user.close();
+        const TestKit::ToolResult result = afconvert({path("taken.wav"), "-o", path("taken.m4a")});
+        QCOMPARE(result.exitCode, 3);
+        QVERIFY(!QFile::exists(path("taken.m4a")));
+        QVERIFY(user.open(QIODevice::ReadOnly));
+        QCOMPARE(user.readAll(), QByteArray("mine"));
+    }
+
     // -q below 32 picks another coder than 127 does; both keep the bit rate.
     void testQualityChoosesCoder()
     {
