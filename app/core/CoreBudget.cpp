@@ -2,6 +2,8 @@
 
 #include <QtGlobal>
 
+#include <afconvert/EncodeParts.h>
+
 #include <algorithm>
 
 CoreBudget::CoreBudget(int nCores, std::function<void()> freed)
@@ -12,8 +14,7 @@ CoreBudget::CoreBudget(int nCores, std::function<void()> freed)
 int CoreBudget::encodeParts() const
 {
     // Twice the cores, so that parts ending early can take more of what is left; within what the tool takes.
-    constexpr int MaxParts = 32;
-    return m_nCores > 1 ? std::min(2 * m_nCores, MaxParts) : 1;
+    return m_nCores > 1 ? std::min(2 * m_nCores, EncodeParts::kMaxParts) : 1;
 }
 
 bool CoreBudget::tryTake()
