@@ -32,6 +32,12 @@ void CoreBudget::setWaiting(int nFiles)
     m_nWaiting = std::max(nFiles, 0);
 }
 
+bool CoreBudget::hasSpare() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_nCores - m_nHeld > m_nWaiting;
+}
+
 bool CoreBudget::lend()
 {
     std::lock_guard<std::mutex> lock(m_mutex);

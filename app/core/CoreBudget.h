@@ -23,6 +23,8 @@ public:
     void setWaiting(int nFiles);
     // One more core for a running pass or encode; false when none is spare.
     bool lend() override;
+    // Whether lend() would give a core now.
+    bool hasSpare() const;
     // More than are held is a fault of the caller: reported, and the count goes no lower than 0.
     void giveBack(int nCores = 1) override;
     bool hasFree() const;
