@@ -53,6 +53,12 @@ private:
 
     QString path(const QString& name) const { return m_dir.filePath(name); }
 
+    bool writeFile(const QString& name, const QByteArray& bytes) const
+    {
+        QFile file(path(name));
+        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    }
+
     TestKit::ToolResult afconvert(const QStringList& args) { return TestKit::runTool(m_strTool, args); }
 
     void noise(const QString& file, int rate, int channels, int bits, double seconds)
@@ -401,10 +407,7 @@ private slots:
         QFETCH(int, exitCode);
         if (!QFile::exists(path("in.wav")))
             noise(path("in.wav"), 44100, 2, 16, 1);
-        QFile text(path("notes.txt"));
-        QVERIFY(text.open(QIODevice::WriteOnly));
-        text.write("plain words\n");
-        text.close();
+        QVERIFY(writeFile("notes.txt", "plain words\n"));
         for (QString& arg : args) {
             if (arg.contains('.'))
                 arg = path(arg);
@@ -420,10 +423,7 @@ private slots:
     void testOverwriteAndPositionalOutput()
     {
         noise(path("pos.wav"), 32000, 1, 16, 1);
-        QFile old(path("pos.m4a"));
-        QVERIFY(old.open(QIODevice::WriteOnly));
-        old.write("stale");
-        old.close();
+        QVERIFY(writeFile("pos.m4a", "stale"));
         const TestKit::ToolResult result = afconvert({path("pos.wav"), path("pos.m4a")});
         QVERIFY2(result.exitCode == 0, result.err.constData());
         const QJsonObject stream = ffprobe(path("pos.m4a"))["streams"].toArray().at(0).toObject();
@@ -435,15 +435,11 @@ private slots:
     void testWorkingNameTaken()
     {
         noise(path("taken.wav"), 8000, 1, 16, 1);
-        QFile user(path("taken.m4a.partial"));
-        QVERIFY(user.open(QIODevice::WriteOnly));
-        user.write("mine");
-        user.close();
+        QVERIFY(writeFile("taken.m4a.partial", "mine"));
         const TestKit::ToolResult result = afconvert({path("taken.wav"), "-o", path("taken.m4a")});
         QCOMPARE(result.exitCode, 3);
         QVERIFY(!QFile::exists(path("taken.m4a")));
-        QVERIFY(user.open(QIODevice::ReadOnly));
-        QCOMPARE(user.readAll(), QByteArray("mine"));
+        QCOMPARE(contents(path("taken.m4a.partial")), QByteArray("mine"));
     }
 
     // -q below 32 picks another coder than 127 does; both keep the bit rate.
