@@ -3,13 +3,13 @@
 
 #include <QThreadPool>
 
-namespace ZADovuzIdida {
-class CoreLender;
-}
-
 #include <condition_variable>
 #include <mutex>
 #include <vector>
+
+namespace ZADovuzIdida {
+class CoreLender;
+}
 
 class ParallelTruePeak
 {
