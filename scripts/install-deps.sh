@@ -37,6 +37,8 @@ packages=(
   desktop-file-utils appstream lintian
   # system call oracle: the encoder tool flushes its result before and after renaming it
   strace
+  # file systems users plug in, mounted through FUSE from images the tests make: NTFS and exFAT
+  fuse3 ntfs-3g exfat-fuse exfatprogs
 )
 
 missing=()
