@@ -19,6 +19,7 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <functional>
 #include <utility>
@@ -212,6 +213,23 @@ protected:
     {
         return QFile::remove(output) && QFile::copy(input, output);
     }
+};
+
+// The real encoder, with the result's move or its folder's flush refused.
+class RefusingOutput : public GeneralOutput
+{
+public:
+    RefusingOutput(const QString& target, bool bMove) : GeneralOutput(target, {}), m_bMove(bMove) {}
+
+protected:
+    int moveNoReplace(const QString& from, const QString& to) override
+    {
+        return m_bMove ? EIO : GeneralOutput::moveNoReplace(from, to);
+    }
+    bool flushFolder(const QString& path) override { return m_bMove && GeneralOutput::flushFolder(path); }
+
+private:
+    bool m_bMove;
 };
 
 void store(const QVariantMap& values)
@@ -732,18 +750,28 @@ private slots:
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("line");
         QTest::addColumn<QStringList>("files");
+        QTest::addColumn<bool>("complete");
         QTest::newRow("encoder fails") << "failing"
                                        << "Settings error, can not create: %2out.m4a (disk full)\n"
-                                       << QStringList();
+                                       << QStringList() << false;
         QTest::newRow("encoder missing") << "missing"
                                          << "Settings error, can not create: %2out.m4a (afconvert can not be started)\n"
-                                         << QStringList();
+                                         << QStringList() << false;
         QTest::newRow("tags not written") << "copying"
                                           << "Can not write the tags: %2out.m4a\n"
-                                          << QStringList{"out.m4a"};
+                                          << QStringList{"out.m4a"} << true;
         QTest::newRow("intermediate not written") << "unwritable"
                                                   << "Can not write: %2missing/out.wav\n"
-                                                  << QStringList();
+                                                  << QStringList() << false;
+        // A finished encode is never removed.
+        QTest::newRow("move refused") << "unmovable"
+                                      << "Settings error, can not create: %2out.m4a (the encode can not take the "
+                                         "name: %3; it is kept as %2out.m4a.encode-1)\n"
+                                      << QStringList{"out.m4a.encode-1"} << false;
+        QTest::newRow("folder not flushed") << "unflushed"
+                                            << "Settings error, can not create: %2out.m4a (the folder can not be "
+                                               "flushed to the disk; the result is kept as %2out.m4a)\n"
+                                            << QStringList{"out.m4a"} << false;
     }
 
     void testOutputFaults()
@@ -751,6 +779,7 @@ private slots:
         QFETCH(QString, kind);
         QFETCH(QString, line);
         QFETCH(QStringList, files);
+        QFETCH(bool, complete);
         store({{"KeyCopyMetaTagsActive", true}});
         const QString folder = m_dir.filePath(QString("faults/%1/").arg(QTest::currentDataTag()));
         QVERIFY(QDir().mkpath(folder));
@@ -763,6 +792,8 @@ private slots:
             output = std::make_unique<FailingOutput>(wav, ZADovuzIdida::MAudioFormat());
         else if (kind == "copying")
             output = std::make_unique<CopyingOutput>(wav, ZADovuzIdida::MAudioFormat());
+        else if (kind == "unmovable" || kind == "unflushed")
+            output = std::make_unique<RefusingOutput>(wav, kind == "unmovable");
         else
             output = std::make_unique<GeneralOutput>(wav, ZADovuzIdida::MAudioFormat());
         const QString source = m_dir.filePath("in/tagged.mp3");
@@ -772,9 +803,10 @@ private slots:
         output->write(tone.data(), tone.size());
         const bool bResult = output->close();
         qputenv("PATH", path);
-        QCOMPARE(bResult, !files.isEmpty());
+        QCOMPARE(bResult, complete);
         QCOMPARE(errors.size(), 1);
-        QCOMPARE(errors[0][0].toString(), line.replace("%1", source).replace("%2", folder));
+        QCOMPARE(errors[0][0].toString(),
+                 line.replace("%1", source).replace("%2", folder).replace("%3", qt_error_string(EIO)));
         QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::System), files);
     }
 
