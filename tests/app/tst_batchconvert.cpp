@@ -899,6 +899,44 @@ private slots:
         QVERIFY(order.match(QString::fromUtf8(file.readAll())).hasMatch());
     }
 
+    // A mirrored sub-folder's entry, and a copy's, reach the disk before anything is named inside or after them:
+    // each folder is flushed after it is made and after a copy is linked in it.
+    void testDurableFolders()
+    {
+        const QByteArray childFolder = qgetenv("TRELVANIC_FOLDERS_CHILD");
+        if (!childFolder.isEmpty()) {
+            store({{"DestinationPath", childFolder + "out/"},
+                   {"KeyCopyTextssActive", true},
+                   {"KeyFolderStructureActive", true}});
+            BatchWorker worker;
+            worker.setTextFiles({childFolder + "Album/CD1/notes.txt"});
+            worker.setDroppedUrls({QUrl::fromLocalFile(childFolder + "Album")});
+            worker.slotDoWork();
+            QCOMPARE(worker.errors(), QString());
+            return;
+        }
+        const QString folder = m_dir.filePath("folders/");
+        QVERIFY(QDir().mkpath(folder + "Album/CD1"));
+        QVERIFY(TestKit::writeFile(folder + "Album/CD1/notes.txt", "notes\n"));
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("TRELVANIC_FOLDERS_CHILD", folder);
+        env.insert("ASAN_OPTIONS", env.value("ASAN_OPTIONS", "abort_on_error=1") + ":detect_leaks=0");
+        child.setProcessEnvironment(env);
+        const QString trace = m_dir.filePath("folders.trace");
+        child.start("strace", {"-f", "-y", "-qq", "-e", "trace=fsync,mkdir,mkdirat,linkat,renameat2", "-o", trace,
+                               QCoreApplication::applicationFilePath(), "testDurableFolders"});
+        QVERIFY(child.waitForFinished(300000));
+        QCOMPARE(child.exitCode(), 0);
+        const QString run = QRegularExpression::escape(folder + "out/") + "[^/>\"]+";
+        const QRegularExpression order(
+            QStringList{"mkdir[a-z]*\\([^\\n]*" + run + "/Album\"", "fsync\\(\\d+<" + run + ">\\)",
+                        "mkdir[a-z]*\\([^\\n]*" + run + "/Album/CD1\"", "fsync\\(\\d+<" + run + "/Album>\\)",
+                        "linkat\\([^\\n]*" + run + "/Album/CD1/notes\\.txt\"", "fsync\\(\\d+<" + run + "/Album/CD1>\\)"}
+                .join("[\\s\\S]*"));
+        QVERIFY(order.match(QString::fromUtf8(TestKit::readFile(trace))).hasMatch());
+    }
+
     // A FLAC with 4 KiB flipped in its middle converts with its line also when the run decodes it in sections.
     void testDamagedInSections()
     {
