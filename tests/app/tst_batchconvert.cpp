@@ -4,6 +4,7 @@
 #include <core/BatchWorker.h>
 #include <core/ConversionSettings.h>
 #include <core/CoreBudget.h>
+#include <core/FileCopy.h>
 #include <core/FreeSpace.h>
 #include <core/GeneralOutput.h>
 #include <core/ParallelTruePeak.h>
@@ -935,6 +936,40 @@ private slots:
                         "linkat\\([^\\n]*" + run + "/Album/CD1/notes\\.txt\"", "fsync\\(\\d+<" + run + "/Album/CD1>\\)"}
                 .join("[\\s\\S]*"));
         QVERIFY(order.match(QString::fromUtf8(TestKit::readFile(trace))).hasMatch());
+    }
+
+    void testModes_data()
+    {
+        QTest::addColumn<int>("mask");
+        QTest::addColumn<int>("result");
+        QTest::newRow("umask 002") << 002 << 0664;
+        QTest::newRow("umask 022") << 022 << 0644;
+    }
+
+    // A result takes the mode the umask gives a new file; a copy keeps its source's mode.
+    void testModes()
+    {
+        QFETCH(int, mask);
+        QFETCH(int, result);
+        const QString folder = m_dir.filePath(QString("modes/%1/").arg(mask));
+        QVERIFY(QDir().mkpath(folder));
+        QVERIFY(TestKit::writeFile(folder + "source.txt", "text"));
+        QCOMPARE(::chmod(QFile::encodeName(folder + "source.txt").constData(), 0604), 0);
+        const mode_t previous = ::umask(mode_t(mask));
+        GeneralOutput output(folder + "out.wav", {});
+        QVector<float> tone = constant(44100, 0.25f);
+        output.write(tone.data(), tone.size());
+        const bool bResult = output.close();
+        QString reason;
+        const QString copy = FileCopy::copy(folder + "source.txt", folder, "copy", ".txt", &reason);
+        ::umask(previous);
+        QVERIFY(bResult);
+        QCOMPARE(copy, folder + "copy.txt");
+        struct stat info = {};
+        QCOMPARE(::stat(QFile::encodeName(folder + "out.m4a").constData(), &info), 0);
+        QCOMPARE(int(info.st_mode & 0777), result);
+        QCOMPARE(::stat(QFile::encodeName(copy).constData(), &info), 0);
+        QCOMPARE(int(info.st_mode & 0777), 0604);
     }
 
     // A FLAC with 4 KiB flipped in its middle converts with its line also when the run decodes it in sections.
