@@ -345,9 +345,10 @@ void BatchWorker::copyFiles(const QVector<QString>& files, const QString& runFol
         const QString ext = info.suffix().isEmpty() ? QString() : "." + info.suffix();
         const QString folder = targetFolder(file, runFolder);
         if (makeTargetFolder(folder, m_strErrors)) {
-            const QString target = OutputNames::freeName(folder, info.completeBaseName(), ext);
-            if (!FileCopy::copy(file, target))
-                slotAppendError(tr("Can not copy: ") + file + tr("\n"));
+            QString reason;
+            FileCopy::copy(file, folder, info.completeBaseName(), ext, &reason);
+            if (!reason.isEmpty())
+                slotAppendError(tr("Can not copy: ") + file + tr(" (") + reason + tr(")\n"));
         }
         if (m_bStop)
             break;

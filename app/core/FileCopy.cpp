@@ -1,7 +1,12 @@
 #include "FileCopy.h"
 
+#include "OutputNames.h"
+
+#include <MTools/DurableFiles.h>
+
+#include <QCoreApplication>
 #include <QFile>
-#include <QFileInfo>
+#include <QSet>
 
 #include <cerrno>
 #include <cstdio>
@@ -24,33 +29,64 @@ struct Descriptor
 
 } // namespace
 
-bool FileCopy::copy(const QString& source, const QString& target)
+QString FileCopy::copy(const QString& source, const QString& folder, const QString& base, const QString& ext,
+                       QString* pReason)
 {
-    const QByteArray to = QFile::encodeName(target);
+    QString partial;
+    const auto fail = [&](int error) {
+        *pReason = qt_error_string(error);
+        if (!partial.isEmpty())
+            ::unlink(QFile::encodeName(partial).constData());
+        return QString();
+    };
     const Descriptor in{::open(QFile::encodeName(source).constData(), O_RDONLY | O_CLOEXEC)};
     struct stat info = {};
     if (in.fd < 0 || ::fstat(in.fd, &info) != 0)
-        return false;
-    const QByteArray folder = QFile::encodeName(QFileInfo(target).absolutePath());
-    Descriptor out{::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600)};
-    QByteArray partial;
+        return fail(errno);
+    Descriptor out{::open(QFile::encodeName(folder).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600)};
+    // Without unnamed files: a working name of its own beside the copy's.
+    QSet<QString> taken;
     if (out.fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR)) {
-        partial = to + ".partial";
-        out.fd = ::open(partial.constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
-        if (out.fd < 0)
-            partial.clear();
+        do {
+            partial = OutputNames::freeName(folder, base + ext, QStringLiteral(".partial"), taken);
+            taken.insert(partial);
+            out.fd = ::open(QFile::encodeName(partial).constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
+        } while (out.fd < 0 && errno == EEXIST);
     }
-    bool bCopied =
-        out.fd >= 0 && pour(in.fd, out.fd) && ::fchmod(out.fd, info.st_mode & 0777) == 0 && ::fdatasync(out.fd) == 0;
-    if (bCopied && partial.isEmpty()) {
-        const QByteArray unnamed = "/proc/self/fd/" + QByteArray::number(out.fd);
-        bCopied = ::linkat(AT_FDCWD, unnamed.constData(), AT_FDCWD, to.constData(), AT_SYMLINK_FOLLOW) == 0;
-    } else if (bCopied) {
-        bCopied = ::renameat2(AT_FDCWD, partial.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0;
+    if (out.fd < 0) {
+        const int error = errno;
+        partial.clear();
+        return fail(error);
     }
-    if (!bCopied && !partial.isEmpty())
-        ::unlink(partial.constData());
-    return bCopied;
+    if (!pour(in.fd, out.fd) || ::fchmod(out.fd, info.st_mode & 0777) != 0 || ::fdatasync(out.fd) != 0)
+        return fail(errno);
+    // A name taken meanwhile stays as it is; the copy takes the next free one.
+    taken.clear();
+    for (;;) {
+        const QString name = OutputNames::freeName(folder, base, ext, taken);
+        const int error = giveName(out.fd, partial, name);
+        if (error == EEXIST) {
+            taken.insert(name);
+            continue;
+        }
+        if (error != 0)
+            return fail(error);
+        if (!MTools::DurableFiles::flushFolder(folder))
+            *pReason = QCoreApplication::translate("FileCopy", "the copy %1 is kept, but its folder can not be flushed")
+                           .arg(name);
+        return name;
+    }
+}
+
+int FileCopy::giveName(int fd, const QString& partial, const QString& name)
+{
+    if (!partial.isEmpty())
+        return MTools::DurableFiles::moveNoReplace(partial, name);
+    const QByteArray unnamed = "/proc/self/fd/" + QByteArray::number(fd);
+    const QByteArray to = QFile::encodeName(name);
+    if (::linkat(AT_FDCWD, unnamed.constData(), AT_FDCWD, to.constData(), AT_SYMLINK_FOLLOW) != 0)
+        return errno;
+    return 0;
 }
 
 bool FileCopy::pour(int in, int out)

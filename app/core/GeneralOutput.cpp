@@ -18,6 +18,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 #include <QThread>
 
 #include <algorithm>
@@ -182,18 +183,19 @@ bool GeneralOutput::encodeStep(const QString& result)
     QString reason;
     QString kept;
     // A held run begins no encode, and an ended one none at all.
-    bool bEncoded = (!m_pGroups || m_pGroups->waitUntilFree()) && encodeWithinPeak(result, &kept, &reason);
+    const bool bEncoded = (!m_pGroups || m_pGroups->waitUntilFree()) && encodeWithinPeak(result, &kept, &reason);
     QFile::remove(m_strFileName);
     if (bEncoded) {
         copyTags(kept, result);
-        bEncoded = moveToResult(kept, &reason);
+        // A finished encode is never removed: when it can not take its name, it stays and the line says where.
+        if (moveToResult(kept, &reason))
+            return true;
+    } else {
+        if (!kept.isEmpty())
+            QFile::remove(kept);
+        if (m_pGroups && m_pGroups->isEnded())
+            return false;
     }
-    if (bEncoded)
-        return true;
-    if (!kept.isEmpty())
-        QFile::remove(kept);
-    if (m_pGroups && m_pGroups->isEnded())
-        return false;
     emit errorsLog(tr("Settings error, can not create: ") + result + tr(" (") + reason + tr(")\n"));
     return false;
 }
@@ -212,22 +214,36 @@ void GeneralOutput::copyTags(const QString& encoded, const QString& result)
 bool GeneralOutput::moveToResult(const QString& encoded, QString* pReason)
 {
     // The data, then the folder's entry, are on the disk before the result counts as complete.
+    if (!MTools::DurableFiles::flushFile(encoded)) {
+        *pReason = tr("the encode can not be flushed to the disk; it is kept as ") + encoded;
+        return false;
+    }
     const QFileInfo info(m_strOutputFile);
     const QString folder = info.absolutePath();
-    int error =
-        MTools::DurableFiles::flushFile(encoded) ? MTools::DurableFiles::moveNoReplace(encoded, m_strOutputFile) : EIO;
+    int error = moveNoReplace(encoded, m_strOutputFile);
     // A file made under the result's name during the encode stays; the result takes the next free name.
+    QSet<QString> taken;
     while (error == EEXIST) {
-        m_strOutputFile = OutputNames::freeName(folder, m_strResultBase, '.' + info.suffix());
-        error = MTools::DurableFiles::moveNoReplace(encoded, m_strOutputFile);
+        taken.insert(m_strOutputFile);
+        m_strOutputFile = OutputNames::freeName(folder, m_strResultBase, '.' + info.suffix(), taken);
+        error = moveNoReplace(encoded, m_strOutputFile);
     }
-    if (error == 0 && MTools::DurableFiles::flushFolder(folder))
+    if (error != 0) {
+        *pReason = tr("the encode can not take the name: ") + qt_error_string(error) + tr("; it is kept as ") + encoded;
+        return false;
+    }
+    if (flushFolder(folder))
         return true;
-    if (error == 0)
-        QFile::remove(m_strOutputFile);
-    *pReason = tr("can not write ") + m_strOutputFile;
+    *pReason = tr("the folder can not be flushed to the disk; the result is kept as ") + m_strOutputFile;
     return false;
 }
+
+int GeneralOutput::moveNoReplace(const QString& from, const QString& to)
+{
+    return MTools::DurableFiles::moveNoReplace(from, to);
+}
+
+bool GeneralOutput::flushFolder(const QString& path) { return MTools::DurableFiles::flushFolder(path); }
 
 QString GeneralOutput::besideName(const QString& result)
 {

@@ -56,8 +56,9 @@ public:
     // Completes the intermediate file; in the "m4a" variant encodes it into the result (encodeStep). Every encode
     // goes to a file beside the result, and only the kept one, tagged and on the disk, takes the result's name, or
     // the next free one when a file was made there meanwhile. A failed write or encode emits one errorsLog line and
-    // leaves no file behind; a failed tag write keeps the result and emits one line. True when the result is
-    // complete.
+    // leaves no file behind; a finished encode that can not take its name, or whose folder can not be flushed,
+    // stays where it is, named in the line; a failed tag write keeps the result and emits one line. True when the
+    // result is complete.
     virtual bool close();
     // The first half of close(), on the writing thread: completes the intermediate file and, in the "m4a" variant,
     // settles the result's name; true when encodeResult() is to follow.
@@ -74,6 +75,10 @@ protected:
     // Encodes input, every value multiplied by gain, into output with the stored quality and bit rate; true when
     // output is there, else the reason. output is made empty beforehand, so that nothing else takes its name.
     virtual bool encode(const QString& input, const QString& output, float gain, QString* pReason);
+    // The file system's steps that settle a result: MTools::DurableFiles' move that never replaces, and its flush
+    // of a folder's entries.
+    virtual int moveNoReplace(const QString& from, const QString& to);
+    virtual bool flushFolder(const QString& path);
 
 private:
     std::unique_ptr<ZADovuzIdida::WaveOutput> makeWriter(const QString& path) const;
@@ -102,7 +107,8 @@ private:
     QString besideName(const QString& result);
     // Copies the source's tags into encoded, reporting any failure for result.
     void copyTags(const QString& encoded, const QString& result);
-    // Flushes encoded and moves it to the output file's name, or the next free one; then flushes the folder.
+    // Flushes encoded and moves it to the output file's name, or the next free one; then flushes the folder. When a
+    // step fails, the file stays where it is and the reason names it.
     bool moveToResult(const QString& encoded, QString* pReason);
     // Encodes the intermediate, every value multiplied by gain, into output and measures the decoded peak.
     bool encodeScaled(float gain, const QString& output, float* pPeak, QString* pReason);

@@ -40,7 +40,7 @@ QString OutputNames::claimName(const QString& folder, const QString& base, const
 QString OutputNames::makeFreeFolder(const QString& path)
 {
     const QFileInfo info(path);
-    if (!QDir().mkpath(info.absolutePath()))
+    if (!makeFolder(info.absolutePath()))
         return QString();
     QString candidate = path;
     for (int n = 2;; ++n) {
@@ -57,7 +57,19 @@ QString OutputNames::makeFreeFolder(const QString& path)
     }
 }
 
-bool OutputNames::makeFolder(const QString& path) { return QDir().mkpath(path) && QFileInfo(path).isDir(); }
+bool OutputNames::makeFolder(const QString& path)
+{
+    const QString folder = QDir::cleanPath(QDir(path).absolutePath());
+    if (QFileInfo(folder).isDir())
+        return true;
+    const QString parent = QFileInfo(folder).absolutePath();
+    if (parent == folder || !makeFolder(parent))
+        return false;
+    if (::mkdir(QFile::encodeName(folder).constData(), 0777) != 0 && (errno != EEXIST || !QFileInfo(folder).isDir()))
+        return false;
+    // Its entry reaches the disk before anything is named inside it; also when another thread made it just now.
+    return MTools::DurableFiles::flushFolder(parent);
+}
 
 void OutputNames::removeEmptyFolders(const QString& path)
 {

@@ -18,7 +18,8 @@ public:
     // 3 ... where no folder or file is there; a folder made meanwhile by anyone else is never taken. The folder made,
     // or empty when none can be.
     static QString makeFreeFolder(const QString& path);
-    // Creates the folder and its missing parents; true when it exists as a folder afterwards.
+    // Creates the folder and its missing parents, each flushed into its parent; true when it exists as a folder
+    // afterwards.
     static bool makeFolder(const QString& path);
     // Removes the folder and the folders below it that hold no file; whatever holds a file stays.
     static void removeEmptyFolders(const QString& path);

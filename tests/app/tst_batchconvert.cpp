@@ -4,6 +4,7 @@
 #include <core/BatchWorker.h>
 #include <core/ConversionSettings.h>
 #include <core/CoreBudget.h>
+#include <core/FileCopy.h>
 #include <core/FreeSpace.h>
 #include <core/GeneralOutput.h>
 #include <core/ParallelTruePeak.h>
@@ -21,6 +22,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <cmath>
 #include <condition_variable>
 #include <functional>
@@ -246,6 +248,23 @@ protected:
     {
         return QFile::remove(output) && QFile::copy(input, output);
     }
+};
+
+// The real encoder, with the result's move or its folder's flush refused.
+class RefusingOutput : public GeneralOutput
+{
+public:
+    RefusingOutput(const QString& target, bool bMove) : GeneralOutput(target, {}), m_bMove(bMove) {}
+
+protected:
+    int moveNoReplace(const QString& from, const QString& to) override
+    {
+        return m_bMove ? EIO : GeneralOutput::moveNoReplace(from, to);
+    }
+    bool flushFolder(const QString& path) override { return m_bMove && GeneralOutput::flushFolder(path); }
+
+private:
+    bool m_bMove;
 };
 
 void store(const QVariantMap& values)
@@ -868,18 +887,28 @@ private slots:
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("line");
         QTest::addColumn<QStringList>("files");
+        QTest::addColumn<bool>("complete");
         QTest::newRow("encoder fails") << "failing"
                                        << "Settings error, can not create: %2out.m4a (disk full)\n"
-                                       << QStringList();
+                                       << QStringList() << false;
         QTest::newRow("encoder missing") << "missing"
                                          << "Settings error, can not create: %2out.m4a (afconvert can not be started)\n"
-                                         << QStringList();
+                                         << QStringList() << false;
         QTest::newRow("tags not written") << "copying"
                                           << "Can not write the tags: %2out.m4a\n"
-                                          << QStringList{"out.m4a"};
+                                          << QStringList{"out.m4a"} << true;
         QTest::newRow("intermediate not written") << "unwritable"
                                                   << "Can not write: %2missing/out.wav\n"
-                                                  << QStringList();
+                                                  << QStringList() << false;
+        // A finished encode is never removed.
+        QTest::newRow("move refused") << "unmovable"
+                                      << "Settings error, can not create: %2out.m4a (the encode can not take the "
+                                         "name: %3; it is kept as %2out.m4a.encode-1)\n"
+                                      << QStringList{"out.m4a.encode-1"} << false;
+        QTest::newRow("folder not flushed") << "unflushed"
+                                            << "Settings error, can not create: %2out.m4a (the folder can not be "
+                                               "flushed to the disk; the result is kept as %2out.m4a)\n"
+                                            << QStringList{"out.m4a"} << false;
     }
 
     void testOutputFaults()
@@ -887,6 +916,7 @@ private slots:
         QFETCH(QString, kind);
         QFETCH(QString, line);
         QFETCH(QStringList, files);
+        QFETCH(bool, complete);
         store({{"KeyCopyMetaTagsActive", true}});
         const QString folder = m_dir.filePath(QString("faults/%1/").arg(QTest::currentDataTag()));
         QVERIFY(QDir().mkpath(folder));
@@ -899,6 +929,8 @@ private slots:
             output = std::make_unique<FailingOutput>(wav, ZADovuzIdida::MAudioFormat());
         else if (kind == "copying")
             output = std::make_unique<CopyingOutput>(wav, ZADovuzIdida::MAudioFormat());
+        else if (kind == "unmovable" || kind == "unflushed")
+            output = std::make_unique<RefusingOutput>(wav, kind == "unmovable");
         else
             output = std::make_unique<GeneralOutput>(wav, ZADovuzIdida::MAudioFormat());
         const QString source = m_dir.filePath("in/tagged.mp3");
@@ -908,9 +940,10 @@ private slots:
         output->write(tone.data(), tone.size());
         const bool bResult = output->close();
         qputenv("PATH", path);
-        QCOMPARE(bResult, !files.isEmpty());
+        QCOMPARE(bResult, complete);
         QCOMPARE(errors.size(), 1);
-        QCOMPARE(errors[0][0].toString(), line.replace("%1", source).replace("%2", folder));
+        QCOMPARE(errors[0][0].toString(),
+                 line.replace("%1", source).replace("%2", folder).replace("%3", qt_error_string(EIO)));
         QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::System), files);
     }
 
@@ -1001,6 +1034,78 @@ private slots:
             "fsync\\(\\d+<" + encode + ">", "rename[^(]*\\([^)]*" + encode + "\",[^)]*/out\\.m4a\"", folderFlushed}
                                            .join("[\\s\\S]*"));
         QVERIFY(order.match(QString::fromUtf8(file.readAll())).hasMatch());
+    }
+
+    // A mirrored sub-folder's entry, and a copy's, reach the disk before anything is named inside or after them:
+    // each folder is flushed after it is made and after a copy is linked in it.
+    void testDurableFolders()
+    {
+        const QByteArray childFolder = qgetenv("TRELVANIC_FOLDERS_CHILD");
+        if (!childFolder.isEmpty()) {
+            store({{"DestinationPath", childFolder + "out/"},
+                   {"KeyCopyTextssActive", true},
+                   {"KeyFolderStructureActive", true}});
+            BatchWorker worker;
+            worker.setTextFiles({childFolder + "Album/CD1/notes.txt"});
+            worker.setDroppedUrls({QUrl::fromLocalFile(childFolder + "Album")});
+            worker.slotDoWork();
+            QCOMPARE(worker.errors(), QString());
+            return;
+        }
+        const QString folder = m_dir.filePath("folders/");
+        QVERIFY(QDir().mkpath(folder + "Album/CD1"));
+        QVERIFY(TestKit::writeFile(folder + "Album/CD1/notes.txt", "notes\n"));
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("TRELVANIC_FOLDERS_CHILD", folder);
+        env.insert("ASAN_OPTIONS", env.value("ASAN_OPTIONS", "abort_on_error=1") + ":detect_leaks=0");
+        child.setProcessEnvironment(env);
+        const QString trace = m_dir.filePath("folders.trace");
+        child.start("strace", {"-f", "-y", "-qq", "-e", "trace=fsync,mkdir,mkdirat,linkat,renameat2", "-o", trace,
+                               QCoreApplication::applicationFilePath(), "testDurableFolders"});
+        QVERIFY(child.waitForFinished(300000));
+        QCOMPARE(child.exitCode(), 0);
+        const QString run = QRegularExpression::escape(folder + "out/") + "[^/>\"]+";
+        const QRegularExpression order(
+            QStringList{"mkdir[a-z]*\\([^\\n]*" + run + "/Album\"", "fsync\\(\\d+<" + run + ">\\)",
+                        "mkdir[a-z]*\\([^\\n]*" + run + "/Album/CD1\"", "fsync\\(\\d+<" + run + "/Album>\\)",
+                        "linkat\\([^\\n]*" + run + "/Album/CD1/notes\\.txt\"", "fsync\\(\\d+<" + run + "/Album/CD1>\\)"}
+                .join("[\\s\\S]*"));
+        QVERIFY(order.match(QString::fromUtf8(TestKit::readFile(trace))).hasMatch());
+    }
+
+    void testModes_data()
+    {
+        QTest::addColumn<int>("mask");
+        QTest::addColumn<int>("result");
+        QTest::newRow("umask 002") << 002 << 0664;
+        QTest::newRow("umask 022") << 022 << 0644;
+    }
+
+    // A result takes the mode the umask gives a new file; a copy keeps its source's mode.
+    void testModes()
+    {
+        QFETCH(int, mask);
+        QFETCH(int, result);
+        const QString folder = m_dir.filePath(QString("modes/%1/").arg(mask));
+        QVERIFY(QDir().mkpath(folder));
+        QVERIFY(TestKit::writeFile(folder + "source.txt", "text"));
+        QCOMPARE(::chmod(QFile::encodeName(folder + "source.txt").constData(), 0604), 0);
+        const mode_t previous = ::umask(mode_t(mask));
+        GeneralOutput output(folder + "out.wav", {});
+        QVector<float> tone = constant(44100, 0.25f);
+        output.write(tone.data(), tone.size());
+        const bool bResult = output.close();
+        QString reason;
+        const QString copy = FileCopy::copy(folder + "source.txt", folder, "copy", ".txt", &reason);
+        ::umask(previous);
+        QVERIFY(bResult);
+        QCOMPARE(copy, folder + "copy.txt");
+        struct stat info = {};
+        QCOMPARE(::stat(QFile::encodeName(folder + "out.m4a").constData(), &info), 0);
+        QCOMPARE(int(info.st_mode & 0777), result);
+        QCOMPARE(::stat(QFile::encodeName(copy).constData(), &info), 0);
+        QCOMPARE(int(info.st_mode & 0777), 0604);
     }
 
     // A FLAC with 4 KiB flipped in its middle converts with its line also when the run decodes it in sections.

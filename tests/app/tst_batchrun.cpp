@@ -1,3 +1,4 @@
+#include "FuseDrive.h"
 #include "MediaCorpus.h"
 #include "TestMain.h"
 #include "Tools.h"
@@ -14,7 +15,13 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cerrno>
 #include <cmath>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -285,7 +292,7 @@ private slots:
                                  {"Album/README", "Dup2/README", "Album/missing.bin"},
                                  {"Loose", "Dup1", "Dup2"}});
         QVERIFY(r->bFinished);
-        QCOMPARE(r->errors, "Can not copy: " + m_strIn + "Album/missing.bin\n");
+        QCOMPARE(r->errors, "Can not copy: " + m_strIn + "Album/missing.bin (" + qt_error_string(ENOENT) + ")\n");
         const QString run = r->runFolder;
         QCOMPARE(tree(run), QStringList({"02.m4a", "README", "README 2", "a 2.m4a", "a.m4a", "cover 2.jpg", "cover.jpg",
                                          "lr.m4a", "neg.m4a", "padded.m4a", "silence.m4a"}));
@@ -509,6 +516,60 @@ private slots:
         QCOMPARE(tree(paused->runFolder), QStringList{"long.m4a"});
         // The joins of a split encode follow the file alone, never the timing: the same bytes.
         QVERIFY(contents(paused->runFolder + "long.m4a") == contents(plain->runFolder + "long.m4a"));
+    }
+
+    void testDrives_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::newRow("ntfs-3g") << int(TestKit::FuseDrive::Ntfs);
+        QTest::newRow("exfat-fuse") << int(TestKit::FuseDrive::Exfat);
+    }
+
+    // On drives without unnamed files, rename flags or links, every result and copy is made whole, and a name taken
+    // during a copy gives the next free one.
+    void testDrives()
+    {
+        QFETCH(int, kind);
+        TestKit::FuseDrive drive(TestKit::FuseDrive::Kind(kind), m_dir.filePath(QTest::currentDataTag()));
+        QString why;
+        if (!drive.mount(&why))
+            QSKIP(qPrintable("the drive can not be mounted: " + why));
+        store({{"DestinationPath", drive.path()},
+               {"KeyCopyImagesActive", true},
+               {"KeyCopyTextssActive", true},
+               {"KeyCopyEntireContentActive", true}});
+        // A pipe is copied until it is closed; meanwhile the user takes the copy's name.
+        const QByteArray stream = QFile::encodeName(m_strIn + "Album/stream");
+        QCOMPARE(::mkfifo(stream.constData(), 0600), 0);
+        std::thread user([&] {
+            int fifo = -1;
+            for (int n = 0; n < 6000 && (fifo = ::open(stream.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC)) < 0; ++n)
+                QThread::msleep(20);
+            if (fifo < 0)
+                return;
+            const QStringList runs = QDir(drive.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+            TestKit::writeFile(drive.path() + runs.value(0) + "/Album/stream", "user");
+            if (::write(fifo, "piped", 5) != 5)
+                qWarning("the pipe took not all bytes");
+            ::close(fifo);
+        });
+        const Recorder* r = run({{"Album/CD1/01 tone.wav", "Album/CD2/02.mp3"},
+                                 {"Album/cover.jpg"},
+                                 {"Album/notes.txt"},
+                                 {"Album/README", "Album/data.bin", "Album/stream"},
+                                 {"Album"}});
+        user.join();
+        QFile::remove(QFile::decodeName(stream));
+        QVERIFY(r->bFinished);
+        QCOMPARE(r->errors, QString());
+        const QString run = r->runFolder;
+        QCOMPARE(tree(run), QStringList({"Album/CD1/01 tone.m4a", "Album/CD2/02.m4a", "Album/README", "Album/cover.jpg",
+                                         "Album/data.bin", "Album/notes.txt", "Album/stream", "Album/stream 2"}));
+        checkAac(run + "Album/CD1/01 tone.m4a", 44100, 2.0);
+        for (const char* copy : {"Album/README", "Album/cover.jpg", "Album/data.bin", "Album/notes.txt"})
+            QCOMPARE(contents(run + copy), contents(m_strIn + copy));
+        QCOMPARE(contents(run + "Album/stream"), QByteArray("user"));
+        QCOMPARE(contents(run + "Album/stream 2"), QByteArray("piped"));
     }
 
     void testDestinations()

@@ -70,8 +70,9 @@ int main(int argc, char** argv)
         return 1;
     }
     const std::string partial = options.output + ".partial";
-    // Made here, so that a file found under that name is neither written over nor removed.
-    const int created = open(partial.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    // Made here, so that a file found under that name is neither written over nor removed; its mode as the umask
+    // gives any new file.
+    const int created = open(partial.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (created < 0) {
         std::perror(("afconvert: cannot create " + partial).c_str());
         return AacEncoder::OutputError;

@@ -21,6 +21,9 @@ bool flush(const QString& path, int flags)
     return ::close(fd) == 0 && bFlushed;
 }
 
+// A file system that does not offer the call, or the flag asked for.
+bool isRefused(int error) { return error == EINVAL || error == ENOSYS || error == EOPNOTSUPP; }
+
 } // namespace
 
 bool DurableFiles::flushFile(const QString& path) { return flush(path, O_RDONLY); }
@@ -33,13 +36,25 @@ int DurableFiles::moveNoReplace(const QString& from, const QString& to)
     const QByteArray target = QFile::encodeName(to);
     if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) == 0)
         return 0;
-    if (errno != EINVAL && errno != ENOSYS)
+    if (!isRefused(errno))
         return errno;
-    // A file system without that flag: a second link fails when the name is taken.
-    if (::link(source.constData(), target.constData()) != 0)
+    // Without that flag: a second link fails when the name is taken.
+    if (::link(source.constData(), target.constData()) == 0) {
+        ::unlink(source.constData());
+        return 0;
+    }
+    if (!isRefused(errno) && errno != EPERM)
         return errno;
-    ::unlink(source.constData());
-    return 0;
+    // Without links either: the name is taken by a new empty file, then replaced by the file moved.
+    const int claim = ::open(target.constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
+    if (claim < 0)
+        return errno;
+    ::close(claim);
+    if (::rename(source.constData(), target.constData()) == 0)
+        return 0;
+    const int error = errno;
+    ::unlink(target.constData());
+    return error;
 }
 
 } // namespace MTools
