@@ -13,7 +13,6 @@
 #include <VUVararer/App.h>
 #include <ZADovuzIdida/NativeAudioDecoder.h>
 #include <ZADovuzIdida/NativeAudioTools.h>
-#include <ZADovuzIdida/ProcessGroups.h>
 
 #include <QDirIterator>
 #include <QImage>
@@ -21,13 +20,11 @@
 #include <QtTest>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <cmath>
 #include <condition_variable>
 #include <functional>
 #include <mutex>
-#include <thread>
 #include <utility>
 
 #include <csignal>
@@ -593,46 +590,6 @@ private slots:
         for (int i = 1; i < cores; ++i)
             QVERIFY(budget.tryTake());
         QVERIFY(!budget.hasFree());
-    }
-
-    // A quit while a re-encode runs beside its neighbours ends every encoder of the round and leaves nothing.
-    void testQuitDuringNeighbours()
-    {
-        const QString folder = m_dir.filePath("quit/");
-        QVERIFY(QDir().mkpath(folder));
-        ZADovuzIdida::ProcessGroups groups;
-        CoreBudget cores(4);
-        QVERIFY(cores.tryTake());
-        std::atomic<bool> bDone{false};
-        std::atomic<bool> bEnded{false};
-        // The quit comes as soon as an encoder of the second round is writing.
-        std::thread quit([&] {
-            while (!bDone && !bEnded) {
-                for (int n = 2; n <= 4 && !bEnded; ++n) {
-                    if (QFileInfo::exists(folder + QString("x.m4a.encode-%1.partial").arg(n))) {
-                        groups.endAll();
-                        bEnded = true;
-                    }
-                }
-            }
-        });
-        {
-            GeneralOutput output(folder + "x.wav", {});
-            QVector<float> tone = sine(60 * 44100 * 2, 2, 0.01, 2000);
-            output.write(tone.data(), tone.size());
-            // Below the first encode's peak: encoded again.
-            output.setPeakLimit(0.45f, 1.0f);
-            output.setCores(&cores);
-            output.setProcessGroups(&groups);
-            QSignalSpy errors(&output, SIGNAL(errorsLog(QString)));
-            QVERIFY(!output.close());
-            QVERIFY2(errors.isEmpty(), qPrintable(errors.value(0).value(0).toString()));
-        }
-        bDone = true;
-        quit.join();
-        QVERIFY(bEnded);
-        QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList());
-        QVERIFY(cores.tryTake() && cores.tryTake() && cores.tryTake());
     }
 
     void testLimits()
