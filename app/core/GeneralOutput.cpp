@@ -19,13 +19,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
-#include <QThread>
 
 #include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cmath>
-#include <vector>
 
 namespace {
 
@@ -34,10 +32,6 @@ const float PeakAim = std::pow(10.0f, -0.5f / 20.0f);
 // The AAC encoder's noise lifts the decoded peak above the true peak of what it keeps by about this much on average
 // (0.25 dB, from music, speech and loud masters), so the first encode is aimed this much below the middle.
 const float EncoderLift = std::pow(10.0f, 0.25f / 20.0f);
-// A re-encode of a file the encoder tool encodes whole, shorter than two of its shortest parts (frames), is joined by
-// encodes of the gains beside it on cores that would idle; a longer file's re-encode takes them in parts.
-constexpr qint64 LongestWithNeighbours = 2 * 4 * 1536 * 1024;
-constexpr int MaxNeighbours = 2;
 
 } // namespace
 
@@ -107,7 +101,6 @@ void GeneralOutput::write(float* data, qint64 count)
     }
     if (!m_pWave)
         return;
-    m_nWritten += count;
     do {
         const int n = int(std::min<qint64>(count, INT_MAX));
         m_pWave->write(data, n);
@@ -265,83 +258,30 @@ bool GeneralOutput::encodeWithinPeak(const QString& result, QString* pKept, QStr
         return encode(m_strFileName, *pKept, 1.0f, pReason);
     }
     PeakSearch search(m_fPeakLimit, m_fMaxRaise);
-    // The encodes added to the search, in its order; each but the kept one is removed once its round has ended.
-    std::vector<QString> encoded;
-    for (;;) {
+    for (float gain = search.nextGain(); gain > 0.0f; gain = search.nextGain()) {
         // A held run begins no further encode, and an ended one none at all.
         if (search.encodes() > 0 && m_pGroups && !m_pGroups->waitUntilFree())
             return false;
-        const int nLent = search.encodes() > 0 ? lendForNeighbours() : 0;
-        const std::vector<float> gains = search.nextGains(1 + nLent);
-        const int nUnused = nLent - std::max(int(gains.size()) - 1, 0);
-        if (nUnused > 0)
-            m_pCores->giveBack(nUnused);
-        if (gains.empty())
-            break;
-        std::vector<Attempt> attempts(gains.size());
-        for (size_t i = 0; i < gains.size(); ++i) {
-            attempts[i].gain = gains[i];
-            attempts[i].output = besideName(result);
+        const QString encoded = besideName(result);
+        float peak = 0.0f;
+        if (!encodeScaled(gain, encoded, &peak, pReason)) {
+            QFile::remove(encoded);
+            return search.best() >= 0;
         }
-        encodeRound(attempts);
-        bool bFailed = false;
-        for (Attempt& attempt : attempts) {
-            if (!attempt.bEncoded) {
-                QFile::remove(attempt.output);
-                if (!bFailed)
-                    *pReason = attempt.reason;
-                bFailed = true;
-                continue;
-            }
-            search.addPeak(attempt.gain, attempt.peak);
-            encoded.push_back(attempt.output);
+        search.addPeak(peak);
+        if (search.best() < search.encodes() - 1) {
+            QFile::remove(encoded);
+            continue;
         }
-        search.endRound();
-        const int nBest = search.best();
-        for (int i = 0; i < int(encoded.size()); ++i) {
-            if (i != nBest && !encoded[size_t(i)].isEmpty()) {
-                QFile::remove(encoded[size_t(i)]);
-                encoded[size_t(i)].clear();
-            }
-        }
-        *pKept = nBest >= 0 ? encoded[size_t(nBest)] : QString();
-        // An encode that failed ends the search.
-        if (bFailed)
-            return nBest >= 0;
+        if (!pKept->isEmpty())
+            QFile::remove(*pKept);
+        *pKept = encoded;
     }
     if (search.best() < 0) {
         *pReason = tr("every result decodes above the peak limit");
         return false;
     }
     return true;
-}
-
-int GeneralOutput::lendForNeighbours()
-{
-    const qint64 frames = m_nWritten / std::max(m_format.channels, 1);
-    int nLent = 0;
-    while (m_pCores && frames < LongestWithNeighbours && nLent < MaxNeighbours && m_pCores->lend())
-        ++nLent;
-    return nLent;
-}
-
-void GeneralOutput::encodeRound(std::vector<Attempt>& attempts)
-{
-    const auto run = [this](Attempt* pAttempt) {
-        pAttempt->bEncoded = encodeScaled(pAttempt->gain, pAttempt->output, &pAttempt->peak, &pAttempt->reason);
-    };
-    // The neighbours each on a core lent for it, the aimed gain on the file's own.
-    std::vector<std::unique_ptr<QThread>> threads;
-    for (size_t i = 1; i < attempts.size(); ++i) {
-        threads.emplace_back(QThread::create([this, run, pAttempt = &attempts[i]]() {
-            run(pAttempt);
-            m_pCores->giveBack();
-        }));
-        threads.back()->start();
-    }
-    run(&attempts.front());
-    for (const std::unique_ptr<QThread>& thread : threads)
-        thread->wait();
 }
 
 bool GeneralOutput::encodeScaled(float gain, const QString& output, float* pPeak, QString* pReason)

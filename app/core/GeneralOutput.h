@@ -7,7 +7,6 @@
 #include <QString>
 
 #include <memory>
-#include <vector>
 
 namespace ZADovuzIdida {
 class EncoderBase;
@@ -84,25 +83,10 @@ private:
     std::unique_ptr<ZADovuzIdida::WaveOutput> makeWriter(const QString& path) const;
     // The closed intermediate in, the tagged result out; removes the intermediate in any case.
     bool encodeStep(const QString& result);
-    // One encode of a search round.
-    struct Attempt
-    {
-        float gain = 1.0f;
-        QString output;
-        float peak = 0.0f;
-        bool bEncoded = false;
-        QString reason;
-    };
-
     // encode() into files beside result, with the peak kept at or below the limit and in its window when one is set;
-    // the one kept is named in kept, the others are removed. A re-encode of a short file runs beside the gains next to
-    // it on cores that would idle. An encode that fails ends the search, and the best one so far, when there is
-    // one, is kept.
+    // the one kept is named in kept, the others are removed. An encode that fails ends the search, and the best
+    // earlier one, when there is one, is kept.
     bool encodeWithinPeak(const QString& result, QString* pKept, QString* pReason);
-    // Cores for the neighbours of a re-encode's gain: those no waiting file needs, when the file is short.
-    int lendForNeighbours();
-    // Encodes every attempt at once, the first on this thread, each other one on a core lent for it.
-    void encodeRound(std::vector<Attempt>& attempts);
     // The next free name for an encode beside result, created empty: result + ".encode-" + a number from 1.
     QString besideName(const QString& result);
     // Copies the source's tags into encoded, reporting any failure for result.
@@ -131,8 +115,6 @@ private:
     ZADovuzIdida::ProcessGroups* m_pGroups = nullptr;
     CoreBudget* m_pCores = nullptr;
     int m_nEncodes = 0;
-    // Interleaved values in the intermediate.
-    qint64 m_nWritten = 0;
     bool m_bClosed = false;
     bool m_bResult = false;
 };

@@ -22,9 +22,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
-#include <condition_variable>
 #include <functional>
-#include <mutex>
 #include <utility>
 
 #include <csignal>
@@ -101,67 +99,38 @@ private:
 // The decoded peak in dBFS of a fake encoder's result as a function of the gain over the intermediate in dB.
 using PeakCurve = std::function<double(double)>;
 
-// The encodes of a CurveOutput: their gains in dB, and the most under way at once. Each encode after the first waits
-// a while for nAtOnce to be under way, so that encodes run at once are seen so however late a thread starts.
-struct EncodeLog
-{
-    int nAtOnce = 1;
-    std::mutex mutex;
-    std::condition_variable changed;
-    QList<double> gains;
-    int nUnderWay = 0;
-    int nMostAtOnce = 0;
-
-    int count()
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        return gains.size();
-    }
-};
-
-// An encoder whose result is its input scaled to the peak its curve gives for the gain, as a float WAV file; logs
+// An encoder whose result is its input scaled to the peak its curve gives for the gain, as a float WAV file; counts
 // its encodes; where the curve gives no peak, the encode fails. With a marker, the second encode creates it and never
 // ends.
 class CurveOutput : public GeneralOutput
 {
 public:
-    CurveOutput(const QString& target, const ZADovuzIdida::MAudioFormat& format, const PeakCurve& curve,
-                EncodeLog* pLog, const QString& marker = {})
-        : GeneralOutput(target, format), m_curve(curve), m_pLog(pLog), m_strMarker(marker)
+    CurveOutput(const QString& target, const ZADovuzIdida::MAudioFormat& format, const PeakCurve& curve, int* pEncodes,
+                const QString& marker)
+        : GeneralOutput(target, format), m_curve(curve), m_pEncodes(pEncodes), m_strMarker(marker)
     {
     }
 
 protected:
     bool encode(const QString& input, const QString& output, float gain, QString*) override
     {
-        {
-            std::unique_lock<std::mutex> lock(m_pLog->mutex);
-            m_pLog->gains << std::round(2000.0 * std::log10(gain)) / 100.0;
-            m_pLog->nMostAtOnce = std::max(m_pLog->nMostAtOnce, ++m_pLog->nUnderWay);
-            m_pLog->changed.notify_all();
-            if (m_pLog->gains.size() > 1)
-                m_pLog->changed.wait_for(lock, std::chrono::seconds(2),
-                                         [this] { return m_pLog->nUnderWay >= m_pLog->nAtOnce; });
-        }
-        if (m_pLog->count() == 2 && !m_strMarker.isEmpty()) {
+        if (++*m_pEncodes == 2 && !m_strMarker.isEmpty()) {
             QFile(m_strMarker).open(QIODevice::WriteOnly);
             QThread::sleep(600);
         }
         const double decibels =
             m_curve(20.0 * std::log10(gain)) - 20.0 * std::log10(ZADovuzIdida::NativeAudioTools::peak(input));
-        const bool bEncoded =
-            !std::isnan(decibels) && TestKit::runTool("ffmpeg", {"-v", "error", "-y", "-i", input, "-af",
-                                                                 QString("volume=%1dB").arg(decibels, 0, 'f', 4),
-                                                                 "-c:a", "pcm_f32le", "-f", "wav", output})
-                                             .exitCode == 0;
-        std::lock_guard<std::mutex> lock(m_pLog->mutex);
-        --m_pLog->nUnderWay;
-        return bEncoded;
+        if (std::isnan(decibels))
+            return false;
+        return TestKit::runTool("ffmpeg", {"-v", "error", "-y", "-i", input, "-af",
+                                           QString("volume=%1dB").arg(decibels, 0, 'f', 4), "-c:a", "pcm_f32le", "-f",
+                                           "wav", output})
+                   .exitCode == 0;
     }
 
 private:
     PeakCurve m_curve;
-    EncodeLog* m_pLog;
+    int* m_pEncodes;
     QString m_strMarker;
 };
 
@@ -172,7 +141,7 @@ public:
     int nOutputs = 0;
     bool bRealOutput = false;
     // When set, the output encodes through CurveOutput in this format.
-    EncodeLog* pLog = nullptr;
+    int* pEncodes = nullptr;
     PeakCurve curve;
     QString strMarker;
     ZADovuzIdida::MAudioFormat format;
@@ -189,8 +158,8 @@ protected:
     GeneralOutput* createOutput(const QString& target) override
     {
         ++nOutputs;
-        if (pLog)
-            return new CurveOutput(target, format, curve, pLog, strMarker);
+        if (pEncodes)
+            return new CurveOutput(target, format, curve, pEncodes, strMarker);
         return bRealOutput ? BatchWorker::createOutput(target) : new CapturingOutput(target, &output);
     }
     int encodeSlots() const override { return nCores > 0 ? nCores : BatchWorker::encodeSlots(); }
@@ -508,16 +477,16 @@ private slots:
         store({{"KeyNormalizationActive", true}, {"KeyNormalization", 100}});
         const QString folder = m_dir.filePath(QString("curve/%1/").arg(QTest::currentDataTag()));
         QVERIFY(QDir().mkpath(folder));
-        EncodeLog log;
+        int nEncodes = 0;
         TestWorker worker;
-        worker.pLog = &log;
+        worker.pEncodes = &nEncodes;
         worker.curve = curve;
         auto* pDecoder = new FakeDecoder;
         pDecoder->signal = sine(2 * 44100, 2, 0.25, 2000);
         worker.setDecoder(pDecoder);
         worker.setSettings(worker.format);
         worker.convert("fake", folder + "x.wav");
-        QTEST(log.count(), "encodes");
+        QTEST(nEncodes, "encodes");
         if (kept > 0.0) {
             QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList());
             QCOMPARE(worker.errors(), "Settings error, can not create: " + folder +
@@ -528,68 +497,6 @@ private slots:
         QVERIFY2(worker.errors().isEmpty(), qPrintable(worker.errors()));
         const double peak = 20.0 * std::log10(ZADovuzIdida::NativeAudioTools::peak(folder + "x.m4a"));
         QVERIFY2(std::fabs(peak - kept) < 0.02, qPrintable(QString::number(peak)));
-    }
-
-    void testNeighbourGains_data()
-    {
-        QTest::addColumn<PeakCurve>("curve");
-        QTest::addColumn<int>("cores");
-        QTest::addColumn<int>("rate");
-        QTest::addColumn<int>("seconds");
-        QTest::addColumn<QList<double>>("gains");
-        QTest::addColumn<int>("atOnce");
-        QTest::addColumn<double>("kept");
-        const PeakCurve lower = [](double x) { return x >= -0.3 ? x + 0.5 : x - 0.3; };
-        const QList<double> oneAtATime{-1.0, -0.56, 0.0};
-        QTest::newRow("aimed below the window, the higher neighbour kept")
-            << lower << 4 << 44100 << 2 << QList<double>{-1.4, -1.0, -0.6, 0.0} << 3 << -0.9;
-        QTest::newRow("all three in the window, the aimed one kept")
-            << PeakCurve([](double x) { return x + 0.74; }) << 4 << 44100 << 2
-            << QList<double>{-1.64, -1.24, -0.84, 0.0} << 3 << -0.5;
-        QTest::newRow("no core to lend") << lower << 1 << 44100 << 2 << oneAtATime << 1 << -0.856;
-        QTest::newRow("long enough for parts") << lower << 4 << 8000 << 1573 << oneAtATime << 1 << -0.856;
-        QTest::newRow("the round fails, the earlier result kept")
-            << PeakCurve([](double x) { return x <= 0.0 ? x - 2.0 : std::nan(""); }) << 4 << 44100 << 2
-            << QList<double>{0.0, 1.1, 1.5, 1.9} << 3 << -2.0;
-    }
-
-    // A short file's re-encode runs beside the gains next to it on the cores no other file needs, gives them back,
-    // and keeps the result the search prefers; nothing else of the round is left.
-    void testNeighbourGains()
-    {
-        QFETCH(PeakCurve, curve);
-        QFETCH(int, cores);
-        QFETCH(int, rate);
-        QFETCH(int, seconds);
-        const QString folder = m_dir.filePath(QString("neighbours/%1/").arg(QTest::currentDataTag()));
-        QVERIFY(QDir().mkpath(folder));
-        ZADovuzIdida::MAudioFormat format;
-        format.sampleRate = rate;
-        format.channels = 1;
-        EncodeLog log;
-        QFETCH(int, atOnce);
-        log.nAtOnce = atOnce;
-        CoreBudget budget(cores);
-        // The file's own, as in a run.
-        QVERIFY(budget.tryTake());
-        {
-            CurveOutput output(folder + "x.wav", format, curve, &log);
-            QVector<float> tone = sine(rate * seconds, 1, 0.25, 2000);
-            output.write(tone.data(), tone.size());
-            output.setPeakLimit(1.0f, 2.0f);
-            output.setCores(&budget);
-            QVERIFY(output.close());
-        }
-        std::sort(log.gains.begin(), log.gains.end());
-        QTEST(log.gains, "gains");
-        QCOMPARE(log.nMostAtOnce, atOnce);
-        QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{"x.m4a"});
-        const double peak = 20.0 * std::log10(ZADovuzIdida::NativeAudioTools::peak(folder + "x.m4a"));
-        QFETCH(double, kept);
-        QVERIFY2(std::fabs(peak - kept) < 0.02, qPrintable(QString::number(peak)));
-        for (int i = 1; i < cores; ++i)
-            QVERIFY(budget.tryTake());
-        QVERIFY(!budget.hasFree());
     }
 
     void testLimits()
@@ -747,9 +654,9 @@ private slots:
         const QByteArray childFolder = qgetenv("TRELVANIC_KILLED_CHILD");
         if (!childFolder.isEmpty()) {
             store({{"KeyNormalizationActive", true}, {"KeyNormalization", 100}});
-            EncodeLog log;
+            int nEncodes = 0;
             TestWorker worker;
-            worker.pLog = &log;
+            worker.pEncodes = &nEncodes;
             worker.curve = [](double x) { return x - 2.0; };
             worker.strMarker = childFolder + "second";
             auto* pDecoder = new FakeDecoder;
