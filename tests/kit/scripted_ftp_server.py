@@ -141,6 +141,15 @@ class Session:
         self.cwd = path
         self.reply("250 Directory changed.")
 
+    def ftp_MKD(self, arg):
+        path, local = self.local(arg)
+        try:
+            os.mkdir(local)
+        except OSError:
+            self.reply("550 Create directory operation failed.")
+            return
+        self.reply('257 "%s" created.' % path.replace('"', '""'))
+
     def ftp_SIZE(self, arg):
         local = self.local(arg)[1]
         if os.path.isfile(local):

@@ -212,10 +212,11 @@ void FtpCorePI::abort()
     // reply or two, and some drop what comes behind ABOR while they abort: the marker goes once an answer is in.
     if (m_nAbortState == AbortNone && !m_strCurrentCmd.isEmpty() &&
         m_commandSocket.state() == QAbstractSocket::ConnectedState) {
-        // An aborted line that makes or names a folder may be answered as the marker is.
+        // An aborted line that makes or names a folder may be answered as the marker is. The server answers it
+        // before it reads ABOR, whatever the answer.
         static const QRegularExpression namesFolder(QStringLiteral("^X?(MKD|PWD)\\b"),
                                                     QRegularExpression::CaseInsensitiveOption);
-        m_nMarkerRepliesDue = m_nState == Waiting && namesFolder.match(m_strCurrentCmd).hasMatch() ? 2 : 1;
+        m_bAbortedAnswerDue = m_nState == Waiting && namesFolder.match(m_strCurrentCmd).hasMatch();
         m_nAbortState = AbortSent;
         m_nState = Idle;
         m_uploadClock.invalidate();
@@ -334,14 +335,15 @@ bool FtpCorePI::processReply()
     const int nCode = 100 * m_replyCode[0] + 10 * m_replyCode[1] + m_replyCode[2];
 
     if (m_nAbortState != AbortNone) {
-        // Only the marker's own reply ends the abort; a 257 before the marker went was the aborted line's.
-        if (nCode == 257)
-            --m_nMarkerRepliesDue;
+        // Only the marker's own 257 ends the abort; the aborted line's final answer is passed over, whatever its code.
+        const bool bAbortedAnswer = m_bAbortedAnswerDue && m_replyCode[0] != 1;
+        if (bAbortedAnswer)
+            m_bAbortedAnswerDue = false;
         if (m_nAbortState == AbortSent) {
             sendAbortMarker();
-        } else {
+        } else if (!bAbortedAnswer) {
             m_bMarkerAnswered = true;
-            if (m_nMarkerRepliesDue <= 0)
+            if (nCode == 257)
                 endAbort();
         }
         return true;

@@ -100,9 +100,10 @@ private:
     signed char m_replyCode[3] = {0, 0, 0};
     int m_nState = Begin;
     int m_nAbortState = AbortNone;
-    // Marker replies still to come before an abort ends (an aborted line may itself be answered like the marker),
-    // and whether the server answered anything since the marker went.
-    int m_nMarkerRepliesDue = 0;
+    // The aborted line's own answer is still to come; it comes first and, for a folder made or named, may be a 257
+    // as the marker's is, or a refusal.
+    bool m_bAbortedAnswerDue = false;
+    // Whether the server answered anything since the marker went.
     bool m_bMarkerAnswered = false;
     QStringList m_pendingCommands;
     QString m_strCurrentCmd;
