@@ -85,6 +85,13 @@ void ScriptedFtpServer::addFaultRows(const QVector<Action>& actions)
          in},
         {"no greeting", {"--mute", "greeting"}, Login, 0, late, "Connecting to host failed:" + silent, out},
         {"no answer to CWD", {"--mute", "CWD"}, Cd, 0, late, "Changing directory failed:" + silent, out},
+        {"no answer to CWD, lines that are no reply",
+         {"--mute", "CWD", "--chatter"},
+         Cd,
+         0,
+         late,
+         "Changing directory failed:" + silent,
+         out},
         {"connection kept after 221", {"--quit-stays"}, Close, 0, none, "", out},
         {"malformed line before a reply", {"--malformed", "CWD"}, Cd, 0, none, "", in},
         // The server reads the last bytes and replies later than the reply timeout, sooner than the upload took.

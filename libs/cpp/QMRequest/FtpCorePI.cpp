@@ -42,11 +42,11 @@ bool fitsLatin1(const QString& line)
 FtpCorePI::FtpCorePI(QObject* parent) : QObject(parent), m_dtp(this)
 {
     m_commandSocket.setObjectName(QStringLiteral("FtpCorePI_socket"));
-    // Any byte either way on either connection shows the server is alive.
+    // The wait starts afresh with each line sent, each byte of a transfer and each line of a reply; a line that is no
+    // reply does not count.
     m_replyTimer.setSingleShot(true);
     setReplyTimeout(kReplyTimeoutMs);
     connect(&m_replyTimer, SIGNAL(timeout()), this, SLOT(slotReplyTimeout()));
-    connect(&m_commandSocket, SIGNAL(readyRead()), &m_replyTimer, SLOT(start()));
     connect(&m_commandSocket, SIGNAL(bytesWritten(qint64)), &m_replyTimer, SLOT(start()));
     connect(&m_dtp, SIGNAL(dataMoved()), &m_replyTimer, SLOT(start()));
     connect(&m_commandSocket, SIGNAL(hostFound()), this, SLOT(hostFound()));
@@ -281,9 +281,6 @@ void FtpCorePI::readyRead()
         return;
     const QScopedValueRollback<bool> reading(m_bReading, true);
     while (m_commandSocket.canReadLine()) {
-        // The server speaks: a longer wait after an upload is over.
-        if (m_replyTimer.interval() != m_nReplyTimeoutMs)
-            m_replyTimer.setInterval(m_nReplyTimeoutMs);
         QString line;
         if (!readReplyLine(&line))
             return;
@@ -297,6 +294,7 @@ void FtpCorePI::readyRead()
             for (int n = 0; n < 3; ++n)
                 m_replyCode[n] = static_cast<signed char>(line.at(n).toLatin1() - '0');
         }
+        replyLineRead();
         const QString code = QString::number(100 * m_replyCode[0] + 10 * m_replyCode[1] + m_replyCode[2]);
         const QString endMarker = code + QLatin1Char(' ');
         const QString continuationMarker = code + QLatin1Char('-');
@@ -314,6 +312,7 @@ void FtpCorePI::readyRead()
                 break;
             if (!readReplyLine(&line))
                 return;
+            replyLineRead();
         }
         if (line.left(4) != endMarker)
             break;
@@ -329,6 +328,8 @@ void FtpCorePI::readyRead()
         loseConnection(FtpCore::UnknownError,
                        trFtp("The server sent a reply line longer than %1 bytes").arg(kMaxLineBytes));
 }
+
+void FtpCorePI::replyLineRead() { m_replyTimer.start(m_nReplyTimeoutMs); }
 
 bool FtpCorePI::processReply()
 {

@@ -90,6 +90,8 @@ private:
     void endAbort();
     // Aborts the control socket without its signals and forgets the lines, the reply and the data connection.
     void resetConnection();
+    // A line of a reply came: the server is alive, and the longer wait after an upload is over.
+    void replyLineRead();
 
     QTcpSocket m_commandSocket;
     QTimer m_replyTimer;
