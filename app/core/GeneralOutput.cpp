@@ -15,6 +15,7 @@
 #include <ZADovuzIdida/ProcessGroups.h>
 #include <ZADovuzIdida/_VozIdavi/Common/Settings.h>
 #include <ZADovuzIdida/_VozIdavi/Output/WaveOutput.h>
+#include <afconvert/WorkingFile.h>
 
 #include <QFile>
 #include <QFileInfo>
@@ -242,7 +243,7 @@ QString GeneralOutput::besideName(const QString& result)
 {
     for (;;) {
         const QString name = result + QStringLiteral(".encode-") + QString::number(++m_nEncodes);
-        if (QFileInfo::exists(name + QStringLiteral(".partial")))
+        if (QFileInfo::exists(name + QLatin1String(WorkingFile::kSuffix)))
             continue;
         // Held from now on, so that the encode never writes over a file made meanwhile.
         QFile file(name);
@@ -251,21 +252,35 @@ QString GeneralOutput::besideName(const QString& result)
     }
 }
 
+bool GeneralOutput::encodeBeside(const QString& result, float gain, QString* pEncoded, QString* pReason)
+{
+    for (;;) {
+        const QString encoded = besideName(result);
+        m_bWorkingNameTaken = false;
+        if (encode(m_strFileName, encoded, gain, pReason)) {
+            *pEncoded = encoded;
+            return true;
+        }
+        QFile::remove(encoded);
+        if (!m_bWorkingNameTaken)
+            return false;
+    }
+}
+
 bool GeneralOutput::encodeWithinPeak(const QString& result, QString* pKept, QString* pReason)
 {
-    if (m_fPeakLimit <= 0.0f) {
-        *pKept = besideName(result);
-        return encode(m_strFileName, *pKept, 1.0f, pReason);
-    }
+    if (m_fPeakLimit <= 0.0f)
+        return encodeBeside(result, 1.0f, pKept, pReason);
     PeakSearch search(m_fPeakLimit, m_fMaxRaise);
     for (float gain = search.nextGain(); gain > 0.0f; gain = search.nextGain()) {
         // A held run begins no further encode, and an ended one none at all.
         if (search.encodes() > 0 && m_pGroups && !m_pGroups->waitUntilFree())
-            return false;
-        const QString encoded = besideName(result);
+            break;
+        QString encoded;
         float peak = 0.0f;
-        if (!encodeScaled(gain, encoded, &peak, pReason)) {
-            QFile::remove(encoded);
+        if (!encodeScaled(result, gain, &encoded, &peak, pReason)) {
+            if (m_pGroups && m_pGroups->isEnded())
+                break;
             return search.best() >= 0;
         }
         search.addPeak(peak);
@@ -277,6 +292,13 @@ bool GeneralOutput::encodeWithinPeak(const QString& result, QString* pKept, QStr
             QFile::remove(*pKept);
         *pKept = encoded;
     }
+    // A cancelled run keeps no earlier encode either.
+    if (m_pGroups && m_pGroups->isEnded()) {
+        if (!pKept->isEmpty())
+            QFile::remove(*pKept);
+        pKept->clear();
+        return false;
+    }
     if (search.best() < 0) {
         *pReason = tr("every result decodes above the peak limit");
         return false;
@@ -284,14 +306,17 @@ bool GeneralOutput::encodeWithinPeak(const QString& result, QString* pKept, QStr
     return true;
 }
 
-bool GeneralOutput::encodeScaled(float gain, const QString& output, float* pPeak, QString* pReason)
+bool GeneralOutput::encodeScaled(const QString& result, float gain, QString* pEncoded, float* pPeak, QString* pReason)
 {
-    if (!encode(m_strFileName, output, gain, pReason))
+    if (!encodeBeside(result, gain, pEncoded, pReason))
         return false;
-    *pPeak = ZADovuzIdida::NativeAudioTools::peak(output);
-    if (*pPeak < 0.0f)
-        *pReason = tr("the result can not be decoded");
-    return *pPeak >= 0.0f;
+    *pPeak = ZADovuzIdida::NativeAudioTools::peak(*pEncoded);
+    if (*pPeak >= 0.0f)
+        return true;
+    QFile::remove(*pEncoded);
+    pEncoded->clear();
+    *pReason = tr("the result can not be decoded");
+    return false;
 }
 
 float GeneralOutput::headroom() { return PeakAim / EncoderLift; }
@@ -326,6 +351,7 @@ bool GeneralOutput::encode(const QString& input, const QString& output, float ga
         coder.setCoreLender(m_pCores);
     }
     coder.convert(input, output);
+    m_bWorkingNameTaken = coder.workingNameTaken();
     const QFileInfo info(output);
     if (coder.errorText().isEmpty() && info.isFile() && info.size() > 0)
         return true;

@@ -72,7 +72,8 @@ signals:
 
 protected:
     // Encodes input, every value multiplied by gain, into output with the stored quality and bit rate; true when
-    // output is there, else the reason. output is made empty beforehand, so that nothing else takes its name.
+    // output is there, else the reason. output is made empty beforehand, so that nothing else takes its name; the
+    // encoder's working file beside it may be taken meanwhile, which it notes in m_bWorkingNameTaken.
     virtual bool encode(const QString& input, const QString& output, float gain, QString* pReason);
     // The file system's steps that settle a result: MTools::DurableFiles' move that never replaces, and its flush
     // of a folder's entries.
@@ -85,17 +86,20 @@ private:
     bool encodeStep(const QString& result);
     // encode() into files beside result, with the peak kept at or below the limit and in its window when one is set;
     // the one kept is named in kept, the others are removed. An encode that fails ends the search, and the best
-    // earlier one, when there is one, is kept.
+    // earlier one, when there is one, is kept; a cancelled run keeps none.
     bool encodeWithinPeak(const QString& result, QString* pKept, QString* pReason);
     // The next free name for an encode beside result, created empty: result + ".encode-" + a number from 1.
     QString besideName(const QString& result);
+    // encode() into the next free name beside result, named in encoded; when the encoder finds that name's working
+    // file taken, into the next one. A failed encode leaves no file.
+    bool encodeBeside(const QString& result, float gain, QString* pEncoded, QString* pReason);
     // Copies the source's tags into encoded, reporting any failure for result.
     void copyTags(const QString& encoded, const QString& result);
     // Flushes encoded and moves it to the output file's name, or the next free one; then flushes the folder. When a
     // step fails, the file stays where it is and the reason names it.
     bool moveToResult(const QString& encoded, QString* pReason);
-    // Encodes the intermediate, every value multiplied by gain, into output and measures the decoded peak.
-    bool encodeScaled(float gain, const QString& output, float* pPeak, QString* pReason);
+    // encodeBeside() with gain, then measures the decoded peak; a result that can not be decoded is removed.
+    bool encodeScaled(const QString& result, float gain, QString* pEncoded, float* pPeak, QString* pReason);
 
     QString m_strFileName;
     QString m_strMetaInfoFile;
@@ -115,6 +119,8 @@ private:
     ZADovuzIdida::ProcessGroups* m_pGroups = nullptr;
     CoreBudget* m_pCores = nullptr;
     int m_nEncodes = 0;
+    // Set by encode() when the encoder refused to start because a file was under its output's working name.
+    bool m_bWorkingNameTaken = false;
     bool m_bClosed = false;
     bool m_bResult = false;
 };

@@ -173,11 +173,12 @@ private slots:
                  QString::number(1600 * 8000));
     }
 
-    // Ended while it runs, a tool deaf to SIGTERM is killed a little later, with its unfinished target.
+    // Ended while it runs, a tool deaf to SIGTERM is killed a little later, with the unfinished target it made.
     void testEndedTool()
     {
-        QVERIFY(MediaKit::writeFile(path("deaf/afconvert"),
-                                    "#!/bin/bash\ntrap '' TERM\ntouch \"$3.partial\"\nwhile :; do sleep 0.1; done\n"));
+        QVERIFY(MediaKit::writeFile(
+            path("deaf/afconvert"),
+            "#!/bin/bash\ntrap '' TERM\ntouch \"$3.partial\"\nprintf p\nwhile :; do sleep 0.1; done\n"));
         QVERIFY(QFile::setPermissions(path("deaf/afconvert"), QFile::ReadOwner | QFile::ExeOwner));
         qputenv("PATH", (path("deaf") + ":").toLocal8Bit() + m_baPath);
         ProcessGroups groups;

@@ -5,13 +5,16 @@
 #include <ZADovuzIdida/Native/MediaStatus.h>
 #include <ZADovuzIdida/NativeAudioDecoder.h>
 
+#include <QProcess>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <atomic>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 using namespace ZADovuzIdida;
@@ -53,12 +56,14 @@ std::vector<qint16> referenceS16(const QString& path, int rate, bool mono)
     return result.exitCode == 0 ? samples : std::vector<qint16>();
 }
 
-// Lends up to a number of cores and counts those held.
+// Lends up to a number of cores, after refusing a number of requests, and counts those held.
 struct CountingLender : CoreLender
 {
-    explicit CountingLender(int nCores) : nFree(nCores) {}
+    explicit CountingLender(int nCores, int nRefusals = 0) : nFree(nCores), nRefused(nRefusals) {}
     bool lend() override
     {
+        if (nRefused > 0 && nRefused-- > 0)
+            return false;
         for (int n = nFree; n > 0;) {
             if (nFree.compare_exchange_weak(n, n - 1))
                 return ++nHeld > 0;
@@ -71,6 +76,7 @@ struct CountingLender : CoreLender
         nFree += nCores;
     }
     std::atomic<int> nFree;
+    std::atomic<int> nRefused;
     std::atomic<int> nHeld{0};
 };
 
@@ -314,6 +320,49 @@ private slots:
         QVERIFY(stalled.read(block.data(), int(block.size())) > 0);
         QTRY_COMPARE_WITH_TIMEOUT(lender.nHeld.load(), 0, 60000);
         stalled.finish();
+    }
+
+    void testDamagedInSections_data()
+    {
+        QTest::addColumn<int>("lendable");
+        QTest::addColumn<int>("refusals");
+        QTest::addColumn<bool>("busy");
+        // Noise, so that 4 KiB hold a few milliseconds; flipped by the start of the section at 30 s and in the middle.
+        ffmpeg({"-f", "lavfi", "-i", "anoisesrc=a=0.3:r=44100:d=90", "-ac", "2", path("damaged-long.flac")});
+        QByteArray bytes = MediaKit::readAll(path("damaged-long.flac"));
+        for (const int at : {bytes.size() / 3, bytes.size() / 2}) {
+            for (int i = at; i < at + 4096; ++i)
+                bytes[i] = char(~bytes[i]);
+        }
+        QVERIFY(MediaKit::writeFile(path("damaged-long.flac"), bytes));
+        QTest::newRow("cores lent at start") << 3 << 0 << false;
+        QTest::newRow("cores lent late, every core busy") << 3 << 40 << true;
+        QTest::newRow("no core to lend, every core busy") << 0 << 0 << true;
+    }
+
+    // Damage loses the same frames decoded in sections as read from the start and is counted, in every run.
+    void testDamagedInSections()
+    {
+        QFETCH(int, lendable);
+        QFETCH(int, refusals);
+        QFETCH(bool, busy);
+        NativeAudioDecoder whole;
+        const std::vector<float> reference = decodeAll(whole, path("damaged-long.flac"), 44100, 16, 2);
+        QVERIFY(whole.damagedPackets() > 0);
+        std::vector<std::unique_ptr<QProcess>> vecBusy;
+        for (int i = 0; busy && i < QThread::idealThreadCount(); ++i) {
+            vecBusy.push_back(std::make_unique<QProcess>());
+            vecBusy.back()->start("sh", {"-c", "while :; do :; done"});
+        }
+        for (int run = 0; run < 2; ++run) {
+            CountingLender lender(lendable, refusals);
+            NativeAudioDecoder sectioned;
+            sectioned.setSectionThreads(3, &lender);
+            const std::vector<float> samples = decodeAll(sectioned, path("damaged-long.flac"), 44100, 16, 2);
+            QCOMPARE(samples.size(), reference.size());
+            QVERIFY(samples == reference);
+            QVERIFY(sectioned.damagedPackets() > 0);
+        }
     }
 
     // A file cut short of the length it declares ends with one read error.

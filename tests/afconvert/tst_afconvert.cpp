@@ -431,13 +431,13 @@ private slots:
         QVERIFY(QFileInfo(path("pos.m4a")).size() > 100);
     }
 
-    // A file under the working name is not the tool's: the encode fails and leaves it as it was.
+    // A file under the working name is not the tool's: the encode fails with its own status and leaves it as it was.
     void testWorkingNameTaken()
     {
         noise(path("taken.wav"), 8000, 1, 16, 1);
         QVERIFY(writeFile("taken.m4a.partial", "mine"));
         const TestKit::ToolResult result = afconvert({path("taken.wav"), "-o", path("taken.m4a")});
-        QCOMPARE(result.exitCode, 3);
+        QCOMPARE(result.exitCode, 4);
         QVERIFY(!QFile::exists(path("taken.m4a")));
         QCOMPARE(contents(path("taken.m4a.partial")), QByteArray("mine"));
     }

@@ -134,12 +134,34 @@ private:
     QString m_strMarker;
 };
 
+// The real encoder, its first result well below the peak limit; the run is cancelled as it encodes again.
+class ReencodeCancelledOutput : public GeneralOutput
+{
+public:
+    ReencodeCancelledOutput(const QString& target, BatchWorker* pWorker) : GeneralOutput(target, {}), m_pWorker(pWorker)
+    {
+    }
+
+protected:
+    bool encode(const QString& input, const QString& output, float gain, QString* pReason) override
+    {
+        if (++m_nEncodes == 2)
+            m_pWorker->cancel();
+        return GeneralOutput::encode(input, output, m_nEncodes == 1 ? gain / 4 : gain, pReason);
+    }
+
+private:
+    BatchWorker* m_pWorker;
+    int m_nEncodes = 0;
+};
+
 class TestWorker : public BatchWorker
 {
 public:
     QVector<float> output;
     int nOutputs = 0;
     bool bRealOutput = false;
+    bool bCancelReencode = false;
     // When set, the output encodes through CurveOutput in this format.
     int* pEncodes = nullptr;
     PeakCurve curve;
@@ -160,6 +182,8 @@ protected:
         ++nOutputs;
         if (pEncodes)
             return new CurveOutput(target, format, curve, pEncodes, strMarker);
+        if (bCancelReencode)
+            return new ReencodeCancelledOutput(target, this);
         return bRealOutput ? BatchWorker::createOutput(target) : new CapturingOutput(target, &output);
     }
     int encodeSlots() const override { return nCores > 0 ? nCores : BatchWorker::encodeSlots(); }
@@ -647,6 +671,23 @@ private slots:
                                          << "";
     }
 
+    // Cancelled while a file is encoded again, the run keeps no earlier encode and logs nothing.
+    void testCancelledReencode()
+    {
+        store({{"KeyNormalizationActive", true}, {"KeyNormalization", 100}});
+        const QString folder = m_dir.filePath("cancelled/");
+        QVERIFY(QDir().mkpath(folder));
+        TestWorker worker;
+        worker.bCancelReencode = true;
+        auto* pDecoder = new FakeDecoder;
+        pDecoder->signal = sine(2 * 44100, 2, 0.25, 2000);
+        worker.setDecoder(pDecoder);
+        worker.setSettings(worker.format);
+        worker.convert("fake", folder + "x.wav");
+        QCOMPARE(worker.errors(), QString());
+        QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList());
+    }
+
     // Killed outright while a file is encoded again, the run leaves no file under the result's name: only the
     // finished, tagged result takes it.
     void testKilledDuringReencode()
@@ -818,6 +859,8 @@ private slots:
         QTest::addColumn<QStringList>("files");
         QTest::newRow("result's name, during the encode") << "out.m4a" << true << QStringList{"out 2.m4a", "out.m4a"};
         QTest::newRow("intermediate's name") << "out.wav" << false << QStringList{"out.m4a", "out.wav"};
+        QTest::newRow("encoder's working name, as it starts")
+            << "out.m4a.encode-1.partial" << true << QStringList{"out.m4a", "out.m4a.encode-1.partial"};
         QTest::newRow("source emptied during the encode") << QString() << true << QStringList{"out.m4a"};
     }
 

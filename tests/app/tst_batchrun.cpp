@@ -17,6 +17,7 @@
 
 #include <cerrno>
 #include <cmath>
+#include <csignal>
 #include <thread>
 
 #include <fcntl.h>
@@ -570,6 +571,32 @@ private slots:
             QCOMPARE(contents(run + copy), contents(m_strIn + copy));
         QCOMPARE(contents(run + "Album/stream"), QByteArray("user"));
         QCOMPARE(contents(run + "Album/stream 2"), QByteArray("piped"));
+    }
+
+    // The encoder killed outright during a run leaves no working file; the file gets its line and the run goes on.
+    void testEncoderKilled()
+    {
+        store({{"KeyNormalizationActive", false}, {"KeyFolderStructureActive", false}});
+        QVERIFY(QDir().mkpath(m_strIn + "Killed"));
+        QString error;
+        QVERIFY2(TestKit::makeTone(m_strIn + "Killed/killed.flac", 300, 44100, 2, {"-c:a", "flac"}, &error),
+                 qPrintable(error));
+        QTimer::singleShot(0, this, [&] {
+            QList<int> encoders;
+            QVERIFY(QTest::qWaitFor(
+                [&] {
+                    QDirIterator it(m_dir.path() + "/out/", {"killed.m4a.*.partial"}, QDir::Files,
+                                    QDirIterator::Subdirectories);
+                    encoders = it.hasNext() ? TestKit::encodersWriting(it.next().chopped(8)) : QList<int>();
+                    return encoders.size() == 1;
+                },
+                120000));
+            QCOMPARE(::kill(encoders[0], SIGKILL), 0);
+        });
+        const Recorder* r = run({{"Killed/killed.flac", "Loose/fade.wav"}, {}, {}, {}, {}});
+        QVERIFY(r->bFinished);
+        QCOMPARE(r->errors, "Settings error, can not create: " + r->runFolder + "killed.m4a (afconvert crashed)\n");
+        QCOMPARE(tree(r->runFolder), QStringList{"fade.m4a"});
     }
 
     void testDestinations()

@@ -30,6 +30,7 @@ void ScriptedFtpServer::addFaultRows(const QVector<Action>& actions)
     const QString closed = "\nHost 127.0.0.1 closed the connection";
     const QString silent = "\nNo reply from host 127.0.0.1 for 1 s";
     const QString aborted = "Downloading file failed:\nAborted";
+    const QString abortedMkdir = "Creating directory failed:\nAborted";
     // Servers need not know SYST.
     const QStringList slow{"--rate", "20000", "--refuse", "SYST", "--abor"};
     const struct
@@ -41,19 +42,28 @@ void ScriptedFtpServer::addFaultRows(const QVector<Action>& actions)
         int state;
         bool active = false;
     } rows[] = {
-        {"abort, 426 and 226", slow + QStringList{"426+226"}, Get, 1, unknown, aborted, in},
-        {"abort, 226 alone", slow + QStringList{"226"}, Get, 1, unknown, aborted, in},
-        {"abort, 426 alone", slow + QStringList{"426"}, Get, 1, unknown, aborted, in},
-        {"abort, 225", slow + QStringList{"225"}, Get, 1, unknown, aborted, in},
-        {"abort, no answer", slow + QStringList{"none"}, Get, 1, unknown, aborted, in},
-        {"abort, lines behind ABOR dropped", slow + QStringList{"426+226", "--abor-discards"}, Get, 1, unknown, aborted,
-         in},
-        {"abort, 426 and 200", slow + QStringList{"426+200"}, Get, 1, unknown, aborted, in},
-        {"abort, NOOP answered 250", slow + QStringList{"426+226", "--noop", "250"}, Get, 1, unknown, aborted, in},
-        {"abort, NOOP answered 502", slow + QStringList{"426+226", "--noop", "502"}, Get, 1, unknown, aborted, in},
+        {"abort, 426 and 226", slow + QStringList{"426+226"}, Get, Abort, unknown, aborted, in},
+        {"abort, 226 alone", slow + QStringList{"226"}, Get, Abort, unknown, aborted, in},
+        {"abort, 426 alone", slow + QStringList{"426"}, Get, Abort, unknown, aborted, in},
+        {"abort, 225", slow + QStringList{"225"}, Get, Abort, unknown, aborted, in},
+        {"abort, no answer", slow + QStringList{"none"}, Get, AbortUnanswered, unknown, aborted, in},
+        {"abort, lines behind ABOR dropped", slow + QStringList{"426+226", "--abor-discards"}, Get, Abort, unknown,
+         aborted, in},
+        {"abort, 426 and 200", slow + QStringList{"426+200"}, Get, Abort, unknown, aborted, in},
+        {"abort, NOOP answered 250", slow + QStringList{"426+226", "--noop", "250"}, Get, Abort, unknown, aborted, in},
+        {"abort, NOOP answered 502", slow + QStringList{"426+226", "--noop", "502"}, Get, Abort, unknown, aborted, in},
         // ABOR comes while TYPE waits; the marker goes at the reply timeout, before the answer to TYPE.
-        {"abort, TYPE answered late", {"--delay", "TYPE:1.4"}, Get, 1, unknown, aborted, in},
-        {"abort, no greeting", {"--mute", "greeting"}, Login, 1, unknown, "Connecting to host failed:\nAborted", out},
+        {"abort, TYPE answered late", {"--delay", "TYPE:1.4"}, Get, AbortUnanswered, unknown, aborted, in},
+        // ABOR comes while MKD waits; its answer comes first, then ABOR's, then the marker's.
+        {"abort, MKD answered 550", {"--delay", "MKD:0.5"}, MkdirTaken, Abort, unknown, abortedMkdir, in},
+        {"abort, MKD answered 257", {"--delay", "MKD:0.5"}, Mkdir, Abort, unknown, abortedMkdir, in},
+        {"abort, no greeting",
+         {"--mute", "greeting"},
+         Login,
+         Abort,
+         unknown,
+         "Connecting to host failed:\nAborted",
+         out},
         {"dropped after USER", {"--drop", "USER"}, Login, 0, lost, "Login failed:" + closed, out},
         {"dropped on CWD", {"--drop", "CWD"}, Cd, 0, lost, "Changing directory failed:" + closed, out},
         {"dropped in a listing", {"--drop", "LIST:0"}, List, 0, lost, "Listing directory failed:" + closed, out},
@@ -75,6 +85,13 @@ void ScriptedFtpServer::addFaultRows(const QVector<Action>& actions)
          in},
         {"no greeting", {"--mute", "greeting"}, Login, 0, late, "Connecting to host failed:" + silent, out},
         {"no answer to CWD", {"--mute", "CWD"}, Cd, 0, late, "Changing directory failed:" + silent, out},
+        {"no answer to CWD, lines that are no reply",
+         {"--mute", "CWD", "--chatter"},
+         Cd,
+         0,
+         late,
+         "Changing directory failed:" + silent,
+         out},
         {"connection kept after 221", {"--quit-stays"}, Close, 0, none, "", out},
         {"malformed line before a reply", {"--malformed", "CWD"}, Cd, 0, none, "", in},
         // The server reads the last bytes and replies later than the reply timeout, sooner than the upload took.

@@ -20,6 +20,7 @@ every wait is bounded. Faults:
   --grow N         RETR adds N bytes to the file before sending it
   --early          in active mode send the transfer's 150 and 226 first and connect EARLY_LEAD later
   --mute CMD       from CMD on answer nothing; "greeting" sends not even the greeting
+  --chatter        while muted, send a line that is no reply every CHATTER_PACE
   --rate N         send downloads at N bytes a second
 """
 import argparse
@@ -38,6 +39,7 @@ LIFETIME = 900  # seconds the server lives at the most
 JUNK_PACE = 0.3  # seconds between unparsable listing lines
 EARLY_LEAD = 0.2  # seconds the replies of an active transfer go ahead of its connection
 STOR_PAUSE = 1.5  # seconds a slow STOR waits after the last byte before it replies
+CHATTER_PACE = 0.3  # seconds between lines that are no reply while muted
 
 fired = set()
 # Commands that always get the same answer.
@@ -78,6 +80,10 @@ class Session:
         line, self.buffer = self.buffer.split(b"\r\n", 1)
         return line.decode("utf-8", "replace")
 
+    def pending(self, timeout):
+        """True when a line from the client comes within timeout seconds (or the client has gone)."""
+        return b"\r\n" in self.buffer or bool(select.select([self.conn], [], [], timeout)[0])
+
     def local(self, arg):
         """The ftp path and the local path of an argument, never outside the root."""
         path = posixpath.normpath(posixpath.join(self.cwd, arg or "."))
@@ -90,6 +96,9 @@ class Session:
             if not muted:
                 self.reply("220 scripted server ready")
             while True:
+                if muted and self.args.chatter and not self.pending(CHATTER_PACE):
+                    self.reply("this line is no reply")
+                    continue
                 line = self.readline()
                 if line is None:
                     return
@@ -140,6 +149,15 @@ class Session:
             return
         self.cwd = path
         self.reply("250 Directory changed.")
+
+    def ftp_MKD(self, arg):
+        path, local = self.local(arg)
+        try:
+            os.mkdir(local)
+        except OSError:
+            self.reply("550 Create directory operation failed.")
+            return
+        self.reply('257 "%s" created.' % path.replace('"', '""'))
 
     def ftp_SIZE(self, arg):
         local = self.local(arg)[1]
@@ -325,6 +343,7 @@ def main():
     parser.add_argument("--grow", type=int, default=0)
     parser.add_argument("--early", action="store_true")
     parser.add_argument("--mute")
+    parser.add_argument("--chatter", action="store_true")
     parser.add_argument("--rate", type=int, default=0)
     args = parser.parse_args()
 

@@ -1,6 +1,7 @@
 // afconvert: encodes an audio file to AAC in an M4A container, writing the target only on success.
 #include "AacEncoder.h"
 #include "Options.h"
+#include "WorkingFile.h"
 
 extern "C" {
 #include <libavutil/log.h>
@@ -52,6 +53,15 @@ bool flush(const std::string& path)
     return bFlushed;
 }
 
+// Tells the caller that the working file is the tool's; a terminal is told nothing.
+void tellWorkingFileMade()
+{
+    const char message = WorkingFile::kMade;
+    if (!isatty(STDOUT_FILENO))
+        while (write(STDOUT_FILENO, &message, 1) < 0 && errno == EINTR) {
+        }
+}
+
 std::string folderOf(const std::string& path)
 {
     const size_t slash = path.rfind('/');
@@ -69,16 +79,18 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "afconvert: %s\n", error.c_str());
         return 1;
     }
-    const std::string partial = options.output + ".partial";
+    const std::string partial = options.output + WorkingFile::kSuffix;
     // Made here, so that a file found under that name is neither written over nor removed; its mode as the umask
     // gives any new file.
     const int created = open(partial.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (created < 0) {
+        const bool bTaken = errno == EEXIST;
         std::perror(("afconvert: cannot create " + partial).c_str());
-        return AacEncoder::OutputError;
+        return bTaken ? WorkingFile::kNameTakenExit : AacEncoder::OutputError;
     }
     close(created);
     removePartialOnTermination(partial);
+    tellWorkingFileMade();
     AacEncoder encoder;
     const AacEncoder::Result result = encoder.run(options, partial, &error);
     // The data reaches the disk before the name, and the name before the tool reports success.

@@ -42,11 +42,11 @@ bool fitsLatin1(const QString& line)
 FtpCorePI::FtpCorePI(QObject* parent) : QObject(parent), m_dtp(this)
 {
     m_commandSocket.setObjectName(QStringLiteral("FtpCorePI_socket"));
-    // Any byte either way on either connection shows the server is alive.
+    // The wait starts afresh with each line sent, each byte of a transfer and each line of a reply; a line that is no
+    // reply does not count.
     m_replyTimer.setSingleShot(true);
     setReplyTimeout(kReplyTimeoutMs);
     connect(&m_replyTimer, SIGNAL(timeout()), this, SLOT(slotReplyTimeout()));
-    connect(&m_commandSocket, SIGNAL(readyRead()), &m_replyTimer, SLOT(start()));
     connect(&m_commandSocket, SIGNAL(bytesWritten(qint64)), &m_replyTimer, SLOT(start()));
     connect(&m_dtp, SIGNAL(dataMoved()), &m_replyTimer, SLOT(start()));
     connect(&m_commandSocket, SIGNAL(hostFound()), this, SLOT(hostFound()));
@@ -212,10 +212,11 @@ void FtpCorePI::abort()
     // reply or two, and some drop what comes behind ABOR while they abort: the marker goes once an answer is in.
     if (m_nAbortState == AbortNone && !m_strCurrentCmd.isEmpty() &&
         m_commandSocket.state() == QAbstractSocket::ConnectedState) {
-        // An aborted line that makes or names a folder may be answered as the marker is.
+        // An aborted line that makes or names a folder may be answered as the marker is. The server answers it
+        // before it reads ABOR, whatever the answer.
         static const QRegularExpression namesFolder(QStringLiteral("^X?(MKD|PWD)\\b"),
                                                     QRegularExpression::CaseInsensitiveOption);
-        m_nMarkerRepliesDue = m_nState == Waiting && namesFolder.match(m_strCurrentCmd).hasMatch() ? 2 : 1;
+        m_bAbortedAnswerDue = m_nState == Waiting && namesFolder.match(m_strCurrentCmd).hasMatch();
         m_nAbortState = AbortSent;
         m_nState = Idle;
         m_uploadClock.invalidate();
@@ -280,9 +281,6 @@ void FtpCorePI::readyRead()
         return;
     const QScopedValueRollback<bool> reading(m_bReading, true);
     while (m_commandSocket.canReadLine()) {
-        // The server speaks: a longer wait after an upload is over.
-        if (m_replyTimer.interval() != m_nReplyTimeoutMs)
-            m_replyTimer.setInterval(m_nReplyTimeoutMs);
         QString line;
         if (!readReplyLine(&line))
             return;
@@ -296,6 +294,7 @@ void FtpCorePI::readyRead()
             for (int n = 0; n < 3; ++n)
                 m_replyCode[n] = static_cast<signed char>(line.at(n).toLatin1() - '0');
         }
+        replyLineRead();
         const QString code = QString::number(100 * m_replyCode[0] + 10 * m_replyCode[1] + m_replyCode[2]);
         const QString endMarker = code + QLatin1Char(' ');
         const QString continuationMarker = code + QLatin1Char('-');
@@ -313,6 +312,7 @@ void FtpCorePI::readyRead()
                 break;
             if (!readReplyLine(&line))
                 return;
+            replyLineRead();
         }
         if (line.left(4) != endMarker)
             break;
@@ -329,19 +329,22 @@ void FtpCorePI::readyRead()
                        trFtp("The server sent a reply line longer than %1 bytes").arg(kMaxLineBytes));
 }
 
+void FtpCorePI::replyLineRead() { m_replyTimer.start(m_nReplyTimeoutMs); }
+
 bool FtpCorePI::processReply()
 {
     const int nCode = 100 * m_replyCode[0] + 10 * m_replyCode[1] + m_replyCode[2];
 
     if (m_nAbortState != AbortNone) {
-        // Only the marker's own reply ends the abort; a 257 before the marker went was the aborted line's.
-        if (nCode == 257)
-            --m_nMarkerRepliesDue;
+        // Only the marker's own 257 ends the abort; the aborted line's final answer is passed over, whatever its code.
+        const bool bAbortedAnswer = m_bAbortedAnswerDue && m_replyCode[0] != 1;
+        if (bAbortedAnswer)
+            m_bAbortedAnswerDue = false;
         if (m_nAbortState == AbortSent) {
             sendAbortMarker();
-        } else {
+        } else if (!bAbortedAnswer) {
             m_bMarkerAnswered = true;
-            if (m_nMarkerRepliesDue <= 0)
+            if (nCode == 257)
                 endAbort();
         }
         return true;

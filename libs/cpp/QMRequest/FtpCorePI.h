@@ -90,6 +90,8 @@ private:
     void endAbort();
     // Aborts the control socket without its signals and forgets the lines, the reply and the data connection.
     void resetConnection();
+    // A line of a reply came: the server is alive, and the longer wait after an upload is over.
+    void replyLineRead();
 
     QTcpSocket m_commandSocket;
     QTimer m_replyTimer;
@@ -100,9 +102,10 @@ private:
     signed char m_replyCode[3] = {0, 0, 0};
     int m_nState = Begin;
     int m_nAbortState = AbortNone;
-    // Marker replies still to come before an abort ends (an aborted line may itself be answered like the marker),
-    // and whether the server answered anything since the marker went.
-    int m_nMarkerRepliesDue = 0;
+    // The aborted line's own answer is still to come; it comes first and, for a folder made or named, may be a 257
+    // as the marker's is, or a refusal.
+    bool m_bAbortedAnswerDue = false;
+    // Whether the server answered anything since the marker went.
     bool m_bMarkerAnswered = false;
     QStringList m_pendingCommands;
     QString m_strCurrentCmd;

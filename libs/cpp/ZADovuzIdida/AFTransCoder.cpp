@@ -6,6 +6,7 @@
 
 #include <VUVararer/App.h>
 #include <afconvert/EncodeParts.h>
+#include <afconvert/WorkingFile.h>
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -79,35 +80,46 @@ void AFTransCoder::convert(const QString& input, const QString& output)
         program = "afconvert";
     // The encoder ends with the program: no untagged result appears after the program is gone.
     TiedProcess process;
-    // The tool asks for cores and gives them back on its standard output; they are lent on its standard input.
+    // The tool tells on its standard output when its working file is made, and asks for cores and gives them back;
+    // they are lent on its standard input.
+    bool bMadeWorkingFile = false;
     int nWanted = 0;
     int nLent = 0;
-    const auto lendCores = [&] {
+    const auto readMessages = [&] {
         for (const char message : process.readAllStandardOutput()) {
-            if (message == EncodeParts::kWantCore) {
+            if (message == WorkingFile::kMade) {
+                bMadeWorkingFile = true;
+            } else if (message == EncodeParts::kWantCore) {
                 ++nWanted;
             } else if (message == EncodeParts::kReturnCore && nLent > 0) {
                 --nLent;
                 m_pLender->giveBack(1);
             }
         }
+    };
+    const auto lendCores = [&] {
+        readMessages();
         for (; nWanted > 0 && m_pLender->lend(); --nWanted, ++nLent)
             process.write(&EncodeParts::kLendCore, 1);
     };
     const bool bRan = process.run(program, arguments, m_pGroups, bLending ? lendCores : std::function<void()>());
+    readMessages();
     if (nLent > 0)
         m_pLender->giveBack(nLent);
     m_strErrorText.clear();
+    m_bWorkingNameTaken = false;
     const bool bSucceeded = bRan && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    // A tool that was ended, was killed or crashed may leave its working file; a file it did not make stays.
+    if (!bSucceeded && bMadeWorkingFile)
+        QFile::remove(output + QLatin1String(WorkingFile::kSuffix));
     if (!bSucceeded && m_pGroups && m_pGroups->isEnded()) {
         m_strErrorText = QCoreApplication::translate("AFTransCoder", "afconvert was ended");
-        // A tool killed before it could clean up leaves its unfinished target under this name.
-        QFile::remove(output + QStringLiteral(".partial"));
     } else if (process.error() == QProcess::FailedToStart) {
         m_strErrorText = QCoreApplication::translate("AFTransCoder", "afconvert can not be started");
     } else if (process.exitStatus() != QProcess::NormalExit) {
         m_strErrorText = QCoreApplication::translate("AFTransCoder", "afconvert crashed");
     } else if (process.exitCode() != 0) {
+        m_bWorkingNameTaken = process.exitCode() == WorkingFile::kNameTakenExit;
         const QString message = QString::fromLocal8Bit(process.readAllStandardError()).trimmed().section('\n', -1);
         m_strErrorText =
             message.isEmpty()

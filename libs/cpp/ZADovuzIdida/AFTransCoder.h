@@ -36,6 +36,9 @@ public:
     void convert(const QString& input, const QString& output);
     // Why the last convert failed, as the tool or the system tells it; empty after a run that ended well.
     QString errorText() const { return m_strErrorText; }
+    // The last convert found a file under the output's working name and left it as it was: another output name
+    // will do.
+    bool workingNameTaken() const { return m_bWorkingNameTaken; }
 
 private:
     int m_nQuality = 127;
@@ -45,6 +48,7 @@ private:
     ProcessGroups* m_pGroups = nullptr;
     CoreLender* m_pLender = nullptr;
     QString m_strErrorText;
+    bool m_bWorkingNameTaken = false;
 };
 
 class LameTransCoder : public QObject

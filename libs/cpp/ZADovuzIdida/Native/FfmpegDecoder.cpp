@@ -36,6 +36,8 @@ bool plausibleChannels(int channels) { return channels >= 1 && channels <= Ffmpe
 // A stream may end this much before its declared length: encoder delay, padding, a lost packet or two.
 constexpr qint64 ShortEndToleranceMs = 250;
 constexpr qint64 ShortEndTolerancePerMille = 10;
+// Where a range's first frame lies after its start, decoding enters this much earlier, then twice as much each time.
+constexpr qint64 RangeBackOffMs = 1000;
 
 uint64_t layoutMask(const AVChannelLayout& layout)
 {
@@ -143,11 +145,17 @@ void FfmpegDecoder::close()
     m_nDeclaredDuration = -1;
     m_nFramesOut = 0;
     m_bSeeked = false;
+    m_nRangeFrom = 0;
+    m_nRangeTo = -1;
+    m_nClock = 0;
+    m_nEntryAt = -1;
+    m_bEntering = false;
+    m_bPastRange = false;
 }
 
 int FfmpegDecoder::sourceRate() const { return m_pCodec ? m_pCodec->sample_rate : 0; }
 
-bool FfmpegDecoder::endsShort() const { return !m_bSeeked && fallsShort(m_nFramesOut); }
+bool FfmpegDecoder::endsShort() const { return !m_bSeeked && m_nRangeTo < 0 && fallsShort(m_nFramesOut); }
 
 qint64 FfmpegDecoder::declaredFrames() const
 {
@@ -210,8 +218,20 @@ int FfmpegDecoder::pushConverted(const AVFrame* frame)
 {
     if (!plausibleRate(frame->sample_rate) || !plausibleChannels(frame->ch_layout.nb_channels))
         return kStatusUnsupportedDataFormat;
+    const qint64 position = framePosition(frame);
     if (frame->decode_error_flags != 0 || (frame->flags & AV_FRAME_FLAG_CORRUPT))
-        ++m_nDamagedPackets;
+        countDamaged(position);
+    if (m_nRangeTo >= 0) {
+        if (m_bEntering) {
+            m_bEntering = false;
+            m_nEntryAt = frame->best_effort_timestamp != AV_NOPTS_VALUE ? position : -1;
+        }
+        if (position >= m_nRangeTo) {
+            m_bPastRange = m_bDecoderDone = true;
+            return 0;
+        }
+    }
+    m_nClock = position < 0 ? -1 : position + frame->nb_samples;
     if (!m_pResampler || frame->sample_rate != m_nInRate || frame->format != m_nInFormat ||
         frame->ch_layout.nb_channels != m_nInChannels || layoutMask(frame->ch_layout) != m_nInMask) {
         if (m_pResampler)
@@ -221,13 +241,8 @@ int FfmpegDecoder::pushConverted(const AVFrame* frame)
             return rc;
     }
     if (m_nSeekTarget >= 0) {
-        const AVStream* stream = m_pFormat->streams[m_nStream];
-        const int64_t pts = frame->best_effort_timestamp;
-        if (pts != AV_NOPTS_VALUE) {
-            const int64_t start = stream->start_time != AV_NOPTS_VALUE ? stream->start_time : 0;
-            const int64_t at = av_rescale_q(pts - start, stream->time_base, AVRational{1, m_nRate});
-            m_nDropFrames = std::max<int64_t>(0, m_nSeekTarget - at);
-        }
+        if (frame->best_effort_timestamp != AV_NOPTS_VALUE)
+            m_nDropFrames = std::max<qint64>(0, m_nSeekTarget - position);
         m_nSeekTarget = -1;
     }
     const int capacity = swr_get_out_samples(m_pResampler, frame->nb_samples);
@@ -239,14 +254,43 @@ int FfmpegDecoder::pushConverted(const AVFrame* frame)
         swr_convert(m_pResampler, &out, capacity, const_cast<const uint8_t**>(frame->extended_data), frame->nb_samples);
     if (converted < 0)
         return converted;
-    void* planes[1] = {out};
-    av_audio_fifo_write(m_pFifo, planes, converted);
+    if (m_nRangeTo < 0) {
+        writeToFifo(out, converted);
+        return 0;
+    }
+    // Of a range only what lies in it; nothing of a frame whose position is unknown, which comes before the first
+    // frame with a timestamp.
+    const qint64 begin = position < 0 ? converted : std::clamp<qint64>(m_nRangeFrom - position, 0, converted);
+    const qint64 end = position < 0 ? converted : std::clamp<qint64>(m_nRangeTo - position, begin, converted);
+    writeToFifo(out + begin * bytesPerFrame(), int(end - begin));
+    return 0;
+}
+
+void FfmpegDecoder::writeToFifo(uint8_t* data, int frames)
+{
+    void* planes[1] = {data};
+    av_audio_fifo_write(m_pFifo, planes, frames);
     if (m_nDropFrames > 0) {
         const int drop = int(std::min<qint64>(m_nDropFrames, av_audio_fifo_size(m_pFifo)));
         av_audio_fifo_drain(m_pFifo, drop);
         m_nDropFrames -= drop;
     }
-    return 0;
+}
+
+qint64 FfmpegDecoder::framePosition(const AVFrame* frame) const
+{
+    const int64_t pts = frame->best_effort_timestamp;
+    if (pts == AV_NOPTS_VALUE)
+        return m_nClock;
+    const AVStream* stream = m_pFormat->streams[m_nStream];
+    const int64_t start = stream->start_time != AV_NOPTS_VALUE ? stream->start_time : 0;
+    return av_rescale_q(pts - start, stream->time_base, AVRational{1, m_nRate});
+}
+
+void FfmpegDecoder::countDamaged(qint64 position)
+{
+    if (m_nRangeTo < 0 || (position >= m_nRangeFrom && position < m_nRangeTo))
+        ++m_nDamagedPackets;
 }
 
 void FfmpegDecoder::drainResampler()
@@ -260,13 +304,7 @@ void FfmpegDecoder::drainResampler()
         const int converted = swr_convert(m_pResampler, &out, capacity, nullptr, 0);
         if (converted <= 0)
             return;
-        void* planes[1] = {out};
-        av_audio_fifo_write(m_pFifo, planes, converted);
-        if (m_nDropFrames > 0) {
-            const int drop = int(std::min<qint64>(m_nDropFrames, av_audio_fifo_size(m_pFifo)));
-            av_audio_fifo_drain(m_pFifo, drop);
-            m_nDropFrames -= drop;
-        }
+        writeToFifo(out, converted);
     }
 }
 
@@ -286,7 +324,7 @@ int FfmpegDecoder::decodeMore()
             return 0;
         }
         if (rc == AVERROR_INVALIDDATA) {
-            ++m_nDamagedPackets;
+            countDamaged(m_nClock);
             continue;
         }
         if (rc != AVERROR(EAGAIN))
@@ -302,7 +340,7 @@ int FfmpegDecoder::decodeMore()
             return rc;
         // A damaged packet is dropped by the decoder; decoding goes on with the next one.
         if (m_pPacket->stream_index == m_nStream && avcodec_send_packet(m_pCodec, m_pPacket) == AVERROR_INVALIDDATA)
-            ++m_nDamagedPackets;
+            countDamaged(m_nClock);
         av_packet_unref(m_pPacket);
     }
 }
@@ -341,25 +379,43 @@ int FfmpegDecoder::seek(qint64 ms)
         return kStatusUnspecified;
     ms = std::max<qint64>(0, ms);
     const qint64 target = av_rescale_rnd(ms, m_nRate, 1000, AV_ROUND_DOWN);
-    if (ms > 0) {
-        const AVStream* stream = m_pFormat->streams[m_nStream];
-        int64_t timestamp = av_rescale_q_rnd(ms * 1000, AV_TIME_BASE_Q, stream->time_base,
-                                             AVRounding(AV_ROUND_DOWN | AV_ROUND_PASS_MINMAX));
-        if (stream->start_time != AV_NOPTS_VALUE)
-            timestamp += stream->start_time;
-        if (av_seek_frame(m_pFormat, m_nStream, timestamp, AVSEEK_FLAG_BACKWARD) >= 0) {
-            avcodec_flush_buffers(m_pCodec);
-            av_audio_fifo_reset(m_pFifo);
-            swr_free(&m_pResampler);
-            m_bInputDone = false;
-            m_bDecoderDone = false;
-            m_nDropFrames = 0;
-            m_nSeekTarget = target;
-            m_bSeeked = true;
-            return 0;
-        }
+    const AVRational timeBase = m_pFormat->streams[m_nStream]->time_base;
+    if (ms > 0 && seekStream(av_rescale_q_rnd(ms * 1000, AV_TIME_BASE_Q, timeBase,
+                                              AVRounding(AV_ROUND_DOWN | AV_ROUND_PASS_MINMAX)))) {
+        m_nSeekTarget = target;
+        return 0;
     }
     // From the start, or where the container cannot seek: reopen and skip decoded frames.
+    const int rc = reopen();
+    if (rc == 0) {
+        m_nDropFrames = target;
+        m_bSeeked = target > 0;
+    }
+    return rc;
+}
+
+bool FfmpegDecoder::seekStream(int64_t timestamp)
+{
+    const AVStream* stream = m_pFormat->streams[m_nStream];
+    if (stream->start_time != AV_NOPTS_VALUE)
+        timestamp += stream->start_time;
+    if (av_seek_frame(m_pFormat, m_nStream, timestamp, AVSEEK_FLAG_BACKWARD) < 0)
+        return false;
+    avcodec_flush_buffers(m_pCodec);
+    av_audio_fifo_reset(m_pFifo);
+    swr_free(&m_pResampler);
+    m_bInputDone = false;
+    m_bDecoderDone = false;
+    m_nDropFrames = 0;
+    m_nSeekTarget = -1;
+    m_bSeeked = true;
+    m_nRangeTo = -1;
+    m_nClock = -1;
+    return true;
+}
+
+int FfmpegDecoder::reopen()
+{
     const int rate = m_nRate;
     const SampleFormat format = m_eFormat;
     const QString path = m_strPath;
@@ -367,12 +423,38 @@ int FfmpegDecoder::seek(qint64 ms)
     m_strPath = path;
     m_nRate = rate;
     m_eFormat = format;
-    const int rc = openFile();
-    if (rc == 0) {
-        m_nDropFrames = target;
-        m_bSeeked = target > 0;
+    return openFile();
+}
+
+int FfmpegDecoder::decodeRange(qint64 fromFrame, qint64 toFrame)
+{
+    if (!isOpen() || !m_pFifo)
+        return kStatusUnspecified;
+    const AVRational timeBase = m_pFormat->streams[m_nStream]->time_base;
+    // Entered at the range's start, further back while the first frame there lies later or tells no position: a seek
+    // that landed late, or in damage.
+    for (qint64 back = 0;; back = std::max(2 * back, qint64(m_nRate) * RangeBackOffMs / 1000)) {
+        const qint64 entry = fromFrame - back;
+        const bool bSought = entry > 0 && seekStream(av_rescale_q(entry, AVRational{1, m_nRate}, timeBase));
+        const int rc = bSought ? 0 : reopen();
+        if (rc != 0)
+            return rc;
+        m_nRangeFrom = fromFrame;
+        m_nRangeTo = toFrame;
+        m_bPastRange = false;
+        if (!bSought)
+            return 0;
+        m_nEntryAt = -1;
+        m_bEntering = true;
+        while (m_bEntering && !m_bDecoderDone) {
+            const int status = decodeMore();
+            if (status < 0)
+                return status;
+        }
+        m_bEntering = false;
+        if (m_nEntryAt >= 0 && m_nEntryAt <= entry)
+            return 0;
     }
-    return rc;
 }
 
 } // namespace ZADovuzIdida

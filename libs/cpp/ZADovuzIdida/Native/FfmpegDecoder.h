@@ -54,6 +54,13 @@ public:
 
     // Moves to the exact frame at ms (output rate) and continues from there. Returns 0 or a status.
     int seek(qint64 ms);
+    // From here on the stream is the frames whose timestamps lie in [fromFrame, toFrame), exact where cutsExactly():
+    // decoding enters at a frame stamped at or before fromFrame (at the start if need be), drops what lies before it
+    // and ends at the first frame stamped at or after toFrame. Damaged packets count only within the range.
+    // Returns 0 or a status.
+    int decodeRange(qint64 fromFrame, qint64 toFrame);
+    // After decodeRange: the stream ended before reaching its range's end.
+    bool endedInRange() const { return m_bDecoderDone && !m_bPastRange; }
     // The length the file declares, in output frames; -1 when it declares none it knows exactly.
     qint64 declaredFrames() const;
     // True when a stream of frames output frames ends clearly before that length.
@@ -66,6 +73,14 @@ private:
     int openFile();
     int makeResampler(const AVFrame* frame);
     int decodeMore();
+    // Moves to the frame at or before timestamp (stream time base, from the stream's start); false where the
+    // container cannot.
+    bool seekStream(int64_t timestamp);
+    int reopen();
+    // Where frame lies by its timestamp in output frames, or right after the frame before; -1 when unknown.
+    qint64 framePosition(const AVFrame* frame) const;
+    void countDamaged(qint64 position);
+    void writeToFifo(uint8_t* data, int frames);
     bool endsShort() const;
     int pushConverted(const AVFrame* frame);
     void drainResampler();
@@ -92,6 +107,15 @@ private:
     qint64 m_nDeclaredDuration = -1;
     qint64 m_nFramesOut = 0;
     bool m_bSeeked = false;
+    // The range decodeRange set, in output frames; m_nRangeTo -1 without one.
+    qint64 m_nRangeFrom = 0;
+    qint64 m_nRangeTo = -1;
+    // Where the next frame lies by the timestamps; -1 until a frame with a timestamp tells.
+    qint64 m_nClock = -1;
+    // The first frame after entering carried a timestamp; where it lies, -1 otherwise.
+    qint64 m_nEntryAt = -1;
+    bool m_bEntering = false;
+    bool m_bPastRange = false;
     int m_nDamagedPackets = 0;
     std::vector<uint8_t> m_vecScratch;
 };

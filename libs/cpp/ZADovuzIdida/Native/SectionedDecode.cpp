@@ -79,13 +79,18 @@ void SectionedDecode::decodeSections()
                 status = decoder.setOutputFormat(m_nRate, m_eFormat);
         }
         section.frames = 0;
-        section.status = 0;
-        section.bytes.resize(size_t(m_nSectionFrames) * size_t(m_nBytesPerFrame));
         const int damagedBefore = decoder.damagedPackets();
-        section.status = status != 0 ? status : decoder.seek(index * SectionMs);
-        while (section.status == 0 && section.frames < m_nSectionFrames) {
-            const int got = decoder.read(section.bytes.data() + size_t(section.frames) * size_t(m_nBytesPerFrame),
-                                         m_nSectionFrames - section.frames, &section.status);
+        section.status =
+            status != 0 ? status : decoder.decodeRange(index * m_nSectionFrames, (index + 1) * m_nSectionFrames);
+        // A section holds fewer frames where damage lost some, more only where timestamps repeat; a frame of room
+        // beyond its length lets the read find its end.
+        const size_t growth = (size_t(m_nSectionFrames) + 1) * size_t(m_nBytesPerFrame);
+        while (section.status == 0) {
+            const size_t filled = size_t(section.frames) * size_t(m_nBytesPerFrame);
+            if (filled == section.bytes.size())
+                section.bytes.resize(filled + growth);
+            const int room = int((section.bytes.size() - filled) / size_t(m_nBytesPerFrame));
+            const int got = decoder.read(section.bytes.data() + filled, room, &section.status);
             if (got <= 0)
                 break;
             section.frames += got;
@@ -93,8 +98,7 @@ void SectionedDecode::decodeSections()
         {
             std::lock_guard<std::mutex> lock(m_mutex);
             m_nDamaged += decoder.damagedPackets() - damagedBefore;
-            const qint64 end = (index + 1) * m_nSectionFrames;
-            if (section.frames < m_nSectionFrames || end == m_opened.declaredFrames())
+            if (section.status != 0 || decoder.endedInRange())
                 m_nLast = m_nLast < 0 ? index : std::min(m_nLast, index);
             else if (index == m_nCap)
                 ++m_nCap;

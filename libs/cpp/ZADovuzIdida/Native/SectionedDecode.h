@@ -1,6 +1,6 @@
 #pragma once
-// Decodes a file that can be cut at exact frames in sections of ten seconds, side by side on several threads, and
-// hands the frames over in order, as one FfmpegDecoder reading it from the start would.
+// Decodes a file that can be cut at exact frames in sections of ten seconds by its timestamps, side by side on several
+// threads, and hands the frames over in order, as one FfmpegDecoder reading it from the start would.
 
 #include "FfmpegDecoder.h"
 
@@ -66,7 +66,7 @@ private:
     qint64 m_nReading = 0;
     // No section after this one is begun: the last by the declared length, moved on while the file goes on.
     qint64 m_nCap = 0;
-    // The last section of the file, once one came out short or ended at the declared length; -1 until then.
+    // The last section of the file, once the stream ended in one; -1 until then.
     qint64 m_nLast = -1;
     int m_nDamaged = 0;
     bool m_bStop = false;
