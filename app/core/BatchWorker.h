@@ -127,8 +127,8 @@ private:
     // file was dropped by a stop.
     bool writeProcessed(ConversionJob& job, GeneralOutput* pOutput);
     // Starts a decoding pass of the job's source with the target's rate, bits and channels, its decoder's threads
-    // on the run's spare cores, and as many measuring beside it when bMeasuring: returns how many threads measure.
-    // Each thread holds a core only while it works.
+    // on the run's spare cores, and some of them measuring beside it when bMeasuring: returns how many threads
+    // measure. Each thread holds a core only while it works.
     int openSource(ConversionJob& job, bool bMeasuring);
     // Before a block: holds a paused file; false when a stop drops it (every file but the shown one). The shown
     // file's first pass runs to its end.

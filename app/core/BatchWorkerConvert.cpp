@@ -45,13 +45,12 @@ int readBlock(ZADovuzIdida::NativeAudioDecoderBase* pDecoder, float* buffer)
 int BatchWorker::openSource(ConversionJob& job, bool bMeasuring)
 {
     job.bDecoderFailed = false;
-    // The cores no other file needs decode the source ahead of the pass, where it can be cut exactly, and measure
-    // beside it: each is lent only while it works, to whichever of the two has work, so that a waiting encode can
-    // have it. A pass that begins with every core taken reads on its own: its sections would wait for a core and
-    // hold memory.
+    // A third of the cores no other file needs measure beside the pass; the others decode the source ahead of it,
+    // where it can be cut exactly. Each is lent only while it works, so that a waiting encode can have it. A pass
+    // that begins with every core taken reads on its own: its sections would wait for a core and hold memory.
     const int nSpare = m_pCores && !job.bDirect && m_pCores->hasSpare() ? m_pCores->cores() - 1 : 0;
-    const int nMeasuring = bMeasuring ? nSpare : 0;
-    job.pDecoder->setSectionThreads(nSpare, m_pCores);
+    const int nMeasuring = bMeasuring ? nSpare / 3 : 0;
+    job.pDecoder->setSectionThreads(nSpare - nMeasuring, m_pCores);
     job.pDecoder->setFile(job.source, m_format.sampleRate, m_format.bitsPerSample, m_format.channels);
     return nMeasuring;
 }
