@@ -19,18 +19,18 @@
 
 namespace {
 
-// sh -c Script sh RATE CHANNELS BITS PARTS OUT: tones in pink noise, PARTS parts a little longer than the shortest the
-// tool cuts (four of its lead-ins), and before each join a quiet stretch and then a dense one, which an encoder needs
-// the whole lead-in to have settled after; undithered, as the program writes its wave files.
+// sh -c Script sh RATE CHANNELS BITS PARTS UNIT OUT: tones in pink noise, PARTS parts of 4.2 UNIT milliseconds, and
+// before each join a quiet stretch and then a long dense one, after which an encoder's slowest state has to settle;
+// undithered, as the program writes its wave files.
 const char* const kSplitScript = R"(set -e
-rate=$1; channels=$2; bits=$3; parts=$4; out=$5; t=$(mktemp -d); trap 'rm -rf "$t"' EXIT
+rate=$1; channels=$2; bits=$3; parts=$4; unit=$5; out=$6; t=$(mktemp -d); trap 'rm -rf "$t"' EXIT
 seconds() { printf '%d.%03d' $(($1 / 1000)) $(($1 % 1000)); }
-lead=$((1536 * 1024 * 1000 / rate)); part=$((lead * 21 / 5))
+part=$((unit * 21 / 5))
 s="sox -R -D -n -r $rate -c $channels -b $bits"
 $s $t/m.wav synth $(seconds $part) sine 440 sine 660 synth $(seconds $part) pinknoise mix gain -10
-$s $t/q.wav synth $(seconds $((lead * 2 / 5))) pinknoise gain -55
-$s $t/d.wav synth $(seconds $((lead / 2))) whitenoise synth $(seconds $((lead / 2))) sawtooth mix 110 gain -6
-sox $t/m.wav $t/h.wav trim 0 $(seconds $((part - lead * 9 / 10)))
+$s $t/q.wav synth $(seconds $((unit * 2 / 5))) pinknoise gain -55
+$s $t/d.wav synth $(seconds $((unit / 2))) whitenoise synth $(seconds $((unit / 2))) sawtooth mix 110 gain -6
+sox $t/m.wav $t/h.wav trim 0 $(seconds $((part - unit * 9 / 10)))
 files=""
 for k in $(seq 2 $parts); do files="$files $t/h.wav $t/q.wav $t/d.wav"; done
 sox $files $t/m.wav "$out"
@@ -139,6 +139,18 @@ private:
         riff.write(body);
     }
 
+    void splitColumns()
+    {
+        QTest::addColumn<int>("rate");
+        QTest::addColumn<int>("channels");
+        QTest::addColumn<int>("bits");
+        QTest::addColumn<int>("parts");
+        QTest::addColumn<int>("unitMs");
+        QTest::addColumn<QString>("quality");
+        QTest::addColumn<bool>("atStart");
+        QTest::addColumn<bool>("busy");
+    }
+
 private slots:
     void initTestCase()
     {
@@ -209,20 +221,32 @@ private slots:
 
     void testSplit_data()
     {
-        QTest::addColumn<int>("rate");
-        QTest::addColumn<int>("channels");
-        QTest::addColumn<int>("bits");
-        QTest::addColumn<int>("parts");
-        QTest::addColumn<QString>("quality");
-        QTest::addColumn<bool>("atStart");
-        QTest::addColumn<bool>("busy");
+        splitColumns();
         QTest::newRow("8 kHz mono 16-bit, three parts, cores lent at start")
-            << 8000 << 1 << 16 << 3 << "0" << true << false;
-        QTest::newRow("22.05 kHz stereo 24-bit, a core lent late") << 22050 << 2 << 24 << 2 << "0" << false << false;
+            << 8000 << 1 << 16 << 3 << 196608 << "0" << true << false;
+        QTest::newRow("22.05 kHz stereo 24-bit, a core lent late")
+            << 22050 << 2 << 24 << 2 << 71331 << "0" << false << false;
         QTest::newRow("44.1 kHz stereo 16-bit, cores lent at start, every core busy")
-            << 44100 << 2 << 16 << 2 << "127" << true << true;
-        QTest::newRow("48 kHz mono 24-bit, a core lent late") << 48000 << 1 << 24 << 2 << "127" << false << false;
+            << 44100 << 2 << 16 << 2 << 35665 << "127" << true << true;
+        QTest::newRow("48 kHz mono 24-bit, a core lent late")
+            << 48000 << 1 << 24 << 2 << 32768 << "127" << false << false;
     }
+
+    void testSplitShort_data()
+    {
+        splitColumns();
+        QTest::newRow("3 min at 8 kHz mono 16-bit in three parts, cores lent at start")
+            << 8000 << 1 << 16 << 3 << 14285 << "0" << true << false;
+        QTest::newRow("3 min at 22.05 kHz stereo 16-bit in eight parts, a core lent late")
+            << 22050 << 2 << 16 << 8 << 5357 << "127" << false << false;
+        QTest::newRow("3 min at 44.1 kHz stereo 24-bit in six parts, every core busy")
+            << 44100 << 2 << 24 << 6 << 7142 << "127" << true << true;
+        QTest::newRow("3 min at 48 kHz stereo 16-bit in three parts, a core lent late")
+            << 48000 << 2 << 16 << 3 << 14285 << "127" << false << false;
+    }
+
+    // A file of three minutes is split, as a long one is.
+    void testSplitShort() { testSplit(); }
 
     // Encoded in parts, a file keeps its length and quality, and every part has settled before its own sound; the
     // bytes are the same with cores lent, at once or late, however busy the machine.
@@ -232,13 +256,14 @@ private slots:
         QFETCH(int, channels);
         QFETCH(int, bits);
         QFETCH(int, parts);
+        QFETCH(int, unitMs);
         QFETCH(QString, quality);
         QFETCH(bool, atStart);
         QFETCH(bool, busy);
         const QString input = path("split.wav");
         const TestKit::ToolResult sox =
             TestKit::runTool("sh", {"-c", kSplitScript, "sh", QString::number(rate), QString::number(channels),
-                                    QString::number(bits), QString::number(parts), input});
+                                    QString::number(bits), QString::number(parts), QString::number(unitMs), input});
         QVERIFY2(sox.exitCode == 0, sox.err.constData());
         QCOMPARE(afconvert({input, "-o", path("whole.m4a"), "-q", quality}).exitCode, 0);
         const QStringList args{"-q", quality, "--parts", QString::number(parts)};
@@ -255,6 +280,7 @@ private slots:
             process->waitForFinished();
         }
         QVERIFY(contents(path("lent.m4a")) == contents(path("split.m4a")));
+        QVERIFY2(contents(path("split.m4a")) != contents(path("whole.m4a")), "encoded whole, not in parts");
         compareToWhole(input, path("whole.m4a"), path("split.m4a"), channels, rate, parts);
     }
 

@@ -9,6 +9,14 @@ extern "C" {
 
 #include <algorithm>
 
+namespace {
+
+// A fresh encoder starts with a full bit reservoir, which a whole encode at steady bit use has long emptied and which
+// then drains by a few bits a frame; at this multiple of the bit rate, a few frames empty it.
+constexpr long kDrainRateFactor = 2;
+
+} // namespace
+
 PartEncoder::~PartEncoder()
 {
     avcodec_free_context(&m_pEncoder);
@@ -32,6 +40,7 @@ int PartEncoder::openEncoder(int quality, long bitRate)
     if (rc < 0)
         return rc;
     m_pEncoder->bit_rate = bitRate;
+    m_nBitRate = bitRate;
     m_pEncoder->profile = FF_PROFILE_AAC_LOW;
     m_pEncoder->time_base = AVRational{1, m_pEncoder->sample_rate};
     // The M4A container carries the decoder's set-up in its header.
@@ -59,6 +68,8 @@ int PartEncoder::run(const Stretch& stretch, const Sink& sink)
         const int samples = std::min(int(wanted), av_audio_fifo_size(m_pFifo));
         if (rc < 0 || samples == 0)
             break;
+        // The encoder reads its bit rate anew for every frame.
+        m_pEncoder->bit_rate = m_nNextPts < m_stretch.drainTo ? m_nBitRate * kDrainRateFactor : m_nBitRate;
         rc = encodeFrame(samples, sink);
     }
     if (rc >= 0)

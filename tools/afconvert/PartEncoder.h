@@ -11,11 +11,13 @@ struct AVAudioFifo;
 struct AVCodecContext;
 struct AVPacket;
 
-// Samples read, [start, end) with end -1 for the input's end, and the packet times kept, [keepFrom, keepTo).
+// Samples read, [start, end) with end -1 for the input's end, and the packet times kept, [keepFrom, keepTo); the
+// samples before drainTo are encoded at a raised bit rate, which empties the encoder's bit reservoir.
 struct Stretch
 {
     long long start = 0;
     long long end = -1;
+    long long drainTo = 0;
     long long keepFrom = LLONG_MIN;
     long long keepTo = LLONG_MAX;
 };
@@ -48,4 +50,5 @@ private:
     AVAudioFifo* m_pFifo = nullptr;
     AVPacket* m_pPacket = nullptr;
     long long m_nNextPts = 0;
+    long m_nBitRate = 0;
 };

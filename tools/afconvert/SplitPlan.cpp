@@ -11,10 +11,11 @@ namespace {
 
 constexpr int kFrameSamples = 1024; // one AAC-LC frame: every join lies on this grid
 constexpr int kSearchFrames = 16;   // how far a join may move from its even point, either way
-// Audio encoded before a part and dropped lets the encoder's adaptive state settle where a whole encode has it: after
-// nine seconds a loud frame within twenty seconds of a join could still be coded far worse than in a whole encode, and
-// not after some 35 s. The frames after a part complete the overlap of its last frame.
-constexpr int kLeadFrames = 1536;
+// Audio encoded before a part and dropped lets the encoder's adaptive state settle where a whole encode has it. What
+// outlasts a short lead-in is the bit reservoir, which starts full: without draining it first, 35 s were needed; with
+// it, 64 frames. The frames after a part complete the overlap of its last frame.
+constexpr int kLeadFrames = 64;
+constexpr int kDrainFrames = 8;
 constexpr int kTailFrames = 4;
 // Parts at least four times their lead-in, so that all lead-ins together cost at most a quarter of a whole encode.
 constexpr int kMinPartFrames = 4 * kLeadFrames;
@@ -64,7 +65,10 @@ void joinAt(long long join, Stretch* before, Stretch* after)
 {
     before->keepTo = join * kFrameSamples;
     before->end = (join + kTailFrames) * kFrameSamples;
-    after->start = std::max(0LL, join - kLeadFrames) * kFrameSamples;
+    const long long lead = std::max(0LL, join - kLeadFrames);
+    after->start = lead * kFrameSamples;
+    // A lead-in from the input's start begins as the whole encode does.
+    after->drainTo = lead > 0 ? (lead + kDrainFrames) * kFrameSamples : 0;
     after->keepFrom = join * kFrameSamples;
 }
 
