@@ -13,9 +13,8 @@ CoreBudget::CoreBudget(int nCores, std::function<void()> freed)
 
 int CoreBudget::encodeParts() const
 {
-    // One part a core: each part's fresh encoder costs a lead-in, so more parts than cores cost more than the parts
-    // that end early win back; within what the tool takes.
-    return m_nCores > 1 ? std::min(m_nCores, EncodeParts::kMaxParts) : 1;
+    // Twice the cores, so that parts ending early can take more of what is left; within what the tool takes.
+    return m_nCores > 1 ? std::min(2 * m_nCores, EncodeParts::kMaxParts) : 1;
 }
 
 bool CoreBudget::tryTake()

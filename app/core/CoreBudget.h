@@ -14,7 +14,8 @@ public:
     CoreBudget(int nCores, std::function<void()> freed = {});
 
     int cores() const { return m_nCores; }
-    // The most parts an encode of the run is cut in as cores are lent to it: one a core; one on a single core.
+    // The most parts an encode of the run is cut in as cores are lent to it: enough to keep every core busy to the
+    // end of the run; one on a single core.
     int encodeParts() const;
     // A core for a file about to begin; false when none is free.
     bool tryTake();

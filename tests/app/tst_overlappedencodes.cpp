@@ -232,14 +232,6 @@ private slots:
         QVERIFY(!cores.tryTake());
     }
 
-    // An encode is cut in one part a core at most: each part's fresh encoder costs a lead-in, more than parts that
-    // end early win back; within the tool's bound of 32.
-    void testPartsPerCore()
-    {
-        for (const auto& [nCores, nParts] : {std::pair{1, 1}, {2, 2}, {8, 8}, {64, 32}})
-            QCOMPARE(CoreBudget(nCores).encodeParts(), nParts);
-    }
-
     void testAsOneAtATime()
     {
         EncodeStats single;
