@@ -347,7 +347,9 @@ bool GeneralOutput::encode(const QString& input, const QString& output, float ga
     coder.setGain(gain);
     coder.setProcessGroups(m_pGroups);
     if (m_pCores) {
-        coder.setParts(m_pCores->encodeParts());
+        // Each part costs a fresh encoder and its lead-in: cut only when a core is spare as the encode begins, at a
+        // run's end or for a file alone, not while every core has a file of its own.
+        coder.setParts(m_pCores->hasSpare() ? m_pCores->encodeParts() : 1);
         coder.setCoreLender(m_pCores);
     }
     coder.convert(input, output);

@@ -46,7 +46,8 @@ public:
     // The run's encoder processes: held while it is paused, ended when it is cancelled; a cancelled encode leaves
     // no file and no line.
     void setProcessGroups(ZADovuzIdida::ProcessGroups* pGroups) { m_pGroups = pGroups; }
-    // The run's cores: every encode is cut in parts on the cores they lend it while it runs; none by default.
+    // The run's cores: an encode that begins while a core is spare is cut in parts on the cores they lend it while it
+    // runs; none by default.
     void setCores(CoreBudget* pCores) { m_pCores = pCores; }
     // count interleaved values.
     virtual void write(float* data, qint64 count);

@@ -787,6 +787,39 @@ private slots:
         QCOMPARE(worker.newPathForForlderStructure(root + source, run), run + expected);
     }
 
+    void testPartsOnSpareCores_data()
+    {
+        QTest::addColumn<int>("waiting");
+        QTest::addColumn<bool>("whole");
+        QTest::newRow("every core has a file") << 3 << true;
+        QTest::newRow("cores spare") << 0 << false;
+    }
+
+    // An encode is cut in parts only when a core is spare as it begins; else it is the whole encode, to the byte.
+    void testPartsOnSpareCores()
+    {
+        QFETCH(int, waiting);
+        QFETCH(bool, whole);
+        store({{"KeyCopyMetaTagsActive", false}});
+        const QString folder = m_dir.filePath(QString("spare/%1/").arg(QTest::currentDataTag()));
+        QVERIFY(QDir().mkpath(folder));
+        QVector<float> music = sine(2 * 44100 * 60, 2, 0.01, 44100);
+        for (int i = 0; i < music.size(); ++i)
+            music[i] *= float(0.5 + 0.5 * std::sin(i * 1e-5));
+        const auto encodeWith = [&](const QString& name, CoreBudget* pCores) {
+            GeneralOutput output(folder + name + ".wav", ZADovuzIdida::MAudioFormat());
+            output.setCores(pCores);
+            output.write(music.data(), music.size());
+            return output.close() ? TestKit::readFile(output.outputFile()) : QByteArray();
+        };
+        CoreBudget cores(4);
+        QVERIFY(cores.tryTake());
+        cores.setWaiting(waiting);
+        const QByteArray result = encodeWith("cores", &cores);
+        QVERIFY(!result.isEmpty());
+        QCOMPARE(result == encodeWith("whole", nullptr), whole);
+    }
+
     void testOutputFaults_data()
     {
         QTest::addColumn<QString>("kind");
