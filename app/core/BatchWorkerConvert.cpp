@@ -11,6 +11,7 @@
 
 #include <ZADovuzIdida/NativeAudioDecoderBase.h>
 #include <ZADovuzIdida/_VozIdavi/Common/EBUEnvelope.h>
+#include <ZADovuzIdida/_VozIdavi/Common/SampleRange.h>
 
 #include <QDebug>
 #include <QFileInfo>
@@ -97,10 +98,7 @@ void BatchWorker::analyse(ConversionJob& job)
         if (truePeak)
             truePeak->add(buffer.data(), n);
         const float* values = buffer.data();
-        for (int i = 0; i < n; ++i) {
-            fMin = std::min(fMin, values[i]);
-            fMax = std::max(fMax, values[i]);
-        }
+        ZADovuzIdida::SampleRange::widen(values, n, 1, &fMin, &fMax);
         const auto isSound = [](float x) { return std::fabs(x) > SoundThreshold; };
         const float* last =
             std::find_if(std::make_reverse_iterator(values + n), std::make_reverse_iterator(values), isSound).base();

@@ -3,8 +3,9 @@
 #include "Native/AssetProbe.h"
 #include "Native/FfmpegDecoder.h"
 
+#include <ZADovuzIdida/_VozIdavi/Common/SampleRange.h>
+
 #include <algorithm>
-#include <cmath>
 #include <vector>
 
 namespace ZADovuzIdida {
@@ -33,8 +34,7 @@ float NativeAudioTools::peak(const QString& path)
     int status = 0;
     for (int n = decoder.read(buffer.data(), Frames, &status); n > 0;
          n = decoder.read(buffer.data(), Frames, &status)) {
-        for (int i = 0; i < 2 * n; ++i)
-            peak = std::max(peak, std::fabs(buffer[size_t(i)]));
+        peak = std::max(peak, SampleRange::absolutePeak(buffer.data(), 2 * qint64(n)));
     }
     return status == 0 ? peak : -1.0f;
 }

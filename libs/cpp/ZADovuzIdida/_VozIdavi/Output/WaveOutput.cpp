@@ -1,6 +1,7 @@
 #include <ZADovuzIdida/_VozIdavi/Output/WaveOutput.h>
 #include <ZADovuzIdida/_VozIdavi/Common/FileUtil.h>
 #include <ZADovuzIdida/_VozIdavi/Common/ProductionParameters.h>
+#include <ZADovuzIdida/_VozIdavi/Common/SampleRange.h>
 #include <ZADovuzIdida/_VozIdavi/Common/Util.h>
 
 #include <MTools/FrameCount.h>
@@ -256,18 +257,28 @@ void WaveOutput::addToPeaks(float* samples, int n)
     const int frames = n / channels;
     for (int c = 0; c < channels; ++c) {
         ChannelPeakState& s = m_vecChannelPeaks[c];
-        for (int f = 0; f < frames; ++f) {
-            const float x = samples[qint64(f) * channels + c];
-            if (x < s.min)
-                s.min = x;
-            if (x > s.max)
-                s.max = x;
-            if (std::fabs(x) > m_fPeakOfPeaks) {
-                m_fPeakOfPeaks = std::fabs(x);
-                m_hEnvelope->setPosPeakOfPeaks(int(quint32(std::min<qint64>(s.position, 0xFFFFFFFFll))));
+        // A run at a time, up to the end of the block it is in.
+        for (int f = 0; f < frames;) {
+            const int run = std::min(frames - f, m_nBlockSize - s.count);
+            const float* first = samples + qint64(f) * channels + c;
+            float lowest = 0.0f;
+            float highest = 0.0f;
+            SampleRange::widen(first, run, channels, &lowest, &highest);
+            s.min = std::min(s.min, lowest);
+            s.max = std::max(s.max, highest);
+            const float runPeak = std::max(-lowest, highest);
+            if (runPeak > m_fPeakOfPeaks) {
+                // The first value that reaches it, as a value by value search would have kept.
+                int at = 0;
+                while (std::fabs(first[qint64(at) * channels]) != runPeak)
+                    ++at;
+                m_fPeakOfPeaks = runPeak;
+                m_hEnvelope->setPosPeakOfPeaks(int(quint32(std::min<qint64>(s.position + at, 0xFFFFFFFFll))));
             }
-            ++s.position;
-            if (++s.count == m_nBlockSize) {
+            s.position += run;
+            s.count += run;
+            f += run;
+            if (s.count == m_nBlockSize) {
                 m_peaks.addPeak(s.min, s.max, c);
                 s.count = 0;
                 s.max = 0.0f;
