@@ -78,10 +78,10 @@ AacEncoder::Result AacEncoder::run(const Options& options, const std::string& pa
         *error = "cannot write " + options.output + ": " + describe(rc);
         return OutputError;
     }
-    if (m_pPeak)
-        m_fDecodedPeak = m_pPeak->finish();
     return Success;
 }
+
+float AacEncoder::decodedPeak() { return m_pPeak ? m_pPeak->finish() : -1.0f; }
 
 int AacEncoder::openOutput(const std::string& path, const AVCodecContext* codec)
 {

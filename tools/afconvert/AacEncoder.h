@@ -27,8 +27,8 @@ public:
     // by as many encoders, all at once or as cores are lent; the result is the same either way.
     Result run(const Options& options, const std::string& path, std::string* error);
     // After a run that ended well with options.peak: the largest absolute value a whole decode of the result gives,
-    // measured while it was written; -1 when there is none.
-    float decodedPeak() const { return m_fDecodedPeak; }
+    // measured while it was written, once its decode has ended; -1 when there is none.
+    float decodedPeak();
 
 private:
     int openOutput(const std::string& path, const AVCodecContext* codec);
@@ -42,5 +42,4 @@ private:
     std::unique_ptr<OutputPeak> m_pPeak; // with options.peak
     int64_t m_nWrittenEnd = 0;           // where the data of the packets written so far ends in the output
     int m_nUnflushed = 0;                // packets written since the last flush
-    float m_fDecodedPeak = -1.0f;
 };

@@ -118,16 +118,16 @@ void OutputPeak::abandon()
 
 float OutputPeak::finish()
 {
-    if (!m_thread.joinable())
-        return -1.0f;
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_bFinished = true;
+    if (m_thread.joinable()) {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_bFinished = true;
+        }
+        m_changed.notify_one();
+        m_thread.join();
     }
-    m_changed.notify_one();
-    m_thread.join();
     std::lock_guard<std::mutex> lock(m_mutex);
-    return m_bFailed ? -1.0f : m_fPeak;
+    return m_bFinished && !m_bFailed ? m_fPeak : -1.0f;
 }
 
 bool OutputPeak::decode(int64_t offset, const std::deque<int>& sizes)

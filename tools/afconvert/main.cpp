@@ -126,7 +126,9 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "afconvert: %s\n", error.c_str());
         return result;
     }
-    if (encoder.decodedPeak() >= 0.0f)
-        tellDecodedPeak(encoder.decodedPeak());
+    // The result's decode has overlapped the flushes.
+    const float peak = options.peak ? encoder.decodedPeak() : -1.0f;
+    if (peak >= 0.0f)
+        tellDecodedPeak(peak);
     return 0;
 }
