@@ -257,6 +257,7 @@ bool GeneralOutput::encodeBeside(const QString& result, float gain, QString* pEn
     for (;;) {
         const QString encoded = besideName(result);
         m_bWorkingNameTaken = false;
+        m_fEncodedPeak = -1.0f;
         if (encode(m_strFileName, encoded, gain, pReason)) {
             *pEncoded = encoded;
             return true;
@@ -310,7 +311,7 @@ bool GeneralOutput::encodeScaled(const QString& result, float gain, QString* pEn
 {
     if (!encodeBeside(result, gain, pEncoded, pReason))
         return false;
-    *pPeak = ZADovuzIdida::NativeAudioTools::peak(*pEncoded);
+    *pPeak = m_fEncodedPeak >= 0.0f ? m_fEncodedPeak : ZADovuzIdida::NativeAudioTools::peak(*pEncoded);
     if (*pPeak >= 0.0f)
         return true;
     QFile::remove(*pEncoded);
@@ -343,6 +344,7 @@ bool GeneralOutput::encode(const QString& input, const QString& output, float ga
 {
     ZADovuzIdida::AFTransCoder coder;
     coder.setQuality(m_nQuality);
+    coder.setMeasurePeak(m_fPeakLimit > 0.0f);
     coder.setBitrate(m_nBitRate);
     coder.setGain(gain);
     coder.setProcessGroups(m_pGroups);
@@ -354,6 +356,7 @@ bool GeneralOutput::encode(const QString& input, const QString& output, float ga
     }
     coder.convert(input, output);
     m_bWorkingNameTaken = coder.workingNameTaken();
+    m_fEncodedPeak = coder.decodedPeak();
     const QFileInfo info(output);
     if (coder.errorText().isEmpty() && info.isFile() && info.size() > 0)
         return true;

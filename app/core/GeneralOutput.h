@@ -74,7 +74,8 @@ signals:
 protected:
     // Encodes input, every value multiplied by gain, into output with the stored quality and bit rate; true when
     // output is there, else the reason. output is made empty beforehand, so that nothing else takes its name; the
-    // encoder's working file beside it may be taken meanwhile, which it notes in m_bWorkingNameTaken.
+    // encoder's working file beside it may be taken meanwhile, which it notes in m_bWorkingNameTaken. With a peak
+    // limit, the encoder's measure of output's decoded peak goes to m_fEncodedPeak.
     virtual bool encode(const QString& input, const QString& output, float gain, QString* pReason);
     // The file system's steps that settle a result: MTools::DurableFiles' move that never replaces, and its flush
     // of a folder's entries.
@@ -99,7 +100,8 @@ private:
     // Flushes encoded and moves it to the output file's name, or the next free one; then flushes the folder. When a
     // step fails, the file stays where it is and the reason names it.
     bool moveToResult(const QString& encoded, QString* pReason);
-    // encodeBeside() with gain, then measures the decoded peak; a result that can not be decoded is removed.
+    // encodeBeside() with gain, then the decoded peak: the encoder's measure, else a decode of the result; a result
+    // that can not be decoded is removed.
     bool encodeScaled(const QString& result, float gain, QString* pEncoded, float* pPeak, QString* pReason);
 
     QString m_strFileName;
@@ -122,6 +124,8 @@ private:
     int m_nEncodes = 0;
     // Set by encode() when the encoder refused to start because a file was under its output's working name.
     bool m_bWorkingNameTaken = false;
+    // Set by encode(): the decoded peak of its output as the encoder measured it; -1 when it told none.
+    float m_fEncodedPeak = -1.0f;
     bool m_bClosed = false;
     bool m_bResult = false;
 };

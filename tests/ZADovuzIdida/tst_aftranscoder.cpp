@@ -3,6 +3,7 @@
 
 #include <ZADovuzIdida/AFTransCoder.h>
 #include <ZADovuzIdida/CoreLender.h>
+#include <ZADovuzIdida/NativeAudioTools.h>
 #include <ZADovuzIdida/ProcessGroups.h>
 #include <afconvert/EncodeParts.h>
 
@@ -133,6 +134,40 @@ private slots:
         QCOMPARE(args, QStringList({input, "-o", output, "-q", q, "-b", b, "-f", "m4af", "-d", "aac"}) + split);
     }
 
+    void testDecodedPeak_data()
+    {
+        QTest::addColumn<QString>("said"); // the tool's standard output, in pieces a little apart
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<float>("peak");
+        QTest::newRow("told among other messages") << "p|w|k1.146|86751\\n|r" << 0 << 1.14686751f;
+        QTest::newRow("told by a tool that failed") << "p|k0.875\\n" << 3 << -1.0f;
+        QTest::newRow("none told") << "p" << 0 << -1.0f;
+        QTest::newRow("cut short") << "p|k0.875" << 0 << -1.0f;
+        QTest::newRow("not a number") << "p|knan\\n" << 0 << -1.0f;
+    }
+
+    // Asked for, the peak is what the tool told, exactly, and only after it ended well.
+    void testDecodedPeak()
+    {
+        QFETCH(QString, said);
+        QFETCH(int, exitCode);
+        QFETCH(float, peak);
+        QVERIFY(
+            MediaKit::writeFile(path("talking/afconvert"),
+                                "#!/bin/bash\nfor a in \"$@\"; do printf '%s\\0' \"$a\"; done > \"$AFCONVERT_RECORD\"\n"
+                                "IFS='|'; for piece in $SAID; do printf \"$piece\"; sleep 0.05; done\nexit $CODE\n"));
+        QVERIFY(QFile::setPermissions(path("talking/afconvert"), QFile::ReadOwner | QFile::ExeOwner));
+        qputenv("PATH", (path("talking") + ":").toLocal8Bit() + m_baPath);
+        qputenv("SAID", said.toLocal8Bit());
+        qputenv("CODE", QByteArray::number(exitCode));
+        AFTransCoder coder;
+        coder.setMeasurePeak(true);
+        QTest::ignoreMessage(QtDebugMsg, QRegularExpression("^COMMAND: afconvert .* -d aac  --peak$"));
+        coder.convert(path("in.wav"), path("out.m4a"));
+        QVERIFY(MediaKit::readAll(path("args")).endsWith(QByteArray("aac\0--peak\0", 11)));
+        QVERIFY2(coder.decodedPeak() == peak, qPrintable(QString::number(coder.decodedPeak(), 'g', 9)));
+    }
+
     // With the project's tool: a real M4A appears, a failed run leaves nothing.
     void testRealTool()
     {
@@ -151,7 +186,8 @@ private slots:
         QCOMPARE(QDir(m_dir.path()).entryList({"missing*"}), QStringList());
     }
 
-    // Lent cores while it runs, the tool cuts parts off on them, and every core is back by its end.
+    // Lent cores while it runs, the tool cuts parts off on them, and every core is back by its end; the peak it tells
+    // is the decoded one.
     void testLentCores()
     {
         qputenv("PATH", qgetenv("TRELVANIC_BIN_DIR") + ":" + m_baPath);
@@ -164,13 +200,15 @@ private slots:
         AFTransCoder coder;
         coder.setParts(8);
         coder.setCoreLender(&lender);
-        QTest::ignoreMessage(QtDebugMsg, QRegularExpression("^COMMAND: afconvert .* --parts 8 --lend$"));
+        coder.setMeasurePeak(true);
+        QTest::ignoreMessage(QtDebugMsg, QRegularExpression("^COMMAND: afconvert .* --parts 8 --lend --peak$"));
         coder.convert(path("long.wav"), path("long.m4a"));
         QCOMPARE(coder.errorText(), QString());
         QVERIFY(lender.nLent > 0);
         QCOMPARE(lender.nHeld.load(), 0);
         QCOMPARE(MediaKit::probe("stream=duration_ts", path("long.m4a"), {"-of", "csv=p=0"}),
                  QString::number(1600 * 8000));
+        QVERIFY(coder.decodedPeak() == NativeAudioTools::peak(path("long.m4a")));
     }
 
     // Ended while it runs, a tool deaf to SIGTERM is killed a little later, with the unfinished target it made.

@@ -10,6 +10,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <afconvert/DecodedPeak.h>
+
+#include <charconv>
 #include <cmath>
 #include <csignal>
 #include <cstring>
@@ -282,6 +285,71 @@ private slots:
         QVERIFY(contents(path("lent.m4a")) == contents(path("split.m4a")));
         QVERIFY2(contents(path("split.m4a")) != contents(path("whole.m4a")), "encoded whole, not in parts");
         compareToWhole(input, path("whole.m4a"), path("split.m4a"), channels, rate, parts);
+    }
+
+    void testDecodedPeak_data()
+    {
+        QTest::addColumn<int>("rate");
+        QTest::addColumn<int>("channels");
+        QTest::addColumn<QStringList>("synth");
+        QTest::addColumn<QStringList>("extra");
+        const QStringList noise{"synth", "4", "pinknoise", "vol", "0.7"};
+        QTest::newRow("44.1 kHz stereo, whole") << 44100 << 2 << noise << QStringList();
+        QTest::newRow("44.1 kHz stereo, 8 parts")
+            << 44100 << 2 << QStringList{"synth", "60", "pinknoise", "vol", "0.7"} << QStringList{"--parts", "8"};
+        QTest::newRow("48 kHz stereo") << 48000 << 2 << noise << QStringList();
+        QTest::newRow("44.1 kHz mono") << 44100 << 1 << noise << QStringList();
+        // Above the coded band: the decoded samples after the end are the loudest.
+        QTest::newRow("a tone that stops abruptly")
+            << 44100 << 2 << QStringList{"synth", "0.5", "sine", "18000", "vol", "0.9", "fade", "t", "0.3", "0.5", "0"}
+            << QStringList();
+        // The encoder's priming decodes louder than any sample after it, and is not counted.
+        QTest::newRow("noise above the coded band that starts abruptly")
+            << 44100 << 2
+            << QStringList{"synth", "0.1", "whitenoise", "vol", "0.9", "sinc", "17500", "fade", "t", "0", "0.1", "0.1"}
+            << QStringList();
+        QTest::newRow("shorter than one frame")
+            << 44100 << 2 << QStringList{"synth", "0.01", "sine", "440", "vol", "0.9"} << QStringList();
+        QTest::newRow("above full scale") << 44100 << 2 << noise << QStringList{"--gain", "6"};
+    }
+
+    // With --peak, the tool tells its result's peak as a whole decode by ffmpeg gives it, bit for bit, and the
+    // result is the same; without, it tells none.
+    void testDecodedPeak()
+    {
+        QFETCH(int, rate);
+        QFETCH(int, channels);
+        QFETCH(QStringList, synth);
+        QFETCH(QStringList, extra);
+        const TestKit::ToolResult sox =
+            TestKit::runTool("sox", QStringList{"-R", "-D", "-n", "-r", QString::number(rate), "-c",
+                                                QString::number(channels), "-b", "16", path("peak.wav")} +
+                                        synth);
+        QVERIFY2(sox.exitCode == 0, sox.err.constData());
+        const TestKit::ToolResult plain = afconvert(QStringList{path("peak.wav"), "-o", path("plain.m4a")} + extra);
+        QVERIFY2(plain.exitCode == 0, plain.err.constData());
+        QCOMPARE(plain.out, QByteArray("p"));
+        const TestKit::ToolResult told =
+            afconvert(QStringList{path("peak.wav"), "-o", path("peak.m4a"), "--peak"} + extra);
+        QVERIFY2(told.exitCode == 0, told.err.constData());
+        QVERIFY(contents(path("peak.m4a")) == contents(path("plain.m4a")));
+        const QByteArray prefix = QByteArray("p") + DecodedPeak::kPeak;
+        QVERIFY2(told.out.startsWith(prefix) && told.out.endsWith('\n'), told.out.constData());
+        float reported = -1.0f;
+        const std::from_chars_result parsed =
+            std::from_chars(told.out.constData() + prefix.size(), told.out.constData() + told.out.size() - 1, reported);
+        QVERIFY2(parsed.ec == std::errc() && *parsed.ptr == '\n', told.out.constData());
+
+        const QByteArray decoded = decode(path("peak.m4a"));
+        QVERIFY(!decoded.isEmpty());
+        const float* pValues = reinterpret_cast<const float*>(decoded.constData());
+        float peak = 0.0f;
+        for (int i = 0; i < decoded.size() / int(sizeof(float)); ++i)
+            peak = std::max(peak, std::fabs(pValues[i]));
+        QVERIFY2(reported == peak,
+                 qPrintable(QString("%1 told, %2 decoded").arg(reported, 0, 'g', 9).arg(peak, 0, 'g', 9)));
+        if (extra.contains("--gain"))
+            QVERIFY2(peak > 1.0f, qPrintable(QString::number(peak)));
     }
 
     // Memory of an encode in parts does not grow with the input's length beyond the output's index.

@@ -155,6 +155,22 @@ private:
     int m_nEncodes = 0;
 };
 
+// The real encoder, its result made undecodable once it is written: only the encoder's own measure gives its peak.
+class UndecodableOutput : public GeneralOutput
+{
+public:
+    explicit UndecodableOutput(const QString& target) : GeneralOutput(target, {}) {}
+
+protected:
+    bool encode(const QString& input, const QString& output, float gain, QString* pReason) override
+    {
+        if (!GeneralOutput::encode(input, output, gain, pReason))
+            return false;
+        QFile file(output);
+        return file.open(QIODevice::ReadWrite) && file.write(QByteArray(int(file.size()), '\0')) == file.size();
+    }
+};
+
 class TestWorker : public BatchWorker
 {
 public:
@@ -162,6 +178,7 @@ public:
     int nOutputs = 0;
     bool bRealOutput = false;
     bool bCancelReencode = false;
+    bool bUndecodableResult = false;
     // When set, the output encodes through CurveOutput in this format.
     int* pEncodes = nullptr;
     PeakCurve curve;
@@ -184,6 +201,8 @@ protected:
             return new CurveOutput(target, format, curve, pEncodes, strMarker);
         if (bCancelReencode)
             return new ReencodeCancelledOutput(target, this);
+        if (bUndecodableResult)
+            return new UndecodableOutput(target);
         return bRealOutput ? BatchWorker::createOutput(target) : new CapturingOutput(target, &output);
     }
     int encodeSlots() const override { return nCores > 0 ? nCores : BatchWorker::encodeSlots(); }
@@ -669,6 +688,23 @@ private slots:
                                       << "x/Album/CD1/";
         QTest::newRow("nothing applies") << QStringList{"x/Album"} << "elsewhere/t.mp3"
                                          << "";
+    }
+
+    // With a peak limit, the result's peak is the encoder's measure: the result is not decoded again.
+    void testPeakFromEncoder()
+    {
+        store({{"KeyNormalizationActive", true}, {"KeyNormalization", 100}});
+        const QString folder = m_dir.filePath("peak from encoder/");
+        QVERIFY(QDir().mkpath(folder));
+        TestWorker worker;
+        worker.bUndecodableResult = true;
+        auto* pDecoder = new FakeDecoder;
+        pDecoder->signal = sine(44100, 2, 0.25, 2000);
+        worker.setDecoder(pDecoder);
+        worker.setSettings(worker.format);
+        worker.convert("fake", folder + "x.wav");
+        QCOMPARE(worker.errors(), QString());
+        QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{"x.m4a"});
     }
 
     // Cancelled while a file is encoded again, the run keeps no earlier encode and logs nothing.

@@ -13,6 +13,9 @@ extern "C" {
 
 namespace {
 
+// Packets written between two flushes while the peak is measured.
+constexpr int kPacketsAFlush = 64;
+
 std::string describe(int status)
 {
     char text[AV_ERROR_MAX_STRING_SIZE] = {};
@@ -50,6 +53,13 @@ AacEncoder::Result AacEncoder::run(const Options& options, const std::string& pa
     rc = first->openEncoder(options.quality, options.bitRate);
     if (rc >= 0)
         rc = openOutput(path, first->codec());
+    if (rc >= 0 && options.peak) {
+        // The packets' data follows the header in the order they are written, each packet's next to the one before.
+        m_nWrittenEnd = avio_tell(m_pOutput->pb);
+        m_pPeak = std::make_unique<OutputPeak>();
+        if (m_pPeak->start(path, m_pOutput->streams[0]->codecpar, m_nWrittenEnd) < 0)
+            m_pPeak.reset();
+    }
     const auto write = [this](AVPacket* packet) { return this->write(packet); };
     if (rc >= 0 && stretches.size() == 1) {
         rc = first->run(stretches[0], write);
@@ -58,6 +68,8 @@ AacEncoder::Result AacEncoder::run(const Options& options, const std::string& pa
         first.reset();
         rc = PartScheduler(openPart, write, options.lend, path + "-XXXXXX").run(stretches);
     }
+    if (rc >= 0 && m_pPeak)
+        flushForPeak();
     if (rc >= 0)
         rc = av_write_trailer(m_pOutput);
     if (rc >= 0)
@@ -68,6 +80,8 @@ AacEncoder::Result AacEncoder::run(const Options& options, const std::string& pa
     }
     return Success;
 }
+
+float AacEncoder::decodedPeak() { return m_pPeak ? m_pPeak->finish() : -1.0f; }
 
 int AacEncoder::openOutput(const std::string& path, const AVCodecContext* codec)
 {
@@ -99,5 +113,25 @@ int AacEncoder::write(AVPacket* packet)
 {
     av_packet_rescale_ts(packet, AVRational{1, m_nSampleRate}, m_pOutput->streams[0]->time_base);
     packet->stream_index = 0;
-    return av_interleaved_write_frame(m_pOutput, packet);
+    const int size = packet->size;
+    const int rc = av_interleaved_write_frame(m_pOutput, packet);
+    if (rc < 0 || !m_pPeak)
+        return rc;
+    m_nWrittenEnd += size;
+    m_pPeak->add(size);
+    if (avio_tell(m_pOutput->pb) != m_nWrittenEnd)
+        m_pPeak->abandon();
+    else if (++m_nUnflushed >= kPacketsAFlush)
+        flushForPeak();
+    return 0;
+}
+
+void AacEncoder::flushForPeak()
+{
+    avio_flush(m_pOutput->pb);
+    m_nUnflushed = 0;
+    if (m_pOutput->pb->error < 0)
+        m_pPeak->abandon();
+    else
+        m_pPeak->flushed(m_nWrittenEnd);
 }

@@ -88,6 +88,8 @@ bool parseOptions(int argc, char** argv, Options* options, std::string* error)
             options->parts = int(parts);
         } else if (arg == "--lend") {
             options->lend = true;
+        } else if (arg == "--peak") {
+            options->peak = true;
         } else if (arg.size() > 1 && arg[0] == '-') {
             *error = "unknown option: " + arg;
             return false;
@@ -105,7 +107,7 @@ bool parseOptions(int argc, char** argv, Options* options, std::string* error)
     if (options->input.empty() || options->output.empty()) {
         *error = "usage: afconvert INPUT -o OUTPUT [-q 0..127] [-b BITS_PER_SECOND] [-f m4af] [-d aac] [--gain DB] "
                  "[--parts 1.." +
-                 std::to_string(EncodeParts::kMaxParts) + " [--lend]]";
+                 std::to_string(EncodeParts::kMaxParts) + " [--lend]] [--peak]";
         return false;
     }
     return true;

@@ -1,5 +1,6 @@
 #pragma once
-// Command line of afconvert: input, output, quality, bit rate, file type, data format, gain, part count and lending.
+// Command line of afconvert: input, output, quality, bit rate, file type, data format, gain, part count, lending and
+// the decoded peak.
 
 #include <string>
 
@@ -14,6 +15,8 @@ struct Options
     // With parts: one stretch at a time at first, and one more at once for each core the caller lends, instead of
     // all at once; the stretches are the same either way (EncodeParts.h has the messages).
     bool lend = false;
+    // The result's decoded peak is measured while it is written and told on standard output (DecodedPeak.h).
+    bool peak = false;
 };
 
 // Parses argv; on a usage error returns false and leaves the reason in *error.

@@ -1,5 +1,6 @@
 // afconvert: encodes an audio file to AAC in an M4A container, writing the target only on success.
 #include "AacEncoder.h"
+#include "DecodedPeak.h"
 #include "Options.h"
 #include "WorkingFile.h"
 
@@ -62,6 +63,21 @@ void tellWorkingFileMade()
         }
 }
 
+// Tells the caller the result's decoded peak; a terminal is told nothing.
+void tellDecodedPeak(float peak)
+{
+    char message[32];
+    const int length = std::snprintf(message, sizeof message, "%c%.9g\n", DecodedPeak::kPeak, double(peak));
+    if (isatty(STDOUT_FILENO) || length <= 0)
+        return;
+    for (int done = 0; done < length;) {
+        const ssize_t written = write(STDOUT_FILENO, message + done, size_t(length - done));
+        if (written < 0 && errno != EINTR)
+            return;
+        done += written > 0 ? int(written) : 0;
+    }
+}
+
 std::string folderOf(const std::string& path)
 {
     const size_t slash = path.rfind('/');
@@ -110,5 +126,9 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "afconvert: %s\n", error.c_str());
         return result;
     }
+    // The result's decode has overlapped the flushes.
+    const float peak = options.peak ? encoder.decodedPeak() : -1.0f;
+    if (peak >= 0.0f)
+        tellDecodedPeak(peak);
     return 0;
 }

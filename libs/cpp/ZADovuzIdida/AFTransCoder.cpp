@@ -5,6 +5,7 @@
 #include "TiedProcess.h"
 
 #include <VUVararer/App.h>
+#include <afconvert/DecodedPeak.h>
 #include <afconvert/EncodeParts.h>
 #include <afconvert/WorkingFile.h>
 
@@ -15,6 +16,7 @@
 #include <QStandardPaths>
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <utility>
@@ -69,6 +71,10 @@ void AFTransCoder::convert(const QString& input, const QString& output)
         arguments << "--lend";
         command += " --lend";
     }
+    if (m_bMeasurePeak) {
+        arguments << "--peak";
+        command += " --peak";
+    }
     qDebug().noquote() << "COMMAND: " + command;
 
     // The installed program's private helper comes first, then the tool beside a build-tree program, then the
@@ -81,13 +87,28 @@ void AFTransCoder::convert(const QString& input, const QString& output)
     // The encoder ends with the program: no untagged result appears after the program is gone.
     TiedProcess process;
     // The tool tells on its standard output when its working file is made, and asks for cores and gives them back;
-    // they are lent on its standard input.
+    // they are lent on its standard input. At its end it may tell its result's peak, as text up to a newline.
     bool bMadeWorkingFile = false;
     int nWanted = 0;
     int nLent = 0;
+    bool bReadingPeak = false;
+    QByteArray peakText;
+    m_fDecodedPeak = -1.0f;
     const auto readMessages = [&] {
         for (const char message : process.readAllStandardOutput()) {
-            if (message == WorkingFile::kMade) {
+            if (bReadingPeak && message != '\n') {
+                peakText += message;
+            } else if (bReadingPeak) {
+                bReadingPeak = false;
+                float peak = 0.0f;
+                const char* const pEnd = peakText.constData() + peakText.size();
+                const std::from_chars_result parsed = std::from_chars(peakText.constData(), pEnd, peak);
+                if (parsed.ec == std::errc() && parsed.ptr == pEnd && peak >= 0.0f)
+                    m_fDecodedPeak = peak;
+            } else if (message == DecodedPeak::kPeak) {
+                bReadingPeak = true;
+                peakText.clear();
+            } else if (message == WorkingFile::kMade) {
                 bMadeWorkingFile = true;
             } else if (message == EncodeParts::kWantCore) {
                 ++nWanted;
@@ -109,6 +130,8 @@ void AFTransCoder::convert(const QString& input, const QString& output)
     m_strErrorText.clear();
     m_bWorkingNameTaken = false;
     const bool bSucceeded = bRan && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    if (!bSucceeded)
+        m_fDecodedPeak = -1.0f;
     // A tool that was ended, was killed or crashed may leave its working file; a file it did not make stays.
     if (!bSucceeded && bMadeWorkingFile)
         QFile::remove(output + QLatin1String(WorkingFile::kSuffix));

@@ -25,6 +25,8 @@ public:
     // With parts: the tool begins with one stretch at a time and runs more at once on the cores lender lends it,
     // which it gives back as they come free; none by default (all stretches at once).
     void setCoreLender(CoreLender* pLender) { m_pLender = pLender; }
+    // The tool measures its result's decoded peak while it encodes, for decodedPeak(); off by default.
+    void setMeasurePeak(bool bMeasure) { m_bMeasurePeak = bMeasure; }
     // The groups the tool joins while it runs (held, let go and ended with them); none by default.
     void setProcessGroups(ProcessGroups* pGroups) { m_pGroups = pGroups; }
     QString format() const;
@@ -39,16 +41,21 @@ public:
     // The last convert found a file under the output's working name and left it as it was: another output name
     // will do.
     bool workingNameTaken() const { return m_bWorkingNameTaken; }
+    // With setMeasurePeak: the largest absolute value a whole decode of the last convert's result gives, as the tool
+    // told it; -1 when it told none.
+    float decodedPeak() const { return m_fDecodedPeak; }
 
 private:
     int m_nQuality = 127;
     int m_nBitrate = 128000;
     float m_fGain = 1.0f;
     int m_nParts = 1;
+    bool m_bMeasurePeak = false;
     ProcessGroups* m_pGroups = nullptr;
     CoreLender* m_pLender = nullptr;
     QString m_strErrorText;
     bool m_bWorkingNameTaken = false;
+    float m_fDecodedPeak = -1.0f;
 };
 
 class LameTransCoder : public QObject
