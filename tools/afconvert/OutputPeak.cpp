@@ -178,12 +178,15 @@ bool OutputPeak::receiveFrames()
         const int channels = frame->ch_layout.nb_channels;
         const long long skipped = std::min<long long>(m_nSkip, frame->nb_samples);
         m_nSkip -= skipped;
+        // In a local, which the compiler keeps in a register: the member would be stored at every value.
+        float peak = m_fPeak;
         for (int plane = 0; plane < (bPlanar ? channels : 1); ++plane) {
             const float* pValues = reinterpret_cast<const float*>(frame->extended_data[plane]);
             const int perSample = bPlanar ? 1 : channels;
             for (long long i = skipped * perSample; i < frame->nb_samples * perSample; ++i)
-                m_fPeak = std::max(m_fPeak, std::fabs(pValues[i]));
+                peak = std::max(peak, std::fabs(pValues[i]));
         }
+        m_fPeak = peak;
         av_frame_unref(frame);
     }
     av_frame_free(&frame);
