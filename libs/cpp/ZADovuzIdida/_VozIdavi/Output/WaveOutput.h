@@ -60,6 +60,8 @@ protected:
 private:
     // Bytes per stored sample for writable settings, else 0.
     static int storedBytesPerSample(const Settings& settings);
+    // Opens path for writing from its start, made when missing and emptied when it holds data; nullptr on failure.
+    static FILE* openEmptied(const char* path);
     bool writeHeader(const QByteArray& path);
     // False, with the failed state, when n more data bytes would take the file past riffSizeLimit().
     bool admit(quint64 n);
