@@ -28,6 +28,7 @@ OutputPeak::~OutputPeak()
     }
     avcodec_free_context(&m_pDecoder);
     av_packet_free(&m_pPacket);
+    av_frame_free(&m_pFrame);
     if (m_nFile >= 0)
         close(m_nFile);
 }
@@ -39,7 +40,8 @@ int OutputPeak::start(const std::string& path, const AVCodecParameters* paramete
         return AVERROR_DECODER_NOT_FOUND;
     m_pDecoder = avcodec_alloc_context3(codec);
     m_pPacket = av_packet_alloc();
-    if (!m_pDecoder || !m_pPacket)
+    m_pFrame = av_frame_alloc();
+    if (!m_pDecoder || !m_pPacket || !m_pFrame)
         return AVERROR(ENOMEM);
     int rc = avcodec_parameters_to_context(m_pDecoder, parameters);
     if (rc >= 0)
@@ -164,9 +166,7 @@ bool OutputPeak::decode(int64_t offset, const std::deque<int>& sizes)
 
 bool OutputPeak::receiveFrames()
 {
-    AVFrame* frame = av_frame_alloc();
-    if (!frame)
-        return false;
+    AVFrame* const frame = m_pFrame;
     int rc = 0;
     while ((rc = avcodec_receive_frame(m_pDecoder, frame)) >= 0) {
         const auto format = AVSampleFormat(frame->format);
@@ -189,6 +189,6 @@ bool OutputPeak::receiveFrames()
         m_fPeak = peak;
         av_frame_unref(frame);
     }
-    av_frame_free(&frame);
+    av_frame_unref(frame);
     return rc == AVERROR(EAGAIN) || rc == AVERROR_EOF;
 }

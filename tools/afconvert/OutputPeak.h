@@ -11,6 +11,7 @@
 
 struct AVCodecContext;
 struct AVCodecParameters;
+struct AVFrame;
 struct AVPacket;
 
 class OutputPeak
@@ -43,6 +44,7 @@ private:
     int m_nFile = -1;
     AVCodecContext* m_pDecoder = nullptr;
     AVPacket* m_pPacket = nullptr;
+    AVFrame* m_pFrame = nullptr;
     long long m_nSkip = 0; // the decoded samples still to skip at the start: the encoder's priming
     float m_fPeak = 0.0f;
     std::thread m_thread;
