@@ -33,6 +33,9 @@ const float PeakAim = std::pow(10.0f, -0.5f / 20.0f);
 // The AAC encoder's noise lifts the decoded peak above the true peak of what it keeps by about this much on average
 // (0.25 dB, from music, speech and loud masters), so the first encode is aimed this much below the middle.
 const float EncoderLift = std::pow(10.0f, 0.25f / 20.0f);
+// A split encode ends early once a part's own decode passes the limit by this factor: it may differ from the whole
+// decode by a hair at the joins and in the noise it substitutes.
+constexpr float PassMargin = 1.001f;
 
 } // namespace
 
@@ -258,6 +261,7 @@ bool GeneralOutput::encodeBeside(const QString& result, float gain, QString* pEn
         const QString encoded = besideName(result);
         m_bWorkingNameTaken = false;
         m_fEncodedPeak = -1.0f;
+        m_fPassedPeak = -1.0f;
         if (encode(m_strFileName, encoded, gain, pReason)) {
             *pEncoded = encoded;
             return true;
@@ -284,6 +288,10 @@ bool GeneralOutput::encodeWithinPeak(const QString& result, QString* pKept, QStr
                 break;
             return search.best() >= 0;
         }
+        if (encoded.isEmpty()) {
+            search.addPassed(peak);
+            continue;
+        }
         search.addPeak(peak);
         if (search.best() < search.encodes() - 1) {
             QFile::remove(encoded);
@@ -309,8 +317,11 @@ bool GeneralOutput::encodeWithinPeak(const QString& result, QString* pKept, QStr
 
 bool GeneralOutput::encodeScaled(const QString& result, float gain, QString* pEncoded, float* pPeak, QString* pReason)
 {
-    if (!encodeBeside(result, gain, pEncoded, pReason))
-        return false;
+    if (!encodeBeside(result, gain, pEncoded, pReason)) {
+        // Ended early above the limit: no result, and the peak it reached.
+        *pPeak = m_fPassedPeak;
+        return m_fPassedPeak >= 0.0f;
+    }
     *pPeak = m_fEncodedPeak >= 0.0f ? m_fEncodedPeak : ZADovuzIdida::NativeAudioTools::peak(*pEncoded);
     if (*pPeak >= 0.0f)
         return true;
@@ -345,6 +356,7 @@ bool GeneralOutput::encode(const QString& input, const QString& output, float ga
     ZADovuzIdida::AFTransCoder coder;
     coder.setQuality(m_nQuality);
     coder.setMeasurePeak(m_fPeakLimit > 0.0f);
+    coder.setStopAbove(m_fPeakLimit * PassMargin);
     coder.setBitrate(m_nBitRate);
     coder.setGain(gain);
     coder.setProcessGroups(m_pGroups);
@@ -357,6 +369,7 @@ bool GeneralOutput::encode(const QString& input, const QString& output, float ga
     coder.convert(input, output);
     m_bWorkingNameTaken = coder.workingNameTaken();
     m_fEncodedPeak = coder.decodedPeak();
+    m_fPassedPeak = coder.passedPeak();
     const QFileInfo info(output);
     if (coder.errorText().isEmpty() && info.isFile() && info.size() > 0)
         return true;

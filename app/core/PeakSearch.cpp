@@ -27,9 +27,14 @@ PeakSearch::PeakSearch(float limit, float maxRaise) : m_dLimit(toDb(limit)), m_d
 {
 }
 
-void PeakSearch::addPeak(float peak)
+void PeakSearch::addPeak(float peak) { add(peak, false); }
+
+void PeakSearch::addPassed(float atLeast) { add(atLeast, true); }
+
+void PeakSearch::add(float peak, bool bPassed)
 {
-    m_vecEncodes.push_back({toDb(m_fNextGain), peak > 0.0f ? toDb(peak) : -std::numeric_limits<double>::infinity()});
+    m_vecEncodes.push_back(
+        {toDb(m_fNextGain), peak > 0.0f ? toDb(peak) : -std::numeric_limits<double>::infinity(), bPassed});
     const double gain = peak > 0.0f ? plan() : std::numeric_limits<double>::quiet_NaN();
     const bool bTried = std::any_of(m_vecEncodes.begin(), m_vecEncodes.end(),
                                     [gain](const Encode& encode) { return std::fabs(encode.gain - gain) < SameGain; });
@@ -70,34 +75,39 @@ double PeakSearch::plan() const
     const Encode& last = m_vecEncodes.back();
     if (miss(last.peak) == 0.0)
         return none;
+    // Whether the first n encodes leave none to aim: then one more follows, well below the limit, when every one
+    // lies above it.
+    const auto spent = [this](size_t n) {
+        const int nPassed = int(std::count_if(m_vecEncodes.begin(), m_vecEncodes.begin() + long(n),
+                                              [](const Encode& encode) { return encode.bPassed; }));
+        return int(n) - nPassed >= AimedEncodes || nPassed >= PassedEncodes;
+    };
+    if (spent(m_vecEncodes.size() - 1))
+        return none;
+    if (spent(m_vecEncodes.size()))
+        return best() < 0 ? m_dLimit - SafeMargin - highestLift() : none;
     const auto above = [this](const Encode& encode) { return encode.peak > m_dLimit; };
     const int nAbove = int(std::count_if(m_vecEncodes.begin(), m_vecEncodes.end(), above));
+    // Every result so far above the limit: aimed by the last lift, or with a margin over the largest after two.
+    if (nAbove == encodes())
+        return nAbove == 1 ? aimed(MiddleAim, last.lift()) : aimed(MiddleAim - ThirdMargin, highestLift());
     // Every result so far below the window: raised by what the largest lift says, when that is a step up.
-    const auto raised = [this, none]() {
+    if (nAbove == 0) {
         double highestGain = -std::numeric_limits<double>::infinity();
         for (const Encode& encode : m_vecEncodes)
             highestGain = std::max(highestGain, encode.gain);
         const double gain = aimed(MiddleAim, highestLift());
         return gain >= highestGain + MinRaise ? gain : none;
-    };
-
-    switch (encodes()) {
-    case 1:
-        return nAbove ? aimed(MiddleAim, last.lift()) : raised();
-    case 2: {
-        if (nAbove == 2)
-            return aimed(MiddleAim - ThirdMargin, highestLift());
-        if (nAbove == 0)
-            return raised();
-        // One on each side of the window: the level between them where the line through both meets the aim.
-        const Encode& high = above(m_vecEncodes[0]) ? m_vecEncodes[0] : m_vecEncodes[1];
-        const Encode& low = above(m_vecEncodes[0]) ? m_vecEncodes[1] : m_vecEncodes[0];
-        const double aim = m_dLimit + MiddleAim;
-        return std::min(low.gain + (high.gain - low.gain) * (aim - low.peak) / (high.peak - low.peak), m_dMaxRaise);
     }
-    case AimedEncodes:
-        return best() < 0 ? m_dLimit - SafeMargin - highestLift() : none;
-    default:
-        return none;
+    // Encodes on each side of the window: the level between the nearest two where the line through them meets the
+    // aim.
+    const Encode* high = nullptr;
+    const Encode* low = nullptr;
+    for (const Encode& encode : m_vecEncodes) {
+        const Encode*& nearest = above(encode) ? high : low;
+        if (!nearest || (above(encode) ? encode.gain < nearest->gain : encode.gain > nearest->gain))
+            nearest = &encode;
     }
+    const double aim = m_dLimit + MiddleAim;
+    return std::min(low->gain + (high->gain - low->gain) * (aim - low->peak) / (high->peak - low->peak), m_dMaxRaise);
 }

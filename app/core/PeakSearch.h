@@ -8,8 +8,9 @@ class PeakSearch
 {
 public:
     // At most this many encodes aim at the window; one more, well below the limit, follows when all of them lie
-    // above it.
+    // above it. Encodes ended early as they passed the limit count apart, up to PassedEncodes more.
     static constexpr int AimedEncodes = 3;
+    static constexpr int PassedEncodes = 3;
 
     // limit: the highest decoded peak kept; maxRaise: the highest gain, which brings the intermediate's own
     // samples to the limit.
@@ -19,6 +20,8 @@ public:
     float nextGain() const { return m_fNextGain; }
     // The decoded peak of the encode made at nextGain(); a peak of 0 (silence) ends the search.
     void addPeak(float peak);
+    // The encode made at nextGain() ended early, its decoded peak at least atLeast, above the limit; it left no result.
+    void addPassed(float atLeast);
     // How many encodes were made.
     int encodes() const { return int(m_vecEncodes.size()); }
     // The encode to keep, counted from 0; -1 while every one lies above the limit.
@@ -30,10 +33,13 @@ private:
         // Gain over the intermediate and decoded peak, in dB.
         double gain;
         double peak;
+        // Ended early: the peak is what it reached.
+        bool bPassed;
         // How far the decoded peak lies above the gain: what the encoder added.
         double lift() const { return peak - gain; }
     };
 
+    void add(float peak, bool bPassed);
     // dB outside the window; a peak above the limit counts as farther than any below it.
     double miss(double peak) const;
     // The gain in dB of the next encode, or NaN when none is to follow.

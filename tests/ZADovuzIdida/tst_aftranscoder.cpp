@@ -139,19 +139,26 @@ private slots:
         QTest::addColumn<QString>("said"); // the tool's standard output, in pieces a little apart
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<float>("peak");
-        QTest::newRow("told among other messages") << "p|w|k1.146|86751\\n|r" << 0 << 1.14686751f;
-        QTest::newRow("told by a tool that failed") << "p|k0.875\\n" << 3 << -1.0f;
-        QTest::newRow("none told") << "p" << 0 << -1.0f;
-        QTest::newRow("cut short") << "p|k0.875" << 0 << -1.0f;
-        QTest::newRow("not a number") << "p|knan\\n" << 0 << -1.0f;
+        QTest::addColumn<float>("passed");
+        QTest::newRow("told among other messages") << "p|w|k1.146|86751\\n|r" << 0 << 1.14686751f << -1.0f;
+        QTest::newRow("told by a tool that failed") << "p|k0.875\\n" << 3 << -1.0f << -1.0f;
+        QTest::newRow("none told") << "p" << 0 << -1.0f << -1.0f;
+        QTest::newRow("cut short") << "p|k0.875" << 0 << -1.0f << -1.0f;
+        QTest::newRow("not a number") << "p|knan\\n" << 0 << -1.0f << -1.0f;
+        QTest::newRow("passed the stop level") << "p|w|a1.01|5\\n" << 5 << -1.0f << 1.015f;
+        QTest::newRow("passed, by a tool that ended well") << "p|a1.015\\n" << 0 << -1.0f << -1.0f;
+        QTest::newRow("passed, by a tool that failed otherwise") << "p|a1.015\\n" << 3 << -1.0f << -1.0f;
+        QTest::newRow("a peak, by a tool that passed") << "p|k1.015\\n" << 5 << -1.0f << -1.0f;
     }
 
-    // Asked for, the peak is what the tool told, exactly, and only after it ended well.
+    // Asked for, the peak is what the tool told, exactly, and only after it ended well; the peak a passed encode
+    // reached only after it ended so.
     void testDecodedPeak()
     {
         QFETCH(QString, said);
         QFETCH(int, exitCode);
         QFETCH(float, peak);
+        QFETCH(float, passed);
         QVERIFY(
             MediaKit::writeFile(path("talking/afconvert"),
                                 "#!/bin/bash\nfor a in \"$@\"; do printf '%s\\0' \"$a\"; done > \"$AFCONVERT_RECORD\"\n"
@@ -166,6 +173,7 @@ private slots:
         coder.convert(path("in.wav"), path("out.m4a"));
         QVERIFY(MediaKit::readAll(path("args")).endsWith(QByteArray("aac\0--peak\0", 11)));
         QVERIFY2(coder.decodedPeak() == peak, qPrintable(QString::number(coder.decodedPeak(), 'g', 9)));
+        QVERIFY2(coder.passedPeak() == passed, qPrintable(QString::number(coder.passedPeak(), 'g', 9)));
     }
 
     // With the project's tool: a real M4A appears, a failed run leaves nothing.

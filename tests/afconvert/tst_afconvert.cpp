@@ -352,6 +352,63 @@ private slots:
             QVERIFY2(peak > 1.0f, qPrintable(QString::number(peak)));
     }
 
+    void testStopAbove_data()
+    {
+        QTest::addColumn<int>("burstAt");
+        QTest::addColumn<QStringList>("extra");
+        QTest::addColumn<double>("levelDb");
+        QTest::newRow("passed in the first part, one part at a time") << 2 << QStringList{"--lend"} << -6.0;
+        QTest::newRow("passed in a later part, every part at once") << 40 << QStringList() << -6.0;
+        QTest::newRow("never passed") << 40 << QStringList() << 0.5;
+    }
+
+    // With --stop-above, an encode in parts ends as soon as a part decodes above the level: nothing is left, not
+    // a part more is read, and the value told lies between the level and the whole decode's peak. An encode that
+    // stays below gives the same bytes.
+    void testStopAbove()
+    {
+        QFETCH(int, burstAt);
+        QFETCH(QStringList, extra);
+        QFETCH(double, levelDb);
+        QTemporaryDir dir;
+        const QString input = dir.filePath("in.wav");
+        const TestKit::ToolResult sox = TestKit::runTool(
+            "sox", {"-R", "-m", "|sox -R -n -r 44100 -c 2 -b 16 -p synth 60 pinknoise vol 0.25",
+                    QString("|sox -R -n -r 44100 -c 2 -b 16 -p synth 1 pinknoise vol 0.95 pad %1").arg(burstAt),
+                    "-b", "16", input});
+        QVERIFY2(sox.exitCode == 0, sox.err.constData());
+        const QStringList parts{"--parts", "8"};
+        QVERIFY(afconvert(QStringList{input, "-o", path("stop-whole.m4a")} + parts).exitCode == 0);
+        const QByteArray decoded = decode(path("stop-whole.m4a"));
+        const float* pValues = reinterpret_cast<const float*>(decoded.constData());
+        float peak = 0.0f;
+        for (int i = 0; i < decoded.size() / int(sizeof(float)); ++i)
+            peak = std::max(peak, std::fabs(pValues[i]));
+        const double level = std::pow(10.0, levelDb / 20.0) * (levelDb > 0.0 ? peak : 1.0);
+
+        const QString output = dir.filePath("out.m4a");
+        const TestKit::ToolResult traced = TestKit::runTool(
+            "strace", QStringList{"-f", "-e", "trace=openat", "-o", path("stop-trace"), m_strTool, input, "-o", output,
+                                  "--stop-above", QString::number(20 * std::log10(level), 'f', 4)} +
+                          parts + extra);
+        if (level > peak) {
+            QVERIFY2(traced.exitCode == 0, traced.err.constData());
+            QVERIFY(contents(output) == contents(path("stop-whole.m4a")));
+            return;
+        }
+        QCOMPARE(traced.exitCode, DecodedPeak::kPassedExit);
+        const QByteArray prefix = QByteArray("p") + DecodedPeak::kPassed;
+        QVERIFY2(traced.out.startsWith(prefix) && traced.out.endsWith('\n'), traced.out.constData());
+        const float told = traced.out.mid(prefix.size()).trimmed().toFloat();
+        QVERIFY2(told > level && told <= peak * 1.001f, qPrintable(QString("%1 told, %2 whole").arg(told).arg(peak)));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"in.wav"});
+        if (extra.contains("--lend")) {
+            // One read of the input plans the parts, one more encodes the first part.
+            const int opened = int(contents(path("stop-trace")).count(QFile::encodeName(input) + '"'));
+            QCOMPARE(opened, 2);
+        }
+    }
+
     // Memory of an encode in parts does not grow with the input's length beyond the output's index.
     void testMemoryBounded()
     {

@@ -134,6 +134,21 @@ private:
     QString m_strMarker;
 };
 
+// The real encoder; notes for each encode whether it left a result.
+class NotingOutput : public GeneralOutput
+{
+public:
+    explicit NotingOutput(const QString& target) : GeneralOutput(target, {}) {}
+    QVector<bool> results;
+
+protected:
+    bool encode(const QString& input, const QString& output, float gain, QString* pReason) override
+    {
+        results << (GeneralOutput::encode(input, output, gain, pReason) && QFileInfo(output).size() > 0);
+        return results.last();
+    }
+};
+
 // The real encoder, its first result well below the peak limit; the run is cancelled as it encodes again.
 class ReencodeCancelledOutput : public GeneralOutput
 {
@@ -821,6 +836,28 @@ private slots:
         worker.setDroppedUrls(urls);
         const QString run = "/out/2020-01-01_00-00-00/";
         QCOMPARE(worker.newPathForForlderStructure(root + source, run), run + expected);
+    }
+
+    // A split encode whose decode passes the limit ends early and leaves nothing; the next, aimed by the peak it
+    // reached, is kept in the window.
+    void testPassedEncode()
+    {
+        const QString folder = m_dir.filePath("passed/");
+        QVERIFY(QDir().mkpath(folder));
+        const QVector<float> tone = sine(2 * 44100 * 30, 2, 0.01, 44100);
+        const float limit = 0.3f;
+        NotingOutput output(folder + "x.wav");
+        output.setPeakLimit(limit, limit / 0.5f);
+        CoreBudget cores(4);
+        QVERIFY(cores.tryTake());
+        output.setCores(&cores);
+        output.write(const_cast<float*>(tone.data()), tone.size());
+        QVERIFY(output.close());
+        QVERIFY2(output.results.size() >= 2 && !output.results.first() && output.results.last(),
+                 qPrintable(QString::number(output.results.size())));
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"x.m4a"});
+        const float peak = ZADovuzIdida::NativeAudioTools::peak(folder + "x.m4a");
+        QVERIFY2(peak <= limit && peak >= limit * std::pow(10.0f, -1.0f / 20.0f), qPrintable(QString::number(peak)));
     }
 
     void testPartsOnSpareCores_data()

@@ -36,10 +36,16 @@ AacEncoder::~AacEncoder()
 
 AacEncoder::Result AacEncoder::run(const Options& options, const std::string& path, std::string* error)
 {
-    const auto openPart = [&options](std::unique_ptr<PartEncoder>* encoder) {
+    if (options.stopAbove > 0.0)
+        m_pStop = std::make_unique<PeakStop>(float(options.stopAbove));
+    const auto openEncoder = [this, &options](PartEncoder* encoder) {
+        const int rc = encoder->openEncoder(options.quality, options.bitRate);
+        return rc < 0 || !m_pStop ? rc : encoder->checkPeak(m_pStop.get());
+    };
+    const auto openPart = [&options, &openEncoder](std::unique_ptr<PartEncoder>* encoder) {
         *encoder = std::make_unique<PartEncoder>();
         const int rc = (*encoder)->reader().open(options.input, float(options.gain));
-        return rc < 0 ? rc : (*encoder)->openEncoder(options.quality, options.bitRate);
+        return rc < 0 ? rc : openEncoder(encoder->get());
     };
     auto first = std::make_unique<PartEncoder>();
     std::vector<Stretch> stretches{Stretch{}};
@@ -50,7 +56,7 @@ AacEncoder::Result AacEncoder::run(const Options& options, const std::string& pa
         *error = "cannot read " + options.input + ": " + describe(rc);
         return InputError;
     }
-    rc = first->openEncoder(options.quality, options.bitRate);
+    rc = openEncoder(first.get());
     if (rc >= 0)
         rc = openOutput(path, first->codec());
     if (rc >= 0 && options.peak) {
@@ -67,6 +73,10 @@ AacEncoder::Result AacEncoder::run(const Options& options, const std::string& pa
         // Every stretch has an encoder of its own, so that its packets do not depend on what ran before on its thread.
         first.reset();
         rc = PartScheduler(openPart, write, options.lend, path + "-XXXXXX").run(stretches);
+    }
+    if (rc == AVERROR_EXIT && m_pStop && m_pStop->passed()) {
+        *error = "a decoded value passed the stop level";
+        return PeakPassed;
     }
     if (rc >= 0 && m_pPeak)
         flushForPeak();

@@ -1,8 +1,10 @@
 #pragma once
 // Reads any audio file FFmpeg can open and writes its sound as AAC-LC in an M4A container, in parts at once if asked.
 
+#include "DecodedPeak.h"
 #include "Options.h"
 #include "OutputPeak.h"
+#include "PeakStop.h"
 
 #include <cstdint>
 #include <memory>
@@ -15,7 +17,7 @@ struct AVPacket;
 class AacEncoder
 {
 public:
-    enum Result { Success = 0, InputError = 2, OutputError = 3 };
+    enum Result { Success = 0, InputError = 2, OutputError = 3, PeakPassed = DecodedPeak::kPassedExit };
 
     AacEncoder() = default;
     ~AacEncoder();
@@ -29,6 +31,8 @@ public:
     // After a run that ended well with options.peak: the largest absolute value a whole decode of the result gives,
     // measured while it was written, once its decode has ended; -1 when there is none.
     float decodedPeak();
+    // After a run that ended with PeakPassed: the largest decoded value seen.
+    float passedPeak() { return m_pStop ? m_pStop->highest() : -1.0f; }
 
 private:
     int openOutput(const std::string& path, const AVCodecContext* codec);
@@ -40,6 +44,7 @@ private:
     AVFormatContext* m_pOutput = nullptr;
     int m_nSampleRate = 0;
     std::unique_ptr<OutputPeak> m_pPeak; // with options.peak
+    std::unique_ptr<PeakStop> m_pStop;   // with options.stopAbove
     int64_t m_nWrittenEnd = 0;           // where the data of the packets written so far ends in the output
     int m_nUnflushed = 0;                // packets written since the last flush
 };

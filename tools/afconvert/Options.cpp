@@ -43,7 +43,7 @@ bool parseOptions(int argc, char** argv, Options* options, std::string* error)
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool takesValue = arg == "-o" || arg == "-q" || arg == "-b" || arg == "-f" || arg == "-d" ||
-                                arg == "--gain" || arg == "--parts";
+                                arg == "--gain" || arg == "--parts" || arg == "--stop-above";
         if (takesValue && i + 1 >= argc) {
             *error = "option " + arg + " needs a value";
             return false;
@@ -86,6 +86,11 @@ bool parseOptions(int argc, char** argv, Options* options, std::string* error)
                 return false;
             }
             options->parts = int(parts);
+        } else if (arg == "--stop-above") {
+            if (!parseDecibels(argv[++i], &options->stopAbove)) {
+                *error = "bad stop level: " + std::string(argv[i]);
+                return false;
+            }
         } else if (arg == "--lend") {
             options->lend = true;
         } else if (arg == "--peak") {
@@ -107,7 +112,7 @@ bool parseOptions(int argc, char** argv, Options* options, std::string* error)
     if (options->input.empty() || options->output.empty()) {
         *error = "usage: afconvert INPUT -o OUTPUT [-q 0..127] [-b BITS_PER_SECOND] [-f m4af] [-d aac] [--gain DB] "
                  "[--parts 1.." +
-                 std::to_string(EncodeParts::kMaxParts) + " [--lend]] [--peak]";
+                 std::to_string(EncodeParts::kMaxParts) + " [--lend]] [--peak] [--stop-above DB]";
         return false;
     }
     return true;

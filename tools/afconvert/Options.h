@@ -1,6 +1,6 @@
 #pragma once
-// Command line of afconvert: input, output, quality, bit rate, file type, data format, gain, part count, lending and
-// the decoded peak.
+// Command line of afconvert: input, output, quality, bit rate, file type, data format, gain, part count, lending, the
+// decoded peak and the level that stops an encode.
 
 #include <string>
 
@@ -17,6 +17,9 @@ struct Options
     bool lend = false;
     // The result's decoded peak is measured while it is written and told on standard output (DecodedPeak.h).
     bool peak = false;
+    // Above 0: the encode ends as soon as a decoded value of its parts' loud frames passes this factor (PeakStop.h),
+    // which it tells as DecodedPeak.h says.
+    double stopAbove = 0.0;
 };
 
 // Parses argv; on a usage error returns false and leaves the reason in *error.

@@ -53,6 +53,12 @@ int PartEncoder::openEncoder(int quality, long bitRate)
     return m_pFifo ? 0 : AVERROR(ENOMEM);
 }
 
+int PartEncoder::checkPeak(PeakStop* stop)
+{
+    m_pPeakCheck = std::make_unique<PartPeakCheck>(stop);
+    return m_pPeakCheck->open(m_pEncoder);
+}
+
 int PartEncoder::run(const Stretch& stretch, const Sink& sink)
 {
     m_stretch = stretch;
@@ -93,6 +99,8 @@ int PartEncoder::encodeFrame(int samples, const Sink& sink)
     if (rc >= 0) {
         frame->pts = m_nNextPts;
         m_nNextPts += samples;
+        if (m_pPeakCheck)
+            m_pPeakCheck->frameRead(frame);
         rc = avcodec_send_frame(m_pEncoder, frame);
     }
     av_frame_free(&frame);
@@ -107,7 +115,10 @@ int PartEncoder::drain(const Sink& sink)
             return 0;
         if (rc < 0)
             return rc;
-        if (m_pPacket->pts >= m_stretch.keepFrom && m_pPacket->pts < m_stretch.keepTo)
+        const bool bKept = m_pPacket->pts >= m_stretch.keepFrom && m_pPacket->pts < m_stretch.keepTo;
+        if (m_pPeakCheck)
+            rc = m_pPeakCheck->packet(m_pPacket, bKept);
+        if (rc >= 0 && bKept)
             rc = sink(m_pPacket);
         av_packet_unref(m_pPacket);
         if (rc < 0)

@@ -3,9 +3,11 @@
 // packets of the stretch itself are kept.
 
 #include "AudioReader.h"
+#include "PeakStop.h"
 
 #include <climits>
 #include <functional>
+#include <memory>
 
 struct AVAudioFifo;
 struct AVCodecContext;
@@ -37,6 +39,9 @@ public:
     // Opens the encoder for the opened reader's samples; quality 32 and above chooses the careful coder.
     int openEncoder(int quality, long bitRate);
     const AVCodecContext* codec() const { return m_pEncoder; }
+    // After openEncoder: the kept packets of loud frames are decoded, and the encode ends with AVERROR_EXIT once one
+    // passes stop's level.
+    int checkPeak(PeakStop* stop);
     // Encodes stretch of the input from the reader's start and hands its kept packets to sink.
     int run(const Stretch& stretch, const Sink& sink);
 
@@ -49,6 +54,7 @@ private:
     AVCodecContext* m_pEncoder = nullptr;
     AVAudioFifo* m_pFifo = nullptr;
     AVPacket* m_pPacket = nullptr;
+    std::unique_ptr<PartPeakCheck> m_pPeakCheck;
     long long m_nNextPts = 0;
     long m_nBitRate = 0;
 };

@@ -63,11 +63,11 @@ void tellWorkingFileMade()
         }
 }
 
-// Tells the caller the result's decoded peak; a terminal is told nothing.
-void tellDecodedPeak(float peak)
+// Tells the caller a decoded peak after kind (DecodedPeak.h); a terminal is told nothing.
+void tellPeak(char kind, float peak)
 {
     char message[32];
-    const int length = std::snprintf(message, sizeof message, "%c%.9g\n", DecodedPeak::kPeak, double(peak));
+    const int length = std::snprintf(message, sizeof message, "%c%.9g\n", kind, double(peak));
     if (isatty(STDOUT_FILENO) || length <= 0)
         return;
     for (int done = 0; done < length;) {
@@ -123,12 +123,14 @@ int main(int argc, char** argv)
     }
     if (result != AacEncoder::Success) {
         std::remove(partial.c_str());
+        if (result == AacEncoder::PeakPassed)
+            tellPeak(DecodedPeak::kPassed, encoder.passedPeak());
         std::fprintf(stderr, "afconvert: %s\n", error.c_str());
         return result;
     }
     // The result's decode has overlapped the flushes.
     const float peak = options.peak ? encoder.decodedPeak() : -1.0f;
     if (peak >= 0.0f)
-        tellDecodedPeak(peak);
+        tellPeak(DecodedPeak::kPeak, peak);
     return 0;
 }

@@ -75,6 +75,11 @@ void AFTransCoder::convert(const QString& input, const QString& output)
         arguments << "--peak";
         command += " --peak";
     }
+    if (m_fStopAbove > 0.0f && nParts > 1) {
+        const QString decibels = QString::number(20.0 * std::log10(double(m_fStopAbove)), 'f', 4);
+        arguments << "--stop-above" << decibels;
+        command += " --stop-above " + decibels;
+    }
     qDebug().noquote() << "COMMAND: " + command;
 
     // The installed program's private helper comes first, then the tool beside a build-tree program, then the
@@ -91,22 +96,24 @@ void AFTransCoder::convert(const QString& input, const QString& output)
     bool bMadeWorkingFile = false;
     int nWanted = 0;
     int nLent = 0;
-    bool bReadingPeak = false;
+    // The kind of peak being read (DecodedPeak.h), or 0.
+    char peakKind = 0;
     QByteArray peakText;
     m_fDecodedPeak = -1.0f;
+    m_fPassedPeak = -1.0f;
     const auto readMessages = [&] {
         for (const char message : process.readAllStandardOutput()) {
-            if (bReadingPeak && message != '\n') {
+            if (peakKind != 0 && message != '\n') {
                 peakText += message;
-            } else if (bReadingPeak) {
-                bReadingPeak = false;
+            } else if (peakKind != 0) {
                 float peak = 0.0f;
                 const char* const pEnd = peakText.constData() + peakText.size();
                 const std::from_chars_result parsed = std::from_chars(peakText.constData(), pEnd, peak);
                 if (parsed.ec == std::errc() && parsed.ptr == pEnd && peak >= 0.0f)
-                    m_fDecodedPeak = peak;
-            } else if (message == DecodedPeak::kPeak) {
-                bReadingPeak = true;
+                    (peakKind == DecodedPeak::kPeak ? m_fDecodedPeak : m_fPassedPeak) = peak;
+                peakKind = 0;
+            } else if (message == DecodedPeak::kPeak || message == DecodedPeak::kPassed) {
+                peakKind = message;
                 peakText.clear();
             } else if (message == WorkingFile::kMade) {
                 bMadeWorkingFile = true;
@@ -132,6 +139,8 @@ void AFTransCoder::convert(const QString& input, const QString& output)
     const bool bSucceeded = bRan && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
     if (!bSucceeded)
         m_fDecodedPeak = -1.0f;
+    if (bSucceeded || process.exitStatus() != QProcess::NormalExit || process.exitCode() != DecodedPeak::kPassedExit)
+        m_fPassedPeak = -1.0f;
     // A tool that was ended, was killed or crashed may leave its working file; a file it did not make stays.
     if (!bSucceeded && bMadeWorkingFile)
         QFile::remove(output + QLatin1String(WorkingFile::kSuffix));

@@ -27,6 +27,9 @@ public:
     void setCoreLender(CoreLender* pLender) { m_pLender = pLender; }
     // The tool measures its result's decoded peak while it encodes, for decodedPeak(); off by default.
     void setMeasurePeak(bool bMeasure) { m_bMeasurePeak = bMeasure; }
+    // With parts: the tool ends the encode as soon as a decoded value of a part's loud frames passes level, leaving
+    // no result; 0 (the default) never.
+    void setStopAbove(float level) { m_fStopAbove = level; }
     // The groups the tool joins while it runs (held, let go and ended with them); none by default.
     void setProcessGroups(ProcessGroups* pGroups) { m_pGroups = pGroups; }
     QString format() const;
@@ -44,6 +47,9 @@ public:
     // With setMeasurePeak: the largest absolute value a whole decode of the last convert's result gives, as the tool
     // told it; -1 when it told none.
     float decodedPeak() const { return m_fDecodedPeak; }
+    // With setStopAbove: the largest decoded value seen when the last convert ended early as one passed the level;
+    // -1 when it did not end so.
+    float passedPeak() const { return m_fPassedPeak; }
 
 private:
     int m_nQuality = 127;
@@ -56,6 +62,8 @@ private:
     QString m_strErrorText;
     bool m_bWorkingNameTaken = false;
     float m_fDecodedPeak = -1.0f;
+    float m_fStopAbove = 0.0f;
+    float m_fPassedPeak = -1.0f;
 };
 
 class LameTransCoder : public QObject
