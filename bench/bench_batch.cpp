@@ -611,7 +611,8 @@ const Batch Batches[] = {
     {"lone", "equal", "one track of 3 min alone, against one ffmpeg encode", loneTrack, false, 0.0},
     {"album", "album", "an album: 12 tracks of 4 to 9 min", albumBatch, false, 0.0},
     {"long", "long", "one recording of 60 min, against one ffmpeg encode", longRecording, true, 0.0},
-    // The encoder lifting the peak 0.6 dB more than the first aim allows for, as real recordings can.
+    // The encoder lifting the peak 1.2 dB more than the first aim allows for: the first encode of this material lands
+    // above the limit (0.6 dB, as a real recording lifted more than allowed for, no longer misses).
     {"equalmiss", "equal", "8 tracks of 3 min whose first aims miss", equalBatch, false, 1.2},
     {"longmiss", "long", "one recording of 60 min whose first aim misses, against one ffmpeg encode", longRecording,
      false, 1.2},

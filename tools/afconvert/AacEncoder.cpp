@@ -40,7 +40,9 @@ AacEncoder::Result AacEncoder::run(const Options& options, const std::string& pa
         m_pStop = std::make_unique<PeakStop>(float(options.stopAbove));
     const auto openEncoder = [this, &options](PartEncoder* encoder) {
         const int rc = encoder->openEncoder(options.quality, options.bitRate);
-        return rc < 0 || !m_pStop ? rc : encoder->checkPeak(m_pStop.get());
+        if (rc >= 0 && m_pStop)
+            encoder->checkPeak(m_pStop.get());
+        return rc;
     };
     const auto openPart = [&options, &openEncoder](std::unique_ptr<PartEncoder>* encoder) {
         *encoder = std::make_unique<PartEncoder>();

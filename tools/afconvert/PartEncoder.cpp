@@ -53,11 +53,7 @@ int PartEncoder::openEncoder(int quality, long bitRate)
     return m_pFifo ? 0 : AVERROR(ENOMEM);
 }
 
-int PartEncoder::checkPeak(PeakStop* stop)
-{
-    m_pPeakCheck = std::make_unique<PartPeakCheck>(stop);
-    return m_pPeakCheck->open(m_pEncoder);
-}
+void PartEncoder::checkPeak(PeakStop* stop) { m_pPeakCheck = std::make_unique<PartPeakCheck>(stop, m_pEncoder); }
 
 int PartEncoder::run(const Stretch& stretch, const Sink& sink)
 {
@@ -80,7 +76,9 @@ int PartEncoder::run(const Stretch& stretch, const Sink& sink)
     }
     if (rc >= 0)
         rc = avcodec_send_frame(m_pEncoder, nullptr);
-    return rc < 0 ? rc : drain(sink);
+    if (rc >= 0)
+        rc = drain(sink);
+    return rc < 0 || !m_pPeakCheck ? rc : m_pPeakCheck->finish();
 }
 
 int PartEncoder::encodeFrame(int samples, const Sink& sink)

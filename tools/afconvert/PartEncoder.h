@@ -41,7 +41,7 @@ public:
     const AVCodecContext* codec() const { return m_pEncoder; }
     // After openEncoder: the kept packets of loud frames are decoded, and the encode ends with AVERROR_EXIT once one
     // passes stop's level.
-    int checkPeak(PeakStop* stop);
+    void checkPeak(PeakStop* stop);
     // Encodes stretch of the input from the reader's start and hands its kept packets to sink.
     int run(const Stretch& stretch, const Sink& sink);
 

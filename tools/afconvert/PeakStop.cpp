@@ -12,6 +12,10 @@ namespace {
 // Input frames below this part of the level are not decoded: the encoder lifts a decoded peak by less than 3 dB
 // over its input's, also on noise driven into clipping. A frame missed here is still measured by the whole decode.
 constexpr float kLoudFraction = 0.7f;
+// Each decoder holds about 0.7 MB; two keep up with every part that can run at once.
+constexpr int kDecoders = 2;
+// Packets measured in one batch: a few frames' delay before the encode ends.
+constexpr int kBatch = 16;
 
 // The largest absolute value of a planar float frame.
 float framePeak(const AVFrame* frame)
@@ -27,11 +31,23 @@ float framePeak(const AVFrame* frame)
 
 } // namespace
 
-bool PeakStop::report(float value)
+PeakStop::~PeakStop()
 {
+    for (AVCodecContext* decoder : m_idle)
+        avcodec_free_context(&decoder);
+}
+
+int PeakStop::decode(const AVCodecContext* encoder, const std::vector<PendingPacket>& packets)
+{
+    int rc = 0;
+    AVCodecContext* decoder = takeDecoder(encoder, &rc);
+    float peak = 0.0f;
+    if (decoder)
+        rc = decodeWith(decoder, packets, &peak);
+    giveBack(decoder);
     std::lock_guard<std::mutex> lock(m_mutex);
-    m_fHighest = std::max(m_fHighest, value);
-    return m_fHighest > m_fLevel;
+    m_fHighest = std::max(m_fHighest, peak);
+    return rc < 0 ? rc : m_fHighest > m_fLevel ? AVERROR_EXIT : 0;
 }
 
 bool PeakStop::passed()
@@ -46,35 +62,81 @@ float PeakStop::highest()
     return m_fHighest;
 }
 
-PartPeakCheck::~PartPeakCheck()
+AVCodecContext* PeakStop::takeDecoder(const AVCodecContext* encoder, int* error)
 {
-    avcodec_free_context(&m_pDecoder);
-    av_frame_free(&m_pFrame);
-    av_packet_free(&m_pPrevious);
-}
-
-int PartPeakCheck::open(const AVCodecContext* encoder)
-{
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_given.wait(lock, [this] { return !m_idle.empty() || m_nOpened < kDecoders; });
+        if (!m_idle.empty()) {
+            AVCodecContext* decoder = m_idle.back();
+            m_idle.pop_back();
+            return decoder;
+        }
+        ++m_nOpened;
+    }
     const AVCodec* codec = avcodec_find_decoder(encoder->codec_id);
-    if (!codec)
-        return AVERROR_DECODER_NOT_FOUND;
-    m_pDecoder = avcodec_alloc_context3(codec);
-    m_pFrame = av_frame_alloc();
-    m_pPrevious = av_packet_alloc();
+    AVCodecContext* decoder = codec ? avcodec_alloc_context3(codec) : nullptr;
     AVCodecParameters* parameters = avcodec_parameters_alloc();
-    int rc = m_pDecoder && m_pFrame && m_pPrevious && parameters ? 0 : AVERROR(ENOMEM);
+    int rc = !codec ? AVERROR_DECODER_NOT_FOUND : decoder && parameters ? 0 : AVERROR(ENOMEM);
     if (rc >= 0)
         rc = avcodec_parameters_from_context(parameters, encoder);
     if (rc >= 0)
-        rc = avcodec_parameters_to_context(m_pDecoder, parameters);
+        rc = avcodec_parameters_to_context(decoder, parameters);
+    if (rc >= 0)
+        rc = avcodec_open2(decoder, codec, nullptr);
     avcodec_parameters_free(&parameters);
-    return rc < 0 ? rc : avcodec_open2(m_pDecoder, codec, nullptr);
+    if (rc >= 0)
+        return decoder;
+    avcodec_free_context(&decoder);
+    *error = rc;
+    std::lock_guard<std::mutex> lock(m_mutex);
+    --m_nOpened;
+    m_given.notify_one();
+    return nullptr;
 }
 
-void PartPeakCheck::frameRead(const AVFrame* frame)
+void PeakStop::giveBack(AVCodecContext* decoder)
 {
-    m_inputPeaks.emplace_back(frame->pts, framePeak(frame));
+    if (!decoder)
+        return;
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_idle.push_back(decoder);
+    m_given.notify_one();
 }
+
+int PeakStop::decodeWith(AVCodecContext* decoder, const std::vector<PendingPacket>& packets, float* peak)
+{
+    AVFrame* frame = av_frame_alloc();
+    int rc = frame ? 0 : AVERROR(ENOMEM);
+    for (const PendingPacket& pending : packets) {
+        // A run begins afresh: the decoder holds another part's overlap, or an earlier run's.
+        if (!pending.bMeasured)
+            avcodec_flush_buffers(decoder);
+        if (rc >= 0)
+            rc = avcodec_send_packet(decoder, pending.packet);
+        while (rc >= 0 && (rc = avcodec_receive_frame(decoder, frame)) >= 0) {
+            if (frame->format != AV_SAMPLE_FMT_FLTP)
+                rc = AVERROR_PATCHWELCOME;
+            else if (pending.bMeasured)
+                *peak = std::max(*peak, framePeak(frame));
+            av_frame_unref(frame);
+        }
+        if (rc == AVERROR(EAGAIN))
+            rc = 0;
+        if (rc < 0)
+            break;
+    }
+    av_frame_free(&frame);
+    return rc;
+}
+
+PartPeakCheck::~PartPeakCheck()
+{
+    clear();
+    av_packet_free(&m_pPrevious);
+}
+
+void PartPeakCheck::frameRead(const AVFrame* frame) { m_inputPeaks.emplace_back(frame->pts, framePeak(frame)); }
 
 int PartPeakCheck::packet(const AVPacket* packet, bool bKept)
 {
@@ -84,31 +146,42 @@ int PartPeakCheck::packet(const AVPacket* packet, bool bKept)
     const bool bLoud = bKept && !m_inputPeaks.empty() && m_inputPeaks.front().first == packet->pts &&
                        m_inputPeaks.front().second >= m_pStop->level() * kLoudFraction;
     int rc = 0;
-    if (bLoud && !m_bPreviousDecoded && m_pPrevious->size > 0) {
-        avcodec_flush_buffers(m_pDecoder);
-        rc = decode(m_pPrevious, false);
-    }
+    if (bLoud && !m_bPreviousAdded && m_pPrevious && m_pPrevious->size > 0)
+        rc = add(m_pPrevious, false);
     if (rc >= 0 && bLoud)
-        rc = decode(packet, true);
-    m_bPreviousDecoded = bLoud;
+        rc = add(packet, true);
+    m_bPreviousAdded = bLoud;
+    if (!m_pPrevious && !(m_pPrevious = av_packet_alloc()))
+        return AVERROR(ENOMEM);
     av_packet_unref(m_pPrevious);
     if (rc >= 0)
         rc = av_packet_ref(m_pPrevious, packet);
+    return rc >= 0 && m_nMeasured >= kBatch ? finish() : rc;
+}
+
+int PartPeakCheck::add(const AVPacket* packet, bool bMeasured)
+{
+    AVPacket* copy = av_packet_clone(packet);
+    if (!copy)
+        return AVERROR(ENOMEM);
+    m_pending.push_back({copy, bMeasured});
+    m_nMeasured += bMeasured ? 1 : 0;
+    return 0;
+}
+
+int PartPeakCheck::finish()
+{
+    const int rc = m_pending.empty() ? 0 : m_pStop->decode(m_pEncoder, m_pending);
+    clear();
+    // The next batch begins a run of its own.
+    m_bPreviousAdded = false;
     return rc;
 }
 
-int PartPeakCheck::decode(const AVPacket* packet, bool bMeasured)
+void PartPeakCheck::clear()
 {
-    int rc = avcodec_send_packet(m_pDecoder, packet);
-    float peak = 0.0f;
-    while (rc >= 0 && (rc = avcodec_receive_frame(m_pDecoder, m_pFrame)) >= 0) {
-        if (m_pFrame->format != AV_SAMPLE_FMT_FLTP)
-            rc = AVERROR_PATCHWELCOME;
-        else
-            peak = std::max(peak, framePeak(m_pFrame));
-        av_frame_unref(m_pFrame);
-    }
-    if (rc != AVERROR(EAGAIN) && rc != AVERROR_EOF)
-        return rc;
-    return bMeasured && m_pStop->report(peak) ? AVERROR_EXIT : 0;
+    for (PendingPacket& pending : m_pending)
+        av_packet_free(&pending.packet);
+    m_pending.clear();
+    m_nMeasured = 0;
 }

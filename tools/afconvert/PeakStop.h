@@ -1,57 +1,80 @@
 #pragma once
-// Ends a split encode early once one of its parts decodes above a level: each part decodes the packets of its loud
-// input frames as they come, each after the packet before it, which its overlap needs.
+// Ends a split encode early once one of its parts decodes above a level: each part gathers the packets of its loud
+// input frames, each after the packet before it, which its overlap needs, and decodes them a batch at a time on one of
+// a few decoders that all parts share, so that memory does not grow with the parts running at once.
 
+#include <condition_variable>
 #include <deque>
 #include <mutex>
 #include <utility>
+#include <vector>
 
 struct AVCodecContext;
 struct AVFrame;
 struct AVPacket;
 
-// The level and the largest decoded value seen, shared by the parts of one encode.
+// A packet to decode: the first of a run only completes the overlap of the next and is not measured.
+struct PendingPacket
+{
+    AVPacket* packet;
+    bool bMeasured;
+};
+
+// The level, the shared decoders and the largest decoded value seen, for the parts of one encode.
 class PeakStop
 {
 public:
     explicit PeakStop(float level) : m_fLevel(level) {}
+    ~PeakStop();
+    PeakStop(const PeakStop&) = delete;
+    PeakStop& operator=(const PeakStop&) = delete;
 
     float level() const { return m_fLevel; }
-    // A decoded value of a part; true once any value passed the level.
-    bool report(float value);
+    // Decodes packets, which encoder wrote, on a shared decoder; AVERROR_EXIT once a value passed the level.
+    int decode(const AVCodecContext* encoder, const std::vector<PendingPacket>& packets);
     bool passed();
-    // The largest decoded value reported.
+    // The largest decoded value measured.
     float highest();
 
 private:
+    // A decoder of its own for the caller, waiting while every one is taken; nullptr when none can be opened.
+    AVCodecContext* takeDecoder(const AVCodecContext* encoder, int* error);
+    void giveBack(AVCodecContext* decoder);
+    int decodeWith(AVCodecContext* decoder, const std::vector<PendingPacket>& packets, float* peak);
+
     const float m_fLevel;
-    std::mutex m_mutex;
+    std::mutex m_mutex; // guards the members below
+    std::condition_variable m_given;
+    std::vector<AVCodecContext*> m_idle;
+    int m_nOpened = 0;
     float m_fHighest = 0.0f;
 };
 
-// The check of one part's encoder.
+// The packets of one part's encoder that the check decodes.
 class PartPeakCheck
 {
 public:
-    explicit PartPeakCheck(PeakStop* stop) : m_pStop(stop) {}
+    PartPeakCheck(PeakStop* stop, const AVCodecContext* encoder) : m_pStop(stop), m_pEncoder(encoder) {}
     ~PartPeakCheck();
     PartPeakCheck(const PartPeakCheck&) = delete;
     PartPeakCheck& operator=(const PartPeakCheck&) = delete;
 
-    // Opens the decoder for what encoder writes; an FFmpeg error code on failure.
-    int open(const AVCodecContext* encoder);
-    // An input frame handed to the encoder, its first sample at pts.
+    // An input frame handed to the encoder.
     void frameRead(const AVFrame* frame);
     // Every packet of the encoder in order, and whether the part keeps it; AVERROR_EXIT once the encode is to end.
     int packet(const AVPacket* packet, bool bKept);
+    // The part's packets have all come: the ones gathered are decoded.
+    int finish();
 
 private:
-    int decode(const AVPacket* packet, bool bMeasured);
+    int add(const AVPacket* packet, bool bMeasured);
+    void clear();
 
     PeakStop* const m_pStop;
-    AVCodecContext* m_pDecoder = nullptr;
-    AVFrame* m_pFrame = nullptr;
-    AVPacket* m_pPrevious = nullptr;   // the packet before the current one, whose overlap it completes
-    bool m_bPreviousDecoded = false;   // the decoder's last packet is m_pPrevious
+    const AVCodecContext* const m_pEncoder;
+    AVPacket* m_pPrevious = nullptr; // the packet before the current one, whose overlap it completes
+    bool m_bPreviousAdded = false;   // m_pPrevious is the last packet gathered
+    std::vector<PendingPacket> m_pending;
+    int m_nMeasured = 0;
     std::deque<std::pair<long long, float>> m_inputPeaks; // per input frame not yet coded: time, largest value
 };

@@ -15,6 +15,7 @@ extern "C" {
 #include <string>
 
 #include <fcntl.h>
+#include <malloc.h>
 #include <unistd.h>
 
 namespace {
@@ -89,6 +90,9 @@ std::string folderOf(const std::string& path)
 int main(int argc, char** argv)
 {
     av_log_set_level(AV_LOG_ERROR);
+    // Every part opens and frees encoders and decoders of its own: with a fixed threshold their large buffers go back
+    // to the system when freed, where the adaptive one would keep them in the threads' arenas.
+    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
     Options options;
     std::string error;
     if (!parseOptions(argc, argv, &options, &error)) {
