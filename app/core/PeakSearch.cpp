@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <limits>
 
 namespace {
@@ -12,6 +13,10 @@ constexpr double Window = 1.0;
 constexpr double MiddleAim = -0.5;
 // A third encode after two above the limit allows for this much more lift than the larger one seen.
 constexpr double ThirdMargin = 0.15;
+// An encode that ended early gives only a peak its decode passed, which on loud noise lies well below the whole
+// encode's: each further one in a row allows for this much more lift than the largest seen, the last margin for
+// any after it.
+constexpr double PassedMargins[] = {0.0, ThirdMargin, 1.0, 2.0};
 // The last encode after every aimed one lay above the limit allows for this much more lift than the largest seen.
 constexpr double SafeMargin = 3.0;
 // A result below the window is encoded once more only when that raises it by at least this much.
@@ -88,7 +93,14 @@ double PeakSearch::plan() const
         return best() < 0 ? m_dLimit - SafeMargin - highestLift() : none;
     const auto above = [this](const Encode& encode) { return encode.peak > m_dLimit; };
     const int nAbove = int(std::count_if(m_vecEncodes.begin(), m_vecEncodes.end(), above));
-    // Every result so far above the limit: aimed by the last lift, or with a margin over the largest after two.
+    // Every result so far above the limit: aimed by the last lift, or with a margin over the largest after two, or
+    // after encodes that ended early, with a margin for each of them in a row.
+    if (nAbove == encodes() && last.bPassed) {
+        const auto firstOfRow = std::find_if(m_vecEncodes.rbegin(), m_vecEncodes.rend(),
+                                             [](const Encode& encode) { return !encode.bPassed; });
+        const size_t row = std::min<size_t>(size_t(firstOfRow - m_vecEncodes.rbegin()), std::size(PassedMargins));
+        return aimed(MiddleAim - PassedMargins[row - 1], highestLift());
+    }
     if (nAbove == encodes())
         return nAbove == 1 ? aimed(MiddleAim, last.lift()) : aimed(MiddleAim - ThirdMargin, highestLift());
     // Every result so far below the window: raised by what the largest lift says, when that is a step up.

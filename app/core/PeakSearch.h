@@ -10,7 +10,7 @@ public:
     // At most this many encodes aim at the window; one more, well below the limit, follows when all of them lie
     // above it. Encodes ended early as they passed the limit count apart, up to PassedEncodes more.
     static constexpr int AimedEncodes = 3;
-    static constexpr int PassedEncodes = 3;
+    static constexpr int PassedEncodes = 5;
 
     // limit: the highest decoded peak kept; maxRaise: the highest gain, which brings the intermediate's own
     // samples to the limit.

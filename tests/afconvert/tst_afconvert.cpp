@@ -374,8 +374,8 @@ private slots:
         const QString input = dir.filePath("in.wav");
         const TestKit::ToolResult sox = TestKit::runTool(
             "sox", {"-R", "-m", "|sox -R -n -r 44100 -c 2 -b 16 -p synth 60 pinknoise vol 0.25",
-                    QString("|sox -R -n -r 44100 -c 2 -b 16 -p synth 1 pinknoise vol 0.95 pad %1").arg(burstAt),
-                    "-b", "16", input});
+                    QString("|sox -R -n -r 44100 -c 2 -b 16 -p synth 1 pinknoise vol 0.95 pad %1").arg(burstAt), "-b",
+                    "16", input});
         QVERIFY2(sox.exitCode == 0, sox.err.constData());
         const QStringList parts{"--parts", "8"};
         QVERIFY(afconvert(QStringList{input, "-o", path("stop-whole.m4a")} + parts).exitCode == 0);

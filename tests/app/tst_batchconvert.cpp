@@ -8,6 +8,7 @@
 #include <core/FreeSpace.h>
 #include <core/GeneralOutput.h>
 #include <core/ParallelTruePeak.h>
+#include <core/PeakSearch.h>
 #include <core/TruePeak.h>
 
 #include <VUVararer/App.h>
@@ -555,6 +556,41 @@ private slots:
         QVERIFY2(worker.errors().isEmpty(), qPrintable(worker.errors()));
         const double peak = 20.0 * std::log10(ZADovuzIdida::NativeAudioTools::peak(folder + "x.m4a"));
         QVERIFY2(std::fabs(peak - kept) < 0.02, qPrintable(QString::number(peak)));
+    }
+
+    void testPassedSearch_data()
+    {
+        QTest::addColumn<PeakCurve>("curve");
+        QTest::addColumn<int>("passed");
+        QTest::addColumn<int>("encodes");
+        QTest::newRow("passed just above the limit") << PeakCurve([](double x) { return x + 0.2; }) << 1 << 2;
+        // Every pass gives a peak just above the limit, far below the whole encode's.
+        QTest::newRow("loud noise, passed at once") << PeakCurve([](double x) { return x + 2.2; }) << 3 << 4;
+        QTest::newRow("lift grows as the level drops") << PeakCurve([](double x) { return 0.5 + 0.3 * x; }) << 3 << 4;
+    }
+
+    // Encodes that end early as they pass the limit, each telling a peak just above it, lead to a result in the
+    // window without the encode well below the limit.
+    void testPassedSearch()
+    {
+        QFETCH(PeakCurve, curve);
+        PeakSearch search(1.0f, 4.0f);
+        int nPassed = 0;
+        QVector<double> peaks;
+        for (float gain = search.nextGain(); gain > 0.0f && search.encodes() < 10; gain = search.nextGain()) {
+            peaks << curve(20.0 * std::log10(gain));
+            if (peaks.last() > 0.0) {
+                ++nPassed;
+                search.addPassed(std::pow(10.0f, 0.01f / 20.0f));
+            } else {
+                search.addPeak(float(std::pow(10.0, peaks.last() / 20.0)));
+            }
+        }
+        QTEST(nPassed, "passed");
+        QTEST(search.encodes(), "encodes");
+        QVERIFY(search.best() >= 0);
+        QVERIFY2(peaks[search.best()] <= 0.0 && peaks[search.best()] >= -1.0,
+                 qPrintable(QString::number(peaks[search.best()])));
     }
 
     void testLimits()
