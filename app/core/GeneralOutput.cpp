@@ -33,8 +33,8 @@ const float PeakAim = std::pow(10.0f, -0.5f / 20.0f);
 // The AAC encoder's noise lifts the decoded peak above the true peak of what it keeps by about this much on average
 // (0.25 dB, from music, speech and loud masters), so the first encode is aimed this much below the middle.
 const float EncoderLift = std::pow(10.0f, 0.25f / 20.0f);
-// A split encode ends early once a part's own decode passes the limit by this factor: it may differ from the whole
-// decode by a hair at the joins and in the noise it substitutes.
+// An encode ends early once the encoder's decode of its loud frames passes the limit by this factor: in parts, it
+// may differ from the whole decode by a hair at the joins and in the noise it substitutes.
 constexpr float PassMargin = 1.001f;
 
 } // namespace

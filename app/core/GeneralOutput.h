@@ -75,8 +75,8 @@ protected:
     // Encodes input, every value multiplied by gain, into output with the stored quality and bit rate; true when
     // output is there, else the reason. output is made empty beforehand, so that nothing else takes its name; the
     // encoder's working file beside it may be taken meanwhile, which it notes in m_bWorkingNameTaken. With a peak
-    // limit, the encoder's measure of output's decoded peak goes to m_fEncodedPeak, and when a split encode ended
-    // early as it passed the limit, the peak it reached goes to m_fPassedPeak.
+    // limit, the encoder's measure of output's decoded peak goes to m_fEncodedPeak, and when the encode ended early
+    // as it passed the limit, the peak it reached goes to m_fPassedPeak.
     virtual bool encode(const QString& input, const QString& output, float gain, QString* pReason);
     // The file system's steps that settle a result: MTools::DurableFiles' move that never replaces, and its flush
     // of a folder's entries.
@@ -128,7 +128,7 @@ private:
     bool m_bWorkingNameTaken = false;
     // Set by encode(): the decoded peak of its output as the encoder measured it; -1 when it told none.
     float m_fEncodedPeak = -1.0f;
-    // Set by encode(): the decoded peak a split encode reached when it ended early above the limit; -1 otherwise.
+    // Set by encode(): the decoded peak the encode reached when it ended early above the limit; -1 otherwise.
     float m_fPassedPeak = -1.0f;
     bool m_bClosed = false;
     bool m_bResult = false;

@@ -85,7 +85,7 @@ double PeakSearch::plan() const
     const auto spent = [this](size_t n) {
         const int nPassed = int(std::count_if(m_vecEncodes.begin(), m_vecEncodes.begin() + long(n),
                                               [](const Encode& encode) { return encode.bPassed; }));
-        return int(n) - nPassed >= AimedEncodes || nPassed >= PassedEncodes;
+        return int(n) - nPassed >= AimedEncodes || int(n) >= AimedEncodes + PassedEncodes;
     };
     if (spent(m_vecEncodes.size() - 1))
         return none;

@@ -8,9 +8,9 @@ class PeakSearch
 {
 public:
     // At most this many encodes aim at the window; one more, well below the limit, follows when all of them lie
-    // above it. Encodes ended early as they passed the limit count apart, up to PassedEncodes more.
+    // above it. Encodes that ended early as they passed the limit do not count, up to PassedEncodes more in all.
     static constexpr int AimedEncodes = 3;
-    static constexpr int PassedEncodes = 5;
+    static constexpr int PassedEncodes = 2;
 
     // limit: the highest decoded peak kept; maxRaise: the highest gain, which brings the intermediate's own
     // samples to the limit.

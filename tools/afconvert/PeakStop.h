@@ -1,7 +1,7 @@
 #pragma once
-// Ends a split encode early once one of its parts decodes above a level: each part gathers the packets of its loud
-// input frames, each after the packet before it, which its overlap needs, and decodes them a batch at a time on one of
-// a few decoders that all parts share, so that memory does not grow with the parts running at once.
+// Ends an encode early once it decodes above a level: each part of it (the whole encode is one) gathers the packets of
+// its loud input frames, each after the packet before it, which its overlap needs, and decodes them a batch at a time
+// on one of a few decoders that all parts share, so that memory does not grow with the parts running at once.
 
 #include <condition_variable>
 #include <deque>

@@ -75,7 +75,7 @@ void AFTransCoder::convert(const QString& input, const QString& output)
         arguments << "--peak";
         command += " --peak";
     }
-    if (m_fStopAbove > 0.0f && nParts > 1) {
+    if (m_fStopAbove > 0.0f) {
         const QString decibels = QString::number(20.0 * std::log10(double(m_fStopAbove)), 'f', 4);
         arguments << "--stop-above" << decibels;
         command += " --stop-above " + decibels;

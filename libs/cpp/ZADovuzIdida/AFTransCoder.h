@@ -27,8 +27,8 @@ public:
     void setCoreLender(CoreLender* pLender) { m_pLender = pLender; }
     // The tool measures its result's decoded peak while it encodes, for decodedPeak(); off by default.
     void setMeasurePeak(bool bMeasure) { m_bMeasurePeak = bMeasure; }
-    // With parts: the tool ends the encode as soon as a decoded value of a part's loud frames passes level, leaving
-    // no result; 0 (the default) never.
+    // The tool ends the encode as soon as a decoded value of its loud frames passes level, leaving no result; 0 (the
+    // default) never.
     void setStopAbove(float level) { m_fStopAbove = level; }
     // The groups the tool joins while it runs (held, let go and ended with them); none by default.
     void setProcessGroups(ProcessGroups* pGroups) { m_pGroups = pGroups; }
