@@ -158,11 +158,13 @@ QVector<QString> makeTracks(const QString& folder, const QVector<TrackSpec>& spe
 
 QString kindOf(const QString& path) { return QFileInfo(path).completeBaseName().section(' ', 1, 1); }
 
-// The encodes of each file, by its intermediate file.
+// The encodes of each file that ran to their end, by its intermediate file, and those that ended early above the
+// limit (or failed) in all.
 struct EncodeCounts
 {
     std::mutex mutex;
     QHash<QString, int> counts;
+    int nEndedEarly = 0;
 };
 
 // Counts its encodes; its intermediate is written louder than the run aims it by a factor, as when the encoder adds
@@ -186,11 +188,10 @@ public:
 protected:
     bool encode(const QString& input, const QString& output, float gain, QString* pReason) override
     {
-        {
-            std::lock_guard<std::mutex> lock(m_pCounts->mutex);
-            ++m_pCounts->counts[m_strTarget];
-        }
-        return GeneralOutput::encode(input, output, gain, pReason);
+        const bool bEncoded = GeneralOutput::encode(input, output, gain, pReason);
+        std::lock_guard<std::mutex> lock(m_pCounts->mutex);
+        ++(bEncoded ? m_pCounts->counts[m_strTarget] : m_pCounts->nEndedEarly);
+        return bEncoded;
     }
 
 private:
@@ -294,8 +295,9 @@ struct RunResult
 {
     Timing timing;
     QString folder;
-    // Encodes by kind, one entry per file.
+    // Encodes run to their end by kind, one entry per file, and those that ended early in all.
     QMap<QString, std::vector<int>> encodes;
+    int nEndedEarly = 0;
     int nErrorLines = 0;
 };
 
@@ -321,6 +323,7 @@ RunResult timeRun(const QVector<QString>& sources, double aimError = 0.0)
     });
     for (auto it = counts.counts.cbegin(); it != counts.counts.cend(); ++it)
         result.encodes[kindOf(it.key())].push_back(it.value());
+    result.nEndedEarly = counts.nEndedEarly;
     return result;
 }
 
@@ -417,6 +420,7 @@ void measure(const QString& title, const QVector<QString>& sources, int nAtOnce,
     QMap<QString, KindFigures> kinds;
     QMap<QString, KindFigures> ffmpegKinds;
     int nSafe = 0;
+    int nEndedEarly = 0;
     int nErrorLines = 0;
     int nFfmpegInWindow = 0;
     std::vector<double> lastTimeline;
@@ -442,6 +446,7 @@ void measure(const QString& title, const QVector<QString>& sources, int nAtOnce,
         plainCores.add(plainRun.timing.cores);
         referenceCores.add(parallel.cores);
         nErrorLines += run.nErrorLines;
+        nEndedEarly += run.nEndedEarly;
         for (auto it = run.encodes.cbegin(); it != run.encodes.cend(); ++it) {
             KindFigures& figures = kinds[it.key()];
             for (const int nEncodes : it.value()) {
@@ -495,9 +500,10 @@ void measure(const QString& title, const QVector<QString>& sources, int nAtOnce,
                     double(f.nEncodes) / std::max(f.nFiles, 1), f.nMostEncodes, f.nAbove, f.nBelow, f.lowest,
                     f.highest);
     }
-    std::printf("  all: %.3f encodes per file, %d of %d in the window [%.2f, %.2f], %d safe fourth encodes, %d error "
-                "lines\n",
-                double(nEncodes) / std::max(nFiles, 1), nInWindow, nFiles, limit - 1.0, limit, nSafe, nErrorLines);
+    std::printf("  all: %.3f encodes per file and %.3f ended early, %d of %d in the window [%.2f, %.2f], %d safe "
+                "fourth encodes, %d error lines\n",
+                double(nEncodes) / std::max(nFiles, 1), double(nEndedEarly) / std::max(nFiles, 1), nInWindow, nFiles,
+                limit - 1.0, limit, nSafe, nErrorLines);
     int nFfmpegAbove = 0;
     double ffmpegHighest = -100.0;
     for (const KindFigures& f : ffmpegKinds) {
