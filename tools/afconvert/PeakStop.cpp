@@ -131,6 +131,11 @@ int PeakStop::decodeWith(AVCodecContext* decoder, const std::vector<PendingPacke
     return rc;
 }
 
+PartPeakCheck::PartPeakCheck(PeakStop* stop, const AVCodecContext* encoder)
+    : m_pStop(stop), m_pEncoder(encoder), m_pPrevious(av_packet_alloc())
+{
+}
+
 PartPeakCheck::~PartPeakCheck()
 {
     clear();
@@ -141,19 +146,19 @@ void PartPeakCheck::frameRead(const AVFrame* frame) { m_inputPeaks.emplace_back(
 
 int PartPeakCheck::packet(const AVPacket* packet, bool bKept)
 {
+    if (!m_pPrevious)
+        return AVERROR(ENOMEM);
     // A packet's decode completes the input frame that begins at its time.
     while (!m_inputPeaks.empty() && m_inputPeaks.front().first < packet->pts)
         m_inputPeaks.pop_front();
     const bool bLoud = bKept && !m_inputPeaks.empty() && m_inputPeaks.front().first == packet->pts &&
                        m_inputPeaks.front().second >= m_pStop->level() * kLoudFraction;
     int rc = 0;
-    if (bLoud && !m_bPreviousAdded && m_pPrevious && m_pPrevious->size > 0)
+    if (bLoud && !m_bPreviousAdded && m_pPrevious->size > 0)
         rc = add(m_pPrevious, false);
     if (rc >= 0 && bLoud)
         rc = add(packet, true);
     m_bPreviousAdded = bLoud;
-    if (!m_pPrevious && !(m_pPrevious = av_packet_alloc()))
-        return AVERROR(ENOMEM);
     av_packet_unref(m_pPrevious);
     if (rc >= 0)
         rc = av_packet_ref(m_pPrevious, packet);

@@ -54,7 +54,7 @@ private:
 class PartPeakCheck
 {
 public:
-    PartPeakCheck(PeakStop* stop, const AVCodecContext* encoder) : m_pStop(stop), m_pEncoder(encoder) {}
+    PartPeakCheck(PeakStop* stop, const AVCodecContext* encoder);
     ~PartPeakCheck();
     PartPeakCheck(const PartPeakCheck&) = delete;
     PartPeakCheck& operator=(const PartPeakCheck&) = delete;
