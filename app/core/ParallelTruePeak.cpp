@@ -1,7 +1,5 @@
 #include "ParallelTruePeak.h"
 
-#include "TruePeak.h"
-
 #include <ZADovuzIdida/CoreLender.h>
 
 #include <algorithm>
@@ -14,7 +12,8 @@ constexpr int BlocksPerThread = 2;
 } // namespace
 
 ParallelTruePeak::ParallelTruePeak(int channels, double bandwidth, int nThreads, ZADovuzIdida::CoreLender* pLender)
-    : m_nChannels(std::max(channels, 1)), m_dBandwidth(bandwidth), m_nThreads(std::max(nThreads, 0)), m_pLender(pLender)
+    : m_nChannels(std::max(channels, 1)), m_fresh(channels, bandwidth), m_nThreads(std::max(nThreads, 0)),
+      m_pLender(pLender)
 {
     m_pool.setMaxThreadCount(std::max(m_nThreads, 1));
 }
@@ -23,7 +22,7 @@ ParallelTruePeak::~ParallelTruePeak() { m_pool.waitForDone(); }
 
 void ParallelTruePeak::measure(std::vector<float> history, std::vector<float> frames, bool bLast)
 {
-    TruePeak truePeak(m_nChannels, m_dBandwidth);
+    TruePeak truePeak(m_fresh);
     // Stretches that cannot pass the peak found so far are passed over, as in one long measurement.
     truePeak.setHistory(history.data(), int(history.size()) / m_nChannels, peak());
     truePeak.add(frames.data(), int(frames.size()));

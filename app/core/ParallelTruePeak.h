@@ -1,6 +1,8 @@
 #pragma once
 // The true peak of a stream as TruePeak measures it, measured block by block on several threads.
 
+#include "TruePeak.h"
+
 #include <QThreadPool>
 
 #include <condition_variable>
@@ -31,7 +33,8 @@ private:
     void measure(std::vector<float> history, std::vector<float> frames, bool bLast);
 
     const int m_nChannels;
-    const double m_dBandwidth;
+    // Each block is measured by a copy, so that the filter is made once.
+    const TruePeak m_fresh;
     const int m_nThreads;
     ZADovuzIdida::CoreLender* const m_pLender;
     QThreadPool m_pool;

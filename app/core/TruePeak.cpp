@@ -8,8 +8,10 @@ namespace {
 constexpr int Phases = 4;
 constexpr int Taps = 24;
 constexpr int History = Taps - 1;
-// Frames interpolated at a time; a chunk well below the peak so far is passed over.
+// Frames staged at a time.
 constexpr int Chunk = 1024;
+// Frames interpolated at a time; a stretch whose samples cannot reach the peak so far is passed over.
+constexpr int Stretch = 64;
 // The filter's half-amplitude point lies this far above the bandwidth (as a fraction of the sample rate), so that
 // what lies within it passes whole.
 constexpr double EdgeMargin = 0.025;
@@ -68,7 +70,7 @@ float largestMagnitude(const float* data, int count)
 TruePeak::TruePeak(int channels, double bandwidth)
     : m_nChannels(std::max(channels, 1)), m_vecTaps(lowPassPhases(std::min(bandwidth + EdgeMargin, 0.5) / Phases)),
       m_vecStaged(size_t(m_nChannels), std::vector<float>(History + Chunk, 0.0f)), m_vecFill(size_t(m_nChannels), 0),
-      m_vecPhase(Chunk)
+      m_vecPhase(Stretch)
 {
     for (int p = 0; p < Phases; ++p) {
         float sum = 0.0f;
@@ -140,20 +142,24 @@ void TruePeak::finish()
 void TruePeak::interpolate(int channel, int count)
 {
     float* x = m_vecStaged[size_t(channel)].data();
-    if (largestMagnitude(x, History + count) * m_fMaxGain > m_fPeak) {
-        float* y = m_vecPhase.data();
+    float* y = m_vecPhase.data();
+    for (int start = 0; start < count; start += Stretch) {
+        const int n = std::min(Stretch, count - start);
+        const float* stretch = x + start;
+        if (largestMagnitude(stretch, History + n) * m_fMaxGain <= m_fPeak)
+            continue;
         for (int p = 0; p < Phases; ++p) {
             const float* h = m_vecTaps.data() + p * Taps;
             // Tap by tap over all outputs, so that the compiler can vectorise it; each sum still adds its terms in
             // tap order.
-            std::fill_n(y, count, 0.0f);
+            std::fill_n(y, n, 0.0f);
             for (int k = 0; k < Taps; ++k) {
                 const float tap = h[k];
-                const float* in = x + k;
-                for (int i = 0; i < count; ++i)
+                const float* in = stretch + k;
+                for (int i = 0; i < n; ++i)
                     y[i] += tap * in[i];
             }
-            m_fPeak = std::max(m_fPeak, largestMagnitude(y, count));
+            m_fPeak = std::max(m_fPeak, largestMagnitude(y, n));
         }
     }
     std::copy(x + count, x + count + History, x);

@@ -4,6 +4,7 @@
 #include <ZADovuzIdida/_VozIdavi/Common/PeakInfoCache.h>
 #include <ZADovuzIdida/_VozIdavi/Common/PeakVector.h>
 #include <ZADovuzIdida/_VozIdavi/Common/ProductionParameters.h>
+#include <ZADovuzIdida/_VozIdavi/Common/SampleRange.h>
 
 #include <QtTest>
 
@@ -43,6 +44,8 @@ private slots:
     void testPreconditionsStop();
     void testCache();
     void testProductionParameters();
+    void testSampleRange_data();
+    void testSampleRange();
 };
 
 // Adding grows to any channel; the const lookup gives the zero pair outside, the other one grows.
@@ -155,6 +158,52 @@ void TestPeaks::testProductionParameters()
     ProductionParameters::instance()->setFPS(25.0f);
     QCOMPARE(Production::fps(), 25.0f);
     ProductionParameters::instance()->setFPS(30.0f);
+}
+
+void TestPeaks::testSampleRange_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("stride");
+    QTest::addColumn<int>("nanAt");
+    // Counts below, at and past whole runs of the scan's lanes, where the extremes lie last.
+    QTest::newRow("none") << 0 << 1 << -1;
+    QTest::newRow("short") << 5 << 1 << -1;
+    QTest::newRow("runs and a tail") << 29 << 1 << -1;
+    QTest::newRow("stereo") << 27 << 2 << -1;
+    QTest::newRow("three channels") << 17 << 3 << -1;
+    QTest::newRow("a NaN among them") << 40 << 2 << 9;
+}
+
+// The extremes as a value by value scan finds them, whatever the count and stride; a NaN is passed over.
+void TestPeaks::testSampleRange()
+{
+    QFETCH(int, count);
+    QFETCH(int, stride);
+    QFETCH(int, nanAt);
+    std::vector<float> values(size_t(std::max(count * stride, 1)));
+    for (size_t i = 0; i < values.size(); ++i)
+        values[i] = float(std::sin(double(i) * 1.7)) * float(i + 1);
+    if (nanAt >= 0)
+        values[size_t(nanAt * stride)] = std::numeric_limits<float>::quiet_NaN();
+    float expectedMin = 0.5f;
+    float expectedMax = 0.5f;
+    float expectedPeak = 0.0f;
+    for (int i = 0; i < count; ++i) {
+        const float x = values[size_t(i * stride)];
+        if (x < expectedMin)
+            expectedMin = x;
+        if (x > expectedMax)
+            expectedMax = x;
+        if (std::fabs(x) > expectedPeak)
+            expectedPeak = std::fabs(x);
+    }
+    float lowest = 0.5f;
+    float highest = 0.5f;
+    SampleRange::widen(values.data(), count, stride, &lowest, &highest);
+    QCOMPARE(lowest, expectedMin);
+    QCOMPARE(highest, expectedMax);
+    if (stride == 1)
+        QCOMPARE(SampleRange::absolutePeak(values.data(), count), expectedPeak);
 }
 
 TRELVANIC_TEST_MAIN(TestPeaks)

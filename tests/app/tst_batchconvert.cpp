@@ -476,6 +476,34 @@ private slots:
         QVERIFY(cores.tryTake());
     }
 
+    void testTruePeakWherever_data()
+    {
+        QTest::addColumn<int>("channels");
+        QTest::newRow("mono") << 1;
+        QTest::newRow("stereo") << 2;
+    }
+
+    // A burst amid silence has the same true peak, to the bit, wherever it lies: no stretch of values that reaches
+    // into it is passed over.
+    void testTruePeakWherever()
+    {
+        QFETCH(int, channels);
+        const QVector<float> loud = sine(8 * channels, channels, 0.25);
+        QVector<float> peaks;
+        for (const int from : {0, 1000}) {
+            for (int frame = from + 30; frame < from + 170; ++frame) {
+                QVector<float> signal(channels * 1300);
+                std::copy(loud.cbegin(), loud.cend(), signal.begin() + frame * channels);
+                TruePeak truePeak(channels, 0.4);
+                truePeak.add(signal.constData(), signal.size());
+                truePeak.finish();
+                peaks << truePeak.peak();
+            }
+        }
+        QVERIFY(peaks.first() > 0.5f);
+        QCOMPARE(peaks.count(peaks.first()), peaks.size());
+    }
+
     void testTruePeakLevel_data()
     {
         QTest::addColumn<int>("channels");

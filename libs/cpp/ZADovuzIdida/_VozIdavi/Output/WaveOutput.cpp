@@ -8,6 +8,7 @@
 
 #include <QDebug>
 #include <QFile>
+#include <QtEndian>
 
 #include <algorithm>
 #include <climits>
@@ -258,8 +259,10 @@ bool WaveOutput::write(float* samples, int n)
             Util::convertFloatTo24(in, ints, count);
             Util::convert24ToRaw(ints, raw, count * 3);
         } else if (bytesPerSample == 2) {
-            Util::convertFloatTo16(in, ints, count);
-            Util::convert16ToRaw(ints, raw, count * 2, true);
+            // Straight to 16 bits, the common intermediate, without the ints between.
+            m_vecshSamples.resize(kStepSamples);
+            Util::convertFloatToShort16(in, m_vecshSamples.data(), count);
+            qToLittleEndian<qint16>(m_vecshSamples.data(), count, raw);
         } else {
             Util::convertFloatTo32(in, ints, count);
             Util::convert32ToRaw(ints, raw, count * 4, true);

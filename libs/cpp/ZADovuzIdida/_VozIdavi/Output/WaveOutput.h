@@ -72,6 +72,7 @@ private:
     EBUEnvelope::Format m_envelopeFormat = EBUEnvelope::SixteenBit;
     QByteArray m_baPath;
     std::vector<int> m_vecnSamples;
+    std::vector<short> m_vecshSamples;
     std::vector<char> m_vecchBytes;
 };
 
