@@ -1,5 +1,7 @@
 #include "TruePeak.h"
 
+#include <ZADovuzIdida/_VozIdavi/Common/SampleRange.h>
+
 #include <algorithm>
 #include <cmath>
 
@@ -48,21 +50,6 @@ std::vector<float> lowPassPhases(double cutoff)
         taps[size_t(phase * Taps + k)] = float(Phases * sinc * window);
     }
     return taps;
-}
-
-// In lanes, so that the compiler can vectorise it.
-float largestMagnitude(const float* data, int count)
-{
-    constexpr int Lanes = 8;
-    float lanes[Lanes] = {};
-    int i = 0;
-    for (; i + Lanes <= count; i += Lanes) {
-        for (int j = 0; j < Lanes; ++j)
-            lanes[j] = std::max(lanes[j], std::fabs(data[i + j]));
-    }
-    for (; i < count; ++i)
-        lanes[0] = std::max(lanes[0], std::fabs(data[i]));
-    return *std::max_element(lanes, lanes + Lanes);
 }
 
 } // namespace
@@ -146,7 +133,7 @@ void TruePeak::interpolate(int channel, int count)
     for (int start = 0; start < count; start += Stretch) {
         const int n = std::min(Stretch, count - start);
         const float* stretch = x + start;
-        if (largestMagnitude(stretch, History + n) * m_fMaxGain <= m_fPeak)
+        if (ZADovuzIdida::SampleRange::absolutePeak(stretch, History + n) * m_fMaxGain <= m_fPeak)
             continue;
         for (int p = 0; p < Phases; ++p) {
             const float* h = m_vecTaps.data() + p * Taps;
@@ -159,7 +146,7 @@ void TruePeak::interpolate(int channel, int count)
                 for (int i = 0; i < n; ++i)
                     y[i] += tap * in[i];
             }
-            m_fPeak = std::max(m_fPeak, largestMagnitude(y, n));
+            m_fPeak = std::max(m_fPeak, ZADovuzIdida::SampleRange::absolutePeak(y, n));
         }
     }
     std::copy(x + count, x + count + History, x);
