@@ -6,15 +6,29 @@
 
 #include <algorithm>
 
+namespace {
+
+// While files wait to begin, an encode is cut only in parts of at least this many AAC frames (47 s at 44.1 kHz):
+// run one after another on the file's own core, their lead-ins cost it at most 4 % more.
+constexpr long long BusyPartFrames = 2048;
+
+} // namespace
+
 CoreBudget::CoreBudget(int nCores, std::function<void()> freed)
     : m_nCores(std::max(nCores, 1)), m_freed(std::move(freed))
 {
 }
 
-int CoreBudget::encodeParts() const
+int CoreBudget::encodeParts(long long frames) const
 {
+    if (m_nCores <= 1)
+        return 1;
     // Twice the cores, so that parts ending early can take more of what is left; within what the tool takes.
-    return m_nCores > 1 ? std::min(2 * m_nCores, EncodeParts::kMaxParts) : 1;
+    const int nMost = std::min(2 * m_nCores, EncodeParts::kMaxParts);
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_nWaiting == 0 || spare())
+        return nMost;
+    return int(std::clamp<long long>(frames / (BusyPartFrames * EncodeParts::kFrameSamples), 1, nMost));
 }
 
 bool CoreBudget::tryTake()
@@ -35,13 +49,15 @@ void CoreBudget::setWaiting(int nFiles)
 bool CoreBudget::hasSpare() const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    return m_nCores - m_nHeld > m_nWaiting;
+    return spare();
 }
+
+bool CoreBudget::spare() const { return m_nCores - m_nHeld > m_nWaiting; }
 
 bool CoreBudget::lend()
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (m_nCores - m_nHeld <= m_nWaiting)
+    if (!spare())
         return false;
     ++m_nHeld;
     return true;

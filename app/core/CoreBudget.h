@@ -14,9 +14,11 @@ public:
     CoreBudget(int nCores, std::function<void()> freed = {});
 
     int cores() const { return m_nCores; }
-    // The most parts an encode of the run is cut in as cores are lent to it: enough to keep every core busy to the
-    // end of the run; one on a single core.
-    int encodeParts() const;
+    // The most parts an encode of frames sample frames that begins now is cut in as cores are lent to it: enough to
+    // keep every core busy to the end of the run when a core is spare or no file waits to begin (the cores of the
+    // files that end then go to it); while files wait, only parts so long that their lead-ins cost little when
+    // they all run on the file's own core, for the cores that free up as the run ends. One on a single core.
+    int encodeParts(long long frames) const;
     // A core for a file about to begin; false when none is free.
     bool tryTake();
     // How many files are still to begin: they come before any lending.
@@ -30,6 +32,9 @@ public:
     bool hasFree() const;
 
 private:
+    // With the lock held: whether a core is left once every waiting file has one.
+    bool spare() const;
+
     const int m_nCores;
     const std::function<void()> m_freed;
     mutable std::mutex m_mutex;

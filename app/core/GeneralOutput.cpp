@@ -105,6 +105,7 @@ void GeneralOutput::write(float* data, qint64 count)
     }
     if (!m_pWave)
         return;
+    m_nWritten += count;
     do {
         const int n = int(std::min<qint64>(count, INT_MAX));
         m_pWave->write(data, n);
@@ -361,9 +362,7 @@ bool GeneralOutput::encode(const QString& input, const QString& output, float ga
     coder.setGain(gain);
     coder.setProcessGroups(m_pGroups);
     if (m_pCores) {
-        // Each part costs a fresh encoder and its lead-in: cut only when a core is spare as the encode begins, at a
-        // run's end or for a file alone, not while every core has a file of its own.
-        coder.setParts(m_pCores->hasSpare() ? m_pCores->encodeParts() : 1);
+        coder.setParts(m_pCores->encodeParts(m_nWritten / std::max(m_format.channels, 1)));
         coder.setCoreLender(m_pCores);
     }
     coder.convert(input, output);

@@ -46,8 +46,8 @@ public:
     // The run's encoder processes: held while it is paused, ended when it is cancelled; a cancelled encode leaves
     // no file and no line.
     void setProcessGroups(ZADovuzIdida::ProcessGroups* pGroups) { m_pGroups = pGroups; }
-    // The run's cores: an encode that begins while a core is spare is cut in parts on the cores they lend it while it
-    // runs; none by default.
+    // The run's cores: an encode is cut in as many parts as they give for its length (CoreBudget::encodeParts), run
+    // on the cores they lend it; none by default.
     void setCores(CoreBudget* pCores) { m_pCores = pCores; }
     // count interleaved values.
     virtual void write(float* data, qint64 count);
@@ -124,6 +124,8 @@ private:
     ZADovuzIdida::ProcessGroups* m_pGroups = nullptr;
     CoreBudget* m_pCores = nullptr;
     int m_nEncodes = 0;
+    // Values written into the intermediate.
+    qint64 m_nWritten = 0;
     // Set by encode() when the encoder refused to start because a file was under its output's working name.
     bool m_bWorkingNameTaken = false;
     // Set by encode(): the decoded peak of its output as the encoder measured it; -1 when it told none.

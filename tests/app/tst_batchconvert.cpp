@@ -928,15 +928,19 @@ private slots:
 
     void testPartsOnSpareCores_data()
     {
+        QTest::addColumn<int>("taken");
         QTest::addColumn<int>("waiting");
         QTest::addColumn<bool>("whole");
-        QTest::newRow("every core has a file") << 3 << true;
-        QTest::newRow("cores spare") << 0 << false;
+        QTest::newRow("files wait for the cores") << 1 << 3 << true;
+        QTest::newRow("cores spare") << 1 << 0 << false;
+        QTest::newRow("every core taken, none waits") << 4 << 0 << false;
     }
 
-    // An encode is cut in parts only when a core is spare as it begins; else it is the whole encode, to the byte.
+    // An encode is cut in parts when a core is spare as it begins or no file waits for one; while files wait, a file
+    // this short is the whole encode, to the byte.
     void testPartsOnSpareCores()
     {
+        QFETCH(int, taken);
         QFETCH(int, waiting);
         QFETCH(bool, whole);
         store({{"KeyCopyMetaTagsActive", false}});
@@ -952,7 +956,8 @@ private slots:
             return output.close() ? TestKit::readFile(output.outputFile()) : QByteArray();
         };
         CoreBudget cores(4);
-        QVERIFY(cores.tryTake());
+        for (int i = 0; i < taken; ++i)
+            QVERIFY(cores.tryTake());
         cores.setWaiting(waiting);
         const QByteArray result = encodeWith("cores", &cores);
         QVERIFY(!result.isEmpty());

@@ -232,6 +232,36 @@ private slots:
         QVERIFY(!cores.tryTake());
     }
 
+    void testEncodeParts_data()
+    {
+        QTest::addColumn<int>("nCores");
+        QTest::addColumn<int>("taken");
+        QTest::addColumn<int>("waiting");
+        QTest::addColumn<int>("seconds");
+        QTest::addColumn<int>("parts");
+        QTest::newRow("one core") << 1 << 0 << 0 << 3600 << 1;
+        QTest::newRow("a core spare") << 8 << 5 << 2 << 60 << 16;
+        QTest::newRow("every core taken, none waits") << 8 << 8 << 0 << 60 << 16;
+        QTest::newRow("files wait, 60 s") << 8 << 8 << 2 << 60 << 1;
+        QTest::newRow("files wait, 10 min") << 8 << 6 << 2 << 600 << 12;
+        QTest::newRow("files wait, 60 min") << 8 << 8 << 5 << 3600 << 16;
+    }
+
+    // Cores soon free are used by parts; while files wait, parts are long enough that their lead-ins cost little.
+    void testEncodeParts()
+    {
+        QFETCH(int, nCores);
+        QFETCH(int, taken);
+        QFETCH(int, waiting);
+        QFETCH(int, seconds);
+        QFETCH(int, parts);
+        CoreBudget cores(nCores);
+        for (int i = 0; i < taken; ++i)
+            QVERIFY(cores.tryTake());
+        cores.setWaiting(waiting);
+        QCOMPARE(cores.encodeParts(44100LL * seconds), parts);
+    }
+
     void testAsOneAtATime()
     {
         EncodeStats single;

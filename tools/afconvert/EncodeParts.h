@@ -5,6 +5,8 @@ namespace EncodeParts {
 
 // Each running part is a thread of its own, and each part is read before its own audio.
 constexpr int kMaxParts = 32;
+// Samples of one AAC-LC frame: every join lies on this grid.
+constexpr int kFrameSamples = 1024;
 
 // On the tool's standard output: a part waits for a core; a lent core is given back.
 constexpr char kWantCore = 'w';

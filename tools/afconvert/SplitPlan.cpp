@@ -1,5 +1,7 @@
 #include "SplitPlan.h"
 
+#include "EncodeParts.h"
+
 extern "C" {
 #include <libavutil/audio_fifo.h>
 #include <libavutil/error.h>
@@ -9,8 +11,8 @@ extern "C" {
 
 namespace {
 
-constexpr int kFrameSamples = 1024; // one AAC-LC frame: every join lies on this grid
-constexpr int kSearchFrames = 16;   // how far a join may move from its even point, either way
+using EncodeParts::kFrameSamples;
+constexpr int kSearchFrames = 16; // how far a join may move from its even point, either way
 // Audio encoded before a part and dropped lets the encoder's adaptive state settle where a whole encode has it. What
 // outlasts a short lead-in is the bit reservoir, which starts full: without draining it first, 35 s were needed; with
 // it, 64 frames. The frames after a part complete the overlap of its last frame.
