@@ -8,8 +8,8 @@
 
 namespace {
 
-// While files wait to begin, an encode is cut only in parts of at least this many AAC frames (47 s at 44.1 kHz):
-// run one after another on the file's own core, their lead-ins cost it at most 4 % more.
+// With no core spare, an encode is cut only in parts of at least this many AAC frames (47 s at 44.1 kHz): run one
+// after another on the file's own core, their lead-ins cost it at most 4 % more.
 constexpr long long BusyPartFrames = 2048;
 
 } // namespace
@@ -26,7 +26,7 @@ int CoreBudget::encodeParts(long long frames) const
     // Twice the cores, so that parts ending early can take more of what is left; within what the tool takes.
     const int nMost = std::min(2 * m_nCores, EncodeParts::kMaxParts);
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (m_nWaiting == 0 || spare())
+    if (spare() || (m_nWaiting == 0 && m_nLent > 0))
         return nMost;
     return int(std::clamp<long long>(frames / (BusyPartFrames * EncodeParts::kFrameSamples), 1, nMost));
 }
@@ -60,17 +60,26 @@ bool CoreBudget::lend()
     if (!spare())
         return false;
     ++m_nHeld;
+    ++m_nLent;
     return true;
 }
 
-void CoreBudget::giveBack(int nCores)
+void CoreBudget::release() { freeCores(1, false); }
+
+void CoreBudget::giveBack(int nCores) { freeCores(nCores, true); }
+
+void CoreBudget::freeCores(int nCores, bool bLent)
 {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        // A core given back twice would let the run keep more files busy than it has cores.
-        if (nCores > m_nHeld)
-            qCritical("CoreBudget: %d cores given back, %d held", nCores, m_nHeld);
-        m_nHeld = std::max(m_nHeld - nCores, 0);
+        const int nHad = bLent ? m_nLent : m_nHeld - m_nLent;
+        // A core freed twice would let the run keep more files busy than it has cores.
+        if (nCores > nHad)
+            qCritical("CoreBudget: %d cores %s, %d held", nCores, bLent ? "given back" : "released", nHad);
+        const int nFreed = std::clamp(nCores, 0, nHad);
+        m_nHeld -= nFreed;
+        if (bLent)
+            m_nLent -= nFreed;
     }
     if (m_freed)
         m_freed();

@@ -10,14 +10,14 @@
 class CoreBudget : public ZADovuzIdida::CoreLender
 {
 public:
-    // freed is called, outside the lock, whenever a core is given back.
+    // freed is called, outside the lock, whenever a core is released or given back.
     CoreBudget(int nCores, std::function<void()> freed = {});
 
     int cores() const { return m_nCores; }
     // The most parts an encode of frames sample frames that begins now is cut in as cores are lent to it: enough to
-    // keep every core busy to the end of the run when a core is spare or no file waits to begin (the cores of the
-    // files that end then go to it); while files wait, only parts so long that their lead-ins cost little when
-    // they all run on the file's own core, for the cores that free up as the run ends. One on a single core.
+    // keep every core busy to the end of the run when a core is spare, or when no file waits to begin and cores lent
+    // to other encodes are due back as their parts end; else only parts so long that their lead-ins cost little when
+    // they all run on the file's own core, for cores that free up before it ends. One on a single core.
     int encodeParts(long long frames) const;
     // A core for a file about to begin; false when none is free.
     bool tryTake();
@@ -27,17 +27,23 @@ public:
     bool lend() override;
     // Whether lend() would give a core now.
     bool hasSpare() const;
-    // More than are held is a fault of the caller: reported, and the count goes no lower than 0.
-    void giveBack(int nCores = 1) override;
+    // A file's core from tryTake() is free again. More than are taken is a fault of the caller: reported, and the
+    // count goes no lower than 0.
+    void release();
+    // Lent cores come back; more than are lent is reported in the same way.
+    void giveBack(int nCores) override;
     bool hasFree() const;
 
 private:
     // With the lock held: whether a core is left once every waiting file has one.
     bool spare() const;
+    // Frees nCores of those lent, or of those taken by files, at most as many as there are.
+    void freeCores(int nCores, bool bLent);
 
     const int m_nCores;
     const std::function<void()> m_freed;
     mutable std::mutex m_mutex;
-    int m_nHeld = 0;
+    int m_nHeld = 0; // taken by files and lent
+    int m_nLent = 0;
     int m_nWaiting = 0;
 };

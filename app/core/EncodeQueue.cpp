@@ -30,7 +30,7 @@ void EncodeQueue::drop(qint64 reserve)
         m_nPending -= reserve;
         m_changed.notify_all();
     }
-    m_cores.giveBack();
+    m_cores.release();
 }
 
 void EncodeQueue::add(std::unique_ptr<GeneralOutput> pOutput, const QString& lines, qint64 reserve)
@@ -53,7 +53,7 @@ void EncodeQueue::add(std::unique_ptr<GeneralOutput> pOutput, const QString& lin
         reportEnded();
     }
     if (!bEncode) {
-        m_cores.giveBack();
+        m_cores.release();
         return;
     }
     GeneralOutput* pEncoding = pOutput.release();
@@ -78,7 +78,7 @@ void EncodeQueue::encode(const std::shared_ptr<Entry>& entry, GeneralOutput* pOu
         entry->bDone = true;
         reportEnded();
     }
-    m_cores.giveBack();
+    m_cores.release();
 }
 
 void EncodeQueue::reportEnded()

@@ -929,18 +929,20 @@ private slots:
     void testPartsOnSpareCores_data()
     {
         QTest::addColumn<int>("taken");
+        QTest::addColumn<int>("lent");
         QTest::addColumn<int>("waiting");
         QTest::addColumn<bool>("whole");
-        QTest::newRow("files wait for the cores") << 1 << 3 << true;
-        QTest::newRow("cores spare") << 1 << 0 << false;
-        QTest::newRow("every core taken, none waits") << 4 << 0 << false;
+        QTest::newRow("files wait for the cores") << 1 << 0 << 3 << true;
+        QTest::newRow("cores spare") << 1 << 0 << 0 << false;
+        QTest::newRow("cores lent, none waits") << 2 << 2 << 0 << false;
     }
 
-    // An encode is cut in parts when a core is spare as it begins or no file waits for one; while files wait, a file
-    // this short is the whole encode, to the byte.
+    // An encode is cut in parts when a core is spare as it begins, or lent cores are due back and no file waits for
+    // them; else a file this short is the whole encode, to the byte.
     void testPartsOnSpareCores()
     {
         QFETCH(int, taken);
+        QFETCH(int, lent);
         QFETCH(int, waiting);
         QFETCH(bool, whole);
         store({{"KeyCopyMetaTagsActive", false}});
@@ -958,6 +960,8 @@ private slots:
         CoreBudget cores(4);
         for (int i = 0; i < taken; ++i)
             QVERIFY(cores.tryTake());
+        for (int i = 0; i < lent; ++i)
+            QVERIFY(cores.lend());
         cores.setWaiting(waiting);
         const QByteArray result = encodeWith("cores", &cores);
         QVERIFY(!result.isEmpty());

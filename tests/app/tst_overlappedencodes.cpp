@@ -220,14 +220,17 @@ private slots:
             VUVararer::App::theApp()->setSettingsValue(it.key(), it.value());
     }
 
-    // A core given back twice shows; the budget still never counts fewer than none held.
-    void testCoreGivenBackTwice()
+    // A core freed twice shows; the budget still never counts fewer than none held.
+    void testCoreFreedTwice()
     {
         CoreBudget cores(2);
         QVERIFY(cores.tryTake());
-        cores.giveBack();
-        QTest::ignoreMessage(QtCriticalMsg, "CoreBudget: 1 cores given back, 0 held");
-        cores.giveBack();
+        QVERIFY(cores.lend());
+        cores.release();
+        QTest::ignoreMessage(QtCriticalMsg, "CoreBudget: 1 cores released, 0 held");
+        cores.release();
+        QTest::ignoreMessage(QtCriticalMsg, "CoreBudget: 2 cores given back, 1 held");
+        cores.giveBack(2);
         QVERIFY(cores.tryTake() && cores.tryTake());
         QVERIFY(!cores.tryTake());
     }
@@ -236,28 +239,33 @@ private slots:
     {
         QTest::addColumn<int>("nCores");
         QTest::addColumn<int>("taken");
+        QTest::addColumn<int>("lent");
         QTest::addColumn<int>("waiting");
         QTest::addColumn<int>("seconds");
         QTest::addColumn<int>("parts");
-        QTest::newRow("one core") << 1 << 0 << 0 << 3600 << 1;
-        QTest::newRow("a core spare") << 8 << 5 << 2 << 60 << 16;
-        QTest::newRow("every core taken, none waits") << 8 << 8 << 0 << 60 << 16;
-        QTest::newRow("files wait, 60 s") << 8 << 8 << 2 << 60 << 1;
-        QTest::newRow("files wait, 10 min") << 8 << 6 << 2 << 600 << 12;
-        QTest::newRow("files wait, 60 min") << 8 << 8 << 5 << 3600 << 16;
+        QTest::newRow("one core") << 1 << 0 << 0 << 0 << 3600 << 1;
+        QTest::newRow("a core spare") << 8 << 5 << 0 << 2 << 60 << 16;
+        QTest::newRow("none waits, cores lent") << 8 << 6 << 2 << 0 << 60 << 16;
+        QTest::newRow("every core a file's, 60 s") << 8 << 8 << 0 << 0 << 60 << 1;
+        QTest::newRow("every core a file's, 10 min") << 8 << 8 << 0 << 0 << 600 << 12;
+        QTest::newRow("files wait, cores lent") << 8 << 6 << 2 << 2 << 60 << 1;
+        QTest::newRow("files wait, 60 min") << 8 << 8 << 0 << 5 << 3600 << 16;
     }
 
-    // Cores soon free are used by parts; while files wait, parts are long enough that their lead-ins cost little.
+    // Cores soon free are used by parts; else parts are long enough that their lead-ins cost little.
     void testEncodeParts()
     {
         QFETCH(int, nCores);
         QFETCH(int, taken);
+        QFETCH(int, lent);
         QFETCH(int, waiting);
         QFETCH(int, seconds);
         QFETCH(int, parts);
         CoreBudget cores(nCores);
         for (int i = 0; i < taken; ++i)
             QVERIFY(cores.tryTake());
+        for (int i = 0; i < lent; ++i)
+            QVERIFY(cores.lend());
         cores.setWaiting(waiting);
         QCOMPARE(cores.encodeParts(44100LL * seconds), parts);
     }
