@@ -8,9 +8,9 @@
 
 namespace {
 
-// With no core spare, an encode is cut only in parts of at least this many AAC frames (47 s at 44.1 kHz): run one
-// after another on the file's own core, their lead-ins cost it at most 4 % more.
-constexpr long long BusyPartFrames = 2048;
+// Parts of this many AAC frames (47 s at 44.1 kHz), run one after another on the file's own core, cost at most 4 %
+// more for their lead-ins.
+constexpr long long LongPartFrames = 2048;
 
 } // namespace
 
@@ -23,12 +23,14 @@ int CoreBudget::encodeParts(long long frames) const
 {
     if (m_nCores <= 1)
         return 1;
-    // Twice the cores, so that parts ending early can take more of what is left; within what the tool takes.
     const int nMost = std::min(2 * m_nCores, EncodeParts::kMaxParts);
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (spare() || (m_nWaiting == 0 && m_nLent > 0))
-        return nMost;
-    return int(std::clamp<long long>(frames / (BusyPartFrames * EncodeParts::kFrameSamples), 1, nMost));
+    // Its own core, those spare, and when no file waits, those lent to other encodes, due back as their parts end.
+    const int nUsable = 1 + std::max(m_nCores - m_nHeld - m_nWaiting, 0) + (m_nWaiting == 0 ? m_nLent : 0);
+    // A part for each, as more cost lead-ins and take a second round; a long file in long parts, so that cores
+    // that free up while it runs can take those still to come.
+    const long long nLong = frames / (LongPartFrames * EncodeParts::kFrameSamples);
+    return int(std::clamp<long long>(std::max<long long>(nUsable, nLong), 1, nMost));
 }
 
 bool CoreBudget::tryTake()

@@ -14,10 +14,9 @@ public:
     CoreBudget(int nCores, std::function<void()> freed = {});
 
     int cores() const { return m_nCores; }
-    // The most parts an encode of frames sample frames that begins now is cut in as cores are lent to it: enough to
-    // keep every core busy to the end of the run when a core is spare, or when no file waits to begin and cores lent
-    // to other encodes are due back as their parts end; else only parts so long that their lead-ins cost little when
-    // they all run on the file's own core, for cores that free up before it ends. One on a single core.
+    // The most parts an encode of frames sample frames that begins now is cut in as cores are lent to it: one for
+    // each core it can run on now or soon, or for a long file, parts of 47 s at 44.1 kHz up to twice the cores, so
+    // that those that end early can take more of what is left. One on a single core.
     int encodeParts(long long frames) const;
     // A core for a file about to begin; false when none is free.
     bool tryTake();

@@ -244,15 +244,17 @@ private slots:
         QTest::addColumn<int>("seconds");
         QTest::addColumn<int>("parts");
         QTest::newRow("one core") << 1 << 0 << 0 << 0 << 3600 << 1;
-        QTest::newRow("a core spare") << 8 << 5 << 0 << 2 << 60 << 16;
-        QTest::newRow("none waits, cores lent") << 8 << 6 << 2 << 0 << 60 << 16;
+        QTest::newRow("alone, 60 s") << 8 << 1 << 0 << 0 << 60 << 8;
+        QTest::newRow("alone, 60 min") << 8 << 1 << 0 << 0 << 3600 << 16;
+        QTest::newRow("a core spare") << 8 << 5 << 0 << 2 << 60 << 2;
+        QTest::newRow("none waits, cores lent") << 8 << 6 << 2 << 0 << 60 << 3;
         QTest::newRow("every core a file's, 60 s") << 8 << 8 << 0 << 0 << 60 << 1;
         QTest::newRow("every core a file's, 10 min") << 8 << 8 << 0 << 0 << 600 << 12;
         QTest::newRow("files wait, cores lent") << 8 << 6 << 2 << 2 << 60 << 1;
         QTest::newRow("files wait, 60 min") << 8 << 8 << 0 << 5 << 3600 << 16;
     }
 
-    // Cores soon free are used by parts; else parts are long enough that their lead-ins cost little.
+    // A part for each core free now or soon; long files in long parts whatever the cores.
     void testEncodeParts()
     {
         QFETCH(int, nCores);
