@@ -26,7 +26,7 @@ int CoreBudget::encodeParts(long long frames) const
     const int nMost = std::min(2 * m_nCores, EncodeParts::kMaxParts);
     std::lock_guard<std::mutex> lock(m_mutex);
     // Its own core, those spare, and when no file waits, those lent to other encodes, due back as their parts end.
-    const int nUsable = 1 + std::max(m_nCores - m_nHeld - m_nWaiting, 0) + (m_nWaiting == 0 ? m_nLent : 0);
+    const int nUsable = 1 + spareCores() + (m_nWaiting == 0 ? m_nLent : 0);
     // A part for each, as more cost lead-ins and take a second round; a long file in long parts, so that cores
     // that free up while it runs can take those still to come.
     const long long nLong = frames / (LongPartFrames * EncodeParts::kFrameSamples);
@@ -51,15 +51,15 @@ void CoreBudget::setWaiting(int nFiles)
 bool CoreBudget::hasSpare() const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    return spare();
+    return spareCores() > 0;
 }
 
-bool CoreBudget::spare() const { return m_nCores - m_nHeld > m_nWaiting; }
+int CoreBudget::spareCores() const { return std::max(m_nCores - m_nHeld - m_nWaiting, 0); }
 
 bool CoreBudget::lend()
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (!spare())
+    if (spareCores() == 0)
         return false;
     ++m_nHeld;
     ++m_nLent;

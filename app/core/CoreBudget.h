@@ -34,8 +34,8 @@ public:
     bool hasFree() const;
 
 private:
-    // With the lock held: whether a core is left once every waiting file has one.
-    bool spare() const;
+    // With the lock held: the cores left once every waiting file has one.
+    int spareCores() const;
     // Frees nCores of those lent, or of those taken by files, at most as many as there are.
     void freeCores(int nCores, bool bLent);
 
