@@ -340,6 +340,18 @@ private:
         return worker.output;
     }
 
+    // The environment of this suite's binary run as a child for one test: its temporary files lie within this
+    // suite's, since a child killed outright removes none of them.
+    QProcessEnvironment childEnvironment(const QString& variable, const QString& value)
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(variable, value);
+        const QString temporary = m_dir.filePath("child-tmp");
+        QDir().mkpath(temporary);
+        env.insert("TMPDIR", temporary);
+        return env;
+    }
+
 private slots:
     void initTestCase()
     {
@@ -827,8 +839,7 @@ private slots:
         const QString folder = m_dir.filePath("killed/");
         QVERIFY(QDir().mkpath(folder));
         QProcess child;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("TRELVANIC_KILLED_CHILD", folder);
+        QProcessEnvironment env = childEnvironment("TRELVANIC_KILLED_CHILD", folder);
         child.setProcessEnvironment(env);
         child.start(QCoreApplication::applicationFilePath(), {"testKilledDuringReencode"});
         QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(folder + "second"), 60000);
@@ -862,8 +873,7 @@ private slots:
         QCOMPARE(::mkfifo(stream.constData(), 0600), 0);
         std::signal(SIGPIPE, SIG_IGN);
         QProcess child;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("TRELVANIC_COPYING_CHILD", folder);
+        QProcessEnvironment env = childEnvironment("TRELVANIC_COPYING_CHILD", folder);
         child.setProcessEnvironment(env);
         child.start(QCoreApplication::applicationFilePath(), {"testKilledDuringCopy"});
         QVERIFY(child.waitForStarted(60000));
@@ -1101,8 +1111,7 @@ private slots:
         const QString folder = m_dir.filePath("durable");
         QVERIFY(QDir().mkpath(folder));
         QProcess child;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("TRELVANIC_DURABLE_CHILD", folder + "/");
+        QProcessEnvironment env = childEnvironment("TRELVANIC_DURABLE_CHILD", folder + "/");
         // The leak checker cannot run under a tracer.
         env.insert("ASAN_OPTIONS", env.value("ASAN_OPTIONS", "abort_on_error=1") + ":detect_leaks=0");
         child.setProcessEnvironment(env);
@@ -1144,8 +1153,7 @@ private slots:
         QVERIFY(QDir().mkpath(folder + "Album/CD1"));
         QVERIFY(TestKit::writeFile(folder + "Album/CD1/notes.txt", "notes\n"));
         QProcess child;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("TRELVANIC_FOLDERS_CHILD", folder);
+        QProcessEnvironment env = childEnvironment("TRELVANIC_FOLDERS_CHILD", folder);
         env.insert("ASAN_OPTIONS", env.value("ASAN_OPTIONS", "abort_on_error=1") + ":detect_leaks=0");
         child.setProcessEnvironment(env);
         const QString trace = m_dir.filePath("folders.trace");
