@@ -374,8 +374,17 @@ struct Spread
     QString text(int decimals = 2) const
     {
         const auto [low, high] = std::minmax_element(values.begin(), values.end());
-        return values.size() == 1 ? QString::number(*low, 'f', decimals)
-                                  : QString("%1-%2").arg(*low, 0, 'f', decimals).arg(*high, 0, 'f', decimals);
+        if (values.size() == 1)
+            return QString::number(*low, 'f', decimals);
+        const QString range = QString("%1-%2").arg(*low, 0, 'f', decimals).arg(*high, 0, 'f', decimals);
+        if (values.size() < 3)
+            return range;
+        // A single call's lowest and highest are one noisy repeat each; the median is the steadier figure.
+        std::vector<double> sorted = values;
+        std::sort(sorted.begin(), sorted.end());
+        const size_t middle = sorted.size() / 2;
+        const double median = sorted.size() % 2 ? sorted[middle] : (sorted[middle - 1] + sorted[middle]) / 2.0;
+        return range + QString(" (median %1)").arg(median, 0, 'f', decimals);
     }
 };
 
@@ -468,7 +477,8 @@ void measure(const QString& title, const QVector<QString>& sources, int nAtOnce,
         QDir(folder + "/twopass").removeRecursively();
         QDir(folder + "/plain").removeRecursively();
     }
-    std::printf("\n%s (%d repeats; each figure as lowest-highest)\n", qPrintable(title), repeats);
+    std::printf("\n%s (%d repeats; each figure as lowest-highest, with the median of three or more)\n",
+                qPrintable(title), repeats);
     std::printf("  run, normalized:              %s s, %s cores busy\n", qPrintable(normalized.text()),
                 qPrintable(normalizedCores.text(1)));
     std::printf("  cores busy second by second, last normalized run: %s\n", qPrintable(timelineText(lastTimeline)));
