@@ -126,12 +126,14 @@ private:
         return service;
     }
 
+    // The fake goes while its connection is open: the connection's thread learns of its end through a blocking
+    // call, which races the connection's own deletion once the connection has closed.
     static void stopService(Service& service)
     {
-        QDBusConnection::disconnectFromBus(service.connection);
         service.thread->quit();
         service.thread->wait();
         delete service.fake;
+        QDBusConnection::disconnectFromBus(service.connection);
         delete service.thread;
     }
 
@@ -253,8 +255,9 @@ private slots:
         QVERIFY(Os::openFolderAndSelectFile("/x y/z.m4a"));
         QCOMPARE(recorder.urls(), QList<QUrl>{QUrl::fromLocalFile("/x y")});
 
-        BadgeListener listener;
+        // The listener is declared after the connection, so that it is gone before the connection's last reference.
         QDBusConnection bus = QDBusConnection::connectToBus(m_pBus->address(), "badge-listener");
+        BadgeListener listener;
         QVERIFY(bus.connect(QString(), QString(), "com.canonical.Unity.LauncherEntry", "Update", &listener,
                             SLOT(slotUpdate(QString, QVariantMap))));
         Os::setAppIconNumber(5);
