@@ -1,5 +1,5 @@
 // Decoding speed of NativeAudioDecoder, from the start and in sections, against "ffmpeg -i SRC -f null -" on FLAC and
-// MP3 files (MP3 is never decoded in sections).
+// MP3 files (MP3 is never decoded in sections), and on Opus with pauses, which its decoder fills with denormal values.
 #include "BenchTools.h"
 
 #include <ZADovuzIdida/NativeAudioDecoder.h>
@@ -37,10 +37,18 @@ int main(int argc, char** argv)
     Bench::timeTool("sox", {"-n", "-r", "44100", "-c", "2", "-b", "16", wav, "synth", QString::number(seconds),
                             "pinknoise", "vol", "0.5"});
     std::printf("source: %.0f s of 44.1 kHz stereo pink noise; decoder at 44100 Hz, 32 bits, stereo\n", seconds);
-    const QStringList kinds{"flac", "mp3"};
+    // Noise of 2.6 s and pauses of 1.4 s of digital silence, as edited speech has.
+    const QString paused = dir.filePath("paused.wav");
+    Bench::timeTool("ffmpeg",
+                    {"-v", "error", "-y", "-f", "lavfi", "-i",
+                     QString("anoisesrc=c=pink:r=48000:a=0.5:d=2.6,apad=pad_dur=1.4,aloop=loop=%1:size=192000")
+                         .arg(int(seconds / 4) - 1),
+                     "-ac", "2", paused});
+    std::printf("opus: 48 kHz stereo pink noise with pauses of digital silence, as long\n");
+    const QStringList kinds{"flac", "mp3", "opus"};
     for (const QString& kind : kinds) {
         const QString source = dir.filePath("source." + kind);
-        Bench::timeTool("ffmpeg", {"-v", "error", "-y", "-i", wav, source});
+        Bench::timeTool("ffmpeg", {"-v", "error", "-y", "-i", kind == "opus" ? paused : wav, source});
         const double ours = decodeSeconds(source, 0);
         const int nThreads = QThread::idealThreadCount();
         const double sectioned = decodeSeconds(source, nThreads);

@@ -1,5 +1,6 @@
 #include "FfmpegDecoder.h"
 
+#include "DenormalsOff.h"
 #include "MediaStatus.h"
 
 extern "C" {
@@ -310,6 +311,7 @@ void FfmpegDecoder::drainResampler()
 
 int FfmpegDecoder::decodeMore()
 {
+    const DenormalsOff denormalsOff;
     for (;;) {
         int rc = avcodec_receive_frame(m_pCodec, m_pFrame);
         if (rc == 0) {
