@@ -34,7 +34,7 @@ const float PeakAim = std::pow(10.0f, -0.5f / 20.0f);
 // (0.25 dB, from music, speech and loud masters), so the first encode is aimed this much below the middle.
 const float EncoderLift = std::pow(10.0f, 0.25f / 20.0f);
 // An encode ends early once the encoder's decode of its loud frames passes the limit by this factor: in parts, it
-// may differ from the whole decode by a hair at the joins and in the noise it substitutes.
+// may differ from the whole decode by a hair at the joins.
 constexpr float PassMargin = 1.001f;
 
 } // namespace

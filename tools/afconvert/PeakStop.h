@@ -1,7 +1,10 @@
 #pragma once
 // Ends an encode early once it decodes above a level: each part of it (the whole encode is one) gathers the packets of
 // its loud input frames, each after the packet before it, which its overlap needs, and decodes them a batch at a time
-// on one of a few decoders that all parts share, so that memory does not grow with the parts running at once.
+// on one of a few decoders that all parts share, so that memory does not grow with the parts running at once. The
+// decoder draws the noise it substitutes from a random state that runs through the whole file, which a batch decoded
+// apart does not share: a batch that passes is decoded twice more, each time with noise drawn further on, and a value
+// counts only as far as it passes whatever noise those two decodes allow for.
 
 #include <condition_variable>
 #include <deque>
@@ -33,21 +36,25 @@ public:
     // Decodes packets, which encoder wrote, on a shared decoder; AVERROR_EXIT once a value passed the level.
     int decode(const AVCodecContext* encoder, const std::vector<PendingPacket>& packets);
     bool passed();
-    // The largest decoded value measured.
+    // The largest value measured that no substituted noise accounts for.
     float highest();
 
 private:
     // A decoder of its own for the caller, waiting while every one is taken; nullptr when none can be opened.
     AVCodecContext* takeDecoder(const AVCodecContext* encoder, int* error);
     void giveBack(AVCodecContext* decoder);
-    int decodeWith(AVCodecContext* decoder, const std::vector<PendingPacket>& packets, float* peak);
+    // Hands each measured packet's frame to measure.
+    template <typename Measure>
+    int decodeWith(AVCodecContext* decoder, const std::vector<PendingPacket>& packets, Measure measure);
+    // The largest value of packets that no substituted noise accounts for, from two more decodes on decoder.
+    int confirmedPeak(AVCodecContext* decoder, const std::vector<PendingPacket>& packets, float* peak);
 
     const float m_fLevel;
     std::mutex m_mutex; // guards the members below
     std::condition_variable m_given;
     std::vector<AVCodecContext*> m_idle;
     int m_nOpened = 0;
-    float m_fHighest = 0.0f;
+    float m_fHighest = 0.0f; // the largest confirmed value
 };
 
 // The packets of one part's encoder that the check decodes.
