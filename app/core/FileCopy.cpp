@@ -3,10 +3,10 @@
 #include "OutputNames.h"
 
 #include <MTools/DurableFiles.h>
+#include <afconvert/WorkingFile.h>
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QSet>
 
 #include <cerrno>
 #include <cstdio>
@@ -44,38 +44,38 @@ QString FileCopy::copy(const QString& source, const QString& folder, const QStri
     if (in.fd < 0 || ::fstat(in.fd, &info) != 0)
         return fail(errno);
     Descriptor out{::open(QFile::encodeName(folder).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600)};
+    int error = out.fd < 0 ? errno : 0;
     // Without unnamed files: a working name of its own beside the copy's.
-    QSet<QString> taken;
-    if (out.fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR)) {
-        do {
-            partial = OutputNames::freeName(folder, base + ext, QStringLiteral(".partial"), taken);
-            taken.insert(partial);
-            out.fd = ::open(QFile::encodeName(partial).constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
-        } while (out.fd < 0 && errno == EEXIST);
+    if (error == EOPNOTSUPP || error == EISDIR) {
+        const QString suffix = QLatin1String(WorkingFile::kSuffix);
+        QString working;
+        error = OutputNames::giveFreeName(
+            OutputNames::freeName(folder, base + ext, suffix), base + ext, suffix,
+            [&](const QString& name) {
+                out.fd = ::open(QFile::encodeName(name).constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
+                return out.fd < 0 ? errno : 0;
+            },
+            &working);
+        if (error == 0)
+            partial = working;
     }
-    if (out.fd < 0) {
-        const int error = errno;
-        partial.clear();
+    if (error != 0)
         return fail(error);
-    }
-    if (!pour(in.fd, out.fd) || ::fchmod(out.fd, info.st_mode & 0777) != 0 || ::fdatasync(out.fd) != 0)
+    // A drive that keeps no modes refuses the source's; the copy is worth more than its mode.
+    ::fchmod(out.fd, info.st_mode & 0777);
+    if (!pour(in.fd, out.fd) || ::fdatasync(out.fd) != 0)
         return fail(errno);
     // A name taken meanwhile stays as it is; the copy takes the next free one.
-    taken.clear();
-    for (;;) {
-        const QString name = OutputNames::freeName(folder, base, ext, taken);
-        const int error = giveName(out.fd, partial, name);
-        if (error == EEXIST) {
-            taken.insert(name);
-            continue;
-        }
-        if (error != 0)
-            return fail(error);
-        if (!MTools::DurableFiles::flushFolder(folder))
-            *pReason = QCoreApplication::translate("FileCopy", "the copy %1 is kept, but its folder can not be flushed")
-                           .arg(name);
-        return name;
-    }
+    QString name;
+    error = OutputNames::giveFreeName(
+        OutputNames::freeName(folder, base, ext), base, ext,
+        [&](const QString& to) { return giveName(out.fd, partial, to); }, &name);
+    if (error != 0)
+        return fail(error);
+    if (!MTools::DurableFiles::flushFolder(folder))
+        *pReason =
+            QCoreApplication::translate("FileCopy", "the copy %1 is kept, but its folder can not be flushed").arg(name);
+    return name;
 }
 
 int FileCopy::giveName(int fd, const QString& partial, const QString& name)

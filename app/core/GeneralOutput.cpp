@@ -19,10 +19,8 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSet>
 
 #include <algorithm>
-#include <cerrno>
 #include <climits>
 #include <cmath>
 
@@ -147,18 +145,23 @@ bool GeneralOutput::completeIntermediate()
     }
 
     const bool bWaveOk = m_pWave->close() && m_pWave->ok();
+    const QString waveError = m_pWave->errorString();
     m_pWave.reset();
     if (!bWaveOk) {
         QFile::remove(m_strFileName);
-        emit errorsLog(tr("Can not write: ") + m_strFileName + tr("\n"));
+        emit errorsLog(tr("Can not write: ") + m_strFileName + tr(" (") + waveError + tr(")\n"));
         return false;
     }
     if (ProductVariant::kind() != ProductVariant::M4a) {
         // The intermediate is the result.
-        m_bResult = MTools::DurableFiles::flushFile(m_strFileName) &&
-                    MTools::DurableFiles::flushFolder(QFileInfo(m_strFileName).absolutePath());
+        QString reason;
+        if (!MTools::DurableFiles::flushFile(m_strFileName))
+            reason = tr("it can not be flushed to the disk");
+        else if (!flushFolder(QFileInfo(m_strFileName).absolutePath()))
+            reason = tr("its folder can not be flushed to the disk");
+        m_bResult = reason.isEmpty();
         if (!m_bResult)
-            emit errorsLog(tr("Can not write: ") + m_strFileName + tr("\n"));
+            emit errorsLog(tr("Can not write: ") + m_strFileName + tr(" (") + reason + tr(")\n"));
         return false;
     }
     if (m_strResultName.isEmpty()) {
@@ -218,18 +221,16 @@ bool GeneralOutput::moveToResult(const QString& encoded, QString* pReason)
     }
     const QFileInfo info(m_strOutputFile);
     const QString folder = info.absolutePath();
-    int error = moveNoReplace(encoded, m_strOutputFile);
     // A file made under the result's name during the encode stays; the result takes the next free name.
-    QSet<QString> taken;
-    while (error == EEXIST) {
-        taken.insert(m_strOutputFile);
-        m_strOutputFile = OutputNames::freeName(folder, m_strResultBase, '.' + info.suffix(), taken);
-        error = moveNoReplace(encoded, m_strOutputFile);
-    }
+    QString name;
+    const int error = OutputNames::giveFreeName(
+        m_strOutputFile, m_strResultBase, '.' + info.suffix(),
+        [&](const QString& to) { return moveNoReplace(encoded, to); }, &name);
     if (error != 0) {
         *pReason = tr("the encode can not take the name: ") + qt_error_string(error) + tr("; it is kept as ") + encoded;
         return false;
     }
+    m_strOutputFile = name;
     if (flushFolder(folder))
         return true;
     *pReason = tr("the folder can not be flushed to the disk; the result is kept as ") + m_strOutputFile;

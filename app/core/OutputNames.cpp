@@ -13,6 +13,10 @@ namespace {
 
 bool exists(const QString& path) { return QFileInfo::exists(path) || QFileInfo(path).isSymLink(); }
 
+// Names one file may try: more taken one after the other is no user's doing but a file system that calls every name
+// taken.
+constexpr int kNamesTried = 100;
+
 } // namespace
 
 QString OutputNames::freeName(const QString& folder, const QString& base, const QString& ext,
@@ -34,6 +38,23 @@ QString OutputNames::claimName(const QString& folder, const QString& base, const
         if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly) || !exists(path))
             return path;
         taken.insert(path);
+    }
+}
+
+int OutputNames::giveFreeName(const QString& first, const QString& base, const QString& ext,
+                              const std::function<int(const QString&)>& give, QString* pName)
+{
+    const QString folder = QFileInfo(first).absolutePath();
+    QSet<QString> taken;
+    QString name = first;
+    for (int nTried = 1;; ++nTried) {
+        const int error = give(name);
+        if (error != EEXIST || nTried == kNamesTried) {
+            *pName = name;
+            return error;
+        }
+        taken.insert(name);
+        name = freeName(folder, base, ext, taken);
     }
 }
 

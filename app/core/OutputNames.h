@@ -4,6 +4,8 @@
 #include <QSet>
 #include <QString>
 
+#include <functional>
+
 class OutputNames
 {
 public:
@@ -14,6 +16,11 @@ public:
     // Creates freeName(folder, base, ext) as an empty file, failing when anything is there, and tries the next name
     // while that one was taken meanwhile; the name created, or the one that could not be.
     static QString claimName(const QString& folder, const QString& base, const QString& ext);
+    // Names a complete file through give (0, or the errno: EEXIST when the name is taken): first, and while the name
+    // tried was taken meanwhile, the next free name of base + ext in first's folder, up to a bound. 0, or the errno of
+    // the last name tried; *pName is the name given or tried last.
+    static int giveFreeName(const QString& first, const QString& base, const QString& ext,
+                            const std::function<int(const QString&)>& give, QString* pName);
     // Creates the folder path (without a trailing "/") after its missing parents, or path + " n" for the first n = 2,
     // 3 ... where no folder or file is there; a folder made meanwhile by anyone else is never taken. The folder made,
     // or empty when none can be.

@@ -1,4 +1,6 @@
 #include "FuseDrive.h"
+#include "RefusedCalls.h"
+#include "SelfRun.h"
 #include "TestMain.h"
 #include "Tools.h"
 
@@ -25,6 +27,9 @@ private slots:
     void initTestCase()
     {
         QVERIFY(m_dir.isValid());
+        // A child run for one test uses no drive.
+        if (qEnvironmentVariableIsSet("DURABLE_CHILD_FOLDER"))
+            return;
         for (const auto kind : {TestKit::FuseDrive::Ntfs, TestKit::FuseDrive::Exfat}) {
             m_drives[kind] = std::make_unique<TestKit::FuseDrive>(kind, m_dir.filePath(TestKit::FuseDrive::name(kind)));
             if (!m_drives[kind]->mount(&m_strRefused[kind]))
@@ -67,6 +72,27 @@ private slots:
         QCOMPARE(TestKit::readFile(folder + "x"), QByteArray(taken ? "user" : "finished"));
         QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System),
                  taken ? QStringList({"x", "x.partial"}) : QStringList{"x"});
+    }
+
+    // Without rename flags and links, the name is claimed and the file renamed onto the claim; a file system that
+    // refuses that rename as "exists" has not had the name taken: the claim goes, the file stays where it is.
+    void testRenameOntoClaimRefused()
+    {
+        const QString childFolder = qEnvironmentVariable("DURABLE_CHILD_FOLDER");
+        if (!childFolder.isEmpty()) {
+            const int error = MTools::DurableFiles::moveNoReplace(childFolder + "x.partial", childFolder + "x");
+            QVERIFY2(error != 0 && error != EEXIST, qPrintable(qt_error_string(error)));
+            return;
+        }
+        const QString folder = m_dir.filePath("claim/");
+        QVERIFY(QDir().mkpath(folder));
+        QVERIFY(TestKit::writeFile(folder + "x.partial", "finished"));
+        const TestKit::ToolResult child = TestKit::runSelf(
+            {"testRenameOntoClaimRefused"},
+            TestKit::refusedCalls(folder, {{"renameat2", EINVAL}, {"link", EPERM}, {"rename", EEXIST}}) +
+                QStringList{"DURABLE_CHILD_FOLDER=" + folder});
+        QVERIFY2(child.exitCode == 0, child.out.constData());
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList{"x.partial"});
     }
 };
 

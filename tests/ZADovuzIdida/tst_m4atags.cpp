@@ -1,10 +1,15 @@
 #include "MetaTagsTestKit.h"
+#include "RefusedCalls.h"
+#include "SelfRun.h"
 #include "TestMain.h"
 
 #include <QBuffer>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <cerrno>
+#include <sys/stat.h>
 
 using namespace ZADovuzIdida;
 using TagKit::TagModel;
@@ -281,6 +286,37 @@ private slots:
         QVERIFY(tags.writeTo(target));
         QCOMPARE(mp4Items(target), QStringList());
         QCOMPARE(TestKit::runTool("ffmpeg", {"-v", "error", "-i", target, "-f", "null", "-"}).exitCode, 0);
+    }
+
+    void testModeRefused_data()
+    {
+        QTest::addColumn<int>("error");
+        QTest::newRow("not implemented") << ENOSYS;
+        QTest::newRow("not permitted") << EPERM;
+    }
+
+    // Where the drive refuses every change of a file's mode, the tags are still written.
+    void testModeRefused()
+    {
+        QFETCH(int, error);
+        const QString childFolder = qEnvironmentVariable("M4ATAGS_MODE_CHILD");
+        if (!childFolder.isEmpty()) {
+            const QString target = childFolder + "moded.m4a";
+            QVERIFY(TestKit::makeTone(target, 1, 44100, 2, {"-c:a", "aac"}));
+            QVERIFY(::chmod(QFile::encodeName(target).constData(), 0644) != 0 && errno == error);
+            TagModel tags;
+            tags.m_strTitle = "Moded";
+            QVERIFY(tags.writeTo(target));
+            QCOMPARE(mp4Items(target), QStringList{"\u00a9nam Moded"});
+            return;
+        }
+        const QString folder = m_dir.filePath(QString("moded/%1/").arg(QTest::currentDataTag()));
+        QVERIFY(QDir().mkpath(folder));
+        const TestKit::ToolResult child =
+            TestKit::runSelf({QString("testModeRefused:") + QTest::currentDataTag()},
+                             TestKit::refusedCalls(folder, {{"chmod", error}, {"fchmod", error}, {"fchmodat", error}}) +
+                                 QStringList{"M4ATAGS_MODE_CHILD=" + folder});
+        QVERIFY2(child.exitCode == 0, child.out.constData());
     }
 };
 

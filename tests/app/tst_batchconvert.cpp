@@ -1,3 +1,7 @@
+#include "FileSizeLimit.h"
+#include "FuseDrive.h"
+#include "RefusedCalls.h"
+#include "SelfRun.h"
 #include "TestMain.h"
 #include "Tools.h"
 
@@ -9,6 +13,7 @@
 #include <core/GeneralOutput.h>
 #include <core/ParallelTruePeak.h>
 #include <core/PeakSearch.h>
+#include <core/ProductVariant.h>
 #include <core/TruePeak.h>
 
 #include <VUVararer/App.h>
@@ -324,6 +329,22 @@ class BatchConvertTest : public QObject
 
 private:
     QTemporaryDir m_dir;
+    // Mounted on first use, and unmounted before m_dir goes.
+    std::unique_ptr<TestKit::FuseDrive> m_pExfat;
+    QString m_strNoExfat;
+
+    // A folder on the suite's exFAT drive; empty, with the reason in m_strNoExfat, where none can be mounted.
+    QString exfatFolder(const QString& name)
+    {
+        if (!m_pExfat && m_strNoExfat.isEmpty()) {
+            m_pExfat = std::make_unique<TestKit::FuseDrive>(TestKit::FuseDrive::Exfat, m_dir.filePath("exfat"));
+            if (!m_pExfat->mount(&m_strNoExfat))
+                m_pExfat.reset();
+        }
+        if (!m_pExfat || !QDir().mkpath(m_pExfat->path() + name))
+            return QString();
+        return m_pExfat->path() + name + '/';
+    }
 
     // Converts signal through a worker with the given format and the stored settings.
     QVector<float> convert(TestWorker& worker, const QVector<float>& signal, int rate, int channels, int nExtra = 0)
@@ -993,14 +1014,27 @@ private slots:
         QTest::newRow("tags not written") << "copying"
                                           << "Can not write the tags: %2out.m4a\n"
                                           << QStringList{"out.m4a"} << true;
-        QTest::newRow("intermediate not written") << "unwritable"
-                                                  << "Can not write: %2missing/out.wav\n"
-                                                  << QStringList() << false;
+        QTest::newRow("intermediate not written")
+            << "unwritable"
+            << "Can not write: %2missing/out.wav (" + qt_error_string(ENOENT) + ")\n"
+            << QStringList() << false;
+        // exfat-fuse refuses a name with a quote as one that names no file.
+        QTest::newRow("name the drive refuses")
+            << "quoted"
+            << "Can not write: %2it's \"quoted\".wav (" + qt_error_string(ENOENT) + ")\n"
+            << QStringList() << false;
+        QTest::newRow("intermediate on a full drive") << "full"
+                                                      << "Can not write: %2out.wav (" + qt_error_string(EFBIG) + ")\n"
+                                                      << QStringList() << false;
         // A finished encode is never removed.
         QTest::newRow("move refused") << "unmovable"
                                       << "Settings error, can not create: %2out.m4a (the encode can not take the "
                                          "name: %3; it is kept as %2out.m4a.encode-1)\n"
                                       << QStringList{"out.m4a.encode-1"} << false;
+        QTest::newRow("WAV result's folder not flushed")
+            << "wav unflushed"
+            << "Can not write: %2out.wav (its folder can not be flushed to the disk)\n"
+            << QStringList{"out.wav"} << false;
         QTest::newRow("folder not flushed") << "unflushed"
                                             << "Settings error, can not create: %2out.m4a (the folder can not be "
                                                "flushed to the disk; the result is kept as %2out.m4a)\n"
@@ -1014,9 +1048,14 @@ private slots:
         QFETCH(QStringList, files);
         QFETCH(bool, complete);
         store({{"KeyCopyMetaTagsActive", true}});
-        const QString folder = m_dir.filePath(QString("faults/%1/").arg(QTest::currentDataTag()));
+        const QString folder = kind == "quoted" ? exfatFolder("faults")
+                                                : m_dir.filePath(QString("faults/%1/").arg(QTest::currentDataTag()));
+        if (folder.isEmpty())
+            QSKIP(qPrintable("the drive can not be mounted: " + m_strNoExfat));
         QVERIFY(QDir().mkpath(folder));
-        const QString wav = folder + (kind == "unwritable" ? "missing/out.wav" : "out.wav");
+        const QString wav = folder + (kind == "unwritable" ? "missing/out.wav"
+                                      : kind == "quoted"   ? "it's \"quoted\".wav"
+                                                           : "out.wav");
         const QByteArray path = qgetenv("PATH");
         if (kind == "missing")
             qputenv("PATH", "/nonexistent");
@@ -1025,7 +1064,7 @@ private slots:
             output = std::make_unique<FailingOutput>(wav, ZADovuzIdida::MAudioFormat());
         else if (kind == "copying")
             output = std::make_unique<CopyingOutput>(wav, ZADovuzIdida::MAudioFormat());
-        else if (kind == "unmovable" || kind == "unflushed")
+        else if (kind == "unmovable" || kind.endsWith("unflushed"))
             output = std::make_unique<RefusingOutput>(wav, kind == "unmovable");
         else
             output = std::make_unique<GeneralOutput>(wav, ZADovuzIdida::MAudioFormat());
@@ -1033,8 +1072,13 @@ private slots:
         output->setMetaInfoFile(source);
         QSignalSpy errors(output.get(), SIGNAL(errorsLog(QString)));
         QVector<float> tone = constant(44100, 0.25f);
+        auto limit = kind == "full" ? std::make_unique<TestKit::FileSizeLimit>(4096) : nullptr;
+        if (kind.startsWith("wav"))
+            ProductVariant::setKind(ProductVariant::Wav);
         output->write(tone.data(), tone.size());
         const bool bResult = output->close();
+        limit.reset();
+        ProductVariant::reset();
         qputenv("PATH", path);
         QCOMPARE(bResult, complete);
         QCOMPARE(errors.size(), 1);
@@ -1202,6 +1246,88 @@ private slots:
         QCOMPARE(int(info.st_mode & 0777), result);
         QCOMPARE(::stat(QFile::encodeName(copy).constData(), &info), 0);
         QCOMPARE(int(info.st_mode & 0777), 0604);
+    }
+
+    void testModeRefused_data()
+    {
+        QTest::addColumn<int>("error");
+        QTest::newRow("not implemented") << ENOSYS;
+        QTest::newRow("not permitted") << EPERM;
+    }
+
+    // Where the drive refuses every change of a file's mode, a copy is still made whole.
+    void testModeRefused()
+    {
+        QFETCH(int, error);
+        const QString childFolder = qEnvironmentVariable("TRELVANIC_MODE_CHILD");
+        if (!childFolder.isEmpty()) {
+            QVERIFY(::chmod(QFile::encodeName(childFolder).constData(), 0755) != 0 && errno == error);
+            QString reason;
+            const QString copy = FileCopy::copy(childFolder + "../source.txt", childFolder, "copy", ".txt", &reason);
+            QCOMPARE(reason, QString());
+            QCOMPARE(copy, childFolder + "copy.txt");
+            QCOMPARE(TestKit::readFile(copy), QByteArray("text"));
+            return;
+        }
+        const QString folder = m_dir.filePath(QString("moderefused/%1/").arg(QTest::currentDataTag()));
+        QVERIFY(QDir().mkpath(folder));
+        QVERIFY(TestKit::writeFile(folder + "../source.txt", "text"));
+        const TestKit::ToolResult child =
+            TestKit::runSelf({QString("testModeRefused:") + QTest::currentDataTag()},
+                             TestKit::refusedCalls(folder, {{"chmod", error}, {"fchmod", error}, {"fchmodat", error}}) +
+                                 QStringList{"TRELVANIC_MODE_CHILD=" + folder});
+        QVERIFY2(child.exitCode == 0, child.out.constData());
+    }
+
+    void testNameRefusedAsTaken_data()
+    {
+        QTest::addColumn<bool>("exfat");
+        QTest::addColumn<QVariantMap>("refused");
+        QTest::addColumn<int>("error");
+        // There a name is claimed by an empty file, and the finished file renamed onto it.
+        QTest::newRow("rename onto the claim, exfat-fuse") << true << QVariantMap{{"rename", EEXIST}} << EOPNOTSUPP;
+        QTest::newRow("every name, local disk")
+            << false << QVariantMap{{"renameat2", EEXIST}, {"linkat", EEXIST}} << EEXIST;
+    }
+
+    // A file system that calls every name taken ends the search for a free one: the copy is not made, the finished
+    // encode stays where it is and the line names it.
+    void testNameRefusedAsTaken()
+    {
+        QFETCH(bool, exfat);
+        QFETCH(QVariantMap, refused);
+        QFETCH(int, error);
+        const QString childFolder = qEnvironmentVariable("TRELVANIC_TAKEN_CHILD");
+        if (!childFolder.isEmpty()) {
+            QString reason;
+            QCOMPARE(FileCopy::copy(m_dir.filePath("in/tagged.mp3"), childFolder, "copy", ".mp3", &reason), QString());
+            QCOMPARE(reason, qt_error_string(error));
+            GeneralOutput output(childFolder + "out.wav", {});
+            QSignalSpy errors(&output, SIGNAL(errorsLog(QString)));
+            QVector<float> tone = constant(44100, 0.25f);
+            output.write(tone.data(), tone.size());
+            QVERIFY(!output.close());
+            QCOMPARE(errors.size(), 1);
+            QCOMPARE(errors[0][0].toString(),
+                     "Settings error, can not create: " + childFolder + "out.m4a (the encode can not take the name: " +
+                         qt_error_string(error) + "; it is kept as " + childFolder + "out.m4a.encode-1)\n");
+            QCOMPARE(QDir(childFolder).entryList(QDir::Files | QDir::Hidden | QDir::System),
+                     QStringList{"out.m4a.encode-1"});
+            return;
+        }
+        const QString folder =
+            exfat ? exfatFolder(QTest::currentDataTag()) : m_dir.filePath(QTest::currentDataTag()) + '/';
+        if (folder.isEmpty())
+            QSKIP(qPrintable("the drive can not be mounted: " + m_strNoExfat));
+        QVERIFY(QDir().mkpath(folder));
+        QMap<QString, int> calls;
+        for (auto it = refused.begin(); it != refused.end(); ++it)
+            calls.insert(it.key(), it.value().toInt());
+        // The search for a free name that never ends is cut short by the time limit.
+        const TestKit::ToolResult child =
+            TestKit::runSelf({QString("testNameRefusedAsTaken:") + QTest::currentDataTag()},
+                             TestKit::refusedCalls(folder, calls) + QStringList{"TRELVANIC_TAKEN_CHILD=" + folder});
+        QVERIFY2(child.exitCode == 0, child.out.constData());
     }
 
     // A FLAC with 4 KiB flipped in its middle converts with its line also when the run decodes it in sections.

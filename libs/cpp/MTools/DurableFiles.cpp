@@ -52,7 +52,8 @@ int DurableFiles::moveNoReplace(const QString& from, const QString& to)
     ::close(claim);
     if (::rename(source.constData(), target.constData()) == 0)
         return 0;
-    const int error = errno;
+    // The claim is ours: a file system that will not rename onto it does not offer this move at all.
+    const int error = errno == EEXIST ? EOPNOTSUPP : errno;
     ::unlink(target.constData());
     return error;
 }

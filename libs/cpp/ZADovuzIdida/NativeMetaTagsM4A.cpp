@@ -258,7 +258,8 @@ bool NativeMetaTags::writeToM4A(const QString& target)
     bool ok = copyFile(&source, &copy);
     ok = ok && copy.flush();
     copy.close();
-    ok = ok && copy.setPermissions(info.permissions());
+    // A drive that keeps no modes refuses the target's; the tags are worth more than the mode.
+    copy.setPermissions(info.permissions());
     ok = ok && TagLibMp4Writer::write(temporary, items);
     // The tagged data reaches the disk before its name does.
     ok = ok && MTools::DurableFiles::flushFile(temporary);

@@ -40,7 +40,8 @@ public:
     virtual MTools::Handle<EBUInfo> ebuInfo() const;
     const FileInfo& fileInfo() const { return m_fileInfo; }
 
-    // False once creating, writing or closing the current file failed; errorString() says why.
+    // False once creating, writing or closing the current file failed; errorString() says why: the system's reason,
+    // or what the writer refused.
     bool ok() const { return !m_bFailed; }
     QString errorString() const { return m_strError; }
 

@@ -11,6 +11,7 @@
 #include <QtEndian>
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -129,8 +130,9 @@ bool WaveOutput::create(const char* path)
     }
     m_pFile = openEmptied(path);
     if (!m_pFile) {
+        const int error = errno;
         fprintf(stderr, "WaveOutput: create error of the %s\n", path);
-        fail(QStringLiteral("cannot create ") + QFile::decodeName(m_baPath));
+        fail(qt_error_string(error));
         return false;
     }
     if (!writeHeader(m_baPath)) {
@@ -145,8 +147,9 @@ bool WaveOutput::writeHeader(const QByteArray& path)
 {
     FILE* f = m_pFile;
     if (fwrite("RIFF", 1, 4, f) != 4) {
+        const int error = errno;
         fprintf(stderr, "WaveOutput: write error of the %s\n", path.constData());
-        fail(QStringLiteral("cannot write ") + QFile::decodeName(path));
+        fail(qt_error_string(error));
         return false;
     }
     bool bOk = true;
@@ -182,7 +185,7 @@ bool WaveOutput::writeHeader(const QByteArray& path)
     fileSize += 8;
     m_fileInfo.setFileSize(fileSize);
     if (!bOk)
-        fail(QStringLiteral("cannot write the header of ") + QFile::decodeName(path));
+        fail(qt_error_string(errno));
     return bOk;
 }
 
@@ -199,7 +202,7 @@ bool WaveOutput::admit(quint64 n)
     if (riffSize <= riffSizeLimit())
         return true;
     fprintf(stderr, "WaveOutput: the file would pass 4 GiB, writing stopped: %s\n", m_baPath.constData());
-    fail(QStringLiteral("the file would pass 4 GiB: ") + QFile::decodeName(m_baPath));
+    fail(QStringLiteral("the file would pass 4 GiB"));
     return false;
 }
 
@@ -214,8 +217,9 @@ bool WaveOutput::write(char* bytes, int n)
     const size_t written = fwrite(bytes, 1, size_t(n), m_pFile);
     m_fileInfo.setDataSize(m_fileInfo.dataSize() + written);
     if (written != size_t(n)) {
+        const int error = errno;
         fprintf(stderr, "WaveOutput: error writing\n");
-        fail(QStringLiteral("short write to ") + QFile::decodeName(m_baPath));
+        fail(qt_error_string(error));
         return false;
     }
     return true;
@@ -341,14 +345,13 @@ bool WaveOutput::close()
                     fseeko(f, off_t(m_fileInfo.dataOffset()), SEEK_SET) == 0 &&
                     FileUtil::writeL(unsigned(std::min<quint64>(dataSize, 0xFFFFFFFFull)), f, false) && fflush(f) == 0;
     }
-    if (!bFinished)
-        fail(QStringLiteral("cannot finish the header of ") + QFile::decodeName(m_baPath));
-    else if (!bOk)
-        fail(QStringLiteral("cannot write the peak envelope of ") + QFile::decodeName(m_baPath));
+    if (!bFinished || !bOk)
+        fail(qt_error_string(errno));
     m_pFile = nullptr;
     if (fclose(f) != 0) {
+        const int error = errno;
         fprintf(stderr, "WaveOutput: error closing\n");
-        fail(QStringLiteral("cannot close ") + QFile::decodeName(m_baPath));
+        fail(qt_error_string(error));
     } else if (!bOk || !bFinished) {
         fprintf(stderr, "WaveOutput: error closing\n");
     }
