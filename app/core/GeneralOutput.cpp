@@ -25,6 +25,7 @@
 #include <cerrno>
 #include <climits>
 #include <cmath>
+#include <cstdio>
 
 namespace {
 
@@ -369,8 +370,17 @@ bool GeneralOutput::encode(const QString& input, const QString& output, float ga
     m_bWorkingNameTaken = coder.workingNameTaken();
     m_fEncodedPeak = coder.decodedPeak();
     m_fPassedPeak = coder.passedPeak();
+    // A finished encode that the encoder could not flush or name is the output all the same: the result's own steps
+    // flush and name it.
+    const QString kept = coder.keptEncode();
+    if (!kept.isEmpty() && kept != output &&
+        std::rename(QFile::encodeName(kept).constData(), QFile::encodeName(output).constData()) != 0) {
+        const int error = errno;
+        *pReason = tr("the encode can not take the name: ") + qt_error_string(error) + tr("; it is kept as ") + kept;
+        return false;
+    }
     const QFileInfo info(output);
-    if (coder.errorText().isEmpty() && info.isFile() && info.size() > 0)
+    if ((coder.errorText().isEmpty() || !kept.isEmpty()) && info.isFile() && info.size() > 0)
         return true;
     *pReason = coder.errorText().isEmpty() ? tr("no result was written") : coder.errorText();
     return false;

@@ -1,3 +1,4 @@
+#include "InjectedFault.h"
 #include "TestMain.h"
 #include "Tools.h"
 
@@ -11,6 +12,7 @@
 #include <QtTest>
 
 #include <afconvert/DecodedPeak.h>
+#include <afconvert/WorkingFile.h>
 
 #include <charconv>
 #include <cmath>
@@ -649,6 +651,37 @@ private slots:
         const QJsonObject probe = ffprobe(path("bwf.m4a"));
         QVERIFY(std::fabs(probe["format"].toObject()["duration"].toString().toDouble() - 2.0) <= 0.05);
         QCOMPARE(probe["streams"].toArray().at(0).toObject()["channels"].toInt(), 2);
+    }
+
+    void testFinishedEncodeKept_data()
+    {
+        QTest::addColumn<QByteArray>("fault");
+        QTest::addColumn<QString>("kept");
+        QTest::newRow("folder not flushed") << QByteArray("fsync-folder") << "kept.m4a";
+        QTest::newRow("data not flushed") << QByteArray("fsync-file") << "kept.m4a.partial";
+        QTest::newRow("name not taken") << QByteArray("rename") << "kept.m4a.partial";
+    }
+
+    // A finished encode that can not be flushed to the disk or take its name is never removed: the tool ends with
+    // its own status and names where it stays.
+    void testFinishedEncodeKept()
+    {
+        QFETCH(QByteArray, fault);
+        QFETCH(QString, kept);
+        QTemporaryDir dir;
+        noise(dir.filePath("in.wav"), 44100, 2, 16, 2);
+        TestKit::ToolResult result;
+        {
+            const TestKit::InjectedFault injected(fault);
+            result = afconvert({dir.filePath("in.wav"), "-o", dir.filePath("kept.m4a")});
+        }
+        QCOMPARE(result.exitCode, WorkingFile::kKeptExit);
+        QVERIFY2(
+            result.err.trimmed().endsWith("; the finished encode is kept as " + QFile::encodeName(dir.filePath(kept))),
+            result.err.constData());
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"in.wav", kept}));
+        const double duration = ffprobe(dir.filePath(kept))["format"].toObject()["duration"].toString().toDouble();
+        QVERIFY2(std::fabs(duration - 2.0) <= 0.05, qPrintable(QString::number(duration)));
     }
 
     void testTerminationRemovesPartial_data()

@@ -1,3 +1,4 @@
+#include "InjectedFault.h"
 #include "TestMain.h"
 #include "Tools.h"
 
@@ -1041,6 +1042,49 @@ private slots:
         QCOMPARE(errors[0][0].toString(),
                  line.replace("%1", source).replace("%2", folder).replace("%3", qt_error_string(EIO)));
         QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::System), files);
+    }
+
+    void testEncoderToolKeepsEncode_data()
+    {
+        QTest::addColumn<QByteArray>("fault");
+        QTest::addColumn<bool>("flushRefused");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("folder not flushed by the tool") << QByteArray("fsync-folder") << false << QString();
+        QTest::newRow("data not flushed by the tool") << QByteArray("fsync-file") << false << QString();
+        QTest::newRow("name not taken by the tool") << QByteArray("rename") << false << QString();
+        QTest::newRow("folder flushed by neither")
+            << QByteArray("fsync-folder") << true
+            << "Settings error, can not create: %1out.m4a (the folder can not be flushed to the disk; the result is "
+               "kept as %1out.m4a)\n";
+    }
+
+    // A finished encode that the encoder tool can not flush or name is never removed: the result's own steps flush
+    // and name it, and where they can not either, the line names where it stays.
+    void testEncoderToolKeepsEncode()
+    {
+        QFETCH(QByteArray, fault);
+        QFETCH(bool, flushRefused);
+        QFETCH(QString, line);
+        const QString folder = m_dir.filePath(QString("tool kept/%1/").arg(QTest::currentDataTag()));
+        QVERIFY(QDir().mkpath(folder));
+        std::unique_ptr<GeneralOutput> output =
+            flushRefused ? std::make_unique<RefusingOutput>(folder + "out.wav", false)
+                         : std::make_unique<GeneralOutput>(folder + "out.wav", ZADovuzIdida::MAudioFormat());
+        QSignalSpy errors(output.get(), SIGNAL(errorsLog(QString)));
+        QVector<float> tone = constant(44100, 0.25f);
+        output->write(tone.data(), tone.size());
+        bool bResult = false;
+        {
+            const TestKit::InjectedFault injected(fault);
+            bResult = output->close();
+        }
+        QStringList lines;
+        for (const QList<QVariant>& arguments : errors)
+            lines << arguments[0].toString();
+        QCOMPARE(lines, line.isEmpty() ? QStringList() : QStringList{line.arg(folder)});
+        QCOMPARE(bResult, line.isEmpty());
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::System), QStringList{"out.m4a"});
+        QVERIFY(ZADovuzIdida::NativeAudioTools::peak(folder + "out.m4a") > 0.0f);
     }
 
     void testUserFiles_data()
