@@ -684,6 +684,18 @@ private slots:
         QVERIFY2(std::fabs(duration - 2.0) <= 0.05, qPrintable(QString::number(duration)));
     }
 
+    // A termination signal that comes as the tool makes its working file leaves no file.
+    void testTerminatedAsWorkingFileIsMade()
+    {
+        QTemporaryDir dir;
+        noise(dir.filePath("in.wav"), 8000, 1, 16, 1);
+        {
+            const TestKit::InjectedFault injected("term-on-create");
+            afconvert({dir.filePath("in.wav"), "-o", dir.filePath("out.m4a")});
+        }
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"in.wav"});
+    }
+
     void testTerminationRemovesPartial_data()
     {
         QTest::addColumn<int>("signalNumber");

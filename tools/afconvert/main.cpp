@@ -31,17 +31,31 @@ extern "C" void removePartialAndExit(int signalNumber)
     raise(signalNumber);
 }
 
-// A termination signal removes the unfinished target before the tool ends.
-void removePartialOnTermination(const std::string& partial)
+constexpr int kTerminationSignals[] = {SIGTERM, SIGINT, SIGHUP};
+
+// Makes the working file partial, whose name must be free, with its mode as the umask gives any new file; from then
+// on a termination signal removes it before the tool ends. A signal that comes meanwhile waits until it is made.
+int createPartial(const std::string& partial)
 {
-    if (partial.size() >= sizeof(sPartialPath))
-        return;
-    std::memcpy(sPartialPath, partial.c_str(), partial.size() + 1);
-    struct sigaction action = {};
-    action.sa_handler = removePartialAndExit;
-    sigemptyset(&action.sa_mask);
-    for (int signalNumber : {SIGTERM, SIGINT, SIGHUP})
-        sigaction(signalNumber, &action, nullptr);
+    sigset_t signals;
+    sigemptyset(&signals);
+    for (int signalNumber : kTerminationSignals)
+        sigaddset(&signals, signalNumber);
+    sigset_t previous;
+    sigprocmask(SIG_BLOCK, &signals, &previous);
+    const int fd = open(partial.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    const int error = errno;
+    if (fd >= 0 && partial.size() < sizeof(sPartialPath)) {
+        std::memcpy(sPartialPath, partial.c_str(), partial.size() + 1);
+        struct sigaction action = {};
+        action.sa_handler = removePartialAndExit;
+        sigemptyset(&action.sa_mask);
+        for (int signalNumber : kTerminationSignals)
+            sigaction(signalNumber, &action, nullptr);
+    }
+    sigprocmask(SIG_SETMASK, &previous, nullptr);
+    errno = error;
+    return fd;
 }
 
 std::string folderOf(const std::string& path)
@@ -128,16 +142,14 @@ int main(int argc, char** argv)
         return 1;
     }
     const std::string partial = options.output + WorkingFile::kSuffix;
-    // Made here, so that a file found under that name is neither written over nor removed; its mode as the umask
-    // gives any new file.
-    const int created = open(partial.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    // Made here, so that a file found under that name is neither written over nor removed.
+    const int created = createPartial(partial);
     if (created < 0) {
         const bool bTaken = errno == EEXIST;
         std::perror(("afconvert: cannot create " + partial).c_str());
         return bTaken ? WorkingFile::kNameTakenExit : AacEncoder::OutputError;
     }
     close(created);
-    removePartialOnTermination(partial);
     tellWorkingFileMade();
     AacEncoder encoder;
     const AacEncoder::Result result = encoder.run(options, partial, &error);
