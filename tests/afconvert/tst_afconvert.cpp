@@ -1,4 +1,3 @@
-#include "FuseDrive.h"
 #include "InjectedFault.h"
 #include "TestMain.h"
 #include "Tools.h"
@@ -709,39 +708,6 @@ private slots:
             afconvert({dir.filePath("in.wav"), "-o", dir.filePath("out.m4a")});
         }
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"in.wav"});
-    }
-
-    void testLongNameSplit_data()
-    {
-        QTest::addColumn<int>("drive");
-        QTest::newRow("local disk") << -1;
-        QTest::newRow("exfat-fuse") << int(TestKit::FuseDrive::Exfat);
-    }
-
-    // The first encode of a result whose name of 234 bytes fits converts in parts: the working file's and spool
-    // files' names fit beside it.
-    void testLongNameSplit()
-    {
-        QFETCH(int, drive);
-        QTemporaryDir dir;
-        std::unique_ptr<TestKit::FuseDrive> mounted;
-        QString folder = dir.filePath("local/");
-        QVERIFY(QDir().mkpath(folder));
-        if (drive >= 0) {
-            mounted = std::make_unique<TestKit::FuseDrive>(TestKit::FuseDrive::Kind(drive), dir.filePath("drive"));
-            QString why;
-            if (!mounted->mount(&why))
-                QSKIP(qPrintable("the drive can not be mounted: " + why));
-            folder = mounted->path();
-        }
-        noise(dir.filePath("in.wav"), 8000, 1, 16, 120);
-        const QString name = QString(230, 'n') + ".m4a.encode-1";
-        const TestKit::ToolResult result =
-            afconvert({dir.filePath("in.wav"), "-o", folder + name, "-q", "0", "--parts", "2"});
-        QVERIFY2(result.exitCode == 0, result.err.constData());
-        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{name});
-        const double duration = ffprobe(folder + name)["format"].toObject()["duration"].toString().toDouble();
-        QVERIFY2(std::fabs(duration - 120.0) <= 0.05, qPrintable(QString::number(duration)));
     }
 
     void testTerminationRemovesPartial_data()

@@ -1,3 +1,4 @@
+#include "FuseDrive.h"
 #include "InjectedFault.h"
 #include "TestMain.h"
 #include "Tools.h"
@@ -25,6 +26,7 @@
 #include <cerrno>
 #include <cmath>
 #include <functional>
+#include <memory>
 #include <utility>
 
 #include <csignal>
@@ -1087,6 +1089,43 @@ private slots:
         QVERIFY(ZADovuzIdida::NativeAudioTools::peak(folder + "out.m4a") > 0.0f);
     }
 
+    void testLongNameInParts_data()
+    {
+        QTest::addColumn<int>("drive");
+        QTest::newRow("local disk") << -1;
+        QTest::newRow("exfat-fuse") << int(TestKit::FuseDrive::Exfat);
+    }
+
+    // A source name of 234 bytes, whose result's name fits, converts with its tags in parts.
+    void testLongNameInParts()
+    {
+        QFETCH(int, drive);
+        store({{"KeyCopyMetaTagsActive", true}});
+        std::unique_ptr<TestKit::FuseDrive> mounted;
+        QString folder = m_dir.filePath("long name/");
+        if (drive >= 0) {
+            mounted = std::make_unique<TestKit::FuseDrive>(TestKit::FuseDrive::Kind(drive), m_dir.filePath("exfat"));
+            QString why;
+            if (!mounted->mount(&why))
+                QSKIP(qPrintable("the drive can not be mounted: " + why));
+            folder = mounted->path();
+        }
+        QVERIFY(QDir().mkpath(folder));
+        const QString base(230, QLatin1Char('n'));
+        CoreBudget cores(4);
+        QVERIFY(cores.tryTake());
+        GeneralOutput output(folder + base + ".wav", ZADovuzIdida::MAudioFormat());
+        output.setCores(&cores);
+        output.setMetaInfoFile(m_dir.filePath("in/tagged.mp3"));
+        QSignalSpy errors(&output, SIGNAL(errorsLog(QString)));
+        QVector<float> music = sine(2 * 44100 * 60, 2, 0.01, 44100);
+        output.write(music.data(), music.size());
+        const bool bResult = output.close();
+        QCOMPARE(errors.size() > 0 ? errors[0][0].toString() : QString(), QString());
+        QVERIFY(bResult);
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList{base + ".m4a"});
+    }
+
     void testUserFiles_data()
     {
         QTest::addColumn<QString>("made");
@@ -1125,8 +1164,9 @@ private slots:
         QSignalSpy errors(&output, SIGNAL(errorsLog(QString)));
         QVector<float> tone = constant(44100, 0.25f);
         output.write(tone.data(), tone.size());
-        QVERIFY(output.close());
-        QCOMPARE(errors.size(), 0);
+        const bool bResult = output.close();
+        QCOMPARE(errors.size() > 0 ? errors[0][0].toString() : QString(), QString());
+        QVERIFY(bResult);
         QCOMPARE(QDir(folder).entryList(QDir::Files), files);
         QFile user(userFile);
         QVERIFY(user.open(QIODevice::ReadOnly));
