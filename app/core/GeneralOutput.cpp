@@ -246,8 +246,14 @@ bool GeneralOutput::flushFolder(const QString& path) { return MTools::DurableFil
 
 QString GeneralOutput::besideName(const QString& result)
 {
+    const QFileInfo info(result);
     for (;;) {
-        const QString name = result + QStringLiteral(".encode-") + QString::number(++m_nEncodes);
+        const QString ending = QStringLiteral(".encode-") + QString::number(++m_nEncodes);
+        // The result's name, cut short where the encoder's working name would not fit the folder.
+        QString base = info.fileName();
+        while (QFile::encodeName(base + ending + QLatin1String(WorkingFile::kSuffix)).size() > NAME_MAX)
+            base.chop(base.size() > 1 && base.at(base.size() - 1).isLowSurrogate() ? 2 : 1);
+        const QString name = info.path() + '/' + base + ending;
         if (QFileInfo::exists(name + QLatin1String(WorkingFile::kSuffix)))
             continue;
         // Held from now on, so that the encode never writes over a file made meanwhile.

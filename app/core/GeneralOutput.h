@@ -92,7 +92,8 @@ private:
     // the one kept is named in kept, the others are removed. An encode that fails ends the search, and the best
     // earlier one, when there is one, is kept; a cancelled run keeps none.
     bool encodeWithinPeak(const QString& result, QString* pKept, QString* pReason);
-    // The next free name for an encode beside result, created empty: result + ".encode-" + a number from 1.
+    // The next free name for an encode beside result, created empty: result + ".encode-" + a number from 1, the
+    // result's name cut short where the encoder's working name beside it would be too long for the folder.
     QString besideName(const QString& result);
     // encode() into the next free name beside result, named in encoded; when the encoder finds that name's working
     // file taken, into the next one. A failed encode leaves no file.

@@ -1092,17 +1092,21 @@ private slots:
     void testLongNameInParts_data()
     {
         QTest::addColumn<int>("drive");
-        QTest::newRow("local disk") << -1;
-        QTest::newRow("exfat-fuse") << int(TestKit::FuseDrive::Exfat);
+        QTest::addColumn<int>("bytes");
+        QTest::newRow("234 bytes on the local disk") << -1 << 234;
+        QTest::newRow("255 bytes on the local disk") << -1 << 255;
+        QTest::newRow("234 bytes on exFAT") << int(TestKit::FuseDrive::Exfat) << 234;
+        QTest::newRow("255 bytes on exFAT") << int(TestKit::FuseDrive::Exfat) << 255;
     }
 
-    // A source name of 234 bytes, whose result's name fits, converts with its tags in parts.
+    // A source whose result's name fits its folder converts with its tags in parts.
     void testLongNameInParts()
     {
         QFETCH(int, drive);
+        QFETCH(int, bytes);
         store({{"KeyCopyMetaTagsActive", true}});
         std::unique_ptr<TestKit::FuseDrive> mounted;
-        QString folder = m_dir.filePath("long name/");
+        QString folder = m_dir.filePath(QString("long name/%1/").arg(QTest::currentDataTag()));
         if (drive >= 0) {
             mounted = std::make_unique<TestKit::FuseDrive>(TestKit::FuseDrive::Kind(drive), m_dir.filePath("exfat"));
             QString why;
@@ -1111,7 +1115,7 @@ private slots:
             folder = mounted->path();
         }
         QVERIFY(QDir().mkpath(folder));
-        const QString base(230, QLatin1Char('n'));
+        const QString base(bytes - 4, QLatin1Char('n'));
         CoreBudget cores(4);
         QVERIFY(cores.tryTake());
         GeneralOutput output(folder + base + ".wav", ZADovuzIdida::MAudioFormat());
