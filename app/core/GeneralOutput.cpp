@@ -23,6 +23,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstdio>
 
 namespace {
 
@@ -246,8 +247,14 @@ bool GeneralOutput::flushFolder(const QString& path) { return MTools::DurableFil
 
 QString GeneralOutput::besideName(const QString& result)
 {
+    const QFileInfo info(result);
     for (;;) {
-        const QString name = result + QStringLiteral(".encode-") + QString::number(++m_nEncodes);
+        const QString ending = QStringLiteral(".encode-") + QString::number(++m_nEncodes);
+        // The result's name, cut short where the encoder's working name would not fit the folder.
+        QString base = info.fileName();
+        while (QFile::encodeName(base + ending + QLatin1String(WorkingFile::kSuffix)).size() > NAME_MAX)
+            base.chop(base.size() > 1 && base.at(base.size() - 1).isLowSurrogate() ? 2 : 1);
+        const QString name = info.path() + '/' + base + ending;
         if (QFileInfo::exists(name + QLatin1String(WorkingFile::kSuffix)))
             continue;
         // Held from now on, so that the encode never writes over a file made meanwhile.
@@ -370,8 +377,17 @@ bool GeneralOutput::encode(const QString& input, const QString& output, float ga
     m_bWorkingNameTaken = coder.workingNameTaken();
     m_fEncodedPeak = coder.decodedPeak();
     m_fPassedPeak = coder.passedPeak();
+    // A finished encode that the encoder could not flush or name is the output all the same: the result's own steps
+    // flush and name it.
+    const QString kept = coder.keptEncode();
+    if (!kept.isEmpty() && kept != output &&
+        std::rename(QFile::encodeName(kept).constData(), QFile::encodeName(output).constData()) != 0) {
+        const int error = errno;
+        *pReason = tr("the encode can not take the name: ") + qt_error_string(error) + tr("; it is kept as ") + kept;
+        return false;
+    }
     const QFileInfo info(output);
-    if (coder.errorText().isEmpty() && info.isFile() && info.size() > 0)
+    if ((coder.errorText().isEmpty() || !kept.isEmpty()) && info.isFile() && info.size() > 0)
         return true;
     *pReason = coder.errorText().isEmpty() ? tr("no result was written") : coder.errorText();
     return false;

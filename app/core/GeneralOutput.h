@@ -76,7 +76,8 @@ protected:
     // output is there, else the reason. output is made empty beforehand, so that nothing else takes its name; the
     // encoder's working file beside it may be taken meanwhile, which it notes in m_bWorkingNameTaken. With a peak
     // limit, the encoder's measure of output's decoded peak goes to m_fEncodedPeak, and when the encode ended early
-    // as it passed the limit, the peak it reached goes to m_fPassedPeak.
+    // as it passed the limit, the peak it reached goes to m_fPassedPeak. A finished encode that the encoder could not
+    // flush or name counts; when it was left under the working name, it is moved to output.
     virtual bool encode(const QString& input, const QString& output, float gain, QString* pReason);
     // The file system's steps that settle a result: MTools::DurableFiles' move that never replaces, and its flush
     // of a folder's entries.
@@ -91,7 +92,8 @@ private:
     // the one kept is named in kept, the others are removed. An encode that fails ends the search, and the best
     // earlier one, when there is one, is kept; a cancelled run keeps none.
     bool encodeWithinPeak(const QString& result, QString* pKept, QString* pReason);
-    // The next free name for an encode beside result, created empty: result + ".encode-" + a number from 1.
+    // The next free name for an encode beside result, created empty: result + ".encode-" + a number from 1, the
+    // result's name cut short where the encoder's working name beside it would be too long for the folder.
     QString besideName(const QString& result);
     // encode() into the next free name beside result, named in encoded; when the encoder finds that name's working
     // file taken, into the next one. A failed encode leaves no file.

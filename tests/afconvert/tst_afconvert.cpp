@@ -1,3 +1,4 @@
+#include "InjectedFault.h"
 #include "TestMain.h"
 #include "Tools.h"
 
@@ -11,6 +12,7 @@
 #include <QtTest>
 
 #include <afconvert/DecodedPeak.h>
+#include <afconvert/WorkingFile.h>
 
 #include <charconv>
 #include <cmath>
@@ -19,6 +21,11 @@
 #include <memory>
 #include <numeric>
 #include <vector>
+
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -473,28 +480,37 @@ private:
     }
 
     // Runs the tool with --lend and args, lending it eight cores at once at its start, or one core once its output
-    // has grown to nine tenths of wholeBytes; it must end well and give back every core it took.
+    // has grown to nine tenths of wholeBytes; it must end well and give back every core it took. A core lent late
+    // may reach a tool that has stopped reading: it stays unread on the tool's standard input, a pipe of the suite's.
     void runLent(const QStringList& args, bool bAtStart, qint64 wholeBytes)
     {
+        const QByteArray fifo = QFile::encodeName(path("lend-fifo"));
+        ::unlink(fifo.constData());
+        QVERIFY(::mkfifo(fifo.constData(), 0600) == 0);
+        const int lend = ::open(fifo.constData(), O_RDWR | O_CLOEXEC);
+        QVERIFY(lend >= 0);
         QProcess tool;
+        tool.setStandardInputFile(QFile::decodeName(fifo));
         tool.start(m_strTool, args + QStringList{"--lend"});
         const QString partial = args.at(2) + ".partial";
         int nLent = bAtStart ? 8 : 0;
         int nReturned = 0;
         if (bAtStart)
-            tool.write(QByteArray(nLent, 'c'));
+            QCOMPARE(::write(lend, QByteArray(nLent, 'c').constData(), size_t(nLent)), ssize_t(nLent));
         while (tool.state() != QProcess::NotRunning || tool.bytesAvailable() > 0) {
-            tool.waitForReadyRead(100);
+            tool.waitForReadyRead(20);
             nReturned += int(tool.readAllStandardOutput().count('r'));
             if (nLent == 0 && QFileInfo(partial).size() >= wholeBytes * 9 / 10) {
-                tool.write("c");
+                QCOMPARE(::write(lend, "c", 1), ssize_t(1));
                 ++nLent;
             }
         }
+        int nUnread = -1;
+        QCOMPARE(::ioctl(lend, FIONREAD, &nUnread), 0);
+        ::close(lend);
+        ::unlink(fifo.constData());
         QCOMPARE(tool.exitCode(), 0);
-        // A core lent late may reach a tool that has stopped reading: it never took it, so gives none back.
-        if (bAtStart || nReturned > 0)
-            QCOMPARE(nReturned, nLent);
+        QCOMPARE(nReturned + nUnread, nLent);
     }
 
     // Encoded in parts, a file keeps its samples and its SNR, and in the 30 s after each join no loud frame is
@@ -649,6 +665,49 @@ private slots:
         const QJsonObject probe = ffprobe(path("bwf.m4a"));
         QVERIFY(std::fabs(probe["format"].toObject()["duration"].toString().toDouble() - 2.0) <= 0.05);
         QCOMPARE(probe["streams"].toArray().at(0).toObject()["channels"].toInt(), 2);
+    }
+
+    void testFinishedEncodeKept_data()
+    {
+        QTest::addColumn<QByteArray>("fault");
+        QTest::addColumn<QString>("kept");
+        QTest::newRow("folder not flushed") << QByteArray("fsync-folder") << "kept.m4a";
+        QTest::newRow("data not flushed") << QByteArray("fsync-file") << "kept.m4a.partial";
+        QTest::newRow("name not taken") << QByteArray("rename") << "kept.m4a.partial";
+    }
+
+    // A finished encode that can not be flushed to the disk or take its name is never removed: the tool ends with
+    // its own status and names where it stays.
+    void testFinishedEncodeKept()
+    {
+        QFETCH(QByteArray, fault);
+        QFETCH(QString, kept);
+        QTemporaryDir dir;
+        noise(dir.filePath("in.wav"), 44100, 2, 16, 2);
+        TestKit::ToolResult result;
+        {
+            const TestKit::InjectedFault injected(fault);
+            result = afconvert({dir.filePath("in.wav"), "-o", dir.filePath("kept.m4a")});
+        }
+        QCOMPARE(result.exitCode, WorkingFile::kKeptExit);
+        QVERIFY2(
+            result.err.trimmed().endsWith("; the finished encode is kept as " + QFile::encodeName(dir.filePath(kept))),
+            result.err.constData());
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"in.wav", kept}));
+        const double duration = ffprobe(dir.filePath(kept))["format"].toObject()["duration"].toString().toDouble();
+        QVERIFY2(std::fabs(duration - 2.0) <= 0.05, qPrintable(QString::number(duration)));
+    }
+
+    // A termination signal that comes as the tool makes its working file leaves no file.
+    void testTerminatedAsWorkingFileIsMade()
+    {
+        QTemporaryDir dir;
+        noise(dir.filePath("in.wav"), 8000, 1, 16, 1);
+        {
+            const TestKit::InjectedFault injected("term-on-create");
+            afconvert({dir.filePath("in.wav"), "-o", dir.filePath("out.m4a")});
+        }
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"in.wav"});
     }
 
     void testTerminationRemovesPartial_data()

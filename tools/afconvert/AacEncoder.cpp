@@ -8,8 +8,12 @@ extern "C" {
 #include <libavformat/avformat.h>
 }
 
+#include <algorithm>
+#include <climits>
 #include <memory>
 #include <vector>
+
+#include <unistd.h>
 
 namespace {
 
@@ -21,6 +25,17 @@ std::string describe(int status)
     char text[AV_ERROR_MAX_STRING_SIZE] = {};
     av_strerror(status, text, sizeof text);
     return text;
+}
+
+// The spool files' pattern: the working file's path and "-XXXXXX", with the working file's name cut short where the
+// folder's names can not hold both. That name fits, so the cut takes no more than the end of its ".partial".
+std::string spoolPattern(const std::string& path)
+{
+    const std::string unique = "-XXXXXX";
+    const size_t nameStart = path.rfind('/') + 1;
+    const long nameMax = pathconf(nameStart > 0 ? path.substr(0, nameStart).c_str() : ".", _PC_NAME_MAX);
+    const size_t room = size_t(nameMax > 0 ? nameMax : NAME_MAX) - unique.size();
+    return path.substr(0, nameStart + std::min(path.size() - nameStart, room)) + unique;
 }
 
 } // namespace
@@ -74,7 +89,7 @@ AacEncoder::Result AacEncoder::run(const Options& options, const std::string& pa
     } else if (rc >= 0) {
         // Every stretch has an encoder of its own, so that its packets do not depend on what ran before on its thread.
         first.reset();
-        rc = PartScheduler(openPart, write, options.lend, path + "-XXXXXX").run(stretches);
+        rc = PartScheduler(openPart, write, options.lend, spoolPattern(path)).run(stretches);
     }
     if (rc == AVERROR_EXIT && m_pStop && m_pStop->passed()) {
         *error = "a decoded value passed the stop level";

@@ -8,5 +8,8 @@ constexpr const char* kSuffix = ".partial";
 constexpr int kNameTakenExit = 4;
 // On the tool's standard output once it has made the working file: from then on that file is the tool's.
 constexpr char kMade = 'p';
+// Exit status when the encode has ended well but can not be flushed to the disk or take the output's name: the tool
+// removes nothing, and the encode stays under the working name, or under the output's once it has taken it.
+constexpr int kKeptExit = 6;
 
 } // namespace WorkingFile

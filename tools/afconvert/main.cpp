@@ -31,28 +31,76 @@ extern "C" void removePartialAndExit(int signalNumber)
     raise(signalNumber);
 }
 
-// A termination signal removes the unfinished target before the tool ends.
-void removePartialOnTermination(const std::string& partial)
+constexpr int kTerminationSignals[] = {SIGTERM, SIGINT, SIGHUP};
+
+// Makes the working file partial, whose name must be free, with its mode as the umask gives any new file; from then
+// on a termination signal removes it before the tool ends. A signal that comes meanwhile waits until it is made.
+int createPartial(const std::string& partial)
 {
-    if (partial.size() >= sizeof(sPartialPath))
-        return;
-    std::memcpy(sPartialPath, partial.c_str(), partial.size() + 1);
-    struct sigaction action = {};
-    action.sa_handler = removePartialAndExit;
-    sigemptyset(&action.sa_mask);
-    for (int signalNumber : {SIGTERM, SIGINT, SIGHUP})
-        sigaction(signalNumber, &action, nullptr);
+    sigset_t signals;
+    sigemptyset(&signals);
+    for (int signalNumber : kTerminationSignals)
+        sigaddset(&signals, signalNumber);
+    sigset_t previous;
+    sigprocmask(SIG_BLOCK, &signals, &previous);
+    const int fd = open(partial.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    const int error = errno;
+    if (fd >= 0 && partial.size() < sizeof(sPartialPath)) {
+        std::memcpy(sPartialPath, partial.c_str(), partial.size() + 1);
+        struct sigaction action = {};
+        action.sa_handler = removePartialAndExit;
+        sigemptyset(&action.sa_mask);
+        for (int signalNumber : kTerminationSignals)
+            sigaction(signalNumber, &action, nullptr);
+    }
+    sigprocmask(SIG_SETMASK, &previous, nullptr);
+    errno = error;
+    return fd;
 }
 
-// Flushes path, a file or a folder, to the disk.
+std::string folderOf(const std::string& path)
+{
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Flushes path, a file or a folder, to the disk; errno tells why it could not.
 bool flush(const std::string& path)
 {
     const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     // EINVAL: a file system that keeps nothing to flush for this kind of file.
     const bool bFlushed = fd >= 0 && (fsync(fd) == 0 || errno == EINVAL);
+    const int error = errno;
     if (fd >= 0)
         close(fd);
+    errno = error;
     return bFlushed;
+}
+
+// Makes the finished encode lasting under output: its data flushed, renamed from partial, its folder flushed; 0 when
+// done. When a step fails, the encode stays where it is, the last line of standard error says where, and the result
+// is WorkingFile::kKeptExit.
+int keepEncode(const std::string& partial, const std::string& output)
+{
+    int error = 0;
+    std::string step;
+    std::string kept = partial;
+    if (!flush(partial)) {
+        error = errno;
+        step = "flush " + partial;
+    } else if (std::rename(partial.c_str(), output.c_str()) != 0) {
+        error = errno;
+        step = "rename " + partial + " to " + output;
+    } else if (!flush(folderOf(output))) {
+        error = errno;
+        step = "flush the folder of " + output;
+        kept = output;
+    } else {
+        return 0;
+    }
+    std::fprintf(stderr, "afconvert: cannot %s: %s; the finished encode is kept as %s\n", step.c_str(),
+                 std::strerror(error), kept.c_str());
+    return WorkingFile::kKeptExit;
 }
 
 // Tells the caller that the working file is the tool's; a terminal is told nothing.
@@ -79,12 +127,6 @@ void tellPeak(char kind, float peak)
     }
 }
 
-std::string folderOf(const std::string& path)
-{
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -100,31 +142,22 @@ int main(int argc, char** argv)
         return 1;
     }
     const std::string partial = options.output + WorkingFile::kSuffix;
-    // Made here, so that a file found under that name is neither written over nor removed; its mode as the umask
-    // gives any new file.
-    const int created = open(partial.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    // Made here, so that a file found under that name is neither written over nor removed.
+    const int created = createPartial(partial);
     if (created < 0) {
         const bool bTaken = errno == EEXIST;
         std::perror(("afconvert: cannot create " + partial).c_str());
         return bTaken ? WorkingFile::kNameTakenExit : AacEncoder::OutputError;
     }
     close(created);
-    removePartialOnTermination(partial);
     tellWorkingFileMade();
     AacEncoder encoder;
     const AacEncoder::Result result = encoder.run(options, partial, &error);
-    // The data reaches the disk before the name, and the name before the tool reports success.
-    if (result == AacEncoder::Success &&
-        (!flush(partial) || std::rename(partial.c_str(), options.output.c_str()) != 0)) {
-        std::perror(("afconvert: cannot write " + options.output).c_str());
-        std::remove(partial.c_str());
-        return AacEncoder::OutputError;
-    }
-    if (result == AacEncoder::Success && !flush(folderOf(options.output))) {
-        std::perror(("afconvert: cannot write " + options.output).c_str());
-        std::remove(options.output.c_str());
-        return AacEncoder::OutputError;
-    }
+    // The data reaches the disk before the name, and the name before the tool reports success; a finished encode is
+    // never removed.
+    const int kept = result == AacEncoder::Success ? keepEncode(partial, options.output) : 0;
+    if (kept != 0)
+        return kept;
     if (result != AacEncoder::Success) {
         std::remove(partial.c_str());
         if (result == AacEncoder::PeakPassed)

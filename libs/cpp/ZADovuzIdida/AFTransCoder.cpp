@@ -136,14 +136,21 @@ void AFTransCoder::convert(const QString& input, const QString& output)
         m_pLender->giveBack(nLent);
     m_strErrorText.clear();
     m_bWorkingNameTaken = false;
+    m_strKeptEncode.clear();
     const bool bSucceeded = bRan && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    const bool bKept =
+        bRan && process.exitStatus() == QProcess::NormalExit && process.exitCode() == WorkingFile::kKeptExit;
     if (!bSucceeded)
         m_fDecodedPeak = -1.0f;
     if (bSucceeded || process.exitStatus() != QProcess::NormalExit || process.exitCode() != DecodedPeak::kPassedExit)
         m_fPassedPeak = -1.0f;
-    // A tool that was ended, was killed or crashed may leave its working file; a file it did not make stays.
-    if (!bSucceeded && bMadeWorkingFile)
-        QFile::remove(output + QLatin1String(WorkingFile::kSuffix));
+    // A tool that was ended, was killed or crashed may leave its working file; a file it did not make stays, and so
+    // does a finished encode.
+    const QString working = output + QLatin1String(WorkingFile::kSuffix);
+    if (bKept)
+        m_strKeptEncode = QFile::exists(working) ? working : output;
+    else if (!bSucceeded && bMadeWorkingFile)
+        QFile::remove(working);
     if (!bSucceeded && m_pGroups && m_pGroups->isEnded()) {
         m_strErrorText = QCoreApplication::translate("AFTransCoder", "afconvert was ended");
     } else if (process.error() == QProcess::FailedToStart) {

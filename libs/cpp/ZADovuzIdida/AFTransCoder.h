@@ -44,6 +44,9 @@ public:
     // The last convert found a file under the output's working name and left it as it was: another output name
     // will do.
     bool workingNameTaken() const { return m_bWorkingNameTaken; }
+    // Where the last convert's finished encode stays when the tool could not flush it to the disk or give it the
+    // output's name (errorText() says why): the output or its working file; empty otherwise.
+    QString keptEncode() const { return m_strKeptEncode; }
     // With setMeasurePeak: the largest absolute value a whole decode of the last convert's result gives, as the tool
     // told it; -1 when it told none.
     float decodedPeak() const { return m_fDecodedPeak; }
@@ -61,6 +64,7 @@ private:
     CoreLender* m_pLender = nullptr;
     QString m_strErrorText;
     bool m_bWorkingNameTaken = false;
+    QString m_strKeptEncode;
     float m_fDecodedPeak = -1.0f;
     float m_fStopAbove = 0.0f;
     float m_fPassedPeak = -1.0f;
