@@ -1,14 +1,19 @@
 // Encoding cost and quality of the project's afconvert, whole and in parts at once, against ffmpeg's own AAC encoding
 // of the same WAV file, for a track of three minutes and a long recording: music with noise, speech with pauses, a
-// loud master, abrupt tone edges and quiet noise.
+// loud master, abrupt tone edges and quiet noise. With "music" as its argument: split against whole on the real music
+// of Debian's music packages, at the top of the settings window's lists, at 22.05 kHz, in mono and at the defaults.
 #include "BenchTools.h"
+
+#include <core/ConversionSettings.h>
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QThread>
 
 #include <algorithm>
+#include <numeric>
 
 namespace {
 
@@ -61,11 +66,224 @@ void measure(const QTemporaryDir& dir, int seconds, int parts)
     QFile::remove(input);
 }
 
+// Seconds a music track lasts at least, so that each of 16 parts is longer than its lead-in many times over.
+constexpr double kMinTrackSeconds = 120;
+
+// Per frame of 1024 samples: the source's energy and the error energy of the whole and the split encode.
+struct FrameEnergies
+{
+    std::vector<double> signal, whole, split;
+};
+
+FrameEnergies frameEnergies(const QString& source, const QString& whole, const QString& split, int channels)
+{
+    QProcess ffmpeg;
+    ffmpeg.start("ffmpeg", {"-v", "error", "-i", source, "-i", whole, "-i", split, "-filter_complex",
+                            "[0:a][1:a][2:a]amerge=inputs=3", "-f", "f32le", "-"});
+    const int stride = 3 * channels * int(sizeof(float));
+    FrameEnergies energies;
+    double signal = 0, wholeError = 0, splitError = 0;
+    qint64 sample = 0;
+    QByteArray pending;
+    while (ffmpeg.bytesAvailable() > 0 || ffmpeg.waitForReadyRead(-1)) {
+        pending += ffmpeg.readAll();
+        const int count = pending.size() / stride;
+        std::vector<float> values(size_t(count) * 3 * channels);
+        std::memcpy(values.data(), pending.constData(), size_t(count) * stride);
+        pending.remove(0, count * stride);
+        for (int i = 0; i < count; ++i, ++sample) {
+            const float* frame = &values[size_t(i) * 3 * channels];
+            for (int channel = 0; channel < channels; ++channel) {
+                signal += double(frame[channel]) * frame[channel];
+                wholeError += std::pow(double(frame[channels + channel]) - frame[channel], 2);
+                splitError += std::pow(double(frame[2 * channels + channel]) - frame[channel], 2);
+            }
+            if (sample % 1024 == 1023) {
+                energies.signal.push_back(signal);
+                energies.whole.push_back(wholeError);
+                energies.split.push_back(splitError);
+                signal = wholeError = splitError = 0;
+            }
+        }
+    }
+    ffmpeg.waitForFinished(-1);
+    if (ffmpeg.exitStatus() != QProcess::NormalExit || ffmpeg.exitCode() != 0 || energies.signal.empty()) {
+        std::fprintf(stderr, "failed: comparing %s with %s\n", qPrintable(split), qPrintable(whole));
+        std::exit(1);
+    }
+    return energies;
+}
+
+// The ogg tracks of a music package that last long enough, up to most of them; an absent package is said and gives
+// none. Tracks in an archive of the package are unpacked into dir.
+QStringList musicTracks(const QString& package, const QTemporaryDir& dir, int most)
+{
+    QProcess dpkg;
+    dpkg.start("dpkg", {"-L", package});
+    dpkg.waitForFinished(-1);
+    if (dpkg.exitCode() != 0) {
+        std::printf("%s is not installed: its tracks are skipped\n", qPrintable(package));
+        return {};
+    }
+    QStringList candidates;
+    for (const QString& file : QString::fromLocal8Bit(dpkg.readAllStandardOutput()).split('\n')) {
+        if (file.endsWith(".ogg") && !file.contains("/sounds/")) {
+            candidates << file;
+        } else if (file.endsWith(".pk3")) {
+            const QString folder = dir.filePath(package);
+            Bench::timeTool("unzip", {"-q", "-o", file, "*.ogg", "-d", folder});
+            QProcess find;
+            find.start("find", {folder, "-name", "*.ogg"});
+            find.waitForFinished(-1);
+            candidates << QString::fromLocal8Bit(find.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+        }
+    }
+    candidates.sort();
+    QStringList tracks;
+    for (const QString& file : candidates) {
+        QProcess probe;
+        probe.start("ffprobe", {"-v", "error", "-show_entries", "format=duration", "-of", "csv=p=0", file});
+        probe.waitForFinished(-1);
+        if (probe.exitCode() == 0 && probe.readAllStandardOutput().trimmed().toDouble() >= kMinTrackSeconds)
+            tracks << file;
+        if (tracks.size() == most)
+            break;
+    }
+    return tracks;
+}
+
+struct SplitRow
+{
+    QString name;
+    int rate;
+    int channels;
+    int bitRate;
+    int quality;
+};
+
+// Split against whole over the tracks, at each part count: SNR split minus whole, per file and pooled over the first
+// second after every join, loud frames far worse than whole within 30 s of a join, and the CPU split against whole.
+void measureSplit(const QTemporaryDir& dir, const QStringList& tracks, const SplitRow& row, const QList<int>& counts)
+{
+    struct Tally
+    {
+        std::vector<double> losses;
+        QString worstTrack;
+        double joinWhole = 0, joinSplit = 0, cpu = 0, wholeCpu = 0;
+        long joins = 0, splitWorse = 0, wholeWorse = 0;
+    };
+    std::vector<Tally> tallies(size_t(counts.size()));
+    const QString source = dir.filePath("source.wav");
+    const QString whole = dir.filePath("whole.m4a");
+    const QString split = dir.filePath("split.m4a");
+    const QStringList common{"-q", QString::number(row.quality), "-b", QString::number(row.bitRate), "-f", "m4af", "-d",
+                             "aac"};
+    for (const QString& track : tracks) {
+        Bench::timeTool("ffmpeg", {"-v", "error", "-y", "-i", track, "-ar", QString::number(row.rate), "-ac",
+                                   QString::number(row.channels), "-c:a", "pcm_s16le", source});
+        QFile::remove(whole);
+        const Bench::Cost wholeCost = Bench::measureTool(AFCONVERT_PATH, QStringList{source, "-o", whole} + common);
+        for (int i = 0; i < counts.size(); ++i) {
+            const int parts = counts.at(i);
+            QFile::remove(split);
+            const Bench::Cost cost = Bench::measureTool(
+                AFCONVERT_PATH, QStringList{source, "-o", split, "--parts", QString::number(parts)} + common);
+            const FrameEnergies energies = frameEnergies(source, whole, split, row.channels);
+            Tally& tally = tallies[size_t(i)];
+            tally.cpu += cost.cpuSeconds;
+            tally.wholeCpu += wholeCost.cpuSeconds;
+            const double wholeError = std::accumulate(energies.whole.begin(), energies.whole.end(), 0.0);
+            const double splitError = std::accumulate(energies.split.begin(), energies.split.end(), 0.0);
+            tally.losses.push_back(10 * std::log10(wholeError / splitError));
+            if (tally.losses.back() <= *std::min_element(tally.losses.begin(), tally.losses.end()))
+                tally.worstTrack = QFileInfo(track).completeBaseName();
+            const long frames = long(energies.signal.size());
+            const long second = row.rate / 1024 + 1;
+            for (int join = 1; join < parts; ++join) {
+                // A join lies within 16 frames of its even point.
+                const long even = frames * join / parts;
+                for (long frame = even - 16; frame < std::min(even + 16 + second, frames); ++frame) {
+                    tally.joinWhole += energies.whole[size_t(frame)];
+                    tally.joinSplit += energies.split[size_t(frame)];
+                }
+                for (long frame = even - 16; frame < std::min(even + 16 + 30 * second, frames); ++frame) {
+                    const double signal = energies.signal[size_t(frame)];
+                    const double wholeFrame = energies.whole[size_t(frame)];
+                    const double splitFrame = energies.split[size_t(frame)];
+                    if (signal > 1e-4 * 1024 * row.channels) {
+                        tally.splitWorse += splitFrame > 10 * wholeFrame && signal > 31.6 * splitFrame;
+                        tally.wholeWorse += wholeFrame > 10 * splitFrame && signal > 31.6 * wholeFrame;
+                    }
+                }
+                ++tally.joins;
+            }
+        }
+    }
+    for (int i = 0; i < counts.size(); ++i) {
+        const Tally& tally = tallies[size_t(i)];
+        const double mean = std::accumulate(tally.losses.begin(), tally.losses.end(), 0.0) / tally.losses.size();
+        const long below = std::count_if(tally.losses.begin(), tally.losses.end(), [](double x) { return x < -0.3; });
+        std::printf("%s, %2d parts: split minus whole %+.3f dB mean, %+.3f to %+.3f (worst %s), %ld of %zu below "
+                    "-0.3 dB; first second after %ld joins %+.2f dB; loud frames > 10 dB worse within 30 s of a join: "
+                    "%ld split, %ld whole; CPU %.2fx whole\n",
+                    qPrintable(row.name), counts.at(i), mean,
+                    *std::min_element(tally.losses.begin(), tally.losses.end()),
+                    *std::max_element(tally.losses.begin(), tally.losses.end()), qPrintable(tally.worstTrack), below,
+                    tally.losses.size(), tally.joins, 10 * std::log10(tally.joinWhole / tally.joinSplit),
+                    tally.splitWorse, tally.wholeWorse, tally.cpu / tally.wholeCpu);
+    }
+    std::fflush(stdout);
+}
+
+// The split rows on real music: the two highest rates at the highest bit rate, half the default rate, mono, and the
+// defaults, each at the highest quality; the tracks of each package that is installed.
+void measureMusic(int tracksEach)
+{
+    QTemporaryDir dir;
+    QStringList tracks;
+    for (const char* package : {"singularity-music", "hyperrogue-music", "nexuiz-music"})
+        tracks << musicTracks(package, dir, tracksEach);
+    if (tracks.isEmpty()) {
+        std::printf("no music package is installed: the split rows are skipped\n");
+        return;
+    }
+    std::printf("\nsplit against whole on %d real tracks, the first second after a join pooled over all joins\n",
+                int(tracks.size()));
+    const QList<int> rates = ConversionSettings::sampleRates();
+    const QList<int> bitRates = ConversionSettings::bitRates();
+    const QList<int> qualities = ConversionSettings::qualities();
+    const QList<int> channelCounts = ConversionSettings::channelCounts();
+    const int topBitRate = *std::max_element(bitRates.begin(), bitRates.end());
+    const int high = *std::max_element(qualities.begin(), qualities.end());
+    const int rate = ConversionSettings::DefaultSampleRate;
+    const int bitRate = ConversionSettings::DefaultBitRate;
+    const int stereo = ConversionSettings::DefaultChannels;
+    const int mono = *std::min_element(channelCounts.begin(), channelCounts.end());
+    QList<SplitRow> rows;
+    // The list runs from the highest rate down.
+    for (int highRate : {rates.at(0), rates.at(1)})
+        rows << SplitRow{QString("%1 Hz stereo %2 kbit/s").arg(highRate).arg(topBitRate / 1000), highRate, stereo,
+                         topBitRate, high};
+    if (rates.contains(rate / 2))
+        rows << SplitRow{QString("%1 Hz stereo %2 kbit/s").arg(rate / 2).arg(bitRate / 1000), rate / 2, stereo, bitRate,
+                         high};
+    rows << SplitRow{QString("%1 Hz mono %2 kbit/s").arg(rate).arg(bitRate / 1000), rate, mono, bitRate, high};
+    rows << SplitRow{QString("%1 Hz stereo %2 kbit/s").arg(rate).arg(bitRate / 1000), rate, stereo, bitRate, high};
+    for (const SplitRow& row : rows)
+        measureSplit(dir, tracks, row, {8, 16});
+    std::printf("goals: split within 0.1 dB of whole on average and never more than 0.3 dB below on one file, the "
+                "first second after a join at most 0.5 dB below whole, CPU at 8 parts at most 1.15x whole\n");
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    if (argc > 1 && QString(argv[1]) == "music") {
+        measureMusic(argc > 2 ? QString(argv[2]).toInt() : 4);
+        return 0;
+    }
     // As many parts as the run asks for: two a core, within the tool's bound.
     const int parts = std::min(2 * QThread::idealThreadCount(), 32);
     QTemporaryDir dir;

@@ -8,9 +8,9 @@
 
 namespace {
 
-// Parts of this many AAC frames (47 s at 44.1 kHz), run one after another on the file's own core, cost at most 4 %
-// more for their lead-ins.
-constexpr long long LongPartFrames = 2048;
+// Parts of 32 lead-ins (2048 AAC frames, 47 s at 44.1 kHz), run one after another on the file's own core, cost at most
+// 4 % more for their lead-ins and the frames that end them.
+constexpr long long LongPartFrames = 32 * EncodeParts::kLeadFrames;
 
 } // namespace
 

@@ -1,5 +1,6 @@
 #pragma once
-// How many parts an encode may be cut in, and what the tool and its caller say to each other about lent cores.
+// How many parts an encode may be cut in, what each part costs beyond its own audio, and what the tool and its caller
+// say to each other about lent cores.
 
 namespace EncodeParts {
 
@@ -7,6 +8,9 @@ namespace EncodeParts {
 constexpr int kMaxParts = 32;
 // Samples of one AAC-LC frame: every join lies on this grid.
 constexpr int kFrameSamples = 1024;
+// AAC frames encoded before a part and dropped, so that the encoder's adaptive state settles where a whole encode has
+// it; a part starting at the input's start has none.
+constexpr int kLeadFrames = 64;
 
 // On the tool's standard output: a part waits for a core; a lent core is given back.
 constexpr char kWantCore = 'w';

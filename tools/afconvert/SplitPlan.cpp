@@ -12,11 +12,10 @@ extern "C" {
 namespace {
 
 using EncodeParts::kFrameSamples;
+using EncodeParts::kLeadFrames;
 constexpr int kSearchFrames = 16; // how far a join may move from its even point, either way
-// Audio encoded before a part and dropped lets the encoder's adaptive state settle where a whole encode has it. What
-// outlasts a short lead-in is the bit reservoir, which starts full: without draining it first, 35 s were needed; with
-// it, 64 frames. The frames after a part complete the overlap of its last frame.
-constexpr int kLeadFrames = 64;
+// What outlasts a short lead-in is the bit reservoir, which starts full: without draining it first, 35 s were needed;
+// with it, the lead-in's 64 frames. The frames after a part complete the overlap of its last frame.
 constexpr int kDrainFrames = 8;
 constexpr int kTailFrames = 4;
 // Parts at least four times their lead-in, so that all lead-ins together cost at most a quarter of a whole encode.
