@@ -427,11 +427,14 @@ private slots:
                 bytes[i] = char((i * 37) ^ 0x5a);
         }
         QVERIFY(MediaKit::writeFile(path("damaged.mp3"), bytes));
+        QVERIFY(MediaKit::writeFile(path("cut-music.mp3"),
+                                    MediaKit::readAll(path("music.mp3")).left(bytes.size() * 2 / 3)));
         QTest::newRow("MP3") << "music.mp3" << 44100 << true << false;
         QTest::newRow("MP3, every core busy") << "music.mp3" << 44100 << true << true;
         QTest::newRow("MP3 of variable rate, Xing header") << "vbr.mp3" << 44100 << true << false;
         QTest::newRow("MP3 of small frames") << "small-frames.mp3" << 8000 << true << false;
         QTest::newRow("MP3, damaged frames") << "damaged.mp3" << 44100 << true << true;
+        QTest::newRow("MP3 cut short") << "cut-music.mp3" << 44100 << true << false;
         QTest::newRow("MP3 shorter than a section") << "short.mp3" << 44100 << false << false;
         QTest::newRow("MP3 changing its rate") << "joined.mp3" << 44100 << true << false;
         QTest::newRow("MP3 resampled") << "music.mp3" << 48000 << false << false;
@@ -452,6 +455,7 @@ private slots:
         QFETCH(bool, sectioned);
         QFETCH(bool, busy);
         NativeAudioDecoder whole;
+        QSignalSpy wholeErrors(&whole, SIGNAL(error(QString)));
         const std::vector<float> reference = decodeAll(whole, path(file), rate, 32, 2);
         std::vector<std::unique_ptr<QProcess>> vecBusy;
         for (int i = 0; busy && i < QThread::idealThreadCount(); ++i) {
@@ -461,7 +465,9 @@ private slots:
         CountingLender lender(3, busy ? 40 : 0);
         NativeAudioDecoder decoder;
         decoder.setSectionThreads(3, &lender);
+        QSignalSpy errors(&decoder, SIGNAL(error(QString)));
         const std::vector<float> samples = decodeAll(decoder, path(file), rate, 32, 2);
+        QCOMPARE(errors.count(), wholeErrors.count());
         QVERIFY(reference.size() > size_t(rate));
         QCOMPARE(samples.size(), reference.size());
         QVERIFY(std::memcmp(samples.data(), reference.data(), samples.size() * sizeof(float)) == 0);

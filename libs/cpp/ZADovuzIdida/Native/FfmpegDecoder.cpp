@@ -44,7 +44,8 @@ constexpr qint64 RangeBackOffMs = 1000;
 // Decoders whose state after a few packets no longer depends on where decoding began. MP3's bit reservoir reaches
 // back 511 bytes of earlier frames' data (each frame has up to 36 bytes of header and side information), its
 // overlap and synthesis history one frame; Vorbis keeps the overlap of one block. The MP3 decoder in integers
-// carries its rounding error on from sample to sample, so only the one in floats is here.
+// carries its rounding error on from sample to sample, AAC's noise substitution draws on a generator that runs from
+// the start and Opus keeps recursive filters, so none of those is here.
 struct PacketCut
 {
     const char* decoder;
@@ -419,6 +420,8 @@ int FfmpegDecoder::takeFed()
     if (m_nFed == m_vecFeed.size()) {
         m_pCapture = nullptr;
         if (m_bFeedEndsFile && !m_bInputDone) {
+            // What the codec still holds comes at the end of the file, kept.
+            m_bKeeping = true;
             m_bInputDone = true;
             avcodec_send_packet(m_pCodec, nullptr);
         } else {

@@ -128,8 +128,8 @@ void SectionedDecode::decodeSections()
 void SectionedDecode::fill(FfmpegDecoder& decoder, int status, Section* pSection)
 {
     pSection->status = status;
-    // A section holds fewer frames where damage lost some, more only where timestamps repeat or its packets run
-    // past its length; room beyond it lets the read find its end.
+    // A section holds fewer frames where damage lost some, more only where timestamps repeat or packets give more
+    // than they tell; room beyond it lets the read find its end.
     const size_t growth = (size_t(m_nSectionFrames) + 1) * size_t(m_nBytesPerFrame);
     while (pSection->status == 0) {
         const size_t filled = size_t(pSection->frames) * size_t(m_nBytesPerFrame);
@@ -163,15 +163,23 @@ SectionedDecode::Cut SectionedDecode::cutSection(qint64 index)
     const auto reservoirBytes = [this](const FfmpegDecoder::Packet& packet) {
         return std::max(packet.nBytes - m_memory.nOverheadBytes, 1);
     };
-    for (qint64 frames = 0; !m_bDemuxEnded && frames < m_nSectionFrames;) {
-        FfmpegDecoder::Packet packet = m_demuxer.readPacket(&cut.status);
+    for (qint64 frames = 0; !m_bDemuxEnded;) {
+        FfmpegDecoder::Packet packet =
+            m_nextPacket.pPacket ? std::move(m_nextPacket) : m_demuxer.readPacket(&cut.status);
+        m_nextPacket = FfmpegDecoder::Packet();
         if (!packet.pPacket) {
             m_bDemuxEnded = true;
             cut.bFileEnds = cut.status == 0;
             break;
         }
+        // A section holds no more frames than its length, but one packet at least.
+        const qint64 packetFrames = packet.nFrames > 0 ? packet.nFrames : UnknownPacketFrames;
+        if (frames > 0 && frames + packetFrames > m_nSectionFrames) {
+            m_nextPacket = std::move(packet);
+            break;
+        }
+        frames += packetFrames;
         m_bDemuxRenewed = m_bDemuxRenewed || packet.bRenews;
-        frames += packet.nFrames > 0 ? packet.nFrames : UnknownPacketFrames;
         cut.packets.push_back(packet.pPacket);
         // The next section is fed the packets that settle a decoder and are checked, and before them those that
         // hold the reservoir of the first.

@@ -98,6 +98,8 @@ private:
     // The last packets read, as many as the next section needs before its first; their data beyond the overhead.
     std::deque<FfmpegDecoder::Packet> m_dequeBefore;
     qint64 m_nBeforeBytes = 0;
+    // Read, and the first of the next section.
+    FfmpegDecoder::Packet m_nextPacket;
     mutable std::mutex m_mutex;
     std::condition_variable m_changed;
     // Decoded sections not yet read, by index; sections are taken in order, at most a few ahead of the reader.
