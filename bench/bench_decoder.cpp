@@ -11,6 +11,8 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include <sys/resource.h>
+
 #include <algorithm>
 #include <vector>
 
@@ -18,9 +20,18 @@ namespace {
 
 constexpr int Repeats = 3;
 
+double cpuSeconds(int who)
+{
+    rusage usage = {};
+    getrusage(who, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
 struct Pass
 {
     double seconds = 0;
+    // User and system, all threads.
+    double cpuSeconds = 0;
     // Of the floats, to tell the sectioned decode from the whole one.
     quint64 hash = 14695981039346656037ULL;
 };
@@ -32,19 +43,24 @@ Pass decode(const QString& path, int nSectionThreads)
     std::vector<float> block(32000);
     Pass pass;
     qint64 nanoseconds = 0;
+    double hashCpu = 0;
+    const double cpuBefore = cpuSeconds(RUSAGE_SELF);
     QElapsedTimer timer;
     timer.start();
     decoder.setFile(path, 44100, 32, 2);
     for (int got; (got = decoder.read(block.data(), int(block.size()))) > 0;) {
         // The hash is not timed.
         nanoseconds += timer.nsecsElapsed();
+        const double hashStart = cpuSeconds(RUSAGE_THREAD);
         const auto* words = reinterpret_cast<const quint32*>(block.data());
         for (int i = 0; i < got; ++i)
             pass.hash = (pass.hash ^ words[i]) * 1099511628211ULL;
+        hashCpu += cpuSeconds(RUSAGE_THREAD) - hashStart;
         timer.restart();
     }
     decoder.finish();
     pass.seconds = (nanoseconds + timer.nsecsElapsed()) / 1e9;
+    pass.cpuSeconds = cpuSeconds(RUSAGE_SELF) - cpuBefore - hashCpu;
     return pass;
 }
 
@@ -74,6 +90,7 @@ int main(int argc, char** argv)
     std::printf("; decoder at 44100 Hz, 32 bits, stereo; medians of %d\n", Repeats);
     const double encode = Bench::timeTool("ffmpeg", {"-v", "error", "-i", wav, "-c:a", "aac", "-f", "null", "-"});
     std::printf("one ffmpeg AAC encode of the source: %.2f s\n", encode);
+    std::fflush(stdout);
     // Noise of 2.6 s and pauses of 1.4 s of digital silence, as edited speech has.
     const QString paused = dir.filePath("paused.wav");
     Bench::timeTool("ffmpeg",
@@ -86,20 +103,26 @@ int main(int argc, char** argv)
     for (const QString& kind : kinds) {
         const QString source = dir.filePath("source." + kind);
         Bench::timeTool("ffmpeg", {"-v", "error", "-y", "-i", kind == "paused.opus" ? paused : wav, source});
-        std::vector<double> whole, sectioned, reference;
+        std::vector<double> whole, sectioned, reference, wholeCpu, sectionedCpu, referenceCpu;
         bool bSame = true;
         for (int i = 0; i < Repeats; ++i) {
             const Pass wholePass = decode(source, 0);
             const Pass sectionedPass = decode(source, nThreads);
+            const Bench::Cost cost = Bench::measureTool("ffmpeg", {"-v", "error", "-i", source, "-f", "null", "-"});
             whole.push_back(wholePass.seconds);
             sectioned.push_back(sectionedPass.seconds);
+            reference.push_back(cost.seconds);
+            wholeCpu.push_back(wholePass.cpuSeconds);
+            sectionedCpu.push_back(sectionedPass.cpuSeconds);
+            referenceCpu.push_back(cost.cpuSeconds);
             bSame = bSame && wholePass.hash == sectionedPass.hash;
-            reference.push_back(Bench::timeTool("ffmpeg", {"-v", "error", "-i", source, "-f", "null", "-"}));
         }
-        std::printf("%-11s whole: %5.2f s   in sections on %d threads: %5.2f s (%.3f x the encode, %s)   ffmpeg: "
-                    "%5.2f s\n",
-                    qPrintable(kind), median(whole), nThreads, median(sectioned), median(sectioned) / encode,
-                    bSame ? "same floats" : "FLOATS DIFFER", median(reference));
+        std::printf("%-11s whole: %5.2f s (CPU %5.2f)   in sections on %d threads: %5.2f s (CPU %5.2f; %.3f x the "
+                    "encode; %s)   ffmpeg: %5.2f s (CPU %5.2f)\n",
+                    qPrintable(kind), median(whole), median(wholeCpu), nThreads, median(sectioned),
+                    median(sectionedCpu), median(sectioned) / encode, bSame ? "same floats" : "FLOATS DIFFER",
+                    median(reference), median(referenceCpu));
+        std::fflush(stdout);
     }
     return 0;
 }
