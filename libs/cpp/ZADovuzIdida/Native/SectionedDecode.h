@@ -67,6 +67,7 @@ private:
     void decodeSections();
     // Reads the packets of section index in its turn, after those of the section before.
     Cut cutSection(qint64 index);
+    // Decodes the packets of cut into pSection and tells whether it may be taken as a decode from the start's.
     void decodeCut(FfmpegDecoder& decoder, Cut cut, Section* pSection);
     // Reads what decoder gives into pSection after a start with status.
     void fill(FfmpegDecoder& decoder, int status, Section* pSection);
