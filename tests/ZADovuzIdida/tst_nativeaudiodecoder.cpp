@@ -67,8 +67,10 @@ struct CountingLender : CoreLender
         if (nRefused > 0 && nRefused-- > 0)
             return false;
         for (int n = nFree; n > 0;) {
-            if (nFree.compare_exchange_weak(n, n - 1))
+            if (nFree.compare_exchange_weak(n, n - 1)) {
+                ++nLent;
                 return ++nHeld > 0;
+            }
         }
         return false;
     }
@@ -80,6 +82,7 @@ struct CountingLender : CoreLender
     std::atomic<int> nFree;
     std::atomic<int> nRefused;
     std::atomic<int> nHeld{0};
+    std::atomic<int> nLent{0};
 };
 
 } // namespace
@@ -391,6 +394,86 @@ private slots:
             QVERIFY(samples == reference);
             QVERIFY(sectioned.damagedPackets() > 0);
         }
+    }
+
+    void testLossySections_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("rate");
+        // Decoded in sections, or whole where a section could not give the same floats.
+        QTest::addColumn<bool>("sectioned");
+        QTest::addColumn<bool>("busy");
+        ffmpeg({"-f", "lavfi", "-i", "aevalsrc=0.4*sin(2*PI*440*t)*sin(PI*t)+0.2*sin(2*PI*3111*t*t):s=44100:d=47", "-f",
+                "lavfi", "-i", "anoisesrc=c=pink:a=0.2:d=47", "-filter_complex",
+                "amix=inputs=2,pan=stereo|c0=c0|c1=0.5*c0+0.1*c1", path("music.wav")});
+        for (const char* kind : {"mp3", "ogg", "opus", "m4a", "aac"})
+            ffmpeg({"-i", path("music.wav"), path("music.") + kind});
+        ffmpeg({"-i", path("music.wav"), "-c:a", "libmp3lame", "-q:a", "2", path("vbr.mp3")});
+        ffmpeg({"-i", path("music.wav"), "-ar", "8000", "-b:a", "8k", path("small-frames.mp3")});
+        ffmpeg({"-i", path("music.wav"), "-t", "8", path("short.mp3")});
+        // A rate change, and a chained Ogg stream of other headers, each from 20 s on.
+        ffmpeg({"-i", path("music.wav"), "-t", "20", path("first.mp3")});
+        ffmpeg({"-i", path("music.wav"), "-ss", "20", "-ar", "48000", path("second.mp3")});
+        ffmpeg({"-i", path("music.wav"), "-t", "20", path("first.ogg")});
+        ffmpeg({"-i", path("music.wav"), "-ss", "20", "-ac", "1", "-q:a", "8", path("second.ogg")});
+        for (const char* kind : {"mp3", "ogg"}) {
+            QVERIFY(MediaKit::writeFile(path("joined.") + kind, MediaKit::readAll(path("first.") + kind) +
+                                                                    MediaKit::readAll(path("second.") + kind)));
+        }
+        // Garbage where the section at 10 s begins and in the middle of the next.
+        QByteArray bytes = MediaKit::readAll(path("music.mp3"));
+        for (const int at : {bytes.size() * 10 / 47 - 300, bytes.size() / 2}) {
+            for (int i = at; i < at + 700; ++i)
+                bytes[i] = char((i * 37) ^ 0x5a);
+        }
+        QVERIFY(MediaKit::writeFile(path("damaged.mp3"), bytes));
+        QVERIFY(MediaKit::writeFile(path("cut-music.mp3"),
+                                    MediaKit::readAll(path("music.mp3")).left(bytes.size() * 2 / 3)));
+        QTest::newRow("MP3") << "music.mp3" << 44100 << true << false;
+        QTest::newRow("MP3, every core busy") << "music.mp3" << 44100 << true << true;
+        QTest::newRow("MP3 of variable rate, Xing header") << "vbr.mp3" << 44100 << true << false;
+        QTest::newRow("MP3 of small frames") << "small-frames.mp3" << 8000 << true << false;
+        QTest::newRow("MP3, damaged frames") << "damaged.mp3" << 44100 << true << true;
+        QTest::newRow("MP3 cut short") << "cut-music.mp3" << 44100 << true << false;
+        QTest::newRow("MP3 shorter than a section") << "short.mp3" << 44100 << false << false;
+        QTest::newRow("MP3 changing its rate") << "joined.mp3" << 44100 << true << false;
+        QTest::newRow("MP3 resampled") << "music.mp3" << 48000 << false << false;
+        QTest::newRow("Vorbis") << "music.ogg" << 44100 << true << false;
+        QTest::newRow("Vorbis, chained") << "joined.ogg" << 44100 << true << false;
+        // Noise substitution draws on a generator that runs from the file's start; Opus keeps filter state.
+        QTest::newRow("AAC in M4A") << "music.m4a" << 44100 << false << false;
+        QTest::newRow("AAC in ADTS") << "music.aac" << 44100 << false << false;
+        QTest::newRow("Opus") << "music.opus" << 48000 << false << false;
+    }
+
+    // Lossy files decoded in sections give the floats of a decode from the start, byte for byte, and the same
+    // damage; where a section cannot, the rest is decoded from the start.
+    void testLossySections()
+    {
+        QFETCH(QString, file);
+        QFETCH(int, rate);
+        QFETCH(bool, sectioned);
+        QFETCH(bool, busy);
+        NativeAudioDecoder whole;
+        QSignalSpy wholeErrors(&whole, SIGNAL(error(QString)));
+        const std::vector<float> reference = decodeAll(whole, path(file), rate, 32, 2);
+        std::vector<std::unique_ptr<QProcess>> vecBusy;
+        for (int i = 0; busy && i < QThread::idealThreadCount(); ++i) {
+            vecBusy.push_back(std::make_unique<QProcess>());
+            vecBusy.back()->start("sh", {"-c", "while :; do :; done"});
+        }
+        CountingLender lender(3, busy ? 40 : 0);
+        NativeAudioDecoder decoder;
+        decoder.setSectionThreads(3, &lender);
+        QSignalSpy errors(&decoder, SIGNAL(error(QString)));
+        const std::vector<float> samples = decodeAll(decoder, path(file), rate, 32, 2);
+        QCOMPARE(errors.count(), wholeErrors.count());
+        QVERIFY(reference.size() > size_t(rate));
+        QCOMPARE(samples.size(), reference.size());
+        QVERIFY(std::memcmp(samples.data(), reference.data(), samples.size() * sizeof(float)) == 0);
+        QCOMPARE(decoder.damagedPackets(), whole.damagedPackets());
+        QCOMPARE(lender.nLent.load() > 0, sectioned);
+        QCOMPARE(lender.nHeld.load(), 0);
     }
 
     // A file cut short of the length it declares ends with one read error.

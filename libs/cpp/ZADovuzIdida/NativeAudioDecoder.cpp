@@ -49,7 +49,7 @@ void NativeAudioDecoder::setFile(const QString& path, const int& sampleRate, con
                                                    : FfmpegDecoder::SampleFormat::S16;
     if (!checkResult(m_pFile->setOutputFormat(sampleRate, format), "Couldn't set client data format on input ext file"))
         return;
-    if (m_nSectionThreads > 0 && m_pFile->cutsExactly() && SectionedDecode::pays(m_pFile->declaredFrames(), sampleRate))
+    if (m_nSectionThreads > 0 && SectionedDecode::suits(*m_pFile, sampleRate))
         m_pSections =
             std::make_unique<SectionedDecode>(path, sampleRate, format, m_nSectionThreads, *m_pFile, m_pLender);
 }

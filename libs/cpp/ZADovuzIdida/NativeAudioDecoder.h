@@ -28,8 +28,8 @@ public:
     void finish() override;
     // Since setFile, also after finish().
     int damagedPackets() const override;
-    // A file that can be cut at exact frames (PCM or FLAC at the output rate) and is longer than two sections is
-    // decoded in sections of ten seconds on nThreads threads, ahead of read().
+    // A file longer than two sections that decodes the same in sections (PCM, FLAC, MP3 or Vorbis at the output
+    // rate) is decoded in sections of ten seconds on nThreads threads, ahead of read().
     void setSectionThreads(int nThreads, CoreLender* pLender = nullptr) override
     {
         m_nSectionThreads = nThreads;

@@ -12,6 +12,7 @@ extern "C" {
 }
 
 #include <algorithm>
+#include <cstring>
 
 namespace ZADovuzIdida {
 
@@ -39,6 +40,18 @@ constexpr qint64 ShortEndToleranceMs = 250;
 constexpr qint64 ShortEndTolerancePerMille = 10;
 // Where a range's first frame lies after its start, decoding enters this much earlier, then twice as much each time.
 constexpr qint64 RangeBackOffMs = 1000;
+
+// Decoders whose state after a few packets no longer depends on where decoding began. MP3's bit reservoir reaches
+// back 511 bytes of earlier frames' data (each frame has up to 36 bytes of header and side information), its
+// overlap and synthesis history one frame; Vorbis keeps the overlap of one block. The MP3 decoder in integers
+// carries its rounding error on from sample to sample, AAC's noise substitution draws on a generator that runs from
+// the start and Opus keeps recursive filters, so none of those is here.
+struct PacketCut
+{
+    const char* decoder;
+    FfmpegDecoder::Memory memory;
+};
+const PacketCut PacketCuts[] = {{"mp3float", {1, 511, 36}}, {"vorbis", {1, 0, 0}}};
 
 uint64_t layoutMask(const AVChannelLayout& layout)
 {
@@ -90,12 +103,7 @@ int FfmpegDecoder::openFile()
     const AVStream* stream = m_pFormat->streams[m_nStream];
     if (stream->duration > 0 && m_pFormat->duration_estimation_method != AVFMT_DURATION_FROM_BITRATE)
         m_nDeclaredDuration = stream->duration;
-    m_pCodec = avcodec_alloc_context3(codec);
-    rc = m_pCodec ? avcodec_parameters_to_context(m_pCodec, stream->codecpar) : AVERROR(ENOMEM);
-    if (rc >= 0) {
-        m_pCodec->pkt_timebase = stream->time_base;
-        rc = avcodec_open2(m_pCodec, codec, nullptr);
-    }
+    rc = openCodec(codec);
     m_pPacket = av_packet_alloc();
     m_pFrame = av_frame_alloc();
     if (rc >= 0 && (!m_pPacket || !m_pFrame))
@@ -107,6 +115,19 @@ int FfmpegDecoder::openFile()
     if (m_nRate > 0)
         m_pFifo = av_audio_fifo_alloc(avFormat(m_eFormat), 2, 8192);
     return 0;
+}
+
+int FfmpegDecoder::openCodec(const AVCodec* codec)
+{
+    avcodec_free_context(&m_pCodec);
+    const AVStream* stream = m_pFormat->streams[m_nStream];
+    m_pCodec = avcodec_alloc_context3(codec);
+    int rc = m_pCodec ? avcodec_parameters_to_context(m_pCodec, stream->codecpar) : AVERROR(ENOMEM);
+    if (rc >= 0) {
+        m_pCodec->pkt_timebase = stream->time_base;
+        rc = avcodec_open2(m_pCodec, codec, nullptr);
+    }
+    return rc;
 }
 
 int FfmpegDecoder::setOutputFormat(int sampleRate, SampleFormat format)
@@ -152,6 +173,12 @@ void FfmpegDecoder::close()
     m_nEntryAt = -1;
     m_bEntering = false;
     m_bPastRange = false;
+    m_bFed = false;
+    m_vecFeed.clear();
+    m_nFed = 0;
+    m_bKeeping = true;
+    m_bFedExactly = true;
+    m_pCapture = nullptr;
 }
 
 int FfmpegDecoder::sourceRate() const { return m_pCodec ? m_pCodec->sample_rate : 0; }
@@ -180,6 +207,32 @@ bool FfmpegDecoder::cutsExactly() const
         return false;
     const AVCodecID codec = m_pCodec->codec_id;
     return codec == AV_CODEC_ID_FLAC || (codec >= AV_CODEC_ID_PCM_S16LE && codec < AV_CODEC_ID_ADPCM_IMA_QT);
+}
+
+bool FfmpegDecoder::cutsByPackets() const
+{
+    return m_pCodec && m_pCodec->sample_rate == m_nRate &&
+           std::any_of(std::begin(PacketCuts), std::end(PacketCuts),
+                       [this](const PacketCut& cut) { return std::strcmp(cut.decoder, m_pCodec->codec->name) == 0; });
+}
+
+FfmpegDecoder::Memory FfmpegDecoder::memory() const
+{
+    for (const PacketCut& cut : PacketCuts) {
+        if (m_pCodec && std::strcmp(cut.decoder, m_pCodec->codec->name) == 0)
+            return cut.memory;
+    }
+    return Memory();
+}
+
+qint64 FfmpegDecoder::estimatedFrames() const
+{
+    if (!isOpen() || m_nRate <= 0)
+        return -1;
+    const AVStream* stream = m_pFormat->streams[m_nStream];
+    if (stream->duration > 0)
+        return av_rescale_q(stream->duration, stream->time_base, AVRational{1, m_nRate});
+    return m_pFormat->duration > 0 ? av_rescale_q(m_pFormat->duration, AV_TIME_BASE_Q, AVRational{1, m_nRate}) : -1;
 }
 
 bool FfmpegDecoder::atEnd() const { return !m_pFifo || (m_bDecoderDone && av_audio_fifo_size(m_pFifo) == 0); }
@@ -290,7 +343,7 @@ qint64 FfmpegDecoder::framePosition(const AVFrame* frame) const
 
 void FfmpegDecoder::countDamaged(qint64 position)
 {
-    if (m_nRangeTo < 0 || (position >= m_nRangeFrom && position < m_nRangeTo))
+    if (m_bKeeping && (m_nRangeTo < 0 || (position >= m_nRangeFrom && position < m_nRangeTo)))
         ++m_nDamagedPackets;
 }
 
@@ -315,9 +368,15 @@ int FfmpegDecoder::decodeMore()
     for (;;) {
         int rc = avcodec_receive_frame(m_pCodec, m_pFrame);
         if (rc == 0) {
-            rc = pushConverted(m_pFrame);
+            if (m_pCapture)
+                capture(m_pFrame, m_pCapture);
+            if (m_bKeeping && m_pFrame->sample_rate != m_nRate)
+                m_bFedExactly = false;
+            rc = m_bKeeping ? pushConverted(m_pFrame) : 0;
             av_frame_unref(m_pFrame);
-            return rc;
+            if (rc < 0 || m_bKeeping)
+                return rc;
+            continue;
         }
         if (rc == AVERROR_EOF) {
             if (m_pResampler)
@@ -329,8 +388,17 @@ int FfmpegDecoder::decodeMore()
             countDamaged(m_nClock);
             continue;
         }
-        if (rc != AVERROR(EAGAIN))
+        if (rc != AVERROR(EAGAIN)) {
+            if (!m_bKeeping)
+                m_bFedExactly = false;
             return rc;
+        }
+        if (m_bFed) {
+            rc = takeFed();
+            if (rc < 0 || m_bDecoderDone)
+                return rc;
+            continue;
+        }
 
         rc = av_read_frame(m_pFormat, m_pPacket);
         if (rc == AVERROR_EOF) {
@@ -345,6 +413,117 @@ int FfmpegDecoder::decodeMore()
             countDamaged(m_nClock);
         av_packet_unref(m_pPacket);
     }
+}
+
+int FfmpegDecoder::takeFed()
+{
+    if (m_nFed == m_vecFeed.size()) {
+        m_pCapture = nullptr;
+        if (m_bFeedEndsFile && !m_bInputDone) {
+            // What the codec still holds comes at the end of the file, kept.
+            m_bKeeping = true;
+            m_bInputDone = true;
+            avcodec_send_packet(m_pCodec, nullptr);
+        } else {
+            m_bDecoderDone = true;
+        }
+        return 0;
+    }
+    const size_t index = m_nFed++;
+    m_bKeeping = index >= m_nFirstKept;
+    if (index + m_nChecked >= m_nFirstKept && index < m_nFirstKept)
+        m_pCapture = &m_vecEntered;
+    else if (m_bKeeping && index + m_nChecked >= m_vecFeed.size())
+        m_pCapture = &m_vecEnded;
+    else
+        m_pCapture = nullptr;
+    const int rc = avcodec_send_packet(m_pCodec, m_vecFeed[index].get());
+    m_vecFeed[index].reset();
+    if (rc == AVERROR_INVALIDDATA)
+        countDamaged(m_nClock);
+    else if (rc < 0 && rc != AVERROR(EAGAIN))
+        return rc;
+    return 0;
+}
+
+void FfmpegDecoder::capture(const AVFrame* frame, std::vector<uint8_t>* pInto) const
+{
+    const int layout[] = {frame->format, frame->sample_rate, frame->ch_layout.nb_channels, frame->nb_samples};
+    const uint8_t* head = reinterpret_cast<const uint8_t*>(layout);
+    pInto->insert(pInto->end(), head, head + sizeof(layout));
+    const AVSampleFormat format = AVSampleFormat(frame->format);
+    const bool bPlanar = av_sample_fmt_is_planar(format);
+    const int planes = bPlanar ? frame->ch_layout.nb_channels : 1;
+    const size_t bytes = size_t(frame->nb_samples) * size_t(av_get_bytes_per_sample(format)) *
+                         size_t(bPlanar ? 1 : frame->ch_layout.nb_channels);
+    for (int plane = 0; plane < planes; ++plane)
+        pInto->insert(pInto->end(), frame->extended_data[plane], frame->extended_data[plane] + bytes);
+}
+
+FfmpegDecoder::Packet FfmpegDecoder::readPacket(int* status)
+{
+    Packet packet;
+    if (!isOpen()) {
+        *status = kStatusUnspecified;
+        return packet;
+    }
+    for (;;) {
+        const int rc = av_read_frame(m_pFormat, m_pPacket);
+        if (rc < 0) {
+            *status = rc == AVERROR_EOF ? 0 : rc;
+            return packet;
+        }
+        if (m_pPacket->stream_index == m_nStream)
+            break;
+        av_packet_unref(m_pPacket);
+    }
+    const AVStream* stream = m_pFormat->streams[m_nStream];
+    if (m_pPacket->duration > 0 && m_nRate > 0)
+        packet.nFrames = av_rescale_q(m_pPacket->duration, stream->time_base, AVRational{1, m_nRate});
+    packet.nBytes = m_pPacket->size;
+    // New extradata or parameters, or a Vorbis header in the stream, as a chained Ogg file has.
+    packet.bRenews = av_packet_get_side_data(m_pPacket, AV_PKT_DATA_NEW_EXTRADATA, nullptr) ||
+                     av_packet_get_side_data(m_pPacket, AV_PKT_DATA_PARAM_CHANGE, nullptr) ||
+                     (m_pCodec->codec_id == AV_CODEC_ID_VORBIS && m_pPacket->size > 0 && (m_pPacket->data[0] & 1));
+    packet.pPacket.reset(av_packet_alloc(), [](AVPacket* p) { av_packet_free(&p); });
+    if (!packet.pPacket) {
+        av_packet_unref(m_pPacket);
+        *status = AVERROR(ENOMEM);
+        return Packet();
+    }
+    av_packet_move_ref(packet.pPacket.get(), m_pPacket);
+    return packet;
+}
+
+int FfmpegDecoder::decodePackets(std::vector<std::shared_ptr<AVPacket>> packets, size_t nFirstKept, int nChecked,
+                                 bool bFileEnds)
+{
+    if (!isOpen() || !m_pFifo)
+        return kStatusUnspecified;
+    const int rc = openCodec(m_pCodec->codec);
+    if (rc < 0)
+        return rc;
+    av_audio_fifo_reset(m_pFifo);
+    swr_free(&m_pResampler);
+    m_bInputDone = false;
+    m_bDecoderDone = false;
+    m_nDropFrames = 0;
+    m_nSeekTarget = -1;
+    m_bSeeked = true;
+    m_nRangeTo = -1;
+    m_nClock = -1;
+    m_bFed = true;
+    m_vecFeed = std::move(packets);
+    m_nFed = 0;
+    m_nFirstKept = nFirstKept;
+    m_nChecked = size_t(std::max(nChecked, 0));
+    m_bFeedEndsFile = bFileEnds;
+    m_bKeeping = nFirstKept == 0;
+    m_bFedExactly = true;
+    m_pCapture = nullptr;
+    m_vecEntered.clear();
+    m_vecEnded.clear();
+    return 0;
 }
 
 int FfmpegDecoder::read(void* dst, int frames, int* status)

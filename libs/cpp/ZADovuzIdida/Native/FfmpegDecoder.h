@@ -5,9 +5,11 @@
 #include <QtGlobal>
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 struct AVAudioFifo;
+struct AVCodec;
 struct AVCodecContext;
 struct AVFormatContext;
 struct AVFrame;
@@ -68,9 +70,50 @@ public:
     // True when the open stream decodes at the output rate to the same frames wherever it is entered by seek():
     // PCM or FLAC, not resampled, of a known length.
     bool cutsExactly() const;
+    // True when the open stream decodes at the output rate to the same frames in a fresh decoder that was fed a few
+    // packets before them, as memory() tells: MP3 (in floats) and Vorbis, whose state reaches back a bounded way.
+    bool cutsByPackets() const;
+    // Where cutsByPackets(): a fresh decoder decodes a packet as one from the start does once fed nSettlePackets
+    // before it, and before those as many more as hold nReservoirBytes of data beyond nOverheadBytes each.
+    struct Memory
+    {
+        int nSettlePackets = 0;
+        int nReservoirBytes = 0;
+        int nOverheadBytes = 0;
+    };
+    Memory memory() const;
+    // The length the file declares or estimates, in output frames; -1 when it tells none.
+    qint64 estimatedFrames() const;
+
+    // A packet of the open stream with what a decoder fed it needs to know: its length in output frames (0 when
+    // unknown), its bytes, and whether it changes the decoder's setup, which a decoder fed only later packets lacks.
+    struct Packet
+    {
+        std::shared_ptr<AVPacket> pPacket;
+        qint64 nFrames = 0;
+        int nBytes = 0;
+        bool bRenews = false;
+    };
+    // The next packet of the open stream as read() would decode it; none at the end (*status 0) or on a read
+    // error (*status that error).
+    Packet readPacket(int* status);
+    // From here on the stream is what a fresh decoder makes of packets: the frames it gives after each from
+    // nFirstKept on; with bFileEnds it is flushed after the last, as at the end of the file. The frames given after
+    // the nChecked packets before nFirstKept and after the last nChecked are kept for enteredFrames() and
+    // endedFrames(). Returns 0 or a status.
+    int decodePackets(std::vector<std::shared_ptr<AVPacket>> packets, size_t nFirstKept, int nChecked, bool bFileEnds);
+    // After decodePackets: false where the frames kept may differ from those of a decode from the start, because one
+    // needed resampling, whose state the frames before would have set, or decoding failed before the first kept.
+    bool fedExactly() const { return m_bFedExactly; }
+    // Decoded frames as they came from the codec, with their layout; equal where two decoders were in one state.
+    const std::vector<uint8_t>& enteredFrames() const { return m_vecEntered; }
+    const std::vector<uint8_t>& endedFrames() const { return m_vecEnded; }
 
 private:
     int openFile();
+    int openCodec(const AVCodec* codec);
+    int takeFed();
+    void capture(const AVFrame* frame, std::vector<uint8_t>* pInto) const;
     int makeResampler(const AVFrame* frame);
     int decodeMore();
     // Moves to the frame at or before timestamp (stream time base, from the stream's start); false where the
@@ -118,6 +161,19 @@ private:
     bool m_bPastRange = false;
     int m_nDamagedPackets = 0;
     std::vector<uint8_t> m_vecScratch;
+    // While decodePackets feeds the codec: the packets, how many were sent, and which frames go where.
+    bool m_bFed = false;
+    std::vector<std::shared_ptr<AVPacket>> m_vecFeed;
+    size_t m_nFed = 0;
+    size_t m_nFirstKept = 0;
+    size_t m_nChecked = 0;
+    bool m_bFeedEndsFile = false;
+    // The last packet sent is one whose frames are kept; damage counts only there.
+    bool m_bKeeping = true;
+    bool m_bFedExactly = true;
+    std::vector<uint8_t>* m_pCapture = nullptr;
+    std::vector<uint8_t> m_vecEntered;
+    std::vector<uint8_t> m_vecEnded;
 };
 
 } // namespace ZADovuzIdida
