@@ -35,8 +35,9 @@ public:
     float level() const { return m_fLevel; }
     // Decodes packets, which encoder wrote, on a shared decoder; AVERROR_EXIT once a value passed the level.
     int decode(const AVCodecContext* encoder, const std::vector<PendingPacket>& packets);
+    // Whether a value that no substituted noise accounts for passed the level where the loudest values decoded lie.
     bool passed();
-    // The largest value measured that no substituted noise accounts for.
+    // The largest value decoded, substituted noise and all, as the result's own decode meets it there.
     float highest();
 
 private:
@@ -54,7 +55,8 @@ private:
     std::condition_variable m_given;
     std::vector<AVCodecContext*> m_idle;
     int m_nOpened = 0;
-    float m_fHighest = 0.0f; // the largest confirmed value
+    float m_fDecoded = 0.0f; // the largest value of any decode
+    bool m_bPassed = false;
 };
 
 // The packets of one part's encoder that the check decodes.
