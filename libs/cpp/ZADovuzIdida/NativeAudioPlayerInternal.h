@@ -3,7 +3,9 @@
 
 #include "Native/MediaProbe.h"
 
+#include <QElapsedTimer>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QTimer>
 
@@ -49,7 +51,12 @@ private slots:
     void slotPositionChanged();
 
 private:
+    // Stops and releases every player's output: run on the GUI thread when the application object goes.
+    static void releaseAllOutputs();
+
     bool makeOutput();
+    // Stops the output, then releases it.
+    void releaseOutput();
     void startOutput();
     // Called once a poll while playing: false once the output's clock shows the sound ended or was lost.
     bool outputAdvancing();
@@ -69,6 +76,12 @@ private:
     QTimer m_timer;
     int m_nState = 1;
     double m_dVolume = 0.5;
+
+    // Players holding an output (GUI thread only).
+    static QSet<NativeAudioPlayerInternal*> sm_setWithOutput;
+    static bool sm_bReleaseAtExit;
+    // Started at each release of an output.
+    static QElapsedTimer sm_released;
 };
 
 } // namespace ZADovuzIdida
