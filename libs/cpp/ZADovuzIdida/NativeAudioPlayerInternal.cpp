@@ -4,9 +4,7 @@
 
 #include <QAudioDeviceInfo>
 #include <QAudioOutput>
-#include <QCoreApplication>
 #include <QDebug>
-#include <QThread>
 
 namespace ZADovuzIdida {
 
@@ -19,15 +17,7 @@ qreal outputVolume(double volume) { return qBound(0.0, volume, 1.0); }
 // Polls (500 ms each) of an output clock that stands still before the sound counts as lost.
 constexpr int StalledPollsLimit = 20;
 
-// Qt Multimedia's sound client closes its server connection at exit without holding off its own thread: the
-// server's answers to an output released just before must have arrived by then.
-constexpr int ReleaseSettleMs = 200;
-
 } // namespace
-
-QSet<NativeAudioPlayerInternal*> NativeAudioPlayerInternal::sm_setWithOutput;
-bool NativeAudioPlayerInternal::sm_bReleaseAtExit = false;
-QElapsedTimer NativeAudioPlayerInternal::sm_released;
 
 NativeAudioPlayerInternal::NativeAudioPlayerInternal(QObject* parent) : QObject(parent)
 {
@@ -37,16 +27,6 @@ NativeAudioPlayerInternal::NativeAudioPlayerInternal(QObject* parent) : QObject(
 
 NativeAudioPlayerInternal::~NativeAudioPlayerInternal() { unload(); }
 
-void NativeAudioPlayerInternal::releaseAllOutputs()
-{
-    sm_bReleaseAtExit = false;
-    const QSet<NativeAudioPlayerInternal*> players = sm_setWithOutput;
-    for (NativeAudioPlayerInternal* player : players)
-        player->releaseOutput();
-    if (sm_released.isValid() && sm_released.elapsed() < ReleaseSettleMs)
-        QThread::msleep(ulong(ReleaseSettleMs - sm_released.elapsed()));
-}
-
 void NativeAudioPlayerInternal::releaseOutput()
 {
     if (!m_pOutput)
@@ -54,8 +34,6 @@ void NativeAudioPlayerInternal::releaseOutput()
     // A Qt output destroyed while it runs can still feed the stream it has just closed.
     m_pOutput->stop();
     m_pOutput.reset();
-    sm_setWithOutput.remove(this);
-    sm_released.start();
 }
 
 void NativeAudioPlayerInternal::unload()
@@ -120,11 +98,6 @@ bool NativeAudioPlayerInternal::makeOutput()
     source->setPan(m_fPan);
     m_pDevice = std::move(source);
     m_pOutput = std::make_unique<QAudioOutput>(device, format);
-    sm_setWithOutput.insert(this);
-    if (!sm_bReleaseAtExit) {
-        qAddPostRoutine(releaseAllOutputs);
-        sm_bReleaseAtExit = true;
-    }
     return true;
 }
 

@@ -3,9 +3,7 @@
 
 #include "Native/MediaProbe.h"
 
-#include <QElapsedTimer>
 #include <QObject>
-#include <QSet>
 #include <QString>
 #include <QTimer>
 
@@ -51,9 +49,6 @@ private slots:
     void slotPositionChanged();
 
 private:
-    // Stops and releases every player's output: run on the GUI thread when the application object goes.
-    static void releaseAllOutputs();
-
     bool makeOutput();
     // Stops the output, then releases it.
     void releaseOutput();
@@ -76,12 +71,6 @@ private:
     QTimer m_timer;
     int m_nState = 1;
     double m_dVolume = 0.5;
-
-    // Players holding an output (GUI thread only).
-    static QSet<NativeAudioPlayerInternal*> sm_setWithOutput;
-    static bool sm_bReleaseAtExit;
-    // Started at each release of an output.
-    static QElapsedTimer sm_released;
 };
 
 } // namespace ZADovuzIdida
