@@ -226,6 +226,19 @@ private slots:
         }
     }
 
+    // A client that leaves does not reset the display, which would refuse the next client for a while.
+    void testDisplayOutlivesClients()
+    {
+        TestKit::VirtualDisplay display;
+        QVERIFY2(display.isRunning(), qPrintable(display.error()));
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("DISPLAY", display.display());
+        const QStringList mark = {"-root", "-f", "TRELVANIC_MARK", "8s", "-set", "TRELVANIC_MARK", "kept"};
+        QCOMPARE(TestKit::runTool("xprop", mark, 10000, env).exitCode, 0);
+        const TestKit::ToolResult read = TestKit::runTool("xprop", {"-root", "TRELVANIC_MARK"}, 10000, env);
+        QVERIFY2(read.out.contains("\"kept\""), read.out.constData());
+    }
+
     void testStartedWindow()
     {
         if (qgetenv("QT_QPA_PLATFORM") == "xcb") {

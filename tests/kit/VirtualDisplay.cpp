@@ -28,7 +28,9 @@ void VirtualDisplay::start(int width, int height)
 {
     static int sm_nStarted = 0;
     const int requested = 100 + int(getpid() % 400) * 16 + sm_nStarted++ % 16;
-    m_process.start("Xvfb", {":" + QString::number(requested), "-displayfd", "1", "-screen", "0",
+    // Without -noreset the server resets whenever its last client leaves, and refuses connections meanwhile: a
+    // program started right after a probe client could not connect.
+    m_process.start("Xvfb", {":" + QString::number(requested), "-displayfd", "1", "-noreset", "-screen", "0",
                              QString("%1x%2x24").arg(width).arg(height), "-nolisten", "tcp"});
     if (!m_process.waitForStarted(10000)) {
         m_strError = "Xvfb did not start: " + m_process.errorString();

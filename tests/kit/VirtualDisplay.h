@@ -11,7 +11,8 @@ namespace TestKit {
 class VirtualDisplay
 {
 public:
-    // Starts Xvfb with one screen of the given size and depth 24, and waits until a client can connect.
+    // Starts Xvfb with one screen of the given size and depth 24, and waits until a client can connect. The server
+    // keeps its state when clients leave.
     VirtualDisplay(int width = 640, int height = 480);
     ~VirtualDisplay();
     VirtualDisplay(const VirtualDisplay&) = delete;

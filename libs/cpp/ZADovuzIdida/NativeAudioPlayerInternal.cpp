@@ -27,9 +27,18 @@ NativeAudioPlayerInternal::NativeAudioPlayerInternal(QObject* parent) : QObject(
 
 NativeAudioPlayerInternal::~NativeAudioPlayerInternal() { unload(); }
 
+void NativeAudioPlayerInternal::releaseOutput()
+{
+    if (!m_pOutput)
+        return;
+    // A Qt output destroyed while it runs can still feed the stream it has just closed.
+    m_pOutput->stop();
+    m_pOutput.reset();
+}
+
 void NativeAudioPlayerInternal::unload()
 {
-    m_pOutput.reset();
+    releaseOutput();
     m_pDevice.reset();
     m_bLoaded = false;
     m_probe = MediaProbe();

@@ -50,6 +50,8 @@ private slots:
 
 private:
     bool makeOutput();
+    // Stops the output, then releases it.
+    void releaseOutput();
     void startOutput();
     // Called once a poll while playing: false once the output's clock shows the sound ended or was lost.
     bool outputAdvancing();
