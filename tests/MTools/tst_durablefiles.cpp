@@ -1,5 +1,5 @@
 #include "FuseDrive.h"
-#include "RefusedCalls.h"
+#include "InjectedFaults.h"
 #include "SelfRun.h"
 #include "TestMain.h"
 #include "Tools.h"

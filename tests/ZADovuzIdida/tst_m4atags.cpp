@@ -1,5 +1,5 @@
 #include "MetaTagsTestKit.h"
-#include "RefusedCalls.h"
+#include "InjectedFaults.h"
 #include "SelfRun.h"
 #include "TestMain.h"
 

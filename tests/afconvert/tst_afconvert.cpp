@@ -1,4 +1,4 @@
-#include "InjectedFault.h"
+#include "InjectedFaults.h"
 #include "TestMain.h"
 #include "Tools.h"
 
@@ -14,6 +14,7 @@
 #include <afconvert/DecodedPeak.h>
 #include <afconvert/WorkingFile.h>
 
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <csignal>
@@ -669,24 +670,24 @@ private slots:
 
     void testFinishedEncodeKept_data()
     {
-        QTest::addColumn<QByteArray>("fault");
+        QTest::addColumn<QString>("fault");
         QTest::addColumn<QString>("kept");
-        QTest::newRow("folder not flushed") << QByteArray("fsync-folder") << "kept.m4a";
-        QTest::newRow("data not flushed") << QByteArray("fsync-file") << "kept.m4a.partial";
-        QTest::newRow("name not taken") << QByteArray("rename") << "kept.m4a.partial";
+        QTest::newRow("folder not flushed") << QString("fsync-folder") << "kept.m4a";
+        QTest::newRow("data not flushed") << QString("fsync-file") << "kept.m4a.partial";
+        QTest::newRow("name not taken") << QString("rename") << "kept.m4a.partial";
     }
 
     // A finished encode that can not be flushed to the disk or take its name is never removed: the tool ends with
     // its own status and names where it stays.
     void testFinishedEncodeKept()
     {
-        QFETCH(QByteArray, fault);
+        QFETCH(QString, fault);
         QFETCH(QString, kept);
         QTemporaryDir dir;
         noise(dir.filePath("in.wav"), 44100, 2, 16, 2);
         TestKit::ToolResult result;
         {
-            const TestKit::InjectedFault injected(fault);
+            const TestKit::InjectedFault injected({{fault, EIO}});
             result = afconvert({dir.filePath("in.wav"), "-o", dir.filePath("kept.m4a")});
         }
         QCOMPARE(result.exitCode, WorkingFile::kKeptExit);
@@ -704,7 +705,7 @@ private slots:
         QTemporaryDir dir;
         noise(dir.filePath("in.wav"), 8000, 1, 16, 1);
         {
-            const TestKit::InjectedFault injected("term-on-create");
+            const TestKit::InjectedFault injected({{"raise-on-create", SIGTERM}});
             afconvert({dir.filePath("in.wav"), "-o", dir.filePath("out.m4a")});
         }
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"in.wav"});

@@ -1,7 +1,6 @@
 #include "FileSizeLimit.h"
 #include "FuseDrive.h"
-#include "InjectedFault.h"
-#include "RefusedCalls.h"
+#include "InjectedFaults.h"
 #include "SelfRun.h"
 #include "TestMain.h"
 #include "Tools.h"
@@ -1155,14 +1154,14 @@ private slots:
 
     void testEncoderToolKeepsEncode_data()
     {
-        QTest::addColumn<QByteArray>("fault");
+        QTest::addColumn<QString>("fault");
         QTest::addColumn<bool>("flushRefused");
         QTest::addColumn<QString>("line");
-        QTest::newRow("folder not flushed by the tool") << QByteArray("fsync-folder") << false << QString();
-        QTest::newRow("data not flushed by the tool") << QByteArray("fsync-file") << false << QString();
-        QTest::newRow("name not taken by the tool") << QByteArray("rename") << false << QString();
+        QTest::newRow("folder not flushed by the tool") << QString("fsync-folder") << false << QString();
+        QTest::newRow("data not flushed by the tool") << QString("fsync-file") << false << QString();
+        QTest::newRow("name not taken by the tool") << QString("rename") << false << QString();
         QTest::newRow("folder flushed by neither")
-            << QByteArray("fsync-folder") << true
+            << QString("fsync-folder") << true
             << "Settings error, can not create: %1out.m4a (the folder can not be flushed to the disk; the result is "
                "kept as %1out.m4a)\n";
     }
@@ -1171,7 +1170,7 @@ private slots:
     // and name it, and where they can not either, the line names where it stays.
     void testEncoderToolKeepsEncode()
     {
-        QFETCH(QByteArray, fault);
+        QFETCH(QString, fault);
         QFETCH(bool, flushRefused);
         QFETCH(QString, line);
         const QString folder = m_dir.filePath(QString("tool kept/%1/").arg(QTest::currentDataTag()));
@@ -1184,7 +1183,7 @@ private slots:
         output->write(tone.data(), tone.size());
         bool bResult = false;
         {
-            const TestKit::InjectedFault injected(fault);
+            const TestKit::InjectedFault injected({{fault, EIO}});
             bResult = output->close();
         }
         QStringList lines;
