@@ -266,7 +266,7 @@ QString GeneralOutput::besideName(const QString& result)
 
 bool GeneralOutput::encodeBeside(const QString& result, float gain, QString* pEncoded, QString* pReason)
 {
-    for (;;) {
+    for (int nTried = 1;; ++nTried) {
         const QString encoded = besideName(result);
         m_bWorkingNameTaken = false;
         m_fEncodedPeak = -1.0f;
@@ -276,7 +276,7 @@ bool GeneralOutput::encodeBeside(const QString& result, float gain, QString* pEn
             return true;
         }
         QFile::remove(encoded);
-        if (!m_bWorkingNameTaken)
+        if (!m_bWorkingNameTaken || nTried == OutputNames::NamesTried)
             return false;
     }
 }

@@ -13,10 +13,6 @@ namespace {
 
 bool exists(const QString& path) { return QFileInfo::exists(path) || QFileInfo(path).isSymLink(); }
 
-// Names one file may try: more taken one after the other is no user's doing but a file system that calls every name
-// taken.
-constexpr int kNamesTried = 100;
-
 } // namespace
 
 QString OutputNames::freeName(const QString& folder, const QString& base, const QString& ext,
@@ -49,7 +45,7 @@ int OutputNames::giveFreeName(const QString& first, const QString& base, const Q
     QString name = first;
     for (int nTried = 1;; ++nTried) {
         const int error = give(name);
-        if (error != EEXIST || nTried == kNamesTried) {
+        if (error != EEXIST || nTried == NamesTried) {
             *pName = name;
             return error;
         }

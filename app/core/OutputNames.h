@@ -9,6 +9,10 @@
 class OutputNames
 {
 public:
+    // Names one file may try: more taken one after the other is no user's doing but a file system that calls every
+    // name taken.
+    static constexpr int NamesTried = 100;
+
     // folder (with or without a trailing "/") + base + ext, or + base + " n" + ext for the first n = 2, 3 ...
     // that names no existing file or folder and is not in taken.
     static QString freeName(const QString& folder, const QString& base, const QString& ext,

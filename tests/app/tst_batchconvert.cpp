@@ -1195,6 +1195,27 @@ private slots:
         QVERIFY(ZADovuzIdida::NativeAudioTools::peak(folder + "out.m4a") > 0.0f);
     }
 
+    // A drive that calls every working name of the encoder tool taken ends the encodes with a line.
+    void testWorkingNameAlwaysTaken()
+    {
+        const QString folder = m_dir.filePath("always taken/");
+        QVERIFY(QDir().mkpath(folder));
+        GeneralOutput output(folder + "out.wav", ZADovuzIdida::MAudioFormat());
+        QSignalSpy errors(&output, SIGNAL(errorsLog(QString)));
+        QVector<float> tone = constant(44100, 0.25f);
+        output.write(tone.data(), tone.size());
+        bool bResult = true;
+        {
+            const TestKit::InjectedFault injected({{"create-excl", EEXIST}});
+            bResult = output.close();
+        }
+        QVERIFY(!bResult);
+        QCOMPARE(errors.size(), 1);
+        QVERIFY(
+            errors.first().first().toString().startsWith("Settings error, can not create: " + folder + "out.m4a ("));
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::System), QStringList());
+    }
+
     void testLongNameInParts_data()
     {
         QTest::addColumn<int>("drive");

@@ -104,7 +104,8 @@ REFUSABLE(linkat, fault("linkat"), (int fromDir, const char* from, int toDir, co
           (fromDir, from, toDir, to, flags), isAtUnder(toDir, to))
 REFUSABLE(fsync, flushFault(fd), (int fd), (fd), isOpenUnder(fd))
 
-// "raise-on-create": the signal the process raises as soon as it has made a file with O_EXCL.
+// "raise-on-create": the signal the process raises as soon as it has made a file with O_EXCL; "create-excl": the errno
+// every O_EXCL create fails with.
 int open(const char* path, int flags, ...)
 {
     static int (*real)(const char*, int, ...);
@@ -114,6 +115,11 @@ int open(const char* path, int flags, ...)
         va_start(args, flags);
         mode = (mode_t)va_arg(args, int);
         va_end(args);
+    }
+    const int refusal = fault("create-excl");
+    if ((flags & O_EXCL) && refusal != 0 && isUnder(path)) {
+        errno = refusal;
+        return -1;
     }
     if (!real)
         *(void**)&real = dlsym(RTLD_NEXT, "open");
