@@ -1,6 +1,6 @@
-// Runs batches of generated music-like material and awkward signals against ffmpeg's own AAC encoding of the same
-// files, plain and with its two-pass peak normalization: the time, the cores kept busy, the encodes each file took
-// and the decoded peaks of the normalized results, by kind of material.
+// Runs batches of generated music-like material, awkward signals and, when its packages are installed, real music
+// against ffmpeg's own AAC encoding of the same files, plain and with its two-pass peak normalization: the time, the
+// cores kept busy, the encodes each file took and the decoded peaks of the normalized results, by kind of material.
 #include "BenchTools.h"
 
 #include <core/BatchRun.h>
@@ -301,14 +301,31 @@ struct RunResult
     int nErrorLines = 0;
 };
 
-// One run of the sources with the stored settings; a normalized run's intermediates aimError dB louder than aimed.
-RunResult timeRun(const QVector<QString>& sources, double aimError = 0.0)
+// Whole seconds of each source as ffprobe tells them, as the window's list knows them; 0 for a file it can not read.
+QVector<qint64> wholeSeconds(const QVector<QString>& sources)
+{
+    QList<QStringList> commands;
+    for (const QString& source : sources)
+        commands << QStringList{
+            "sh", "-c", "ffprobe -v error -show_entries format=duration -of csv=p=0 \"$1\" >&2 || true", "sh", source};
+    QStringList outputs;
+    Bench::timeTools(commands, QThread::idealThreadCount(), &outputs);
+    QVector<qint64> seconds;
+    for (const QString& output : outputs)
+        seconds << qint64(output.trimmed().toDouble());
+    return seconds;
+}
+
+// One run of the sources with the stored settings, the durations given as the window gives them; a normalized
+// run's intermediates aimError dB louder than aimed.
+RunResult timeRun(const QVector<QString>& sources, const QVector<qint64>& seconds, double aimError = 0.0)
 {
     EncodeCounts counts;
     const bool bNormalized = ConversionSettings::normalizationActive();
     BatchRun run(new CountingWorker(&counts, bNormalized ? float(std::pow(10.0, aimError / 20.0)) : 1.0f));
     run.worker()->setSettings(ConversionSettings::targetFormat());
     run.worker()->setInputFiles(sources);
+    run.worker()->setInputDurations(seconds);
     RunResult result;
     QEventLoop loop;
     QObject::connect(&run, &BatchRun::errorsLog, &loop,
@@ -435,11 +452,12 @@ void measure(const QString& title, const QVector<QString>& sources, int nAtOnce,
     std::vector<double> lastTimeline;
     Bench::Difference ours;
     Bench::Difference theirs;
+    const QVector<qint64> seconds = wholeSeconds(sources);
     for (int n = 0; n < repeats; ++n) {
         app->setSettingsValue(ConversionSettings::KeyNormalizationActive, true);
-        const RunResult run = timeRun(sources, aimError);
+        const RunResult run = timeRun(sources, seconds, aimError);
         app->setSettingsValue(ConversionSettings::KeyNormalizationActive, false);
-        const RunResult plainRun = timeRun(sources);
+        const RunResult plainRun = timeRun(sources, seconds);
         const Timing parallel = timeFfmpeg(sources, nAtOnce, bitRate, false, folder + "/plain");
         const Timing twoPassRun = timeFfmpeg(sources, nAtOnce, bitRate, true, folder + "/twopass");
         normalized.add(run.timing.seconds);
@@ -606,38 +624,130 @@ QVector<TrackSpec> albumBatch()
     return specs;
 }
 
+// The Ogg Vorbis files of the packages, those of archives unpacked into folder; empty, and said so, when one of
+// them is not installed.
+QStringList packageTracks(const QStringList& packages, const QString& folder)
+{
+    QStringList tracks;
+    for (const QString& package : packages) {
+        QProcess query;
+        query.start("dpkg-query", {"-L", package});
+        if (!query.waitForFinished(-1) || query.exitCode() != 0) {
+            std::printf("\nskipped: the package %s is not installed\n", qPrintable(package));
+            return {};
+        }
+        for (const QString& path : QString::fromLocal8Bit(query.readAllStandardOutput()).split('\n')) {
+            if (path.endsWith(".ogg")) {
+                tracks << path;
+            } else if (path.endsWith(".pk3")) {
+                const QString unpacked = folder + "/" + package;
+                QDir().mkpath(unpacked);
+                Bench::timeTool("unzip", {"-o", "-q", "-j", path, "*.ogg", "-d", unpacked});
+                for (const QFileInfo& info : QDir(unpacked).entryInfoList({"*.ogg"}, QDir::Files, QDir::Name))
+                    tracks << info.filePath();
+            }
+        }
+    }
+    return tracks;
+}
+
+const QStringList MusicPackages{"nexuiz-music", "singularity-music", "hyperrogue-music"};
+
+// Real music of mixed lengths and formats: every track of the packages of 5 s or more in Ogg Vorbis, and a copy
+// of every third in Opus at 48 kHz, MP3 or AAC in turn; named "NN codec" so that a result tells its format.
+QVector<QString> realMusicBatch(const QString& folder)
+{
+    const QStringList tracks = packageTracks(MusicPackages, folder);
+    if (tracks.isEmpty())
+        return {};
+    QVector<QString> sources;
+    const QVector<qint64> seconds = wholeSeconds(QVector<QString>(tracks.begin(), tracks.end()));
+    const QStringList copies[] = {{"opus", "opus", "-c:a", "libopus", "-b:a", "128k", "-ar", "48000"},
+                                  {"mp3", "mp3", "-c:a", "libmp3lame", "-b:a", "192k"},
+                                  {"aac", "m4a", "-c:a", "aac", "-b:a", "192k"}};
+    QList<QStringList> commands;
+    int nTracks = 0;
+    for (int i = 0; i < tracks.size(); ++i) {
+        if (seconds[i] < 5)
+            continue;
+        const QString name = QString("%1/%2 ").arg(folder).arg(sources.size(), 3, 10, QChar('0'));
+        sources << name + "vorbis.ogg";
+        QFile::link(tracks[i], sources.last());
+        if (++nTracks % 3 != 0)
+            continue;
+        const QStringList& copy = copies[(nTracks / 3) % 3];
+        sources << QString("%1/%2 %3.%4").arg(folder).arg(sources.size(), 3, 10, QChar('0')).arg(copy[0], copy[1]);
+        if (!QFileInfo::exists(sources.last()))
+            commands << QStringList{"ffmpeg", "-v", "error", "-y", "-i", tracks[i]} + copy.mid(2) +
+                            QStringList{"-vn", sources.last()};
+    }
+    Bench::timeTools(commands, QThread::idealThreadCount());
+    return sources;
+}
+
+// One recording of 60 minutes of real music as MP3: the first package's tracks one after another.
+QVector<QString> realLongMp3(const QString& folder)
+{
+    const QStringList tracks = packageTracks({MusicPackages.first()}, folder);
+    if (tracks.isEmpty())
+        return {};
+    const QString output = folder + "/00 mp3.mp3";
+    if (!QFileInfo::exists(output)) {
+        QStringList args{"-v", "error", "-y"};
+        QString graph;
+        for (int i = 0; i < tracks.size(); ++i) {
+            args << "-i" << tracks[i];
+            graph += QString("[%1:a]aresample=44100,aformat=channel_layouts=stereo[a%1];").arg(i);
+        }
+        for (int i = 0; i < tracks.size(); ++i)
+            graph += QString("[a%1]").arg(i);
+        graph += QString("concat=n=%1:v=0:a=1,atrim=0:3600[out]").arg(tracks.size());
+        Bench::timeTool("ffmpeg", args + QStringList{"-filter_complex", graph, "-map", "[out]", "-c:a", "libmp3lame",
+                                                     "-b:a", "192k", output});
+    }
+    return {output};
+}
+
 struct Batch
 {
     const char* name;
     // The folder of its material, which batches of the same material share.
     const char* material;
     const char* title;
+    // Generated material, or else real music made from installed packages (none when they are missing).
     QVector<TrackSpec> (*specs)();
+    QVector<QString> (*real)(const QString& folder);
     bool bQuality;
     // dB by which a normalized run's intermediates are louder than aimed.
     double aimError;
 };
 
 const Batch Batches[] = {
-    {"music", "music", "32 music tracks of 60 s", musicBatch, false, 0.0},
+    {"music", "music", "32 music tracks of 60 s", musicBatch, nullptr, false, 0.0},
     {"awkward", "awkward", "awkward signals: 16 abrupt tones of 6 s, 24-bit chords and notes in noise of 20 s",
-     awkwardBatch, false, 0.0},
-    {"mixed", "mixed", "24 music tracks of 5 s to 15 min", mixedBatch, false, 0.0},
-    {"equal", "equal", "8 tracks of 3 min of chords with noise", equalBatch, false, 0.0},
-    {"lone", "equal", "one track of 3 min alone, against one ffmpeg encode", loneTrack, false, 0.0},
-    {"album", "album", "an album: 12 tracks of 4 to 9 min", albumBatch, false, 0.0},
-    {"long", "long", "one recording of 60 min, against one ffmpeg encode", longRecording, true, 0.0},
+     awkwardBatch, nullptr, false, 0.0},
+    {"mixed", "mixed", "24 music tracks of 5 s to 15 min", mixedBatch, nullptr, false, 0.0},
+    {"equal", "equal", "8 tracks of 3 min of chords with noise", equalBatch, nullptr, false, 0.0},
+    {"lone", "equal", "one track of 3 min alone, against one ffmpeg encode", loneTrack, nullptr, false, 0.0},
+    {"album", "album", "an album: 12 tracks of 4 to 9 min", albumBatch, nullptr, false, 0.0},
+    {"long", "long", "one recording of 60 min, against one ffmpeg encode", longRecording, nullptr, true, 0.0},
     // The encoder lifting the peak 1.2 dB more than the first aim allows for: the first encode of this material lands
     // above the limit (0.6 dB, as a real recording lifted more than allowed for, no longer misses).
-    {"equalmiss", "equal", "8 tracks of 3 min whose first aims miss", equalBatch, false, 1.2},
+    {"equalmiss", "equal", "8 tracks of 3 min whose first aims miss", equalBatch, nullptr, false, 1.2},
     {"longmiss", "long", "one recording of 60 min whose first aim misses, against one ffmpeg encode", longRecording,
-     false, 1.2},
+     nullptr, false, 1.2},
+    {"real", "real",
+     "real music: the packages' tracks of 5 s to 10 min in Ogg Vorbis, every third also in Opus, MP3 or "
+     "AAC",
+     nullptr, realMusicBatch, false, 0.0},
+    {"longmp3", "longmp3", "one recording of 60 min of real music as MP3, against one ffmpeg encode", nullptr,
+     realLongMp3, false, 0.0},
 };
 
 } // namespace
 
 // Arguments: how often each batch is measured (default 1), then the names of the batches to measure (default all:
-// music, awkward, mixed, equal, lone, album, long, equalmiss, longmiss).
+// music, awkward, mixed, equal, lone, album, long, equalmiss, longmiss, real, longmp3).
 int main(int argc, char** argv)
 {
     QTemporaryDir dir;
@@ -659,9 +769,13 @@ int main(int argc, char** argv)
     for (int i = 2; i < argc; ++i)
         chosen << argv[i];
     for (const Batch& batch : Batches) {
-        if (chosen.isEmpty() || chosen.contains(batch.name))
-            measure(batch.title, makeTracks(dir.filePath(batch.material), batch.specs()), nCores, repeats, dir.path(),
-                    batch.bQuality, batch.aimError);
+        if (!chosen.isEmpty() && !chosen.contains(batch.name))
+            continue;
+        const QString folder = dir.filePath(batch.material);
+        QDir().mkpath(folder);
+        const QVector<QString> sources = batch.specs ? makeTracks(folder, batch.specs()) : batch.real(folder);
+        if (!sources.isEmpty())
+            measure(batch.title, sources, nCores, repeats, dir.path(), batch.bQuality, batch.aimError);
     }
     std::printf("\npeak memory: run process %ld KiB, largest encoder process %ld KiB\n", peakKiB(RUSAGE_SELF),
                 peakKiB(RUSAGE_CHILDREN));

@@ -108,9 +108,8 @@ void BatchWorker::slotDoWork()
                     std::lock_guard<std::mutex> lock(m_jobsMutex);
                     m_jobsChanged.notify_all();
                 });
-                int nEnded = 0;
-                EncodeQueue encodes(cores, [&](const QString& lines) {
-                    vecLines[order[size_t(nEnded++)]] = lines;
+                EncodeQueue encodes(cores, int(order.size()), [&](int place, const QString& lines) {
+                    vecLines[order[size_t(place)]] = lines;
                     // A file that ends after a stop counts for no progress.
                     if (!m_bStop)
                         emitTotalProgress(++nDone, nSteps);
@@ -184,8 +183,6 @@ void BatchWorker::convertInputs(std::vector<std::unique_ptr<ConversionJob>>& job
     {
         std::lock_guard<std::mutex> lock(m_jobsMutex);
         m_nShown = 0;
-        m_nGate = 0;
-        m_vecLeftGate.assign(size_t(nFiles), false);
     }
     m_pEncodes = &encodes;
     m_pCores = &cores;
@@ -193,18 +190,19 @@ void BatchWorker::convertInputs(std::vector<std::unique_ptr<ConversionJob>>& job
     QThreadPool lanes;
     lanes.setMaxThreadCount(cores.cores());
     int nBegun = 0;
-    int nHanded = 0;
-    while (nHanded < nFiles) {
+    int nPassed = 0;
+    while (nPassed < nFiles) {
         while (nBegun < nFiles && !m_bStop && !m_bPause && cores.tryTake()) {
             ConversionJob* pJob = &jobAt(nBegun);
             pJob->index = nBegun;
-            pJob->pOwnDecoder.reset(createDecoder());
-            pJob->pDecoder = pJob->pOwnDecoder.get();
             lanes.start([this, pJob] {
+                pJob->pOwnDecoder.reset(createDecoder());
+                pJob->pDecoder = pJob->pOwnDecoder.get();
                 if (makeTargetFolder(pJob->folder, pJob->lines))
                     convertJob(*pJob);
-                else
-                    leaveGate(*pJob);
+                pJob->pDecoder = nullptr;
+                pJob->pOwnDecoder.reset();
+                handOver(*pJob);
                 std::lock_guard<std::mutex> lock(m_jobsMutex);
                 pJob->bDone = true;
                 m_jobsChanged.notify_all();
@@ -214,7 +212,7 @@ void BatchWorker::convertInputs(std::vector<std::unique_ptr<ConversionJob>>& job
         // The cores that no file is waiting for may go to the encodes.
         cores.setWaiting(m_bStop ? 0 : nFiles - nBegun);
         const bool bMayBegin = nBegun < nFiles && !m_bStop && !m_bPause;
-        if (nBegun == nHanded) {
+        if (nBegun == nPassed) {
             if (m_bStop)
                 break;
             waitWhilePaused();
@@ -222,7 +220,9 @@ void BatchWorker::convertInputs(std::vector<std::unique_ptr<ConversionJob>>& job
             m_jobsChanged.wait_for(lock, std::chrono::milliseconds(100), [&cores] { return cores.hasFree(); });
             continue;
         }
-        ConversionJob& job = jobAt(nHanded);
+        // Files are shown in order: the one shown stays so until its passes have ended, whichever files have been
+        // handed over beside it.
+        ConversionJob& job = jobAt(nPassed);
         {
             std::unique_lock<std::mutex> lock(m_jobsMutex);
             // Pause and stop come without a notification, so they are looked at now and then.
@@ -231,32 +231,39 @@ void BatchWorker::convertInputs(std::vector<std::unique_ptr<ConversionJob>>& job
             if (!job.bDone)
                 continue;
         }
-        // A paused run starts no encode.
-        waitWhilePaused();
         m_fPeak = job.analysis.peak;
         m_nNumSamples = job.analysis.count;
-        // The output may have taken another name than the one planned.
-        const QString target = job.pWritten ? job.pWritten->outputFile() : QString();
-        encodes.add(std::move(job.pWritten), job.lines, job.reserve);
-        jobs[size_t(order[size_t(nHanded++)])].reset();
-        if (m_bStop) {
-            if (ProductVariant::kind() != ProductVariant::M4a && !target.isEmpty())
-                QFile::remove(target);
+        jobs[size_t(order[size_t(nPassed++)])].reset();
+        encodes.reportUpTo(nPassed);
+        if (m_bStop)
             break;
-        }
-        showJob(nHanded, nHanded < nBegun ? &jobAt(nHanded) : nullptr);
+        showJob(nPassed, nPassed < nBegun ? &jobAt(nPassed) : nullptr);
     }
     lanes.waitForDone();
-    // Files converted beside the shown one when the run was stopped.
-    for (int place = nHanded; place < nBegun; ++place) {
-        ConversionJob& job = jobAt(place);
-        if (job.pWritten)
-            job.pWritten->discard();
-        encodes.drop(job.reserve);
-    }
-    encodes.waitForAll();
+    // Files after the one a stop came in were converted beside it only: their encodes end, and nothing of them stays.
+    if (m_bStop)
+        encodes.dropFrom(nPassed);
+    encodes.waitForAll(nBegun);
     m_pEncodes = nullptr;
     m_pCores = nullptr;
+}
+
+void BatchWorker::handOver(ConversionJob& job)
+{
+    // A paused run starts no encode.
+    waitWhilePaused();
+    // A stop drops the files converted beside the one shown.
+    if (m_bStop && !isShown(job)) {
+        if (job.pWritten)
+            job.pWritten->discard();
+        m_pEncodes->drop(job.index, job.reserve);
+        return;
+    }
+    // The output may have taken another name than the one planned.
+    const QString target = job.pWritten ? job.pWritten->outputFile() : QString();
+    m_pEncodes->add(job.index, std::move(job.pWritten), job.lines, job.reserve);
+    if (m_bStop && ProductVariant::kind() != ProductVariant::M4a && !target.isEmpty())
+        QFile::remove(target);
 }
 
 void BatchWorker::showText(ConversionJob& job, const QString& text)

@@ -52,10 +52,11 @@ public:
     void setDecoder(ZADovuzIdida::NativeAudioDecoderBase* pDecoder);
 
     // Thread-safe. A stop ends a free-space wait, lets the shown file finish its second pass and the running
-    // encodes end (a paused run goes on for that), drops the files converted beside it, then ends the run.
+    // encodes end (a paused run goes on for that), drops the files after it, encoded beside it or not, then ends
+    // the run.
     void stop();
     // Thread-safe. Ends the run at once: every file being converted or encoded is dropped, its encoder ended and
-    // its files removed; complete results stay.
+    // its files removed; complete results stay, but for those of files after the one shown.
     void cancel();
     // Thread-safe. Holds the files being converted before their next block and in the free-space wait, and
     // suspends the running encoders.
@@ -112,10 +113,13 @@ private:
     // decided; the run folder is new, so no file of the run can take a name another one was given.
     std::vector<std::unique_ptr<ConversionJob>> planJobs(const QString& runFolder);
     // The planned jobs in order (list indices): each begins on a core of cores, the files are converted side by
-    // side, pass the gate (free space) and reach the encodes in that order; the first file not handed over is the
-    // one shown.
+    // side, each passes the gate (free space) as soon as its first pass ends and reaches the encodes as soon as its
+    // second ends; the first file in that order whose passes have not ended is the one shown.
     void convertInputs(std::vector<std::unique_ptr<ConversionJob>>& jobs, const std::vector<int>& order,
                        EncodeQueue& encodes, CoreBudget& cores);
+    // On the job's thread once its passes have ended: its outcome and core go to the encodes, or, when a stop drops
+    // it beside the file shown, nothing of it is kept.
+    void handOver(ConversionJob& job);
     // A file on the worker's own decoder, at once: the first pass alone without a target, else the whole
     // conversion; its lines join the errors text.
     void runOnOwnDecoder(const QString& source, const QString& target);
@@ -133,11 +137,9 @@ private:
     // Before a block: holds a paused file; false when a stop drops it (every file but the shown one). The shown
     // file's first pass runs to its end.
     bool goOn(ConversionJob& job, bool bFirstPass);
-    // In a run, waits for the job's turn at the gate and takes the free space of needed bytes; false when the file
-    // is to be skipped.
+    // In a run, waits for the gate, free of other files, and takes the free space of needed bytes; false when the
+    // file is to be skipped.
     bool passGate(ConversionJob& job, qint64 needed);
-    // The job is through the gate, or will not reach it; the next file may pass.
-    void leaveGate(const ConversionJob& job);
     // Waits while there is not enough space for needed bytes in folder; false when the file is to be skipped.
     bool waitForFreeSpace(ConversionJob& job, const QString& folder, qint64 needed);
     void waitWhilePaused();
@@ -172,13 +174,12 @@ private:
     float m_fPeak = 0.0f;
     qint64 m_nNumSamples = 0;
     QString m_strErrors;
-    // During the files of a run: their encodes; under the mutex, the jobs' shown state and done flags, the index of
-    // the file shown and the gate: the files through it, and the first that is not.
+    // During the files of a run: their encodes; under the mutex, the jobs' shown state and done flags and the index
+    // of the file shown; the gate, held by the file that tells the free space.
     EncodeQueue* m_pEncodes = nullptr;
     CoreBudget* m_pCores = nullptr;
     std::mutex m_jobsMutex;
     std::condition_variable m_jobsChanged;
     int m_nShown = 0;
-    std::vector<bool> m_vecLeftGate;
-    int m_nGate = 0;
+    std::mutex m_gateMutex;
 };

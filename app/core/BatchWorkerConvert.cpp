@@ -139,7 +139,6 @@ void BatchWorker::convertJob(ConversionJob& job)
         Qt::DirectConnection);
     convertPasses(job);
     disconnect(failed);
-    leaveGate(job);
 }
 
 void BatchWorker::convertPasses(ConversionJob& job)
@@ -269,29 +268,13 @@ bool BatchWorker::passGate(ConversionJob& job, qint64 needed)
     const QString folder = QFileInfo(job.target).absolutePath();
     if (job.bDirect)
         return waitForFreeSpace(job, folder, needed);
-    {
-        std::unique_lock<std::mutex> lock(m_jobsMutex);
-        // The stop flag is set without a notification, so it is looked at now and then.
-        while (m_nGate < job.index && !m_bStop)
-            m_jobsChanged.wait_for(lock, std::chrono::milliseconds(100));
-    }
+    // One file at a time tells the space and takes its share, in the order their first passes end.
+    std::lock_guard<std::mutex> gate(m_gateMutex);
     if (m_bStop || !waitForFreeSpace(job, folder, needed))
         return false;
     m_pEncodes->reserve(needed);
     job.reserve = needed;
-    leaveGate(job);
     return true;
-}
-
-void BatchWorker::leaveGate(const ConversionJob& job)
-{
-    if (job.bDirect)
-        return;
-    std::lock_guard<std::mutex> lock(m_jobsMutex);
-    m_vecLeftGate[size_t(job.index)] = true;
-    while (m_nGate < int(m_vecLeftGate.size()) && m_vecLeftGate[size_t(m_nGate)])
-        ++m_nGate;
-    m_jobsChanged.notify_all();
 }
 
 bool BatchWorker::waitForFreeSpace(ConversionJob& job, const QString& folder, qint64 needed)

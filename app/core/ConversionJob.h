@@ -34,6 +34,7 @@ struct ConversionJob
     QString folder;
     QString target;
     QString result;
+    // In a run, the job's own decoder, made and ended on its thread around the passes.
     ZADovuzIdida::NativeAudioDecoderBase* pDecoder = nullptr;
     std::unique_ptr<ZADovuzIdida::NativeAudioDecoderBase> pOwnDecoder;
     bool bDecoderFailed = false;

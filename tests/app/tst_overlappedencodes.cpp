@@ -10,11 +10,14 @@
 #include <ZADovuzIdida/NativeAudioDecoderBase.h>
 
 #include <QDirIterator>
+#include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <atomic>
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -33,6 +36,13 @@ struct EncodeStats
     QHash<QString, qint64> seconds;
     // Called in the encode's thread as the given encode (from 1) starts.
     std::function<void(int)> onStart;
+    // When set, the pass (1 or 2) of a source named "slow" opens only once two encodes have ended and the test lets
+    // it go, or after 20 s.
+    int nHeldPass = 0;
+    std::atomic<bool> bHeldByTest{false};
+    std::atomic<bool> bSlowPassesEnded{false};
+    // The most encodes running at once before the slow file's passes ended.
+    std::atomic<int> nMostBesideSlow{0};
 };
 
 void raiseMost(std::atomic<int>& most, int value)
@@ -48,6 +58,10 @@ public:
     explicit NamedDecoder(EncodeStats* pStats) : m_pStats(pStats) {}
     void setFile(const QString& path, const int&, const int&, const int&) override
     {
+        m_bSlow = path.contains("slow");
+        if (m_bSlow && ++m_nPass == m_pStats->nHeldPass)
+            for (int n = 0; (m_pStats->nEnded < 2 || m_pStats->bHeldByTest) && n < 2000; ++n)
+                QThread::msleep(10);
         raiseMost(m_pStats->nMostDecoding, ++m_pStats->nDecoding);
         QThread::msleep(5);
         m_nPosition = 0;
@@ -60,10 +74,17 @@ public:
         m_nPosition += std::max(n, 0);
         return std::max(n, 0);
     }
-    void finish() override { --m_pStats->nDecoding; }
+    void finish() override
+    {
+        --m_pStats->nDecoding;
+        if (m_bSlow && m_nPass == 2)
+            m_pStats->bSlowPassesEnded = true;
+    }
 
 private:
     EncodeStats* m_pStats;
+    bool m_bSlow = false;
+    int m_nPass = 0;
     int m_nPosition = 0;
     int m_nLength = 0;
 };
@@ -82,6 +103,8 @@ protected:
     {
         const int nth = ++m_pStats->nStarted;
         raiseMost(m_pStats->nMostRunning, ++m_pStats->nRunning);
+        if (!m_pStats->bSlowPassesEnded)
+            raiseMost(m_pStats->nMostBesideSlow, m_pStats->nRunning);
         if (m_pStats->onStart)
             m_pStats->onStart(nth);
         QThread::msleep(20 + QRandomGenerator::global()->bounded(60));
@@ -316,6 +339,70 @@ private slots:
         QCOMPARE(outcome.files, reference.files);
         QCOMPARE(outcome.errors, reference.errors);
         QCOMPARE(outcome.totals, reference.totals);
+    }
+
+    void testEncodesBesidePasses_data()
+    {
+        QTest::addColumn<int>("heldPass");
+        QTest::addColumn<bool>("busy");
+        QTest::newRow("first pass late") << 1 << false;
+        QTest::newRow("second pass late") << 2 << false;
+        QTest::newRow("first pass late, every core busy") << 1 << true;
+        QTest::newRow("second pass late, every core busy") << 2 << true;
+    }
+
+    // Files whose passes end while the first file's have not are encoded at once, each on its own core; the names
+    // shown, the lines and the progress still follow the list.
+    void testEncodesBesidePasses()
+    {
+        QFETCH(int, heldPass);
+        QFETCH(bool, busy);
+        const QStringList names{"fail slow.wav", "fail1.wav", "b.wav", "fail2.wav", "c.wav",
+                                "d.wav",         "e.wav",     "f.wav", "g.wav"};
+        EncodeStats single;
+        const Outcome reference = run(1, &single, {}, names);
+        std::vector<std::unique_ptr<QProcess>> vecBusy;
+        for (int i = 0; busy && i < QThread::idealThreadCount(); ++i) {
+            vecBusy.push_back(std::make_unique<QProcess>());
+            vecBusy.back()->start("sh", {"-c", "while :; do :; done"});
+        }
+        EncodeStats stats;
+        stats.nHeldPass = heldPass;
+        const Outcome outcome = run(4, &stats, {}, names);
+        vecBusy.clear();
+        QVERIFY(stats.nMostBesideSlow > 0);
+        QVERIFY(stats.nMostBesideSlow <= 3);
+        QVERIFY(outcome.bFinished);
+        QCOMPARE(outcome.shown, reference.shown);
+        QCOMPARE(outcome.errors, reference.errors);
+        QCOMPARE(outcome.totals, reference.totals);
+        QCOMPARE(outcome.files, reference.files);
+        QVERIFY(reference.errors.startsWith("Settings error, can not create: OUT/fail slow.m4a (refused)\n"));
+    }
+
+    // Stopped while files after the one shown have been encoded beside it: only the shown file's result stays, and
+    // nothing of the others is reported.
+    void testStopBesidePasses()
+    {
+        EncodeStats stats;
+        stats.nHeldPass = 2;
+        stats.bHeldByTest = true;
+        const Outcome outcome = run(4, &stats,
+                                    [&](BatchRun*&, BatchWorker* pWorker) {
+                                        if (stats.nEnded < 2)
+                                            return false;
+                                        pWorker->stop();
+                                        stats.bHeldByTest = false;
+                                        return true;
+                                    },
+                                    {"slow.wav", "fail1.wav", "b.wav", "c.wav", "fail2.wav", "d.wav", "e.wav"});
+        QVERIFY(outcome.bFinished);
+        QCOMPARE(stats.nEnded.load(), stats.nStarted.load());
+        QCOMPARE(outcome.files.size(), 1);
+        QVERIFY2(outcome.files.first().startsWith("slow.m4a "), qPrintable(outcome.files.first()));
+        QCOMPARE(outcome.errors, QString());
+        QCOMPARE(outcome.totals, QStringList{"100"});
+        QCOMPARE(outcome.shown, QStringList{"slow"});
     }
 
     // Room for one file at a time: the encodes do not overlap, and the worker does not report a full disk.
