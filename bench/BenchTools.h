@@ -135,45 +135,66 @@ struct Difference
                                // than -40 dBFS
 };
 
-// Compares encoded against source (channels each); stops the benchmark when ffmpeg fails.
-inline Difference compareDecoded(const QString& source, const QString& encoded, int channels)
+// Decodes inputs with ffmpeg, each to channels values a frame, and hands onFrame each frame's values of all inputs
+// side by side; the frames handed. Stops the benchmark when ffmpeg fails.
+inline qint64 decodeSideBySide(const QStringList& inputs, int channels,
+                               const std::function<void(const float*)>& onFrame)
 {
+    QStringList arguments{"-v", "error"};
+    QString pads;
+    for (int i = 0; i < inputs.size(); ++i) {
+        arguments << "-i" << inputs[i];
+        pads += QString("[%1:a]").arg(i);
+    }
+    arguments << "-filter_complex" << pads + QString("amerge=inputs=%1").arg(inputs.size()) << "-f"
+              << "f32le"
+              << "-";
     QProcess ffmpeg;
-    ffmpeg.start("ffmpeg", {"-v", "error", "-i", source, "-i", encoded, "-filter_complex", "[0:a][1:a]amerge=inputs=2",
-                            "-f", "f32le", "-"});
-    const int stride = 2 * channels * int(sizeof(float));
-    Difference difference;
-    double signal = 0, error = 0, frameSignal = 0, frameError = 0;
-    qint64 sample = 0;
+    ffmpeg.start("ffmpeg", arguments);
+    const int width = int(inputs.size()) * channels;
+    const int stride = width * int(sizeof(float));
+    qint64 frames = 0;
     QByteArray pending;
+    std::vector<float> values;
     while (ffmpeg.bytesAvailable() > 0 || ffmpeg.waitForReadyRead(-1)) {
         pending += ffmpeg.readAll();
         const int count = pending.size() / stride;
-        std::vector<float> values(size_t(count) * 2 * channels);
-        std::memcpy(values.data(), pending.constData(), size_t(count) * stride);
+        values.resize(size_t(count) * size_t(width));
+        std::memcpy(values.data(), pending.constData(), size_t(count) * size_t(stride));
         pending.remove(0, count * stride);
-        for (int i = 0; i < count; ++i, ++sample) {
-            for (int channel = 0; channel < channels; ++channel) {
-                const double value = values[size_t(i) * 2 * channels + channel];
-                const double delta = values[size_t(i) * 2 * channels + channels + channel] - value;
-                frameSignal += value * value;
-                frameError += delta * delta;
-                difference.largestError = std::max(difference.largestError, std::fabs(delta));
-            }
-            if (sample % 1024 == 1023) {
-                if (frameSignal > 1e-4 * 1024 * channels)
-                    difference.worstLoudFrame = std::max(difference.worstLoudFrame, frameError / (1024 * channels));
-                signal += frameSignal;
-                error += frameError;
-                frameSignal = frameError = 0;
-            }
-        }
+        for (int i = 0; i < count; ++i, ++frames)
+            onFrame(&values[size_t(i) * size_t(width)]);
     }
     ffmpeg.waitForFinished(-1);
-    if (ffmpeg.exitStatus() != QProcess::NormalExit || ffmpeg.exitCode() != 0 || sample == 0) {
-        std::fprintf(stderr, "failed: comparing %s with %s\n", qPrintable(encoded), qPrintable(source));
+    if (ffmpeg.exitStatus() != QProcess::NormalExit || ffmpeg.exitCode() != 0 || frames == 0) {
+        std::fprintf(stderr, "failed: comparing %s\n", qPrintable(inputs.join(" with ")));
         std::exit(1);
     }
+    return frames;
+}
+
+// Compares encoded against source (channels each); stops the benchmark when ffmpeg fails.
+inline Difference compareDecoded(const QString& source, const QString& encoded, int channels)
+{
+    Difference difference;
+    double signal = 0, error = 0, frameSignal = 0, frameError = 0;
+    qint64 sample = 0;
+    decodeSideBySide({source, encoded}, channels, [&](const float* frame) {
+        for (int channel = 0; channel < channels; ++channel) {
+            const double value = frame[channel];
+            const double delta = frame[channels + channel] - value;
+            frameSignal += value * value;
+            frameError += delta * delta;
+            difference.largestError = std::max(difference.largestError, std::fabs(delta));
+        }
+        if (sample++ % 1024 == 1023) {
+            if (frameSignal > 1e-4 * 1024 * channels)
+                difference.worstLoudFrame = std::max(difference.worstLoudFrame, frameError / (1024 * channels));
+            signal += frameSignal;
+            error += frameError;
+            frameSignal = frameError = 0;
+        }
+    });
     signal += frameSignal;
     error += frameError;
     difference.snr = 10 * std::log10(signal / error);
@@ -181,8 +202,35 @@ inline Difference compareDecoded(const QString& source, const QString& encoded, 
     return difference;
 }
 
+// Per frame of 1024 samples: the source's energy and the error energy of the whole and the split encode.
+struct FrameEnergies
+{
+    std::vector<double> signal, whole, split;
+};
+
+inline FrameEnergies frameEnergies(const QString& source, const QString& whole, const QString& split, int channels)
+{
+    FrameEnergies energies;
+    double signal = 0, wholeError = 0, splitError = 0;
+    qint64 sample = 0;
+    decodeSideBySide({source, whole, split}, channels, [&](const float* frame) {
+        for (int channel = 0; channel < channels; ++channel) {
+            signal += double(frame[channel]) * frame[channel];
+            wholeError += std::pow(double(frame[channels + channel]) - frame[channel], 2);
+            splitError += std::pow(double(frame[2 * channels + channel]) - frame[channel], 2);
+        }
+        if (sample++ % 1024 == 1023) {
+            energies.signal.push_back(signal);
+            energies.whole.push_back(wholeError);
+            energies.split.push_back(splitError);
+            signal = wholeError = splitError = 0;
+        }
+    });
+    return energies;
+}
+
 // Loud frames (1024 samples louder than -40 dBFS) of the split encode coded more than 10 dB worse than in the whole
-// encode and under 15 dB SNR, and the other way round; stops the benchmark when ffmpeg fails.
+// encode and under 15 dB SNR, and the other way round.
 struct FramesWorse
 {
     long split = 0;
@@ -191,43 +239,16 @@ struct FramesWorse
 
 inline FramesWorse compareFrames(const QString& source, const QString& whole, const QString& split, int channels)
 {
-    QProcess ffmpeg;
-    ffmpeg.start("ffmpeg", {"-v", "error", "-i", source, "-i", whole, "-i", split, "-filter_complex",
-                            "[0:a][1:a][2:a]amerge=inputs=3", "-f", "f32le", "-"});
-    const int stride = 3 * channels * int(sizeof(float));
-    FramesWorse worse;
-    double signal = 0, wholeError = 0, splitError = 0;
-    qint64 sample = 0;
-    QByteArray pending;
+    const FrameEnergies energies = frameEnergies(source, whole, split, channels);
     const auto far = [](double error, double other, double signal) {
         return error > 10 * other && signal > 31.6 * error;
     };
-    while (ffmpeg.bytesAvailable() > 0 || ffmpeg.waitForReadyRead(-1)) {
-        pending += ffmpeg.readAll();
-        const int count = pending.size() / stride;
-        std::vector<float> values(size_t(count) * 3 * channels);
-        std::memcpy(values.data(), pending.constData(), size_t(count) * stride);
-        pending.remove(0, count * stride);
-        for (int i = 0; i < count; ++i, ++sample) {
-            for (int channel = 0; channel < channels; ++channel) {
-                const float* frame = &values[size_t(i) * 3 * channels];
-                signal += double(frame[channel]) * frame[channel];
-                wholeError += std::pow(double(frame[channels + channel]) - frame[channel], 2);
-                splitError += std::pow(double(frame[2 * channels + channel]) - frame[channel], 2);
-            }
-            if (sample % 1024 == 1023) {
-                if (signal > 1e-4 * 1024 * channels) {
-                    worse.split += far(splitError, wholeError, signal) ? 1 : 0;
-                    worse.whole += far(wholeError, splitError, signal) ? 1 : 0;
-                }
-                signal = wholeError = splitError = 0;
-            }
+    FramesWorse worse;
+    for (size_t i = 0; i < energies.signal.size(); ++i) {
+        if (energies.signal[i] > 1e-4 * 1024 * channels) {
+            worse.split += far(energies.split[i], energies.whole[i], energies.signal[i]) ? 1 : 0;
+            worse.whole += far(energies.whole[i], energies.split[i], energies.signal[i]) ? 1 : 0;
         }
-    }
-    ffmpeg.waitForFinished(-1);
-    if (ffmpeg.exitStatus() != QProcess::NormalExit || ffmpeg.exitCode() != 0 || sample == 0) {
-        std::fprintf(stderr, "failed: comparing %s with %s\n", qPrintable(split), qPrintable(whole));
-        std::exit(1);
     }
     return worse;
 }

@@ -69,51 +69,6 @@ void measure(const QTemporaryDir& dir, int seconds, int parts)
 // Seconds a music track lasts at least, so that each of 16 parts is longer than its lead-in many times over.
 constexpr double kMinTrackSeconds = 120;
 
-// Per frame of 1024 samples: the source's energy and the error energy of the whole and the split encode.
-struct FrameEnergies
-{
-    std::vector<double> signal, whole, split;
-};
-
-FrameEnergies frameEnergies(const QString& source, const QString& whole, const QString& split, int channels)
-{
-    QProcess ffmpeg;
-    ffmpeg.start("ffmpeg", {"-v", "error", "-i", source, "-i", whole, "-i", split, "-filter_complex",
-                            "[0:a][1:a][2:a]amerge=inputs=3", "-f", "f32le", "-"});
-    const int stride = 3 * channels * int(sizeof(float));
-    FrameEnergies energies;
-    double signal = 0, wholeError = 0, splitError = 0;
-    qint64 sample = 0;
-    QByteArray pending;
-    while (ffmpeg.bytesAvailable() > 0 || ffmpeg.waitForReadyRead(-1)) {
-        pending += ffmpeg.readAll();
-        const int count = pending.size() / stride;
-        std::vector<float> values(size_t(count) * 3 * channels);
-        std::memcpy(values.data(), pending.constData(), size_t(count) * stride);
-        pending.remove(0, count * stride);
-        for (int i = 0; i < count; ++i, ++sample) {
-            const float* frame = &values[size_t(i) * 3 * channels];
-            for (int channel = 0; channel < channels; ++channel) {
-                signal += double(frame[channel]) * frame[channel];
-                wholeError += std::pow(double(frame[channels + channel]) - frame[channel], 2);
-                splitError += std::pow(double(frame[2 * channels + channel]) - frame[channel], 2);
-            }
-            if (sample % 1024 == 1023) {
-                energies.signal.push_back(signal);
-                energies.whole.push_back(wholeError);
-                energies.split.push_back(splitError);
-                signal = wholeError = splitError = 0;
-            }
-        }
-    }
-    ffmpeg.waitForFinished(-1);
-    if (ffmpeg.exitStatus() != QProcess::NormalExit || ffmpeg.exitCode() != 0 || energies.signal.empty()) {
-        std::fprintf(stderr, "failed: comparing %s with %s\n", qPrintable(split), qPrintable(whole));
-        std::exit(1);
-    }
-    return energies;
-}
-
 // The ogg tracks of a music package that last long enough, up to most of them; an absent package is said and gives
 // none. Tracks in an archive of the package are unpacked into dir.
 QStringList musicTracks(const QString& package, const QTemporaryDir& dir, int most)
@@ -188,7 +143,7 @@ void measureSplit(const QTemporaryDir& dir, const QStringList& tracks, const Spl
             QFile::remove(split);
             const Bench::Cost cost = Bench::measureTool(
                 AFCONVERT_PATH, QStringList{source, "-o", split, "--parts", QString::number(parts)} + common);
-            const FrameEnergies energies = frameEnergies(source, whole, split, row.channels);
+            const Bench::FrameEnergies energies = Bench::frameEnergies(source, whole, split, row.channels);
             Tally& tally = tallies[size_t(i)];
             tally.cpu += cost.cpuSeconds;
             tally.wholeCpu += wholeCost.cpuSeconds;

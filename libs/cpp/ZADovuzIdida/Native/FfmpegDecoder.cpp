@@ -503,15 +503,7 @@ int FfmpegDecoder::decodePackets(std::vector<std::shared_ptr<AVPacket>> packets,
     const int rc = openCodec(m_pCodec->codec);
     if (rc < 0)
         return rc;
-    av_audio_fifo_reset(m_pFifo);
-    swr_free(&m_pResampler);
-    m_bInputDone = false;
-    m_bDecoderDone = false;
-    m_nDropFrames = 0;
-    m_nSeekTarget = -1;
-    m_bSeeked = true;
-    m_nRangeTo = -1;
-    m_nClock = -1;
+    restartOutput();
     m_bFed = true;
     m_vecFeed = std::move(packets);
     m_nFed = 0;
@@ -575,14 +567,8 @@ int FfmpegDecoder::seek(qint64 ms)
     return rc;
 }
 
-bool FfmpegDecoder::seekStream(int64_t timestamp)
+void FfmpegDecoder::restartOutput()
 {
-    const AVStream* stream = m_pFormat->streams[m_nStream];
-    if (stream->start_time != AV_NOPTS_VALUE)
-        timestamp += stream->start_time;
-    if (av_seek_frame(m_pFormat, m_nStream, timestamp, AVSEEK_FLAG_BACKWARD) < 0)
-        return false;
-    avcodec_flush_buffers(m_pCodec);
     av_audio_fifo_reset(m_pFifo);
     swr_free(&m_pResampler);
     m_bInputDone = false;
@@ -592,6 +578,17 @@ bool FfmpegDecoder::seekStream(int64_t timestamp)
     m_bSeeked = true;
     m_nRangeTo = -1;
     m_nClock = -1;
+}
+
+bool FfmpegDecoder::seekStream(int64_t timestamp)
+{
+    const AVStream* stream = m_pFormat->streams[m_nStream];
+    if (stream->start_time != AV_NOPTS_VALUE)
+        timestamp += stream->start_time;
+    if (av_seek_frame(m_pFormat, m_nStream, timestamp, AVSEEK_FLAG_BACKWARD) < 0)
+        return false;
+    avcodec_flush_buffers(m_pCodec);
+    restartOutput();
     return true;
 }
 

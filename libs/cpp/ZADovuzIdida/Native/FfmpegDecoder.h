@@ -119,6 +119,8 @@ private:
     // Moves to the frame at or before timestamp (stream time base, from the stream's start); false where the
     // container cannot.
     bool seekStream(int64_t timestamp);
+    // Empties what was decoded and starts the output anew, as at a seek.
+    void restartOutput();
     int reopen();
     // Where frame lies by its timestamp in output frames, or right after the frame before; -1 when unknown.
     qint64 framePosition(const AVFrame* frame) const;
