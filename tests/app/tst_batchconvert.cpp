@@ -156,26 +156,6 @@ protected:
     }
 };
 
-// The real encoder; counts its encodes, also those that ended early.
-class CountedOutput : public GeneralOutput
-{
-public:
-    CountedOutput(const QString& target, const ZADovuzIdida::MAudioFormat& format, int* pEncodes)
-        : GeneralOutput(target, format), m_pEncodes(pEncodes)
-    {
-    }
-
-protected:
-    bool encode(const QString& input, const QString& output, float gain, QString* pReason) override
-    {
-        ++*m_pEncodes;
-        return GeneralOutput::encode(input, output, gain, pReason);
-    }
-
-private:
-    int* m_pEncodes;
-};
-
 // The real encoder, its first result well below the peak limit; the run is cancelled as it encodes again.
 class ReencodeCancelledOutput : public GeneralOutput
 {
@@ -223,8 +203,6 @@ public:
     bool bUndecodableResult = false;
     // When set, the output encodes through CurveOutput in this format.
     int* pEncodes = nullptr;
-    // When set, the real encoder in this format counts its encodes here.
-    int* pRealEncodes = nullptr;
     PeakCurve curve;
     QString strMarker;
     ZADovuzIdida::MAudioFormat format;
@@ -243,8 +221,6 @@ protected:
         ++nOutputs;
         if (pEncodes)
             return new CurveOutput(target, format, curve, pEncodes, strMarker);
-        if (pRealEncodes)
-            return new CountedOutput(target, format, pRealEncodes);
         if (bCancelReencode)
             return new ReencodeCancelledOutput(target, this);
         if (bUndecodableResult)
@@ -679,46 +655,6 @@ private slots:
         QVERIFY(search.best() >= 0);
         QVERIFY2(peaks[search.best()] <= 0.0 && peaks[search.best()] >= -1.0,
                  qPrintable(QString::number(peaks[search.best()])));
-    }
-
-    void testNoiseSearch_data()
-    {
-        QTest::addColumn<QString>("noise");
-        QTest::addColumn<int>("gain");
-        QTest::addColumn<int>("encodes");
-        QTest::newRow("brown noise driven into clipping") << "brownnoise" << 18 << 2;
-    }
-
-    // On noise driven into clipping, the encoder's decode of its first frames lies far below the whole encode's
-    // peak: the search takes no more encodes than whole encodes would, and keeps a result in the window.
-    void testNoiseSearch()
-    {
-        QFETCH(QString, noise);
-        QFETCH(int, gain);
-        QFETCH(int, encodes);
-        store({{"KeyNormalizationActive", true}, {"KeyNormalization", 100}});
-        const QString folder = m_dir.filePath(QString("noise/%1/").arg(QTest::currentDataTag()));
-        QVERIFY(QDir().mkpath(folder));
-        const TestKit::ToolResult sox =
-            TestKit::runTool("sox", {"-R", "-D", "-n", "-r", "44100", "-c", "2", "-b", "16", folder + "noise.wav",
-                                     "synth", "20", noise, "gain", QString::number(gain)});
-        QCOMPARE(sox.exitCode, 0);
-        int nEncodes = 0;
-        TestWorker worker;
-        worker.pRealEncodes = &nEncodes;
-        worker.format = ConversionSettings::targetFormat();
-        worker.setSettings(worker.format);
-        worker.convert(folder + "noise.wav", folder + "x.wav");
-        QVERIFY2(worker.errors().isEmpty(), qPrintable(worker.errors()));
-        QVERIFY2(nEncodes <= encodes, qPrintable(QString::number(nEncodes)));
-        const TestKit::ToolResult stats = TestKit::runTool(
-            "ffmpeg", {"-hide_banner", "-i", folder + "x.m4a", "-af",
-                       "astats=measure_perchannel=none:measure_overall=Peak_level", "-f", "null", "-"});
-        const QRegularExpressionMatch level =
-            QRegularExpression("Peak level dB: (\\S+)").match(QString::fromLocal8Bit(stats.err));
-        QVERIFY2(level.hasMatch(), stats.err.constData());
-        const double peak = level.captured(1).toDouble();
-        QVERIFY2(peak <= 0.0 && peak >= -1.0, qPrintable(QString::number(peak)));
     }
 
     void testLimits()

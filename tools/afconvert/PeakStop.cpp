@@ -20,10 +20,6 @@ constexpr int kBatch = 16;
 // The substituted noise at any one value of a frame, in the result's decode as in the check's, lies within this many
 // times the largest difference between two decodes of the frame.
 constexpr float kNoiseReach = 2.0f;
-// A batch whose confirmed value passes the level ends the encode only when its own decode comes within this factor
-// of the largest value decoded so far: louder values that no decode confirmed are substituted noise, which only the
-// result's own decode tells, and on such material a value passed early lies far below the whole encode's peak.
-const float kLoudestReach = std::pow(10.0f, 0.25f / 20.0f);
 
 // The largest absolute value of a planar float frame.
 float framePeak(const AVFrame* frame)
@@ -58,21 +54,20 @@ int PeakStop::decode(const AVCodecContext* encoder, const std::vector<PendingPac
         rc = confirmedPeak(decoder, packets, &peak);
     giveBack(decoder);
     std::lock_guard<std::mutex> lock(m_mutex);
-    m_fDecoded = std::max(m_fDecoded, highest);
-    m_bPassed = m_bPassed || (peak > m_fLevel && highest * kLoudestReach >= m_fDecoded);
-    return rc < 0 ? rc : m_bPassed ? AVERROR_EXIT : 0;
+    m_fHighest = std::max(m_fHighest, peak);
+    return rc < 0 ? rc : m_fHighest > m_fLevel ? AVERROR_EXIT : 0;
 }
 
 bool PeakStop::passed()
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    return m_bPassed;
+    return m_fHighest > m_fLevel;
 }
 
 float PeakStop::highest()
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    return m_fDecoded;
+    return m_fHighest;
 }
 
 AVCodecContext* PeakStop::takeDecoder(const AVCodecContext* encoder, int* error)

@@ -35,9 +35,8 @@ public:
     float level() const { return m_fLevel; }
     // Decodes packets, which encoder wrote, on a shared decoder; AVERROR_EXIT once a value passed the level.
     int decode(const AVCodecContext* encoder, const std::vector<PendingPacket>& packets);
-    // Whether a value that no substituted noise accounts for passed the level where the loudest values decoded lie.
     bool passed();
-    // The largest value decoded, substituted noise and all, as the result's own decode meets it there.
+    // The largest value measured that no substituted noise accounts for.
     float highest();
 
 private:
@@ -55,8 +54,7 @@ private:
     std::condition_variable m_given;
     std::vector<AVCodecContext*> m_idle;
     int m_nOpened = 0;
-    float m_fDecoded = 0.0f; // the largest value of any decode
-    bool m_bPassed = false;
+    float m_fHighest = 0.0f; // the largest confirmed value
 };
 
 // The packets of one part's encoder that the check decodes.
