@@ -292,7 +292,7 @@ private slots:
         for (int i = 0; i < lent; ++i)
             QVERIFY(cores.lend());
         cores.setWaiting(waiting);
-        QCOMPARE(cores.encodeParts(44100LL * seconds), parts);
+        QCOMPARE(cores.encodeParts(44100LL * seconds, 44100, 128000, 2), parts);
     }
 
     void testAsOneAtATime()
