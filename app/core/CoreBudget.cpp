@@ -19,7 +19,7 @@ CoreBudget::CoreBudget(int nCores, std::function<void()> freed)
 {
 }
 
-int CoreBudget::encodeParts(long long frames) const
+int CoreBudget::encodeParts(long long frames, int sampleRate, long bitRate, int channels) const
 {
     if (m_nCores <= 1)
         return 1;
@@ -30,7 +30,8 @@ int CoreBudget::encodeParts(long long frames) const
     // A part for each, as more cost lead-ins and take a second round; a long file in long parts, so that cores
     // that free up while it runs can take those still to come.
     const long long nLong = frames / (LongPartFrames * EncodeParts::kFrameSamples);
-    return int(std::clamp<long long>(std::max<long long>(nUsable, nLong), 1, nMost));
+    const int nCut = EncodeParts::mostParts(frames, sampleRate, bitRate, channels);
+    return int(std::clamp<long long>(std::max<long long>(nUsable, nLong), 1, std::min(nMost, nCut)));
 }
 
 bool CoreBudget::tryTake()

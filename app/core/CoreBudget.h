@@ -14,10 +14,11 @@ public:
     CoreBudget(int nCores, std::function<void()> freed = {});
 
     int cores() const { return m_nCores; }
-    // The most parts an encode of frames sample frames that begins now is cut in as cores are lent to it: one for
-    // each core it can run on now or soon, or for a long file, parts of 47 s at 44.1 kHz up to twice the cores, so
-    // that those that end early can take more of what is left. One on a single core.
-    int encodeParts(long long frames) const;
+    // The most parts an encode of frames sample frames at sampleRate, bitRate and channels that begins now is cut in
+    // as cores are lent to it: one for each core it can run on now or soon, or for a long file, parts of 47 s at
+    // 44.1 kHz up to twice the cores, so that those that end early can take more of what is left; never more than the
+    // encoder tool cuts at that setting. One on a single core.
+    int encodeParts(long long frames, int sampleRate, long bitRate, int channels) const;
     // A core for a file about to begin; false when none is free.
     bool tryTake();
     // How many files are still to begin: they come before any lending.

@@ -370,7 +370,8 @@ bool GeneralOutput::encode(const QString& input, const QString& output, float ga
     coder.setGain(gain);
     coder.setProcessGroups(m_pGroups);
     if (m_pCores) {
-        coder.setParts(m_pCores->encodeParts(m_nWritten / std::max(m_format.channels, 1)));
+        coder.setParts(m_pCores->encodeParts(m_nWritten / std::max(m_format.channels, 1), m_format.sampleRate,
+                                             m_nBitRate, m_format.channels));
         coder.setCoreLender(m_pCores);
     }
     coder.convert(input, output);

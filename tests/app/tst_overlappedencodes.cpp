@@ -265,19 +265,23 @@ private slots:
         QTest::addColumn<int>("lent");
         QTest::addColumn<int>("waiting");
         QTest::addColumn<int>("seconds");
+        QTest::addColumn<int>("rate");
+        QTest::addColumn<int>("bitRate");
         QTest::addColumn<int>("parts");
-        QTest::newRow("one core") << 1 << 0 << 0 << 0 << 3600 << 1;
-        QTest::newRow("alone, 60 s") << 8 << 1 << 0 << 0 << 60 << 8;
-        QTest::newRow("alone, 60 min") << 8 << 1 << 0 << 0 << 3600 << 16;
-        QTest::newRow("a core spare") << 8 << 5 << 0 << 2 << 60 << 2;
-        QTest::newRow("none waits, cores lent") << 8 << 6 << 2 << 0 << 60 << 3;
-        QTest::newRow("every core a file's, 60 s") << 8 << 8 << 0 << 0 << 60 << 1;
-        QTest::newRow("every core a file's, 10 min") << 8 << 8 << 0 << 0 << 600 << 12;
-        QTest::newRow("files wait, cores lent") << 8 << 6 << 2 << 2 << 60 << 1;
-        QTest::newRow("files wait, 60 min") << 8 << 8 << 0 << 5 << 3600 << 16;
+        QTest::newRow("one core") << 1 << 0 << 0 << 0 << 3600 << 44100 << 128000 << 1;
+        QTest::newRow("alone, 60 s") << 8 << 1 << 0 << 0 << 60 << 44100 << 128000 << 8;
+        QTest::newRow("alone, 60 min") << 8 << 1 << 0 << 0 << 3600 << 44100 << 128000 << 16;
+        QTest::newRow("a core spare") << 8 << 5 << 0 << 2 << 60 << 44100 << 128000 << 2;
+        QTest::newRow("none waits, cores lent") << 8 << 6 << 2 << 0 << 60 << 44100 << 128000 << 3;
+        QTest::newRow("every core a file's, 60 s") << 8 << 8 << 0 << 0 << 60 << 44100 << 128000 << 1;
+        QTest::newRow("every core a file's, 10 min") << 8 << 8 << 0 << 0 << 600 << 44100 << 128000 << 12;
+        QTest::newRow("files wait, cores lent") << 8 << 6 << 2 << 2 << 60 << 44100 << 128000 << 1;
+        QTest::newRow("files wait, 60 min") << 8 << 8 << 0 << 5 << 3600 << 44100 << 128000 << 16;
+        QTest::newRow("alone, 20 min at 96 kHz 320k") << 8 << 1 << 0 << 0 << 1200 << 96000 << 320000 << 1;
+        QTest::newRow("alone, 60 min at 96 kHz 320k") << 8 << 1 << 0 << 0 << 3600 << 96000 << 320000 << 5;
     }
 
-    // A part for each core free now or soon; long files in long parts whatever the cores.
+    // A part for each core free now or soon; long files in long parts whatever the cores; no more than the tool cuts.
     void testEncodeParts()
     {
         QFETCH(int, nCores);
@@ -285,6 +289,8 @@ private slots:
         QFETCH(int, lent);
         QFETCH(int, waiting);
         QFETCH(int, seconds);
+        QFETCH(int, rate);
+        QFETCH(int, bitRate);
         QFETCH(int, parts);
         CoreBudget cores(nCores);
         for (int i = 0; i < taken; ++i)
@@ -292,7 +298,7 @@ private slots:
         for (int i = 0; i < lent; ++i)
             QVERIFY(cores.lend());
         cores.setWaiting(waiting);
-        QCOMPARE(cores.encodeParts(44100LL * seconds), parts);
+        QCOMPARE(cores.encodeParts(qint64(rate) * seconds, rate, bitRate, 2), parts);
     }
 
     void testAsOneAtATime()

@@ -68,7 +68,7 @@ AacEncoder::Result AacEncoder::run(const Options& options, const std::string& pa
     std::vector<Stretch> stretches{Stretch{}};
     int rc = first->reader().open(options.input, float(options.gain));
     if (rc >= 0 && options.parts > 1)
-        rc = planStretches(&first->reader(), options.parts, &stretches);
+        rc = planStretches(&first->reader(), options.parts, options.bitRate, &stretches);
     if (rc < 0) {
         *error = "cannot read " + options.input + ": " + describe(rc);
         return InputError;

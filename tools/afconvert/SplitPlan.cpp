@@ -12,14 +12,11 @@ extern "C" {
 namespace {
 
 using EncodeParts::kFrameSamples;
-using EncodeParts::kLeadFrames;
 constexpr int kSearchFrames = 16; // how far a join may move from its even point, either way
 // What outlasts a short lead-in is the bit reservoir, which starts full: without draining it first, 35 s were needed;
 // with it, the lead-in's 64 frames. The frames after a part complete the overlap of its last frame.
 constexpr int kDrainFrames = 8;
 constexpr int kTailFrames = 4;
-// Parts at least four times their lead-in, so that all lead-ins together cost at most a quarter of a whole encode.
-constexpr int kMinPartFrames = 4 * kLeadFrames;
 
 // Finds the frame near even whose start makes the quietest join: the least energy in it and both neighbours, the
 // nearest to even among equals.
@@ -61,12 +58,13 @@ int quietestJoin(AudioReader* reader, long long even, long long* join)
     return rc;
 }
 
-// Makes before keep up to the frame join and after keep from it on, each reading the audio around the join it needs.
-void joinAt(long long join, Stretch* before, Stretch* after)
+// Makes before keep up to the frame join and after keep from it on, each reading the audio around the join it needs,
+// after with leadFrames before it.
+void joinAt(long long join, long long leadFrames, Stretch* before, Stretch* after)
 {
     before->keepTo = join * kFrameSamples;
     before->end = (join + kTailFrames) * kFrameSamples;
-    const long long lead = std::max(0LL, join - kLeadFrames);
+    const long long lead = std::max(0LL, join - leadFrames);
     after->start = lead * kFrameSamples;
     // A lead-in from the input's start begins as the whole encode does.
     after->drainTo = lead > 0 ? (lead + kDrainFrames) * kFrameSamples : 0;
@@ -75,20 +73,23 @@ void joinAt(long long join, Stretch* before, Stretch* after)
 
 } // namespace
 
-int planStretches(AudioReader* reader, int parts, std::vector<Stretch>* stretches)
+int planStretches(AudioReader* reader, int parts, long bitRate, std::vector<Stretch>* stretches)
 {
     *stretches = {Stretch{}};
     const long long length = reader->seekableLength();
     const long long frames = length / kFrameSamples;
-    parts = int(std::min<long long>(parts, frames / kMinPartFrames));
+    const int rate = reader->sampleRate();
+    const int channels = reader->channels();
+    parts = std::min(parts, EncodeParts::mostParts(length, rate, bitRate, channels));
     if (length < 0 || parts < 2)
         return 0;
+    const long long leadFrames = EncodeParts::leadFrames(rate, bitRate, channels);
     std::vector<Stretch> planned(parts);
     for (int part = 1; part < parts; ++part) {
         long long join = 0;
         if (quietestJoin(reader, frames * part / parts, &join) < 0)
             return reader->seek(0);
-        joinAt(join, &planned[part - 1], &planned[part]);
+        joinAt(join, leadFrames, &planned[part - 1], &planned[part]);
     }
     *stretches = planned;
     return reader->seek(0);
