@@ -42,6 +42,7 @@ namespace {
 //   bass     a decaying bass drum with noise bursts
 //   chord48  a three-note chord with a little white noise, 24-bit
 //   tone     a sine that starts and stops abruptly, at one of eight frequencies and levels, 16-bit
+//   noise    white, pink or brown noise, mono or stereo, driven 6, 12 or 18 dB into clipping, 16-bit
 // VARIANT (0, 1, 2 ...) varies the notes, levels and tones within a kind; SECONDS a multiple of 4; music gets a fifth
 // of a second of silence first; OUT ends in .flac, .mp3, .ogg, .opus or .wav.
 const char* const Script = R"(set -e
@@ -104,9 +105,14 @@ tone() {
     awk -v k=$((v % 8)) '{print $(2*k+1), $(2*k+2)}')
   sox -n $r $1 synth $seconds sine $2 gain $3
 }
+noise() {
+  set -- $1 $(echo white pink brown | awk -v k=$((v % 3 + 1)) '{print $k}')
+  sox -n -r $rate -c $((1 + v / 3 % 2)) $1 synth $seconds ${2}noise gain $((6 + 6 * (v / 6 % 3))) 2>/dev/null
+}
 $kind $t/x.wav
 case $kind in
   tone) sox $t/x.wav -b 16 "$out"; exit ;;
+  noise) sox -D $t/x.wav -b 16 "$out"; exit ;;
   chord48) sox $t/x.wav -b 24 "$out"; exit ;;
 esac
 # A fifth of a second of silence before the sound, as on released tracks.
@@ -600,6 +606,16 @@ QVector<TrackSpec> mixedBatch()
     return specs;
 }
 
+// 24 files of noise driven into clipping, of 20 s and 3 min, at 44.1, 48 and 96 kHz.
+QVector<TrackSpec> noiseBatch()
+{
+    const int rates[] = {44100, 48000, 96000};
+    QVector<TrackSpec> specs;
+    for (int i = 0; i < 24; ++i)
+        specs << TrackSpec{"noise", i, i < 12 ? 20 : 180, rates[i / 2 % 3], "wav"};
+    return specs;
+}
+
 // One recording of 60 minutes: chords with noise.
 QVector<TrackSpec> longRecording() { return {TrackSpec{"chords", 0, 3600, 44100, "flac"}}; }
 
@@ -727,6 +743,8 @@ const Batch Batches[] = {
     {"awkward", "awkward", "awkward signals: 16 abrupt tones of 6 s, 24-bit chords and notes in noise of 20 s",
      awkwardBatch, nullptr, false, 0.0},
     {"mixed", "mixed", "24 music tracks of 5 s to 15 min", mixedBatch, nullptr, false, 0.0},
+    {"noise", "noise", "24 files of white, pink and brown noise driven into clipping, 20 s and 3 min", noiseBatch,
+     nullptr, false, 0.0},
     {"equal", "equal", "8 tracks of 3 min of chords with noise", equalBatch, nullptr, false, 0.0},
     {"lone", "equal", "one track of 3 min alone, against one ffmpeg encode", loneTrack, nullptr, false, 0.0},
     {"album", "album", "an album: 12 tracks of 4 to 9 min", albumBatch, nullptr, false, 0.0},
@@ -747,7 +765,7 @@ const Batch Batches[] = {
 } // namespace
 
 // Arguments: how often each batch is measured (default 1), then the names of the batches to measure (default all:
-// music, awkward, mixed, equal, lone, album, long, equalmiss, longmiss, real, longmp3).
+// music, awkward, mixed, noise, equal, lone, album, long, equalmiss, longmiss, real, longmp3).
 int main(int argc, char** argv)
 {
     QTemporaryDir dir;
