@@ -701,13 +701,13 @@ QVector<QString> realMusicBatch(const QString& folder)
     return sources;
 }
 
-// One recording of 60 minutes of real music as MP3: the first package's tracks one after another.
-QVector<QString> realLongMp3(const QString& folder)
+// One recording of 60 minutes of real music as extension: the first package's tracks one after another.
+QVector<QString> realLong(const QString& folder, const QString& extension, const QStringList& codec)
 {
     const QStringList tracks = packageTracks({MusicPackages.first()}, folder);
     if (tracks.isEmpty())
         return {};
-    const QString output = folder + "/00 mp3.mp3";
+    const QString output = folder + "/00 " + extension + "." + extension;
     if (!QFileInfo::exists(output)) {
         QStringList args{"-v", "error", "-y"};
         QString graph;
@@ -718,11 +718,18 @@ QVector<QString> realLongMp3(const QString& folder)
         for (int i = 0; i < tracks.size(); ++i)
             graph += QString("[a%1]").arg(i);
         graph += QString("concat=n=%1:v=0:a=1,atrim=0:3600[out]").arg(tracks.size());
-        Bench::timeTool("ffmpeg", args + QStringList{"-filter_complex", graph, "-map", "[out]", "-c:a", "libmp3lame",
-                                                     "-b:a", "192k", output});
+        Bench::timeTool("ffmpeg",
+                        args + QStringList{"-filter_complex", graph, "-map", "[out]"} + codec + QStringList{output});
     }
     return {output};
 }
+
+QVector<QString> realLongMp3(const QString& folder)
+{
+    return realLong(folder, "mp3", {"-c:a", "libmp3lame", "-b:a", "192k"});
+}
+
+QVector<QString> realLongFlac(const QString& folder) { return realLong(folder, "flac", {"-c:a", "flac"}); }
 
 struct Batch
 {
@@ -760,12 +767,14 @@ const Batch Batches[] = {
      nullptr, realMusicBatch, false, 0.0},
     {"longmp3", "longmp3", "one recording of 60 min of real music as MP3, against one ffmpeg encode", nullptr,
      realLongMp3, false, 0.0},
+    {"longflac", "longflac", "one recording of 60 min of real music as FLAC, against one ffmpeg encode", nullptr,
+     realLongFlac, false, 0.0},
 };
 
 } // namespace
 
 // Arguments: how often each batch is measured (default 1), then the names of the batches to measure (default all:
-// music, awkward, mixed, noise, equal, lone, album, long, equalmiss, longmiss, real, longmp3).
+// music, awkward, mixed, noise, equal, lone, album, long, equalmiss, longmiss, real, longmp3, longflac).
 int main(int argc, char** argv)
 {
     QTemporaryDir dir;
