@@ -266,8 +266,8 @@ void measureMusic(int tracksEach)
         if (EncodeParts::settlesSlowly(rates.at(1), listed, mono))
             slowMono = std::min(slowMono, listed);
     }
-    rows << SplitRow{QString("%1 Hz mono %2 kbit/s").arg(rates.at(1)).arg(slowMono / 1000), rates.at(1), mono,
-                     slowMono, high};
+    rows << SplitRow{QString("%1 Hz mono %2 kbit/s").arg(rates.at(1)).arg(slowMono / 1000), rates.at(1), mono, slowMono,
+                     high};
     for (const SplitRow& row : rows)
         measureSplit(dir, tracks, row, {8, 16});
     const QStringList recordings = longRecordings(dir, tracks, rates.at(0));
@@ -277,7 +277,8 @@ void measureMusic(int tracksEach)
                  SplitRow{QString("%1 Hz stereo %2 kbit/s, long").arg(rates.at(0)).arg(topBitRate / 1000), rates.at(0),
                           stereo, topBitRate, high},
                  {8, 16});
-    std::printf("parts as many as the tool cuts; goals: split within 0.1 dB of whole on average and never more than 0.3 dB below on one file, the "
+    std::printf("parts as many as the tool cuts; goals: split within 0.1 dB of whole on average and never more than "
+                "0.3 dB below on one file, the "
                 "first second after a join at most 0.5 dB below whole, CPU at 8 parts at most 1.15x whole\n");
 }
 
