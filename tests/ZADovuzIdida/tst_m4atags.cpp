@@ -288,12 +288,7 @@ private slots:
         QCOMPARE(TestKit::runTool("ffmpeg", {"-v", "error", "-i", target, "-f", "null", "-"}).exitCode, 0);
     }
 
-    void testModeRefused_data()
-    {
-        QTest::addColumn<int>("error");
-        QTest::newRow("not implemented") << ENOSYS;
-        QTest::newRow("not permitted") << EPERM;
-    }
+    void testModeRefused_data() { TestKit::addModeRefusedRows(); }
 
     // Where the drive refuses every change of a file's mode, the tags are still written.
     void testModeRefused()
@@ -312,10 +307,9 @@ private slots:
         }
         const QString folder = m_dir.filePath(QString("moded/%1/").arg(QTest::currentDataTag()));
         QVERIFY(QDir().mkpath(folder));
-        const TestKit::ToolResult child =
-            TestKit::runSelf({QString("testModeRefused:") + QTest::currentDataTag()},
-                             TestKit::refusedCalls(folder, {{"chmod", error}, {"fchmod", error}, {"fchmodat", error}}) +
-                                 QStringList{"M4ATAGS_MODE_CHILD=" + folder});
+        const TestKit::ToolResult child = TestKit::runSelf({QString("testModeRefused:") + QTest::currentDataTag()},
+                                                           TestKit::refusedCalls(folder, TestKit::modeRefused(error)) +
+                                                               QStringList{"M4ATAGS_MODE_CHILD=" + folder});
         QVERIFY2(child.exitCode == 0, child.out.constData());
     }
 };

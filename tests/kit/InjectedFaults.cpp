@@ -1,5 +1,9 @@
 #include "InjectedFaults.h"
 
+#include <QTest>
+
+#include <cerrno>
+
 namespace TestKit {
 
 namespace {
@@ -18,6 +22,15 @@ QStringList environment(const Faults& faults)
 QStringList refusedCalls(const QString& folder, const Faults& faults)
 {
     return environment(faults) << "TESTKIT_FAULTS_UNDER=" + folder;
+}
+
+Faults modeRefused(int error) { return {{"chmod", error}, {"fchmod", error}, {"fchmodat", error}}; }
+
+void addModeRefusedRows()
+{
+    QTest::addColumn<int>("error");
+    QTest::newRow("not implemented") << ENOSYS;
+    QTest::newRow("not permitted") << EPERM;
 }
 
 InjectedFault::InjectedFault(const Faults& faults, const QString& program)

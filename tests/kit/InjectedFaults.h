@@ -21,6 +21,12 @@ using Faults = QMap<QString, int>;
 // path); the child's own children run unchanged.
 QStringList refusedCalls(const QString& folder, const Faults& faults);
 
+// Every change of a file's mode refused with error.
+Faults modeRefused(int error);
+// The rows of a test of refused mode changes: an "error" column, as a FUSE drive (ENOSYS) and a FAT or exFAT
+// driver (EPERM) refuse them.
+void addModeRefusedRows();
+
 // While it lives, the processes named program that this process starts, and their children, suffer the faults on
 // every file.
 class InjectedFault
